@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+// Progress of the current encoding run or import, shown by the progress sheet.
+//
+// The object lives on the user interface thread. Background work changes it only through post(),
+// which carries each change to that thread; changes posted from one thread arrive in the order made.
+class RunStatus : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(double percentValue READ percentValue WRITE setPercentValue NOTIFY changed)
+    Q_PROPERTY(QString activeEncoding READ activeEncoding WRITE setActiveEncoding NOTIFY changed)
+    Q_PROPERTY(int nbrFilesEncoding READ nbrFilesEncoding WRITE setNbrFilesEncoding NOTIFY changed)
+    Q_PROPERTY(QString currentEncodeFile READ currentEncodeFile WRITE setCurrentEncodeFile NOTIFY changed)
+    Q_PROPERTY(bool showProgressBar READ showProgressBar WRITE setShowProgressBar NOTIFY changed)
+    Q_PROPERTY(bool isDisable READ isDisable WRITE setIsDisable NOTIFY changed)
+public:
+    using QObject::QObject;
+
+    double percentValue() const { return m_percentValue; }
+    QString activeEncoding() const { return m_activeEncoding; }
+    int nbrFilesEncoding() const { return m_nbrFilesEncoding; }
+    QString currentEncodeFile() const { return m_currentEncodeFile; }
+    bool showProgressBar() const { return m_showProgressBar; }
+    bool isDisable() const { return m_isDisable; }
+    // Seconds left for the current job and for the whole run; negative while unknown.
+    double jobSecondsLeft() const { return m_jobSecondsLeft; }
+    double runSecondsLeft() const { return m_runSecondsLeft; }
+
+    void setPercentValue(double value);
+    void setActiveEncoding(const QString &value);
+    void setNbrFilesEncoding(int value);
+    void setCurrentEncodeFile(const QString &value);
+    void setShowProgressBar(bool value);
+    void setIsDisable(bool value);
+    void setSecondsLeft(double job, double run);
+
+    // Runs `change` on this object's thread, after every change posted before it from the same thread.
+    void post(std::function<void(RunStatus &)> change);
+
+    // "[3 / 7] 25.00%"; the percentage shown is kept within 0 to 100.
+    QString valueText() const;
+    static QString valueText(const QString &activeEncoding, int count, double percentValue);
+    // The bar's value, 0 to 100.
+    int barValue() const;
+
+signals:
+    void changed();
+    void showProgressBarChanged(bool shown);
+    void isDisableChanged(bool disabled);
+
+private:
+    double m_percentValue = 0;
+    QString m_activeEncoding;
+    int m_nbrFilesEncoding = 0;
+    QString m_currentEncodeFile;
+    bool m_showProgressBar = false;
+    bool m_isDisable = false;
+    double m_jobSecondsLeft = -1;
+    double m_runSecondsLeft = -1;
+};

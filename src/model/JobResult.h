@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+// Outcome of a job's last encoding run.
+struct JobResult
+{
+    enum class Status {
+        None,      // never run
+        Succeeded, // the encoder exited with status 0
+        Failed,    // the encoder could not start, crashed or exited non-zero
+        NotRun,    // refused before starting (see reason)
+        Stopped,   // stopped by the user while it ran
+    };
+
+    Status status = Status::None;
+    int exitCode = 0;   // meaningful for Failed
+    QString reason;     // one line for the user
+    QString outputTail; // last lines of the encoder's output, for Failed
+
+    static QString statusText(Status status);
+    QString text() const { return statusText(status); }
+};
+
+Q_DECLARE_METATYPE(JobResult)

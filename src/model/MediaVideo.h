@@ -1,0 +1,96 @@
+#pragma once
+
+#include "model/JobResult.h"
+#include "model/Vocabulary.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class ToolRunner;
+
+// One source file with its probed facts and its encoding settings.
+//
+// A job is shared (std::shared_ptr) by the job list, the open editor and a running batch. It has no
+// lock: the user interface keeps edits away from background work by disabling itself meanwhile.
+class MediaVideo
+{
+public:
+    using Ptr = std::shared_ptr<MediaVideo>;
+
+    // A job with the start values only: no preferences read, nothing probed.
+    explicit MediaVideo(QString source = {}, QString destination = {});
+
+    QUuid id = QUuid::createUuid();
+    QString source;
+    QString destination;
+    int container = 1; // index into Lists::containers()
+    bool deInterlace = true;
+    bool isQuicktime = true;
+    VideoEncoders videoEncoder = VideoEncoders::libx265;
+    int videoDebit = 1000; // kbit/s, 0 = automatic
+    int width = -2;        // pixels, -2 = automatic
+    int height = -2;
+    QString videoCrop; // empty = none, "-1" = detect when encoding, else "W:H:X:Y"
+    VideoProfiles videoProfile = VideoProfiles::Auto;
+    VideoPresets videoPreset = VideoPresets::Auto;
+    VideoTunes videoTune = VideoTunes::Auto;
+    AudioEncoders audioEncoder = AudioEncoders::aac;
+    int audioDebit = 160;      // kbit/s, 0 = automatic
+    int audioSampling = 44100; // Hz, 0 = automatic
+
+    const QString &durationVideo() const { return m_durationVideo; }
+    // Tells the observers before the value changes.
+    void setDurationVideo(const QString &value);
+
+    QString durationVideoMiddle = QStringLiteral("00:00:00");
+    QStringList audioTracks; // [summary, stream 1, stream 2, ...]
+    int audioTrack = 0;      // 0 = every stream, k = stream line k alone
+    QStringList videoTracks;
+    int videoTrack = 0;
+    QStringList subtitleTracks; // [] or ["No subtitle", (summary,) stream 1, ...]
+    int subtitleTrack = 0;
+    QString subtitleExternal;
+    QString subtitleLanguage = QStringLiteral("fre");
+    int cropValue = 0; // index into the crop presets
+    QString info;
+    int videoWidth = 0;
+    int videoHeight = 0;
+    double videoPixelAspectRatio = 0;
+    double videoDisplayAspectRatio = 0;
+    QString otherParam;
+
+    // The preview frame is kept encoded (as the tool wrote it); the list shows the small thumbnail
+    // made once, and editors decode the full picture on demand.
+    bool setImageData(const QByteArray &encoded); // false, and nothing changed, when it does not decode
+    void setImage(const QImage &image);
+    QImage image() const;
+    const QByteArray &imageData() const { return m_imageData; }
+    QSize imageSize() const { return m_imageSize; }
+    const QImage &thumbnail() const { return m_thumbnail; }
+    bool hasImage() const { return !m_imageData.isEmpty(); }
+
+    // Result of the last encoding run; written on the user interface thread only.
+    JobResult result;
+
+    using DurationObserver = std::function<void(const MediaVideo &job, const QString &newValue)>;
+    int observeDurationVideo(DurationObserver observer);
+    void removeDurationObserver(int token);
+
+    static constexpr int ThumbnailSize = 128; // pixels, twice the 64-point row picture
+
+private:
+    QString m_durationVideo = QStringLiteral("00:00:00");
+    QByteArray m_imageData;
+    QSize m_imageSize;
+    QImage m_thumbnail;
+    std::vector<std::pair<int, DurationObserver>> m_durationObservers;
+    int m_nextObserverToken = 1;
+};

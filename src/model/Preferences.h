@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <array>
+#include <optional>
+
+// The user's stored defaults, in the per-user settings store (organisation and application "Tavrix").
+//
+// A key never written reads as 0, false or absent text: no defaults are registered. Every call opens
+// its own QSettings, so the store may be used from any thread.
+namespace Preferences {
+
+namespace Key {
+inline constexpr const char container[] = "container";
+inline constexpr const char videoEncoder[] = "videoEncoder";
+inline constexpr const char videoProfile[] = "videoProfile";
+inline constexpr const char videoPreset[] = "videoPreset";
+inline constexpr const char videoTune[] = "videoTune";
+inline constexpr const char videoDebit[] = "videoDebit";
+inline constexpr const char audioEncoder[] = "audioEncoder";
+inline constexpr const char audioDebit[] = "audioDebit";
+inline constexpr const char audioSampling[] = "audioSampling";
+inline constexpr const char quicktime[] = "quicktime";
+inline constexpr const char deInterlace[] = "deInterlace";
+inline constexpr const char autoCrop[] = "autoCrop";
+inline constexpr const char otherParams[] = "otherParams";
+inline constexpr const char subtitleLanguage[] = "subtitleLanguage";
+inline constexpr const char formatFile[] = "formatFile";
+inline constexpr const char defaultPath[] = "defaultPath";
+} // namespace Key
+
+enum class Kind { Integer, Boolean, Text };
+
+struct KeyInfo
+{
+    const char *key;
+    Kind kind;
+};
+
+// The sixteen keys, in the order the settings sheet writes them (defaultPath last).
+const std::array<KeyInfo, 16> &allKeys();
+std::optional<Kind> kindOf(const QString &key);
+
+int readInt(const char *key);
+bool readBool(const char *key);
+std::optional<QString> readText(const char *key); // nullopt when absent; empty text is kept apart
+
+void writeInt(const char *key, int value);
+void writeBool(const char *key, bool value);
+void writeText(const char *key, const QString &value);
+
+bool contains(const char *key);
+void remove(const char *key);
+void clear(); // removes every key of the store
+
+QString storeLocation(); // the file behind the store, for messages
+} // namespace Preferences

@@ -1,0 +1,100 @@
+#include "model/Vocabulary.h"
+
+#include <QFileInfo>
+
+namespace Lists {
+
+const QStringList &containers()
+{
+    static const QStringList list{QStringLiteral("mp4"), QStringLiteral("mkv")};
+    return list;
+}
+
+const QStringList &videoDebits()
+{
+    static const QStringList list{QStringLiteral("Auto"), QStringLiteral("500"),  QStringLiteral("1000"),
+                                  QStringLiteral("1600"), QStringLiteral("2000"), QStringLiteral("4000"),
+                                  QStringLiteral("8500"), QStringLiteral("10000")};
+    return list;
+}
+
+const QStringList &audioDebits()
+{
+    static const QStringList list{QStringLiteral("Auto"), QStringLiteral("32"),  QStringLiteral("64"),
+                                  QStringLiteral("128"),  QStringLiteral("160"), QStringLiteral("192"),
+                                  QStringLiteral("256"),  QStringLiteral("384")};
+    return list;
+}
+
+const QStringList &audioSamplings()
+{
+    static const QStringList list{QStringLiteral("Auto"), QStringLiteral("44100"), QStringLiteral("48000")};
+    return list;
+}
+
+const QStringList &widths()
+{
+    static const QStringList list{QStringLiteral("auto"), QStringLiteral("720"),  QStringLiteral("1280"),
+                                  QStringLiteral("1920"), QStringLiteral("3840"), QStringLiteral("4096")};
+    return list;
+}
+
+const QStringList &heights()
+{
+    static const QStringList list{QStringLiteral("auto"), QStringLiteral("576"), QStringLiteral("720"),
+                                  QStringLiteral("1080"), QStringLiteral("2160")};
+    return list;
+}
+
+const QStringList &videoExtensions()
+{
+    static const QStringList list{QStringLiteral("mp4"), QStringLiteral("mkv"), QStringLiteral("mov"),
+                                  QStringLiteral("tod"), QStringLiteral("avi"), QStringLiteral("dv"),
+                                  QStringLiteral("mpg"), QStringLiteral("mod"), QStringLiteral("mts"),
+                                  QStringLiteral("ts"),  QStringLiteral("m4v")};
+    return list;
+}
+
+const QStringList &subtitleExtensions()
+{
+    static const QStringList list{QStringLiteral("srt"), QStringLiteral("ssa"), QStringLiteral("ass")};
+    return list;
+}
+
+const QStringList &nameTemplates()
+{
+    static const QStringList list{QStringLiteral("None"), QStringLiteral("{source}"),
+                                  QStringLiteral("{source}_{videoCodec}_{audioCodec}")};
+    return list;
+}
+
+int rateFigure(const QString &entry)
+{
+    bool ok = false;
+    const int value = entry.toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+int sizeFigure(const QString &entry)
+{
+    bool ok = false;
+    const int value = entry.toInt(&ok, 10);
+    return ok ? value : -2;
+}
+
+QString containerExtension(int container)
+{
+    return containers().value(container, containers().first());
+}
+
+bool isVideoExtension(const QString &suffix)
+{
+    return videoExtensions().contains(suffix, Qt::CaseInsensitive);
+}
+
+bool isVideoFile(const QString &path)
+{
+    return isVideoExtension(QFileInfo(path).suffix());
+}
+
+} // namespace Lists

@@ -1,0 +1,124 @@
+#pragma once
+
+// The closed sets of encoding choices. A choice is stored as its index in declaration order, so the
+// order of every table here is part of the stored data: append, never insert or reorder.
+
+#include <QHashFunctions>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+#include <span>
+
+enum class VideoEncoders { libx264, h264_videotoolbox, libx265, hevc_videotoolbox };
+enum class AudioEncoders { aac, libmp3lame, copy };
+// `Auto` is the case whose raw text is "auto": the encoder chooses and no option is written.
+enum class VideoProfiles { Auto, baseline, main, high, high10, high422, high444 };
+enum class VideoPresets { Auto, ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow };
+enum class VideoTunes { Auto, film, animation, grain, stillimage, fastdecode, zerolatency, psnr, ssim };
+
+namespace vocabulary_detail {
+template<typename E> struct Names;
+template<> struct Names<VideoEncoders>
+{
+    static constexpr std::array<const char *, 4> raw{"libx264", "h264_videotoolbox", "libx265",
+                                                      "hevc_videotoolbox"};
+};
+template<> struct Names<AudioEncoders>
+{
+    static constexpr std::array<const char *, 3> raw{"aac", "libmp3lame", "copy"};
+};
+template<> struct Names<VideoProfiles>
+{
+    static constexpr std::array<const char *, 7> raw{"auto",   "baseline", "main",   "high",
+                                                      "high10", "high422",  "high444"};
+};
+template<> struct Names<VideoPresets>
+{
+    static constexpr std::array<const char *, 10> raw{"auto", "ultrafast", "superfast", "veryfast", "faster",
+                                                       "fast", "medium",    "slow",      "slower",   "veryslow"};
+};
+template<> struct Names<VideoTunes>
+{
+    static constexpr std::array<const char *, 9> raw{"auto",       "film",        "animation", "grain", "stillimage",
+                                                      "fastdecode", "zerolatency", "psnr",      "ssim"};
+};
+} // namespace vocabulary_detail
+
+template<typename E> constexpr int caseCount()
+{
+    return int(vocabulary_detail::Names<E>::raw.size());
+}
+
+template<typename E> QString rawText(E value)
+{
+    return QString::fromLatin1(vocabulary_detail::Names<E>::raw[std::size_t(value)]);
+}
+
+// Case whose raw text is exactly `text` (letter case counts).
+template<typename E> std::optional<E> caseFromRawText(const QString &text)
+{
+    for (int i = 0; i < caseCount<E>(); ++i) {
+        if (text == QLatin1String(vocabulary_detail::Names<E>::raw[std::size_t(i)]))
+            return E(i);
+    }
+    return std::nullopt;
+}
+
+template<typename E> constexpr int indexOfCase(E value)
+{
+    return int(value);
+}
+
+template<typename E> std::optional<E> caseAt(int index)
+{
+    if (index < 0 || index >= caseCount<E>())
+        return std::nullopt;
+    return E(index);
+}
+
+// Stored indexes outside the table read as the first case.
+template<typename E> E caseAtOrFirst(int index)
+{
+    return caseAt<E>(index).value_or(E(0));
+}
+
+template<typename E> QStringList rawTexts()
+{
+    QStringList out;
+    for (const char *name : vocabulary_detail::Names<E>::raw)
+        out << QString::fromLatin1(name);
+    return out;
+}
+
+inline size_t qHash(VideoEncoders v, size_t seed = 0) { return qHash(rawText(v), seed); }
+inline size_t qHash(AudioEncoders v, size_t seed = 0) { return qHash(rawText(v), seed); }
+inline size_t qHash(VideoProfiles v, size_t seed = 0) { return qHash(rawText(v), seed); }
+inline size_t qHash(VideoPresets v, size_t seed = 0) { return qHash(rawText(v), seed); }
+inline size_t qHash(VideoTunes v, size_t seed = 0) { return qHash(rawText(v), seed); }
+
+// The fixed choice lists shown by the pickers.
+namespace Lists {
+const QStringList &containers();      // "mp4", "mkv"
+const QStringList &videoDebits();     // kbit/s, "Auto" first
+const QStringList &audioDebits();     // kbit/s, "Auto" first
+const QStringList &audioSamplings();  // Hz, "Auto" first
+const QStringList &widths();          // pixels, "auto" first
+const QStringList &heights();         // pixels, "auto" first
+const QStringList &videoExtensions(); // lower case; compare with isVideoExtension()
+const QStringList &subtitleExtensions();
+const QStringList &nameTemplates(); // "None", "{source}", "{source}_{videoCodec}_{audioCodec}"
+
+// Figure stored for a bitrate or sampling entry: the decimal number, or 0 for "Auto".
+int rateFigure(const QString &entry);
+// Figure stored for a width or height entry: the decimal number, or -2 for "auto".
+int sizeFigure(const QString &entry);
+
+// Container extension for a stored container index; indexes outside the list read as "mp4".
+QString containerExtension(int container);
+
+// Accepted video file extension, in any letter case ("MTS" and "mts" alike).
+bool isVideoExtension(const QString &suffix);
+bool isVideoFile(const QString &path);
+} // namespace Lists

@@ -1,0 +1,3 @@
+#include "tools/Log.h"
+
+Q_LOGGING_CATEGORY(lcTavrix, "org.tavrix.Tavrix.Tavrix", QtInfoMsg)

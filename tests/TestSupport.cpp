@@ -1,0 +1,97 @@
+#include "TestSupport.h"
+
+#include "model/Preferences.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace TestSupport {
+
+void isolateSettings()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    Preferences::clear();
+}
+
+QString realResourceDir()
+{
+    return QStringLiteral(TAVRIX_RESOURCE_DIR_FOR_TESTS);
+}
+
+QString realTool(const QString &name)
+{
+    return QDir(realResourceDir()).filePath(name);
+}
+
+QString fakeToolPath()
+{
+    return QStringLiteral(FAKE_TOOL_PATH);
+}
+
+ResourceDir::ResourceDir(Entry ffmpeg, Entry mediainfo)
+{
+    const auto place = [this](const QString &name, Entry entry) {
+        const QString target = entry == Entry::Fake ? fakeToolPath() : realTool(name);
+        if (entry != Entry::Missing)
+            QFile::link(QFileInfo(target).canonicalFilePath(), m_dir.filePath(name));
+    };
+    place(QStringLiteral("ffmpeg"), ffmpeg);
+    place(QStringLiteral("mediainfo"), mediainfo);
+}
+
+int run(const QString &program, const QStringList &args, QByteArray *out, QByteArray *err,
+        const QStringList &extraEnv, int timeoutMs)
+{
+    QProcess process;
+    if (!extraEnv.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &entry : extraEnv) {
+            const int eq = entry.indexOf(QLatin1Char('='));
+            env.insert(entry.left(eq), entry.mid(eq + 1));
+        }
+        process.setProcessEnvironment(env);
+    }
+    process.start(program, args);
+    if (!process.waitForStarted(-1) || !process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(-1);
+        return -1;
+    }
+    if (out)
+        *out = process.readAllStandardOutput();
+    if (err)
+        *err = process.readAllStandardError();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+bool generateClip(const QString &path, const QStringList &inputArgs)
+{
+    QByteArray err;
+    QStringList args{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                     QStringLiteral("-nostdin"), QStringLiteral("-y")};
+    args << inputArgs << path;
+    const int code = run(realTool(QStringLiteral("ffmpeg")), args, nullptr, &err);
+    if (code != 0) {
+        qWarning("clip generation failed for %s: %s", qPrintable(path), err.constData());
+        return false;
+    }
+    return true;
+}
+
+bool generateSimpleClip(const QString &path, double seconds)
+{
+    const QString duration = QString::number(seconds);
+    return generateClip(path, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                               QStringLiteral("testsrc=size=320x240:rate=25:duration=") + duration,
+                               QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                               QStringLiteral("sine=frequency=440:duration=") + duration,
+                               QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+                               QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+                               QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-shortest")});
+}
+
+} // namespace TestSupport

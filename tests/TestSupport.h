@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Shared helpers for the tests: fake tools, generated clips, an isolated settings store.
+namespace TestSupport {
+
+// Points the settings store at a private test location and empties it. Call before touching it.
+void isolateSettings();
+
+// The build tree's resource directory with the real ffmpeg and mediainfo.
+QString realResourceDir();
+QString realTool(const QString &name);
+
+// The fake tool executable (see tests/fakes/fake_tool.cpp).
+QString fakeToolPath();
+
+// A temporary resource directory whose "ffmpeg" and "mediainfo" entries are the fake tool, the real
+// tool or absent.
+class ResourceDir
+{
+public:
+    enum class Entry { Fake, Real, Missing };
+    ResourceDir(Entry ffmpeg, Entry mediainfo);
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Generates a clip with the real ffmpeg: `inputArgs` are the options before the output path
+// (for instance lavfi sources and codecs). Returns false and warns on failure.
+bool generateClip(const QString &path, const QStringList &inputArgs);
+// A small clip: `seconds` of a 320x240 test picture at 25 fps with a tone, H.264 and AAC.
+bool generateSimpleClip(const QString &path, double seconds = 1.0);
+
+// Runs the program and returns its exit code (-1 when it did not start or crashed), with its output.
+int run(const QString &program, const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr,
+        const QStringList &extraEnv = {}, int timeoutMs = 120000);
+
+} // namespace TestSupport
