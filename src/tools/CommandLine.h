@@ -14,6 +14,12 @@ struct CommandLine
     bool ok() const { return error.isEmpty(); }
 };
 
-// Builds the shell command that converts `job`. May run crop detection (a "-1" crop), so it is not for
-// the user interface thread.
-CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools);
+// What to do with a "-1" crop (detect the borders when encoding).
+enum class CropDetection {
+    Run,      // run the detection now and use its crop (for the encoder)
+    Describe, // write a readable placeholder instead and start no process (for showing the command)
+};
+
+// Builds the shell command that converts `job`. With CropDetection::Run a "-1" crop runs ffmpeg first,
+// so that form is not for the user interface thread.
+CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, CropDetection crop = CropDetection::Run);

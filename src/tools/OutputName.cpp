@@ -36,3 +36,10 @@ QString outputName(const MediaVideo &job, const QString &videoCodec, const QStri
     Q_UNUSED(extension);
     return job.destination; // filled in with the naming rules
 }
+
+QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const QString &videoCodec,
+                               const QString &audioCodec, const QString &extension)
+{
+    Q_UNUSED(templateIndex);
+    return outputName(job, videoCodec, audioCodec, extension);
+}

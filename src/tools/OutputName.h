@@ -9,6 +9,9 @@ class MediaVideo;
 // Empty arguments take the job's own encoders and container.
 QString outputName(const MediaVideo &job, const QString &videoCodec = {}, const QString &audioCodec = {},
                    const QString &extension = {});
+// The same with the template index given instead of read from the store.
+QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const QString &videoCodec = {},
+                               const QString &audioCodec = {}, const QString &extension = {});
 
 // Destination of a newly imported source: into `directory` when it is not empty, otherwise beside the
 // source; in both cases with the extension replaced by "mp4".

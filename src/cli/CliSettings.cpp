@@ -1,0 +1,297 @@
+#include "cli/CliSettings.h"
+
+#include "model/Preferences.h"
+#include "tools/CropPresets.h"
+#include "tools/MediaProbe.h"
+#include "tools/OutputName.h"
+#include "tools/ToolRunner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("tavrix-cli", text);
+}
+
+std::optional<int> readWhole(const QString &text, int min, int max)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok || value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+template<typename E> bool readCase(const QCommandLineParser &parser, const char *name, std::optional<E> &out,
+                                   QString &error)
+{
+    const QString option = QString::fromLatin1(name);
+    if (!parser.isSet(option))
+        return true;
+    const QString value = parser.value(option);
+    out = caseFromRawText<E>(value);
+    if (!out) {
+        error = tr("--%1: unknown value “%2”; expected one of: %3")
+                    .arg(option, value, rawTexts<E>().join(QStringLiteral(", ")));
+        return false;
+    }
+    return true;
+}
+
+// A bitrate or sampling rate: a whole number of 0 or more, or "auto" for 0.
+bool readRate(const QCommandLineParser &parser, const char *name, std::optional<int> &out, QString &error)
+{
+    const QString option = QString::fromLatin1(name);
+    if (!parser.isSet(option))
+        return true;
+    const QString value = parser.value(option);
+    if (value.compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0) {
+        out = 0;
+        return true;
+    }
+    out = readWhole(value, 0, 10000000);
+    if (!out)
+        error = tr("--%1: “%2” is not a whole number of 0 or more, nor auto").arg(option, value);
+    return bool(out);
+}
+
+// An output size: pixels, or "auto" for -2.
+bool readSize(const QCommandLineParser &parser, const char *name, std::optional<int> &out, QString &error)
+{
+    const QString option = QString::fromLatin1(name);
+    if (!parser.isSet(option))
+        return true;
+    const QString value = parser.value(option);
+    if (value.compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0) {
+        out = -2;
+        return true;
+    }
+    out = readWhole(value, 1, 65536);
+    if (!out)
+        error = tr("--%1: “%2” is not a size in pixels, nor auto").arg(option, value);
+    return bool(out);
+}
+
+bool readIndex(const QCommandLineParser &parser, const char *name, int max, std::optional<int> &out,
+               QString &error)
+{
+    const QString option = QString::fromLatin1(name);
+    if (!parser.isSet(option))
+        return true;
+    out = readWhole(parser.value(option), 0, max);
+    if (!out)
+        error = tr("--%1: “%2” is not a whole number from 0 to %3").arg(option, parser.value(option)).arg(max);
+    return bool(out);
+}
+
+const QRegularExpression &cropPattern()
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\d{1,5}:\\d{1,5}:\\d{1,5}:\\d{1,5}$"));
+    return pattern;
+}
+
+int presetIndex(const QString &name)
+{
+    const QList<CropPreset> &list = crops();
+    for (int i = 0; i < list.size(); ++i) {
+        if (list[i].name == name)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+void addSettingsOptions(QCommandLineParser &parser)
+{
+    const auto add = [&parser](const QString &name, const QString &description, const QString &valueName = {}) {
+        parser.addOption(QCommandLineOption(name, description, valueName));
+    };
+    add(QStringLiteral("dest"), tr("Write the outputs into DIR (default: beside each source)."), QStringLiteral("DIR"));
+    add(QStringLiteral("container"), tr("Output container: mp4 or mkv."), QStringLiteral("mp4|mkv"));
+    add(QStringLiteral("video-encoder"), tr("Video encoder: %1.").arg(rawTexts<VideoEncoders>().join(QStringLiteral(", "))),
+        QStringLiteral("NAME"));
+    add(QStringLiteral("video-bitrate"), tr("Video bitrate in kbit/s, or auto."), QStringLiteral("KBITS"));
+    add(QStringLiteral("preset"), tr("Encoder preset: %1.").arg(rawTexts<VideoPresets>().join(QStringLiteral(", "))),
+        QStringLiteral("NAME"));
+    add(QStringLiteral("profile"), tr("Encoder profile: %1.").arg(rawTexts<VideoProfiles>().join(QStringLiteral(", "))),
+        QStringLiteral("NAME"));
+    add(QStringLiteral("tune"), tr("Encoder tune: %1.").arg(rawTexts<VideoTunes>().join(QStringLiteral(", "))),
+        QStringLiteral("NAME"));
+    add(QStringLiteral("width"), tr("Output width in pixels, or auto."), QStringLiteral("PIXELS"));
+    add(QStringLiteral("height"), tr("Output height in pixels, or auto."), QStringLiteral("PIXELS"));
+    add(QStringLiteral("crop"), tr("Crop: none, detect (when encoding), W:H:X:Y, or a preset name such as 2:35.1."),
+        QStringLiteral("CROP"));
+    add(QStringLiteral("deinterlace"), tr("Deinterlace the picture."));
+    add(QStringLiteral("no-deinterlace"), tr("Do not deinterlace."));
+    add(QStringLiteral("quicktime"), tr("Tag HEVC in MP4 as hvc1 for QuickTime."));
+    add(QStringLiteral("no-quicktime"), tr("Do not add the hvc1 tag."));
+    add(QStringLiteral("audio-encoder"), tr("Audio encoder: %1.").arg(rawTexts<AudioEncoders>().join(QStringLiteral(", "))),
+        QStringLiteral("NAME"));
+    add(QStringLiteral("audio-bitrate"), tr("Audio bitrate in kbit/s, or auto."), QStringLiteral("KBITS"));
+    add(QStringLiteral("audio-sampling"), tr("Audio sampling rate in Hz, or auto."), QStringLiteral("HZ"));
+    add(QStringLiteral("audio-track"), tr("Audio track to encode, from 1; 0 encodes every track."), QStringLiteral("N"));
+    add(QStringLiteral("video-track"), tr("Video track to encode, from 0."), QStringLiteral("N"));
+    add(QStringLiteral("subtitle"), tr("External subtitle file to add."), QStringLiteral("FILE"));
+    add(QStringLiteral("subtitle-language"), tr("Language code of the external subtitle, e.g. eng."),
+        QStringLiteral("CODE"));
+    add(QStringLiteral("params"), tr("Extra ffmpeg output options for each job."), QStringLiteral("TEXT"));
+    add(QStringLiteral("template"),
+        tr("Output name: 0 keeps the source name, 1 is {source}, 2 is {source}_{videoCodec}_{audioCodec}."),
+        QStringLiteral("0|1|2"));
+}
+
+std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QString &error)
+{
+    CliSettings s;
+    if (parser.isSet(QStringLiteral("dest"))) {
+        const QString dir = parser.value(QStringLiteral("dest"));
+        if (!QFileInfo(dir).isDir()) {
+            error = tr("--dest: “%1” is not a directory").arg(dir);
+            return std::nullopt;
+        }
+        s.dest = QFileInfo(dir).absoluteFilePath();
+    }
+    if (parser.isSet(QStringLiteral("container"))) {
+        const int index = int(Lists::containers().indexOf(parser.value(QStringLiteral("container"))));
+        if (index < 0) {
+            error = tr("--container: “%1” is neither mp4 nor mkv").arg(parser.value(QStringLiteral("container")));
+            return std::nullopt;
+        }
+        s.container = index;
+    }
+    if (!readCase(parser, "video-encoder", s.videoEncoder, error) || !readCase(parser, "preset", s.preset, error) ||
+        !readCase(parser, "profile", s.profile, error) || !readCase(parser, "tune", s.tune, error) ||
+        !readCase(parser, "audio-encoder", s.audioEncoder, error) ||
+        !readRate(parser, "video-bitrate", s.videoDebit, error) ||
+        !readRate(parser, "audio-bitrate", s.audioDebit, error) ||
+        !readRate(parser, "audio-sampling", s.audioSampling, error) || !readSize(parser, "width", s.width, error) ||
+        !readSize(parser, "height", s.height, error) || !readIndex(parser, "audio-track", 999, s.audioTrack, error) ||
+        !readIndex(parser, "video-track", 999, s.videoTrack, error) ||
+        !readIndex(parser, "template", int(Lists::nameTemplates().size()) - 1, s.templateIndex, error))
+        return std::nullopt;
+
+    for (const auto &[on, off, target] : {std::tuple{"deinterlace", "no-deinterlace", &s.deinterlace},
+                                          std::tuple{"quicktime", "no-quicktime", &s.quicktime}}) {
+        const bool yes = parser.isSet(QString::fromLatin1(on));
+        const bool no = parser.isSet(QString::fromLatin1(off));
+        if (yes && no) {
+            error = tr("--%1 and --%2 contradict each other").arg(QString::fromLatin1(on), QString::fromLatin1(off));
+            return std::nullopt;
+        }
+        if (yes || no)
+            *target = yes;
+    }
+
+    if (parser.isSet(QStringLiteral("crop"))) {
+        const QString crop = parser.value(QStringLiteral("crop"));
+        if (crop != QLatin1String("none") && crop != QLatin1String("detect") && !cropPattern().match(crop).hasMatch() &&
+            presetIndex(crop) < 0) {
+            error = tr("--crop: “%1” is not none, detect, W:H:X:Y nor a preset name").arg(crop);
+            return std::nullopt;
+        }
+        s.crop = crop;
+    }
+    if (parser.isSet(QStringLiteral("subtitle"))) {
+        const QString file = parser.value(QStringLiteral("subtitle"));
+        if (!QFileInfo(file).isFile()) {
+            error = tr("--subtitle: “%1” is not a file").arg(file);
+            return std::nullopt;
+        }
+        s.subtitle = QFileInfo(file).absoluteFilePath();
+    }
+    if (parser.isSet(QStringLiteral("subtitle-language")))
+        s.subtitleLanguage = parser.value(QStringLiteral("subtitle-language"));
+    if (parser.isSet(QStringLiteral("params")))
+        s.params = parser.value(QStringLiteral("params"));
+    return s;
+}
+
+MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const ToolRunner &tools, QStringList &warnings)
+{
+    const QString path = QFileInfo(source).absoluteFilePath();
+    const QString destination = importDestination(path, s.dest.value_or(QString()));
+    if (!QFileInfo(path).isReadable())
+        warnings << tr("%1: cannot be read").arg(source);
+
+    MediaVideo::Ptr job = createMediaVideo(path, destination, tools);
+    if (job->videoTracks.isEmpty() && QFileInfo(path).isReadable())
+        warnings << tr("%1: no video stream found").arg(source);
+
+    if (s.container)
+        job->container = *s.container;
+    if (s.videoEncoder)
+        job->videoEncoder = *s.videoEncoder;
+    if (s.videoDebit)
+        job->videoDebit = *s.videoDebit;
+    if (s.preset)
+        job->videoPreset = *s.preset;
+    if (s.profile)
+        job->videoProfile = *s.profile;
+    if (s.tune)
+        job->videoTune = *s.tune;
+    if (s.width)
+        job->width = *s.width;
+    if (s.height)
+        job->height = *s.height;
+    if (s.deinterlace)
+        job->deInterlace = *s.deinterlace;
+    if (s.quicktime)
+        job->isQuicktime = *s.quicktime;
+    if (s.audioEncoder)
+        job->audioEncoder = *s.audioEncoder;
+    if (s.audioDebit)
+        job->audioDebit = *s.audioDebit;
+    if (s.audioSampling)
+        job->audioSampling = *s.audioSampling;
+    if (s.subtitle)
+        job->subtitleExternal = *s.subtitle;
+    if (s.subtitleLanguage)
+        job->subtitleLanguage = *s.subtitleLanguage;
+    if (s.params)
+        job->otherParam = *s.params;
+
+    if (s.videoTrack) {
+        if (*s.videoTrack < job->videoTracks.size())
+            job->videoTrack = *s.videoTrack;
+        else
+            warnings << tr("%1: has no video track %2").arg(source).arg(*s.videoTrack);
+    }
+    if (s.audioTrack) {
+        if (*s.audioTrack < job->audioTracks.size())
+            job->audioTrack = *s.audioTrack;
+        else
+            warnings << tr("%1: has no audio track %2").arg(source).arg(*s.audioTrack);
+    }
+
+    if (s.crop) {
+        const QString &crop = *s.crop;
+        if (crop == QLatin1String("none")) {
+            job->videoCrop.clear();
+            job->cropValue = 0;
+        } else if (crop == QLatin1String("detect")) {
+            job->videoCrop = QStringLiteral("-1");
+            job->cropValue = ManualCrop;
+        } else if (cropPattern().match(crop).hasMatch()) {
+            job->videoCrop = job->videoWidth > 0 && job->videoHeight > 0
+                                 ? validateCropText(crop, job->videoWidth, job->videoHeight)
+                                 : crop;
+            job->cropValue = ManualCrop;
+        } else {
+            job->cropValue = presetIndex(crop);
+            job->videoCrop = presetCropText(job->cropValue, *job, job->videoCrop);
+        }
+    }
+
+    // The name follows the settings of this run: template, encoders and container.
+    const int templateIndex = s.templateIndex.value_or(Preferences::readInt(Preferences::Key::formatFile));
+    job->destination = destination;
+    if (templateIndex != 0)
+        job->destination = outputNameWithTemplate(*job, templateIndex);
+    return job;
+}

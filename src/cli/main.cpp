@@ -1,0 +1,61 @@
+#include "cli/Commands.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+void printUsage(std::FILE *stream)
+{
+    std::fputs("Usage: tavrix-cli COMMAND [OPTIONS] ...\n"
+               "\n"
+               "Commands:\n"
+               "  probe [SETTINGS] FILE...       one JSON object per job, one per line\n"
+               "  command [SETTINGS] FILE...     the encoder command line of each job\n"
+               "  encode [SETTINGS] FILE|DIR...  convert the files, one after another\n"
+               "  defaults                       list the stored defaults\n"
+               "  defaults KEY [VALUE]           print or set one stored default\n"
+               "  defaults --reset               clear the stored defaults\n"
+               "\n"
+               "Run 'tavrix-cli COMMAND --help' for the options of a command.\n",
+               stream);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tavrix"));
+    QCoreApplication::setApplicationName(QStringLiteral("tavrix-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVRIX_VERSION));
+
+    QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 2) {
+        printUsage(stderr);
+        return ExitUsage;
+    }
+    const QString command = arguments.takeAt(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        printUsage(stdout);
+        return ExitOk;
+    }
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        std::printf("tavrix-cli %s\n", TAVRIX_VERSION);
+        return ExitOk;
+    }
+    if (command == QLatin1String("probe"))
+        return probeCommand(arguments);
+    if (command == QLatin1String("command"))
+        return commandCommand(arguments);
+    if (command == QLatin1String("defaults"))
+        return defaultsCommand(arguments);
+    if (command == QLatin1String("encode"))
+        return encodeCommand(arguments);
+
+    std::fprintf(stderr, "tavrix-cli: unknown command '%s'\n", qPrintable(command));
+    printUsage(stderr);
+    return ExitUsage;
+}
