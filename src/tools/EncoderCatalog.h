@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+class MediaVideo;
+
+// Which encoders the installed ffmpeg has. Until the list is known every encoder counts as available.
+// Safe to use from any thread.
+class EncoderCatalog
+{
+public:
+    static EncoderCatalog &instance();
+
+    // The encoder names from the output of `ffmpeg -hide_banner -encoders`.
+    static QSet<QString> parseEncoderList(const QString &ffmpegOutput);
+
+    void setAvailable(const QSet<QString> &names);
+    bool isKnown() const;
+    bool isAvailable(const QString &encoder) const;
+
+    // One line for the job list when the job uses an encoder the installed ffmpeg lacks; else empty.
+    QString jobWarning(const MediaVideo &job) const;
+};
