@@ -13,6 +13,11 @@ QSet<QString> EncoderCatalog::parseEncoderList(const QString &)
     return {};
 }
 
+bool EncoderCatalog::refresh(const ToolRunner &)
+{
+    return false;
+}
+
 void EncoderCatalog::setAvailable(const QSet<QString> &) {}
 
 bool EncoderCatalog::isKnown() const

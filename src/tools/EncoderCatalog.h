@@ -4,6 +4,7 @@
 #include <QString>
 
 class MediaVideo;
+class ToolRunner;
 
 // Which encoders the installed ffmpeg has. Until the list is known every encoder counts as available.
 // Safe to use from any thread.
@@ -15,6 +16,8 @@ public:
     // The encoder names from the output of `ffmpeg -hide_banner -encoders`.
     static QSet<QString> parseEncoderList(const QString &ffmpegOutput);
 
+    // Asks the installed ffmpeg (runs it: call off the user interface thread). False when it could not.
+    bool refresh(const ToolRunner &tools);
     void setAvailable(const QSet<QString> &names);
     bool isKnown() const;
     bool isAvailable(const QString &encoder) const;
