@@ -119,6 +119,7 @@ QLabel *rowLabel(const QString &text, QWidget *parent, int width = LabelWidth)
 {
     auto *label = new QLabel(text, parent);
     label->setFixedWidth(width);
+    label->setProperty("rowLabel", width == LabelWidth);
     label->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
     return label;
 }
@@ -240,6 +241,7 @@ void DetailView::buildEditor()
     outer->addWidget(scroll, 1);
 
     const auto changed = [this] { scheduleCommandLine(); };
+    QHBoxLayout *busyRow = nullptr; // under the crop row
 
     // File
     column->addWidget(groupHeader(tr("File"), content));
@@ -375,8 +377,7 @@ void DetailView::buildEditor()
         connect(m_previewButton, &QPushButton::clicked, this, &DetailView::makeCropPreview);
 
         // Shown while a detection runs, and to tell that it found nothing.
-        auto *busyRow = new QHBoxLayout;
-        busyRow->setContentsMargins(LabelWidth + 12, 0, 6, 0);
+        busyRow = new QHBoxLayout;
         m_cropBusy = new QProgressBar(content);
         m_cropBusy->setObjectName(QStringLiteral("cropBusy"));
         m_cropBusy->setRange(0, 0);
@@ -508,6 +509,19 @@ void DetailView::buildEditor()
                 [this] { QApplication::clipboard()->setText(m_commandLine->toPlainText()); });
         row->addWidget(copy, 0, Qt::AlignTop);
     }
+    // Row labels share one width: 100 points, or what the longest one needs in the user's language.
+    const QList<QLabel *> labels = content->findChildren<QLabel *>();
+    int labelWidth = LabelWidth;
+    for (const QLabel *label : labels) {
+        if (label->property("rowLabel").toBool())
+            labelWidth = std::max(labelWidth, label->sizeHint().width() + 4);
+    }
+    for (QLabel *label : labels) {
+        if (label->property("rowLabel").toBool())
+            label->setFixedWidth(labelWidth);
+    }
+    m_destinationNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
+    busyRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
     content->setMinimumWidth(std::max(ContentWidth, content->sizeHint().width()));
 
     // Ok and Cancel: Return belongs to the fields (it commits them), so neither is a default button.
