@@ -28,7 +28,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
@@ -781,16 +780,15 @@ void DetailView::cropDetected(const QString &text)
     m_detecting = false;
     m_cropBusy->hide();
     m_autocropButton->setEnabled(m_crop == ManualCrop);
-    static const QRegularExpression cropString(QStringLiteral("(\\d{1,}:\\d{1,}:\\d{1,}:\\d{1,})"));
-    const QRegularExpressionMatch match = cropString.match(text);
-    if (!match.hasMatch()) {
+    const QString found = findCropString(text);
+    if (found.isEmpty()) {
         m_cropNote->setText(tr("No black borders found: the crop is unchanged."));
         return;
     }
     m_cropNote->hide();
     // The user may have left "manual" meanwhile; a preset's text is then not replaced.
     if (m_crop == ManualCrop) {
-        m_cropEdit->setText(match.captured(1));
+        m_cropEdit->setText(found);
         m_cropEdited = false;
         scheduleCommandLine();
     }
@@ -812,28 +810,15 @@ void DetailView::makeCropPreview()
                                                                     : QImage::Format_RGB32);
     }
 
-    const QString text = m_cropEdit->text();
-    if (m_crop >= 1 && !text.isEmpty()) {
-        // MERGE: the rectangle comes from previewCropText(m_crop, *m_job, text) once CropPresets has it.
-        const QString outline = m_crop == ManualCrop ? text : QString();
-        const QStringList pieces = outline.split(QLatin1Char(':'));
-        QList<int> numbers;
-        for (int i = 0; i < std::min<qsizetype>(4, pieces.size()); ++i) {
-            bool ok = false;
-            const int value = pieces.at(i).toInt(&ok, 10);
-            if (ok)
-                numbers << value;
-        }
-        // Without four whole numbers there is no rectangle to draw; the plain picture is shown.
-        if (numbers.size() == 4) {
-            QPainter painter(&picture);
-            // The rectangle's y is measured from the bottom edge of the picture.
-            painter.translate(0, picture.height());
-            painter.scale(1, -1);
-            painter.setPen(QPen(Qt::red, 2));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(QRectF(numbers[2], numbers[3], numbers[0], numbers[1]));
-        }
+    // Without four whole numbers there is no rectangle to draw; the plain picture is shown.
+    if (const std::optional<QRect> outline = cropRect(previewCropText(m_crop, *m_job, m_cropEdit->text()))) {
+        QPainter painter(&picture);
+        // The rectangle's y counts from the bottom edge of the picture.
+        painter.translate(0, picture.height());
+        painter.scale(1, -1);
+        painter.setPen(QPen(Qt::red, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(*outline));
     }
 
     auto *view = new ImageView(picture, this);
