@@ -128,6 +128,13 @@ int main(int argc, char *argv[])
     editor->reject();
     settle(100);
 
+    auto *oups = new DetailView(std::make_shared<MediaVideo>(), &mainWindow);
+    oups->open();
+    settle();
+    ok &= save(oups, out.filePath(QStringLiteral("editor-oups.png")));
+    oups->reject();
+    settle(100);
+
     auto *setup = new Setup(&mainWindow);
     setup->open();
     settle();

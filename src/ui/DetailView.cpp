@@ -218,12 +218,15 @@ void DetailView::buildOups()
     text->setObjectName(QStringLiteral("oupsLabel"));
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);
+    auto *why = new QLabel(tr("This job has no source file to edit."), this);
+    why->setAlignment(Qt::AlignCenter);
+    layout->addWidget(why);
     auto *close = new QPushButton(tr("Close"), this);
     close->setObjectName(QStringLiteral("closeButton"));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(close, 0, Qt::AlignHCenter);
-    resize(240, 120);
+    resize(sizeHint().expandedTo(QSize(280, 120)));
 }
 
 void DetailView::buildEditor()
@@ -498,7 +501,7 @@ void DetailView::buildEditor()
         m_commandLine->setReadOnly(true);
         m_commandLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         m_commandLine->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        m_commandLine->setFixedHeight(m_commandLine->fontMetrics().lineSpacing() * 4 + 12);
+        m_commandLine->setFixedHeight(m_commandLine->fontMetrics().lineSpacing() * 5 + 12);
         m_commandLine->setToolTip(tr("The command this job would run with the choices above"));
         row->addWidget(m_commandLine, 1);
         auto *copy = new QToolButton(content);
@@ -539,6 +542,9 @@ void DetailView::buildEditor()
     outer->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, &DetailView::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Nothing starts out being edited: typing goes nowhere until the user picks a field.
+    m_container->setFocus();
 
     m_commandTimer = new QTimer(this);
     m_commandTimer->setSingleShot(true);
