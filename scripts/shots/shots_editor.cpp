@@ -7,6 +7,7 @@
 #include "ui/DetailView.h"
 #include "ui/ImageView.h"
 #include "ui/Setup.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -140,6 +141,21 @@ int main(int argc, char *argv[])
     settle();
     ok &= save(setup, out.filePath(QStringLiteral("setup.png")));
     setup->reject();
+    settle(100);
+
+    // The longer French labels must fit as well.
+    installTranslations(QLocale(QLocale::French, QLocale::France));
+    auto *french = new DetailView(sampleJob(), &mainWindow);
+    french->open();
+    settle();
+    ok &= save(french, out.filePath(QStringLiteral("editor-fr.png")));
+    french->reject();
+    settle(100);
+    auto *frenchSetup = new Setup(&mainWindow);
+    frenchSetup->open();
+    settle();
+    ok &= save(frenchSetup, out.filePath(QStringLiteral("setup-fr.png")));
+    frenchSetup->reject();
     settle(100);
 
     Preferences::clear();

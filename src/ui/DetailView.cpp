@@ -357,11 +357,13 @@ void DetailView::buildEditor()
         m_autocropButton = new QPushButton(tr("Autocrop"), content);
         m_autocropButton->setObjectName(QStringLiteral("autocropButton"));
         m_autocropButton->setMinimumWidth(LabelWidth);
+        m_autocropButton->setAutoDefault(false);
         m_autocropButton->setToolTip(tr("Find the black borders of the picture"));
         row->addWidget(m_autocropButton);
         m_previewButton = new QPushButton(tr("Preview"), content);
         m_previewButton->setObjectName(QStringLiteral("previewButton"));
         m_previewButton->setMinimumWidth(LabelWidth);
+        m_previewButton->setAutoDefault(false);
         row->addWidget(m_previewButton);
         m_cropEdit = new QLineEdit(content);
         m_cropEdit->setObjectName(QStringLiteral("cropEdit"));

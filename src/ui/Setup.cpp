@@ -168,6 +168,12 @@ Setup::Setup(QWidget *parent) : QDialog(parent)
         labelWidth = std::max(labelWidth, label->sizeHint().width() + 4);
     for (QLabel *label : labels)
         label->setFixedWidth(labelWidth);
+    // The three toggles line up in one column.
+    int toggleWidth = ToggleWidth;
+    for (const QCheckBox *toggle : {m_quicktime, m_deInterlace, m_autoCrop})
+        toggleWidth = std::max(toggleWidth, toggle->sizeHint().width());
+    for (QCheckBox *toggle : {m_quicktime, m_deInterlace, m_autoCrop})
+        toggle->setMinimumWidth(toggleWidth);
 
     load();
     resize(sizeHint().expandedTo(minimumSize()));
