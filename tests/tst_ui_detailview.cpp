@@ -490,6 +490,7 @@ private slots:
                                << "<job>" << true;
         QTest::newRow("bare name") << 0 << "renamed"
                                    << "<dir>/renamed.mp4" << false;
+        QTest::newRow("a folder") << 0 << tmp + "/" << tmp + "/film.mp4" << false;
     }
     void destinationCommittedByHand()
     {
@@ -509,6 +510,20 @@ private slots:
         click(view, "okButton");
         QVERIFY(closed(view));
         QCOMPARE(job->destination, expected);
+    }
+
+    void aRefusedDestinationGoesBackToWhatWasShown()
+    {
+        auto job = makeJob();
+        QPointer<DetailView> view = open(job);
+        pick(view, "containerPicker", 1);
+        commit(child<QLineEdit>(view, "destinationEdit"), "/no/such/dir/film.mp4");
+        QCOMPARE(view->destination(), m_dir.filePath("film.mkv"));
+        m_panels.saveAnswer = "/out/exported.mkv";
+        click(view, "exportButton");
+        QTRY_COMPARE(m_panels.saveCalls, 1);
+        commit(child<QLineEdit>(view, "destinationEdit"), "");
+        QCOMPARE(view->destination(), "/out/exported.mkv");
     }
 
     void okCommitsATypedDestinationAndRefusesABadOne()

@@ -640,6 +640,7 @@ QString DetailView::commandLineText() const
 void DetailView::setDestination(const QString &path)
 {
     m_destination->setText(path);
+    m_acceptedDestination = path;
     m_destinationEdited = false;
     scheduleCommandLine();
 }
@@ -651,7 +652,9 @@ void DetailView::destinationCommitted()
 
 QString DetailView::revertedDestination() const
 {
-    return m_formatFile != 0 ? outputName(*m_job) : m_job->destination;
+    // Back to what the field showed before the user typed: the job's destination as loaded, or what the
+    // container, the codecs or the export panel made of it since.
+    return m_acceptedDestination;
 }
 
 bool DetailView::commitDestination()
@@ -673,6 +676,9 @@ bool DetailView::commitDestination()
         const QString base = m_job->destination.isEmpty() ? m_job->source : m_job->destination;
         path = QDir(QFileInfo(base).absolutePath()).filePath(path);
     }
+    // A folder means the source's name in that folder.
+    if (QFileInfo(path).isDir())
+        path = QDir(path).filePath(QFileInfo(m_job->source).fileName());
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir(folder).exists()) {
         setDestination(revertedDestination());
@@ -694,6 +700,8 @@ void DetailView::containerSet(int index)
         const bool edited = m_destinationEdited;
         m_destination->setText(withExtension(current, Lists::containers().at(index)));
         m_destinationEdited = edited;
+        if (!m_acceptedDestination.isEmpty())
+            m_acceptedDestination = withExtension(m_acceptedDestination, Lists::containers().at(index));
     }
     scheduleCommandLine();
 }

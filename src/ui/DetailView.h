@@ -78,6 +78,7 @@ private:
     int m_audioTrack = 0;
     int m_subtitleTrack = 0;
     int m_crop = 0;
+    QString m_acceptedDestination; // the destination before the user began typing
     bool m_destinationEdited = false;
     bool m_cropEdited = false;
     bool m_detecting = false;
