@@ -1,28 +1,31 @@
-#include "tools/Log.h"
-#include "tools/ToolRunner.h"
+#include "AppDelegate.h"
+
+#include "ui/Translations.h"
 
 #include <QApplication>
-#include <QFormLayout>
-#include <QLabel>
-#include <QWidget>
+#include <QCommandLineParser>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tavrix"));
     QApplication::setApplicationName(QStringLiteral("Tavrix"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVRIX_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tavrix.Tavrix"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tavrix.Tavrix")));
+    installTranslations();
 
-    const ToolRunner tools;
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Tavrix"));
-    auto *form = new QFormLayout(&window);
-    for (const QString &name : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
-        const ToolLocation location = tools.locateTool(name);
-        form->addRow(name, new QLabel(location.ok() ? location.path : location.error));
-        if (location.ok() && name == QLatin1String("ffmpeg"))
-            qCInfo(lcTavrix).noquote() << "Ffmpeg path =" << location.path;
-    }
-    window.resize(800, 600);
-    window.show();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QApplication::translate("main", "Batch video converter"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("files"),
+                                 QApplication::translate("main", "Video files or folders to import."),
+                                 QStringLiteral("[files...]"));
+    parser.process(app);
+
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching(parser.positionalArguments());
     return app.exec();
 }

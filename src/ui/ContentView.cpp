@@ -1,0 +1,492 @@
+#include "ui/ContentView.h"
+
+#include "encoding/BatchEncoder.h"
+#include "encoding/RunStatus.h"
+#include "model/Preferences.h"
+#include "model/Vocabulary.h"
+#include "tools/EncoderCatalog.h"
+#include "tools/FileScan.h"
+#include "tools/Log.h"
+#include "tools/MediaProbe.h"
+#include "tools/OutputName.h"
+#include "tools/SerialQueue.h"
+#include "ui/DetailView.h"
+#include "ui/JobDelegate.h"
+#include "ui/JobListModel.h"
+#include "ui/JobListView.h"
+#include "ui/Panels.h"
+#include "ui/ProgressionView.h"
+#include "ui/Setup.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString importQueueLabel = QStringLiteral("org.tavrix.Tavrix.import.queue");
+
+QString fileName(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+} // namespace
+
+ContentView::ContentView(ToolRunner tools, QWidget *parent)
+    : QWidget(parent), m_tools(std::move(tools)), m_status(new RunStatus(this)),
+      m_model(new JobListModel(this)), m_encoder(new BatchEncoder(m_status, m_tools, this))
+{
+    setObjectName(QStringLiteral("contentView"));
+    buildCommands();
+    buildLayout();
+
+    m_sheet = new ProgressSheet(m_status, this);
+    connect(m_sheet, &ProgressSheet::stopRequested, this, &ContentView::stopWork);
+    connect(m_status, &RunStatus::showProgressBarChanged, this, [this](bool shown) {
+        if (shown)
+            m_sheet->raiseSheet();
+        else
+            m_sheet->lowerSheet();
+    });
+    connect(m_status, &RunStatus::isDisableChanged, this, &ContentView::updateCommands);
+    connect(m_encoder, &BatchEncoder::jobFinished, this, [this](const QUuid &id) { m_model->refresh(id); });
+    connect(m_encoder, &BatchEncoder::runFinished, this, [this] {
+        m_model->refreshAll();
+        updateCommands();
+    });
+    connect(m_model, &JobListModel::filesDropped, this,
+            [this](const QStringList &paths) { importPaths(paths); });
+    connect(m_model, &JobListModel::rowsInserted, this, &ContentView::updateCommands);
+    connect(m_model, &JobListModel::rowsRemoved, this, &ContentView::updateCommands);
+    connect(m_model, &JobListModel::modelReset, this, &ContentView::updateCommands);
+
+    // The path goes to the logs only; a missing tool is reported by reportMissingTools().
+    const ToolLocation ffmpeg = m_tools.locateTool(QStringLiteral("ffmpeg"));
+    if (ffmpeg.ok()) {
+        qInfo().noquote() << ffmpeg.path;
+        qCInfo(lcTavrix).noquote() << "Ffmpeg path =" << ffmpeg.path;
+    }
+
+    // Which encoders this ffmpeg has is asked once, off this thread; rows then show their warnings.
+    m_catalogQueue = new SerialQueue(QStringLiteral("org.tavrix.Tavrix.catalog.queue"), this);
+    const ToolRunner catalogTools = m_tools;
+    JobListModel *model = m_model;
+    m_catalogQueue->enqueue([catalogTools, model] {
+        if (EncoderCatalog::instance().refresh(catalogTools))
+            QMetaObject::invokeMethod(model, &JobListModel::refreshAll, Qt::QueuedConnection);
+    });
+    m_catalogQueue->finish();
+
+    updateCommands();
+}
+
+ContentView::~ContentView()
+{
+    // Background work still going must end before the objects it posts to go away.
+    for (const Import &import : std::as_const(m_imports))
+        import.cancelled->store(true);
+    for (const Import &import : std::as_const(m_imports))
+        delete import.queue;
+    m_imports.clear();
+    delete m_catalogQueue;
+    m_encoder->stop();
+}
+
+void ContentView::buildCommands()
+{
+    const auto add = [this](const char *name, const QString &text, auto slot) {
+        auto *action = new QAction(text, this);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, slot);
+        m_commands << action;
+        return action;
+    };
+    add("open", tr("Open Files…"), &ContentView::importFiles)->setShortcut(QKeySequence::Open);
+    add("openDocument", tr("Open Document…"), &ContentView::importFiles);
+    add("openDirectory", tr("Open Directory…"), &ContentView::importDirectory)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    QAction *preference = add("preference", tr("Preferences…"), &ContentView::toggleSetup);
+    preference->setShortcut(QKeySequence::Preferences);
+    preference->setMenuRole(QAction::PreferencesRole);
+    add("encoding", tr("Start Encoding"), &ContentView::startEncoding);
+    add("deleteAll", tr("Delete All Jobs"), &ContentView::deleteAll);
+}
+
+QAction *ContentView::command(const QString &name) const
+{
+    for (QAction *action : m_commands) {
+        if (action->objectName() == name)
+            return action;
+    }
+    return nullptr;
+}
+
+void ContentView::buildLayout()
+{
+    setMinimumWidth(500);
+
+    m_list = new JobListView(this);
+    m_list->setObjectName(QStringLiteral("jobList"));
+    m_list->setModel(m_model);
+    m_delegate = new JobDelegate(m_list);
+    m_list->setItemDelegate(m_delegate);
+    connect(m_delegate, &JobDelegate::nameActivated, this, &ContentView::editJob);
+
+    m_form = new QWidget(this);
+    auto *form = new QGridLayout(m_form);
+
+    auto *label = new QLabel(tr("Destination Dir"), m_form);
+    m_destination = new QLineEdit(m_form);
+    m_destination->setObjectName(QStringLiteral("destination"));
+    m_destination->setPlaceholderText(tr("Path of destinations files"));
+    m_destination->setToolTip(tr("Destination Dir.help"));
+    m_destination->setClearButtonEnabled(true);
+    label->setBuddy(m_destination);
+    m_text1 = Preferences::readText(Preferences::Key::defaultPath).value_or(QString());
+    m_destination->setText(m_text1);
+    connect(m_destination, &QLineEdit::returnPressed, this, &ContentView::commitDestination);
+
+    m_chooser = new QToolButton(m_form);
+    m_chooser->setObjectName(QStringLiteral("chooseDestination"));
+    const QString folder = QString::fromUcs4(U"\U0001F4C2");
+    if (QFontMetrics(m_chooser->font()).inFontUcs4(0x1F4C2))
+        m_chooser->setText(folder);
+    else
+        m_chooser->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    m_chooser->setAccessibleName(tr("Choose the destination directory"));
+    m_chooser->setToolTip(tr("Destination Dir.help"));
+    connect(m_chooser, &QToolButton::clicked, this, &ContentView::chooseDestination);
+
+    m_destinationWarning = new QLabel(m_form);
+    m_destinationWarning->setObjectName(QStringLiteral("destinationWarning"));
+    m_destinationWarning->setStyleSheet(QStringLiteral("color: #b26a00;"));
+    m_destinationWarning->hide();
+
+    form->addWidget(label, 0, 0);
+    form->addWidget(m_destination, 0, 1);
+    form->addWidget(m_chooser, 0, 2);
+    form->addWidget(m_destinationWarning, 1, 1, 1, 2);
+
+    const auto button = [this](const QString &name, const QString &text, const QString &help, int key,
+                               void (ContentView::*slot)()) {
+        auto *b = new QPushButton(text, m_form);
+        b->setObjectName(name);
+        b->setShortcut(QKeySequence(Qt::CTRL | key));
+        b->setToolTip(help);
+        b->setMinimumWidth(100);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, slot);
+        return b;
+    };
+    m_file =
+        button(QStringLiteral("file"), tr("File"), tr("File.help"), Qt::Key_I, &ContentView::importFiles);
+    m_directory = button(QStringLiteral("directory"), tr("Directory"), tr("Directory.help"), Qt::Key_D,
+                         &ContentView::importDirectory);
+    m_setupButton =
+        button(QStringLiteral("setup"), tr("Setup"), tr("Setup.help"), Qt::Key_P, &ContentView::toggleSetup);
+    m_encoding = button(QStringLiteral("encoding"), tr("Encoding"), tr("Encoding.help"), Qt::Key_E,
+                        &ContentView::startEncoding);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_file);
+    buttons->addWidget(m_directory);
+    buttons->addStretch(1);
+    buttons->addWidget(m_setupButton);
+    buttons->addStretch(1);
+    buttons->addWidget(m_encoding);
+    form->addLayout(buttons, 2, 0, 1, 3);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_form);
+}
+
+bool ContentView::isRunning() const
+{
+    return m_encoder->isRunning();
+}
+
+void ContentView::updateCommands()
+{
+    const bool running = isRunning();
+    const bool disabled = running || m_status->isDisable();
+    m_list->setEnabled(!disabled);
+    m_form->setEnabled(!disabled);
+    m_model->setAcceptsDrops(!running);
+    // While the content is disabled the menu follows it: no second run, no change of the list.
+    for (QAction *action : std::as_const(m_commands))
+        action->setEnabled(!disabled);
+    if (QAction *encoding = command(QStringLiteral("encoding")))
+        encoding->setEnabled(!disabled && m_model->rowCount() > 0);
+    if (QAction *clear = command(QStringLiteral("deleteAll")))
+        clear->setEnabled(!disabled && m_model->rowCount() > 0);
+    emit commandsChanged();
+}
+
+QString ContentView::reportMissingTools()
+{
+    QStringList errors;
+    for (const QString &name : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
+        const ToolLocation location = m_tools.locateTool(name);
+        if (!location.ok())
+            errors << location.error;
+    }
+    if (errors.isEmpty())
+        return {};
+    const QString message = errors.join(QStringLiteral("\n\n"));
+    if (!m_toolsReported) {
+        m_toolsReported = true;
+        auto *box = new QMessageBox(QMessageBox::Warning, tr("Tools missing"),
+                                    tr("Tavrix needs ffmpeg to convert videos and mediainfo to read them. "
+                                       "Until they are installed, files can still be listed but not "
+                                       "probed or converted."),
+                                    QMessageBox::Ok, window());
+        box->setObjectName(QStringLiteral("missingTools"));
+        box->setInformativeText(message);
+        box->setWindowModality(Qt::WindowModal);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
+    return message;
+}
+
+void ContentView::importFiles()
+{
+    if (m_panelPending || isRunning())
+        return;
+    m_panelPending = true;
+    QTimer::singleShot(PanelDelayMs, this, [this] {
+        const QStringList files =
+            Panels::instance().openFiles(this, tr("Import video file"), Lists::videoExtensions());
+        m_panelPending = false;
+        if (files.isEmpty())
+            return;
+        startImport(files, {}, m_text1, true);
+    });
+}
+
+void ContentView::importDirectory()
+{
+    if (m_panelPending || isRunning())
+        return;
+    m_panelPending = true;
+    QTimer::singleShot(PanelDelayMs, this, [this] {
+        const QString directory =
+            Panels::instance().openDirectory(this, tr("Import video file from directory"), m_text1);
+        m_panelPending = false;
+        if (directory.isEmpty())
+            return;
+        startImport({}, {directory}, {}, true);
+    });
+}
+
+void ContentView::importPaths(const QStringList &paths, bool withSheet)
+{
+    if (isRunning())
+        return;
+    QStringList files, folders;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir())
+            folders << info.absoluteFilePath();
+        else if (!path.isEmpty())
+            files << info.absoluteFilePath();
+    }
+    if (files.isEmpty() && folders.isEmpty())
+        return;
+    startImport(files, folders, m_text1, withSheet);
+}
+
+void ContentView::startImport(const QStringList &files, const QStringList &folders, const QString &directory,
+                              bool withSheet)
+{
+    Import import;
+    import.queue = new SerialQueue(importQueueLabel, this);
+    import.cancelled = std::make_shared<std::atomic_bool>(false);
+    m_imports << import;
+
+    RunStatus *status = m_status;
+    JobListModel *model = m_model;
+    const ToolRunner tools = m_tools;
+    const auto cancelled = import.cancelled;
+
+    if (withSheet) {
+        const int chosen = int(files.size());
+        import.queue->enqueue([status, chosen] {
+            status->post([chosen](RunStatus &s) {
+                s.setPercentValue(0);
+        s.setCurrentEncodeFile({});
+        s.setActiveEncoding({});
+        s.setNbrFilesEncoding(chosen);
+        s.setSecondsLeft(-1, -1);
+        s.setShowProgressBar(true);
+        s.setIsDisable(true);
+    });
+});
+}
+
+    import.queue->enqueue([=] {
+        // Folders are walked here, off the user interface thread; the count shown is what will be
+        // imported, so the sheet ends at 100 %.
+        QList<std::pair<QString, QString>> work; // source, destination directory
+    for (const QString &file : files)
+        work.append({file, directory});
+    for (const QString &folder : folders) {
+        const QStringList found = findVideoFiles(folder);
+        for (const QString &file : found)
+            work.append({file, QString()});
+    }
+    const int total = int(work.size());
+    int counter = 0;
+    for (const auto &[source, into] : work) {
+        if (cancelled->load())
+            break;
+        ++counter;
+        if (withSheet) {
+            status->post([counter, total, name = fileName(source)](RunStatus &s) {
+                s.setNbrFilesEncoding(total);
+                s.setCurrentEncodeFile(name);
+                s.setActiveEncoding(QString::number(counter));
+                s.setPercentValue(double(counter) / total * 100.0);
+            });
+        }
+        MediaVideo::Ptr job = createMediaVideo(source, importDestination(source, into), tools);
+        status->post([model, job](RunStatus &) { model->append(job); });
+    }
+    if (withSheet) {
+        status->post([](RunStatus &s) {
+            s.setShowProgressBar(false);
+            s.setIsDisable(false);
+        });
+    }
+    });
+
+    SerialQueue *queue = import.queue;
+    connect(queue, &SerialQueue::finished, this, [this, queue] {
+        // Every post the queue made has been delivered before its thread's end is.
+        m_imports.removeIf([queue](const Import &i) { return i.queue == queue; });
+        queue->deleteLater();
+        updateCommands();
+        emit importFinished();
+    });
+    queue->finish();
+    updateCommands();
+    }
+
+    void ContentView::toggleSetup()
+    {
+        if (m_setup) {
+            m_setup->raise();
+            return;
+        }
+        if (isRunning() || m_status->isDisable())
+            return;
+        m_setup = new Setup(this);
+        connect(m_setup, &QDialog::finished, m_setup, &QObject::deleteLater);
+        m_setup->open();
+    }
+
+    void ContentView::startEncoding()
+    {
+        if (isRunning() || m_status->isDisable())
+            return;
+        if (m_encoder->start(m_model->jobs())) {
+            m_model->refreshAll();
+            updateCommands();
+        }
+    }
+
+    void ContentView::deleteAll()
+    {
+        if (isRunning())
+            return;
+        m_model->clear();
+    }
+
+    void ContentView::editJob(const QModelIndex &index)
+    {
+        if (isRunning() || m_status->isDisable())
+            return;
+        const MediaVideo::Ptr job = m_model->job(index.row());
+        if (!job)
+            return;
+        auto *d = new DetailView(job, this);
+        connect(d, &QDialog::finished, this, [this, id = job->id, d] {
+            m_model->refresh(id);
+            d->deleteLater();
+        });
+        d->open();
+    }
+
+    void ContentView::chooseDestination()
+    {
+        if (m_panelPending || isRunning())
+            return;
+        m_panelPending = true;
+        QTimer::singleShot(PanelDelayMs, this, [this] {
+            const QString directory =
+                Panels::instance().openDirectory(this, tr("Import video file"), m_text1);
+            m_panelPending = false;
+            if (directory.isEmpty())
+                return;
+            m_destination->setText(directory);
+            commitDestination();
+        });
+    }
+
+    void ContentView::commitDestination()
+    {
+        if (isRunning())
+            return;
+        m_text1 = m_destination->text().trimmed();
+        retargetAll();
+        Preferences::writeText(Preferences::Key::defaultPath, m_text1);
+        showDestinationWarning();
+    }
+
+    void ContentView::retargetAll()
+    {
+        const bool templated = Preferences::readInt(Preferences::Key::formatFile) != 0;
+        for (const MediaVideo::Ptr &job : m_model->jobs()) {
+            const QString name = fileName(templated ? outputName(*job) : job->destination);
+            // An empty field sends every job back beside its source rather than to a bare name.
+            const QString directory = m_text1.isEmpty() ? QFileInfo(job->source).absolutePath() : m_text1;
+            job->destination =
+                name.isEmpty() ? importDestination(job->source, directory) : QDir(directory).filePath(name);
+        }
+        m_model->refreshAll();
+    }
+
+    void ContentView::showDestinationWarning()
+    {
+        const bool missing = !m_text1.isEmpty() && !QFileInfo(m_text1).isDir();
+        m_destinationWarning->setText(
+            missing ? tr("⚠ The folder “%1” does not exist; encoding into it will fail until it is created.")
+                          .arg(m_text1)
+                    : QString());
+        m_destinationWarning->setVisible(missing);
+    }
+
+    void ContentView::stopWork()
+    {
+        if (isRunning()) {
+            m_encoder->stop();
+            return;
+        }
+        for (const Import &import : std::as_const(m_imports))
+            import.cancelled->store(true);
+    }

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "model/MediaVideo.h"
+#include "tools/ToolRunner.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+#include <atomic>
+#include <memory>
+
+class BatchEncoder;
+class JobDelegate;
+class JobListModel;
+class JobListView;
+class ProgressSheet;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class RunStatus;
+class SerialQueue;
+class Setup;
+
+// The main window's content: the job list, the destination row, the command buttons and the
+// progress sheet, and every command of the application.
+//
+// Imports probe on a serial background queue of their own; jobs reach the list on this thread, in
+// the order the files were taken, through the run status' ordered posts.
+class ContentView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ContentView(ToolRunner tools = ToolRunner(), QWidget *parent = nullptr);
+    ~ContentView() override;
+
+    // Panels open this long after the command that asks for them.
+    static constexpr int PanelDelayMs = 100;
+
+    // The six commands, named "open", "openDocument", "openDirectory", "preference", "encoding" and
+    // "deleteAll", for the menu bar.
+    QList<QAction *> commands() const { return m_commands; }
+    QAction *command(const QString &name) const;
+
+    JobListModel *model() const { return m_model; }
+    JobListView *listView() const { return m_list; }
+    RunStatus *status() const { return m_status; }
+    BatchEncoder *encoder() const { return m_encoder; }
+    ProgressSheet *progressSheet() const { return m_sheet; }
+    QLineEdit *destinationField() const { return m_destination; }
+    const ToolRunner &tools() const { return m_tools; }
+
+    // The destination directory as last committed; empty means beside each source.
+    QString destinationDirectory() const { return m_text1; }
+
+    bool isRunning() const;
+    bool isImporting() const { return !m_imports.isEmpty(); }
+
+    // Looks for ffmpeg and mediainfo. When one is missing, the first call shows a dialog saying what
+    // to install; the message is returned either way (empty when both are there).
+    QString reportMissingTools();
+
+public slots:
+    void importFiles();     // "File", open, openDocument
+    void importDirectory(); // "Directory", openDirectory
+    void toggleSetup();     // "Setup", preference
+    void startEncoding();   // "Encoding", encoding
+    void deleteAll();
+    void chooseDestination(); // the folder button
+    void commitDestination(); // Return in the destination field
+    // Stops the run, or the imports still going, from the progress sheet.
+    void stopWork();
+    // Files and folders given by a drop or on the command line: every file is imported, folders are
+    // walked for video files. `withSheet` shows the progress sheet meanwhile.
+    void importPaths(const QStringList &paths, bool withSheet = false);
+    void editJob(const QModelIndex &index);
+
+signals:
+    // An import has taken its last file (or was cancelled) and its queue has ended.
+    void importFinished();
+    // The set of commands available changed (a run or an import began or ended).
+    void commandsChanged();
+
+private:
+    struct Import
+    {
+        SerialQueue *queue = nullptr;
+        std::shared_ptr<std::atomic_bool> cancelled;
+    };
+
+    void buildLayout();
+    void buildCommands();
+    void updateCommands();
+    // Queues one import: `files` go into `directory` (beside their source when it is empty), files
+    // found in `folders` always beside their source.
+    void startImport(const QStringList &files, const QStringList &folders, const QString &directory,
+                     bool withSheet);
+    void retargetAll();
+    void showDestinationWarning();
+
+    ToolRunner m_tools;
+    RunStatus *m_status;
+    JobListModel *m_model;
+    BatchEncoder *m_encoder;
+    JobListView *m_list = nullptr;
+    JobDelegate *m_delegate = nullptr;
+    QWidget *m_form = nullptr;
+    QLineEdit *m_destination = nullptr;
+    QToolButton *m_chooser = nullptr;
+    QLabel *m_destinationWarning = nullptr;
+    QPushButton *m_file = nullptr;
+    QPushButton *m_directory = nullptr;
+    QPushButton *m_setupButton = nullptr;
+    QPushButton *m_encoding = nullptr;
+    ProgressSheet *m_sheet = nullptr;
+    QPointer<Setup> m_setup;
+    QList<QAction *> m_commands;
+    QList<Import> m_imports;
+    SerialQueue *m_catalogQueue = nullptr;
+    QString m_text1;
+    bool m_panelPending = false;
+    bool m_toolsReported = false;
+};

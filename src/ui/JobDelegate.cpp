@@ -1,0 +1,208 @@
+#include "ui/JobDelegate.h"
+
+#include "model/JobResult.h"
+#include "ui/JobListModel.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QToolTip>
+
+namespace {
+
+QColor resultColor(JobResult::Status status, const QPalette &palette)
+{
+    switch (status) {
+    case JobResult::Status::Succeeded:
+        return QColor(0x2e, 0x7d, 0x32);
+    case JobResult::Status::Failed:
+        return QColor(0xc6, 0x28, 0x28);
+    case JobResult::Status::Stopped:
+        return QColor(0xe6, 0x5c, 0x00);
+    case JobResult::Status::NotRun:
+    case JobResult::Status::None:
+        break;
+    }
+    return palette.color(QPalette::Disabled, QPalette::Text);
+}
+
+QString resultLine(const JobResult &result)
+{
+    const QString text = result.text();
+    switch (result.status) {
+    case JobResult::Status::Succeeded:
+        return QStringLiteral("✓ ") + text;
+    case JobResult::Status::Failed:
+        return QStringLiteral("✗ ") + text;
+    default:
+        return text;
+    }
+}
+
+QString resultTip(const JobResult &result)
+{
+    QString tip = result.reason;
+    if (!result.outputTail.isEmpty()) {
+        // The last few lines say most; the whole tail would cover the screen.
+        QStringList lines = result.outputTail.trimmed().split(QLatin1Char('\n'));
+        if (lines.size() > 8)
+            lines = lines.mid(lines.size() - 8);
+        tip += (tip.isEmpty() ? QString() : QStringLiteral("\n\n")) + lines.join(QLatin1Char('\n'));
+    }
+    return tip;
+}
+
+} // namespace
+
+JobDelegate::Layout JobDelegate::layout(const QRect &row, const QFontMetrics &metrics)
+{
+    Layout l;
+    const QRect inner = row.adjusted(Margin, Margin, -Margin, -Margin - 1); // 1 for the divider
+    l.thumbnail = QRect(inner.right() - Thumbnail + 1, inner.top() + (inner.height() - Thumbnail) / 2,
+                        Thumbnail, Thumbnail);
+    const int textRight = l.thumbnail.left() - 2 * Margin;
+    const int available = std::max(0, textRight - inner.left());
+    // The name column takes 40 % but at least 200 pixels, as long as the info keeps 100.
+    const int nameWidth =
+        std::clamp(available * 2 / 5, std::min(200, std::max(0, available - 100)), available);
+    const int line = metrics.height();
+    const int nameTop = inner.top() + (inner.height() - 2 * line - 2) / 2;
+    l.name = QRect(inner.left(), nameTop, nameWidth, line);
+    l.result = QRect(inner.left(), nameTop + line + 2, nameWidth, line);
+    const int infoLeft = inner.left() + nameWidth + 2 * Margin;
+    const int infoWidth = std::max(0, textRight - infoLeft);
+    l.warning = QRect(infoLeft, inner.bottom() - line + 1, infoWidth, line);
+    l.info = QRect(infoLeft, inner.top(), infoWidth, inner.height());
+    return l;
+}
+
+void JobDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    opt.text.clear();
+    opt.icon = {};
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+
+    painter->save();
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group =
+        option.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    const QColor text = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+
+    QFont nameFont = option.font;
+    nameFont.setBold(true);
+    const Layout l = layout(option.rect, QFontMetrics(option.font));
+
+    // The name reads as a link: pressing it opens the editor.
+    painter->setFont(nameFont);
+    painter->setPen(selected ? text : option.palette.color(group, QPalette::Link));
+    const QString name = index.data(JobListModel::NameRole).toString();
+    painter->drawText(l.name, Qt::AlignLeft | Qt::AlignVCenter,
+                      QFontMetrics(nameFont).elidedText(name, Qt::ElideMiddle, l.name.width()));
+
+    painter->setFont(option.font);
+    const JobResult result = index.data(JobListModel::ResultRole).value<JobResult>();
+    if (result.status != JobResult::Status::None) {
+        painter->setPen(selected ? text : resultColor(result.status, option.palette));
+        painter->drawText(
+            l.result, Qt::AlignLeft | Qt::AlignVCenter,
+            option.fontMetrics.elidedText(resultLine(result), Qt::ElideRight, l.result.width()));
+    }
+
+    const QString warning = index.data(JobListModel::WarningRole).toString();
+    QRect infoRect = l.info;
+    if (!warning.isEmpty()) {
+        infoRect.setBottom(l.warning.top() - 2);
+        painter->setPen(selected ? text : QColor(0xb2, 0x6a, 0x00));
+        painter->drawText(
+            l.warning, Qt::AlignLeft | Qt::AlignVCenter,
+            option.fontMetrics.elidedText(QStringLiteral("⚠ ") + warning, Qt::ElideRight, l.warning.width()));
+    }
+    painter->setPen(text);
+    painter->drawText(infoRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                      index.data(JobListModel::InfoRole).toString());
+
+    // The thumbnail keeps its proportions on a black square with rounded corners.
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    QPainterPath frame;
+    frame.addRoundedRect(QRectF(l.thumbnail), 10, 10);
+    painter->setClipPath(frame);
+    painter->fillRect(l.thumbnail, Qt::black);
+    const QImage thumbnail = index.data(JobListModel::ThumbnailRole).value<QImage>();
+    if (!thumbnail.isNull()) {
+        QSize fitted = thumbnail.size().scaled(l.thumbnail.size(), Qt::KeepAspectRatio);
+        fitted = fitted.expandedTo(QSize(1, 1));
+        QRect target(QPoint(0, 0), fitted);
+        target.moveCenter(l.thumbnail.center());
+        painter->drawImage(target, thumbnail);
+    }
+    painter->setClipping(false);
+
+    // A divider under every row.
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(option.palette.color(QPalette::Mid));
+    painter->drawLine(option.rect.left() + Margin, option.rect.bottom(), option.rect.right() - Margin,
+                      option.rect.bottom());
+    painter->restore();
+}
+
+QSize JobDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    const int textHeight = 2 * option.fontMetrics.height() + 2;
+    return {500, std::max(Thumbnail, textHeight) + 2 * Margin + 1};
+}
+
+bool JobDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                              const QModelIndex &index)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        const Layout l = layout(option.rect, option.fontMetrics);
+        // Only the painted text counts, so a press beside a short name still just selects the row.
+        QFont nameFont = option.font;
+        nameFont.setBold(true);
+        const int textWidth =
+            QFontMetrics(nameFont).horizontalAdvance(index.data(JobListModel::NameRole).toString());
+        QRect hit = l.name;
+        hit.setWidth(std::min(l.name.width(), textWidth + 4));
+        if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::NoModifier &&
+            hit.contains(mouse->position().toPoint())) {
+            emit nameActivated(index);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::editorEvent(event, model, option, index);
+}
+
+bool JobDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                            const QModelIndex &index)
+{
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const Layout l = layout(option.rect, option.fontMetrics);
+    const QPoint pos = event->pos();
+    QString tip;
+    const JobResult result = index.data(JobListModel::ResultRole).value<JobResult>();
+    const QString warning = index.data(JobListModel::WarningRole).toString();
+    if (l.name.contains(pos))
+        tip = tr("%1\nPress to edit this job.").arg(index.data(JobListModel::SourceRole).toString());
+    else if (l.result.contains(pos) && result.status != JobResult::Status::None)
+        tip = resultTip(result);
+    else if (l.warning.contains(pos) && !warning.isEmpty())
+        tip = warning;
+    else
+        tip = tr("Output: %1").arg(index.data(JobListModel::DestinationRole).toString());
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        return false;
+    }
+    QToolTip::showText(event->globalPos(), tip, view);
+    return true;
+}

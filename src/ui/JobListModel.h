@@ -1,0 +1,77 @@
+#pragma once
+
+#include "model/MediaVideo.h"
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QUuid>
+
+// The job list as a model over the shared jobs, in display and encoding order.
+//
+// Rows are reordered by dragging (the job ids travel in the drag) and files dropped from a file
+// manager are handed on through filesDropped(); the model itself never probes anything.
+class JobListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    enum Role {
+        NameRole = Qt::UserRole + 1, // last path component of the source
+        InfoRole,                    // the probed one-line summary
+        ThumbnailRole,               // QImage, at most MediaVideo::ThumbnailSize on each side
+        ResultRole,                  // JobResult of the last run
+        WarningRole,                 // encoder the installed ffmpeg lacks, or empty
+        IdRole,
+        SourceRole,
+        DestinationRole,
+    };
+
+    static const char *jobIdsMimeType();
+
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    Qt::DropActions supportedDropActions() const override;
+    Qt::DropActions supportedDragActions() const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    bool canDropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                         const QModelIndex &parent) const override;
+    bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                      const QModelIndex &parent) override;
+
+    bool moveRows(const QModelIndex &sourceParent, int sourceRow, int count,
+                  const QModelIndex &destinationParent, int destinationChild) override;
+    bool removeRows(int row, int count, const QModelIndex &parent = {}) override;
+
+    const QList<MediaVideo::Ptr> &jobs() const { return m_jobs; }
+    MediaVideo::Ptr job(int row) const;
+    int rowOf(const QUuid &id) const;
+
+    void append(const MediaVideo::Ptr &job);
+    // Removes every listed row, whatever their order; out-of-range rows are ignored.
+    void removeJobs(QList<int> rows);
+    void clear();
+    // Moves the listed rows, keeping their order, so that they end up before the row that is at
+    // `target` now (the end of the list when `target` is the row count or more).
+    void moveJobs(QList<int> rows, int target);
+
+    // The job changed outside the model (editor, run result, catalogue): repaint its row.
+    void refresh(const QUuid &id);
+    void refreshAll();
+
+    // While false, drops of files and of rows are refused (a run is using the list).
+    void setAcceptsDrops(bool accepts) { m_acceptsDrops = accepts; }
+    bool acceptsDrops() const { return m_acceptsDrops; }
+
+signals:
+    // Local paths dropped onto the list, in the order they came; directories included.
+    void filesDropped(const QStringList &paths);
+
+private:
+    QList<MediaVideo::Ptr> m_jobs;
+    bool m_acceptsDrops = true;
+};

@@ -1,0 +1,137 @@
+#include "ui/JobListView.h"
+
+#include "ui/JobListModel.h"
+
+#include <QContextMenuEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+
+#include <algorithm>
+
+JobListView::JobListView(QWidget *parent) : QListView(parent)
+{
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+    setUniformItemSizes(true); // every row has the same height; keeps long lists cheap to lay out
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setMouseTracking(true);
+}
+
+JobListModel *JobListView::jobModel() const
+{
+    return qobject_cast<JobListModel *>(model());
+}
+
+QList<int> JobListView::selectedRows() const
+{
+    QList<int> rows;
+    if (!selectionModel())
+        return rows;
+    const QModelIndexList indexes = selectionModel()->selectedRows();
+    for (const QModelIndex &index : indexes)
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void JobListView::deleteSelected()
+{
+    if (JobListModel *jobs = jobModel(); jobs && isEnabled())
+        jobs->removeJobs(selectedRows());
+}
+
+void JobListView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Delete) || event->key() == Qt::Key_Backspace) {
+        deleteSelected();
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void JobListView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const QModelIndex under = indexAt(event->pos());
+    if (under.isValid() && !selectionModel()->isSelected(under))
+        selectionModel()->select(under, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const int count = int(selectedRows().size());
+    if (count == 0)
+        return;
+    QMenu menu(this);
+    QAction *remove = menu.addAction(count == 1 ? tr("Delete") : tr("Delete %n jobs", nullptr, count));
+    remove->setObjectName(QStringLiteral("deleteSelected"));
+    remove->setShortcut(QKeySequence::Delete);
+    connect(remove, &QAction::triggered, this, &JobListView::deleteSelected);
+    menu.exec(event->globalPos());
+}
+
+void JobListView::dragEnterEvent(QDragEnterEvent *event)
+{
+    JobListModel *jobs = jobModel();
+    if (jobs && jobs->canDropMimeData(event->mimeData(), event->proposedAction(), -1, 0, {})) {
+        QListView::dragEnterEvent(event);
+        event->acceptProposedAction();
+        return;
+    }
+    event->ignore();
+}
+
+void JobListView::dragMoveEvent(QDragMoveEvent *event)
+{
+    JobListModel *jobs = jobModel();
+    if (!jobs || !jobs->canDropMimeData(event->mimeData(), event->proposedAction(), -1, 0, {})) {
+        event->ignore();
+        return;
+    }
+    QListView::dragMoveEvent(event); // draws the drop indicator and scrolls
+    if (event->mimeData()->hasFormat(QString::fromLatin1(JobListModel::jobIdsMimeType())))
+        event->setDropAction(Qt::MoveAction);
+    else
+        event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+int JobListView::dropRow(const QPoint &pos) const
+{
+    const QModelIndex under = indexAt(pos);
+    if (!under.isValid())
+        return model() ? model()->rowCount() : 0;
+    const QRect rect = visualRect(under);
+    return pos.y() < rect.center().y() ? under.row() : under.row() + 1;
+}
+
+void JobListView::dropEvent(QDropEvent *event)
+{
+    JobListModel *jobs = jobModel();
+    const int row = dropRow(event->position().toPoint());
+    if (jobs && jobs->dropMimeData(event->mimeData(), Qt::CopyAction, row, 0, {})) {
+        // The model has moved the rows itself; a move action would make the drag source remove them.
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+}
+
+void JobListView::paintEvent(QPaintEvent *event)
+{
+    QListView::paintEvent(event);
+    if (model() && model()->rowCount() > 0)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter.drawText(viewport()->rect().adjusted(24, 24, -24, -24), Qt::AlignCenter | Qt::TextWordWrap,
+                     tr("Drop video files or folders here, or use “File” or “Directory” below."));
+}

@@ -1,0 +1,155 @@
+#include "ui/ProgressionView.h"
+
+#include "encoding/RunStatus.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+ProgressionView::ProgressionView(RunStatus *status, QWidget *parent)
+    : QWidget(parent), m_status(status), m_title(new QLabel(this)), m_bar(new QProgressBar(this)),
+      m_value(new QLabel(this))
+{
+    m_title->setObjectName(QStringLiteral("progressTitle"));
+    m_value->setObjectName(QStringLiteral("progressValue"));
+    m_title->setTextFormat(Qt::PlainText);
+    m_title->setMinimumWidth(1); // a long file name must not widen the sheet
+    m_bar->setRange(0, 100);
+    m_bar->setTextVisible(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setSpacing(4);
+    layout->addWidget(m_title);
+    layout->addWidget(m_bar);
+    layout->addWidget(m_value);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);
+
+    connect(m_status, &RunStatus::changed, this, &ProgressionView::refresh);
+    refresh();
+}
+
+QString ProgressionView::title() const
+{
+    return m_title->text();
+}
+
+QString ProgressionView::valueText() const
+{
+    return m_value->text();
+}
+
+int ProgressionView::barValue() const
+{
+    return m_bar->value();
+}
+
+void ProgressionView::refresh()
+{
+    m_title->setText(m_status->currentEncodeFile());
+    m_bar->setValue(m_status->barValue());
+    m_value->setText(m_status->valueText());
+}
+
+ProgressSheet::ProgressSheet(RunStatus *status, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_status(status),
+      m_progression(new ProgressionView(status, this)), m_timeLeft(new QLabel(this)),
+      m_stop(new QPushButton(tr("Stop"), this))
+{
+    setObjectName(QStringLiteral("progressSheet"));
+    setWindowTitle(tr("Progress"));
+    setWindowModality(Qt::WindowModal);
+    setFixedWidth(500);
+    m_timeLeft->setObjectName(QStringLiteral("timeLeft"));
+    m_stop->setObjectName(QStringLiteral("stop"));
+    m_stop->setAutoDefault(false);
+    m_stop->setToolTip(tr("Stop.help"));
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_timeLeft, 1);
+    row->addWidget(m_stop);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_progression);
+    layout->addLayout(row);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_stop, &QPushButton::clicked, this, [this] {
+        m_stop->setEnabled(false); // one press is enough; the sheet goes once the work has ended
+        emit stopRequested();
+    });
+    connect(m_status, &RunStatus::changed, this, &ProgressSheet::refresh);
+    refresh();
+}
+
+QString ProgressSheet::formatSecondsLeft(double seconds)
+{
+    if (!(seconds >= 0) || !std::isfinite(seconds))
+        return {};
+    const qint64 total = qint64(std::ceil(seconds));
+    const qint64 h = total / 3600, m = total / 60 % 60, s = total % 60;
+    if (h > 0)
+        return QStringLiteral("%1:%2:%3")
+            .arg(h)
+            .arg(m, 2, 10, QLatin1Char('0'))
+            .arg(s, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+}
+
+QString ProgressSheet::timeLeftText() const
+{
+    return m_timeLeft->text();
+}
+
+void ProgressSheet::refresh()
+{
+    const QString job = formatSecondsLeft(m_status->jobSecondsLeft());
+    const QString run = formatSecondsLeft(m_status->runSecondsLeft());
+    if (!job.isEmpty() && !run.isEmpty())
+        m_timeLeft->setText(tr("Time left: %1 for this file, %2 in all").arg(job, run));
+    else if (!run.isEmpty())
+        m_timeLeft->setText(tr("Time left: %1").arg(run));
+    else if (!job.isEmpty())
+        m_timeLeft->setText(tr("Time left for this file: %1").arg(job));
+    else
+        m_timeLeft->clear();
+}
+
+void ProgressSheet::raiseSheet()
+{
+    m_stop->setEnabled(true);
+    if (!isVisible())
+        open();
+}
+
+void ProgressSheet::lowerSheet()
+{
+    m_lowering = true;
+    hide();
+    m_lowering = false;
+}
+
+void ProgressSheet::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void ProgressSheet::closeEvent(QCloseEvent *event)
+{
+    if (m_lowering)
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void ProgressSheet::reject()
+{
+}
