@@ -4,6 +4,7 @@
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
 #include "tools/FileScan.h"
+#include "tools/Log.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
@@ -206,6 +207,8 @@ int encodeCommand(const QStringList &arguments)
         return ExitUsage;
     }
     const bool verbose = parser.isSet(QStringLiteral("verbose"));
+    // Standard output carries the progress and the summary; the core's diagnostic lines go aside.
+    setDiagnosticStream(verbose ? stderr : nullptr);
     if (!verbose) {
         QLoggingCategory::setFilterRules(
             QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false"));
@@ -260,7 +263,6 @@ int encodeCommand(const QStringList &arguments)
 
     RunStatus status;
     BatchEncoder encoder(&status, tools);
-    encoder.setStdoutDiagnostics(verbose);
     ProgressPrinter printer(status, jobs);
     QEventLoop loop;
     QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });

@@ -24,13 +24,6 @@
 
 namespace {
 
-void printLine(const QString &line)
-{
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
 // What is known of a file before the encoder runs, to tell afterwards whether the encoder wrote it.
 struct FileState
 {
@@ -134,7 +127,6 @@ struct ProcessOutcome
 struct ParseState
 {
     RunStatus *status = nullptr;
-    bool stdoutDiagnostics = true;
     std::optional<double> frameCount;
     std::optional<double> duration; // seconds, until ffmpeg tells the exact figure
     double laterSeconds = -1;
@@ -147,8 +139,7 @@ struct ParseState
         for (const QString &line : lines) {
             const EncoderOutput out = parseEncoderOutput(line, frameCount);
             if (out.duration) {
-                if (stdoutDiagnostics)
-                    printLine(*out.duration);
+                writeDiagnostic(*out.duration);
                 if (!sawDuration) {
                     sawDuration = true;
                     if (const std::optional<double> seconds = readClock(*out.duration);
@@ -184,7 +175,6 @@ struct BatchEncoder::Run
     ToolRunner tools;
     CommandBuilder builder;
     QString shell;
-    bool stdoutDiagnostics = true;
     int stopGraceMs = 3000;
     QList<double> durations; // seconds of each source, negative when unknown
     std::atomic<bool> stopRequested{false};
@@ -209,8 +199,7 @@ void BatchEncoder::Run::writeDiagnostics()
         qInfo().noquote() << describe(*job);
         qCInfo(lcTavrix).noquote() << QStringLiteral("Source = ") + job->source;
         qCInfo(lcTavrix).noquote() << QStringLiteral("Ffmpeg path = ") + describe(*job);
-        if (stdoutDiagnostics)
-            printLine(job->source);
+        writeDiagnostic(job->source);
     }
 }
 
@@ -357,7 +346,6 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
 
     auto state = std::make_shared<ParseState>();
     state->status = status;
-    state->stdoutDiagnostics = stdoutDiagnostics;
     state->frameCount = frameCount;
     if (number - 1 < durations.size() && durations[number - 1] > 0)
         state->duration = durations[number - 1];
@@ -459,7 +447,6 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     run->tools = m_tools;
     run->builder = m_builder;
     run->shell = m_shell;
-    run->stdoutDiagnostics = m_stdoutDiagnostics;
     run->stopGraceMs = m_stopGraceMs;
     for (const MediaVideo::Ptr &job : jobs) {
         const std::optional<double> seconds = job ? readClock(job->durationVideo()) : std::nullopt;
