@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <future>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -181,10 +182,15 @@ struct BatchEncoder::Run
 
     // Touched on the encoding queue only.
     QSet<QString> claimedDestinations;
+    // The next job's frame count, asked while the current job encodes so no run waits for mediainfo.
+    int prefetchIndex = -1;
+    std::future<std::optional<double>> prefetchedFrameCount;
 
     void writeDiagnostics();
     void runJob(int index);
     ProcessOutcome ope(const QStringList &arguments, const QString &source, int number);
+    std::optional<double> frameCount(int index, const QString &source);
+    void prefetchFrameCount(int index);
     double secondsAfter(int index) const;
     void finish(const MediaVideo::Ptr &job, const JobResult &result);
 };
@@ -201,6 +207,30 @@ void BatchEncoder::Run::writeDiagnostics()
         qCInfo(lcTavrix).noquote() << QStringLiteral("Ffmpeg path = ") + describe(*job);
         writeDiagnostic(job->source);
     }
+}
+
+std::optional<double> BatchEncoder::Run::frameCount(int index, const QString &source)
+{
+    if (prefetchIndex == index && prefetchedFrameCount.valid()) {
+        prefetchIndex = -1;
+        return prefetchedFrameCount.get();
+    }
+    return readWholeNumber(
+        tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
+}
+
+void BatchEncoder::Run::prefetchFrameCount(int index)
+{
+    if (prefetchedFrameCount.valid())
+        prefetchedFrameCount.wait();
+    prefetchIndex = -1;
+    if (index >= jobs.size() || !jobs[index] || stopRequested)
+        return;
+    prefetchIndex = index;
+    prefetchedFrameCount = std::async(std::launch::async, [tools = tools, source = jobs[index]->source] {
+        return readWholeNumber(
+            tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
+    });
 }
 
 double BatchEncoder::Run::secondsAfter(int index) const
@@ -343,6 +373,7 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     // ffmpeg reads commands from its standard input; give it an immediate end of file.
     process.closeWriteChannel();
     const pid_t group = pid_t(process.processId());
+    prefetchFrameCount(number);
 
     auto state = std::make_shared<ParseState>();
     state->status = status;
