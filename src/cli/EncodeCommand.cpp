@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLoggingCategory>
+#include <QSet>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -93,7 +94,7 @@ public:
     void statusChanged()
     {
         const QString active = m_status.activeEncoding();
-        if (active.isEmpty() || active == m_finishedActive)
+        if (active.isEmpty() || m_finished.contains(active) || !m_status.showProgressBar())
             return;
         const QString head =
             QStringLiteral("[%1 / %2] %3").arg(active).arg(m_jobs.size()).arg(m_status.currentEncodeFile());
@@ -123,7 +124,7 @@ public:
         if (index < 0)
             return;
         const QString number = QString::number(index + 1);
-        m_finishedActive = number;
+        m_finished.insert(number);
         const QString line = QStringLiteral("[%1 / %2] %3  %4")
                                  .arg(number)
                                  .arg(m_jobs.size())
@@ -140,7 +141,7 @@ private:
     QHash<QUuid, int> m_index;
     QString m_lastLine;
     QString m_announced;
-    QString m_finishedActive; // the job whose end is printed; later status changes of it are stale
+    QSet<QString> m_finished; // jobs whose end is printed; later status changes of theirs are stale
 };
 
 void printSummary(const QList<MediaVideo::Ptr> &jobs)

@@ -501,6 +501,9 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     for (int i = 0; i < jobs.size(); ++i)
         m_queue->enqueue([run, i] { run->runJob(i); });
     m_queue->enqueue([run] {
+        // A frame count asked for a job that did not run is not left for the user interface to wait on.
+        if (run->prefetchedFrameCount.valid())
+            run->prefetchedFrameCount.wait();
         run->status->post([](RunStatus &s) {
             s.setShowProgressBar(false);
             s.setIsDisable(false);
