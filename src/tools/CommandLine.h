@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class MediaVideo;
 class ToolRunner;
@@ -22,4 +25,29 @@ enum class CropDetection {
 
 // Builds the shell command that converts `job`. With CropDetection::Run a "-1" crop runs ffmpeg first,
 // so that form is not for the user interface thread.
-CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, CropDetection crop = CropDetection::Run);
+CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools,
+                        CropDetection crop = CropDetection::Run);
+
+// Everything the command depends on besides the job; commandLine() fills it from the tools, the
+// stored preference "otherParams" and the file system.
+struct CommandContext
+{
+    QString ffmpegPath;
+    QString globalParams;                                // placed before the input
+    std::function<QString()> detectCrop;                 // for a "-1" crop: "crop=W:H:X:Y" or anything else
+    std::function<bool(const QString &path)> fileExists; // for the external subtitle; null = the file system
+};
+CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &context);
+
+// The crop element written for a "-1" crop by CropDetection::Describe.
+inline constexpr const char DetectedCropPlaceholder[] = "crop=<detected-when-encoding>";
+
+// Extra parameters typed by the user, split into words as a POSIX shell would ('single', "double"
+// quotes and backslashes), so that each word can be quoted on its own and nothing in them runs.
+QStringList splitParameters(const QString &text);
+// The words again as shell text: plain words stay as typed, others go through shellQuote.
+QString joinParameters(const QStringList &words);
+
+// Stream address of a track description line: "0:1" from a "0-1" in it, else "0:N" from its second
+// word (the stream order) when that is a whole number, else empty.
+QString streamAddress(const QString &trackLine);

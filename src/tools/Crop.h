@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
+
+#include <optional>
 
 class ToolRunner;
 
@@ -10,10 +13,26 @@ class ToolRunner;
 // when a file exists there afterwards, otherwise empty text.
 QString extractPreviewFrame(const ToolRunner &tools, const QString &source, const QString &imagePath,
                             const QString &seekTime);
-// Runs the encoder's black-border detection on three seconds from `seekTime`; returns the last
-// "crop=..." text it reported, or empty text.
+// Runs the encoder's black-border detection on three seconds from `seekTime` (from the start when it is
+// empty); returns the last "crop=W:H:X:Y" the filter reported, or empty text.
 QString detectCrop(const ToolRunner &tools, const QString &source, const QString &seekTime);
+
+// The shell commands of the two operations above, as they are run.
+QString previewFrameCommand(const QString &ffmpegPath, const QString &source, const QString &imagePath,
+                            const QString &seekTime);
+QString cropDetectionCommand(const QString &ffmpegPath, const QString &source, const QString &seekTime);
+// The crop text of one piece of detection output: from the last "crop=W:H:X:Y" that ends a line of it,
+// e.g. "crop=1920:816:0:132"; empty when there is none.
+QString cropReportIn(const QString &output);
 
 QString cropKeepWidth(double width, double height, double ratio, double factor);
 QString cropByWidthRatio(double width, double height, double ratio, double factor);
 QString cropKeepHeight(double width, double height, double ratio, double factor);
+
+// True for exactly four whole numbers of 0 or more joined by colons.
+bool isCropString(const QString &text);
+// The rectangle of a crop string of four integers (a typed crop may hold a negative width); nullopt for
+// anything else.
+std::optional<QRect> cropRect(const QString &text);
+// The first W:H:X:Y group of whole numbers found anywhere in `text`, or empty text.
+QString findCropString(const QString &text);

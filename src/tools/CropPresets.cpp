@@ -1,19 +1,99 @@
 #include "tools/CropPresets.h"
 
 #include "model/MediaVideo.h"
+#include "tools/Crop.h"
+
+#include <QRegularExpression>
 
 const QList<CropPreset> &crops()
 {
-    static const QList<CropPreset> list;
+    static const QList<CropPreset> list{
+        {QStringLiteral("none"), QString(), 0.0, CropMode::cropno},
+        {QStringLiteral("manual"), QStringLiteral("-1"), 0.0, CropMode::cropno},
+        {QStringLiteral("1:85.1"), QStringLiteral("1920:1032:0:24"), 1.85, CropMode::cropmode1},
+        {QStringLiteral("2:35.1"), QStringLiteral("1920:816:0:132"), 2.35, CropMode::cropmode1},
+        {QStringLiteral("2:39.1"), QStringLiteral("1920:804:0:138"), 2.39, CropMode::cropmode1},
+        {QStringLiteral("2:55.1"), QStringLiteral("1920:752:0:160"), 2.55, CropMode::cropmode1},
+        {QStringLiteral("2:76.1"), QStringLiteral("1920:696:0:192"), 2.76, CropMode::cropmode1},
+        {QStringLiteral("4:3"), QStringLiteral("1440:1072:240:4"), 1.33, CropMode::cropmode2},
+        {QStringLiteral("5:3"), QStringLiteral("1796:1080:60:0"), 1.66, CropMode::cropmode3},
+        {QStringLiteral("16:9"), QStringLiteral("1920:1080:0:0"), 1.77, CropMode::cropmode1},
+    };
     return list;
 }
 
-QString presetCropText(int, const MediaVideo &, const QString &currentText)
+int cropPresetIndex(const QString &name)
 {
-    return currentText;
+    const QList<CropPreset> &list = crops();
+    for (int i = 0; i < list.size(); ++i) {
+        if (list[i].name == name)
+            return i;
+    }
+    return -1;
 }
 
-QString validateCropText(const QString &, int, int)
+QString presetCropText(int index, const MediaVideo &job, const QString &currentText)
 {
-    return {};
+    if (index == ManualCrop)
+        return currentText;
+    if (index < 0 || index >= crops().size())
+        index = NoCrop;
+    const CropPreset &preset = crops()[index];
+    const double W = job.videoWidth;
+    const double H = job.videoHeight;
+    const double P = job.videoPixelAspectRatio;
+    switch (preset.cropMode) {
+    case CropMode::cropmode1:
+        return cropKeepWidth(W, H, preset.ratio, P);
+    case CropMode::cropmode2:
+        return cropByWidthRatio(W, H, preset.ratio, P);
+    case CropMode::cropmode3:
+        return cropKeepHeight(W, H, preset.ratio, P);
+    case CropMode::cropno:
+        break;
+    }
+    return preset.value;
+}
+
+QString previewCropText(int index, const MediaVideo &job, const QString &cropText)
+{
+    if (index < ManualCrop || index >= crops().size() || cropText.isEmpty())
+        return {};
+    if (index == ManualCrop)
+        return cropText;
+    const CropPreset &preset = crops()[index];
+    const double W = job.videoWidth;
+    const double H = job.videoHeight;
+    const double P = job.videoPixelAspectRatio;
+    switch (preset.cropMode) {
+    case CropMode::cropmode1:
+        return cropKeepWidth(W, H, preset.ratio, P);
+    case CropMode::cropmode2:
+        return cropByWidthRatio(P * W, H, preset.ratio, 1);
+    case CropMode::cropmode3:
+        return cropKeepHeight(P * W, H, preset.ratio, 1);
+    case CropMode::cropno:
+        break;
+    }
+    return preset.value;
+}
+
+QString validateCropText(const QString &text, int videoWidth, int videoHeight)
+{
+    static const QRegularExpression group(QStringLiteral("(\\d{1,4}):(\\d{1,4}):(\\d{1,4}):(\\d{1,4})"));
+    const QRegularExpressionMatch match = group.match(text);
+    if (!match.hasMatch())
+        return {};
+    const QStringList pieces = match.captured(0).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (pieces.size() != 4)
+        return {};
+    int w = pieces[0].toInt();
+    int h = pieces[1].toInt();
+    const int x = pieces[2].toInt();
+    const int y = pieces[3].toInt();
+    if (videoWidth < w + x)
+        w = videoWidth - x;
+    if (videoHeight < h + y)
+        h = videoHeight - y;
+    return QStringLiteral("%1:%2:%3:%4").arg(w).arg(h).arg(x).arg(y);
 }

@@ -17,10 +17,19 @@ struct CropPreset
 
 // The crop presets in picker order; index 1 ("manual") is the typed or detected crop.
 const QList<CropPreset> &crops();
+inline constexpr int NoCrop = 0;
 inline constexpr int ManualCrop = 1;
 
-// Crop text for preset `index` computed from the job's picture; nullopt-like empty result for "none".
-// For "manual" the current text is returned unchanged.
+// Index of the preset called `name` (e.g. "2:35.1"), or -1.
+int cropPresetIndex(const QString &name);
+
+// Crop text for preset `index` computed from the job's picture (width, height, pixel aspect ratio).
+// For "manual" `currentText` is returned unchanged; "none" and indexes outside the table give empty text.
 QString presetCropText(int index, const MediaVideo &job, const QString &currentText);
-// A typed crop: the first W:H:X:Y group of one to four digits each, kept inside the picture.
+// The crop the preview outlines for preset `index`: for "manual" `cropText`, for the ratio presets the
+// computed crop on the picture with square pixels (which is what the preview frame shows); empty for
+// "none", for an empty `cropText` and for indexes outside the table.
+QString previewCropText(int index, const MediaVideo &job, const QString &cropText);
+// A typed crop: the first W:H:X:Y group of one to four digits each, kept inside the picture; empty text
+// when there is none.
 QString validateCropText(const QString &text, int videoWidth, int videoHeight);

@@ -1,6 +1,7 @@
 #include "tools/OutputName.h"
 
 #include "model/MediaVideo.h"
+#include "model/Preferences.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,11 +11,16 @@ namespace {
 // Path without its last extension; a dot inside a directory name is not an extension.
 QString withoutExtension(const QString &path)
 {
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const int slash = int(path.lastIndexOf(QLatin1Char('/')));
+    const int dot = int(path.lastIndexOf(QLatin1Char('.')));
     if (dot <= slash + 1) // no dot in the last component, or a hidden file's leading dot
         return path;
     return path.left(dot);
+}
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 } // namespace
@@ -30,16 +36,39 @@ QString importDestination(const QString &source, const QString &directory)
 QString outputName(const MediaVideo &job, const QString &videoCodec, const QString &audioCodec,
                    const QString &extension)
 {
-    Q_UNUSED(job);
-    Q_UNUSED(videoCodec);
-    Q_UNUSED(audioCodec);
-    Q_UNUSED(extension);
-    return job.destination; // filled in with the naming rules
+    return outputNameWithTemplate(job, Preferences::readInt(Preferences::Key::formatFile), videoCodec,
+                                  audioCodec, extension);
 }
 
 QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const QString &videoCodec,
                                const QString &audioCodec, const QString &extension)
 {
-    Q_UNUSED(templateIndex);
-    return outputName(job, videoCodec, audioCodec, extension);
+    // An index outside the list reads as the first template, "None", which names nothing: the
+    // destination stays as it is.
+    if (templateIndex <= 0 || templateIndex >= Lists::nameTemplates().size())
+        return job.destination;
+    QString name = Lists::nameTemplates().at(templateIndex);
+
+    const QString videoName = videoCodec.isEmpty() ? rawText(job.videoEncoder) : videoCodec;
+    const QString videoShort =
+        videoName.contains(QLatin1String("264")) ? QStringLiteral("x264") : QStringLiteral("x265");
+    const QString audioName = audioCodec.isEmpty() ? rawText(job.audioEncoder) : audioCodec;
+    const QString audioShort = audioName.contains(QLatin1String("mp3")) ? QStringLiteral("mp3") : audioName;
+
+    const int slash = int(job.destination.lastIndexOf(QLatin1Char('/')));
+    const QString directory = slash < 0 ? QString() : job.destination.left(slash + 1);
+    const QString base = withoutExtension(directory + lastComponent(job.source));
+
+    // In this order, each over the text the previous one left.
+    name.replace(QLatin1String("{source}"), base, Qt::CaseInsensitive);
+    name.replace(QLatin1String("{videoCodec}"), videoShort, Qt::CaseInsensitive);
+    name.replace(QLatin1String("{audioCodec}"), audioShort, Qt::CaseInsensitive);
+    name.replace(QLatin1String("{videoWidth}"), QString::number(job.videoWidth), Qt::CaseInsensitive);
+    name.replace(QLatin1String("{videoHeight}"), QString::number(job.videoHeight), Qt::CaseInsensitive);
+
+    const QString suffix = extension.isEmpty() ? Lists::containerExtension(job.container) : extension;
+    // A name that ends in a directory separator (or is empty) cannot take an extension.
+    if (name.isEmpty() || name.endsWith(QLatin1Char('/')))
+        return name;
+    return name + QLatin1Char('.') + suffix;
 }

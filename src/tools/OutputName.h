@@ -9,7 +9,8 @@ class MediaVideo;
 // Empty arguments take the job's own encoders and container.
 QString outputName(const MediaVideo &job, const QString &videoCodec = {}, const QString &audioCodec = {},
                    const QString &extension = {});
-// The same with the template index given instead of read from the store.
+// The same with the template index given instead of read from the store. Template 0 ("None") and
+// indexes outside the list keep the job's destination unchanged.
 QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const QString &videoCodec = {},
                                const QString &audioCodec = {}, const QString &extension = {});
 

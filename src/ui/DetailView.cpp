@@ -1,6 +1,907 @@
 #include "ui/DetailView.h"
 
+#include "model/Preferences.h"
+#include "model/Vocabulary.h"
+#include "tools/CommandLine.h"
+#include "tools/Crop.h"
+#include "tools/CropPresets.h"
+#include "tools/OutputName.h"
+#include "tools/SerialQueue.h"
+#include "ui/ImageView.h"
+#include "ui/Panels.h"
+#include "ui/Pickers.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int LabelWidth = 100;
+constexpr int ListPickerWidth = 200;
+constexpr int ContentWidth = 800;
+// What a row offers its controls after its label.
+constexpr int RowWidth = ContentWidth - LabelWidth - 12;
+
+// Editing events go to standard output, one line each, for whoever runs the application from a terminal.
+void printLine(const QString &line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void printEditing(bool begins, const QString &text)
+{
+    printLine((begins ? QStringLiteral("true") : QStringLiteral("false")) + QStringLiteral("  - > ") + text);
+}
+
+// Calls back when a field gains (true) or loses (false) the keyboard focus: editing begins or ends.
+class FocusWatcher : public QObject
+{
+public:
+    FocusWatcher(QWidget *watched, std::function<void(bool)> onEditing)
+        : QObject(watched), m_onEditing(std::move(onEditing))
+    {
+        watched->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            m_onEditing(true);
+        else if (event->type() == QEvent::FocusOut)
+            m_onEditing(false);
+        return false;
+    }
+
+private:
+    std::function<void(bool)> m_onEditing;
+};
+
+// Path without its last extension; a dot inside a directory name or a leading dot is not one.
+QString withoutExtension(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash + 1)
+        return path;
+    return path.left(dot);
+}
+
+QString withExtension(const QString &path, const QString &extension)
+{
+    return withoutExtension(path) + QLatin1Char('.') + extension;
+}
+
+QLabel *groupHeader(const QString &title, QWidget *parent)
+{
+    auto *header = new QLabel(title, parent);
+    QFont font = header->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.35);
+    header->setFont(font);
+    header->setForegroundRole(QPalette::WindowText);
+    return header;
+}
+
+QFrame *divider(QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QLabel *rowLabel(const QString &text, QWidget *parent, int width = LabelWidth)
+{
+    auto *label = new QLabel(text, parent);
+    label->setFixedWidth(width);
+    label->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
+    return label;
+}
+
+// A row: the label, then the controls the caller adds.
+QHBoxLayout *addRow(QVBoxLayout *group, const QString &label, QWidget *parent)
+{
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(6, 0, 6, 0);
+    row->addWidget(rowLabel(label, parent));
+    group->addLayout(row);
+    return row;
+}
+
+QComboBox *listPicker(const QStringList &entries, const QString &name, QWidget *parent)
+{
+    auto *picker = new QComboBox(parent);
+    picker->setObjectName(name);
+    picker->addItems(entries);
+    picker->setFixedWidth(ListPickerWidth);
+    return picker;
+}
+
+// A picker over the probed stream lines, which can be long: as wide as the row, the full line in a tip.
+QComboBox *trackPicker(const QStringList &entries, const QString &name, QWidget *parent)
+{
+    auto *picker = new QComboBox(parent);
+    picker->setObjectName(name);
+    picker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    picker->setMaximumWidth(RowWidth);
+    for (const QString &entry : entries) {
+        picker->addItem(entry);
+        picker->setItemData(picker->count() - 1, entry, Qt::ToolTipRole);
+    }
+    return picker;
+}
+
+// Position of the job's figure among the list entries; the first entry when it is not listed.
+int indexOfFigure(const QStringList &list, int figure)
+{
+    return std::max(0, int(list.indexOf(QString::number(figure))));
+}
+
+int pickerIndex(const QComboBox *picker)
+{
+    return std::max(0, picker->currentIndex());
+}
+
+// Carries the result of a crop detection from its worker back to the editor, by a queued signal, and
+// lets the editor go away meanwhile.
+class CropRelay : public QObject
+{
+    Q_OBJECT
+signals:
+    void detected(const QString &text);
+};
+
+} // namespace
+
 DetailView::DetailView(MediaVideo::Ptr job, QWidget *parent) : QDialog(parent), m_job(std::move(job))
 {
     setWindowModality(Qt::WindowModal);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("detailView"));
+    if (!m_job || m_job->source.isEmpty()) {
+        buildOups();
+        return;
+    }
+    setWindowTitle(QFileInfo(m_job->source).fileName());
+    m_formatFile = Preferences::readInt(Preferences::Key::formatFile);
+    buildEditor();
+    load();
 }
+
+DetailView::~DetailView()
+{
+    // A detection still running finishes on its own; its worker is then let go without the window
+    // waiting for it.
+    if (m_cropQueue) {
+        connect(m_cropQueue, &SerialQueue::finished, m_cropQueue, &QObject::deleteLater);
+        m_cropQueue->finish();
+    }
+}
+
+void DetailView::setToolRunner(const ToolRunner &tools)
+{
+    m_tools = tools;
+    updateCommandLine();
+}
+
+void DetailView::buildOups()
+{
+    // A job without a source has nothing to edit; say so, and let the window be closed.
+    setWindowTitle(tr("Oups"));
+    auto *layout = new QVBoxLayout(this);
+    auto *text = new QLabel(tr("Oups"), this);
+    text->setObjectName(QStringLiteral("oupsLabel"));
+    text->setAlignment(Qt::AlignCenter);
+    layout->addWidget(text);
+    auto *close = new QPushButton(tr("Close"), this);
+    close->setObjectName(QStringLiteral("closeButton"));
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addWidget(close, 0, Qt::AlignHCenter);
+    resize(240, 120);
+}
+
+void DetailView::buildEditor()
+{
+    auto *outer = new QVBoxLayout(this);
+    auto *scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *content = new QWidget(scroll);
+    auto *column = new QVBoxLayout(content);
+    column->setAlignment(Qt::AlignTop | Qt::AlignLeading);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
+
+    const auto changed = [this] { scheduleCommandLine(); };
+
+    // File
+    column->addWidget(groupHeader(tr("File"), content));
+    {
+        QHBoxLayout *row = addRow(column, tr("Source"), content);
+        m_source = new QLineEdit(content);
+        m_source->setObjectName(QStringLiteral("sourceEdit"));
+        m_source->setPlaceholderText(tr("Source"));
+        m_source->setEnabled(false);
+        row->addWidget(m_source);
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Destination"), content);
+        m_destination = new QLineEdit(content);
+        m_destination->setObjectName(QStringLiteral("destinationEdit"));
+        m_destination->setPlaceholderText(tr("Destination"));
+        row->addWidget(m_destination);
+        m_exportButton = new QToolButton(content);
+        m_exportButton->setObjectName(QStringLiteral("exportButton"));
+        m_exportButton->setText(QStringLiteral("\U0001F4BE"));
+        m_exportButton->setToolTip(tr("Export video"));
+        row->addWidget(m_exportButton);
+        // A destination made from the name template is not edited by hand.
+        m_destination->setEnabled(m_formatFile == 0);
+        m_exportButton->setEnabled(m_formatFile == 0);
+        if (m_formatFile != 0)
+            m_destination->setToolTip(tr("The name template chosen in Setup makes this name"));
+        new FocusWatcher(m_destination, [this](bool begins) { printEditing(begins, m_destination->text()); });
+        connect(m_destination, &QLineEdit::textEdited, this, [this] {
+            m_destinationEdited = true;
+            m_destinationNote->hide();
+            scheduleCommandLine();
+        });
+        connect(m_destination, &QLineEdit::returnPressed, this, &DetailView::destinationCommitted);
+        connect(m_exportButton, &QToolButton::clicked, this,
+                [this] { QTimer::singleShot(100, this, &DetailView::runExportPanel); });
+    }
+    m_destinationNote = new QLabel(content);
+    m_destinationNote->setObjectName(QStringLiteral("destinationNote"));
+    m_destinationNote->setWordWrap(true);
+    m_destinationNote->setContentsMargins(LabelWidth + 12, 0, 6, 0);
+    m_destinationNote->hide();
+    column->addWidget(m_destinationNote);
+    {
+        QHBoxLayout *row = addRow(column, tr("Container"), content);
+        m_container = listPicker(Lists::containers(), QStringLiteral("containerPicker"), content);
+        row->addWidget(m_container);
+        row->addStretch(1);
+        m_quicktime = new QCheckBox(tr("Quicktime"), content);
+        m_quicktime->setObjectName(QStringLiteral("quicktimeToggle"));
+        row->addWidget(m_quicktime);
+        connect(m_container, &QComboBox::currentIndexChanged, this, &DetailView::containerSet);
+        connect(m_quicktime, &QCheckBox::toggled, this, changed);
+    }
+    column->addWidget(divider(content));
+
+    // Video
+    column->addWidget(groupHeader(tr("Video"), content));
+    {
+        QHBoxLayout *row = addRow(column, tr("Tracks"), content);
+        m_videoTracks = trackPicker(m_job->videoTracks, QStringLiteral("videoTrackPicker"), content);
+        row->addWidget(m_videoTracks);
+        row->addStretch(1);
+        connect(m_videoTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
+            if (index >= 0)
+                m_videoTrack = index;
+            scheduleCommandLine();
+        });
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Codec"), content);
+        m_videoCodec = new SegmentedPicker(rawTexts<VideoEncoders>(), RowWidth, content);
+        m_videoCodec->setObjectName(QStringLiteral("videoCodecPicker"));
+        markUnavailableEncoders(m_videoCodec);
+        row->addWidget(m_videoCodec);
+        row->addStretch(1);
+        connect(m_videoCodec, &SegmentedPicker::currentIndexChanged, this, &DetailView::codecSet);
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Bitrate"), content);
+        m_videoDebit = listPicker(Lists::videoDebits(), QStringLiteral("videoDebitPicker"), content);
+        row->addWidget(m_videoDebit);
+        row->addStretch(1);
+        connect(m_videoDebit, &QComboBox::currentIndexChanged, this, changed);
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Size"), content);
+        row->addWidget(new QLabel(tr("Width"), content));
+        m_width = listPicker(Lists::widths(), QStringLiteral("widthPicker"), content);
+        row->addWidget(m_width);
+        row->addSpacing(8);
+        row->addWidget(new QLabel(tr("Height"), content));
+        m_height = listPicker(Lists::heights(), QStringLiteral("heightPicker"), content);
+        row->addWidget(m_height);
+        row->addStretch(1);
+        m_deInterlace = new QCheckBox(tr("DeInterlace"), content);
+        m_deInterlace->setObjectName(QStringLiteral("deInterlaceToggle"));
+        m_deInterlace->setMinimumWidth(LabelWidth);
+        row->addWidget(m_deInterlace);
+        connect(m_width, &QComboBox::currentIndexChanged, this, changed);
+        connect(m_height, &QComboBox::currentIndexChanged, this, changed);
+        connect(m_deInterlace, &QCheckBox::toggled, this, changed);
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Crop"), content);
+        QStringList names;
+        for (const CropPreset &preset : crops())
+            names << preset.name;
+        m_cropPicker = listPicker(names, QStringLiteral("cropPicker"), content);
+        row->addWidget(m_cropPicker);
+        m_autocropButton = new QPushButton(tr("Autocrop"), content);
+        m_autocropButton->setObjectName(QStringLiteral("autocropButton"));
+        m_autocropButton->setMinimumWidth(LabelWidth);
+        m_autocropButton->setToolTip(tr("Find the black borders of the picture"));
+        row->addWidget(m_autocropButton);
+        m_previewButton = new QPushButton(tr("Preview"), content);
+        m_previewButton->setObjectName(QStringLiteral("previewButton"));
+        m_previewButton->setMinimumWidth(LabelWidth);
+        row->addWidget(m_previewButton);
+        m_cropEdit = new QLineEdit(content);
+        m_cropEdit->setObjectName(QStringLiteral("cropEdit"));
+        m_cropEdit->setFixedWidth(250);
+        row->addWidget(m_cropEdit);
+        row->addStretch(1);
+        new FocusWatcher(m_cropEdit, [](bool) { printLine(QStringLiteral("on Editing changed")); });
+        connect(m_cropPicker, &QComboBox::currentIndexChanged, this, &DetailView::cropSet);
+        connect(m_cropEdit, &QLineEdit::textEdited, this, [this] {
+            m_cropEdited = true;
+            scheduleCommandLine();
+        });
+        connect(m_cropEdit, &QLineEdit::returnPressed, this, &DetailView::cropCommitted);
+        connect(m_autocropButton, &QPushButton::clicked, this, &DetailView::autocrop);
+        connect(m_previewButton, &QPushButton::clicked, this, &DetailView::makeCropPreview);
+
+        // Shown while a detection runs, and to tell that it found nothing.
+        auto *busyRow = new QHBoxLayout;
+        busyRow->setContentsMargins(LabelWidth + 12, 0, 6, 0);
+        m_cropBusy = new QProgressBar(content);
+        m_cropBusy->setObjectName(QStringLiteral("cropBusy"));
+        m_cropBusy->setRange(0, 0);
+        m_cropBusy->setTextVisible(false);
+        m_cropBusy->setFixedWidth(ListPickerWidth);
+        m_cropBusy->hide();
+        busyRow->addWidget(m_cropBusy);
+        m_cropNote = new QLabel(content);
+        m_cropNote->setObjectName(QStringLiteral("cropNote"));
+        m_cropNote->hide();
+        busyRow->addWidget(m_cropNote, 1);
+        column->addLayout(busyRow);
+    }
+    const auto addSegmentedRow = [&](const QString &label, const QStringList &entries, const QString &name) {
+        QHBoxLayout *row = addRow(column, label, content);
+        auto *picker = new SegmentedPicker(entries, RowWidth, content);
+        picker->setObjectName(name);
+        row->addWidget(picker);
+        row->addStretch(1);
+        connect(picker, &SegmentedPicker::currentIndexChanged, this, changed);
+        return picker;
+    };
+    m_preset = addSegmentedRow(tr("Preset"), rawTexts<VideoPresets>(), QStringLiteral("presetPicker"));
+    m_profile = addSegmentedRow(tr("Profile"), rawTexts<VideoProfiles>(), QStringLiteral("profilePicker"));
+    m_tune = addSegmentedRow(tr("Tune"), rawTexts<VideoTunes>(), QStringLiteral("tunePicker"));
+    column->addWidget(divider(content));
+
+    // Audio
+    column->addWidget(groupHeader(tr("Audio"), content));
+    {
+        QHBoxLayout *row = addRow(column, tr("Tracks"), content);
+        m_audioTracks = trackPicker(m_job->audioTracks, QStringLiteral("audioTrackPicker"), content);
+        row->addWidget(m_audioTracks);
+        row->addStretch(1);
+        connect(m_audioTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
+            if (index >= 0)
+                m_audioTrack = index;
+            scheduleCommandLine();
+        });
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Codec"), content);
+        m_audioCodec = new SegmentedPicker(rawTexts<AudioEncoders>(), RowWidth, content);
+        m_audioCodec->setObjectName(QStringLiteral("audioCodecPicker"));
+        markUnavailableEncoders(m_audioCodec);
+        row->addWidget(m_audioCodec);
+        row->addStretch(1);
+        connect(m_audioCodec, &SegmentedPicker::currentIndexChanged, this, &DetailView::codecSet);
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Bitrate"), content);
+        m_audioDebit = listPicker(Lists::audioDebits(), QStringLiteral("audioDebitPicker"), content);
+        row->addWidget(m_audioDebit);
+        row->addSpacing(12);
+        row->addWidget(new QLabel(tr("Sampling"), content));
+        m_sampling = listPicker(Lists::audioSamplings(), QStringLiteral("samplingPicker"), content);
+        row->addWidget(m_sampling);
+        row->addStretch(1);
+        connect(m_audioDebit, &QComboBox::currentIndexChanged, this, changed);
+        connect(m_sampling, &QComboBox::currentIndexChanged, this, changed);
+    }
+
+    // Other, inside the audio group
+    column->addWidget(groupHeader(tr("Other"), content));
+    {
+        QHBoxLayout *row = addRow(column, tr("Other params"), content);
+        m_otherParam = new QLineEdit(content);
+        m_otherParam->setObjectName(QStringLiteral("otherParamEdit"));
+        m_otherParam->setPlaceholderText(tr("params"));
+        row->addWidget(m_otherParam);
+        new FocusWatcher(m_otherParam, [this](bool begins) { printEditing(begins, m_otherParam->text()); });
+        connect(m_otherParam, &QLineEdit::textChanged, this, changed);
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Subtitle"), content);
+        QStringList entries = m_job->subtitleTracks;
+        m_subtitleTracks = trackPicker(entries.isEmpty() ? QStringList{tr("No subtitle")} : entries,
+                                       QStringLiteral("subtitleTrackPicker"), content);
+        m_subtitleTracks->setEnabled(!entries.isEmpty());
+        row->addWidget(m_subtitleTracks);
+        row->addStretch(1);
+        connect(m_subtitleTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
+            m_subtitleTrack = m_job->subtitleTracks.isEmpty() ? 0 : std::max(0, index);
+            scheduleCommandLine();
+        });
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Subtitle external"), content);
+        m_subtitleExternal = new QLineEdit(content);
+        m_subtitleExternal->setObjectName(QStringLiteral("subtitleExternalEdit"));
+        m_subtitleExternal->setPlaceholderText(tr("Subtitle"));
+        row->addWidget(m_subtitleExternal, 1);
+        row->addWidget(rowLabel(tr("Language"), content, 70));
+        m_subtitleLanguage = new QLineEdit(content);
+        m_subtitleLanguage->setObjectName(QStringLiteral("subtitleLanguageEdit"));
+        m_subtitleLanguage->setPlaceholderText(tr("Language"));
+        // Room for a three-letter code such as "fre".
+        m_subtitleLanguage->setFixedWidth(
+            std::max(40, m_subtitleLanguage->fontMetrics().horizontalAdvance(QStringLiteral("engw")) + 14));
+        row->addWidget(m_subtitleLanguage);
+        m_subtitleButton = new QToolButton(content);
+        m_subtitleButton->setObjectName(QStringLiteral("subtitleButton"));
+        m_subtitleButton->setText(QStringLiteral("\U0001F4BE"));
+        m_subtitleButton->setToolTip(tr("Import subtitle"));
+        row->addWidget(m_subtitleButton);
+        new FocusWatcher(m_subtitleExternal,
+                         [this](bool begins) { printEditing(begins, m_subtitleExternal->text()); });
+        new FocusWatcher(m_subtitleLanguage,
+                         [this](bool begins) { printEditing(begins, m_subtitleLanguage->text()); });
+        connect(m_subtitleExternal, &QLineEdit::textChanged, this, changed);
+        connect(m_subtitleLanguage, &QLineEdit::textChanged, this, changed);
+        connect(m_subtitleButton, &QToolButton::clicked, this,
+                [this] { QTimer::singleShot(100, this, &DetailView::runSubtitlePanel); });
+    }
+    {
+        QHBoxLayout *row = addRow(column, tr("Command"), content);
+        m_commandLine = new QPlainTextEdit(content);
+        m_commandLine->setObjectName(QStringLiteral("commandLineView"));
+        m_commandLine->setReadOnly(true);
+        m_commandLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        m_commandLine->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        m_commandLine->setFixedHeight(m_commandLine->fontMetrics().lineSpacing() * 4 + 12);
+        m_commandLine->setToolTip(tr("The command this job would run with the choices above"));
+        row->addWidget(m_commandLine, 1);
+        auto *copy = new QToolButton(content);
+        copy->setObjectName(QStringLiteral("copyCommandButton"));
+        copy->setText(tr("Copy"));
+        connect(copy, &QToolButton::clicked, this,
+                [this] { QApplication::clipboard()->setText(m_commandLine->toPlainText()); });
+        row->addWidget(copy, 0, Qt::AlignTop);
+    }
+    content->setMinimumWidth(std::max(ContentWidth, content->sizeHint().width()));
+
+    // Ok and Cancel: Return belongs to the fields (it commits them), so neither is a default button.
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(6, 0, 6, 0);
+    auto *ok = new QPushButton(tr("Ok"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setAutoDefault(false);
+    ok->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    auto *cancel = new QPushButton(tr("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    cancel->setAutoDefault(false);
+    buttons->addWidget(ok);
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    outer->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, this, &DetailView::confirm);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_commandTimer = new QTimer(this);
+    m_commandTimer->setSingleShot(true);
+    m_commandTimer->setInterval(0);
+    connect(m_commandTimer, &QTimer::timeout, this, &DetailView::updateCommandLine);
+
+    // As large as the content, within the screen; the content scrolls on a small one.
+    const QSize wanted = content->sizeHint() + QSize(outer->contentsMargins().left() * 2 + 4,
+                                                     ok->sizeHint().height() + outer->spacing() * 2 + 24);
+    QSize size = wanted.expandedTo(QSize(ContentWidth + 24, 500));
+    if (const QScreen *screen = (parent() ? parentWidget()->screen() : QApplication::primaryScreen()))
+        size = size.boundedTo(screen->availableSize() - QSize(40, 60));
+    resize(size);
+}
+
+void DetailView::load()
+{
+    m_loading = true;
+    const MediaVideo &job = *m_job;
+    m_source->setText(job.source);
+
+    // The controls load in the order they are shown, and the rules tied to them run as they load.
+    setDestination(m_formatFile != 0 ? outputName(job) : job.destination);
+    m_container->setCurrentIndex(job.container == 1 ? 1 : 0);
+    containerSet(m_container->currentIndex());
+    m_quicktime->setChecked(job.isQuicktime);
+
+    m_videoTrack = job.videoTrack;
+    if (job.videoTrack >= 0 && job.videoTrack < m_videoTracks->count())
+        m_videoTracks->setCurrentIndex(job.videoTrack);
+    m_videoCodec->setCurrentIndex(indexOfCase(job.videoEncoder));
+    codecSet();
+    m_videoDebit->setCurrentIndex(indexOfFigure(Lists::videoDebits(), job.videoDebit));
+    m_width->setCurrentIndex(indexOfFigure(Lists::widths(), job.width));
+    m_height->setCurrentIndex(indexOfFigure(Lists::heights(), job.height));
+    m_deInterlace->setChecked(job.deInterlace);
+
+    printLine(job.videoCrop);
+    m_cropEdit->setText(job.videoCrop);
+    m_crop = job.cropValue;
+    if (m_cropPicker->count() > 0 && (m_crop < 0 || m_crop >= m_cropPicker->count()))
+        m_crop = 0; // a stored index beyond the presets reads as "none"
+    if (m_crop >= 0 && m_crop < m_cropPicker->count()) {
+        const QSignalBlocker block(m_cropPicker);
+        m_cropPicker->setCurrentIndex(m_crop);
+    }
+    cropSet(m_crop);
+
+    m_preset->setCurrentIndex(indexOfCase(job.videoPreset));
+    m_profile->setCurrentIndex(indexOfCase(job.videoProfile));
+    m_tune->setCurrentIndex(indexOfCase(job.videoTune));
+
+    m_audioTrack = job.audioTrack;
+    if (job.audioTrack >= 0 && job.audioTrack < m_audioTracks->count())
+        m_audioTracks->setCurrentIndex(job.audioTrack);
+    m_audioCodec->setCurrentIndex(indexOfCase(job.audioEncoder));
+    codecSet();
+    m_audioDebit->setCurrentIndex(indexOfFigure(Lists::audioDebits(), job.audioDebit));
+    m_sampling->setCurrentIndex(indexOfFigure(Lists::audioSamplings(), job.audioSampling));
+
+    m_otherParam->setText(job.otherParam);
+    m_subtitleTrack = 0;
+    if (job.subtitleTrack > 0 && job.subtitleTrack < job.subtitleTracks.size()) {
+        m_subtitleTrack = job.subtitleTrack;
+        m_subtitleTracks->setCurrentIndex(job.subtitleTrack);
+    }
+    m_subtitleExternal->setText(job.subtitleExternal);
+    m_subtitleLanguage->setText(job.subtitleLanguage);
+
+    m_destinationEdited = false;
+    m_cropEdited = false;
+    m_loading = false;
+    updateCommandLine();
+}
+
+QString DetailView::destination() const
+{
+    return m_destination ? m_destination->text() : QString();
+}
+
+QString DetailView::cropText() const
+{
+    return m_cropEdit ? m_cropEdit->text() : QString();
+}
+
+QString DetailView::commandLineText() const
+{
+    return m_commandLine ? m_commandLine->toPlainText() : QString();
+}
+
+void DetailView::setDestination(const QString &path)
+{
+    m_destination->setText(path);
+    m_destinationEdited = false;
+    scheduleCommandLine();
+}
+
+void DetailView::destinationCommitted()
+{
+    commitDestination();
+}
+
+QString DetailView::revertedDestination() const
+{
+    return m_formatFile != 0 ? outputName(*m_job) : m_job->destination;
+}
+
+bool DetailView::commitDestination()
+{
+    const QString typed = m_destination->text();
+    const QString extension = Lists::containers().at(pickerIndex(m_container));
+    m_destinationNote->hide();
+    // An empty field is no file name: ".mp4" in the application's working directory is never what
+    // the user means, so the destination goes back to the last one instead.
+    if (typed.trimmed().isEmpty()) {
+        setDestination(revertedDestination());
+        m_destinationNote->setText(tr("A destination is needed: the previous one is back."));
+        m_destinationNote->show();
+        return false;
+    }
+    // A bare name goes into the folder of the job's destination, not where the application started.
+    QString path = typed;
+    if (QDir::isRelativePath(path)) {
+        const QString base = m_job->destination.isEmpty() ? m_job->source : m_job->destination;
+        path = QDir(QFileInfo(base).absolutePath()).filePath(path);
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir(folder).exists()) {
+        setDestination(revertedDestination());
+        m_destinationNote->setText(tr("The folder %1 does not exist: the previous destination is back.")
+                                       .arg(QDir::toNativeSeparators(folder)));
+        m_destinationNote->show();
+        return false;
+    }
+    setDestination(withExtension(QDir::cleanPath(path), extension));
+    return true;
+}
+
+void DetailView::containerSet(int index)
+{
+    if (index < 0)
+        return;
+    const QString current = m_destination->text();
+    if (!current.isEmpty()) {
+        const bool edited = m_destinationEdited;
+        m_destination->setText(withExtension(current, Lists::containers().at(index)));
+        m_destinationEdited = edited;
+    }
+    scheduleCommandLine();
+}
+
+void DetailView::codecSet()
+{
+    if (m_formatFile != 0 && m_videoCodec->currentIndex() >= 0 && m_audioCodec->currentIndex() >= 0) {
+        setDestination(outputName(*m_job, m_videoCodec->currentText(), m_audioCodec->currentText(),
+                                  Lists::containers().at(pickerIndex(m_container))));
+    }
+    scheduleCommandLine();
+}
+
+void DetailView::runExportPanel()
+{
+    const QString extension = Lists::containers().at(pickerIndex(m_container));
+    const QString chosen =
+        Panels::instance().saveFile(this, tr("Export video"), m_destination->text(), extension);
+    if (chosen.isEmpty())
+        return;
+    m_destinationNote->hide();
+    setDestination(chosen);
+    const qsizetype found = Lists::containers().indexOf(QFileInfo(chosen).suffix().toLower());
+    if (found >= 0)
+        m_container->setCurrentIndex(int(found));
+}
+
+void DetailView::runSubtitlePanel()
+{
+    const QString chosen =
+        Panels::instance().openFile(this, tr("Import subtitle"), Lists::subtitleExtensions());
+    if (!chosen.isEmpty())
+        m_subtitleExternal->setText(chosen);
+}
+
+void DetailView::cropSet(int index)
+{
+    if (index >= 0)
+        m_crop = index;
+    const QString text = presetCropText(m_crop, *m_job, m_cropEdit->text());
+    if (text != m_cropEdit->text()) {
+        m_cropEdit->setText(text);
+        m_cropEdited = false;
+    }
+    const bool manual = m_crop == ManualCrop;
+    m_cropEdit->setEnabled(manual);
+    m_autocropButton->setEnabled(manual && !m_detecting);
+    if (!m_detecting)
+        m_cropNote->hide();
+    scheduleCommandLine();
+}
+
+void DetailView::cropCommitted()
+{
+    const QString valid = validateCropText(m_cropEdit->text(), m_job->videoWidth, m_job->videoHeight);
+    m_cropEdit->setText(valid);
+    m_cropEdited = false;
+    printLine(valid);
+    scheduleCommandLine();
+}
+
+void DetailView::autocrop()
+{
+    // A second press while the first detection runs is ignored.
+    if (m_detecting || m_crop != ManualCrop)
+        return;
+    const ToolLocation ffmpeg = m_tools.locateTool(QStringLiteral("ffmpeg"));
+    if (!ffmpeg.ok()) {
+        m_cropNote->setText(ffmpeg.error);
+        m_cropNote->show();
+        return;
+    }
+    m_detecting = true;
+    m_autocropButton->setEnabled(false);
+    m_cropBusy->show();
+    m_cropNote->setText(tr("Looking for black borders…"));
+    m_cropNote->show();
+
+    if (!m_cropQueue)
+        m_cropQueue = new SerialQueue(QStringLiteral("org.tavrix.Tavrix.autocrop.queue"));
+    auto *relay = new CropRelay;
+    connect(relay, &CropRelay::detected, this, &DetailView::cropDetected, Qt::QueuedConnection);
+    m_cropQueue->enqueue([relay, tools = m_tools, source = m_job->source, seek = m_job->durationVideoMiddle] {
+        const QString text = detectCrop(tools, source, seek);
+        emit relay->detected(text);
+        relay->deleteLater();
+    });
+}
+
+void DetailView::cropDetected(const QString &text)
+{
+    m_detecting = false;
+    m_cropBusy->hide();
+    m_autocropButton->setEnabled(m_crop == ManualCrop);
+    static const QRegularExpression cropString(QStringLiteral("(\\d{1,}:\\d{1,}:\\d{1,}:\\d{1,})"));
+    const QRegularExpressionMatch match = cropString.match(text);
+    if (!match.hasMatch()) {
+        m_cropNote->setText(tr("No black borders found: the crop is unchanged."));
+        return;
+    }
+    m_cropNote->hide();
+    // The user may have left "manual" meanwhile; a preset's text is then not replaced.
+    if (m_crop == ManualCrop) {
+        m_cropEdit->setText(match.captured(1));
+        m_cropEdited = false;
+        scheduleCommandLine();
+    }
+}
+
+void DetailView::makeCropPreview()
+{
+    // A copy of the job's frame, drawn on afresh for every preview.
+    QImage picture = m_job->image();
+    if (picture.isNull()) {
+        const int w = m_job->videoWidth > 0
+                          ? int(m_job->videoWidth * std::max(m_job->videoPixelAspectRatio, 0.01))
+                          : 1920;
+        const int h = m_job->videoHeight > 0 ? m_job->videoHeight : 1080;
+        picture = QImage(w, h, QImage::Format_RGB32);
+        picture.fill(Qt::darkGray);
+    } else {
+        picture = picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                    : QImage::Format_RGB32);
+    }
+
+    const QString text = m_cropEdit->text();
+    if (m_crop >= 1 && !text.isEmpty()) {
+        // MERGE: the rectangle comes from previewCropText(m_crop, *m_job, text) once CropPresets has it.
+        const QString outline = m_crop == ManualCrop ? text : QString();
+        const QStringList pieces = outline.split(QLatin1Char(':'));
+        QList<int> numbers;
+        for (int i = 0; i < std::min<qsizetype>(4, pieces.size()); ++i) {
+            bool ok = false;
+            const int value = pieces.at(i).toInt(&ok, 10);
+            if (ok)
+                numbers << value;
+        }
+        // Without four whole numbers there is no rectangle to draw; the plain picture is shown.
+        if (numbers.size() == 4) {
+            QPainter painter(&picture);
+            // The rectangle's y is measured from the bottom edge of the picture.
+            painter.translate(0, picture.height());
+            painter.scale(1, -1);
+            painter.setPen(QPen(Qt::red, 2));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(QRectF(numbers[2], numbers[3], numbers[0], numbers[1]));
+        }
+    }
+
+    auto *view = new ImageView(picture, this);
+    view->setObjectName(QStringLiteral("cropPreview"));
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    view->open();
+}
+
+void DetailView::applyTo(MediaVideo &target) const
+{
+    target.container = pickerIndex(m_container);
+    target.isQuicktime = m_quicktime->isChecked();
+    target.deInterlace = m_deInterlace->isChecked();
+    target.destination = m_destination->text();
+    target.videoTrack = m_videoTrack;
+    target.videoEncoder = caseAtOrFirst<VideoEncoders>(m_videoCodec->currentIndex());
+    target.videoDebit = Lists::rateFigure(Lists::videoDebits().at(pickerIndex(m_videoDebit)));
+    target.width = Lists::sizeFigure(Lists::widths().at(pickerIndex(m_width)));
+    target.height = Lists::sizeFigure(Lists::heights().at(pickerIndex(m_height)));
+    target.videoCrop = m_cropEdit->text();
+    target.cropValue = m_crop;
+    target.videoPreset = caseAtOrFirst<VideoPresets>(m_preset->currentIndex());
+    target.videoProfile = caseAtOrFirst<VideoProfiles>(m_profile->currentIndex());
+    target.videoTune = caseAtOrFirst<VideoTunes>(m_tune->currentIndex());
+    target.audioDebit = Lists::rateFigure(Lists::audioDebits().at(pickerIndex(m_audioDebit)));
+    target.audioSampling = Lists::rateFigure(Lists::audioSamplings().at(pickerIndex(m_sampling)));
+    target.audioEncoder = caseAtOrFirst<AudioEncoders>(m_audioCodec->currentIndex());
+    target.audioTrack = m_audioTrack;
+    target.otherParam = m_otherParam->text();
+    target.subtitleTrack = m_subtitleTrack;
+    target.subtitleExternal = m_subtitleExternal->text();
+    target.subtitleLanguage = m_subtitleLanguage->text();
+}
+
+MediaVideo DetailView::edited() const
+{
+    MediaVideo copy = *m_job;
+    if (m_container)
+        applyTo(copy);
+    return copy;
+}
+
+void DetailView::confirm()
+{
+    // Text typed but not yet committed with Return is committed now, as the user sees it.
+    if (m_destinationEdited && !commitDestination())
+        return;
+    if (m_cropEdited)
+        cropCommitted();
+
+    // A subtitle stream the container cannot hold would only make the encoder fail later.
+    if (m_subtitleTrack > 0) {
+        MediaVideo copy = edited();
+        const CommandLine withSubtitle = commandLine(copy, m_tools, CropDetection::Describe);
+        copy.subtitleTrack = 0;
+        if (!withSubtitle.ok() && commandLine(copy, m_tools, CropDetection::Describe).ok()) {
+            auto *refusal = new QMessageBox(QMessageBox::Warning, tr("Subtitle"), withSubtitle.error,
+                                            QMessageBox::Ok, this);
+            refusal->setObjectName(QStringLiteral("subtitleRefusal"));
+            refusal->setInformativeText(tr("Choose \"mkv\" as container, or another subtitle."));
+            refusal->setAttribute(Qt::WA_DeleteOnClose);
+            refusal->open();
+            return;
+        }
+    }
+
+    applyTo(*m_job);
+    accept();
+}
+
+void DetailView::scheduleCommandLine()
+{
+    if (!m_loading && m_commandTimer)
+        m_commandTimer->start();
+}
+
+void DetailView::updateCommandLine()
+{
+    if (!m_commandLine)
+        return;
+    const CommandLine command = commandLine(edited(), m_tools, CropDetection::Describe);
+    m_commandLine->setPlainText(command.ok() ? command.text : tr("No command: %1").arg(command.error));
+}
+
+#include "DetailView.moc"

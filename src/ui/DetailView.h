@@ -1,18 +1,122 @@
 #pragma once
 
 #include "model/MediaVideo.h"
+#include "tools/ToolRunner.h"
 
 #include <QDialog>
+#include <QPointer>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class QToolButton;
+class SegmentedPicker;
+class SerialQueue;
 
 // The editor of one job: works on copies of the job's settings and writes them back on "Ok".
+//
+// It deletes itself when closed, so open it with `new DetailView(job, parent)->open()`.
 class DetailView : public QDialog
 {
     Q_OBJECT
 public:
     explicit DetailView(MediaVideo::Ptr job, QWidget *parent = nullptr);
+    ~DetailView() override;
 
     const MediaVideo::Ptr &job() const { return m_job; }
 
+    // Where the command line is located and the crop detection runs; the installed tools by default.
+    void setToolRunner(const ToolRunner &tools);
+
+    // The editor's current values.
+    QString destination() const;
+    int crop() const { return m_crop; }
+    QString cropText() const;
+    bool isDetectingCrop() const { return m_detecting; }
+    QString commandLineText() const;
+
+    // The job as "Ok" would leave it (a copy; the job itself is not touched).
+    MediaVideo edited() const;
+
 private:
+    void buildOups();
+    void buildEditor();
+    void load();
+
+    void setDestination(const QString &path);
+    void destinationCommitted();
+    bool commitDestination(); // false when the typed text was refused and the destination reverted
+    QString revertedDestination() const;
+    void containerSet(int index);
+    void codecSet();
+    void runExportPanel();
+    void runSubtitlePanel();
+
+    void cropSet(int index);
+    void cropCommitted();
+    void autocrop();
+    void cropDetected(const QString &text);
+    void makeCropPreview();
+
+    void applyTo(MediaVideo &target) const;
+    void confirm();
+    void scheduleCommandLine();
+    void updateCommandLine();
+
     MediaVideo::Ptr m_job;
+    ToolRunner m_tools;
+    int m_formatFile = 0;
+    bool m_loading = false;
+
+    // Values that outlive their pickers being empty (no tracks) or the crop table being absent.
+    int m_videoTrack = 0;
+    int m_audioTrack = 0;
+    int m_subtitleTrack = 0;
+    int m_crop = 0;
+    bool m_destinationEdited = false;
+    bool m_cropEdited = false;
+    bool m_detecting = false;
+
+    QLineEdit *m_source = nullptr;
+    QLineEdit *m_destination = nullptr;
+    QToolButton *m_exportButton = nullptr;
+    QLabel *m_destinationNote = nullptr;
+    QComboBox *m_container = nullptr;
+    QCheckBox *m_quicktime = nullptr;
+
+    QComboBox *m_videoTracks = nullptr;
+    SegmentedPicker *m_videoCodec = nullptr;
+    QComboBox *m_videoDebit = nullptr;
+    QComboBox *m_width = nullptr;
+    QComboBox *m_height = nullptr;
+    QCheckBox *m_deInterlace = nullptr;
+    QComboBox *m_cropPicker = nullptr;
+    QPushButton *m_autocropButton = nullptr;
+    QPushButton *m_previewButton = nullptr;
+    QLineEdit *m_cropEdit = nullptr;
+    QProgressBar *m_cropBusy = nullptr;
+    QLabel *m_cropNote = nullptr;
+    SegmentedPicker *m_preset = nullptr;
+    SegmentedPicker *m_profile = nullptr;
+    SegmentedPicker *m_tune = nullptr;
+
+    QComboBox *m_audioTracks = nullptr;
+    SegmentedPicker *m_audioCodec = nullptr;
+    QComboBox *m_audioDebit = nullptr;
+    QComboBox *m_sampling = nullptr;
+
+    QLineEdit *m_otherParam = nullptr;
+    QComboBox *m_subtitleTracks = nullptr;
+    QLineEdit *m_subtitleExternal = nullptr;
+    QLineEdit *m_subtitleLanguage = nullptr;
+    QToolButton *m_subtitleButton = nullptr;
+    QPlainTextEdit *m_commandLine = nullptr;
+
+    QTimer *m_commandTimer = nullptr;
+    SerialQueue *m_cropQueue = nullptr; // made on the first detection
 };

@@ -1,6 +1,206 @@
 #include "ui/Setup.h"
 
+#include "model/Preferences.h"
+#include "model/Vocabulary.h"
+#include "ui/Pickers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int LabelWidth = 120;
+constexpr int PickerWidth = 300;
+constexpr int ToggleWidth = 100;
+constexpr int ButtonWidth = 70;
+
+namespace Key = Preferences::Key;
+
+// Position of the stored figure among the entries; the current position when it is not listed.
+void selectFigure(QComboBox *picker, int figure)
+{
+    const int found = picker->findText(QString::number(figure), Qt::MatchExactly);
+    if (found >= 0)
+        picker->setCurrentIndex(found);
+}
+
+void selectIndex(QComboBox *picker, int index)
+{
+    if (index >= 0 && index < picker->count())
+        picker->setCurrentIndex(index);
+}
+
+int figureOf(const QComboBox *picker)
+{
+    return Lists::rateFigure(picker->currentText());
+}
+
+} // namespace
+
 Setup::Setup(QWidget *parent) : QDialog(parent)
 {
     setWindowModality(Qt::WindowModal);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("setup"));
+    setWindowTitle(tr("Setup"));
+    setMinimumSize(500, 400);
+
+    auto *column = new QVBoxLayout(this);
+    column->setAlignment(Qt::AlignTop | Qt::AlignLeading);
+    const auto addRow = [&](const QString &label) {
+        auto *row = new QHBoxLayout;
+        row->setContentsMargins(8, 0, 8, 0);
+        auto *text = new QLabel(label, this);
+        text->setFixedWidth(LabelWidth);
+        text->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
+        row->addWidget(text);
+        column->addLayout(row);
+        return row;
+    };
+    const auto addPicker = [&](QHBoxLayout *row, const QStringList &entries, const QString &name,
+                               bool fixed = true) {
+        auto *picker = new QComboBox(this);
+        picker->setObjectName(name);
+        picker->addItems(entries);
+        if (fixed)
+            picker->setFixedWidth(PickerWidth);
+        row->addWidget(picker, fixed ? 0 : 1);
+        return picker;
+    };
+    const auto addToggle = [&](QHBoxLayout *row, const QString &label, const QString &name) {
+        row->addStretch(1);
+        auto *toggle = new QCheckBox(label, this);
+        toggle->setObjectName(name);
+        toggle->setMinimumWidth(ToggleWidth);
+        row->addWidget(toggle);
+        return toggle;
+    };
+
+    QHBoxLayout *row = addRow(tr("Container"));
+    m_container = addPicker(row, Lists::containers(), QStringLiteral("containerPicker"));
+    m_quicktime = addToggle(row, tr("Quicktime"), QStringLiteral("quicktimeToggle"));
+
+    row = addRow(tr("Codec Video"));
+    m_videoEncoder = addPicker(row, rawTexts<VideoEncoders>(), QStringLiteral("videoEncoderPicker"));
+    markUnavailableEncoders(m_videoEncoder);
+    m_deInterlace = addToggle(row, tr("DeInterlace"), QStringLiteral("deInterlaceToggle"));
+
+    row = addRow(tr("Profile Video"));
+    m_videoProfile = addPicker(row, rawTexts<VideoProfiles>(), QStringLiteral("videoProfilePicker"));
+    m_autoCrop = addToggle(row, tr("Autocrop"), QStringLiteral("autoCropToggle"));
+
+    row = addRow(tr("Preset Video"));
+    m_videoPreset = addPicker(row, rawTexts<VideoPresets>(), QStringLiteral("videoPresetPicker"));
+    row->addStretch(1);
+
+    row = addRow(tr("Tune Video"));
+    m_videoTune = addPicker(row, rawTexts<VideoTunes>(), QStringLiteral("videoTunePicker"));
+    row->addStretch(1);
+
+    row = addRow(tr("Bitrate Video"));
+    m_videoDebit = addPicker(row, Lists::videoDebits(), QStringLiteral("videoDebitPicker"));
+    row->addStretch(1);
+
+    row = addRow(tr("Codec Audio"));
+    m_audioEncoder = addPicker(row, rawTexts<AudioEncoders>(), QStringLiteral("audioEncoderPicker"));
+    markUnavailableEncoders(m_audioEncoder);
+    row->addStretch(1);
+
+    row = addRow(tr("Bitrate Audio"));
+    m_audioDebit = addPicker(row, Lists::audioDebits(), QStringLiteral("audioDebitPicker"));
+    row->addStretch(1);
+
+    row = addRow(tr("Sampling Audio"));
+    m_audioSampling = addPicker(row, Lists::audioSamplings(), QStringLiteral("audioSamplingPicker"));
+    row->addStretch(1);
+
+    row = addRow(tr("Other params"));
+    m_otherParams = new QLineEdit(this);
+    m_otherParams->setObjectName(QStringLiteral("otherParamsEdit"));
+    row->addWidget(m_otherParams, 1);
+
+    row = addRow(tr("Subtitle language"));
+    m_subtitleLanguage = new QLineEdit(this);
+    m_subtitleLanguage->setObjectName(QStringLiteral("subtitleLanguageEdit"));
+    m_subtitleLanguage->setFixedWidth(100);
+    row->addWidget(m_subtitleLanguage);
+    row->addStretch(1);
+
+    row = addRow(tr("Format outfile"));
+    m_formatFile = addPicker(row, Lists::nameTemplates(), QStringLiteral("formatFilePicker"), false);
+
+    auto *line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    column->addWidget(line);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    auto *ok = new QPushButton(tr("Ok"), this);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setMinimumWidth(ButtonWidth);
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(tr("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    cancel->setMinimumWidth(ButtonWidth);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+
+    connect(ok, &QPushButton::clicked, this, [this] {
+        save();
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    load();
+    resize(sizeHint().expandedTo(minimumSize()));
+}
+
+void Setup::load()
+{
+    selectIndex(m_container, Preferences::readInt(Key::container));
+    selectIndex(m_videoEncoder, Preferences::readInt(Key::videoEncoder));
+    selectIndex(m_videoProfile, Preferences::readInt(Key::videoProfile));
+    selectIndex(m_videoPreset, Preferences::readInt(Key::videoPreset));
+    selectIndex(m_videoTune, Preferences::readInt(Key::videoTune));
+    selectIndex(m_audioEncoder, Preferences::readInt(Key::audioEncoder));
+    selectIndex(m_formatFile, Preferences::readInt(Key::formatFile));
+
+    m_quicktime->setChecked(Preferences::readBool(Key::quicktime));
+    m_deInterlace->setChecked(Preferences::readBool(Key::deInterlace));
+    m_autoCrop->setChecked(Preferences::readBool(Key::autoCrop));
+
+    selectFigure(m_videoDebit, Preferences::readInt(Key::videoDebit));
+    selectFigure(m_audioDebit, Preferences::readInt(Key::audioDebit));
+    selectFigure(m_audioSampling, Preferences::readInt(Key::audioSampling));
+
+    m_otherParams->setText(Preferences::readText(Key::otherParams).value_or(QString()));
+    m_subtitleLanguage->setText(Preferences::readText(Key::subtitleLanguage).value_or(QString()));
+}
+
+void Setup::save() const
+{
+    Preferences::writeInt(Key::container, m_container->currentIndex());
+    Preferences::writeBool(Key::quicktime, m_quicktime->isChecked());
+    Preferences::writeBool(Key::autoCrop, m_autoCrop->isChecked());
+    Preferences::writeBool(Key::deInterlace, m_deInterlace->isChecked());
+    Preferences::writeInt(Key::videoEncoder, m_videoEncoder->currentIndex());
+    Preferences::writeInt(Key::videoProfile, m_videoProfile->currentIndex());
+    Preferences::writeInt(Key::videoPreset, m_videoPreset->currentIndex());
+    Preferences::writeInt(Key::videoTune, m_videoTune->currentIndex());
+    Preferences::writeInt(Key::videoDebit, figureOf(m_videoDebit));
+    Preferences::writeInt(Key::audioEncoder, m_audioEncoder->currentIndex());
+    Preferences::writeInt(Key::audioDebit, figureOf(m_audioDebit));
+    Preferences::writeInt(Key::audioSampling, figureOf(m_audioSampling));
+    Preferences::writeText(Key::otherParams, m_otherParams->text());
+    Preferences::writeText(Key::subtitleLanguage, m_subtitleLanguage->text());
+    Preferences::writeInt(Key::formatFile, m_formatFile->currentIndex());
 }

@@ -2,10 +2,37 @@
 
 #include <QDialog>
 
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
 // The settings sheet: the defaults that newly imported jobs copy, written to the store on "Ok".
+//
+// It deletes itself when closed, so open it with `new Setup(parent)->open()`. Jobs that exist already
+// keep their settings.
 class Setup : public QDialog
 {
     Q_OBJECT
 public:
     explicit Setup(QWidget *parent = nullptr);
+
+private:
+    void load();
+    void save() const;
+
+    QComboBox *m_container = nullptr;
+    QComboBox *m_videoEncoder = nullptr;
+    QComboBox *m_videoProfile = nullptr;
+    QComboBox *m_videoPreset = nullptr;
+    QComboBox *m_videoTune = nullptr;
+    QComboBox *m_videoDebit = nullptr;
+    QComboBox *m_audioEncoder = nullptr;
+    QComboBox *m_audioDebit = nullptr;
+    QComboBox *m_audioSampling = nullptr;
+    QComboBox *m_formatFile = nullptr;
+    QCheckBox *m_quicktime = nullptr;
+    QCheckBox *m_deInterlace = nullptr;
+    QCheckBox *m_autoCrop = nullptr;
+    QLineEdit *m_otherParams = nullptr;
+    QLineEdit *m_subtitleLanguage = nullptr;
 };

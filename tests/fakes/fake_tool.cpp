@@ -1,5 +1,6 @@
 // A stand-in for ffmpeg or mediainfo whose behaviour the test chooses through the environment variable
-// FAKE_TOOL_SCRIPT: steps separated by ';', run in order.
+// FAKE_TOOL_SCRIPT_<NAME> (NAME: the upper-case name it was started by, e.g. FAKE_TOOL_SCRIPT_FFMPEG) or
+// else FAKE_TOOL_SCRIPT: steps separated by ';', run in order.
 //   out:TEXT  err:TEXT       write TEXT (\n, \r and \\ understood) to standard output / error
 //   bytes:N                  write N bytes of 'x' and a newline to standard output
 //   pieces:N:TEXT            write TEXT to standard output N times, flushing and pausing 1 ms each time
@@ -8,11 +9,17 @@
 //   sleep:MS                 pause
 //   args:FILE                write every argument, each followed by a NUL byte, to FILE
 //   touch:FILE               create FILE (an output being written)
+//   outlast                  create or truncate the file named by the last argument, as ffmpeg's output
+//   progress:N:STEP:PIECE    ffmpeg progress lines for frames STEP, 2*STEP, ... up to N on standard error,
+//                            each ended by \r, written in pieces of PIECE bytes with a 1 ms pause between
+//   pgid:FILE                append "PID PGID" and a newline to FILE
+//   fork                     split in two processes that both go on with the next steps
 //   ignoreterm               ignore SIGTERM from now on
 //   hang                     pause until killed
 //   crash                    die of SIGSEGV
 //   exit:N                   exit with status N
 // Without the variable it prints its arguments, one per line, and exits 0.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -21,6 +28,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/types.h>
+#include <unistd.h>
 
 namespace {
 
@@ -61,9 +71,44 @@ void pause(long ms)
 
 } // namespace
 
+std::string scriptVariable(const char *argv0)
+{
+    std::string name = argv0;
+    const std::size_t slash = name.rfind('/');
+    if (slash != std::string::npos)
+        name = name.substr(slash + 1);
+    for (char &c : name)
+        c = c >= 'a' && c <= 'z'                               ? char(c - 'a' + 'A')
+            : (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c
+                                                               : '_';
+    return "FAKE_TOOL_SCRIPT_" + name;
+}
+
+void writeProgress(long frames, long step, long piece)
+{
+    std::string all;
+    char line[256];
+    for (long frame = step; frame <= frames; frame += step) {
+        const double seconds = double(frame) / 25.0;
+        std::snprintf(line, sizeof line,
+                      "frame=%5ld fps= 25 q=28.0 size=%8ldkB time=00:%02d:%05.2f bitrate= 100.0kbits/s "
+                      "speed=1.00x    \r",
+                      frame, frame, int(seconds / 60), seconds - 60 * int(seconds / 60));
+        all += line;
+    }
+    all += "\n";
+    for (std::size_t at = 0; at < all.size(); at += std::size_t(piece)) {
+        std::fputs(all.substr(at, std::size_t(piece)).c_str(), stderr);
+        std::fflush(stderr);
+        pause(1);
+    }
+}
+
 int main(int argc, char **argv)
 {
-    const char *script = std::getenv("FAKE_TOOL_SCRIPT");
+    const char *script = std::getenv(scriptVariable(argv[0]).c_str());
+    if (!script)
+        script = std::getenv("FAKE_TOOL_SCRIPT");
     if (!script) {
         for (int i = 1; i < argc; ++i)
             std::printf("%s\n", argv[i]);
@@ -81,7 +126,8 @@ int main(int argc, char **argv)
             const long n = std::atol(arg.c_str());
             std::string block(4096, 'x');
             for (long done = 0; done < n; done += long(block.size()))
-                std::fwrite(block.data(), 1, std::size_t(std::min<long>(long(block.size()), n - done)), stdout);
+                std::fwrite(block.data(), 1, std::size_t(std::min<long>(long(block.size()), n - done)),
+                            stdout);
             std::fputc('\n', stdout);
             std::fflush(stdout);
         } else if (verb == "pieces" || verb == "errpieces") {
@@ -106,6 +152,21 @@ int main(int argc, char **argv)
         } else if (verb == "touch") {
             std::ofstream file(arg, std::ios::binary);
             file << "partial";
+        } else if (verb == "outlast") {
+            if (argc > 1) {
+                std::ofstream file(argv[argc - 1], std::ios::binary | std::ios::trunc);
+                file << "partial";
+            }
+        } else if (verb == "progress") {
+            const std::vector<std::string> numbers = split(arg, ':');
+            if (numbers.size() == 3)
+                writeProgress(std::atol(numbers[0].c_str()), std::atol(numbers[1].c_str()),
+                              std::max(1L, std::atol(numbers[2].c_str())));
+        } else if (verb == "pgid") {
+            std::ofstream file(arg, std::ios::app);
+            file << long(getpid()) << ' ' << long(getpgrp()) << '\n';
+        } else if (verb == "fork") {
+            fork();
         } else if (verb == "ignoreterm") {
             std::signal(SIGTERM, SIG_IGN);
         } else if (verb == "hang") {

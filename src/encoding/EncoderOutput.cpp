@@ -1,0 +1,163 @@
+#include "encoding/EncoderOutput.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <cmath>
+
+namespace {
+
+QString trimSpacesAndTabs(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    while (begin < end && blank(text[begin]))
+        ++begin;
+    while (end > begin && blank(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin).toString();
+}
+
+std::optional<double> capture(const QRegularExpression &pattern, const QString &line)
+{
+    const QRegularExpressionMatch match = pattern.match(line);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return readWholeNumber(match.captured(1));
+}
+
+} // namespace
+
+std::optional<double> readWholeNumber(const QString &text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("\\A[+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?\\z"));
+    if (!pattern.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> readClock(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\A(\\d+):(\\d{1,2}):(\\d{1,2}(?:\\.\\d+)?)\\z"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 +
+           match.captured(3).toDouble();
+}
+
+EncoderOutput parseEncoderOutput(const QString &chunk, std::optional<double> frameCount)
+{
+    static const QLatin1StringView durationKey("Duration:");
+    static const QLatin1StringView startKey(", start:");
+    static const QLatin1StringView frameKey("frame=");
+    static const QLatin1StringView fpsKey("fps=");
+    static const QRegularExpression digits(QStringLiteral("([0-9]{1,10})"));
+
+    EncoderOutput out;
+    const qsizetype duration = chunk.indexOf(durationKey);
+    if (duration >= 0) {
+        const qsizetype from = duration + durationKey.size();
+        const qsizetype start = chunk.indexOf(startKey, from);
+        out.duration = start < 0 ? QString() : trimSpacesAndTabs(QStringView(chunk).mid(from, start - from));
+        return out;
+    }
+    const qsizetype frame = chunk.indexOf(frameKey);
+    if (frame < 0 || !digits.match(chunk).hasMatch())
+        return out;
+    const qsizetype from = frame + frameKey.size();
+    const qsizetype fps = chunk.indexOf(fpsKey, from);
+    if (fps < 0)
+        return out;
+    const std::optional<double> done =
+        readWholeNumber(trimSpacesAndTabs(QStringView(chunk).mid(from, fps - from)));
+    if (!done)
+        return out;
+    // A frame count of 0 is no count at all, and 0 frames of nothing is no progress (not NaN).
+    const double divisor = frameCount && *frameCount > 0 ? *frameCount : *done;
+    out.percentValue = divisor == 0 ? 0.0 : *done / divisor * 100;
+    return out;
+}
+
+ProgressFields readProgressFields(const QString &line)
+{
+    static const QRegularExpression frame(QStringLiteral("frame=\\s*([0-9]+)"));
+    static const QRegularExpression fps(QStringLiteral("fps=\\s*([0-9.]+)"));
+    static const QRegularExpression speed(QStringLiteral("speed=\\s*([0-9.e+]+)x"));
+    static const QRegularExpression time(QStringLiteral("time=\\s*([0-9]+:[0-9]{2}:[0-9]{2}(?:\\.[0-9]+)?)"));
+
+    ProgressFields out;
+    out.frame = capture(frame, line);
+    out.fps = capture(fps, line);
+    out.speed = capture(speed, line);
+    const QRegularExpressionMatch clock = time.match(line);
+    if (clock.hasMatch())
+        out.time = readClock(clock.captured(1));
+    return out;
+}
+
+TimeLeft estimateTimeLeft(const ProgressFields &progress, std::optional<double> frameCount,
+                          std::optional<double> durationSeconds, double laterSeconds)
+{
+    const bool haveCount = frameCount && *frameCount > 0;
+    const bool haveDuration = durationSeconds && *durationSeconds > 0;
+
+    // Seconds of source per second of work: ffmpeg's own figure, else the frame rate against the source's.
+    double speed = progress.speed.value_or(0);
+    if (speed <= 0 && progress.fps && *progress.fps > 0 && haveCount && haveDuration)
+        speed = *progress.fps * *durationSeconds / *frameCount;
+
+    TimeLeft left;
+    if (haveCount && progress.frame && progress.fps && *progress.fps > 0)
+        left.job = std::max(0.0, *frameCount - *progress.frame) / *progress.fps;
+    else if (haveDuration && progress.time && speed > 0)
+        left.job = std::max(0.0, *durationSeconds - *progress.time) / speed;
+    if (left.job < 0 || laterSeconds < 0)
+        return left;
+    if (laterSeconds == 0)
+        left.run = left.job;
+    else if (speed > 0)
+        left.run = left.job + laterSeconds / speed;
+    return left;
+}
+
+QList<QByteArray> LineSplitter::push(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    m_pending += bytes;
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i < m_pending.size(); ++i) {
+        const char c = m_pending[i];
+        if (c == '\n' || c == '\r' || i - begin >= MaxLine) {
+            if (i > begin)
+                lines << m_pending.mid(begin, i - begin);
+            begin = (c == '\n' || c == '\r') ? i + 1 : i;
+        }
+    }
+    m_pending.remove(0, begin);
+    return lines;
+}
+
+QList<QByteArray> LineSplitter::flush()
+{
+    QList<QByteArray> lines;
+    if (!m_pending.isEmpty())
+        lines << m_pending;
+    m_pending.clear();
+    return lines;
+}
+
+QString decodeLine(const QByteArray &line)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(line);
+    if (decoder.hasError())
+        return {};
+    return text;
+}

@@ -1,0 +1,103 @@
+#include "ui/Pickers.h"
+
+#include "tools/EncoderCatalog.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QPalette>
+#include <QToolButton>
+
+SegmentedPicker::SegmentedPicker(const QStringList &entries, int maxWidth, QWidget *parent)
+    : QWidget(parent), m_entries(entries), m_group(new QButtonGroup(this))
+{
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(2);
+
+    QList<QToolButton *> buttons;
+    int widest = 0;
+    for (int i = 0; i < entries.size(); ++i) {
+        auto *button = new QToolButton(this);
+        button->setText(entries.at(i));
+        button->setCheckable(true);
+        button->setAutoRaise(false);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        m_group->addButton(button, i);
+        widest = std::max(widest, button->sizeHint().width() + 8);
+        buttons << button;
+    }
+    const int columns =
+        std::max(1, std::min(int(entries.size()), (maxWidth + grid->spacing()) / (widest + grid->spacing())));
+    for (int i = 0; i < buttons.size(); ++i) {
+        buttons.at(i)->setMinimumWidth(widest);
+        grid->addWidget(buttons.at(i), i / columns, i % columns);
+    }
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+
+    connect(m_group, &QButtonGroup::idClicked, this, [this](int id) {
+        if (id == m_current)
+            return;
+        m_current = id;
+        emit currentIndexChanged(id);
+    });
+}
+
+void SegmentedPicker::setCurrentIndex(int index)
+{
+    if (index < 0 || index >= count() || index == m_current)
+        return;
+    m_current = index;
+    m_group->button(index)->setChecked(true);
+    emit currentIndexChanged(index);
+}
+
+QAbstractButton *SegmentedPicker::button(int index) const
+{
+    return m_group->button(index);
+}
+
+void SegmentedPicker::setEntryUnavailable(int index, const QString &tip)
+{
+    QAbstractButton *entry = button(index);
+    if (!entry)
+        return;
+    entry->setToolTip(tip);
+    entry->setProperty("unavailable", true);
+    QFont font = entry->font();
+    font.setItalic(true);
+    entry->setFont(font);
+    QPalette palette = entry->palette();
+    palette.setColor(QPalette::ButtonText, palette.color(QPalette::Disabled, QPalette::ButtonText));
+    entry->setPalette(palette);
+}
+
+bool SegmentedPicker::isEntryAvailable(int index) const
+{
+    const QAbstractButton *entry = button(index);
+    return entry && !entry->property("unavailable").toBool();
+}
+
+void markUnavailableEncoders(QComboBox *picker)
+{
+    const EncoderCatalog &catalog = EncoderCatalog::instance();
+    for (int i = 0; i < picker->count(); ++i) {
+        const QString encoder = picker->itemText(i);
+        if (catalog.isAvailable(encoder))
+            continue;
+        picker->setItemData(i, EncoderCatalog::unavailableTip(encoder), Qt::ToolTipRole);
+        picker->setItemData(i, picker->palette().color(QPalette::Disabled, QPalette::Text),
+                            Qt::ForegroundRole);
+    }
+}
+
+void markUnavailableEncoders(SegmentedPicker *picker)
+{
+    const EncoderCatalog &catalog = EncoderCatalog::instance();
+    for (int i = 0; i < picker->count(); ++i) {
+        const QString encoder = picker->button(i)->text();
+        if (!catalog.isAvailable(encoder))
+            picker->setEntryUnavailable(i, EncoderCatalog::unavailableTip(encoder));
+    }
+}

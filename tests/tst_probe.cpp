@@ -1,0 +1,328 @@
+// From a file on disk to a job: durations, stored defaults, the real mediainfo and ffmpeg on clips
+// generated here, and the files that give no media at all.
+#include "TestSupport.h"
+
+#include "model/MediaVideo.h"
+#include "model/Preferences.h"
+#include "tools/Log.h"
+#include "tools/MediaProbe.h"
+#include "tools/ToolRunner.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <thread>
+
+namespace Key = Preferences::Key;
+
+class TestProbe : public QObject
+{
+    Q_OBJECT
+
+    QString clip(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    MediaVideo::Ptr probe(const QString &path) const
+    {
+        return createMediaVideo(path, m_dir.filePath("out.mp4"), ToolRunner(TestSupport::realResourceDir()));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::isolateSettings();
+        setDiagnosticStream(nullptr);
+        QVERIFY(m_dir.isValid());
+        using TestSupport::generateClip;
+        const QStringList video{"-f", "lavfi", "-i", "testsrc=size=320x240:rate=10:duration=2"};
+        const QStringList x264{"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"};
+        QVERIFY(generateClip(clip("two-audio.mp4"), QStringList(video) << "-f"
+                                                                       << "lavfi"
+                                                                       << "-i"
+                                                                       << "sine=frequency=440:duration=2"
+                                                                       << "-f"
+                                                                       << "lavfi"
+                                                                       << "-i"
+                                                                       << "sine=frequency=880:duration=2"
+                                                                       << "-map"
+                                                                       << "0"
+                                                                       << "-map"
+                                                                       << "1"
+                                                                       << "-map"
+                                                                       << "2" << x264 << "-c:a"
+                                                                       << "aac"
+                                                                       << "-metadata:s:a:0"
+                                                                       << "language=eng"
+                                                                       << "-metadata:s:a:1"
+                                                                       << "language=fre"));
+        QFile srt(clip("a.srt"));
+        QVERIFY(srt.open(QIODevice::WriteOnly));
+        srt.write("1\n00:00:00,000 --> 00:00:01,500\nHello\n");
+        srt.close();
+        QVERIFY(generateClip(clip("one-sub.mkv"), QStringList(video) << "-i" << clip("a.srt") << "-map"
+                                                                     << "0"
+                                                                     << "-map"
+                                                                     << "1" << x264 << "-c:s"
+                                                                     << "srt"));
+        QVERIFY(generateClip(clip("three-sub.mkv"), QStringList(video)
+                                                        << "-i" << clip("a.srt") << "-i" << clip("a.srt")
+                                                        << "-i" << clip("a.srt") << "-map"
+                                                        << "0"
+                                                        << "-map"
+                                                        << "1"
+                                                        << "-map"
+                                                        << "2"
+                                                        << "-map"
+                                                        << "3" << x264 << "-c:s"
+                                                        << "srt"
+                                                        << "-metadata:s:s:0"
+                                                        << "language=eng"
+                                                        << "-metadata:s:s:1"
+                                                        << "language=fre"
+                                                        << "-metadata:s:s:2"
+                                                        << "language=ger"));
+        QVERIFY(generateClip(clip("pal.mp4"),
+                             {"-f", "lavfi", "-i", "testsrc=size=720x576:rate=5:duration=1", "-vf",
+                              "setsar=16/15", "-c:v", "libx264", "-preset", "ultrafast"}));
+        QVERIFY(generateClip(clip("no-audio.mp4"), QStringList(video) << x264));
+        QVERIFY(
+            generateClip(clip("audio-only.m4a"), {"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac"}));
+        // 320x240 with bars: the picture is 320x128 from y 56.
+        QVERIFY(generateClip(clip("letterboxed.mp4"),
+                             {"-f", "lavfi", "-i", "color=black:size=320x240:rate=10:duration=2", "-f",
+                              "lavfi", "-i", "testsrc=size=320x128:rate=10:duration=2", "-filter_complex",
+                              "[0][1]overlay=0:56", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt",
+                              "yuv420p"}));
+        QFile corrupt(clip("corrupt.mp4"));
+        QVERIFY(corrupt.open(QIODevice::WriteOnly));
+        QByteArray noise(4096, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        corrupt.write(noise);
+        corrupt.close();
+        QFile empty(clip("empty.mp4"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+    }
+
+    void init() { Preferences::clear(); }
+
+    void durations_data()
+    {
+        QTest::addColumn<double>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0.0 << "00:00:00";
+        QTest::newRow("fractions drop") << 1999.9 << "00:00:01";
+        QTest::newRow("two hours") << 7205500.0 << "02:00:05";
+        QTest::newRow("its middle") << 7205500.0 * 0.5 << "01:00:02";
+        QTest::newRow("a day wraps") << 86400000.0 + 5000.0 << "00:00:05";
+        QTest::newRow("not a number") << std::nan("") << "00:00:00";
+    }
+
+    void durations()
+    {
+        QFETCH(double, ms);
+        QFETCH(QString, text);
+        QCOMPARE(formatDuration(ms), text);
+    }
+
+    // With an empty path only the defaults are read: the tools (here a fake that records being run)
+    // never start.
+    void emptySourceRunsNoTool()
+    {
+        const TestSupport::ResourceDir fakes(TestSupport::ResourceDir::Entry::Fake,
+                                             TestSupport::ResourceDir::Entry::Fake);
+        const QString ran = m_dir.filePath("ran");
+        qputenv("FAKE_TOOL_SCRIPT", "touch:" + ran.toUtf8());
+        const MediaVideo::Ptr job = createMediaVideo({}, "/out/x.mp4", ToolRunner(fakes.path()));
+        qunsetenv("FAKE_TOOL_SCRIPT");
+        QVERIFY(!QFile::exists(ran));
+        QCOMPARE(job->durationVideo(), QStringLiteral("00:00:00"));
+        QCOMPARE(job->subtitleLanguage, QStringLiteral("fre"));
+        QVERIFY(job->audioTracks.isEmpty() && job->videoTracks.isEmpty() && job->subtitleTracks.isEmpty());
+        QCOMPARE(job->destination, QStringLiteral("/out/x.mp4"));
+        // A fresh store: the zero values.
+        QCOMPARE(job->videoEncoder, VideoEncoders::libx264);
+        QCOMPARE(job->container, 0);
+        QCOMPARE(job->videoDebit, 0);
+        QCOMPARE(job->audioSampling, 0);
+        QVERIFY(!job->isQuicktime && !job->deInterlace);
+    }
+
+    void storedDefaults()
+    {
+        Preferences::writeInt(Key::container, 1);
+        Preferences::writeInt(Key::videoEncoder, 2);
+        Preferences::writeInt(Key::videoProfile, 2);
+        Preferences::writeInt(Key::videoPreset, 6);
+        Preferences::writeInt(Key::videoTune, 3);
+        Preferences::writeInt(Key::audioEncoder, 1);
+        Preferences::writeInt(Key::videoDebit, 1200);
+        Preferences::writeInt(Key::audioDebit, 192);
+        Preferences::writeInt(Key::audioSampling, 48000);
+        Preferences::writeBool(Key::quicktime, true);
+        Preferences::writeBool(Key::deInterlace, true);
+        Preferences::writeText(Key::subtitleLanguage, "eng");
+        Preferences::writeInt(Key::formatFile, 2);
+        const MediaVideo::Ptr job = probe(clip("no-audio.mp4"));
+        QCOMPARE(job->container, 1);
+        QCOMPARE(job->videoEncoder, VideoEncoders::libx265);
+        QCOMPARE(job->videoProfile, VideoProfiles::main);
+        QCOMPARE(job->videoPreset, VideoPresets::medium);
+        QCOMPARE(job->videoTune, VideoTunes::grain);
+        QCOMPARE(job->audioEncoder, AudioEncoders::libmp3lame);
+        QCOMPARE(job->videoDebit, 1200);
+        QCOMPARE(job->audioDebit, 192);
+        QCOMPARE(job->audioSampling, 48000);
+        QVERIFY(job->isQuicktime && job->deInterlace);
+        QCOMPARE(job->subtitleLanguage, QStringLiteral("eng"));
+        QCOMPARE(job->destination, m_dir.filePath("no-audio_x265_mp3.mkv"));
+    }
+
+    void storedIndexesPastTheListsReadAsTheFirstCase()
+    {
+        Preferences::writeInt(Key::container, 5);
+        Preferences::writeInt(Key::videoEncoder, 9);
+        Preferences::writeInt(Key::videoProfile, -1);
+        Preferences::writeInt(Key::videoPreset, 10);
+        Preferences::writeInt(Key::videoTune, 99);
+        Preferences::writeInt(Key::audioEncoder, 3);
+        Preferences::writeInt(Key::formatFile, 3);
+        const MediaVideo::Ptr job =
+            createMediaVideo({}, "/out/x.mkv", ToolRunner(TestSupport::realResourceDir()));
+        QCOMPARE(job->container, 0);
+        QCOMPARE(job->videoEncoder, VideoEncoders::libx264);
+        QCOMPARE(job->videoProfile, VideoProfiles::Auto);
+        QCOMPARE(job->videoPreset, VideoPresets::Auto);
+        QCOMPARE(job->videoTune, VideoTunes::Auto);
+        QCOMPARE(job->audioEncoder, AudioEncoders::aac);
+        QCOMPARE(job->destination, QStringLiteral("/out/x.mkv"));
+    }
+
+    void twoAudioStreams()
+    {
+        const MediaVideo::Ptr job = probe(clip("two-audio.mp4"));
+        QCOMPARE(job->durationVideo(), QStringLiteral("00:00:02"));
+        QCOMPARE(job->durationVideoMiddle, QStringLiteral("00:00:01"));
+        QCOMPARE(job->videoWidth, 320);
+        QCOMPARE(job->videoHeight, 240);
+        QCOMPARE(job->videoPixelAspectRatio, 1.0);
+        QVERIFY(qAbs(job->videoDisplayAspectRatio - 4.0 / 3.0) < 0.01);
+        QCOMPARE(job->videoTracks.size(), 1);
+        QVERIFY2(job->videoTracks[0].startsWith("1 0 AVC "), qPrintable(job->videoTracks[0]));
+        QVERIFY(job->videoTracks[0].contains("Size: 320x240 DAR: 4:3 PAR: 1.000"));
+        QCOMPARE(job->audioTracks.size(), 3);
+        QCOMPARE(job->audioTracks[0], QStringLiteral("Select 2 track(s) for encoding"));
+        QVERIFY2(job->audioTracks[1].startsWith("2 1 Advanced Audio Codec"), qPrintable(job->audioTracks[1]));
+        QVERIFY(job->audioTracks[1].contains("English"));
+        QVERIFY2(job->audioTracks[2].startsWith("3 2 ") && job->audioTracks[2].contains("French"),
+                 qPrintable(job->audioTracks[2]));
+        QCOMPARE(job->audioTrack, 1);
+        QVERIFY(job->subtitleTracks.isEmpty());
+        QCOMPARE(job->info, QStringLiteral("MPEG-4 00:00:02.000 V:1 A:2 S:"));
+        QCOMPARE(job->imageSize(), QSize(320, 240));
+        QVERIFY(job->videoCrop.isEmpty());
+        QCOMPARE(job->cropValue, 0);
+    }
+
+    void subtitleStreams()
+    {
+        const MediaVideo::Ptr one = probe(clip("one-sub.mkv"));
+        QCOMPARE(one->subtitleTracks.size(), 2);
+        QCOMPARE(one->subtitleTracks[0], QStringLiteral("No subtitle"));
+        QVERIFY2(one->subtitleTracks[1].startsWith("2 UTF-8"), qPrintable(one->subtitleTracks[1]));
+        QCOMPARE(one->subtitleTrack, 0);
+        QCOMPARE(one->audioTracks.size(), 1); // no audio: the summary alone
+
+        const MediaVideo::Ptr three = probe(clip("three-sub.mkv"));
+        QCOMPARE(three->subtitleTracks, (QStringList{"No subtitle", "Select 3 track(s) for encoding",
+                                                     "2 UTF-8 English", "3 UTF-8 French", "4 UTF-8 German"}));
+    }
+
+    void anamorphicPicture()
+    {
+        const MediaVideo::Ptr job = probe(clip("pal.mp4"));
+        QCOMPARE(job->videoWidth, 720);
+        QCOMPARE(job->videoHeight, 576);
+        QVERIFY(qAbs(job->videoPixelAspectRatio - 16.0 / 15.0) < 0.001);
+        QVERIFY(qAbs(job->videoDisplayAspectRatio - 4.0 / 3.0) < 0.001);
+        QCOMPARE(job->imageSize(), QSize(768, 576)); // the preview has square pixels
+    }
+
+    void noAudio()
+    {
+        const MediaVideo::Ptr job = probe(clip("no-audio.mp4"));
+        // mediainfo leaves a count of zero empty; the line keeps its wording.
+        QCOMPARE(job->audioTracks, QStringList{"Select  track(s) for encoding"});
+        QCOMPARE(job->audioTrack, 1);
+        QCOMPARE(job->videoTracks.size(), 1);
+    }
+
+    void audioOnly()
+    {
+        const MediaVideo::Ptr job = probe(clip("audio-only.m4a"));
+        QCOMPARE(job->durationVideo(), QStringLiteral("00:00:01"));
+        QVERIFY(job->videoTracks.isEmpty());
+        QCOMPARE(job->videoWidth, 0);
+        QCOMPARE(job->videoPixelAspectRatio, 1.0); // no text: 1.0
+        QCOMPARE(job->audioTracks.size(), 2);
+        QVERIFY(!job->hasImage());
+    }
+
+    void filesWithoutMedia_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("corrupt") << "corrupt.mp4";
+        QTest::newRow("empty") << "empty.mp4";
+        QTest::newRow("missing") << "missing.mp4";
+    }
+
+    // No duration: no picture and no border detection are tried, the rest still goes on.
+    void filesWithoutMedia()
+    {
+        QFETCH(QString, name);
+        Preferences::writeBool(Key::autoCrop, true);
+        Preferences::writeText(Key::subtitleLanguage, "spa");
+        const MediaVideo::Ptr job = probe(m_dir.filePath(name));
+        QCOMPARE(job->durationVideo(), QStringLiteral("00:00:00"));
+        QCOMPARE(job->durationVideoMiddle, QStringLiteral("00:00:00"));
+        QVERIFY(!job->hasImage());
+        QVERIFY(job->videoTracks.isEmpty());
+        QVERIFY(job->videoCrop.isEmpty());
+        QCOMPARE(job->cropValue, 0);
+        QCOMPARE(job->audioTracks.size(), 1);
+        QCOMPARE(job->subtitleLanguage, QStringLiteral("spa"));
+    }
+
+    void autoCrop()
+    {
+        Preferences::writeBool(Key::autoCrop, true);
+        const MediaVideo::Ptr job = probe(clip("letterboxed.mp4"));
+        QCOMPARE(job->videoCrop, QStringLiteral("320:128:0:56"));
+        QCOMPARE(job->cropValue, 1);
+    }
+
+    // Probes that run at the same time each read their own picture, and leave no file behind.
+    void overlappingProbes()
+    {
+        QFile stale(QDir::temp().filePath("image.png"));
+        const bool hadStale = stale.exists();
+        MediaVideo::Ptr a, b;
+        std::thread first([&] { a = probe(clip("pal.mp4")); });
+        std::thread second([&] { b = probe(clip("two-audio.mp4")); });
+        first.join();
+        second.join();
+        QCOMPARE(a->imageSize(), QSize(768, 576));
+        QCOMPARE(b->imageSize(), QSize(320, 240));
+        QCOMPARE(stale.exists(), hadStale);
+        QDirIterator it(QDir::tempPath(), {"tavrix-preview-*"}, QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY(!it.hasNext());
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestProbe)
+#include "tst_probe.moc"
