@@ -5,6 +5,7 @@
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
 #include "model/Preferences.h"
+#include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
 #include "ui/ContentView.h"
 #include "ui/JobListModel.h"
@@ -380,7 +381,12 @@ private slots:
         ContentView &view = *window.content();
         QVERIFY(view.waitForCatalog(30000));
         window.show();
-        addJobs(view, {place("run/one.mp4"), place("run/two.mp4")});
+        // Probed with the real tools, so the run has real command lines to start.
+        for (const char *name : {"run/one.mp4", "run/two.mp4"}) {
+            const QString source = place(QString::fromLatin1(name));
+            view.model()->append(createMediaVideo(source, source + QStringLiteral(".out.mp4"),
+                                                  ToolRunner(TestSupport::realResourceDir())));
+        }
         for (QAction *action : view.commands())
             QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
 
