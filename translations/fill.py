@@ -60,6 +60,7 @@ FR = {
     "⚠ The folder “%1” does not exist; encoding into it will fail until it is created.":
         "⚠ Le dossier « %1 » n’existe pas ; l’encodage y échouera tant qu’il n’est pas créé.",
     "Oups": "Oups",
+    "This job has no source file to edit.": "Cette tâche n’a pas de fichier source à modifier.",
     "Close": "Fermer",
     "Source": "Source",
     "Destination": "Destination",

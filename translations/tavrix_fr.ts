@@ -329,6 +329,10 @@
         <source>No command: %1</source>
         <translation>Pas de commande : %1</translation>
     </message>
+    <message>
+        <source>This job has no source file to edit.</source>
+        <translation>Cette tâche n’a pas de fichier source à modifier.</translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
