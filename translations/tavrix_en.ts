@@ -322,10 +322,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Choose &quot;mkv&quot; as container, or another subtitle.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>No command: %1</source>
         <translation type="unfinished"></translation>
     </message>

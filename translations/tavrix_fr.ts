@@ -322,10 +322,6 @@
         <translation>Aucune bande noire trouvée : le recadrage est inchangé.</translation>
     </message>
     <message>
-        <source>Choose &quot;mkv&quot; as container, or another subtitle.</source>
-        <translation>Choisissez « mkv » comme conteneur, ou d’autres sous-titres.</translation>
-    </message>
-    <message>
         <source>No command: %1</source>
         <translation>Pas de commande : %1</translation>
     </message>

@@ -894,7 +894,6 @@ void DetailView::confirm()
             auto *refusal = new QMessageBox(QMessageBox::Warning, tr("Subtitle"), withSubtitle.error,
                                             QMessageBox::Ok, this);
             refusal->setObjectName(QStringLiteral("subtitleRefusal"));
-            refusal->setInformativeText(tr("Choose \"mkv\" as container, or another subtitle."));
             refusal->setAttribute(Qt::WA_DeleteOnClose);
             refusal->open();
             return;
