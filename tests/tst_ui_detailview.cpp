@@ -26,6 +26,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <cstdio>
+#include <unistd.h>
+
 namespace {
 
 // Answers the panels as the test says and remembers what it was asked.
@@ -112,6 +115,36 @@ int redPixels(const QImage &image)
     }
     return count;
 }
+
+// Standard output sent into a file while it lives.
+class StdoutCapture
+{
+public:
+    StdoutCapture()
+    {
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        m_file.open();
+        ::dup2(m_file.handle(), STDOUT_FILENO);
+    }
+    ~StdoutCapture()
+    {
+        std::fflush(stdout);
+        ::dup2(m_saved, STDOUT_FILENO);
+        ::close(m_saved);
+    }
+    QStringList lines()
+    {
+        std::fflush(stdout);
+        QFile read(m_file.fileName());
+        read.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(read.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
 
 } // namespace
 
@@ -696,6 +729,35 @@ private slots:
         QVERIFY(audio->isEntryAvailable(indexOfCase(AudioEncoders::copy)));
         click(view, "okButton");
         QCOMPARE(job->videoEncoder, VideoEncoders::hevc_videotoolbox);
+    }
+
+    void editingEventsGoToStandardOutput()
+    {
+        auto job = makeJob();
+        job->cropValue = ManualCrop;
+        job->videoCrop = "1920:800:0:140";
+        job->otherParam = "-x";
+        StdoutCapture capture;
+        QPointer<DetailView> view = open(job);
+        QApplication::setActiveWindow(view);
+        QVERIFY(QTest::qWaitForWindowActive(view));
+        auto *destination = child<QLineEdit>(view, "destinationEdit");
+        auto *crop = child<QLineEdit>(view, "cropEdit");
+        auto *other = child<QLineEdit>(view, "otherParamEdit");
+        destination->setFocus();
+        crop->setFocus();
+        crop->selectAll();
+        QTest::keyClicks(crop, "1920:800:100:0");
+        QTest::keyClick(crop, Qt::Key_Return);
+        other->setFocus();
+        child<QLineEdit>(view, "subtitleLanguageEdit")->setFocus();
+        const QStringList lines = capture.lines().filter(QRegularExpression("^(true|false|on |1920|1820)"));
+        QCOMPARE(lines,
+                 (QStringList{"1920:800:0:140", // the crop text as loaded
+                              "true  - > " + m_dir.filePath("film.mp4"),
+                              "false  - > " + m_dir.filePath("film.mp4"), "on Editing changed",
+                              "1820:800:100:0", // committed
+                              "on Editing changed", "true  - > -x", "false  - > -x", "true  - > fre"}));
     }
 
     // Crop row
