@@ -125,8 +125,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int clips = args.size() > 1 ? args[1].toInt() : 4;
-    const int seconds = args.size() > 2 ? args[2].toInt() : 4;
-    const int rounds = args.size() > 3 ? args[3].toInt() : 3;
+    const int seconds = args.size() > 2 ? args[2].toInt() : 12;
+    const int rounds = args.size() > 3 ? args[3].toInt() : 6;
 
     setDiagnosticStream(nullptr);
     QLoggingCategory::setFilterRules(
