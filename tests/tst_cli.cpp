@@ -1,6 +1,7 @@
 // tavrix-cli end to end: probe, command and defaults, run as a user would.
 #include "TestSupport.h"
 
+#include "model/Preferences.h"
 #include "tools/ToolRunner.h"
 
 #include <QJsonArray>
@@ -24,12 +25,13 @@ class TestCli : public QObject
 {
     Q_OBJECT
 
-    // Each run sees the store of this test only.
+    // Each run shares this test's own store (and no other).
     Run cli(const QStringList &args) const
     {
         QByteArray out, err;
         Run r;
-        r.status = TestSupport::run(TAVRIX_CLI_PATH, args, &out, &err, {"XDG_CONFIG_HOME=" + m_home.path()});
+        r.status = TestSupport::run(TAVRIX_CLI_PATH, args, &out, &err,
+                                    {"XDG_CONFIG_HOME=" + TestSupport::settingsHome()});
         r.out = QString::fromUtf8(out);
         r.err = QString::fromUtf8(err);
         return r;
@@ -117,6 +119,11 @@ private slots:
         QCOMPARE(cli({"defaults", "videoEncoder", "libx265"}).status, 0); // a case name stores its index
         QCOMPARE(cli({"defaults", "videoDebit", "1200"}).status, 0);
         QCOMPARE(cli({"defaults", "autoCrop"}).out, QStringLiteral("true\n"));
+        // The store the application reads.
+        QVERIFY(Preferences::readBool(Preferences::Key::autoCrop));
+        QCOMPARE(Preferences::readText(Preferences::Key::otherParams), std::optional<QString>("-threads 2"));
+        Preferences::writeInt(Preferences::Key::audioDebit, 256);
+        QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("-threads 2\n"));
         QCOMPARE(cli({"defaults", "videoEncoder"}).out, QStringLiteral("2\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
