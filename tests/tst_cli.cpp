@@ -209,6 +209,11 @@ private slots:
         QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 0}, {"height", 0}}));
         QVERIFY2(r.err.contains("missing.mp4") && r.err.contains("warning"), qPrintable(r.err));
 
+        const Run dir = cli({"probe", m_dir.path(), m_clip});
+        QCOMPARE(dir.status, 1);
+        QCOMPARE(dir.out.count('\n'), 1); // the file's job; the directory is refused
+        QVERIFY(dir.err.contains("directory"));
+
         const Run c = cli({"command", missing});
         QCOMPARE(c.status, 1);
         QVERIFY(c.out.isEmpty());
