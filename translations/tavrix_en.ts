@@ -1,4 +1,585 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
+<context>
+    <name>BatchEncoder</name>
+    <message>
+        <source>Stopped by the user</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source file “%1” no longer exists.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The job has no destination.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The destination is the source file itself; choose another name or folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The destination “%1” is the source of another job of this run.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An earlier job of this run already writes “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The shell could not be started: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ffmpeg was ended by signal %1 (%2).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ffmpeg exited with status %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ffmpeg exited with status %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ffmpeg ended without writing “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Open Files…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Document…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Open Directory…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Encoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete All Jobs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination Dir</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Path of destinations files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination Dir.help</source>
+        <translation>Folder where the converted files are written. Leave it empty to write each file beside its source. Press Return to apply it to every job in the list.</translation>
+    </message>
+    <message>
+        <source>Choose the destination directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File.help</source>
+        <translation>Import one or more video files into the list (Ctrl+I).</translation>
+    </message>
+    <message>
+        <source>Directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Directory.help</source>
+        <translation>Import every video file found in a folder and its sub-folders (Ctrl+D).</translation>
+    </message>
+    <message>
+        <source>Setup</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Setup.help</source>
+        <translation>Edit the default settings that newly imported files receive (Ctrl+P).</translation>
+    </message>
+    <message>
+        <source>Encoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoding.help</source>
+        <translation>Convert every job in the list, one after another (Ctrl+E).</translation>
+    </message>
+    <message>
+        <source>Tools missing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tavrix needs ffmpeg to convert videos and mediainfo to read them. Until they are installed, files can still be listed but not probed or converted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import video file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import video file from directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not imported: “%1” does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>⚠ The folder “%1” does not exist; encoding into it will fail until it is created.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DetailView</name>
+    <message>
+        <source>Oups</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The name template chosen in Setup makes this name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Container</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quicktime</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tracks</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Codec</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bitrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DeInterlace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Crop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Autocrop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Find the black borders of the picture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Profile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tune</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Audio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sampling</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Other params</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>params</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subtitle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No subtitle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subtitle external</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import subtitle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The command this job would run with the choices above</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A destination is needed: the previous one is back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist: the previous destination is back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Looking for black borders…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No black borders found: the crop is unchanged.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose &quot;mkv&quot; as container, or another subtitle.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No command: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This job has no source file to edit.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>EncoderCatalog</name>
+    <message>
+        <source>%1 is not available in the installed ffmpeg</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The installed ffmpeg has no %1 encoder: this job will fail</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The installed ffmpeg has no %1 and no %2 encoder: this job will fail</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ImageView</name>
+    <message>
+        <source>Preview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>JobDelegate</name>
+    <message>
+        <source>%1
+Press to edit this job.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Output: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>JobListView</name>
+    <message>
+        <source>Delete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Delete %n jobs</source>
+        <translation>
+            <numerusform>Delete %n job</numerusform>
+            <numerusform>Delete %n jobs</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Drop video files or folders here, or use “File” or “Directory” below.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>JobResult</name>
+    <message>
+        <source>Succeeded</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>&amp;File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E&amp;ncoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoding in progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An encoding run is in progress. Stop it and quit Tavrix?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file being converted is left unfinished and removed; the jobs still waiting are not converted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop and Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Continue Encoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ProgressSheet</name>
+    <message>
+        <source>Stop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop.help</source>
+        <translation>Stop now: the file being converted is removed and the jobs still waiting are not converted.</translation>
+    </message>
+    <message>
+        <source>Time left: %1 for this file, %2 in all</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time left: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time left for this file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ProgressionView</name>
+    <message>
+        <source>[%1 / %2] %3%</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QFileDialog</name>
+    <message>
+        <source>Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Setup</name>
+    <message>
+        <source>Setup</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Container</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quicktime</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Codec Video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DeInterlace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Profile Video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Autocrop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset Video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tune Video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bitrate Video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Codec Audio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Bitrate Audio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sampling Audio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Other params</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subtitle language</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Format outfile</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ToolRunner</name>
+    <message>
+        <source>The program “%1” was not found in %2. Install the Debian package “%1” (sudo apt-get install %1), then build or install Tavrix again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Batch video converter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video files or folders to import.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>

@@ -1,4 +1,586 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
+<context>
+    <name>BatchEncoder</name>
+    <message>
+        <source>Stopped by the user</source>
+        <translation>Arrêté par l’utilisateur</translation>
+    </message>
+    <message>
+        <source>The source file “%1” no longer exists.</source>
+        <translation>Le fichier source « %1 » n’existe plus.</translation>
+    </message>
+    <message>
+        <source>The job has no destination.</source>
+        <translation>La tâche n’a pas de destination.</translation>
+    </message>
+    <message>
+        <source>The destination is the source file itself; choose another name or folder.</source>
+        <translation>La destination est le fichier source lui-même ; choisissez un autre nom ou un autre dossier.</translation>
+    </message>
+    <message>
+        <source>The destination “%1” is the source of another job of this run.</source>
+        <translation>La destination « %1 » est la source d’une autre tâche de cette série.</translation>
+    </message>
+    <message>
+        <source>An earlier job of this run already writes “%1”.</source>
+        <translation>Une tâche précédente de cette série écrit déjà « %1 ».</translation>
+    </message>
+    <message>
+        <source>The shell could not be started: %1</source>
+        <translation>Impossible de lancer le shell : %1</translation>
+    </message>
+    <message>
+        <source>ffmpeg was ended by signal %1 (%2).</source>
+        <translation>ffmpeg a été arrêté par le signal %1 (%2).</translation>
+    </message>
+    <message>
+        <source>ffmpeg exited with status %1.</source>
+        <translation>ffmpeg s’est terminé avec le code %1.</translation>
+    </message>
+    <message>
+        <source>ffmpeg exited with status %1: %2</source>
+        <translation>ffmpeg s’est terminé avec le code %1 : %2</translation>
+    </message>
+    <message>
+        <source>ffmpeg ended without writing “%1”.</source>
+        <translation>ffmpeg s’est terminé sans écrire « %1 ».</translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Open Files…</source>
+        <translation>Ouvrir des fichiers…</translation>
+    </message>
+    <message>
+        <source>Open Document…</source>
+        <translation>Ouvrir un document…</translation>
+    </message>
+    <message>
+        <source>Open Directory…</source>
+        <translation>Ouvrir un dossier…</translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>Préférences…</translation>
+    </message>
+    <message>
+        <source>Start Encoding</source>
+        <translation>Lancer l’encodage</translation>
+    </message>
+    <message>
+        <source>Delete All Jobs</source>
+        <translation>Supprimer toutes les tâches</translation>
+    </message>
+    <message>
+        <source>Destination Dir</source>
+        <translation>Dossier de destination</translation>
+    </message>
+    <message>
+        <source>Path of destinations files</source>
+        <translation>Chemin des fichiers de destination</translation>
+    </message>
+    <message>
+        <source>Destination Dir.help</source>
+        <translation>Dossier où les fichiers convertis sont écrits. Laissez-le vide pour écrire chaque fichier à côté de sa source. Appuyez sur Entrée pour l’appliquer à toutes les tâches de la liste.</translation>
+    </message>
+    <message>
+        <source>Choose the destination directory</source>
+        <translation>Choisir le dossier de destination</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>File.help</source>
+        <translation>Importer un ou plusieurs fichiers vidéo dans la liste (Ctrl+I).</translation>
+    </message>
+    <message>
+        <source>Directory</source>
+        <translation>Dossier</translation>
+    </message>
+    <message>
+        <source>Directory.help</source>
+        <translation>Importer toutes les vidéos d’un dossier et de ses sous-dossiers (Ctrl+D).</translation>
+    </message>
+    <message>
+        <source>Setup</source>
+        <translation>Réglages</translation>
+    </message>
+    <message>
+        <source>Setup.help</source>
+        <translation>Modifier les réglages par défaut des fichiers importés ensuite (Ctrl+P).</translation>
+    </message>
+    <message>
+        <source>Encoding</source>
+        <translation>Encodage</translation>
+    </message>
+    <message>
+        <source>Encoding.help</source>
+        <translation>Convertir toutes les tâches de la liste, l’une après l’autre (Ctrl+E).</translation>
+    </message>
+    <message>
+        <source>Tools missing</source>
+        <translation>Outils manquants</translation>
+    </message>
+    <message>
+        <source>Tavrix needs ffmpeg to convert videos and mediainfo to read them. Until they are installed, files can still be listed but not probed or converted.</source>
+        <translation>Tavrix a besoin de ffmpeg pour convertir les vidéos et de mediainfo pour les lire. Tant qu’ils ne sont pas installés, les fichiers peuvent être listés mais ni analysés ni convertis.</translation>
+    </message>
+    <message>
+        <source>Import video file</source>
+        <translation>Importer un fichier vidéo</translation>
+    </message>
+    <message>
+        <source>Import video file from directory</source>
+        <translation>Importer les fichiers vidéo d’un dossier</translation>
+    </message>
+    <message>
+        <source>Not imported: “%1” does not exist.</source>
+        <translation>Non importé : « %1 » n’existe pas.</translation>
+    </message>
+    <message>
+        <source>⚠ The folder “%1” does not exist; encoding into it will fail until it is created.</source>
+        <translation>⚠ Le dossier « %1 » n’existe pas ; l’encodage y échouera tant qu’il n’est pas créé.</translation>
+    </message>
+</context>
+<context>
+    <name>DetailView</name>
+    <message>
+        <source>Oups</source>
+        <translation>Oups</translation>
+    </message>
+    <message>
+        <source>This job has no source file to edit.</source>
+        <translation>Cette tâche n&apos;a pas de fichier source à modifier.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>Destination</source>
+        <translation>Destination</translation>
+    </message>
+    <message>
+        <source>Export video</source>
+        <translation>Exporter la vidéo</translation>
+    </message>
+    <message>
+        <source>The name template chosen in Setup makes this name</source>
+        <translation>Le modèle de nom choisi dans les réglages forme ce nom</translation>
+    </message>
+    <message>
+        <source>Container</source>
+        <translation>Conteneur</translation>
+    </message>
+    <message>
+        <source>Quicktime</source>
+        <translation>Quicktime</translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation>Vidéo</translation>
+    </message>
+    <message>
+        <source>Tracks</source>
+        <translation>Pistes</translation>
+    </message>
+    <message>
+        <source>Codec</source>
+        <translation>Codec</translation>
+    </message>
+    <message>
+        <source>Bitrate</source>
+        <translation>Débit</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Taille</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Largeur</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Hauteur</translation>
+    </message>
+    <message>
+        <source>DeInterlace</source>
+        <translation>Désentrelacer</translation>
+    </message>
+    <message>
+        <source>Crop</source>
+        <translation>Recadrage</translation>
+    </message>
+    <message>
+        <source>Autocrop</source>
+        <translation>Détecter</translation>
+    </message>
+    <message>
+        <source>Find the black borders of the picture</source>
+        <translation>Trouver les bandes noires de l&apos;image</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Aperçu</translation>
+    </message>
+    <message>
+        <source>Preset</source>
+        <translation>Préréglage</translation>
+    </message>
+    <message>
+        <source>Profile</source>
+        <translation>Profil</translation>
+    </message>
+    <message>
+        <source>Tune</source>
+        <translation>Réglage fin</translation>
+    </message>
+    <message>
+        <source>Audio</source>
+        <translation>Audio</translation>
+    </message>
+    <message>
+        <source>Sampling</source>
+        <translation>Échantillonnage</translation>
+    </message>
+    <message>
+        <source>Other</source>
+        <translation>Autre</translation>
+    </message>
+    <message>
+        <source>Other params</source>
+        <translation>Autres paramètres</translation>
+    </message>
+    <message>
+        <source>params</source>
+        <translation>paramètres</translation>
+    </message>
+    <message>
+        <source>Subtitle</source>
+        <translation>Sous-titre</translation>
+    </message>
+    <message>
+        <source>No subtitle</source>
+        <translation>Pas de sous-titre</translation>
+    </message>
+    <message>
+        <source>Subtitle external</source>
+        <translation>Sous-titre externe</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Langue</translation>
+    </message>
+    <message>
+        <source>Import subtitle</source>
+        <translation>Importer un sous-titre</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>Commande</translation>
+    </message>
+    <message>
+        <source>The command this job would run with the choices above</source>
+        <translation>La commande que lancerait cette tâche avec les choix ci-dessus</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copier</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>A destination is needed: the previous one is back.</source>
+        <translation>Il faut une destination : la précédente est rétablie.</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist: the previous destination is back.</source>
+        <translation>Le dossier %1 n&apos;existe pas : la destination précédente est rétablie.</translation>
+    </message>
+    <message>
+        <source>Looking for black borders…</source>
+        <translation>Recherche des bandes noires…</translation>
+    </message>
+    <message>
+        <source>No black borders found: the crop is unchanged.</source>
+        <translation>Aucune bande noire trouvée : le recadrage est inchangé.</translation>
+    </message>
+    <message>
+        <source>Choose &quot;mkv&quot; as container, or another subtitle.</source>
+        <translation>Choisissez le conteneur « mkv » ou un autre sous-titre.</translation>
+    </message>
+    <message>
+        <source>No command: %1</source>
+        <translation>Pas de commande : %1</translation>
+    </message>
+</context>
+<context>
+    <name>EncoderCatalog</name>
+    <message>
+        <source>%1 is not available in the installed ffmpeg</source>
+        <translation>%1 n&apos;est pas disponible dans le ffmpeg installé</translation>
+    </message>
+    <message>
+        <source>The installed ffmpeg has no %1 encoder: this job will fail</source>
+        <translation>Le ffmpeg installé n&apos;a pas d&apos;encodeur %1 : cette tâche échouera</translation>
+    </message>
+    <message>
+        <source>The installed ffmpeg has no %1 and no %2 encoder: this job will fail</source>
+        <translation>Le ffmpeg installé n&apos;a ni l&apos;encodeur %1 ni l&apos;encodeur %2 : cette tâche échouera</translation>
+    </message>
+</context>
+<context>
+    <name>ImageView</name>
+    <message>
+        <source>Preview</source>
+        <translation>Aperçu</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>JobDelegate</name>
+    <message>
+        <source>%1
+Press to edit this job.</source>
+        <translation>%1
+Cliquez pour modifier cette tâche.</translation>
+    </message>
+    <message>
+        <source>Output: %1</source>
+        <translation>Sortie : %1</translation>
+    </message>
+</context>
+<context>
+    <name>JobListView</name>
+    <message>
+        <source>Delete</source>
+        <translation>Supprimer</translation>
+    </message>
+    <message numerus="yes">
+        <source>Delete %n jobs</source>
+        <translation>
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Drop video files or folders here, or use “File” or “Directory” below.</source>
+        <translation>Déposez ici des fichiers vidéo ou des dossiers, ou utilisez « Fichier » ou « Dossier » ci-dessous.</translation>
+    </message>
+</context>
+<context>
+    <name>JobResult</name>
+    <message>
+        <source>Succeeded</source>
+        <translation>Réussi</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Échoué</translation>
+    </message>
+    <message>
+        <source>Not run</source>
+        <translation>Non lancé</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Arrêté</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Fichier</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quitter</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Édition</translation>
+    </message>
+    <message>
+        <source>E&amp;ncoding</source>
+        <translation>E&amp;ncodage</translation>
+    </message>
+    <message>
+        <source>Encoding in progress</source>
+        <translation>Encodage en cours</translation>
+    </message>
+    <message>
+        <source>An encoding run is in progress. Stop it and quit Tavrix?</source>
+        <translation>Un encodage est en cours. L’arrêter et quitter Tavrix ?</translation>
+    </message>
+    <message>
+        <source>The file being converted is left unfinished and removed; the jobs still waiting are not converted.</source>
+        <translation>Le fichier en cours de conversion reste inachevé et est supprimé ; les tâches en attente ne sont pas converties.</translation>
+    </message>
+    <message>
+        <source>Stop and Quit</source>
+        <translation>Arrêter et quitter</translation>
+    </message>
+    <message>
+        <source>Continue Encoding</source>
+        <translation>Continuer l’encodage</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressSheet</name>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Progression</translation>
+    </message>
+    <message>
+        <source>Stop.help</source>
+        <translation>Arrêter maintenant : le fichier en cours est supprimé et les tâches en attente ne sont pas converties.</translation>
+    </message>
+    <message>
+        <source>Time left: %1 for this file, %2 in all</source>
+        <translation>Temps restant : %1 pour ce fichier, %2 en tout</translation>
+    </message>
+    <message>
+        <source>Time left: %1</source>
+        <translation>Temps restant : %1</translation>
+    </message>
+    <message>
+        <source>Time left for this file: %1</source>
+        <translation>Temps restant pour ce fichier : %1</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressionView</name>
+    <message>
+        <source>[%1 / %2] %3%</source>
+        <translation>[%1 / %2] %3 %</translation>
+    </message>
+</context>
+<context>
+    <name>QFileDialog</name>
+    <message>
+        <source>Files</source>
+        <translation>Fichiers</translation>
+    </message>
+</context>
+<context>
+    <name>Setup</name>
+    <message>
+        <source>Setup</source>
+        <translation>Réglages</translation>
+    </message>
+    <message>
+        <source>Container</source>
+        <translation>Conteneur</translation>
+    </message>
+    <message>
+        <source>Quicktime</source>
+        <translation>Quicktime</translation>
+    </message>
+    <message>
+        <source>Codec Video</source>
+        <translation>Codec vidéo</translation>
+    </message>
+    <message>
+        <source>DeInterlace</source>
+        <translation>Désentrelacer</translation>
+    </message>
+    <message>
+        <source>Profile Video</source>
+        <translation>Profil vidéo</translation>
+    </message>
+    <message>
+        <source>Autocrop</source>
+        <translation>Recadrage auto</translation>
+    </message>
+    <message>
+        <source>Preset Video</source>
+        <translation>Préréglage vidéo</translation>
+    </message>
+    <message>
+        <source>Tune Video</source>
+        <translation>Réglage fin vidéo</translation>
+    </message>
+    <message>
+        <source>Bitrate Video</source>
+        <translation>Débit vidéo</translation>
+    </message>
+    <message>
+        <source>Codec Audio</source>
+        <translation>Codec audio</translation>
+    </message>
+    <message>
+        <source>Bitrate Audio</source>
+        <translation>Débit audio</translation>
+    </message>
+    <message>
+        <source>Sampling Audio</source>
+        <translation>Échantillonnage audio</translation>
+    </message>
+    <message>
+        <source>Other params</source>
+        <translation>Autres paramètres</translation>
+    </message>
+    <message>
+        <source>Subtitle language</source>
+        <translation>Langue des sous-titres</translation>
+    </message>
+    <message>
+        <source>Format outfile</source>
+        <translation>Nom du fichier de sortie</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+</context>
+<context>
+    <name>ToolRunner</name>
+    <message>
+        <source>The program “%1” was not found in %2. Install the Debian package “%1” (sudo apt-get install %1), then build or install Tavrix again.</source>
+        <translation>Le programme « %1 » est introuvable dans %2. Installez le paquet Debian « %1 » (sudo apt-get install %1), puis compilez ou installez Tavrix à nouveau.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Batch video converter</source>
+        <translation>Convertisseur vidéo par lots</translation>
+    </message>
+    <message>
+        <source>Video files or folders to import.</source>
+        <translation>Fichiers vidéo ou dossiers à importer.</translation>
+    </message>
+</context>
 </TS>

@@ -264,6 +264,11 @@ QString ContentView::reportMissingTools()
     return message;
 }
 
+bool ContentView::waitForCatalog(int milliseconds)
+{
+    return m_catalogQueue->wait(milliseconds);
+}
+
 void ContentView::importFiles()
 {
     if (m_panelPending || isRunning())
@@ -303,8 +308,10 @@ void ContentView::importPaths(const QStringList &paths, bool withSheet)
         const QFileInfo info(path);
         if (info.isDir())
             folders << info.absoluteFilePath();
-        else if (!path.isEmpty())
+        else if (info.exists())
             files << info.absoluteFilePath();
+        else
+            qWarning().noquote() << tr("Not imported: “%1” does not exist.").arg(path);
     }
     if (files.isEmpty() && folders.isEmpty())
         return;

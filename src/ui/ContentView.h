@@ -61,6 +61,8 @@ public:
     // Looks for ffmpeg and mediainfo. When one is missing, the first call shows a dialog saying what
     // to install; the message is returned either way (empty when both are there).
     QString reportMissingTools();
+    // Waits for the encoder catalogue to have asked ffmpeg which encoders it has.
+    bool waitForCatalog(int milliseconds = -1);
 
 public slots:
     void importFiles();     // "File", open, openDocument

@@ -1,0 +1,469 @@
+// The main window with its panels replaced: imports, drops, list editing, the destination row, the
+// progress sheet, and the commands during a run.
+#include "TestSupport.h"
+
+#include "encoding/BatchEncoder.h"
+#include "encoding/RunStatus.h"
+#include "model/Preferences.h"
+#include "tools/MediaProbe.h"
+#include "tools/OutputName.h"
+#include "ui/ContentView.h"
+#include "ui/JobListModel.h"
+#include "ui/JobListView.h"
+#include "ui/MainWindow.h"
+#include "ui/Panels.h"
+#include "ui/ProgressionView.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+namespace {
+
+// Answers the panels with what the test chose and remembers what was asked.
+class FakePanels : public Panels
+{
+public:
+    QStringList files;
+    QString directory;
+    QStringList titles;
+    QList<QStringList> extensions;
+
+    QStringList openFiles(QWidget *, const QString &title, const QStringList &ext) override
+    {
+        titles << title;
+        extensions << ext;
+        return files;
+    }
+    QString openDirectory(QWidget *, const QString &title, const QString &) override
+    {
+        titles << title;
+        return directory;
+    }
+};
+
+QStringList names(const JobListModel *model)
+{
+    QStringList out;
+    for (const MediaVideo::Ptr &job : model->jobs())
+        out << QFileInfo(job->source).fileName();
+    return out;
+}
+
+QStringList destinations(const JobListModel *model)
+{
+    QStringList out;
+    for (const MediaVideo::Ptr &job : model->jobs())
+        out << job->destination;
+    return out;
+}
+
+// Records the sheet going up and down, and whether it was really on screen each time.
+struct SheetWatch
+{
+    QList<bool> shown;
+    QList<bool> visible;
+    QStringList lastValueText;
+
+    explicit SheetWatch(ContentView &view)
+    {
+        QObject::connect(view.status(), &RunStatus::showProgressBarChanged, view.progressSheet(),
+                         [this, &view](bool on) {
+                             shown << on;
+                             visible << view.progressSheet()->isVisible();
+                             lastValueText << view.progressSheet()->progression()->valueText();
+                         });
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_clip; // a real, tiny clip; other names are copies of it
+    FakePanels m_panels;
+
+    QString place(const QString &relative)
+    {
+        const QString path = m_dir.filePath(relative);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!QFile::exists(path))
+            QFile::copy(m_clip, path);
+        return path;
+    }
+    static bool waitForImport(ContentView &view)
+    {
+        QSignalSpy done(&view, &ContentView::importFinished);
+        return done.wait(60000);
+    }
+    static void addJobs(ContentView &view, const QStringList &sources)
+    {
+        for (const QString &source : sources)
+            view.model()->append(std::make_shared<MediaVideo>(source, importDestination(source)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::isolateSettings();
+        QVERIFY(m_dir.isValid());
+        m_clip = m_dir.filePath(QStringLiteral("source.mp4"));
+        QVERIFY(TestSupport::generateSimpleClip(m_clip, 1.0));
+        Panels::setInstance(&m_panels);
+    }
+    void cleanupTestCase() { Panels::setInstance(nullptr); }
+    void init()
+    {
+        Preferences::clear();
+        m_panels = FakePanels();
+    }
+
+    void fileImport_data()
+    {
+        QTest::addColumn<QString>("destinationDir");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("beside the source")
+            << QString() << QStringList{m_dir.filePath("f/clip.mp4"), m_dir.filePath("f/CLIP2.mp4")};
+        QTest::newRow("into the destination")
+            << QStringLiteral("/out")
+            << QStringList{QStringLiteral("/out/clip.mp4"), QStringLiteral("/out/CLIP2.mp4")};
+    }
+    void fileImport()
+    {
+        QFETCH(QString, destinationDir);
+        QFETCH(QStringList, expected);
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        view.destinationField()->setText(destinationDir);
+        view.commitDestination();
+        SheetWatch sheet(view);
+        m_panels.files = {place("f/clip.MOV"), place("f/CLIP2.MTS")};
+
+        view.command(QStringLiteral("open"))->trigger();
+        QVERIFY(m_panels.titles.isEmpty()); // the panel comes a moment after the command
+        QVERIFY(waitForImport(view));
+
+        QCOMPARE(m_panels.titles, QStringList{QStringLiteral("Import video file")});
+        QVERIFY(m_panels.extensions.constFirst().contains(QStringLiteral("mts")));
+        QCOMPARE(names(view.model()), (QStringList{"clip.MOV", "CLIP2.MTS"}));
+        QCOMPARE(destinations(view.model()), expected);
+        QCOMPARE(sheet.shown, (QList<bool>{true, false}));
+        QCOMPARE(sheet.visible, (QList<bool>{true, false}));
+        QCOMPARE(sheet.lastValueText.constLast(), QStringLiteral("[2 / 2] 100.00%"));
+        QCOMPARE(view.status()->currentEncodeFile(), QStringLiteral("CLIP2.MTS"));
+        QVERIFY(view.listView()->isEnabled());
+    }
+
+    void directoryImportWalksSubdirectoriesAnyCase()
+    {
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        view.destinationField()->setText(QStringLiteral("/out")); // not used by a directory import
+        view.commitDestination();
+        SheetWatch sheet(view);
+        place("tree/a.mp4");
+        place("tree/sub/B.MTS");
+        place("tree/sub/deeper/VIDEO.MP4");
+        place("tree/sub/notes.txt");
+        QFile::copy(m_clip, m_dir.filePath("tree/sub/deeper/picture.png"));
+        m_panels.directory = m_dir.filePath("tree");
+
+        view.command(QStringLiteral("openDirectory"))->trigger();
+        QVERIFY(waitForImport(view));
+
+        QCOMPARE(m_panels.titles, QStringList{QStringLiteral("Import video file from directory")});
+        QStringList found = names(view.model());
+        found.sort();
+        QCOMPARE(found, (QStringList{"B.MTS", "VIDEO.MP4", "a.mp4"}));
+        for (const MediaVideo::Ptr &job : view.model()->jobs())
+            QCOMPARE(QFileInfo(job->destination).absolutePath(), QFileInfo(job->source).absolutePath());
+        QCOMPARE(sheet.shown, (QList<bool>{true, false}));
+        // Only the accepted video files count, so the sheet ends full.
+        QCOMPARE(sheet.lastValueText.constLast(), QStringLiteral("[3 / 3] 100.00%"));
+    }
+
+    void cancelledPanelsChangeNothing_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("files") << QStringLiteral("openDocument");
+        QTest::newRow("directory") << QStringLiteral("openDirectory");
+    }
+    void cancelledPanelsChangeNothing()
+    {
+        QFETCH(QString, command);
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        addJobs(view, {QStringLiteral("/a/one.mp4")});
+        SheetWatch sheet(view);
+        QSignalSpy finished(&view, &ContentView::importFinished);
+        view.command(command)->trigger();
+        QTRY_COMPARE(m_panels.titles.size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(finished.size(), 0);
+        QCOMPARE(names(view.model()), QStringList{"one.mp4"});
+        QVERIFY(sheet.shown.isEmpty());
+        QVERIFY(view.listView()->isEnabled());
+    }
+
+    void dropImportsEveryFileAndWalksFolders()
+    {
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        SheetWatch sheet(view);
+        auto *mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(place("drop/first.mkv")),
+                       QUrl::fromLocalFile(place("drop/any.txt")),
+                       QUrl::fromLocalFile(m_dir.filePath("tree2")),
+                       QUrl(QStringLiteral("https://example.org/x.mp4"))});
+        place("tree2/in/deep.M4V");
+        place("tree2/skip.doc");
+
+        QWidget *viewport = view.listView()->viewport();
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton,
+                        Qt::NoModifier);
+        QApplication::sendEvent(viewport, &drop);
+        QVERIFY(drop.isAccepted());
+        QVERIFY(waitForImport(view));
+        delete mime;
+
+        QCOMPARE(names(view.model()), (QStringList{"first.mkv", "any.txt", "deep.M4V"}));
+        QVERIFY(sheet.shown.isEmpty()); // a drop works without the sheet
+    }
+
+    void commandLineFilesAreImported()
+    {
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        SheetWatch sheet(view);
+        place("cli/more/two.mov");
+        view.importPaths(
+            {place("cli/one.mp4"), m_dir.filePath("cli/more"), m_dir.filePath("cli/missing.mp4")}, true);
+        QVERIFY(waitForImport(view));
+        QCOMPARE(names(view.model()),
+                 (QStringList{"one.mp4", "two.mov"})); // a path that is not there is skipped
+        QCOMPARE(sheet.shown, (QList<bool>{true, false}));
+        QCOMPARE(sheet.lastValueText.constLast(), QStringLiteral("[2 / 2] 100.00%"));
+    }
+
+    void deleteRemovesEverySelectedRow()
+    {
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        addJobs(view, {"/a/0.mp4", "/a/1.mp4", "/a/2.mp4", "/a/3.mp4", "/a/4.mp4"});
+        QItemSelectionModel *selection = view.listView()->selectionModel();
+        for (int row : {1, 2, 4})
+            selection->select(view.model()->index(row), QItemSelectionModel::Select);
+        QTest::keyClick(view.listView(), Qt::Key_Delete);
+        QCOMPARE(names(view.model()), (QStringList{"0.mp4", "3.mp4"}));
+
+        view.command(QStringLiteral("deleteAll"))->trigger();
+        QCOMPARE(view.model()->rowCount(), 0);
+        QVERIFY(!view.command(QStringLiteral("deleteAll"))->isEnabled());
+    }
+
+    void reorder_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one down") << QList<int>{0} << 2 << "1 0 2 3 4";
+        QTest::newRow("one up") << QList<int>{3} << 1 << "0 3 1 2 4";
+        QTest::newRow("to the end") << QList<int>{1} << 5 << "0 2 3 4 1";
+        QTest::newRow("two apart, together") << QList<int>{0, 3} << 2 << "1 0 3 2 4";
+        QTest::newRow("onto itself") << QList<int>{2} << 2 << "0 1 2 3 4";
+        QTest::newRow("target among the moved") << QList<int>{1, 2} << 2 << "0 1 2 3 4";
+    }
+    void reorder()
+    {
+        QFETCH(QList<int>, rows);
+        QFETCH(int, target);
+        QFETCH(QString, expected);
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        addJobs(view, {"/a/0", "/a/1", "/a/2", "/a/3", "/a/4"});
+        // The way a drag does it: the ids travel in the drag's data.
+        QModelIndexList indexes;
+        for (int row : rows)
+            indexes << view.model()->index(row);
+        std::unique_ptr<QMimeData> mime(view.model()->mimeData(indexes));
+        QVERIFY(view.model()->dropMimeData(mime.get(), Qt::MoveAction, target, 0, {}));
+        QCOMPARE(names(view.model()).join(QLatin1Char(' ')), expected);
+    }
+
+    void moveRowsFollowsTheUsualSemantics()
+    {
+        JobListModel model;
+        for (const char *name : {"/a/0", "/a/1", "/a/2", "/a/3"})
+            model.append(std::make_shared<MediaVideo>(QString::fromLatin1(name)));
+        QVERIFY(model.moveRows({}, 0, 2, {}, 4)); // rows end up before the row that was at 4 (the end)
+        QCOMPARE(names(&model).join(QLatin1Char(' ')), QStringLiteral("2 3 0 1"));
+        QVERIFY(model.moveRows({}, 3, 1, {}, 0));
+        QCOMPARE(names(&model).join(QLatin1Char(' ')), QStringLiteral("1 2 3 0"));
+        QVERIFY(!model.moveRows({}, 3, 2, {}, 0));
+    }
+
+    void destinationRetargetsEveryJob_data()
+    {
+        QTest::addColumn<int>("formatFile");
+        QTest::addColumn<bool>("byChooser");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList plain{"/chosen/clip.mp4", "/chosen/other.mp4"};
+        const QStringList templated{"/chosen/clip_x265_aac.mkv", "/chosen/other_x264_mp3.mkv"};
+        QTest::newRow("typed, no template") << 0 << false << plain;
+        QTest::newRow("chosen, no template") << 0 << true << plain;
+        QTest::newRow("typed, template") << 2 << false << templated;
+        QTest::newRow("chosen, template") << 2 << true << templated;
+    }
+    void destinationRetargetsEveryJob()
+    {
+        QFETCH(int, formatFile);
+        QFETCH(bool, byChooser);
+        QFETCH(QStringList, expected);
+        Preferences::writeInt(Preferences::Key::formatFile, formatFile);
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        addJobs(view, {QStringLiteral("/in/clip.mov"), QStringLiteral("/in/other.avi")});
+        view.model()->job(1)->videoEncoder = VideoEncoders::libx264;
+        view.model()->job(1)->audioEncoder = AudioEncoders::libmp3lame;
+        if (formatFile != 0 && outputName(*view.model()->job(0)) == view.model()->job(0)->destination)
+            QSKIP("output names from templates are not built yet");
+
+        if (byChooser) {
+            m_panels.directory = QStringLiteral("/chosen");
+            QTest::mouseClick(view.findChild<QWidget *>(QStringLiteral("chooseDestination")), Qt::LeftButton);
+            QTRY_COMPARE(view.destinationDirectory(), QStringLiteral("/chosen"));
+            QCOMPARE(m_panels.titles, QStringList{QStringLiteral("Import video file")});
+            QCOMPARE(view.destinationField()->text(), QStringLiteral("/chosen"));
+        } else {
+            view.destinationField()->setText(QStringLiteral("/chosen"));
+            QTest::keyClick(view.destinationField(), Qt::Key_Return);
+        }
+        QCOMPARE(destinations(view.model()), expected);
+        QCOMPARE(Preferences::readText(Preferences::Key::defaultPath).value_or(QString()),
+                 QStringLiteral("/chosen"));
+        // A missing folder is said at once, not when encoding fails.
+        QVERIFY(view.findChild<QWidget *>(QStringLiteral("destinationWarning"))->isVisibleTo(&view));
+
+        // The stored directory is shown when the window comes back.
+        ContentView again{ToolRunner(TestSupport::realResourceDir())};
+        QCOMPARE(again.destinationField()->text(), QStringLiteral("/chosen"));
+    }
+
+    void cancelledChooserAndEmptyField()
+    {
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        addJobs(view, {QStringLiteral("/in/clip.mov")});
+        view.destinationField()->setText(QStringLiteral("/out"));
+        view.commitDestination();
+        QCOMPARE(destinations(view.model()), QStringList{"/out/clip.mp4"});
+
+        m_panels.directory.clear();
+        view.chooseDestination();
+        QTRY_COMPARE(m_panels.titles.size(), 1);
+        QCOMPARE(view.destinationDirectory(), QStringLiteral("/out"));
+        QCOMPARE(destinations(view.model()), QStringList{"/out/clip.mp4"});
+
+        // Emptying the field sends the jobs back beside their sources.
+        view.destinationField()->clear();
+        view.commitDestination();
+        QCOMPARE(destinations(view.model()), QStringList{"/in/clip.mp4"});
+    }
+
+    void runDisablesCommandsAndCloseAsksFirst()
+    {
+        TestSupport::ResourceDir tools(TestSupport::ResourceDir::Entry::Fake,
+                                       TestSupport::ResourceDir::Entry::Real);
+        MainWindow window{ToolRunner(tools.path())};
+        ContentView &view = *window.content();
+        QVERIFY(view.waitForCatalog(30000));
+        window.show();
+        // Probed with the real tools, so the run has real command lines to start.
+        for (const char *name : {"run/one.mp4", "run/two.mp4"}) {
+            const QString source = place(QString::fromLatin1(name));
+            view.model()->append(createMediaVideo(source, source + QStringLiteral(".out.mp4"),
+                                                  ToolRunner(TestSupport::realResourceDir())));
+        }
+        for (QAction *action : view.commands())
+            QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
+
+        qputenv("FAKE_TOOL_SCRIPT", "hang");
+        view.startEncoding();
+        if (!view.isRunning()) {
+            qunsetenv("FAKE_TOOL_SCRIPT");
+            QSKIP("the batch encoder does not run jobs yet");
+        }
+        QTRY_VERIFY(view.progressSheet()->isVisible());
+        for (QAction *action : view.commands())
+            QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+        QVERIFY(!view.listView()->isEnabled());
+        auto *mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(place("run/three.mp4"))});
+        QVERIFY(!view.model()->canDropMimeData(mime, Qt::CopyAction, -1, 0, {}));
+        delete mime;
+
+        // Escape does not close the sheet.
+        QTest::keyClick(view.progressSheet(), Qt::Key_Escape);
+        QVERIFY(view.progressSheet()->isVisible());
+
+        int asked = 0;
+        window.setCloseQuestion([&asked](QWidget *) { return ++asked > 1; });
+        QVERIFY(!window.close()); // "no": the run goes on
+        QCOMPARE(asked, 1);
+        QVERIFY(view.isRunning());
+
+        QSignalSpy ended(view.encoder(), &BatchEncoder::runFinished);
+        QVERIFY(window.close()); // "yes": the run is stopped
+        QCOMPARE(asked, 2);
+        QVERIFY(ended.size() == 1 || ended.wait(30000));
+        qunsetenv("FAKE_TOOL_SCRIPT");
+        QVERIFY(!view.isRunning());
+        QTRY_VERIFY(!view.progressSheet()->isVisible());
+        QVERIFY(view.command(QStringLiteral("encoding"))->isEnabled());
+        QCOMPARE(view.model()->job(0)->result.status, JobResult::Status::Stopped);
+        QCOMPARE(view.model()->job(1)->result.status, JobResult::Status::NotRun);
+    }
+
+    void closingWithoutRunQuitsAtOnce()
+    {
+        MainWindow window{ToolRunner(TestSupport::realResourceDir())};
+        window.show();
+        bool asked = false;
+        window.setCloseQuestion([&asked](QWidget *) { return asked = true; });
+        QVERIFY(window.close());
+        QVERIFY(!asked);
+        QVERIFY(QApplication::quitOnLastWindowClosed());
+        QCOMPARE(window.size(), QSize(800, 600));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Tavrix"));
+        const QStringList expected{"open",       "openDocument", "openDirectory",
+                                   "preference", "encoding",     "deleteAll"};
+        for (const QString &name : expected)
+            QVERIFY2(window.findChild<QAction *>(name), qPrintable(name));
+    }
+
+    void missingToolIsReportedOnce()
+    {
+        TestSupport::ResourceDir tools(TestSupport::ResourceDir::Entry::Missing,
+                                       TestSupport::ResourceDir::Entry::Real);
+        MainWindow window{ToolRunner(tools.path())};
+        window.show();
+        const QString message = window.content()->reportMissingTools();
+        QVERIFY(message.contains(QStringLiteral("apt-get install ffmpeg")));
+        QVERIFY(!message.contains(QStringLiteral("mediainfo")));
+        QCOMPARE(window.findChildren<QMessageBox *>(QStringLiteral("missingTools")).size(), 1);
+        QVERIFY(window.findChild<QMessageBox *>(QStringLiteral("missingTools"))->isVisible());
+        window.content()->reportMissingTools();
+        QCOMPARE(window.findChildren<QMessageBox *>(QStringLiteral("missingTools")).size(), 1);
+        QVERIFY(window.content()->command(QStringLiteral("open"))->isEnabled());
+
+        MainWindow complete{ToolRunner(TestSupport::realResourceDir())};
+        QVERIFY(complete.content()->reportMissingTools().isEmpty());
+        QVERIFY(!complete.findChild<QMessageBox *>(QStringLiteral("missingTools")));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_ui_mainwindow.moc"

@@ -1,0 +1,202 @@
+#!/usr/bin/env python3
+"""Fills the translations of the tables from the dictionaries below; run after lupdate has added new
+source texts, then review. Texts already translated in a table are kept."""
+import sys
+import xml.etree.ElementTree as ET
+from pathlib import Path
+
+HELP_EN = {
+    "Destination Dir.help": "Folder where the converted files are written. Leave it empty to write each "
+                            "file beside its source. Press Return to apply it to every job in the list.",
+    "File.help": "Import one or more video files into the list (Ctrl+I).",
+    "Directory.help": "Import every video file found in a folder and its sub-folders (Ctrl+D).",
+    "Setup.help": "Edit the default settings that newly imported files receive (Ctrl+P).",
+    "Encoding.help": "Convert every job in the list, one after another (Ctrl+E).",
+    "Stop.help": "Stop now: the file being converted is removed and the jobs still waiting are not converted.",
+}
+
+FR = {
+    "Stopped by the user": "Arrêté par l’utilisateur",
+    "The source file “%1” no longer exists.": "Le fichier source « %1 » n’existe plus.",
+    "The job has no destination.": "La tâche n’a pas de destination.",
+    "The destination is the source file itself; choose another name or folder.":
+        "La destination est le fichier source lui-même ; choisissez un autre nom ou un autre dossier.",
+    "The destination “%1” is the source of another job of this run.":
+        "La destination « %1 » est la source d’une autre tâche de cette série.",
+    "An earlier job of this run already writes “%1”.": "Une tâche précédente de cette série écrit déjà « %1 ».",
+    "The shell could not be started: %1": "Impossible de lancer le shell : %1",
+    "ffmpeg was ended by signal %1 (%2).": "ffmpeg a été arrêté par le signal %1 (%2).",
+    "ffmpeg exited with status %1.": "ffmpeg s’est terminé avec le code %1.",
+    "ffmpeg exited with status %1: %2": "ffmpeg s’est terminé avec le code %1 : %2",
+    "ffmpeg ended without writing “%1”.": "ffmpeg s’est terminé sans écrire « %1 ».",
+    "Open Files…": "Ouvrir des fichiers…",
+    "Open Document…": "Ouvrir un document…",
+    "Open Directory…": "Ouvrir un dossier…",
+    "Preferences…": "Préférences…",
+    "Start Encoding": "Lancer l’encodage",
+    "Delete All Jobs": "Supprimer toutes les tâches",
+    "Destination Dir": "Dossier de destination",
+    "Path of destinations files": "Chemin des fichiers de destination",
+    "Destination Dir.help": "Dossier où les fichiers convertis sont écrits. Laissez-le vide pour écrire "
+                            "chaque fichier à côté de sa source. Appuyez sur Entrée pour l’appliquer à "
+                            "toutes les tâches de la liste.",
+    "Choose the destination directory": "Choisir le dossier de destination",
+    "File": "Fichier",
+    "File.help": "Importer un ou plusieurs fichiers vidéo dans la liste (Ctrl+I).",
+    "Directory": "Dossier",
+    "Directory.help": "Importer toutes les vidéos d’un dossier et de ses sous-dossiers (Ctrl+D).",
+    "Setup": "Réglages",
+    "Setup.help": "Modifier les réglages par défaut des fichiers importés ensuite (Ctrl+P).",
+    "Encoding": "Encodage",
+    "Encoding.help": "Convertir toutes les tâches de la liste, l’une après l’autre (Ctrl+E).",
+    "Tools missing": "Outils manquants",
+    "Tavrix needs ffmpeg to convert videos and mediainfo to read them. Until they are installed, files "
+    "can still be listed but not probed or converted.":
+        "Tavrix a besoin de ffmpeg pour convertir les vidéos et de mediainfo pour les lire. Tant qu’ils "
+        "ne sont pas installés, les fichiers peuvent être listés mais ni analysés ni convertis.",
+    "Import video file": "Importer un fichier vidéo",
+    "Import video file from directory": "Importer les fichiers vidéo d’un dossier",
+    "Not imported: “%1” does not exist.": "Non importé : « %1 » n’existe pas.",
+    "⚠ The folder “%1” does not exist; encoding into it will fail until it is created.":
+        "⚠ Le dossier « %1 » n’existe pas ; l’encodage y échouera tant qu’il n’est pas créé.",
+    "Oups": "Oups",
+    "Close": "Fermer",
+    "Source": "Source",
+    "Destination": "Destination",
+    "Export video": "Exporter la vidéo",
+    "The name template chosen in Setup makes this name": "Le modèle de nom choisi dans les réglages donne ce nom",
+    "Container": "Conteneur",
+    "Quicktime": "Quicktime",
+    "Video": "Vidéo",
+    "Tracks": "Pistes",
+    "Codec": "Codec",
+    "Bitrate": "Débit",
+    "Size": "Taille",
+    "Width": "Largeur",
+    "Height": "Hauteur",
+    "DeInterlace": "Désentrelacer",
+    "Crop": "Recadrage",
+    "Autocrop": "Recadrage auto",
+    "Find the black borders of the picture": "Trouver les bandes noires de l’image",
+    "Preview": "Aperçu",
+    "Preset": "Préréglage",
+    "Profile": "Profil",
+    "Tune": "Optimisation",
+    "Audio": "Audio",
+    "Sampling": "Échantillonnage",
+    "Other": "Autre",
+    "Other params": "Autres paramètres",
+    "params": "paramètres",
+    "Subtitle": "Sous-titres",
+    "No subtitle": "Pas de sous-titres",
+    "Subtitle external": "Sous-titres externes",
+    "Language": "Langue",
+    "Import subtitle": "Importer des sous-titres",
+    "Command": "Commande",
+    "The command this job would run with the choices above":
+        "La commande que cette tâche lancerait avec les choix ci-dessus",
+    "Copy": "Copier",
+    "Ok": "OK",
+    "Cancel": "Annuler",
+    "A destination is needed: the previous one is back.":
+        "Une destination est nécessaire : la précédente est rétablie.",
+    "The folder %1 does not exist: the previous destination is back.":
+        "Le dossier %1 n’existe pas : la destination précédente est rétablie.",
+    "Looking for black borders…": "Recherche des bandes noires…",
+    "No black borders found: the crop is unchanged.": "Aucune bande noire trouvée : le recadrage est inchangé.",
+    'Choose "mkv" as container, or another subtitle.': "Choisissez « mkv » comme conteneur, ou d’autres sous-titres.",
+    "No command: %1": "Pas de commande : %1",
+    "%1 is not available in the installed ffmpeg": "%1 n’est pas disponible dans le ffmpeg installé",
+    "The installed ffmpeg has no %1 encoder: this job will fail":
+        "Le ffmpeg installé n’a pas d’encodeur %1 : cette tâche échouera",
+    "The installed ffmpeg has no %1 and no %2 encoder: this job will fail":
+        "Le ffmpeg installé n’a ni l’encodeur %1 ni l’encodeur %2 : cette tâche échouera",
+    "%1\nPress to edit this job.": "%1\nCliquez pour modifier cette tâche.",
+    "Output: %1": "Sortie : %1",
+    "Delete": "Supprimer",
+    "Drop video files or folders here, or use “File” or “Directory” below.":
+        "Déposez ici des fichiers vidéo ou des dossiers, ou utilisez « Fichier » ou « Dossier » ci-dessous.",
+    "Succeeded": "Réussi",
+    "Failed": "Échoué",
+    "Not run": "Non lancé",
+    "Stopped": "Arrêté",
+    "&File": "&Fichier",
+    "&Quit": "&Quitter",
+    "&Edit": "&Édition",
+    "E&ncoding": "E&ncodage",
+    "Encoding in progress": "Encodage en cours",
+    "An encoding run is in progress. Stop it and quit Tavrix?": "Un encodage est en cours. L’arrêter et quitter Tavrix ?",
+    "The file being converted is left unfinished and removed; the jobs still waiting are not converted.":
+        "Le fichier en cours de conversion reste inachevé et est supprimé ; les tâches en attente ne sont pas converties.",
+    "Stop and Quit": "Arrêter et quitter",
+    "Continue Encoding": "Continuer l’encodage",
+    "Stop": "Arrêter",
+    "Progress": "Progression",
+    "Stop.help": "Arrêter maintenant : le fichier en cours est supprimé et les tâches en attente ne sont pas converties.",
+    "Time left: %1 for this file, %2 in all": "Temps restant : %1 pour ce fichier, %2 en tout",
+    "Time left: %1": "Temps restant : %1",
+    "Time left for this file: %1": "Temps restant pour ce fichier : %1",
+    "[%1 / %2] %3%": "[%1 / %2] %3 %",
+    "Files": "Fichiers",
+    "Codec Video": "Codec vidéo",
+    "Profile Video": "Profil vidéo",
+    "Preset Video": "Préréglage vidéo",
+    "Tune Video": "Optimisation vidéo",
+    "Bitrate Video": "Débit vidéo",
+    "Codec Audio": "Codec audio",
+    "Bitrate Audio": "Débit audio",
+    "Sampling Audio": "Échantillonnage audio",
+    "Subtitle language": "Langue des sous-titres",
+    "Format outfile": "Format du fichier de sortie",
+    "The program “%1” was not found in %2. Install the Debian package “%1” (sudo apt-get install %1), then "
+    "build or install Tavrix again.":
+        "Le programme « %1 » est introuvable dans %2. Installez le paquet Debian « %1 » "
+        "(sudo apt-get install %1), puis compilez ou installez Tavrix à nouveau.",
+    "Batch video converter": "Convertisseur vidéo par lots",
+    "Video files or folders to import.": "Fichiers vidéo ou dossiers à importer.",
+}
+FR_PLURAL = {"Delete %n jobs": ["Supprimer %n tâche", "Supprimer %n tâches"]}
+EN_PLURAL = {"Delete %n jobs": ["Delete %n job", "Delete %n jobs"]}
+
+
+def fill(path, singular, plural):
+    tree = ET.parse(path)
+    missing = []
+    for message in tree.getroot().iter("message"):
+        source = message.find("source").text
+        translation = message.find("translation")
+        if translation.get("type") not in ("unfinished", None) and source not in singular:
+            continue
+        if message.get("numerus") == "yes":
+            forms = plural.get(source)
+            if not forms:
+                missing.append(source) if path.name.endswith("fr.ts") else None
+                continue
+            for child in list(translation):
+                translation.remove(child)
+            translation.text = None
+            for form in forms:
+                ET.SubElement(translation, "numerusform").text = form
+        elif source in singular:
+            translation.text = singular[source]
+        elif translation.text:
+            continue
+        else:
+            if path.name.endswith("fr.ts"):
+                missing.append(source)
+            continue
+        translation.attrib.pop("type", None)
+    ET.indent(tree, "    ")
+    with open(path, "wb") as out:
+        out.write(b'<?xml version="1.0" encoding="utf-8"?>\n<!DOCTYPE TS>\n')
+        tree.write(out, encoding="utf-8", xml_declaration=False)
+        out.write(b"\n")
+    return missing
+
+
+here = Path(__file__).resolve().parent
+fill(here / "tavrix_en.ts", HELP_EN, EN_PLURAL)
+left = fill(here / "tavrix_fr.ts", FR, FR_PLURAL)
+if left:
+    print("French texts still missing:", *left, sep="\n  ", file=sys.stderr)
+    sys.exit(1)
