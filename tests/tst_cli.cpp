@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -250,6 +251,7 @@ private slots:
     void hostileNameEndToEnd()
     {
         QTemporaryDir cwd;
+        const auto back = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
         QVERIFY(QDir::setCurrent(cwd.path()));
         const QString source = m_dir.filePath("crop=$(touch X) `id` it's \\ \"q\".mp4");
         QVERIFY(QFile::copy(m_clip, source));
