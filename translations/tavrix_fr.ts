@@ -154,6 +154,10 @@
         <translation>Oups</translation>
     </message>
     <message>
+        <source>This job has no source file to edit.</source>
+        <translation>Cette tâche n’a pas de fichier source à modifier.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Fermer</translation>
     </message>
@@ -324,10 +328,6 @@
     <message>
         <source>No command: %1</source>
         <translation>Pas de commande : %1</translation>
-    </message>
-    <message>
-        <source>This job has no source file to edit.</source>
-        <translation>Cette tâche n’a pas de fichier source à modifier.</translation>
     </message>
 </context>
 <context>
