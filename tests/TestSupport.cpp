@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace TestSupport {
@@ -14,7 +16,17 @@ namespace TestSupport {
 void isolateSettings()
 {
     QStandardPaths::setTestModeEnabled(true);
+    // Test mode alone puts every test process of every checkout on this machine into one shared
+    // ~/.qttest store, where parallel runs clear each other's values: each process gets its own.
+    static QTemporaryDir store(QDir::tempPath() + QStringLiteral("/tavrix-test-settings-XXXXXX"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, store.path());
     Preferences::clear();
+}
+
+QString settingsHome()
+{
+    return QFileInfo(Preferences::storeLocation()).absolutePath() + QStringLiteral("/..");
 }
 
 QString realResourceDir()
@@ -85,13 +97,14 @@ bool generateClip(const QString &path, const QStringList &inputArgs)
 bool generateSimpleClip(const QString &path, double seconds)
 {
     const QString duration = QString::number(seconds);
-    return generateClip(path, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                               QStringLiteral("testsrc=size=320x240:rate=25:duration=") + duration,
-                               QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                               QStringLiteral("sine=frequency=440:duration=") + duration,
-                               QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
-                               QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
-                               QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-shortest")});
+    return generateClip(path,
+                        {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                         QStringLiteral("testsrc=size=320x240:rate=25:duration=") + duration,
+                         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                         QStringLiteral("sine=frequency=440:duration=") + duration, QStringLiteral("-c:v"),
+                         QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
+                         QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-c:a"),
+                         QStringLiteral("aac"), QStringLiteral("-shortest")});
 }
 
 } // namespace TestSupport

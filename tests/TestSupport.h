@@ -9,6 +9,8 @@ namespace TestSupport {
 
 // Points the settings store at a private test location and empties it. Call before touching it.
 void isolateSettings();
+// The directory to give child processes as XDG_CONFIG_HOME so that they share this process's store.
+QString settingsHome();
 
 // The build tree's resource directory with the real ffmpeg and mediainfo.
 QString realResourceDir();

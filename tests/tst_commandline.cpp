@@ -9,6 +9,8 @@
 #include "tools/MediaProbe.h"
 #include "tools/ToolRunner.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
@@ -466,6 +468,192 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, words);
         QCOMPARE(splitParameters(text), words);
+    }
+
+    // Real clips, real bash: the chosen streams are the ones that arrive in the output.
+    void encodesChosenStreams()
+    {
+        QTemporaryDir dir;
+        using TestSupport::generateClip;
+        const QStringList video{"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=1"};
+        const QStringList x264{"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"};
+        const QString twoAudio = dir.filePath("two audio.mkv");
+        QVERIFY(generateClip(twoAudio, QStringList(video) << "-f"
+                                                          << "lavfi"
+                                                          << "-i"
+                                                          << "sine=duration=1"
+                                                          << "-f"
+                                                          << "lavfi"
+                                                          << "-i"
+                                                          << "sine=frequency=880:duration=1"
+                                                          << "-map"
+                                                          << "0"
+                                                          << "-map"
+                                                          << "1"
+                                                          << "-map"
+                                                          << "2" << x264 << "-c:a"
+                                                          << "aac"
+                                                          << "-metadata:s:a:0"
+                                                          << "language=eng"
+                                                          << "-metadata:s:a:1"
+                                                          << "language=fre"));
+        QFile srt(dir.filePath("a.srt"));
+        QVERIFY(srt.open(QIODevice::WriteOnly));
+        srt.write("1\n00:00:00,000 --> 00:00:00,900\nHello\n");
+        srt.close();
+        const QString subs = dir.filePath("subs.mkv");
+        QVERIFY(generateClip(subs, QStringList(video) << "-i" << srt.fileName() << "-i" << srt.fileName()
+                                                      << "-i" << srt.fileName() << "-map"
+                                                      << "0"
+                                                      << "-map"
+                                                      << "1"
+                                                      << "-map"
+                                                      << "2"
+                                                      << "-map"
+                                                      << "3" << x264 << "-c:s"
+                                                      << "srt"
+                                                      << "-metadata:s:s:0"
+                                                      << "language=eng"
+                                                      << "-metadata:s:s:1"
+                                                      << "language=fre"
+                                                      << "-metadata:s:s:2"
+                                                      << "language=ger"));
+
+        const ToolRunner tools(TestSupport::realResourceDir());
+        const auto encode = [&](const QString &source, const QString &output, const auto &edit) {
+            MediaVideo::Ptr job = createMediaVideo(source, output, tools);
+            job->videoEncoder = VideoEncoders::libx264;
+            job->videoPreset = VideoPresets::ultrafast;
+            job->videoDebit = 200;
+            edit(*job);
+            const CommandLine line = commandLine(*job, tools);
+            if (!line.ok())
+                return line.error;
+            QString log;
+            tools.runFfmpegShell(line.text, [&](const QString &c) { log += c; });
+            return QFileInfo(output).size() > 0 ? QString() : line.text + "\n" + log;
+        };
+        const auto field = [&](const QString &file, const char *section, const char *templ) {
+            return tools.mediaInfoText(file, section, templ);
+        };
+
+        const QString second = dir.filePath("second.mp4");
+        QCOMPARE(encode(twoAudio, second,
+                        [](MediaVideo &j) {
+                            j.container = 0;
+                            j.audioTrack = 2;
+                        }),
+                 QString());
+        QCOMPARE(field(second, "Audio", "%Language/String%#"), QStringLiteral("French#"));
+
+        const QString both = dir.filePath("both.mkv");
+        QCOMPARE(encode(twoAudio, both,
+                        [](MediaVideo &j) {
+                            j.container = 1;
+                            j.audioTrack = 0;
+                        }),
+                 QString());
+        QCOMPARE(field(both, "Audio", "%Language/String%#"), QStringLiteral("English#French#"));
+
+        const QString oneSub = dir.filePath("one sub.mp4");
+        QCOMPARE(encode(subs, oneSub,
+                        [](MediaVideo &j) {
+                            j.container = 0;
+                            j.subtitleTrack = 3; // the French line
+                        }),
+                 QString());
+        QCOMPARE(field(oneSub, "Text", "%Format% %Language/String%#"), QStringLiteral("Timed Text French#"));
+
+        // All three of the source's streams, then the external one, which is not the default stream.
+        const QString all = dir.filePath("all.mkv");
+        QCOMPARE(encode(subs, all,
+                        [&](MediaVideo &j) {
+                            j.container = 1;
+                            j.subtitleTrack = 1;
+                            j.subtitleExternal = srt.fileName();
+                            j.subtitleLanguage = "spa";
+                        }),
+                 QString());
+        QCOMPARE(field(all, "Text", "%Language/String%#"), QStringLiteral("English#French#German#Spanish#"));
+        QCOMPARE(field(all, "Text", "%Default%#").split('#').value(3), QStringLiteral("No"));
+    }
+
+    // Hostile names all the way: probed, border detection, command, encode through the real bash.
+    void hostileNamesThroughTheShell_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("double quotes") << "a \"b\" c.mp4";
+        QTest::newRow("command substitution") << "$(touch INJECTED).mp4";
+        QTest::newRow("backticks") << "`touch INJECTED`.mp4";
+        QTest::newRow("backslashes") << "back\\slash\\$HOME.mp4";
+        QTest::newRow("separators") << "semi;colon & amp | pipe.mp4";
+        QTest::newRow("single quote") << "it's.mp4";
+        QTest::newRow("leading dash") << "-leading.mp4";
+        QTest::newRow("two spaces") << "two  spaces.mp4";
+        QTest::newRow("not ascii") << "été 日本 crop=1:2:3:4.mp4";
+    }
+
+    void hostileNamesThroughTheShell()
+    {
+        QFETCH(QString, name);
+        static QTemporaryDir dir;
+        static QString base;
+        if (base.isEmpty()) {
+            base = dir.filePath("base.mp4");
+            QVERIFY(TestSupport::generateClip(base, {"-f", "lavfi", "-i",
+                                                     "testsrc=size=160x120:rate=10:duration=1", "-f", "lavfi",
+                                                     "-i", "sine=duration=1", "-c:v", "libx264", "-preset",
+                                                     "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac"}));
+        }
+        QTemporaryDir cwd;
+        QVERIFY(QDir::setCurrent(cwd.path()));
+        const QString source = dir.filePath(name);
+        QFile::remove(source);
+        QVERIFY(QFile::copy(base, source));
+        const QString output = dir.filePath("out " + name);
+
+        const ToolRunner tools(TestSupport::realResourceDir());
+        Preferences::writeBool(Preferences::Key::autoCrop, true);
+        MediaVideo::Ptr job = createMediaVideo(source, output, tools);
+        Preferences::remove(Preferences::Key::autoCrop);
+        QCOMPARE(job->videoWidth, 160);
+        QVERIFY(job->hasImage());
+        QCOMPARE(job->videoCrop, QStringLiteral("160:112:0:4")); // detection rounds to multiples of 16
+        job->videoCrop = "-1";
+        job->videoEncoder = VideoEncoders::libx264;
+        job->videoPreset = VideoPresets::ultrafast;
+        const CommandLine line = commandLine(*job, tools);
+        QVERIFY2(line.ok(), qPrintable(line.error));
+        QVERIFY2(line.text.contains("crop=160:112:0:4,scale=-2:-2 "), qPrintable(line.text));
+        QString log;
+        const ShellOutcome outcome = tools.runFfmpegShell(line.text, [&](const QString &c) { log += c; });
+        QVERIFY2(outcome.succeeded(), qPrintable(line.text + "\n" + log));
+        QVERIFY(QFileInfo(output).size() > 0);
+        QCOMPARE(tools.mediaInfoField(output, "Video", "Height"), QStringLiteral("112"));
+        QVERIFY(!QFile::exists(cwd.filePath("INJECTED")));
+        QVERIFY(!QFile::exists(dir.filePath("INJECTED")));
+    }
+
+    // An audio-only file whose name looks like a crop report: the detection finds nothing and nothing runs.
+    void audioOnlyNamedLikeACrop()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir cwd;
+        QVERIFY(QDir::setCurrent(cwd.path()));
+        const QString source = dir.filePath("crop=$(touch X).mp4");
+        QVERIFY(TestSupport::generateClip(source, {"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac"}));
+        const ToolRunner tools(TestSupport::realResourceDir());
+        MediaVideo::Ptr job = createMediaVideo(source, dir.filePath("out.mp4"), tools);
+        job->videoCrop = "-1";
+        QVERIFY(!commandLine(*job, tools).ok()); // no video stream
+        // Even with a video line forced in, the name never becomes a crop and never runs.
+        job->videoTracks = {"1 0 AVC"};
+        const CommandLine line = commandLine(*job, tools);
+        QVERIFY(line.ok());
+        QVERIFY2(line.text.contains(" -vf scale=-2:-2 "), qPrintable(line.text));
+        tools.runFfmpegShell(line.text);
+        QVERIFY(!QFile::exists(cwd.filePath("X")));
+        QVERIFY(!QFile::exists(dir.filePath("X")));
     }
 
     void commandLineReadsToolAndStore()

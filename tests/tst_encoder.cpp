@@ -5,7 +5,9 @@
 #include "encoding/BatchEncoder.h"
 #include "encoding/EncoderOutput.h"
 #include "tools/CommandLine.h"
+#include "tools/Log.h"
 #include "tools/MediaProbe.h"
+#include "tools/OutputName.h"
 #include "tools/ShellQuote.h"
 
 #include <QDir>
@@ -153,7 +155,6 @@ private:
                                    QLatin1Char(' ') + shellQuote(job.destination),
                                {}};
         });
-        encoder.setStdoutDiagnostics(false);
     }
 
     void script(const QByteArray &ffmpeg, const QByteArray &mediainfo = "out:")
@@ -175,6 +176,7 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         TestSupport::isolateSettings();
+        setDiagnosticStream(nullptr);
     }
 
     void init()
@@ -425,7 +427,6 @@ private slots:
         encoder.setCommandBuilder([](const MediaVideo &, const ToolRunner &, CropDetection) {
             return CommandLine{{}, QStringLiteral("The file has no video stream.")};
         });
-        encoder.setStdoutDiagnostics(false);
         const MediaVideo::Ptr one = job(source());
         QVERIFY(runToEnd(encoder, {one}));
         QCOMPARE(one->result.status, Status::NotRun);
@@ -698,6 +699,47 @@ private slots:
         const pid_t group = readAll(groups).split(' ').last().trimmed().toInt();
         QCOMPARE(livingMembers(group), 0);
         QVERIFY(!QFileInfo::exists(one->destination));
+    }
+
+    // Real ffmpeg through the real command line: playable outputs, and an encoder this build lacks
+    // reported as failed with ffmpeg's own reason.
+    void realRun()
+    {
+        const ToolRunner tools(TestSupport::realResourceDir());
+        QTemporaryDir out;
+        QList<MediaVideo::Ptr> jobs;
+        for (const QString &name : {QStringLiteral("one.mov"), QStringLiteral("two \"%s\" $x.mkv")}) {
+            const QString path = m_dir.filePath(name);
+            QVERIFY(TestSupport::generateSimpleClip(path, 1.0));
+            const MediaVideo::Ptr job = createMediaVideo(path, importDestination(path, out.path()), tools);
+            QVERIFY(!job->videoTracks.isEmpty());
+            job->videoEncoder = VideoEncoders::libx264;
+            job->videoPreset = VideoPresets::ultrafast;
+            jobs << job;
+        }
+        const MediaVideo::Ptr missing = createMediaVideo(m_dir.filePath(QStringLiteral("one.mov")),
+                                                         out.filePath(QStringLiteral("missing.mp4")), tools);
+        missing->videoEncoder = VideoEncoders::h264_videotoolbox;
+        jobs.insert(1, missing);
+
+        BatchEncoder encoder(&m_status, tools);
+        QVERIFY(runToEnd(encoder, jobs));
+        QCOMPARE(missing->result.status, Status::Failed);
+        QVERIFY2(missing->result.reason.contains("Unknown encoder 'h264_videotoolbox'"),
+                 qPrintable(missing->result.reason));
+        QVERIFY(!QFileInfo::exists(missing->destination));
+        for (const MediaVideo::Ptr &job : {jobs[0], jobs[2]}) {
+            QCOMPARE(job->result.status, Status::Succeeded);
+            QCOMPARE(tools.mediaInfoField(job->destination, "Video", "Format"), QStringLiteral("AVC"));
+            QCOMPARE(tools.mediaInfoField(job->destination, "Video", "Width"), QStringLiteral("320"));
+            QCOMPARE(tools.mediaInfoField(job->destination, "Audio", "Format"), QStringLiteral("AAC"));
+            const double ms = tools.mediaInfoField(job->destination, "General", "Duration").toDouble();
+            QVERIFY2(ms > 900 && ms < 1100, qPrintable(QString::number(ms)));
+        }
+        // Real progress reached the status: a percentage above 0 while each good job ran.
+        QVERIFY(std::any_of(m_snapshots.cbegin(), m_snapshots.cend(),
+                            [](const Snapshot &s) { return s.percent > 0; }));
+        QCOMPARE(m_status.percentValue(), 0.0);
     }
 };
 

@@ -86,6 +86,15 @@ private slots:
                              {"-f", "lavfi", "-i", "testsrc=size=720x576:rate=5:duration=1", "-vf",
                               "setsar=16/15", "-c:v", "libx264", "-preset", "ultrafast"}));
         QVERIFY(generateClip(clip("no-audio.mp4"), QStringList(video) << x264));
+        QVERIFY(generateClip(clip("two-video.mkv"), QStringList(video)
+                                                        << "-f"
+                                                        << "lavfi"
+                                                        << "-i"
+                                                        << "testsrc=size=160x120:rate=10:duration=1"
+                                                        << "-map"
+                                                        << "0"
+                                                        << "-map"
+                                                        << "1" << x264));
         QVERIFY(
             generateClip(clip("audio-only.m4a"), {"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac"}));
         // 320x240 with bars: the picture is 320x128 from y 56.
@@ -303,6 +312,36 @@ private slots:
         QCOMPARE(job->cropValue, 1);
     }
 
+    // The one mediainfo run of a probe reads exactly what a run per question would.
+    void oneRunAnswersAsSeparateRuns()
+    {
+        const ToolRunner tools(TestSupport::realResourceDir());
+        QTemporaryDir work;
+        for (const char *name :
+             {"two-audio.mp4", "one-sub.mkv", "three-sub.mkv", "pal.mp4", "no-audio.mp4", "audio-only.m4a",
+              "two-video.mkv", "corrupt.mp4", "empty.mp4", "missing.mp4"}) {
+            const QString file = clip(name);
+            const QStringList together = mediaInfoTexts(tools, file, probeQueries(), work.path());
+            QCOMPARE(together.size(), probeQueries().size());
+            for (int k = 0; k < probeQueries().size(); ++k) {
+                const MediaInfoQuery &q = probeQueries()[k];
+                QCOMPARE(together[k], tools.mediaInfoText(file, q.section, q.templ));
+            }
+        }
+    }
+
+    // Two pictures: the facts of the first, not both run together into one number.
+    void twoVideoStreams()
+    {
+        const MediaVideo::Ptr job = probe(clip("two-video.mkv"));
+        QCOMPARE(job->videoTracks.size(), 2);
+        QCOMPARE(job->videoWidth, 320);
+        QCOMPARE(job->videoHeight, 240);
+        QCOMPARE(job->videoWidth, 320);
+        QCOMPARE(job->videoHeight, 240);
+        QVERIFY(job->videoTracks[1].contains("Size: 160x120"));
+    }
+
     // Probes that run at the same time each read their own picture, and leave no file behind.
     void overlappingProbes()
     {
@@ -316,7 +355,7 @@ private slots:
         QCOMPARE(a->imageSize(), QSize(768, 576));
         QCOMPARE(b->imageSize(), QSize(320, 240));
         QCOMPARE(stale.exists(), hadStale);
-        QDirIterator it(QDir::tempPath(), {"tavrix-preview-*"}, QDir::Dirs | QDir::NoDotAndDotDot);
+        QDirIterator it(QDir::tempPath(), {"tavrix-probe-*"}, QDir::Dirs | QDir::NoDotAndDotDot);
         QVERIFY(!it.hasNext());
     }
 

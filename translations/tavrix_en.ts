@@ -329,6 +329,10 @@
         <source>No command: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>This job has no source file to edit.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>

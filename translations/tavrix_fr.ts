@@ -154,6 +154,10 @@
         <translation>Oups</translation>
     </message>
     <message>
+        <source>This job has no source file to edit.</source>
+        <translation>Cette tâche n&apos;a pas de fichier source à modifier.</translation>
+    </message>
+    <message>
         <source>Close</source>
         <translation>Fermer</translation>
     </message>
@@ -175,7 +179,7 @@
     </message>
     <message>
         <source>The name template chosen in Setup makes this name</source>
-        <translation>Le modèle de nom choisi dans les réglages donne ce nom</translation>
+        <translation>Le modèle de nom choisi dans les réglages forme ce nom</translation>
     </message>
     <message>
         <source>Container</source>
@@ -223,11 +227,11 @@
     </message>
     <message>
         <source>Autocrop</source>
-        <translation>Recadrage auto</translation>
+        <translation>Détecter</translation>
     </message>
     <message>
         <source>Find the black borders of the picture</source>
-        <translation>Trouver les bandes noires de l’image</translation>
+        <translation>Trouver les bandes noires de l&apos;image</translation>
     </message>
     <message>
         <source>Preview</source>
@@ -243,7 +247,7 @@
     </message>
     <message>
         <source>Tune</source>
-        <translation>Optimisation</translation>
+        <translation>Réglage fin</translation>
     </message>
     <message>
         <source>Audio</source>
@@ -267,15 +271,15 @@
     </message>
     <message>
         <source>Subtitle</source>
-        <translation>Sous-titres</translation>
+        <translation>Sous-titre</translation>
     </message>
     <message>
         <source>No subtitle</source>
-        <translation>Pas de sous-titres</translation>
+        <translation>Pas de sous-titre</translation>
     </message>
     <message>
         <source>Subtitle external</source>
-        <translation>Sous-titres externes</translation>
+        <translation>Sous-titre externe</translation>
     </message>
     <message>
         <source>Language</source>
@@ -283,7 +287,7 @@
     </message>
     <message>
         <source>Import subtitle</source>
-        <translation>Importer des sous-titres</translation>
+        <translation>Importer un sous-titre</translation>
     </message>
     <message>
         <source>Command</source>
@@ -291,7 +295,7 @@
     </message>
     <message>
         <source>The command this job would run with the choices above</source>
-        <translation>La commande que cette tâche lancerait avec les choix ci-dessus</translation>
+        <translation>La commande que lancerait cette tâche avec les choix ci-dessus</translation>
     </message>
     <message>
         <source>Copy</source>
@@ -307,11 +311,11 @@
     </message>
     <message>
         <source>A destination is needed: the previous one is back.</source>
-        <translation>Une destination est nécessaire : la précédente est rétablie.</translation>
+        <translation>Il faut une destination : la précédente est rétablie.</translation>
     </message>
     <message>
         <source>The folder %1 does not exist: the previous destination is back.</source>
-        <translation>Le dossier %1 n’existe pas : la destination précédente est rétablie.</translation>
+        <translation>Le dossier %1 n&apos;existe pas : la destination précédente est rétablie.</translation>
     </message>
     <message>
         <source>Looking for black borders…</source>
@@ -323,7 +327,7 @@
     </message>
     <message>
         <source>Choose &quot;mkv&quot; as container, or another subtitle.</source>
-        <translation>Choisissez « mkv » comme conteneur, ou d’autres sous-titres.</translation>
+        <translation>Choisissez le conteneur « mkv » ou un autre sous-titre.</translation>
     </message>
     <message>
         <source>No command: %1</source>
@@ -334,15 +338,15 @@
     <name>EncoderCatalog</name>
     <message>
         <source>%1 is not available in the installed ffmpeg</source>
-        <translation>%1 n’est pas disponible dans le ffmpeg installé</translation>
+        <translation>%1 n&apos;est pas disponible dans le ffmpeg installé</translation>
     </message>
     <message>
         <source>The installed ffmpeg has no %1 encoder: this job will fail</source>
-        <translation>Le ffmpeg installé n’a pas d’encodeur %1 : cette tâche échouera</translation>
+        <translation>Le ffmpeg installé n&apos;a pas d&apos;encodeur %1 : cette tâche échouera</translation>
     </message>
     <message>
         <source>The installed ffmpeg has no %1 and no %2 encoder: this job will fail</source>
-        <translation>Le ffmpeg installé n’a ni l’encodeur %1 ni l’encodeur %2 : cette tâche échouera</translation>
+        <translation>Le ffmpeg installé n&apos;a ni l&apos;encodeur %1 ni l&apos;encodeur %2 : cette tâche échouera</translation>
     </message>
 </context>
 <context>
@@ -378,8 +382,8 @@ Cliquez pour modifier cette tâche.</translation>
     <message numerus="yes">
         <source>Delete %n jobs</source>
         <translation>
-            <numerusform>Supprimer %n tâche</numerusform>
-            <numerusform>Supprimer %n tâches</numerusform>
+            <numerusform></numerusform>
+            <numerusform></numerusform>
         </translation>
     </message>
     <message>
@@ -522,7 +526,7 @@ Cliquez pour modifier cette tâche.</translation>
     </message>
     <message>
         <source>Tune Video</source>
-        <translation>Optimisation vidéo</translation>
+        <translation>Réglage fin vidéo</translation>
     </message>
     <message>
         <source>Bitrate Video</source>
@@ -550,7 +554,7 @@ Cliquez pour modifier cette tâche.</translation>
     </message>
     <message>
         <source>Format outfile</source>
-        <translation>Format du fichier de sortie</translation>
+        <translation>Nom du fichier de sortie</translation>
     </message>
     <message>
         <source>Ok</source>

@@ -9,7 +9,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QRegularExpression>
+
+#include <cstdio>
 
 namespace {
 
@@ -27,8 +30,8 @@ std::optional<int> readWhole(const QString &text, int min, int max)
     return value;
 }
 
-template<typename E> bool readCase(const QCommandLineParser &parser, const char *name, std::optional<E> &out,
-                                   QString &error)
+template<typename E>
+bool readCase(const QCommandLineParser &parser, const char *name, std::optional<E> &out, QString &error)
 {
     const QString option = QString::fromLatin1(name);
     if (!parser.isSet(option))
@@ -85,57 +88,58 @@ bool readIndex(const QCommandLineParser &parser, const char *name, int max, std:
         return true;
     out = readWhole(parser.value(option), 0, max);
     if (!out)
-        error = tr("--%1: “%2” is not a whole number from 0 to %3").arg(option, parser.value(option)).arg(max);
+        error =
+            tr("--%1: “%2” is not a whole number from 0 to %3").arg(option, parser.value(option)).arg(max);
     return bool(out);
 }
 
 const QRegularExpression &cropPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\d{1,5}:\\d{1,5}:\\d{1,5}:\\d{1,5}$"));
+    // The digits a typed crop may have (validateCropText reads one to four per number).
+    static const QRegularExpression pattern(QStringLiteral("^\\d{1,4}:\\d{1,4}:\\d{1,4}:\\d{1,4}$"));
     return pattern;
-}
-
-int presetIndex(const QString &name)
-{
-    const QList<CropPreset> &list = crops();
-    for (int i = 0; i < list.size(); ++i) {
-        if (list[i].name == name)
-            return i;
-    }
-    return -1;
 }
 
 } // namespace
 
 void addSettingsOptions(QCommandLineParser &parser)
 {
-    const auto add = [&parser](const QString &name, const QString &description, const QString &valueName = {}) {
+    const auto add = [&parser](const QString &name, const QString &description,
+                               const QString &valueName = {}) {
         parser.addOption(QCommandLineOption(name, description, valueName));
     };
-    add(QStringLiteral("dest"), tr("Write the outputs into DIR (default: beside each source)."), QStringLiteral("DIR"));
+    add(QStringLiteral("dest"), tr("Write the outputs into DIR (default: beside each source)."),
+        QStringLiteral("DIR"));
     add(QStringLiteral("container"), tr("Output container: mp4 or mkv."), QStringLiteral("mp4|mkv"));
-    add(QStringLiteral("video-encoder"), tr("Video encoder: %1.").arg(rawTexts<VideoEncoders>().join(QStringLiteral(", "))),
+    add(QStringLiteral("video-encoder"),
+        tr("Video encoder: %1.").arg(rawTexts<VideoEncoders>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
     add(QStringLiteral("video-bitrate"), tr("Video bitrate in kbit/s, or auto."), QStringLiteral("KBITS"));
-    add(QStringLiteral("preset"), tr("Encoder preset: %1.").arg(rawTexts<VideoPresets>().join(QStringLiteral(", "))),
+    add(QStringLiteral("preset"),
+        tr("Encoder preset: %1.").arg(rawTexts<VideoPresets>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
-    add(QStringLiteral("profile"), tr("Encoder profile: %1.").arg(rawTexts<VideoProfiles>().join(QStringLiteral(", "))),
+    add(QStringLiteral("profile"),
+        tr("Encoder profile: %1.").arg(rawTexts<VideoProfiles>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
-    add(QStringLiteral("tune"), tr("Encoder tune: %1.").arg(rawTexts<VideoTunes>().join(QStringLiteral(", "))),
+    add(QStringLiteral("tune"),
+        tr("Encoder tune: %1.").arg(rawTexts<VideoTunes>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
     add(QStringLiteral("width"), tr("Output width in pixels, or auto."), QStringLiteral("PIXELS"));
     add(QStringLiteral("height"), tr("Output height in pixels, or auto."), QStringLiteral("PIXELS"));
-    add(QStringLiteral("crop"), tr("Crop: none, detect (when encoding), W:H:X:Y, or a preset name such as 2:35.1."),
+    add(QStringLiteral("crop"),
+        tr("Crop: none, detect (when encoding), W:H:X:Y, or a preset name such as 2:35.1."),
         QStringLiteral("CROP"));
     add(QStringLiteral("deinterlace"), tr("Deinterlace the picture."));
     add(QStringLiteral("no-deinterlace"), tr("Do not deinterlace."));
     add(QStringLiteral("quicktime"), tr("Tag HEVC in MP4 as hvc1 for QuickTime."));
     add(QStringLiteral("no-quicktime"), tr("Do not add the hvc1 tag."));
-    add(QStringLiteral("audio-encoder"), tr("Audio encoder: %1.").arg(rawTexts<AudioEncoders>().join(QStringLiteral(", "))),
+    add(QStringLiteral("audio-encoder"),
+        tr("Audio encoder: %1.").arg(rawTexts<AudioEncoders>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
     add(QStringLiteral("audio-bitrate"), tr("Audio bitrate in kbit/s, or auto."), QStringLiteral("KBITS"));
     add(QStringLiteral("audio-sampling"), tr("Audio sampling rate in Hz, or auto."), QStringLiteral("HZ"));
-    add(QStringLiteral("audio-track"), tr("Audio track to encode, from 1; 0 encodes every track."), QStringLiteral("N"));
+    add(QStringLiteral("audio-track"), tr("Audio track to encode, from 1; 0 encodes every track."),
+        QStringLiteral("N"));
     add(QStringLiteral("video-track"), tr("Video track to encode, from 0."), QStringLiteral("N"));
     add(QStringLiteral("subtitle"), tr("External subtitle file to add."), QStringLiteral("FILE"));
     add(QStringLiteral("subtitle-language"), tr("Language code of the external subtitle, e.g. eng."),
@@ -160,18 +164,21 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
     if (parser.isSet(QStringLiteral("container"))) {
         const int index = int(Lists::containers().indexOf(parser.value(QStringLiteral("container"))));
         if (index < 0) {
-            error = tr("--container: “%1” is neither mp4 nor mkv").arg(parser.value(QStringLiteral("container")));
+            error =
+                tr("--container: “%1” is neither mp4 nor mkv").arg(parser.value(QStringLiteral("container")));
             return std::nullopt;
         }
         s.container = index;
     }
-    if (!readCase(parser, "video-encoder", s.videoEncoder, error) || !readCase(parser, "preset", s.preset, error) ||
-        !readCase(parser, "profile", s.profile, error) || !readCase(parser, "tune", s.tune, error) ||
+    if (!readCase(parser, "video-encoder", s.videoEncoder, error) ||
+        !readCase(parser, "preset", s.preset, error) || !readCase(parser, "profile", s.profile, error) ||
+        !readCase(parser, "tune", s.tune, error) ||
         !readCase(parser, "audio-encoder", s.audioEncoder, error) ||
         !readRate(parser, "video-bitrate", s.videoDebit, error) ||
         !readRate(parser, "audio-bitrate", s.audioDebit, error) ||
-        !readRate(parser, "audio-sampling", s.audioSampling, error) || !readSize(parser, "width", s.width, error) ||
-        !readSize(parser, "height", s.height, error) || !readIndex(parser, "audio-track", 999, s.audioTrack, error) ||
+        !readRate(parser, "audio-sampling", s.audioSampling, error) ||
+        !readSize(parser, "width", s.width, error) || !readSize(parser, "height", s.height, error) ||
+        !readIndex(parser, "audio-track", 999, s.audioTrack, error) ||
         !readIndex(parser, "video-track", 999, s.videoTrack, error) ||
         !readIndex(parser, "template", int(Lists::nameTemplates().size()) - 1, s.templateIndex, error))
         return std::nullopt;
@@ -181,7 +188,8 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         const bool yes = parser.isSet(QString::fromLatin1(on));
         const bool no = parser.isSet(QString::fromLatin1(off));
         if (yes && no) {
-            error = tr("--%1 and --%2 contradict each other").arg(QString::fromLatin1(on), QString::fromLatin1(off));
+            error = tr("--%1 and --%2 contradict each other")
+                        .arg(QString::fromLatin1(on), QString::fromLatin1(off));
             return std::nullopt;
         }
         if (yes || no)
@@ -190,8 +198,8 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
 
     if (parser.isSet(QStringLiteral("crop"))) {
         const QString crop = parser.value(QStringLiteral("crop"));
-        if (crop != QLatin1String("none") && crop != QLatin1String("detect") && !cropPattern().match(crop).hasMatch() &&
-            presetIndex(crop) < 0) {
+        if (crop != QLatin1String("none") && crop != QLatin1String("detect") &&
+            !cropPattern().match(crop).hasMatch() && cropPresetIndex(crop) < 0) {
             error = tr("--crop: “%1” is not none, detect, W:H:X:Y nor a preset name").arg(crop);
             return std::nullopt;
         }
@@ -212,7 +220,8 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
     return s;
 }
 
-MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const ToolRunner &tools, QStringList &warnings)
+MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const ToolRunner &tools,
+                          QStringList &warnings)
 {
     const QString path = QFileInfo(source).absoluteFilePath();
     const QString destination = importDestination(path, s.dest.value_or(QString()));
@@ -283,15 +292,94 @@ MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const Too
                                  : crop;
             job->cropValue = ManualCrop;
         } else {
-            job->cropValue = presetIndex(crop);
+            job->cropValue = cropPresetIndex(crop);
             job->videoCrop = presetCropText(job->cropValue, *job, job->videoCrop);
         }
     }
 
-    // The name follows the settings of this run: template, encoders and container.
+    // The name follows the settings of this run: template, encoders and container. Without a template
+    // the output keeps the source's name, with the extension of the chosen container.
     const int templateIndex = s.templateIndex.value_or(Preferences::readInt(Preferences::Key::formatFile));
-    job->destination = destination;
+    job->destination = destination.chopped(4) + QLatin1Char('.') + Lists::containerExtension(job->container);
     if (templateIndex != 0)
         job->destination = outputNameWithTemplate(*job, templateIndex);
+    if (QFileInfo(job->destination).absoluteFilePath() == path)
+        warnings << tr("%1: the output would replace the source; choose --dest or --template").arg(source);
     return job;
+}
+
+std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList &arguments,
+                                  const QString &command)
+{
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "tavrix-cli %s: %s\n", qPrintable(command), qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        // The usage line names the program as it was started; name the command too.
+        QString text = parser.helpText();
+        const QString program = QCoreApplication::arguments().value(0);
+        const qsizetype at = text.indexOf(program);
+        if (at >= 0)
+            text.replace(at, program.size(), QStringLiteral("tavrix-cli ") + command);
+        std::fputs(text.toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("tavrix-cli %s\n", TAVRIX_VERSION);
+        return 0;
+    }
+    return std::nullopt;
+}
+
+void printLine(std::FILE *stream, const QString &line)
+{
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+QJsonObject jobToJson(const MediaVideo &job)
+{
+    QJsonObject o;
+    o[QStringLiteral("id")] = job.id.toString(QUuid::WithoutBraces);
+    o[QStringLiteral("source")] = job.source;
+    o[QStringLiteral("destination")] = job.destination;
+    o[QStringLiteral("container")] = job.container;
+    o[QStringLiteral("deInterlace")] = job.deInterlace;
+    o[QStringLiteral("isQuicktime")] = job.isQuicktime;
+    o[QStringLiteral("videoEncoder")] = rawText(job.videoEncoder);
+    o[QStringLiteral("videoDebit")] = job.videoDebit;
+    o[QStringLiteral("width")] = job.width;
+    o[QStringLiteral("height")] = job.height;
+    o[QStringLiteral("videoCrop")] = job.videoCrop;
+    o[QStringLiteral("videoProfile")] = rawText(job.videoProfile);
+    o[QStringLiteral("videoPreset")] = rawText(job.videoPreset);
+    o[QStringLiteral("videoTune")] = rawText(job.videoTune);
+    o[QStringLiteral("audioEncoder")] = rawText(job.audioEncoder);
+    o[QStringLiteral("audioDebit")] = job.audioDebit;
+    o[QStringLiteral("audioSampling")] = job.audioSampling;
+    o[QStringLiteral("durationVideo")] = job.durationVideo();
+    o[QStringLiteral("durationVideoMiddle")] = job.durationVideoMiddle;
+    o[QStringLiteral("audioTracks")] = QJsonArray::fromStringList(job.audioTracks);
+    o[QStringLiteral("audioTrack")] = job.audioTrack;
+    o[QStringLiteral("videoTracks")] = QJsonArray::fromStringList(job.videoTracks);
+    o[QStringLiteral("videoTrack")] = job.videoTrack;
+    o[QStringLiteral("subtitleTracks")] = QJsonArray::fromStringList(job.subtitleTracks);
+    o[QStringLiteral("subtitleTrack")] = job.subtitleTrack;
+    o[QStringLiteral("subtitleExternal")] = job.subtitleExternal;
+    o[QStringLiteral("subtitleLanguage")] = job.subtitleLanguage;
+    o[QStringLiteral("cropValue")] = job.cropValue;
+    o[QStringLiteral("info")] = job.info;
+    o[QStringLiteral("videoWidth")] = job.videoWidth;
+    o[QStringLiteral("videoHeight")] = job.videoHeight;
+    o[QStringLiteral("videoPixelAspectRatio")] = job.videoPixelAspectRatio;
+    o[QStringLiteral("videoDisplayAspectRatio")] = job.videoDisplayAspectRatio;
+    o[QStringLiteral("otherParam")] = job.otherParam;
+    const QSize image = job.hasImage() ? job.imageSize() : QSize(0, 0);
+    o[QStringLiteral("image")] =
+        QJsonObject{{QStringLiteral("width"), image.width()}, {QStringLiteral("height"), image.height()}};
+    return o;
 }

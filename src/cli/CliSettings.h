@@ -4,8 +4,10 @@
 #include "model/Vocabulary.h"
 
 #include <QCommandLineParser>
+#include <QJsonObject>
 #include <QString>
 
+#include <cstdio>
 #include <optional>
 
 class ToolRunner;
@@ -44,3 +46,16 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
 // that concern this file only (unreadable, a track it does not have) are added to `warnings`.
 MediaVideo::Ptr importJob(const QString &source, const CliSettings &settings, const ToolRunner &tools,
                           QStringList &warnings);
+
+// Adds --help and --version and parses `arguments` (arguments[0] the program). Returns the exit status
+// when the command is done already: 0 after help or version, 2 after an unknown option (one line on
+// standard error naming `command`); nullopt to go on.
+std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList &arguments,
+                                  const QString &command);
+
+// Writes `line` and a newline as one write, flushed.
+void printLine(std::FILE *stream, const QString &line);
+
+// Every field of the job under its own name; encoder options as their raw texts, the preview as
+// {"width": W, "height": H} (0 and 0 without one).
+QJsonObject jobToJson(const MediaVideo &job);

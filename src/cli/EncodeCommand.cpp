@@ -1,9 +1,293 @@
+#include "cli/CliSettings.h"
 #include "cli/Commands.h"
 
+#include "encoding/BatchEncoder.h"
+#include "encoding/RunStatus.h"
+#include "tools/FileScan.h"
+#include "tools/Log.h"
+#include "tools/ToolRunner.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QSet>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 
-int encodeCommand(const QStringList &)
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+QString tr(const char *text)
 {
-    std::fputs("tavrix-cli: encode is not available yet\n", stderr);
-    return ExitFailure;
+    return QCoreApplication::translate("tavrix-cli", text);
+}
+
+void write(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+// Ctrl-C and SIGTERM reach the event loop through a pipe: the handler only writes one byte.
+int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void onSignal(int)
+{
+    g_interrupted = 1;
+    const char byte = 1;
+    const ssize_t ignored = ::write(g_signalPipe[1], &byte, 1);
+    (void)ignored;
+}
+
+bool installSignalHandlers()
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+QString clock(double seconds)
+{
+    if (seconds < 0 || !std::isfinite(seconds))
+        return QStringLiteral("--:--:--");
+    const qint64 whole = qint64(std::ceil(seconds));
+    return QStringLiteral("%1:%2:%3")
+        .arg(whole / 3600, 2, 10, QLatin1Char('0'))
+        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString resultText(const JobResult &result)
+{
+    QString text = result.text();
+    if (!result.reason.isEmpty())
+        text += QStringLiteral(": ") + result.reason;
+    return text;
+}
+
+// One line per job: rewritten in place on a terminal, written once per event otherwise.
+class ProgressPrinter
+{
+public:
+    ProgressPrinter(const RunStatus &status, const QList<MediaVideo::Ptr> &jobs)
+        : m_status(status), m_jobs(jobs), m_live(::isatty(STDOUT_FILENO) == 1)
+    {
+        for (int i = 0; i < jobs.size(); ++i)
+            m_index.insert(jobs[i]->id, i);
+    }
+
+    void statusChanged()
+    {
+        const QString active = m_status.activeEncoding();
+        if (active.isEmpty() || m_finished.contains(active) || !m_status.showProgressBar())
+            return;
+        const QString head =
+            QStringLiteral("[%1 / %2] %3").arg(active).arg(m_jobs.size()).arg(m_status.currentEncodeFile());
+        if (!m_live) {
+            if (active != m_announced) {
+                m_announced = active;
+                write(stdout, head + QLatin1Char('\n'));
+            }
+            return;
+        }
+        const double shown =
+            std::isfinite(m_status.percentValue()) ? std::clamp(m_status.percentValue(), 0.0, 100.0) : 0;
+        QString line =
+            head +
+            QStringLiteral("  %1%  ETA %2").arg(shown, 0, 'f', 2).arg(clock(m_status.jobSecondsLeft()));
+        if (active.toInt() < m_jobs.size())
+            line += QStringLiteral("  (all %1)").arg(clock(m_status.runSecondsLeft()));
+        if (line == m_lastLine)
+            return;
+        m_lastLine = line;
+        write(stdout, QStringLiteral("\r") + line + QStringLiteral("\033[K"));
+    }
+
+    void jobFinished(const QUuid &id, const JobResult &result)
+    {
+        const int index = m_index.value(id, -1);
+        if (index < 0)
+            return;
+        const QString number = QString::number(index + 1);
+        m_finished.insert(number);
+        const QString line = QStringLiteral("[%1 / %2] %3  %4")
+                                 .arg(number)
+                                 .arg(m_jobs.size())
+                                 .arg(QFileInfo(m_jobs[index]->source).fileName(), resultText(result));
+        write(stdout,
+              (m_live ? QStringLiteral("\r") + line + QStringLiteral("\033[K\n") : line + QLatin1Char('\n')));
+        m_lastLine.clear();
+    }
+
+private:
+    const RunStatus &m_status;
+    const QList<MediaVideo::Ptr> &m_jobs;
+    const bool m_live;
+    QHash<QUuid, int> m_index;
+    QString m_lastLine;
+    QString m_announced;
+    QSet<QString> m_finished; // jobs whose end is printed; later status changes of theirs are stale
+};
+
+void printSummary(const QList<MediaVideo::Ptr> &jobs)
+{
+    int counts[5] = {};
+    const auto count = [&counts](JobResult::Status status) { return counts[int(status)]; };
+    QString text = tr("Summary:") + QLatin1Char('\n');
+    for (const MediaVideo::Ptr &job : jobs) {
+        const JobResult &r = job->result;
+        ++counts[int(r.status)];
+        const QString label = r.status == JobResult::Status::None ? tr("Not run") : r.text();
+        QString line = QStringLiteral("  %1  %2").arg(label, -10).arg(job->source);
+        if (r.status == JobResult::Status::Succeeded)
+            line += QStringLiteral(" -> ") + job->destination;
+        else if (!r.reason.isEmpty())
+            line += QStringLiteral(": ") + r.reason;
+        text += line + QLatin1Char('\n');
+        if (r.status == JobResult::Status::Failed && !r.outputTail.isEmpty()) {
+            const QStringList tail = r.outputTail.split(QLatin1Char('\n'));
+            for (const QString &tailLine : tail.mid(std::max<qsizetype>(0, tail.size() - 4)))
+                text += QStringLiteral("      | ") + tailLine + QLatin1Char('\n');
+        }
+    }
+    text += tr("%1 jobs: %2 succeeded, %3 failed, %4 not run, %5 stopped.")
+                .arg(jobs.size())
+                .arg(count(JobResult::Status::Succeeded))
+                .arg(count(JobResult::Status::Failed))
+                .arg(count(JobResult::Status::NotRun) + count(JobResult::Status::None))
+                .arg(count(JobResult::Status::Stopped)) +
+            QLatin1Char('\n');
+    write(stdout, text);
+}
+
+} // namespace
+
+int encodeCommand(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(tr(
+        "Converts the files, and the video files found at any depth in each directory, one after another."));
+    parser.addHelpOption();
+    addSettingsOptions(parser);
+    parser.addOption(
+        QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
+    parser.addPositionalArgument(QStringLiteral("FILE|DIR"), tr("Video files or directories to convert."),
+                                 QStringLiteral("FILE|DIR..."));
+    if (!parser.parse(arguments)) {
+        write(stderr, QStringLiteral("tavrix-cli encode: ") + parser.errorText() + QLatin1Char('\n'));
+        return ExitUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        write(stdout, parser.helpText().replace(QStringLiteral("[options] FILE|DIR..."),
+                                                QStringLiteral("encode [options] FILE|DIR...")));
+        return ExitOk;
+    }
+    QString error;
+    const std::optional<CliSettings> settings = readSettings(parser, error);
+    if (!settings) {
+        write(stderr, QStringLiteral("tavrix-cli encode: ") + error + QLatin1Char('\n'));
+        return ExitUsage;
+    }
+    if (parser.positionalArguments().isEmpty()) {
+        write(stderr, tr("tavrix-cli encode: no file or directory given\n"));
+        return ExitUsage;
+    }
+    const bool verbose = parser.isSet(QStringLiteral("verbose"));
+    // Standard output carries the progress and the summary; the core's diagnostic lines go aside.
+    setDiagnosticStream(verbose ? stderr : nullptr);
+    if (!verbose) {
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false"));
+    }
+    if (!installSignalHandlers()) {
+        write(stderr, tr("tavrix-cli encode: cannot watch for Ctrl-C\n"));
+        return ExitFailure;
+    }
+
+    const ToolRunner tools;
+    for (const QString &name : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
+        const ToolLocation where = tools.locateTool(name);
+        if (!where.ok()) {
+            write(stderr, QStringLiteral("tavrix-cli encode: ") + where.error + QLatin1Char('\n'));
+            return ExitFailure;
+        }
+    }
+
+    bool inputProblem = false;
+    QStringList files;
+    const QStringList inputs = parser.positionalArguments();
+    for (const QString &input : inputs) {
+        const QFileInfo info(input);
+        if (info.isDir()) {
+            const QStringList found = findVideoFiles(info.absoluteFilePath());
+            if (found.isEmpty())
+                write(stderr, tr("tavrix-cli encode: no video files in “%1”\n").arg(input));
+            files += found;
+        } else if (info.exists()) {
+            files << info.absoluteFilePath();
+        } else {
+            write(stderr, tr("tavrix-cli encode: “%1”: no such file or directory\n").arg(input));
+            inputProblem = true;
+        }
+    }
+    if (files.isEmpty()) {
+        write(stderr, tr("tavrix-cli encode: nothing to convert\n"));
+        return ExitFailure;
+    }
+
+    QList<MediaVideo::Ptr> jobs;
+    for (const QString &file : std::as_const(files)) {
+        if (g_interrupted)
+            return ExitInterrupted;
+        QStringList warnings;
+        jobs << importJob(file, *settings, tools, warnings);
+        for (const QString &warning : std::as_const(warnings))
+            write(stderr, QStringLiteral("tavrix-cli encode: ") + warning + QLatin1Char('\n'));
+    }
+    if (g_interrupted)
+        return ExitInterrupted;
+
+    RunStatus status;
+    BatchEncoder encoder(&status, tools);
+    ProgressPrinter printer(status, jobs);
+    QEventLoop loop;
+    QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });
+    QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
+                     [&](const QUuid &id, const JobResult &result) { printer.jobFinished(id, result); });
+    QObject::connect(&encoder, &BatchEncoder::runFinished, &loop, &QEventLoop::quit);
+
+    QSocketNotifier interrupt(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&interrupt, &QSocketNotifier::activated, &loop, [&] {
+        char bytes[16];
+        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        write(stderr, tr("\ntavrix-cli encode: stopping…\n"));
+        encoder.stop();
+    });
+
+    encoder.start(jobs);
+    loop.exec();
+    printSummary(jobs);
+
+    if (g_interrupted)
+        return ExitInterrupted;
+    const bool allSucceeded = std::all_of(jobs.cbegin(), jobs.cend(), [](const MediaVideo::Ptr &job) {
+        return job->result.status == JobResult::Status::Succeeded;
+    });
+    return allSucceeded && !inputProblem ? ExitOk : ExitFailure;
 }

@@ -18,18 +18,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <future>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-void printLine(const QString &line)
-{
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
 
 // What is known of a file before the encoder runs, to tell afterwards whether the encoder wrote it.
 struct FileState
@@ -134,7 +128,6 @@ struct ProcessOutcome
 struct ParseState
 {
     RunStatus *status = nullptr;
-    bool stdoutDiagnostics = true;
     std::optional<double> frameCount;
     std::optional<double> duration; // seconds, until ffmpeg tells the exact figure
     double laterSeconds = -1;
@@ -147,8 +140,7 @@ struct ParseState
         for (const QString &line : lines) {
             const EncoderOutput out = parseEncoderOutput(line, frameCount);
             if (out.duration) {
-                if (stdoutDiagnostics)
-                    printLine(*out.duration);
+                writeDiagnostic(*out.duration);
                 if (!sawDuration) {
                     sawDuration = true;
                     if (const std::optional<double> seconds = readClock(*out.duration);
@@ -184,17 +176,21 @@ struct BatchEncoder::Run
     ToolRunner tools;
     CommandBuilder builder;
     QString shell;
-    bool stdoutDiagnostics = true;
     int stopGraceMs = 3000;
     QList<double> durations; // seconds of each source, negative when unknown
     std::atomic<bool> stopRequested{false};
 
     // Touched on the encoding queue only.
     QSet<QString> claimedDestinations;
+    // The next job's frame count, asked while the current job encodes so no run waits for mediainfo.
+    int prefetchIndex = -1;
+    std::future<std::optional<double>> prefetchedFrameCount;
 
     void writeDiagnostics();
     void runJob(int index);
     ProcessOutcome ope(const QStringList &arguments, const QString &source, int number);
+    std::optional<double> frameCount(int index, const QString &source);
+    void prefetchFrameCount(int index);
     double secondsAfter(int index) const;
     void finish(const MediaVideo::Ptr &job, const JobResult &result);
 };
@@ -209,9 +205,32 @@ void BatchEncoder::Run::writeDiagnostics()
         qInfo().noquote() << describe(*job);
         qCInfo(lcTavrix).noquote() << QStringLiteral("Source = ") + job->source;
         qCInfo(lcTavrix).noquote() << QStringLiteral("Ffmpeg path = ") + describe(*job);
-        if (stdoutDiagnostics)
-            printLine(job->source);
+        writeDiagnostic(job->source);
     }
+}
+
+std::optional<double> BatchEncoder::Run::frameCount(int index, const QString &source)
+{
+    if (prefetchIndex == index && prefetchedFrameCount.valid()) {
+        prefetchIndex = -1;
+        return prefetchedFrameCount.get();
+    }
+    return readWholeNumber(
+        tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
+}
+
+void BatchEncoder::Run::prefetchFrameCount(int index)
+{
+    if (prefetchedFrameCount.valid())
+        prefetchedFrameCount.wait();
+    prefetchIndex = -1;
+    if (index >= jobs.size() || !jobs[index] || stopRequested)
+        return;
+    prefetchIndex = index;
+    prefetchedFrameCount = std::async(std::launch::async, [tools = tools, source = jobs[index]->source] {
+        return readWholeNumber(
+            tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
+    });
 }
 
 double BatchEncoder::Run::secondsAfter(int index) const
@@ -354,10 +373,10 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     // ffmpeg reads commands from its standard input; give it an immediate end of file.
     process.closeWriteChannel();
     const pid_t group = pid_t(process.processId());
+    prefetchFrameCount(number);
 
     auto state = std::make_shared<ParseState>();
     state->status = status;
-    state->stdoutDiagnostics = stdoutDiagnostics;
     state->frameCount = frameCount;
     if (number - 1 < durations.size() && durations[number - 1] > 0)
         state->duration = durations[number - 1];
@@ -459,7 +478,6 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     run->tools = m_tools;
     run->builder = m_builder;
     run->shell = m_shell;
-    run->stdoutDiagnostics = m_stdoutDiagnostics;
     run->stopGraceMs = m_stopGraceMs;
     for (const MediaVideo::Ptr &job : jobs) {
         const std::optional<double> seconds = job ? readClock(job->durationVideo()) : std::nullopt;
@@ -483,6 +501,9 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     for (int i = 0; i < jobs.size(); ++i)
         m_queue->enqueue([run, i] { run->runJob(i); });
     m_queue->enqueue([run] {
+        // A frame count asked for a job that did not run is not left for the user interface to wait on.
+        if (run->prefetchedFrameCount.valid())
+            run->prefetchedFrameCount.wait();
         run->status->post([](RunStatus &s) {
             s.setShowProgressBar(false);
             s.setIsDisable(false);

@@ -38,8 +38,6 @@ public:
     bool isRunning() const { return m_running; }
 
     void setCommandBuilder(CommandBuilder builder);
-    // Whether the source paths and durations are also written to standard output (on by default).
-    void setStdoutDiagnostics(bool on) { m_stdoutDiagnostics = on; }
     // How long a stopped encoder may take to end after SIGTERM before it is killed.
     void setStopGrace(int milliseconds) { m_stopGraceMs = milliseconds; }
     // The shell that runs each command ("/bin/bash").
@@ -61,7 +59,6 @@ private:
     ToolRunner m_tools;
     CommandBuilder m_builder;
     QString m_shell = QStringLiteral("/bin/bash");
-    bool m_stdoutDiagnostics = true;
     int m_stopGraceMs = 3000;
     bool m_running = false;
     std::shared_ptr<Run> m_run;

@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -47,20 +49,87 @@ double numberOrOne(const QString &text)
 }
 
 // The preview frame goes to "image.png" in a directory of this probe's own, so probes that overlap
-// never read each other's picture; the directory goes with the function.
-void takePreview(MediaVideo &job, const ToolRunner &tools)
+// never read each other's picture.
+void takePreview(MediaVideo &job, const ToolRunner &tools, const QString &workDir)
 {
-    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/tavrix-preview-XXXXXX"));
-    if (!dir.isValid())
-        return;
-    const QString path = dir.filePath(QStringLiteral("image.png"));
+    const QString path = QDir(workDir).filePath(QStringLiteral("image.png"));
     extractPreviewFrame(tools, job.source, path, job.durationVideoMiddle);
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
         job.setImageData(file.readAll()); // keeps the empty image when the bytes do not decode
+    file.remove();
+}
+
+// Marks where the answer to query K begins in the combined output.
+QString marker(int k)
+{
+    return QStringLiteral("|~tavrix:%1~|").arg(k);
 }
 
 } // namespace
+
+const QList<MediaInfoQuery> &probeQueries()
+{
+    static const QList<MediaInfoQuery> queries{
+        {General, QStringLiteral("%Duration%")},
+        {General, InfoTemplate},
+        {Video, QStringLiteral("%Width%#")},
+        {Video, QStringLiteral("%Height%#")},
+        {Video, QStringLiteral("%DisplayAspectRatio%#")},
+        {Video, QStringLiteral("%PixelAspectRatio%#")},
+        {Video, VideoTemplate},
+        {Audio, AudioTemplate},
+        {General, AudioSummary},
+        {Text, TextTemplate},
+        {General, TextSummary},
+    };
+    return queries;
+}
+
+QStringList mediaInfoTexts(const ToolRunner &tools, const QString &file, const QList<MediaInfoQuery> &queries,
+                           const QString &workDir)
+{
+    // One line per section; within it every query's template behind its marker. mediainfo repeats the
+    // line for each stream of the section, as it would repeat a single template.
+    QStringList sections;
+    QMap<QString, QString> lines;
+    for (int k = 0; k < queries.size(); ++k) {
+        const QString &section = queries[k].section;
+        if (!lines.contains(section))
+            sections << section;
+        lines[section] += marker(k) + queries[k].templ;
+    }
+    QString inform;
+    for (const QString &section : std::as_const(sections))
+        inform += section + QLatin1Char(';') + lines[section] + QLatin1Char('\n');
+    const QString informPath = QDir(workDir).filePath(QStringLiteral("inform.txt"));
+    QFile informFile(informPath);
+    if (!informFile.open(QIODevice::WriteOnly | QIODevice::Truncate) || informFile.write(inform.toUtf8()) < 0)
+        return QStringList(queries.size(), QString());
+    informFile.close();
+
+    const QString output = tools.mediaInfoInform(file, informPath);
+    QStringList answers(queries.size(), QString());
+    static const QRegularExpression markers(QStringLiteral("\\|~tavrix:(\\d+)~\\|"));
+    QRegularExpressionMatchIterator it = markers.globalMatch(output);
+    QRegularExpressionMatch current;
+    const auto flush = [&](qsizetype end) {
+        if (!current.hasMatch())
+            return;
+        const int k = current.captured(1).toInt();
+        if (k >= 0 && k < answers.size())
+            answers[k] += output.mid(current.capturedEnd(), end - current.capturedEnd());
+    };
+    while (it.hasNext()) {
+        const QRegularExpressionMatch next = it.next();
+        flush(next.capturedStart());
+        current = next;
+    }
+    flush(output.size());
+    for (QString &answer : answers)
+        answer = answer.trimmed();
+    return answers;
+}
 
 QString formatDuration(double milliseconds)
 {
@@ -96,26 +165,47 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     if (job->source.isEmpty())
         return job;
 
+    // Everything mediainfo is asked, in one run of it; the answers are those of separate runs.
+    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/tavrix-probe-XXXXXX"));
+    enum Q {
+        Duration,
+        Info,
+        Width,
+        Height,
+        DisplayRatio,
+        PixelRatio,
+        Videos,
+        Audios,
+        AudioCount,
+        Texts,
+        TextCount
+    };
+    const QList<MediaInfoQuery> &queries = probeQueries();
+    const QStringList facts = work.isValid() ? mediaInfoTexts(tools, job->source, queries, work.path())
+                                             : QStringList(queries.size(), QString());
+    const auto list = [&facts](int k) { return facts[k].split(QLatin1Char('#'), Qt::SkipEmptyParts); };
+    // With several video streams the picture facts are those of the first (one value each, not the
+    // values of all streams run together into one number).
+    const auto first = [&list](int k) { return list(k).value(0); };
+
     // A file without a readable duration (corrupt, empty, not media) keeps "00:00:00"; seeking into it
     // for a picture or borders would only waste two tool runs.
     bool hasDuration = false;
-    const double milliseconds =
-        tools.mediaInfoField(job->source, General, QStringLiteral("Duration")).toDouble(&hasDuration);
+    const double milliseconds = facts[Duration].toDouble(&hasDuration);
     hasDuration = hasDuration && std::isfinite(milliseconds) && milliseconds >= 0;
     if (hasDuration) {
         job->durationVideoMiddle = formatDuration(milliseconds * 0.5);
         job->setDurationVideo(formatDuration(milliseconds));
-        takePreview(*job, tools);
+        if (work.isValid())
+            takePreview(*job, tools, work.path());
     }
 
-    job->info = tools.mediaInfoText(job->source, General, InfoTemplate);
-    job->videoWidth = wholeOrZero(tools.mediaInfoField(job->source, Video, QStringLiteral("Width")));
-    job->videoHeight = wholeOrZero(tools.mediaInfoField(job->source, Video, QStringLiteral("Height")));
-    job->videoDisplayAspectRatio =
-        numberOrOne(tools.mediaInfoField(job->source, Video, QStringLiteral("DisplayAspectRatio")));
-    job->videoPixelAspectRatio =
-        numberOrOne(tools.mediaInfoField(job->source, Video, QStringLiteral("PixelAspectRatio")));
-    job->videoTracks = tools.mediaInfoList(job->source, Video, VideoTemplate, QLatin1Char('#'));
+    job->info = facts[Info];
+    job->videoWidth = wholeOrZero(first(Width));
+    job->videoHeight = wholeOrZero(first(Height));
+    job->videoDisplayAspectRatio = numberOrOne(first(DisplayRatio));
+    job->videoPixelAspectRatio = numberOrOne(first(PixelRatio));
+    job->videoTracks = list(Videos);
 
     if (hasDuration && Preferences::readBool(Key::autoCrop)) {
         const QString crop = findCropString(detectCrop(tools, job->source, job->durationVideoMiddle));
@@ -125,14 +215,14 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
         }
     }
 
-    job->audioTracks = tools.mediaInfoList(job->source, Audio, AudioTemplate, QLatin1Char('#'));
-    job->audioTracks.prepend(tools.mediaInfoText(job->source, General, AudioSummary));
+    job->audioTracks = list(Audios);
+    job->audioTracks.prepend(facts[AudioCount]);
     job->audioTrack = 1;
 
-    job->subtitleTracks = tools.mediaInfoList(job->source, Text, TextTemplate, QLatin1Char('#'));
+    job->subtitleTracks = list(Texts);
     if (!job->subtitleTracks.isEmpty()) {
         if (job->subtitleTracks.size() >= 2)
-            job->subtitleTracks.prepend(tools.mediaInfoText(job->source, General, TextSummary));
+            job->subtitleTracks.prepend(facts[TextCount]);
         job->subtitleTracks.prepend(QStringLiteral("No subtitle"));
     }
     job->subtitleTrack = 0;

@@ -10,3 +10,19 @@ QString formatDuration(double milliseconds);
 // Creates the job for `source`: start values, then the stored preferences, then what `mediainfo` and
 // `ffmpeg` tell about the file. Runs the tools synchronously: never call it on the user interface thread.
 MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destination, const ToolRunner &tools);
+
+// One question to mediainfo: a section ("General", "Video", ...) and an Inform template.
+struct MediaInfoQuery
+{
+    QString section;
+    QString templ; // without ';' (it ends a template in an Inform file)
+};
+
+// The answers to `queries` on `file` from one run of mediainfo: each exactly the text that
+// ToolRunner::mediaInfoText(file, section, templ) gives. The Inform file is written into `workDir`.
+QStringList mediaInfoTexts(const ToolRunner &tools, const QString &file, const QList<MediaInfoQuery> &queries,
+                           const QString &workDir);
+
+// What createMediaVideo asks mediainfo, in this order: duration, the general summary, width, height,
+// display and pixel aspect ratio, the video, audio and text stream lines and the two "Select" lines.
+const QList<MediaInfoQuery> &probeQueries();

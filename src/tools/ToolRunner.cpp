@@ -10,7 +10,9 @@
 #include <QStringDecoder>
 #include <QTextStream>
 
-ToolRunner::ToolRunner(QString resourceDir) : m_resourceDir(std::move(resourceDir)) {}
+ToolRunner::ToolRunner(QString resourceDir) : m_resourceDir(std::move(resourceDir))
+{
+}
 
 QString ToolRunner::defaultResourceDir()
 {
@@ -32,6 +34,16 @@ ToolLocation ToolRunner::locateTool(const QString &name) const
 
 QString ToolRunner::mediaInfoText(const QString &file, const QString &section, const QString &templ) const
 {
+    return runMediaInfo(section + QLatin1Char(';') + templ, file);
+}
+
+QString ToolRunner::mediaInfoInform(const QString &file, const QString &informFile) const
+{
+    return runMediaInfo(QStringLiteral("file://") + informFile, file);
+}
+
+QString ToolRunner::runMediaInfo(const QString &output, const QString &file) const
+{
     const ToolLocation tool = locateTool(QStringLiteral("mediainfo"));
     if (!tool.ok())
         return {};
@@ -39,7 +51,7 @@ QString ToolRunner::mediaInfoText(const QString &file, const QString &section, c
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setProgram(tool.path);
-    process.setArguments({QStringLiteral("--Output=") + section + QLatin1Char(';') + templ, file});
+    process.setArguments({QStringLiteral("--Output=") + output, file});
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(-1))
         return {};

@@ -50,6 +50,10 @@ public:
     QStringList mediaInfoList(const QString &file, const QString &section, const QString &templ,
                               QChar separator) const;
 
+    // `mediainfo --Output=file://INFORM FILE`: the template file `informFile` holds one "Section;template"
+    // line per stream kind, so one run answers what several mediaInfoText calls would. Same reading rules.
+    QString mediaInfoInform(const QString &file, const QString &informFile) const;
+
     // Runs `/bin/bash -c COMMAND` with standard output and error on one pipe, and returns once the
     // process has exited. Each non-empty decoded piece of output goes to `onChunk`, in order; without
     // a handler the output is read and dropped, so the child never blocks on a full pipe.
@@ -58,6 +62,8 @@ public:
     void setMediaInfoTimeout(int milliseconds) { m_mediaInfoTimeoutMs = milliseconds; }
 
 private:
+    QString runMediaInfo(const QString &output, const QString &file) const;
+
     QString m_resourceDir;
     int m_mediaInfoTimeoutMs = 60000;
 };

@@ -28,7 +28,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
@@ -119,6 +118,7 @@ QLabel *rowLabel(const QString &text, QWidget *parent, int width = LabelWidth)
 {
     auto *label = new QLabel(text, parent);
     label->setFixedWidth(width);
+    label->setProperty("rowLabel", width == LabelWidth);
     label->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
     return label;
 }
@@ -218,12 +218,15 @@ void DetailView::buildOups()
     text->setObjectName(QStringLiteral("oupsLabel"));
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(text);
+    auto *why = new QLabel(tr("This job has no source file to edit."), this);
+    why->setAlignment(Qt::AlignCenter);
+    layout->addWidget(why);
     auto *close = new QPushButton(tr("Close"), this);
     close->setObjectName(QStringLiteral("closeButton"));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(close, 0, Qt::AlignHCenter);
-    resize(240, 120);
+    resize(sizeHint().expandedTo(QSize(280, 120)));
 }
 
 void DetailView::buildEditor()
@@ -240,6 +243,7 @@ void DetailView::buildEditor()
     outer->addWidget(scroll, 1);
 
     const auto changed = [this] { scheduleCommandLine(); };
+    QHBoxLayout *busyRow = nullptr; // under the crop row
 
     // File
     column->addWidget(groupHeader(tr("File"), content));
@@ -353,11 +357,13 @@ void DetailView::buildEditor()
         m_autocropButton = new QPushButton(tr("Autocrop"), content);
         m_autocropButton->setObjectName(QStringLiteral("autocropButton"));
         m_autocropButton->setMinimumWidth(LabelWidth);
+        m_autocropButton->setAutoDefault(false);
         m_autocropButton->setToolTip(tr("Find the black borders of the picture"));
         row->addWidget(m_autocropButton);
         m_previewButton = new QPushButton(tr("Preview"), content);
         m_previewButton->setObjectName(QStringLiteral("previewButton"));
         m_previewButton->setMinimumWidth(LabelWidth);
+        m_previewButton->setAutoDefault(false);
         row->addWidget(m_previewButton);
         m_cropEdit = new QLineEdit(content);
         m_cropEdit->setObjectName(QStringLiteral("cropEdit"));
@@ -375,8 +381,7 @@ void DetailView::buildEditor()
         connect(m_previewButton, &QPushButton::clicked, this, &DetailView::makeCropPreview);
 
         // Shown while a detection runs, and to tell that it found nothing.
-        auto *busyRow = new QHBoxLayout;
-        busyRow->setContentsMargins(LabelWidth + 12, 0, 6, 0);
+        busyRow = new QHBoxLayout;
         m_cropBusy = new QProgressBar(content);
         m_cropBusy->setObjectName(QStringLiteral("cropBusy"));
         m_cropBusy->setRange(0, 0);
@@ -498,7 +503,7 @@ void DetailView::buildEditor()
         m_commandLine->setReadOnly(true);
         m_commandLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         m_commandLine->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        m_commandLine->setFixedHeight(m_commandLine->fontMetrics().lineSpacing() * 4 + 12);
+        m_commandLine->setFixedHeight(m_commandLine->fontMetrics().lineSpacing() * 5 + 12);
         m_commandLine->setToolTip(tr("The command this job would run with the choices above"));
         row->addWidget(m_commandLine, 1);
         auto *copy = new QToolButton(content);
@@ -508,6 +513,19 @@ void DetailView::buildEditor()
                 [this] { QApplication::clipboard()->setText(m_commandLine->toPlainText()); });
         row->addWidget(copy, 0, Qt::AlignTop);
     }
+    // Row labels share one width: 100 points, or what the longest one needs in the user's language.
+    const QList<QLabel *> labels = content->findChildren<QLabel *>();
+    int labelWidth = LabelWidth;
+    for (const QLabel *label : labels) {
+        if (label->property("rowLabel").toBool())
+            labelWidth = std::max(labelWidth, label->sizeHint().width() + 4);
+    }
+    for (QLabel *label : labels) {
+        if (label->property("rowLabel").toBool())
+            label->setFixedWidth(labelWidth);
+    }
+    m_destinationNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
+    busyRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
     content->setMinimumWidth(std::max(ContentWidth, content->sizeHint().width()));
 
     // Ok and Cancel: Return belongs to the fields (it commits them), so neither is a default button.
@@ -526,6 +544,9 @@ void DetailView::buildEditor()
     outer->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, &DetailView::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Nothing starts out being edited: typing goes nowhere until the user picks a field.
+    m_container->setFocus();
 
     m_commandTimer = new QTimer(this);
     m_commandTimer->setSingleShot(true);
@@ -767,16 +788,15 @@ void DetailView::cropDetected(const QString &text)
     m_detecting = false;
     m_cropBusy->hide();
     m_autocropButton->setEnabled(m_crop == ManualCrop);
-    static const QRegularExpression cropString(QStringLiteral("(\\d{1,}:\\d{1,}:\\d{1,}:\\d{1,})"));
-    const QRegularExpressionMatch match = cropString.match(text);
-    if (!match.hasMatch()) {
+    const QString found = findCropString(text);
+    if (found.isEmpty()) {
         m_cropNote->setText(tr("No black borders found: the crop is unchanged."));
         return;
     }
     m_cropNote->hide();
     // The user may have left "manual" meanwhile; a preset's text is then not replaced.
     if (m_crop == ManualCrop) {
-        m_cropEdit->setText(match.captured(1));
+        m_cropEdit->setText(found);
         m_cropEdited = false;
         scheduleCommandLine();
     }
@@ -798,28 +818,15 @@ void DetailView::makeCropPreview()
                                                                     : QImage::Format_RGB32);
     }
 
-    const QString text = m_cropEdit->text();
-    if (m_crop >= 1 && !text.isEmpty()) {
-        // MERGE: the rectangle comes from previewCropText(m_crop, *m_job, text) once CropPresets has it.
-        const QString outline = m_crop == ManualCrop ? text : QString();
-        const QStringList pieces = outline.split(QLatin1Char(':'));
-        QList<int> numbers;
-        for (int i = 0; i < std::min<qsizetype>(4, pieces.size()); ++i) {
-            bool ok = false;
-            const int value = pieces.at(i).toInt(&ok, 10);
-            if (ok)
-                numbers << value;
-        }
-        // Without four whole numbers there is no rectangle to draw; the plain picture is shown.
-        if (numbers.size() == 4) {
-            QPainter painter(&picture);
-            // The rectangle's y is measured from the bottom edge of the picture.
-            painter.translate(0, picture.height());
-            painter.scale(1, -1);
-            painter.setPen(QPen(Qt::red, 2));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(QRectF(numbers[2], numbers[3], numbers[0], numbers[1]));
-        }
+    // Without four whole numbers there is no rectangle to draw; the plain picture is shown.
+    if (const std::optional<QRect> outline = cropRect(previewCropText(m_crop, *m_job, m_cropEdit->text()))) {
+        QPainter painter(&picture);
+        // The rectangle's y counts from the bottom edge of the picture.
+        painter.translate(0, picture.height());
+        painter.scale(1, -1);
+        painter.setPen(QPen(Qt::red, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(*outline));
     }
 
     auto *view = new ImageView(picture, this);

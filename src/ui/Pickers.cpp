@@ -90,6 +90,12 @@ void markUnavailableEncoders(QComboBox *picker)
         picker->setItemData(i, picker->palette().color(QPalette::Disabled, QPalette::Text),
                             Qt::ForegroundRole);
     }
+    // The closed picker shows the help tip of the chosen entry too.
+    const auto showTip = [picker](int index) {
+        picker->setToolTip(picker->itemData(index, Qt::ToolTipRole).toString());
+    };
+    QObject::connect(picker, &QComboBox::currentIndexChanged, picker, showTip);
+    showTip(picker->currentIndex());
 }
 
 void markUnavailableEncoders(SegmentedPicker *picker)

@@ -52,12 +52,14 @@ Setup::Setup(QWidget *parent) : QDialog(parent)
     setMinimumSize(500, 400);
 
     auto *column = new QVBoxLayout(this);
+    QList<QLabel *> labels;
     column->setAlignment(Qt::AlignTop | Qt::AlignLeading);
     const auto addRow = [&](const QString &label) {
         auto *row = new QHBoxLayout;
         row->setContentsMargins(8, 0, 8, 0);
         auto *text = new QLabel(label, this);
         text->setFixedWidth(LabelWidth);
+        labels << text;
         text->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
         row->addWidget(text);
         column->addLayout(row);
@@ -159,6 +161,19 @@ Setup::Setup(QWidget *parent) : QDialog(parent)
         accept();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Row labels share one width: 120 points, or what the longest one needs in the user's language.
+    int labelWidth = LabelWidth;
+    for (const QLabel *label : labels)
+        labelWidth = std::max(labelWidth, label->sizeHint().width() + 4);
+    for (QLabel *label : labels)
+        label->setFixedWidth(labelWidth);
+    // The three toggles line up in one column.
+    int toggleWidth = ToggleWidth;
+    for (const QCheckBox *toggle : {m_quicktime, m_deInterlace, m_autoCrop})
+        toggleWidth = std::max(toggleWidth, toggle->sizeHint().width());
+    for (QCheckBox *toggle : {m_quicktime, m_deInterlace, m_autoCrop})
+        toggle->setMinimumWidth(toggleWidth);
 
     load();
     resize(sizeHint().expandedTo(minimumSize()));

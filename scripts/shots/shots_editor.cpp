@@ -1,0 +1,163 @@
+// Pictures of the job editor (with a crop preset chosen), its crop preview and the settings sheet:
+// tavrix-shots-editor OUTDIR
+#include "model/MediaVideo.h"
+#include "model/Preferences.h"
+#include "tools/EncoderCatalog.h"
+#include "tools/ToolRunner.h"
+#include "ui/DetailView.h"
+#include "ui/ImageView.h"
+#include "ui/Setup.h"
+#include "ui/Translations.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// A letterboxed 2.35:1 scene on a 1920 by 1080 frame, as a film's middle frame might look.
+QImage letterboxedFrame()
+{
+    QImage frame(1920, 1080, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    QPainter painter(&frame);
+    const QRect scene(0, 132, 1920, 816);
+    QLinearGradient sky(scene.topLeft(), scene.bottomLeft());
+    sky.setColorAt(0, QColor(40, 90, 170));
+    sky.setColorAt(0.6, QColor(250, 180, 120));
+    painter.fillRect(scene, sky);
+    painter.setBrush(QColor(255, 230, 150));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPoint(1300, 560), 90, 90);
+    painter.setBrush(QColor(40, 60, 40));
+    painter.drawRect(QRect(0, 700, 1920, 248));
+    return frame;
+}
+
+MediaVideo::Ptr sampleJob()
+{
+    auto job = std::make_shared<MediaVideo>(QStringLiteral("/data/in/Holiday at the sea.mkv"),
+                                            QStringLiteral("/tmp/Holiday at the sea.mp4"));
+    job->container = 0;
+    job->videoEncoder = VideoEncoders::libx265;
+    job->videoPreset = VideoPresets::medium;
+    job->videoDebit = 4000;
+    job->audioDebit = 160;
+    job->audioSampling = 48000;
+    job->setDurationVideo(QStringLiteral("01:42:10"));
+    job->durationVideoMiddle = QStringLiteral("00:51:05");
+    job->videoWidth = 1920;
+    job->videoHeight = 1080;
+    job->videoPixelAspectRatio = 1.0;
+    job->videoDisplayAspectRatio = 1.778;
+    job->videoTracks = {QStringLiteral("1 0 AVC 8 000 kb/s Size: 1920x1080 DAR: 16:9 PAR: 1.000")};
+    job->audioTracks = {
+        QStringLiteral("Select 2 track(s) for encoding"),
+        QStringLiteral("2 1 Advanced Audio Codec Low Complexity 192 kb/s CBR 48.0 kHz 2 English"),
+        QStringLiteral("3 2 Dolby Digital 448 kb/s CBR 48.0 kHz 6 French")};
+    job->subtitleTracks = {QStringLiteral("No subtitle"), QStringLiteral("4 UTF-8 English")};
+    job->subtitleLanguage = QStringLiteral("fre");
+    job->cropValue = 3; // "2:35.1"
+    job->info = QStringLiteral("Matroska 01:42:10.000 V:1 A:2 S:1");
+    job->setImage(letterboxedFrame());
+    return job;
+}
+
+bool save(QWidget *window, const QString &path)
+{
+    window->repaint();
+    QApplication::processEvents();
+    const bool saved = window->grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+void settle(int milliseconds = 300)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tavrix"));
+    QApplication::setApplicationName(QStringLiteral("Tavrix"));
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(out.path()))
+        return 1;
+    // The pictures never show, nor change, the user's own settings.
+    QStandardPaths::setTestModeEnabled(true);
+    Preferences::clear();
+    Preferences::writeInt(Preferences::Key::videoDebit, 1600);
+    Preferences::writeBool(Preferences::Key::deInterlace, true);
+    Preferences::writeText(Preferences::Key::subtitleLanguage, QStringLiteral("fre"));
+    EncoderCatalog::instance().refresh(ToolRunner());
+
+    QWidget mainWindow;
+    mainWindow.setWindowTitle(QStringLiteral("Tavrix"));
+    mainWindow.resize(1100, 950);
+    mainWindow.show();
+
+    bool ok = true;
+    auto *editor = new DetailView(sampleJob(), &mainWindow);
+    editor->open();
+    settle();
+    ok &= save(editor, out.filePath(QStringLiteral("editor.png")));
+
+    if (auto *preview = editor->findChild<QPushButton *>(QStringLiteral("previewButton"))) {
+        preview->click();
+        settle();
+        if (auto *view = editor->findChild<ImageView *>())
+            ok &= save(view, out.filePath(QStringLiteral("editor-crop-preview.png")));
+        else
+            ok = false;
+    }
+    editor->reject();
+    settle(100);
+
+    auto *oups = new DetailView(std::make_shared<MediaVideo>(), &mainWindow);
+    oups->open();
+    settle();
+    ok &= save(oups, out.filePath(QStringLiteral("editor-oups.png")));
+    oups->reject();
+    settle(100);
+
+    auto *setup = new Setup(&mainWindow);
+    setup->open();
+    settle();
+    ok &= save(setup, out.filePath(QStringLiteral("setup.png")));
+    setup->reject();
+    settle(100);
+
+    // The longer French labels must fit as well.
+    installTranslations(QLocale(QLocale::French, QLocale::France));
+    auto *french = new DetailView(sampleJob(), &mainWindow);
+    french->open();
+    settle();
+    ok &= save(french, out.filePath(QStringLiteral("editor-fr.png")));
+    french->reject();
+    settle(100);
+    auto *frenchSetup = new Setup(&mainWindow);
+    frenchSetup->open();
+    settle();
+    ok &= save(frenchSetup, out.filePath(QStringLiteral("setup-fr.png")));
+    frenchSetup->reject();
+    settle(100);
+
+    Preferences::clear();
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,269 @@
+// tavrix-cli end to end: probe, command and defaults, run as a user would.
+#include "TestSupport.h"
+
+#include "tools/ToolRunner.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+    // Each run sees the store of this test only.
+    Run cli(const QStringList &args) const
+    {
+        QByteArray out, err;
+        Run r;
+        r.status = TestSupport::run(TAVRIX_CLI_PATH, args, &out, &err, {"XDG_CONFIG_HOME=" + m_home.path()});
+        r.out = QString::fromUtf8(out);
+        r.err = QString::fromUtf8(err);
+        return r;
+    }
+
+    QString ffmpeg() const { return "\"" + TestSupport::realTool("ffmpeg") + "\""; }
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::isolateSettings();
+        QVERIFY(m_dir.isValid() && m_home.isValid());
+        m_clip = m_dir.filePath("two audio.mp4");
+        QVERIFY(TestSupport::generateClip(
+            m_clip, {"-f",      "lavfi",     "-i",       "testsrc=size=320x240:rate=10:duration=1",
+                     "-f",      "lavfi",     "-i",       "sine=duration=1",
+                     "-f",      "lavfi",     "-i",       "sine=frequency=880:duration=1",
+                     "-map",    "0",         "-map",     "1",
+                     "-map",    "2",         "-c:v",     "libx264",
+                     "-preset", "ultrafast", "-pix_fmt", "yuv420p",
+                     "-c:a",    "aac"}));
+    }
+
+    void init() { QCOMPARE(cli({"defaults", "--reset"}).status, 0); }
+
+    void helpAndVersion()
+    {
+        for (const QString command : {"probe", "command", "defaults"}) {
+            const Run help = cli({command, "--help"});
+            QCOMPARE(help.status, 0);
+            QVERIFY2(help.out.startsWith("Usage: tavrix-cli " + command + " "), qPrintable(help.out));
+        }
+        const Run help = cli({"probe", "--help"});
+        for (const char *option : {"--dest",          "--container",      "--video-encoder",
+                                   "--video-bitrate", "--preset",         "--profile",
+                                   "--tune",          "--width",          "--height",
+                                   "--crop",          "--deinterlace",    "--no-deinterlace",
+                                   "--quicktime",     "--no-quicktime",   "--audio-encoder",
+                                   "--audio-bitrate", "--audio-sampling", "--audio-track",
+                                   "--video-track",   "--subtitle",       "--subtitle-language",
+                                   "--params",        "--template"})
+            QVERIFY2(help.out.contains(option), option);
+        const Run version = cli({"command", "--version"});
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.out, QStringLiteral("tavrix-cli " TAVRIX_VERSION "\n"));
+    }
+
+    void badUse_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("unknown option") << QStringList{"probe", "--bogus", "x.mp4"};
+        QTest::newRow("no file") << QStringList{"command"};
+        QTest::newRow("container") << QStringList{"command", "--container", "avi", "x.mp4"};
+        QTest::newRow("encoder") << QStringList{"command", "--video-encoder", "LIBX264", "x.mp4"};
+        QTest::newRow("bitrate") << QStringList{"command", "--video-bitrate", "10x", "x.mp4"};
+        QTest::newRow("width") << QStringList{"probe", "--width", "-5", "x.mp4"};
+        QTest::newRow("crop") << QStringList{"probe", "--crop", "1920:1080", "x.mp4"};
+        QTest::newRow("template") << QStringList{"probe", "--template", "3", "x.mp4"};
+        QTest::newRow("both ways") << QStringList{"probe", "--quicktime", "--no-quicktime", "x.mp4"};
+        QTest::newRow("dest") << QStringList{"probe", "--dest", "/nonexistent/dir", "x.mp4"};
+        QTest::newRow("subtitle") << QStringList{"probe", "--subtitle", "/nonexistent.srt", "x.mp4"};
+        QTest::newRow("defaults key") << QStringList{"defaults", "bogus"};
+        QTest::newRow("defaults index") << QStringList{"defaults", "formatFile", "3"};
+        QTest::newRow("defaults boolean") << QStringList{"defaults", "autoCrop", "maybe"};
+        QTest::newRow("defaults figure") << QStringList{"defaults", "videoDebit", "-1"};
+        QTest::newRow("defaults reset with key") << QStringList{"defaults", "--reset", "autoCrop"};
+        QTest::newRow("defaults too many") << QStringList{"defaults", "otherParams", "-threads", "2"};
+    }
+
+    void badUse()
+    {
+        QFETCH(QStringList, args);
+        const Run r = cli(args);
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY2(r.err.startsWith("tavrix-cli "), qPrintable(r.err));
+    }
+
+    void defaults()
+    {
+        QCOMPARE(cli({"defaults", "autoCrop", "true"}).status, 0);
+        QCOMPARE(cli({"defaults", "formatFile", "2"}).status, 0);
+        QCOMPARE(cli({"defaults", "otherParams", "-threads 2"}).status, 0);
+        QCOMPARE(cli({"defaults", "videoEncoder", "libx265"}).status, 0); // a case name stores its index
+        QCOMPARE(cli({"defaults", "videoDebit", "1200"}).status, 0);
+        QCOMPARE(cli({"defaults", "autoCrop"}).out, QStringLiteral("true\n"));
+        QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("-threads 2\n"));
+        QCOMPARE(cli({"defaults", "videoEncoder"}).out, QStringLiteral("2\n"));
+        const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 16);
+        QVERIFY(lines.contains("formatFile=2"));
+        QVERIFY(lines.contains("videoDebit=1200"));
+        QVERIFY(lines.contains("subtitleLanguage="));
+        QCOMPARE(cli({"defaults", "--reset"}).status, 0);
+        QCOMPARE(cli({"defaults", "formatFile"}).out, QStringLiteral("0\n"));
+        QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
+    }
+
+    void probe()
+    {
+        const Run r = cli({"probe", "--container", "mkv", "--crop", "2:35.1", "--audio-track", "2", m_clip});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        QCOMPARE(r.out.count('\n'), 1);
+        const QJsonObject job = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QStringList keys = job.keys();
+        QCOMPARE(keys, (QStringList{"audioDebit",
+                                    "audioEncoder",
+                                    "audioSampling",
+                                    "audioTrack",
+                                    "audioTracks",
+                                    "container",
+                                    "cropValue",
+                                    "deInterlace",
+                                    "destination",
+                                    "durationVideo",
+                                    "durationVideoMiddle",
+                                    "height",
+                                    "id",
+                                    "image",
+                                    "info",
+                                    "isQuicktime",
+                                    "otherParam",
+                                    "source",
+                                    "subtitleExternal",
+                                    "subtitleLanguage",
+                                    "subtitleTrack",
+                                    "subtitleTracks",
+                                    "videoCrop",
+                                    "videoDebit",
+                                    "videoDisplayAspectRatio",
+                                    "videoEncoder",
+                                    "videoHeight",
+                                    "videoPixelAspectRatio",
+                                    "videoPreset",
+                                    "videoProfile",
+                                    "videoTrack",
+                                    "videoTracks",
+                                    "videoTune",
+                                    "videoWidth",
+                                    "width"}));
+        QCOMPARE(job["source"].toString(), m_clip);
+        QCOMPARE(job["destination"].toString(), m_dir.filePath("two audio.mkv"));
+        QCOMPARE(job["container"].toInt(-1), 1);
+        QVERIFY(job["isQuicktime"].isBool());
+        QCOMPARE(job["videoEncoder"].toString(), QStringLiteral("libx264"));
+        QCOMPARE(job["videoWidth"].toInt(), 320);
+        QCOMPARE(job["videoPixelAspectRatio"].toDouble(), 1.0);
+        QCOMPARE(job["durationVideo"].toString(), QStringLiteral("00:00:01"));
+        QCOMPARE(job["audioTracks"].toArray().size(), 3);
+        QCOMPARE(job["audioTrack"].toInt(), 2);
+        QCOMPARE(job["subtitleTracks"].toArray().size(), 0);
+        QCOMPARE(job["videoCrop"].toString(), QStringLiteral("320:136:0:48"));
+        QCOMPARE(job["cropValue"].toInt(), 3);
+        QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 320}, {"height", 240}}));
+    }
+
+    // An unreadable file still gives its job, with a warning.
+    void unreadableFile()
+    {
+        const QString missing = m_dir.filePath("missing.mp4");
+        const Run r = cli({"probe", missing, m_clip});
+        QCOMPARE(r.status, 0);
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        const QJsonObject job = QJsonDocument::fromJson(lines[0].toUtf8()).object();
+        QCOMPARE(job["source"].toString(), missing);
+        QCOMPARE(job["durationVideo"].toString(), QStringLiteral("00:00:00"));
+        QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 0}, {"height", 0}}));
+        QVERIFY2(r.err.contains("missing.mp4") && r.err.contains("warning"), qPrintable(r.err));
+
+        const Run c = cli({"command", missing});
+        QCOMPARE(c.status, 1);
+        QVERIFY(c.out.isEmpty());
+        QVERIFY(c.err.contains("no video stream"));
+    }
+
+    void command()
+    {
+        QCOMPARE(cli({"defaults", "otherParams", "-threads 2"}).status, 0);
+        const Run r = cli({"command", "--audio-track", "0", "--video-encoder", "libx265", "--audio-bitrate",
+                           "128", "--params", "-movflags +faststart", "--template", "2", m_clip});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(
+            r.out,
+            ffmpeg() + " -hide_banner -threads 2 -y -i \"" + m_clip +
+                "\" -vf scale=-2:-2 -map 0:0 -c:v libx265 -pix_fmt yuv420p -map 0:1 -c:a aac -b:a 128k "
+                "-ac 2 -async 1 -map 0:2 -c:a aac -b:a 128k -ac 2 -async 1 -movflags +faststart -f mp4 \"" +
+                m_dir.filePath("two audio_x265_aac.mp4") + "\"\n");
+
+        // Stored defaults apply; the settings of the run win over them.
+        QCOMPARE(cli({"defaults", "deInterlace", "true"}).status, 0);
+        QCOMPARE(cli({"defaults", "container", "1"}).status, 0);
+        const Run d =
+            cli({"command", "--no-deinterlace", "--crop", "detect", "--dest", m_home.path(), m_clip});
+        QCOMPARE(d.status, 0);
+        QCOMPARE(d.out,
+                 ffmpeg() + " -hide_banner -threads 2 -y -i \"" + m_clip +
+                     "\" -vf crop=320:240:0:0,scale=-2:-2 -map 0:0 -c:v libx264 -pix_fmt yuv420p -map 0:1 "
+                     "-c:a aac -ac 2 -async 1 -f matroska \"" +
+                     m_home.filePath("two audio.mkv") + "\"\n");
+    }
+
+    // What `command` prints runs as it is, whatever the file is called.
+    void hostileNameEndToEnd()
+    {
+        QTemporaryDir cwd;
+        QVERIFY(QDir::setCurrent(cwd.path()));
+        const QString source = m_dir.filePath("crop=$(touch X) `id` it's \\ \"q\".mp4");
+        QVERIFY(QFile::copy(m_clip, source));
+        const Run r = cli({"command", "--video-encoder", "libx264", "--preset", "ultrafast", "--template",
+                           "1", "--crop", "detect", "--dest", cwd.path(), source});
+        QCOMPARE(r.status, 0);
+        QByteArray log;
+        QCOMPARE(TestSupport::run("/bin/bash", {"-c", r.out.trimmed()}, nullptr, &log), 0);
+        QVERIFY(QFileInfo(cwd.filePath("crop=$(touch X) `id` it's \\ \"q\".mp4")).size() > 0);
+        QVERIFY(!QFile::exists(cwd.filePath("X")));
+        QVERIFY(!QFile::exists(m_dir.filePath("X")));
+
+        const QString audioOnly = m_dir.filePath("crop=$(touch X).m4a");
+        QVERIFY(
+            TestSupport::generateClip(audioOnly, {"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac"}));
+        const Run a = cli({"command", "--crop", "detect", audioOnly});
+        QCOMPARE(a.status, 1);
+        QVERIFY(!QFile::exists(cwd.filePath("X")));
+        QVERIFY(!QFile::exists(m_dir.filePath("X")));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QTemporaryDir m_home;
+    QString m_clip;
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

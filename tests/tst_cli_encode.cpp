@@ -1,0 +1,187 @@
+// `tavrix-cli encode` end to end with the real tools: folders, results, exit statuses and Ctrl-C.
+#include "TestSupport.h"
+
+#include "tools/ToolRunner.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+const QString cli = QStringLiteral(TAVRIX_CLI_PATH);
+const QStringList fast{QStringLiteral("--video-encoder"), QStringLiteral("libx264"),
+                       QStringLiteral("--preset"), QStringLiteral("ultrafast")};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Processes whose command line mentions `text`.
+int processesMentioning(const QByteArray &text)
+{
+    int count = 0;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        entry.toInt(&isPid);
+        if (isPid && readAll(QStringLiteral("/proc/%1/cmdline").arg(entry)).contains(text))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+class TestCliEncode : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    ToolRunner m_tools{TestSupport::realResourceDir()};
+
+    int encode(const QStringList &args, QByteArray *out, QByteArray *err = nullptr)
+    {
+        QByteArray ignored;
+        return TestSupport::run(cli, QStringList{QStringLiteral("encode")} + args, out, err ? err : &ignored);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("in/sub/deeper")));
+        QVERIFY(TestSupport::generateSimpleClip(m_dir.filePath(QStringLiteral("in/first.mov")), 1.0));
+        QVERIFY(
+            TestSupport::generateSimpleClip(m_dir.filePath(QStringLiteral("in/sub/deeper/SECOND.MKV")), 1.0));
+        QFile notes(m_dir.filePath(QStringLiteral("in/sub/notes.txt")));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("not a video");
+    }
+
+    void folderToDestination()
+    {
+        const QString dest = m_dir.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(dest));
+        QByteArray out;
+        const int code = encode(
+            QStringList{QStringLiteral("--dest"), dest, m_dir.filePath(QStringLiteral("in"))} + fast, &out);
+        QVERIFY2(code == 0, out.constData());
+        QVERIFY(!out.contains('\r')); // not a terminal: plain lines only
+        QVERIFY2(out.contains("[1 / 2] first.mov  Succeeded"), out.constData());
+        QVERIFY2(out.contains("[2 / 2] SECOND.MKV  Succeeded"), out.constData());
+        QVERIFY(out.contains("2 jobs: 2 succeeded, 0 failed, 0 not run, 0 stopped."));
+        QStringList written = QDir(dest).entryList(QDir::Files);
+        written.sort(Qt::CaseInsensitive);
+        QCOMPARE(written, (QStringList{"first.mp4", "SECOND.mp4"}));
+        for (const QString &name : {QStringLiteral("first.mp4"), QStringLiteral("SECOND.mp4")}) {
+            const QString file = QDir(dest).filePath(name);
+            QCOMPARE(m_tools.mediaInfoField(file, "Video", "Format"), QStringLiteral("AVC"));
+            const double ms = m_tools.mediaInfoField(file, "General", "Duration").toDouble();
+            QVERIFY2(ms > 900 && ms < 1100, qPrintable(name));
+        }
+    }
+
+    void missingEncoderFails()
+    {
+        const QString dest = m_dir.filePath(QStringLiteral("out_missing"));
+        QVERIFY(QDir().mkpath(dest));
+        QByteArray out;
+        const int code =
+            encode({QStringLiteral("--dest"), dest, QStringLiteral("--video-encoder"),
+                    QStringLiteral("h264_videotoolbox"), m_dir.filePath(QStringLiteral("in/first.mov"))},
+                   &out);
+        QCOMPARE(code, 1);
+        QVERIFY2(out.contains("Failed: ffmpeg exited with status 1: Unknown encoder 'h264_videotoolbox'"),
+                 out.constData());
+        QVERIFY(QDir(dest).isEmpty());
+    }
+
+    void refusesToWriteOntoTheSource()
+    {
+        const QString clip = m_dir.filePath(QStringLiteral("beside.mp4"));
+        QVERIFY(TestSupport::generateSimpleClip(clip, 1.0));
+        const QByteArray before = readAll(clip);
+        QByteArray out;
+        const int code =
+            encode(QStringList{QStringLiteral("--template"), QStringLiteral("0"), clip} + fast, &out);
+        QCOMPARE(code, 1);
+        QVERIFY2(out.contains("Not run: The destination is the source file itself"), out.constData());
+        QCOMPARE(readAll(clip), before);
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing given") << QStringList{} << 2 << "no file or directory given";
+        QTest::newRow("bad value") << QStringList{"--container", "avi", "x.mov"} << 2 << "--container";
+        QTest::newRow("missing path")
+            << QStringList{"/nonexistent/clip.mov"} << 1 << "no such file or directory";
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QByteArray out;
+        QByteArray err;
+        QCOMPARE(encode(args, &out, &err), code);
+        QVERIFY2(err.contains(message.toUtf8()), err.constData());
+    }
+
+    // Ctrl-C (or SIGTERM) mid-job ends the encoder, leaves no partial output and exits with 130.
+    void interrupted_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+    }
+
+    void interrupted()
+    {
+        QFETCH(int, signal);
+        const QString clip = m_dir.filePath(QStringLiteral("long.mov"));
+        if (!QFileInfo::exists(clip))
+            QVERIFY(TestSupport::generateSimpleClip(clip, 20.0));
+        const QString dest = m_dir.filePath(QStringLiteral("out_%1").arg(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(dest));
+
+        QProcess process;
+        process.start(cli, {QStringLiteral("encode"), QStringLiteral("--dest"), dest,
+                            QStringLiteral("--video-encoder"), QStringLiteral("libx265"),
+                            QStringLiteral("--preset"), QStringLiteral("slow"), clip});
+        QVERIFY(process.waitForStarted());
+        QByteArray out;
+        QElapsedTimer clock;
+        clock.start();
+        while (!out.contains("[1 / 1] long.mov\n") && clock.elapsed() < 60000 &&
+               process.state() == QProcess::Running) {
+            process.waitForReadyRead(100);
+            out += process.readAllStandardOutput();
+        }
+        QVERIFY2(out.contains("[1 / 1] long.mov\n"), out.constData());
+        const QByteArray output = QDir(dest).filePath(QStringLiteral("long.mp4")).toUtf8();
+        QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(output) > 0, 30000); // ffmpeg is running
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(20000));
+        out += process.readAllStandardOutput();
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 130);
+        QVERIFY2(out.contains("long.mov  Stopped"), out.constData());
+        QCOMPARE(processesMentioning(output), 0);
+        QVERIFY(QDir(dest).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliEncode)
+#include "tst_cli_encode.moc"

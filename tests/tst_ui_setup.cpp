@@ -1,0 +1,264 @@
+// The settings sheet: what it shows from the store and what "Ok" and "Cancel" leave there.
+#include "TestSupport.h"
+
+#include "model/Preferences.h"
+#include "tools/EncoderCatalog.h"
+#include "tools/MediaProbe.h"
+#include "tools/ToolRunner.h"
+#include "ui/Setup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+namespace Key = Preferences::Key;
+
+namespace {
+
+const char *const Pickers[] = {"containerPicker",    "videoEncoderPicker", "videoProfilePicker",
+                               "videoPresetPicker",  "videoTunePicker",    "videoDebitPicker",
+                               "audioEncoderPicker", "audioDebitPicker",   "audioSamplingPicker",
+                               "formatFilePicker"};
+const char *const Toggles[] = {"quicktimeToggle", "deInterlaceToggle", "autoCropToggle"};
+
+// Every key the sheet writes, as "key=value", with "absent" for a key never written.
+QStringList storedKeys()
+{
+    QStringList out;
+    for (const Preferences::KeyInfo &info : Preferences::allKeys()) {
+        if (QLatin1String(info.key) == QLatin1String(Key::defaultPath))
+            continue;
+        QString value = QStringLiteral("absent");
+        if (Preferences::contains(info.key)) {
+            switch (info.kind) {
+            case Preferences::Kind::Integer:
+                value = QString::number(Preferences::readInt(info.key));
+                break;
+            case Preferences::Kind::Boolean:
+                value = Preferences::readBool(info.key) ? "true" : "false";
+                break;
+            case Preferences::Kind::Text:
+                value = '"' + Preferences::readText(info.key).value_or("") + '"';
+                break;
+            }
+        }
+        out << QString::fromLatin1(info.key) + '=' + value;
+    }
+    return out;
+}
+
+} // namespace
+
+class TestSetup : public QObject
+{
+    Q_OBJECT
+
+    QPointer<Setup> m_sheet;
+
+    Setup *open()
+    {
+        m_sheet = new Setup;
+        m_sheet->show();
+        return m_sheet;
+    }
+    template<typename T> T *child(const char *name)
+    {
+        return m_sheet->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString shown(const char *picker) { return child<QComboBox>(picker)->currentText(); }
+    void press(const char *button)
+    {
+        child<QPushButton>(button)->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(m_sheet.isNull());
+    }
+
+private slots:
+    void initTestCase() { TestSupport::isolateSettings(); }
+    void init()
+    {
+        Preferences::clear();
+        EncoderCatalog::instance().reset();
+    }
+    void cleanup() { delete m_sheet.data(); }
+
+    void anEmptyStoreShowsFirstEntriesAndTogglesOff()
+    {
+        open();
+        for (const char *name : Pickers)
+            QVERIFY2(child<QComboBox>(name)->currentIndex() == 0, name);
+        // The false read from the store wins over the sheet's own initial "on" for deinterlacing.
+        for (const char *name : Toggles)
+            QVERIFY2(!child<QCheckBox>(name)->isChecked(), name);
+        QCOMPARE(child<QLineEdit>("otherParamsEdit")->text(), QString());
+        QCOMPARE(child<QLineEdit>("subtitleLanguageEdit")->text(), QString());
+        QCOMPARE(child<QComboBox>("videoEncoderPicker")->count(), 4);
+        QCOMPARE(child<QComboBox>("videoProfilePicker")->itemText(6), "high444");
+        QCOMPARE(child<QComboBox>("formatFilePicker")->itemText(2), "{source}_{videoCodec}_{audioCodec}");
+    }
+
+    void okWritesEveryKeyEvenUnchanged()
+    {
+        open();
+        press("okButton");
+        QCOMPARE(storedKeys(),
+                 (QStringList{"container=0", "quicktime=false", "autoCrop=false", "deInterlace=false",
+                              "videoEncoder=0", "videoProfile=0", "videoPreset=0", "videoTune=0",
+                              "videoDebit=0", "audioEncoder=0", "audioDebit=0", "audioSampling=0",
+                              "otherParams=\"\"", "subtitleLanguage=\"\"", "formatFile=0"}));
+        QVERIFY(!Preferences::contains(Key::defaultPath));
+    }
+
+    void storedValuesRoundTrip()
+    {
+        Preferences::writeInt(Key::container, 1);
+        Preferences::writeBool(Key::quicktime, true);
+        Preferences::writeBool(Key::autoCrop, true);
+        Preferences::writeBool(Key::deInterlace, true);
+        Preferences::writeInt(Key::videoEncoder, 3);
+        Preferences::writeInt(Key::videoProfile, 6);
+        Preferences::writeInt(Key::videoPreset, 9);
+        Preferences::writeInt(Key::videoTune, 8);
+        Preferences::writeInt(Key::videoDebit, 10000);
+        Preferences::writeInt(Key::audioEncoder, 2);
+        Preferences::writeInt(Key::audioDebit, 384);
+        Preferences::writeInt(Key::audioSampling, 48000);
+        Preferences::writeText(Key::otherParams, "-movflags +faststart");
+        Preferences::writeText(Key::subtitleLanguage, "eng");
+        Preferences::writeInt(Key::formatFile, 2);
+        Preferences::writeText(Key::defaultPath, "/out");
+        const QStringList before = storedKeys();
+
+        open();
+        QCOMPARE(shown("containerPicker"), "mkv");
+        QCOMPARE(shown("videoEncoderPicker"), "hevc_videotoolbox");
+        QCOMPARE(shown("videoProfilePicker"), "high444");
+        QCOMPARE(shown("videoPresetPicker"), "veryslow");
+        QCOMPARE(shown("videoTunePicker"), "ssim");
+        QCOMPARE(shown("videoDebitPicker"), "10000");
+        QCOMPARE(shown("audioEncoderPicker"), "copy");
+        QCOMPARE(shown("audioDebitPicker"), "384");
+        QCOMPARE(shown("audioSamplingPicker"), "48000");
+        QCOMPARE(shown("formatFilePicker"), "{source}_{videoCodec}_{audioCodec}");
+        for (const char *name : Toggles)
+            QVERIFY2(child<QCheckBox>(name)->isChecked(), name);
+        QCOMPARE(child<QLineEdit>("otherParamsEdit")->text(), "-movflags +faststart");
+        QCOMPARE(child<QLineEdit>("subtitleLanguageEdit")->text(), "eng");
+
+        press("okButton");
+        QCOMPARE(storedKeys(), before);
+        QCOMPARE(Preferences::readText(Key::defaultPath).value_or(""), "/out"); // not the sheet's key
+    }
+
+    void figuresShowTheirListEntry_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("picker");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("written");
+        QTest::newRow("video 1600") << Key::videoDebit << "videoDebitPicker" << 1600 << "1600" << 1600;
+        QTest::newRow("video 1200 unlisted") << Key::videoDebit << "videoDebitPicker" << 1200 << "Auto" << 0;
+        QTest::newRow("video 0") << Key::videoDebit << "videoDebitPicker" << 0 << "Auto" << 0;
+        QTest::newRow("audio 1200 unlisted") << Key::audioDebit << "audioDebitPicker" << 1200 << "Auto" << 0;
+        QTest::newRow("audio 32") << Key::audioDebit << "audioDebitPicker" << 32 << "32" << 32;
+        QTest::newRow("sampling 22050 unlisted")
+            << Key::audioSampling << "audioSamplingPicker" << 22050 << "Auto" << 0;
+        QTest::newRow("sampling 44100")
+            << Key::audioSampling << "audioSamplingPicker" << 44100 << "44100" << 44100;
+    }
+    void figuresShowTheirListEntry()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, picker);
+        QFETCH(int, stored);
+        QFETCH(QString, shown);
+        QFETCH(int, written);
+        const QByteArray k = key.toLatin1();
+        Preferences::writeInt(k.constData(), stored);
+        open();
+        QCOMPARE(this->shown(picker.toLatin1().constData()), shown);
+        press("okButton");
+        QCOMPARE(Preferences::readInt(k.constData()), written);
+    }
+
+    void choosingAutoStoresZeroAndShowsAutoAgain()
+    {
+        Preferences::writeInt(Key::videoDebit, 4000);
+        open();
+        child<QComboBox>("videoDebitPicker")->setCurrentIndex(0);
+        press("okButton");
+        QCOMPARE(Preferences::readInt(Key::videoDebit), 0);
+        open();
+        QCOMPARE(shown("videoDebitPicker"), "Auto");
+    }
+
+    void cancelWritesNothing()
+    {
+        Preferences::writeText(Key::otherParams, "-threads 2");
+        const QStringList before = storedKeys();
+        open();
+        child<QLineEdit>("otherParamsEdit")->setText("-threads 8");
+        child<QComboBox>("containerPicker")->setCurrentIndex(1);
+        child<QCheckBox>("autoCropToggle")->setChecked(true);
+        press("cancelButton");
+        QCOMPARE(storedKeys(), before);
+    }
+
+    void escapeWritesNothing()
+    {
+        open();
+        child<QComboBox>("videoTunePicker")->setCurrentIndex(3);
+        QTest::keyClick(m_sheet, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(m_sheet.isNull());
+        QVERIFY(!Preferences::contains(Key::videoTune));
+    }
+
+    void marksEncodersTheInstalledFfmpegLacks()
+    {
+        EncoderCatalog::instance().setAvailable({"libx264", "libx265", "aac"});
+        open();
+        auto *video = child<QComboBox>("videoEncoderPicker");
+        QCOMPARE(video->count(), 4);
+        QVERIFY(video->itemData(0, Qt::ToolTipRole).toString().isEmpty());
+        QVERIFY(video->itemData(1, Qt::ToolTipRole).toString().contains("h264_videotoolbox"));
+        QVERIFY(video->itemData(3, Qt::ToolTipRole).toString().contains("hevc_videotoolbox"));
+        video->setCurrentIndex(3);
+        QVERIFY(video->toolTip().contains("hevc_videotoolbox"));
+        auto *audio = child<QComboBox>("audioEncoderPicker");
+        QVERIFY(audio->itemData(1, Qt::ToolTipRole).toString().contains("libmp3lame"));
+        QVERIFY(audio->itemData(2, Qt::ToolTipRole).toString().isEmpty());
+        press("okButton");
+        QCOMPARE(Preferences::readInt(Key::videoEncoder), 3); // still the stored position
+    }
+
+    void newJobsTakeTheConfirmedDefaults()
+    {
+        open();
+        child<QComboBox>("containerPicker")->setCurrentIndex(1);
+        child<QComboBox>("videoEncoderPicker")->setCurrentIndex(2);
+        child<QComboBox>("audioEncoderPicker")->setCurrentIndex(1);
+        child<QComboBox>("videoDebitPicker")->setCurrentText("2000");
+        child<QCheckBox>("deInterlaceToggle")->setChecked(true);
+        child<QLineEdit>("subtitleLanguageEdit")->setText("ita");
+        press("okButton");
+
+        QTemporaryDir dir;
+        const QString clip = dir.filePath("clip.mp4");
+        QVERIFY(TestSupport::generateSimpleClip(clip));
+        const MediaVideo::Ptr job = createMediaVideo(clip, dir.filePath("clip-out.mp4"), ToolRunner());
+        QCOMPARE(job->container, 1);
+        QCOMPARE(job->videoEncoder, VideoEncoders::libx265);
+        QCOMPARE(job->audioEncoder, AudioEncoders::libmp3lame);
+        QCOMPARE(job->videoDebit, 2000);
+        QVERIFY(job->deInterlace);
+        QCOMPARE(job->subtitleLanguage, "ita");
+    }
+};
+
+QTEST_MAIN(TestSetup)
+#include "tst_ui_setup.moc"
