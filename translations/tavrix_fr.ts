@@ -382,8 +382,8 @@ Cliquez pour modifier cette tâche.</translation>
     <message numerus="yes">
         <source>Delete %n jobs</source>
         <translation>
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+            <numerusform>Supprimer %n tâche</numerusform>
+            <numerusform>Supprimer %n tâches</numerusform>
         </translation>
     </message>
     <message>
