@@ -118,7 +118,13 @@ void ContentView::buildCommands()
     add("openDirectory", tr("Open Directory…"), &ContentView::importDirectory)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     QAction *preference = add("preference", tr("Preferences…"), &ContentView::toggleSetup);
-    preference->setShortcut(QKeySequence::Preferences);
+    // The platform's own key for preferences, unless it is one the buttons already use.
+    const QList<QKeySequence> buttonKeys{
+        QKeySequence(Qt::CTRL | Qt::Key_I), QKeySequence(Qt::CTRL | Qt::Key_D),
+        QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::CTRL | Qt::Key_E)};
+    QList<QKeySequence> preferenceKeys = QKeySequence::keyBindings(QKeySequence::Preferences);
+    preferenceKeys.removeIf([&](const QKeySequence &key) { return buttonKeys.contains(key); });
+    preference->setShortcuts(preferenceKeys);
     preference->setMenuRole(QAction::PreferencesRole);
     add("encoding", tr("Start Encoding"), &ContentView::startEncoding);
     add("deleteAll", tr("Delete All Jobs"), &ContentView::deleteAll);
