@@ -236,8 +236,11 @@ void ContentView::updateCommands()
     // While the content is disabled the menu follows it: no second run, no change of the list.
     for (QAction *action : std::as_const(m_commands))
         action->setEnabled(!disabled);
+    // Nothing to convert, nothing to start: the button and the menu item say so alike.
+    const bool anyJob = m_model->rowCount() > 0;
+    m_encoding->setEnabled(anyJob);
     if (QAction *encoding = command(QStringLiteral("encoding")))
-        encoding->setEnabled(!disabled && m_model->rowCount() > 0);
+        encoding->setEnabled(!disabled && anyJob);
     if (QAction *clear = command(QStringLiteral("deleteAll")))
         clear->setEnabled(!disabled && m_model->rowCount() > 0);
     emit commandsChanged();
