@@ -1,6 +1,6 @@
 // Probing speed: createMediaVideo on N generated clips against the floor of one mediainfo run plus one
-// preview frame per file, measured side by side; then crop detection into the null muxer against the
-// MP4 encode it replaces, on a 1080p clip.
+// preview frame per file, measured side by side (and against asking mediainfo one question per run); then
+// crop detection into the null muxer against the MP4 encode it replaces, on a 1080p clip.
 //
 //   bench_probe [N]    (default 12)
 #include "model/Preferences.h"
@@ -53,7 +53,8 @@ int main(int argc, char *argv[])
     const ToolRunner tools;
     const QString ffmpeg = tools.locateTool("ffmpeg").path;
     if (ffmpeg.isEmpty() || !tools.locateTool("mediainfo").ok()) {
-        std::fprintf(stderr, "bench_probe: ffmpeg or mediainfo missing in %s\n", qPrintable(tools.resourceDir()));
+        std::fprintf(stderr, "bench_probe: ffmpeg or mediainfo missing in %s\n",
+                     qPrintable(tools.resourceDir()));
         return 1;
     }
 
@@ -62,8 +63,9 @@ int main(int argc, char *argv[])
     for (int i = 0; i < n; ++i) {
         const QString path = dir.filePath(QStringLiteral("clip%1.mp4").arg(i));
         if (!generate(ffmpeg,
-                      {"-f", "lavfi", "-i", QStringLiteral("testsrc=size=320x240:rate=25:duration=%1").arg(2 + i % 3),
-                       "-f", "lavfi", "-i", "sine=duration=4", "-c:v", "libx264", "-preset", "ultrafast", "-c:a",
+                      {"-f", "lavfi", "-i",
+                       QStringLiteral("testsrc=size=320x240:rate=25:duration=%1").arg(2 + i % 3), "-f",
+                       "lavfi", "-i", "sine=duration=4", "-c:v", "libx264", "-preset", "ultrafast", "-c:a",
                        "aac", "-shortest"},
                       path)) {
             std::fprintf(stderr, "bench_probe: could not generate %s\n", qPrintable(path));
@@ -73,7 +75,7 @@ int main(int argc, char *argv[])
     }
 
     // Interleaved, so that both sides see the same machine load.
-    double probeMs = 0, floorMs = 0;
+    double probeMs = 0, floorMs = 0, separateMs = 0;
     QElapsedTimer t;
     for (int round = 0; round < 2; ++round) {
         for (const QString &clip : std::as_const(clips)) {
@@ -90,19 +92,31 @@ int main(int argc, char *argv[])
             QTemporaryDir frameDir;
             extractPreviewFrame(tools, clip, frameDir.filePath("image.png"), "00:00:01");
             floorMs += t.nsecsElapsed() / 1e6;
+
+            // The same questions asked one run each, as a probe did before it asked them all at once.
+            t.start();
+            for (const MediaInfoQuery &q : probeQueries())
+                tools.mediaInfoText(clip, q.section, q.templ);
+            QTemporaryDir separateDir;
+            extractPreviewFrame(tools, clip, separateDir.filePath("image.png"), "00:00:01");
+            separateMs += t.nsecsElapsed() / 1e6;
         }
     }
     const int files = 2 * n;
-    std::printf("probe: %d files, createMediaVideo %.1f ms/file, floor (1 mediainfo + 1 preview frame) %.1f ms/file, "
-                "ratio %.2f\n",
-                files, probeMs / files, floorMs / files, probeMs / floorMs);
+    std::printf(
+        "probe: %d files, createMediaVideo %.1f ms/file, floor (1 mediainfo + 1 preview frame) %.1f ms/file, "
+        "ratio %.2f\n",
+        files, probeMs / files, floorMs / files, probeMs / floorMs);
+    std::printf(
+        "probe with one mediainfo run per question (%d runs + 1 preview frame): %.1f ms/file, ratio %.2f\n",
+        int(probeQueries().size()), separateMs / files, separateMs / floorMs);
 
     // Crop detection: three seconds of 1080p into the null muxer against an MP4 encode to /dev/null.
     const QString hd = dir.filePath("letterboxed-1080p.mp4");
     if (!generate(ffmpeg,
                   {"-f", "lavfi", "-i", "color=black:size=1920x1080:rate=25:duration=8", "-f", "lavfi", "-i",
-                   "testsrc=size=1920x816:rate=25:duration=8", "-filter_complex", "[0][1]overlay=0:132", "-c:v",
-                   "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"},
+                   "testsrc=size=1920x816:rate=25:duration=8", "-filter_complex", "[0][1]overlay=0:132",
+                   "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"},
                   hd)) {
         std::fprintf(stderr, "bench_probe: could not generate %s\n", qPrintable(hd));
         return 1;
@@ -122,7 +136,8 @@ int main(int argc, char *argv[])
         mp4Ms.push_back(t.nsecsElapsed() / 1e6);
         mp4Crop = cropReportIn(out);
     }
-    std::printf("crop detection, 3 s of 1080p: null muxer %.0f ms (%s), mp4 to /dev/null %.0f ms (%s), speed-up %.1fx\n",
+    std::printf("crop detection, 3 s of 1080p: null muxer %.0f ms (%s), mp4 to /dev/null %.0f ms (%s), "
+                "speed-up %.1fx\n",
                 median(nullMs), qPrintable(nullCrop), median(mp4Ms), qPrintable(mp4Crop),
                 median(mp4Ms) / median(nullMs));
     return 0;

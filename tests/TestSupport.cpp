@@ -26,7 +26,7 @@ void isolateSettings()
 
 QString settingsHome()
 {
-    return QFileInfo(Preferences::storeLocation()).absolutePath() + QStringLiteral("/..");
+    return QDir::cleanPath(QFileInfo(Preferences::storeLocation()).absolutePath() + QStringLiteral("/.."));
 }
 
 QString realResourceDir()

@@ -1,11 +1,13 @@
 // tavrix-cli end to end: probe, command and defaults, run as a user would.
 #include "TestSupport.h"
 
+#include "model/Preferences.h"
 #include "tools/ToolRunner.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,12 +26,13 @@ class TestCli : public QObject
 {
     Q_OBJECT
 
-    // Each run sees the store of this test only.
+    // Each run shares this test's own store (and no other).
     Run cli(const QStringList &args) const
     {
         QByteArray out, err;
         Run r;
-        r.status = TestSupport::run(TAVRIX_CLI_PATH, args, &out, &err, {"XDG_CONFIG_HOME=" + m_home.path()});
+        r.status = TestSupport::run(TAVRIX_CLI_PATH, args, &out, &err,
+                                    {"XDG_CONFIG_HOME=" + TestSupport::settingsHome()});
         r.out = QString::fromUtf8(out);
         r.err = QString::fromUtf8(err);
         return r;
@@ -117,6 +120,11 @@ private slots:
         QCOMPARE(cli({"defaults", "videoEncoder", "libx265"}).status, 0); // a case name stores its index
         QCOMPARE(cli({"defaults", "videoDebit", "1200"}).status, 0);
         QCOMPARE(cli({"defaults", "autoCrop"}).out, QStringLiteral("true\n"));
+        // The store the application reads.
+        QVERIFY(Preferences::readBool(Preferences::Key::autoCrop));
+        QCOMPARE(Preferences::readText(Preferences::Key::otherParams), std::optional<QString>("-threads 2"));
+        Preferences::writeInt(Preferences::Key::audioDebit, 256);
+        QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("-threads 2\n"));
         QCOMPARE(cli({"defaults", "videoEncoder"}).out, QStringLiteral("2\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
@@ -202,6 +210,11 @@ private slots:
         QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 0}, {"height", 0}}));
         QVERIFY2(r.err.contains("missing.mp4") && r.err.contains("warning"), qPrintable(r.err));
 
+        const Run dir = cli({"probe", m_dir.path(), m_clip});
+        QCOMPARE(dir.status, 1);
+        QCOMPARE(dir.out.count('\n'), 1); // the file's job; the directory is refused
+        QVERIFY(dir.err.contains("directory"));
+
         const Run c = cli({"command", missing});
         QCOMPARE(c.status, 1);
         QVERIFY(c.out.isEmpty());
@@ -238,6 +251,7 @@ private slots:
     void hostileNameEndToEnd()
     {
         QTemporaryDir cwd;
+        const auto back = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
         QVERIFY(QDir::setCurrent(cwd.path()));
         const QString source = m_dir.filePath("crop=$(touch X) `id` it's \\ \"q\".mp4");
         QVERIFY(QFile::copy(m_clip, source));

@@ -10,6 +10,7 @@
 #include "tools/ToolRunner.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -606,6 +607,7 @@ private slots:
                                                      "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac"}));
         }
         QTemporaryDir cwd;
+        const auto back = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
         QVERIFY(QDir::setCurrent(cwd.path()));
         const QString source = dir.filePath(name);
         QFile::remove(source);
@@ -639,6 +641,7 @@ private slots:
     {
         QTemporaryDir dir;
         QTemporaryDir cwd;
+        const auto back = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
         QVERIFY(QDir::setCurrent(cwd.path()));
         const QString source = dir.filePath("crop=$(touch X).mp4");
         QVERIFY(TestSupport::generateClip(source, {"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac"}));

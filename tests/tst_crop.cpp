@@ -8,6 +8,7 @@
 #include "tools/ToolRunner.h"
 
 #include <QImage>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -261,6 +262,7 @@ private slots:
     {
         const ToolRunner tools(TestSupport::realResourceDir());
         QTemporaryDir cwd;
+        const auto back = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
         QVERIFY(QDir::setCurrent(cwd.path()));
         QCOMPARE(detectCrop(tools, m_audioOnly, "00:00:00"), QString());
         QCOMPARE(extractPreviewFrame(tools, m_audioOnly, m_dir.filePath("audio.png"), "00:00:00"), QString());

@@ -8,7 +8,6 @@
 #include "tools/MediaProbe.h"
 #include "tools/ToolRunner.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -345,18 +344,29 @@ private slots:
     // Probes that run at the same time each read their own picture, and leave no file behind.
     void overlappingProbes()
     {
-        QFile stale(QDir::temp().filePath("image.png"));
-        const bool hadStale = stale.exists();
+        // A temporary directory of this test's own, so that other programs' files do not count.
+        QTemporaryDir temp;
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", temp.path().toUtf8());
+        QCOMPARE(QDir::tempPath(), temp.path());
+        QFile stale(temp.filePath("image.png"));
+        QVERIFY(stale.open(QIODevice::WriteOnly)); // a leftover from elsewhere is neither read nor removed
+        stale.write("not a picture");
+        stale.close();
+
         MediaVideo::Ptr a, b;
         std::thread first([&] { a = probe(clip("pal.mp4")); });
         std::thread second([&] { b = probe(clip("two-audio.mp4")); });
         first.join();
         second.join();
+        if (oldTemp.isEmpty())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", oldTemp);
         QCOMPARE(a->imageSize(), QSize(768, 576));
         QCOMPARE(b->imageSize(), QSize(320, 240));
-        QCOMPARE(stale.exists(), hadStale);
-        QDirIterator it(QDir::tempPath(), {"tavrix-probe-*"}, QDir::Dirs | QDir::NoDotAndDotDot);
-        QVERIFY(!it.hasNext());
+        QCOMPARE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"image.png"});
     }
 
 private:

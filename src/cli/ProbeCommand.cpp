@@ -6,6 +6,7 @@
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonDocument>
 
 namespace {
@@ -52,6 +53,12 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
 
     bool allDone = true;
     for (const QString &file : files) {
+        if (QFileInfo(file).isDir()) {
+            printLine(stderr, QStringLiteral("tavrix-cli %1: %2")
+                                  .arg(command, tr("%1 is a directory, not a file").arg(file)));
+            allDone = false;
+            continue;
+        }
         QStringList warnings;
         const MediaVideo::Ptr job = importJob(file, *settings, tools, warnings);
         for (const QString &warning : std::as_const(warnings))

@@ -202,6 +202,8 @@ void BatchEncoder::Run::writeDiagnostics()
         return command.ok() ? command.text : command.error;
     };
     for (const MediaVideo::Ptr &job : std::as_const(jobs)) {
+        if (!job)
+            continue;
         qInfo().noquote() << describe(*job);
         qCInfo(lcTavrix).noquote() << QStringLiteral("Source = ") + job->source;
         qCInfo(lcTavrix).noquote() << QStringLiteral("Ffmpeg path = ") + describe(*job);
