@@ -5,6 +5,7 @@
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
 
+#include <QBuffer>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -22,16 +23,19 @@ private slots:
     // Stored indexes depend on these orders: a change here silently re-maps users' settings.
     void storedOrders()
     {
-        QCOMPARE(rawTexts<VideoEncoders>(), (QStringList{"libx264", "h264_videotoolbox", "libx265", "hevc_videotoolbox"}));
+        QCOMPARE(rawTexts<VideoEncoders>(),
+                 (QStringList{"libx264", "h264_videotoolbox", "libx265", "hevc_videotoolbox"}));
         QCOMPARE(rawTexts<AudioEncoders>(), (QStringList{"aac", "libmp3lame", "copy"}));
         QCOMPARE(rawTexts<VideoProfiles>(),
                  (QStringList{"auto", "baseline", "main", "high", "high10", "high422", "high444"}));
-        QCOMPARE(rawTexts<VideoPresets>(), (QStringList{"auto", "ultrafast", "superfast", "veryfast", "faster",
-                                                        "fast", "medium", "slow", "slower", "veryslow"}));
+        QCOMPARE(rawTexts<VideoPresets>(),
+                 (QStringList{"auto", "ultrafast", "superfast", "veryfast", "faster", "fast", "medium",
+                              "slow", "slower", "veryslow"}));
         QCOMPARE(rawTexts<VideoTunes>(), (QStringList{"auto", "film", "animation", "grain", "stillimage",
                                                       "fastdecode", "zerolatency", "psnr", "ssim"}));
         QCOMPARE(Lists::containers(), (QStringList{"mp4", "mkv"}));
-        QCOMPARE(Lists::videoDebits(), (QStringList{"Auto", "500", "1000", "1600", "2000", "4000", "8500", "10000"}));
+        QCOMPARE(Lists::videoDebits(),
+                 (QStringList{"Auto", "500", "1000", "1600", "2000", "4000", "8500", "10000"}));
         QCOMPARE(Lists::audioDebits(), (QStringList{"Auto", "32", "64", "128", "160", "192", "256", "384"}));
         QCOMPARE(Lists::audioSamplings(), (QStringList{"Auto", "44100", "48000"}));
         QCOMPARE(Lists::widths(), (QStringList{"auto", "720", "1280", "1920", "3840", "4096"}));
@@ -39,7 +43,8 @@ private slots:
         QCOMPARE(Lists::videoExtensions(),
                  (QStringList{"mp4", "mkv", "mov", "tod", "avi", "dv", "mpg", "mod", "mts", "ts", "m4v"}));
         QCOMPARE(Lists::subtitleExtensions(), (QStringList{"srt", "ssa", "ass"}));
-        QCOMPARE(Lists::nameTemplates(), (QStringList{"None", "{source}", "{source}_{videoCodec}_{audioCodec}"}));
+        QCOMPARE(Lists::nameTemplates(),
+                 (QStringList{"None", "{source}", "{source}_{videoCodec}_{audioCodec}"}));
     }
 
     void lookups()
@@ -116,6 +121,31 @@ private slots:
         MediaVideo copy;
         QVERIFY(copy.setImageData(job.imageData()));
         QCOMPARE(copy.imageSize(), QSize(1920, 1080));
+    }
+
+    void grainyPreviewIsKeptSmall()
+    {
+        // Noise compresses badly as PNG, as real camera frames do: such a preview must not cost megabytes.
+        QImage grain(1920, 1080, QImage::Format_RGB32);
+        quint32 seed = 12345;
+        for (int y = 0; y < grain.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(grain.scanLine(y));
+            for (int x = 0; x < grain.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                line[x] = qRgb(int(seed >> 24), int(seed >> 16) & 0xff, (x * 255) / grain.width());
+            }
+        }
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(grain.save(&buffer, "PNG"));
+
+        MediaVideo job;
+        QVERIFY(job.setImageData(png));
+        QCOMPARE(job.imageSize(), QSize(1920, 1080));
+        QCOMPARE(job.image().size(), QSize(1920, 1080)); // the editor's crop outline needs every pixel
+        QVERIFY2(job.imageData().size() < png.size() / 2,
+                 qPrintable(QStringLiteral("%1 of %2 bytes").arg(job.imageData().size()).arg(png.size())));
     }
 
     void storeIsIsolated()

@@ -8,11 +8,14 @@
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
 #include "ui/ContentView.h"
+#include "ui/DetailView.h"
+#include "ui/JobDelegate.h"
 #include "ui/JobListModel.h"
 #include "ui/JobListView.h"
 #include "ui/MainWindow.h"
 #include "ui/Panels.h"
 #include "ui/ProgressionView.h"
+#include "ui/Setup.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -371,6 +374,41 @@ private slots:
         view.destinationField()->clear();
         view.commitDestination();
         QCOMPARE(destinations(view.model()), QStringList{"/in/clip.mp4"});
+    }
+
+    void pressingTheNameOpensTheEditorAndSetupOpensItsSheet()
+    {
+        MainWindow window{ToolRunner(TestSupport::realResourceDir())};
+        window.show();
+        ContentView &view = *window.content();
+        addJobs(view, {QStringLiteral("/in/first.mov"), QStringLiteral("/in/second.mov")});
+        JobListView *list = view.listView();
+        const QRect row = list->visualRect(view.model()->index(1));
+        const QRect name = JobDelegate::layout(row, list->fontMetrics()).name;
+
+        // Beside the name, a press only selects the row.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(row.center().x(), name.center().y()));
+        QVERIFY(!window.findChild<DetailView *>());
+        QCOMPARE(list->selectedRows(), QList<int>{1});
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(name.left() + 4, name.center().y()));
+        auto *editor = window.findChild<DetailView *>();
+        QVERIFY(editor);
+        QCOMPARE(editor->job(), view.model()->job(1));
+        QVERIFY(editor->windowModality() == Qt::WindowModal);
+        editor->reject();
+        QTRY_VERIFY(!window.findChild<DetailView *>());
+
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::Key_P));
+        QTRY_VERIFY(window.findChild<Setup *>());
+        auto *setup = window.findChild<Setup *>();
+        QVERIFY(setup->isVisible() && setup->windowModality() == Qt::WindowModal);
+        view.toggleSetup(); // once open, asking again does not stack a second sheet
+        QCOMPARE(window.findChildren<Setup *>().size(), 1);
+        setup->reject();
+        QTRY_VERIFY(!window.findChild<Setup *>());
     }
 
     void runDisablesCommandsAndCloseAsksFirst()

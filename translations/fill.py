@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Fills the translations of the tables from the dictionaries below; run after lupdate has added new
-source texts, then review. Texts already translated in a table are kept."""
+"""Fills the translations still missing in the tables from the dictionaries below. Run it after
+`cmake --build build --target update_translations` has added new source texts, run that target once
+more (it puts the tables back in lupdate's layout), then review. Translations already made are kept."""
 import sys
 import xml.etree.ElementTree as ET
 from pathlib import Path
@@ -166,8 +167,9 @@ def fill(path, singular, plural):
     for message in tree.getroot().iter("message"):
         source = message.find("source").text
         translation = message.find("translation")
-        if translation.get("type") not in ("unfinished", None) and source not in singular:
-            continue
+        finished = translation.get("type") is None and (translation.text or len(translation))
+        if finished or translation.get("type") in ("obsolete", "vanished"):
+            continue  # a translation someone made stays as it is
         if message.get("numerus") == "yes":
             forms = plural.get(source)
             if not forms:

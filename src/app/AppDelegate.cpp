@@ -5,7 +5,9 @@
 
 #include <QTimer>
 
-AppDelegate::AppDelegate(QObject *parent) : QObject(parent) {}
+AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
+{
+}
 
 AppDelegate::~AppDelegate() = default;
 

@@ -29,12 +29,32 @@ void MediaVideo::removeDurationObserver(int token)
     std::erase_if(m_durationObservers, [token](const auto &entry) { return entry.first == token; });
 }
 
+namespace {
+
+// A real camera frame written as PNG takes megabytes; a list of thousands of jobs keeps one each. Past
+// this size the preview is kept as a good JPEG instead, which only ever serves as a picture to look at.
+constexpr qsizetype CompactAbove = 192 * 1024;
+
+QByteArray compactPreview(const QByteArray &encoded, const QImage &decoded)
+{
+    if (encoded.size() <= CompactAbove)
+        return encoded;
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    if (!decoded.save(&buffer, "JPEG", 90) || jpeg.size() >= encoded.size())
+        return encoded;
+    return jpeg;
+}
+
+} // namespace
+
 bool MediaVideo::setImageData(const QByteArray &encoded)
 {
     QImage decoded;
     if (encoded.isEmpty() || !decoded.loadFromData(encoded) || decoded.isNull())
         return false;
-    m_imageData = encoded;
+    m_imageData = compactPreview(encoded, decoded);
     m_imageSize = decoded.size();
     m_thumbnail = decoded.scaled(ThumbnailSize, ThumbnailSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return true;
@@ -52,7 +72,7 @@ void MediaVideo::setImage(const QImage &image)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
-    m_imageData = bytes;
+    m_imageData = compactPreview(bytes, image);
     m_imageSize = image.size();
     m_thumbnail = image.scaled(ThumbnailSize, ThumbnailSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }

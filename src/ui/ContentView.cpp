@@ -118,7 +118,13 @@ void ContentView::buildCommands()
     add("openDirectory", tr("Open Directory…"), &ContentView::importDirectory)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     QAction *preference = add("preference", tr("Preferences…"), &ContentView::toggleSetup);
-    preference->setShortcut(QKeySequence::Preferences);
+    // The platform's own key for preferences, unless it is one the buttons already use.
+    const QList<QKeySequence> buttonKeys{
+        QKeySequence(Qt::CTRL | Qt::Key_I), QKeySequence(Qt::CTRL | Qt::Key_D),
+        QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::CTRL | Qt::Key_E)};
+    QList<QKeySequence> preferenceKeys = QKeySequence::keyBindings(QKeySequence::Preferences);
+    preferenceKeys.removeIf([&](const QKeySequence &key) { return buttonKeys.contains(key); });
+    preference->setShortcuts(preferenceKeys);
     preference->setMenuRole(QAction::PreferencesRole);
     add("encoding", tr("Start Encoding"), &ContentView::startEncoding);
     add("deleteAll", tr("Delete All Jobs"), &ContentView::deleteAll);
@@ -230,8 +236,11 @@ void ContentView::updateCommands()
     // While the content is disabled the menu follows it: no second run, no change of the list.
     for (QAction *action : std::as_const(m_commands))
         action->setEnabled(!disabled);
+    // Nothing to convert, nothing to start: the button and the menu item say so alike.
+    const bool anyJob = m_model->rowCount() > 0;
+    m_encoding->setEnabled(anyJob);
     if (QAction *encoding = command(QStringLiteral("encoding")))
-        encoding->setEnabled(!disabled && m_model->rowCount() > 0);
+        encoding->setEnabled(!disabled && anyJob);
     if (QAction *clear = command(QStringLiteral("deleteAll")))
         clear->setEnabled(!disabled && m_model->rowCount() > 0);
     emit commandsChanged();

@@ -26,7 +26,7 @@ QColor resultColor(JobResult::Status status, const QPalette &palette)
     case JobResult::Status::None:
         break;
     }
-    return palette.color(QPalette::Disabled, QPalette::Text);
+    return palette.color(QPalette::PlaceholderText);
 }
 
 QString resultLine(const JobResult &result)

@@ -62,21 +62,27 @@ ProgressSheet::ProgressSheet(RunStatus *status, QWidget *parent)
       m_stop(new QPushButton(tr("Stop"), this))
 {
     setObjectName(QStringLiteral("progressSheet"));
+    // Where the window manager draws no frame around a sheet, it still stands out from the window.
+    setStyleSheet(QStringLiteral("#progressSheet { border: 1px solid palette(dark); }"));
     setWindowTitle(tr("Progress"));
     setWindowModality(Qt::WindowModal);
-    setFixedWidth(500);
     m_timeLeft->setObjectName(QStringLiteral("timeLeft"));
     m_stop->setObjectName(QStringLiteral("stop"));
     m_stop->setAutoDefault(false);
     m_stop->setToolTip(tr("Stop.help"));
 
     auto *row = new QHBoxLayout;
+    // The time left lines up with the texts of the progression above it.
+    const QMargins inner = m_progression->layout()->contentsMargins();
+    row->setContentsMargins(inner.left(), 0, inner.right(), 0);
     row->addWidget(m_timeLeft, 1);
     row->addWidget(m_stop);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_progression);
     layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // 500 wide as the window's sheets are; only as high as its content.
+    setFixedSize(500, sizeHint().height());
 
     connect(m_stop, &QPushButton::clicked, this, [this] {
         m_stop->setEnabled(false); // one press is enough; the sheet goes once the work has ended
