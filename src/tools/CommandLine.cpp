@@ -216,7 +216,8 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     else
         audioLines << job.audioTracks.at(audioTrack);
     for (const QString &line : std::as_const(audioLines)) {
-        writeDiagnostic(QStringLiteral("Encode audioTrack ") + line);
+        if (context.writeDiagnostics)
+            writeDiagnostic(QStringLiteral("Encode audioTrack ") + line);
         const QString address = streamAddress(line);
         cmd += QStringLiteral("-map ") + (address.isEmpty() ? QStringLiteral("0:1") : address) +
                QLatin1Char(' ');
@@ -299,5 +300,7 @@ CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, CropDete
         context.detectCrop = [&] { return detectCrop(tools, job.source, job.durationVideoMiddle); };
     else
         context.detectCrop = [] { return QString::fromLatin1(DetectedCropPlaceholder); };
+    // A command built only to be shown (the editor rebuilds it on every change) tells nothing on stdout.
+    context.writeDiagnostics = crop == CropDetection::Run;
     return buildCommandLine(job, context);
 }

@@ -20,7 +20,8 @@ struct CommandLine
 // What to do with a "-1" crop (detect the borders when encoding).
 enum class CropDetection {
     Run,      // run the detection now and use its crop (for the encoder)
-    Describe, // write a readable placeholder instead and start no process (for showing the command)
+    Describe, // a readable placeholder instead, no process started and nothing written to stdout
+              // (for showing the command)
 };
 
 // Builds the shell command that converts `job`. With CropDetection::Run a "-1" crop runs ffmpeg first,
@@ -36,6 +37,7 @@ struct CommandContext
     QString globalParams;                                // placed before the input
     std::function<QString()> detectCrop;                 // for a "-1" crop: "crop=W:H:X:Y" or anything else
     std::function<bool(const QString &path)> fileExists; // for the external subtitle; null = the file system
+    bool writeDiagnostics = true; // the "Encode audioTrack" lines; off when the command is only shown
 };
 CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &context);
 
