@@ -46,14 +46,13 @@ private slots:
         TestSupport::isolateSettings();
         QVERIFY(m_dir.isValid() && m_home.isValid());
         m_clip = m_dir.filePath("two audio.mp4");
-        QVERIFY(TestSupport::generateClip(
-            m_clip, {"-f",      "lavfi",     "-i",       "testsrc=size=320x240:rate=10:duration=1",
-                     "-f",      "lavfi",     "-i",       "sine=duration=1",
-                     "-f",      "lavfi",     "-i",       "sine=frequency=880:duration=1",
-                     "-map",    "0",         "-map",     "1",
-                     "-map",    "2",         "-c:v",     "libx264",
-                     "-preset", "ultrafast", "-pix_fmt", "yuv420p",
-                     "-c:a",    "aac"}));
+        QVERIFY(TestSupport::generateClip(m_clip,
+                                          QString("-f lavfi -i testsrc=size=320x240:rate=10:duration=1 "
+                                                  "-f lavfi -i sine=duration=1 "
+                                                  "-f lavfi -i sine=frequency=880:duration=1 -map 0 -map 1 "
+                                                  "-map 2 -c:v libx264 -preset ultrafast -pix_fmt yuv420p "
+                                                  "-c:a aac")
+                                              .split(' ')));
     }
 
     void init() { QCOMPARE(cli({"defaults", "--reset"}).status, 0); }
@@ -65,16 +64,6 @@ private slots:
             QCOMPARE(help.status, 0);
             QVERIFY2(help.out.startsWith("Usage: tavrix-cli " + command + " "), qPrintable(help.out));
         }
-        const Run help = cli({"probe", "--help"});
-        for (const char *option : {"--dest",          "--container",      "--video-encoder",
-                                   "--video-bitrate", "--preset",         "--profile",
-                                   "--tune",          "--width",          "--height",
-                                   "--crop",          "--deinterlace",    "--no-deinterlace",
-                                   "--quicktime",     "--no-quicktime",   "--audio-encoder",
-                                   "--audio-bitrate", "--audio-sampling", "--audio-track",
-                                   "--video-track",   "--subtitle",       "--subtitle-language",
-                                   "--params",        "--template"})
-            QVERIFY2(help.out.contains(option), option);
         const Run version = cli({"command", "--version"});
         QCOMPARE(version.status, 0);
         QCOMPARE(version.out, QStringLiteral("tavrix-cli " TAVRIX_VERSION "\n"));
@@ -118,20 +107,16 @@ private slots:
         QCOMPARE(cli({"defaults", "formatFile", "2"}).status, 0);
         QCOMPARE(cli({"defaults", "otherParams", "-threads 2"}).status, 0);
         QCOMPARE(cli({"defaults", "videoEncoder", "libx265"}).status, 0); // a case name stores its index
-        QCOMPARE(cli({"defaults", "videoDebit", "1200"}).status, 0);
         QCOMPARE(cli({"defaults", "autoCrop"}).out, QStringLiteral("true\n"));
+        QCOMPARE(cli({"defaults", "videoEncoder"}).out, QStringLiteral("2\n"));
         // The store the application reads.
         QVERIFY(Preferences::readBool(Preferences::Key::autoCrop));
         QCOMPARE(Preferences::readText(Preferences::Key::otherParams), std::optional<QString>("-threads 2"));
         Preferences::writeInt(Preferences::Key::audioDebit, 256);
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
-        QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("-threads 2\n"));
-        QCOMPARE(cli({"defaults", "videoEncoder"}).out, QStringLiteral("2\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 16);
-        QVERIFY(lines.contains("formatFile=2"));
-        QVERIFY(lines.contains("videoDebit=1200"));
-        QVERIFY(lines.contains("subtitleLanguage="));
+        QVERIFY(lines.contains("formatFile=2") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "formatFile"}).out, QStringLiteral("0\n"));
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
@@ -144,53 +129,22 @@ private slots:
         QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
         QCOMPARE(r.out.count('\n'), 1);
         const QJsonObject job = QJsonDocument::fromJson(r.out.toUtf8()).object();
-        QStringList keys = job.keys();
-        QCOMPARE(keys, (QStringList{"audioDebit",
-                                    "audioEncoder",
-                                    "audioSampling",
-                                    "audioTrack",
-                                    "audioTracks",
-                                    "container",
-                                    "cropValue",
-                                    "deInterlace",
-                                    "destination",
-                                    "durationVideo",
-                                    "durationVideoMiddle",
-                                    "height",
-                                    "id",
-                                    "image",
-                                    "info",
-                                    "isQuicktime",
-                                    "otherParam",
-                                    "source",
-                                    "subtitleExternal",
-                                    "subtitleLanguage",
-                                    "subtitleTrack",
-                                    "subtitleTracks",
-                                    "videoCrop",
-                                    "videoDebit",
-                                    "videoDisplayAspectRatio",
-                                    "videoEncoder",
-                                    "videoHeight",
-                                    "videoPixelAspectRatio",
-                                    "videoPreset",
-                                    "videoProfile",
-                                    "videoTrack",
-                                    "videoTracks",
-                                    "videoTune",
-                                    "videoWidth",
-                                    "width"}));
+        // Scripts read these names.
+        QCOMPARE(
+            job.keys().join(' '),
+            QStringLiteral("audioDebit audioEncoder audioSampling audioTrack audioTracks container cropValue "
+                           "deInterlace destination durationVideo durationVideoMiddle height id image info "
+                           "isQuicktime otherParam source subtitleExternal subtitleLanguage subtitleTrack "
+                           "subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
+                           "videoHeight videoPixelAspectRatio videoPreset videoProfile videoTrack "
+                           "videoTracks videoTune videoWidth width"));
         QCOMPARE(job["source"].toString(), m_clip);
         QCOMPARE(job["destination"].toString(), m_dir.filePath("two audio.mkv"));
         QCOMPARE(job["container"].toInt(-1), 1);
-        QVERIFY(job["isQuicktime"].isBool());
         QCOMPARE(job["videoEncoder"].toString(), QStringLiteral("libx264"));
-        QCOMPARE(job["videoWidth"].toInt(), 320);
-        QCOMPARE(job["videoPixelAspectRatio"].toDouble(), 1.0);
         QCOMPARE(job["durationVideo"].toString(), QStringLiteral("00:00:01"));
         QCOMPARE(job["audioTracks"].toArray().size(), 3);
         QCOMPARE(job["audioTrack"].toInt(), 2);
-        QCOMPARE(job["subtitleTracks"].toArray().size(), 0);
         QCOMPARE(job["videoCrop"].toString(), QStringLiteral("320:136:0:48"));
         QCOMPARE(job["cropValue"].toInt(), 3);
         QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 320}, {"height", 240}}));
@@ -261,14 +215,6 @@ private slots:
         QByteArray log;
         QCOMPARE(TestSupport::run("/bin/bash", {"-c", r.out.trimmed()}, nullptr, &log), 0);
         QVERIFY(QFileInfo(cwd.filePath("crop=$(touch X) `id` it's \\ \"q\".mp4")).size() > 0);
-        QVERIFY(!QFile::exists(cwd.filePath("X")));
-        QVERIFY(!QFile::exists(m_dir.filePath("X")));
-
-        const QString audioOnly = m_dir.filePath("crop=$(touch X).m4a");
-        QVERIFY(
-            TestSupport::generateClip(audioOnly, {"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac"}));
-        const Run a = cli({"command", "--crop", "detect", audioOnly});
-        QCOMPARE(a.status, 1);
         QVERIFY(!QFile::exists(cwd.filePath("X")));
         QVERIFY(!QFile::exists(m_dir.filePath("X")));
     }

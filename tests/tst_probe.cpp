@@ -22,6 +22,12 @@ class TestProbe : public QObject
 
     QString clip(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
+    bool generate(const char *name, const QString &args) const
+    {
+        return TestSupport::generateClip(
+            clip(name), (args + " -c:v libx264 -preset ultrafast -pix_fmt yuv420p").split(' '));
+    }
+
     MediaVideo::Ptr probe(const QString &path) const
     {
         return createMediaVideo(path, m_dir.filePath("out.mp4"), ToolRunner(TestSupport::realResourceDir()));
@@ -33,85 +39,36 @@ private slots:
         TestSupport::isolateSettings();
         setDiagnosticStream(nullptr);
         QVERIFY(m_dir.isValid());
-        using TestSupport::generateClip;
-        const QStringList video{"-f", "lavfi", "-i", "testsrc=size=320x240:rate=10:duration=2"};
-        const QStringList x264{"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"};
-        QVERIFY(generateClip(clip("two-audio.mp4"), QStringList(video) << "-f"
-                                                                       << "lavfi"
-                                                                       << "-i"
-                                                                       << "sine=frequency=440:duration=2"
-                                                                       << "-f"
-                                                                       << "lavfi"
-                                                                       << "-i"
-                                                                       << "sine=frequency=880:duration=2"
-                                                                       << "-map"
-                                                                       << "0"
-                                                                       << "-map"
-                                                                       << "1"
-                                                                       << "-map"
-                                                                       << "2" << x264 << "-c:a"
-                                                                       << "aac"
-                                                                       << "-metadata:s:a:0"
-                                                                       << "language=eng"
-                                                                       << "-metadata:s:a:1"
-                                                                       << "language=fre"));
-        QFile srt(clip("a.srt"));
-        QVERIFY(srt.open(QIODevice::WriteOnly));
-        srt.write("1\n00:00:00,000 --> 00:00:01,500\nHello\n");
-        srt.close();
-        QVERIFY(generateClip(clip("one-sub.mkv"), QStringList(video) << "-i" << clip("a.srt") << "-map"
-                                                                     << "0"
-                                                                     << "-map"
-                                                                     << "1" << x264 << "-c:s"
-                                                                     << "srt"));
-        QVERIFY(generateClip(clip("three-sub.mkv"), QStringList(video)
-                                                        << "-i" << clip("a.srt") << "-i" << clip("a.srt")
-                                                        << "-i" << clip("a.srt") << "-map"
-                                                        << "0"
-                                                        << "-map"
-                                                        << "1"
-                                                        << "-map"
-                                                        << "2"
-                                                        << "-map"
-                                                        << "3" << x264 << "-c:s"
-                                                        << "srt"
-                                                        << "-metadata:s:s:0"
-                                                        << "language=eng"
-                                                        << "-metadata:s:s:1"
-                                                        << "language=fre"
-                                                        << "-metadata:s:s:2"
-                                                        << "language=ger"));
-        QVERIFY(generateClip(clip("pal.mp4"),
-                             {"-f", "lavfi", "-i", "testsrc=size=720x576:rate=5:duration=1", "-vf",
-                              "setsar=16/15", "-c:v", "libx264", "-preset", "ultrafast"}));
-        QVERIFY(generateClip(clip("no-audio.mp4"), QStringList(video) << x264));
-        QVERIFY(generateClip(clip("two-video.mkv"), QStringList(video)
-                                                        << "-f"
-                                                        << "lavfi"
-                                                        << "-i"
-                                                        << "testsrc=size=160x120:rate=10:duration=1"
-                                                        << "-map"
-                                                        << "0"
-                                                        << "-map"
-                                                        << "1" << x264));
-        QVERIFY(
-            generateClip(clip("audio-only.m4a"), {"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac"}));
+        const auto write = [](const QString &path, const QByteArray &bytes) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        };
+        QVERIFY(write(clip("a.srt"), "1\n00:00:00,000 --> 00:00:01,500\nHello\n"));
+        const QString video = QStringLiteral("-f lavfi -i testsrc=size=320x240:rate=10:duration=2");
+        const QString srt = " -i " + clip("a.srt");
+        QVERIFY(generate("two-audio.mp4", video +
+                                              " -f lavfi -i sine=frequency=440:duration=2 -f lavfi -i "
+                                              "sine=frequency=880:duration=2 -map 0 -map 1 -map 2 -c:a aac "
+                                              "-metadata:s:a:0 language=eng -metadata:s:a:1 language=fre"));
+        QVERIFY(generate("one-sub.mkv", video + srt + " -map 0 -map 1 -c:s srt"));
+        QVERIFY(generate("three-sub.mkv",
+                         video + srt + srt + srt +
+                             " -map 0 -map 1 -map 2 -map 3 -c:s srt -metadata:s:s:0 language=eng "
+                             "-metadata:s:s:1 language=fre -metadata:s:s:2 language=ger"));
+        QVERIFY(generate("pal.mp4", "-f lavfi -i testsrc=size=720x576:rate=5:duration=1 -vf setsar=16/15"));
+        QVERIFY(generate("no-audio.mp4", video));
+        QVERIFY(generate("two-video.mkv",
+                         video + " -f lavfi -i testsrc=size=160x120:rate=10:duration=1 -map 0 -map 1"));
+        QVERIFY(generate("audio-only.m4a", "-f lavfi -i sine=duration=1 -c:a aac"));
         // 320x240 with bars: the picture is 320x128 from y 56.
-        QVERIFY(generateClip(clip("letterboxed.mp4"),
-                             {"-f", "lavfi", "-i", "color=black:size=320x240:rate=10:duration=2", "-f",
-                              "lavfi", "-i", "testsrc=size=320x128:rate=10:duration=2", "-filter_complex",
-                              "[0][1]overlay=0:56", "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt",
-                              "yuv420p"}));
-        QFile corrupt(clip("corrupt.mp4"));
-        QVERIFY(corrupt.open(QIODevice::WriteOnly));
+        QVERIFY(generate("letterboxed.mp4",
+                         "-f lavfi -i color=black:size=320x240:rate=10:duration=2 -f lavfi -i "
+                         "testsrc=size=320x128:rate=10:duration=2 -filter_complex [0][1]overlay=0:56"));
         QByteArray noise(4096, '\0');
         for (int i = 0; i < noise.size(); ++i)
             noise[i] = char((i * 7919 + 13) % 251);
-        corrupt.write(noise);
-        corrupt.close();
-        QFile empty(clip("empty.mp4"));
-        QVERIFY(empty.open(QIODevice::WriteOnly));
-        empty.close();
+        QVERIFY(write(clip("corrupt.mp4"), noise));
+        QVERIFY(write(clip("empty.mp4"), {}));
     }
 
     void init() { Preferences::clear(); }
@@ -136,26 +93,33 @@ private slots:
     }
 
     // With an empty path only the defaults are read: the tools (here a fake that records being run)
-    // never start.
+    // never start. Stored indexes past the lists read as their first case.
     void emptySourceRunsNoTool()
     {
+        Preferences::writeInt(Key::container, 5);
+        Preferences::writeInt(Key::videoEncoder, 9);
+        Preferences::writeInt(Key::videoProfile, -1);
+        Preferences::writeInt(Key::videoPreset, 10);
+        Preferences::writeInt(Key::videoTune, 99);
+        Preferences::writeInt(Key::audioEncoder, 3);
+        Preferences::writeInt(Key::formatFile, 3);
         const TestSupport::ResourceDir fakes(TestSupport::ResourceDir::Entry::Fake,
                                              TestSupport::ResourceDir::Entry::Fake);
         const QString ran = m_dir.filePath("ran");
         qputenv("FAKE_TOOL_SCRIPT", "touch:" + ran.toUtf8());
-        const MediaVideo::Ptr job = createMediaVideo({}, "/out/x.mp4", ToolRunner(fakes.path()));
+        const MediaVideo::Ptr job = createMediaVideo({}, "/out/x.mkv", ToolRunner(fakes.path()));
         qunsetenv("FAKE_TOOL_SCRIPT");
         QVERIFY(!QFile::exists(ran));
         QCOMPARE(job->durationVideo(), QStringLiteral("00:00:00"));
         QCOMPARE(job->subtitleLanguage, QStringLiteral("fre"));
         QVERIFY(job->audioTracks.isEmpty() && job->videoTracks.isEmpty() && job->subtitleTracks.isEmpty());
-        QCOMPARE(job->destination, QStringLiteral("/out/x.mp4"));
-        // A fresh store: the zero values.
-        QCOMPARE(job->videoEncoder, VideoEncoders::libx264);
+        QCOMPARE(job->destination, QStringLiteral("/out/x.mkv"));
         QCOMPARE(job->container, 0);
-        QCOMPARE(job->videoDebit, 0);
-        QCOMPARE(job->audioSampling, 0);
-        QVERIFY(!job->isQuicktime && !job->deInterlace);
+        QCOMPARE(job->videoEncoder, VideoEncoders::libx264);
+        QCOMPARE(job->videoProfile, VideoProfiles::Auto);
+        QCOMPARE(job->videoPreset, VideoPresets::Auto);
+        QCOMPARE(job->videoTune, VideoTunes::Auto);
+        QCOMPARE(job->audioEncoder, AudioEncoders::aac);
     }
 
     void storedDefaults()
@@ -169,10 +133,10 @@ private slots:
         Preferences::writeInt(Key::videoDebit, 1200);
         Preferences::writeInt(Key::audioDebit, 192);
         Preferences::writeInt(Key::audioSampling, 48000);
+        Preferences::writeInt(Key::formatFile, 2);
         Preferences::writeBool(Key::quicktime, true);
         Preferences::writeBool(Key::deInterlace, true);
         Preferences::writeText(Key::subtitleLanguage, "eng");
-        Preferences::writeInt(Key::formatFile, 2);
         const MediaVideo::Ptr job = probe(clip("no-audio.mp4"));
         QCOMPARE(job->container, 1);
         QCOMPARE(job->videoEncoder, VideoEncoders::libx265);
@@ -188,33 +152,13 @@ private slots:
         QCOMPARE(job->destination, m_dir.filePath("no-audio_x265_mp3.mkv"));
     }
 
-    void storedIndexesPastTheListsReadAsTheFirstCase()
-    {
-        Preferences::writeInt(Key::container, 5);
-        Preferences::writeInt(Key::videoEncoder, 9);
-        Preferences::writeInt(Key::videoProfile, -1);
-        Preferences::writeInt(Key::videoPreset, 10);
-        Preferences::writeInt(Key::videoTune, 99);
-        Preferences::writeInt(Key::audioEncoder, 3);
-        Preferences::writeInt(Key::formatFile, 3);
-        const MediaVideo::Ptr job =
-            createMediaVideo({}, "/out/x.mkv", ToolRunner(TestSupport::realResourceDir()));
-        QCOMPARE(job->container, 0);
-        QCOMPARE(job->videoEncoder, VideoEncoders::libx264);
-        QCOMPARE(job->videoProfile, VideoProfiles::Auto);
-        QCOMPARE(job->videoPreset, VideoPresets::Auto);
-        QCOMPARE(job->videoTune, VideoTunes::Auto);
-        QCOMPARE(job->audioEncoder, AudioEncoders::aac);
-        QCOMPARE(job->destination, QStringLiteral("/out/x.mkv"));
-    }
-
+    // Audio lines follow the streams' order, each with its stream order and address.
     void twoAudioStreams()
     {
         const MediaVideo::Ptr job = probe(clip("two-audio.mp4"));
         QCOMPARE(job->durationVideo(), QStringLiteral("00:00:02"));
         QCOMPARE(job->durationVideoMiddle, QStringLiteral("00:00:01"));
-        QCOMPARE(job->videoWidth, 320);
-        QCOMPARE(job->videoHeight, 240);
+        QCOMPARE(QSize(job->videoWidth, job->videoHeight), QSize(320, 240));
         QCOMPARE(job->videoPixelAspectRatio, 1.0);
         QVERIFY(qAbs(job->videoDisplayAspectRatio - 4.0 / 3.0) < 0.01);
         QCOMPARE(job->videoTracks.size(), 1);
@@ -222,16 +166,16 @@ private slots:
         QVERIFY(job->videoTracks[0].contains("Size: 320x240 DAR: 4:3 PAR: 1.000"));
         QCOMPARE(job->audioTracks.size(), 3);
         QCOMPARE(job->audioTracks[0], QStringLiteral("Select 2 track(s) for encoding"));
-        QVERIFY2(job->audioTracks[1].startsWith("2 1 Advanced Audio Codec"), qPrintable(job->audioTracks[1]));
-        QVERIFY(job->audioTracks[1].contains("English"));
+        QVERIFY2(job->audioTracks[1].startsWith("2 1 Advanced Audio Codec") &&
+                     job->audioTracks[1].contains("English"),
+                 qPrintable(job->audioTracks[1]));
         QVERIFY2(job->audioTracks[2].startsWith("3 2 ") && job->audioTracks[2].contains("French"),
                  qPrintable(job->audioTracks[2]));
         QCOMPARE(job->audioTrack, 1);
         QVERIFY(job->subtitleTracks.isEmpty());
         QCOMPARE(job->info, QStringLiteral("MPEG-4 00:00:02.000 V:1 A:2 S:"));
         QCOMPARE(job->imageSize(), QSize(320, 240));
-        QVERIFY(job->videoCrop.isEmpty());
-        QCOMPARE(job->cropValue, 0);
+        QVERIFY(job->videoCrop.isEmpty()); // no border detection unless asked for
     }
 
     void subtitleStreams()
@@ -251,8 +195,7 @@ private slots:
     void anamorphicPicture()
     {
         const MediaVideo::Ptr job = probe(clip("pal.mp4"));
-        QCOMPARE(job->videoWidth, 720);
-        QCOMPARE(job->videoHeight, 576);
+        QCOMPARE(QSize(job->videoWidth, job->videoHeight), QSize(720, 576));
         QVERIFY(qAbs(job->videoPixelAspectRatio - 16.0 / 15.0) < 0.001);
         QVERIFY(qAbs(job->videoDisplayAspectRatio - 4.0 / 3.0) < 0.001);
         QCOMPARE(job->imageSize(), QSize(768, 576)); // the preview has square pixels
@@ -334,10 +277,7 @@ private slots:
     {
         const MediaVideo::Ptr job = probe(clip("two-video.mkv"));
         QCOMPARE(job->videoTracks.size(), 2);
-        QCOMPARE(job->videoWidth, 320);
-        QCOMPARE(job->videoHeight, 240);
-        QCOMPARE(job->videoWidth, 320);
-        QCOMPARE(job->videoHeight, 240);
+        QCOMPARE(QSize(job->videoWidth, job->videoHeight), QSize(320, 240));
         QVERIFY(job->videoTracks[1].contains("Size: 160x120"));
     }
 
