@@ -1,4 +1,4 @@
-// The encoder command line: exact texts for the worked examples and the edge cases, then real
+// The encoder command line: exact texts for three reference jobs and the edge cases, then real
 // encodes of generated clips through the real bash.
 #include "TestSupport.h"
 
