@@ -127,12 +127,12 @@ private slots:
     {
         // Noise compresses badly as PNG, as real camera frames do: such a preview must not cost megabytes.
         QImage grain(1920, 1080, QImage::Format_RGB32);
-        quint32 seed = 12345;
+        quint32 state = 12345;
         for (int y = 0; y < grain.height(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(grain.scanLine(y));
             for (int x = 0; x < grain.width(); ++x) {
-                seed = seed * 1664525u + 1013904223u;
-                line[x] = qRgb(int(seed >> 24), int(seed >> 16) & 0xff, (x * 255) / grain.width());
+                state = state * 1664525u + 1013904223u;
+                line[x] = qRgb(int(state >> 24), int(state >> 16) & 0xff, (x * 255) / grain.width());
             }
         }
         QByteArray png;

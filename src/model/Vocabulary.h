@@ -92,11 +92,11 @@ template<typename E> QStringList rawTexts()
     return out;
 }
 
-inline size_t qHash(VideoEncoders v, size_t seed = 0) { return qHash(rawText(v), seed); }
-inline size_t qHash(AudioEncoders v, size_t seed = 0) { return qHash(rawText(v), seed); }
-inline size_t qHash(VideoProfiles v, size_t seed = 0) { return qHash(rawText(v), seed); }
-inline size_t qHash(VideoPresets v, size_t seed = 0) { return qHash(rawText(v), seed); }
-inline size_t qHash(VideoTunes v, size_t seed = 0) { return qHash(rawText(v), seed); }
+inline size_t qHash(VideoEncoders v, size_t start = 0) { return qHash(rawText(v), start); }
+inline size_t qHash(AudioEncoders v, size_t start = 0) { return qHash(rawText(v), start); }
+inline size_t qHash(VideoProfiles v, size_t start = 0) { return qHash(rawText(v), start); }
+inline size_t qHash(VideoPresets v, size_t start = 0) { return qHash(rawText(v), start); }
+inline size_t qHash(VideoTunes v, size_t start = 0) { return qHash(rawText(v), start); }
 
 // The fixed choice lists shown by the pickers.
 namespace Lists {
