@@ -319,10 +319,16 @@ private slots:
     {
         auto job = makeJob();
         QPointer<DetailView> view = open(job);
-        for (const auto &[name, text] : referenceFields())
-            enter(view, name, text);
+        for (const auto &[name, text] : referenceFields()) {
+            if (name != "subtitleExternalEdit")
+                enter(view, name, text);
+        }
         pick(view, "cropPicker", ManualCrop);
         commit(child<QLineEdit>(view, "cropEdit"), "1920:800:0:140");
+        m_panels.openAnswer = "/subs/film.srt"; // the external subtitle comes from its panel
+        click(view, "subtitleButton");
+        QTRY_COMPARE(shown(view, "subtitleExternalEdit"), "/subs/film.srt");
+        QCOMPARE(m_panels.extensions, (QStringList{"srt", "ssa", "ass"}));
         click(view, "okButton");
         QVERIFY(closed(view));
         QCOMPARE(settingsOf(*job), settingsOf(*referenceJob()));
@@ -557,22 +563,6 @@ private slots:
         QCOMPARE(job->container, Lists::containers().indexOf(container));
     }
 
-    void subtitlePanel()
-    {
-        auto job = makeJob();
-        job->subtitleExternal = "/subs/old.srt";
-        QPointer<DetailView> view = open(job);
-        click(view, "subtitleButton"); // cancelled
-        QTRY_COMPARE(m_panels.openCalls, 1);
-        QCOMPARE(m_panels.extensions, (QStringList{"srt", "ssa", "ass"}));
-        QCOMPARE(shown(view, "subtitleExternalEdit"), "/subs/old.srt");
-        m_panels.openAnswer = "/subs/new film.ass";
-        click(view, "subtitleButton");
-        QTRY_COMPARE(shown(view, "subtitleExternalEdit"), "/subs/new film.ass");
-        click(view, "okButton");
-        QCOMPARE(job->subtitleExternal, "/subs/new film.ass");
-    }
-
     void subtitleTrackRoundTrip_data()
     {
         QTest::addColumn<QStringList>("tracks");
@@ -665,43 +655,6 @@ private slots:
 
     // Crop row: the texts themselves are the crop presets' business; the editor shows and stores them.
 
-    void presetCropTexts_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<double>("pixelAspect");
-        QTest::addColumn<int>("preset");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("2:35.1") << 1920 << 1080 << 1.0 << 3 << "1920:816:0:128";
-        QTest::newRow("4:3 PAL 16:15") << 720 << 576 << 16.0 / 15.0 << 7 << "760:536:4:16";
-        QTest::newRow("none") << 1920 << 1080 << 1.0 << 0 << "";
-        QTest::newRow("manual as loaded") << 1920 << 1080 << 1.0 << 1 << "12:34:56:78";
-    }
-    void presetCropTexts()
-    {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(double, pixelAspect);
-        QFETCH(int, preset);
-        QFETCH(QString, text);
-        auto job = makeJob(width, height, pixelAspect);
-        job->cropValue = preset;
-        job->videoCrop = "12:34:56:78"; // a preset's stored text is recomputed, never shown
-        QPointer<DetailView> view = open(job);
-        QCOMPARE(view->cropText(), text);
-        if (preset != ManualCrop) {
-            pick(view, "cropPicker", ManualCrop);
-            pick(view, "cropPicker", preset);
-            QCOMPARE(view->cropText(), text);
-        }
-        const bool manual = preset == ManualCrop;
-        QCOMPARE(child<QPushButton>(view, "autocropButton")->isEnabled(), manual);
-        QCOMPARE(child<QLineEdit>(view, "cropEdit")->isEnabled(), manual);
-        click(view, "okButton");
-        QCOMPARE(job->cropValue, preset);
-        QCOMPARE(job->videoCrop, text);
-    }
-
     void typedCropsAreValidated_data()
     {
         QTest::addColumn<QString>("typed"); // null: nothing typed
@@ -737,34 +690,51 @@ private slots:
         QCOMPARE(job->videoCrop, result);
     }
 
-    void previewOutlinesTheCrop_data()
+    void cropRowAndPreview_data()
     {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
+        QTest::addColumn<QSize>("size");
         QTest::addColumn<double>("pixelAspect");
         QTest::addColumn<int>("preset");
-        QTest::addColumn<QString>("manualText");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<QRect>("outline"); // in the picture's top-left coordinates; null for none
+        // A preset's stored text is recomputed on loading, never shown. The outline's y counts from
+        // the bottom edge: 1920:816:0:128 on 1080 lines lies 136 lines below the top.
+        QTest::newRow("2:35.1") << QSize(1920, 1080) << 1.0 << 3 << "1920:816:0:132"
+                                << "1920:816:0:128" << QRect(0, 136, 1920, 816);
         // PAL 4:3 with 16:15 pixels: the stored text is 760:536:4:16, the outline 576:576:96:0.
-        QTest::newRow("4:3 PAL 16:15") << 720 << 576 << 16.0 / 15.0 << 7 << "" << QRect(96, 0, 576, 576);
-        // The rectangle's y counts from the bottom edge: 100:100:10:20 on 240 lines lies 120 below the top.
-        QTest::newRow("manual") << 320 << 240 << 1.0 << 1 << "100:100:10:20" << QRect(10, 120, 100, 100);
-        QTest::newRow("none") << 320 << 240 << 1.0 << 0 << "" << QRect();
-        QTest::newRow("manual, not four numbers") << 320 << 240 << 1.0 << 1 << "-1" << QRect();
+        QTest::newRow("4:3 PAL 16:15") << QSize(720, 576) << 16.0 / 15.0 << 7 << ""
+                                       << "760:536:4:16" << QRect(96, 0, 576, 576);
+        QTest::newRow("none") << QSize(320, 240) << 1.0 << 0 << "12:34:56:78"
+                              << "" << QRect();
+        QTest::newRow("manual") << QSize(320, 240) << 1.0 << 1 << "100:100:10:20"
+                                << "100:100:10:20" << QRect(10, 120, 100, 100);
+        QTest::newRow("manual, not four numbers") << QSize(320, 240) << 1.0 << 1 << "-1"
+                                                  << "-1" << QRect();
     }
-    void previewOutlinesTheCrop()
+    void cropRowAndPreview()
     {
-        QFETCH(int, width);
-        QFETCH(int, height);
+        QFETCH(QSize, size);
         QFETCH(double, pixelAspect);
         QFETCH(int, preset);
-        QFETCH(QString, manualText);
+        QFETCH(QString, stored);
+        QFETCH(QString, text);
         QFETCH(QRect, outline);
-        auto job = makeJob(width, height, pixelAspect);
+        auto job = makeJob(size.width(), size.height(), pixelAspect);
         job->cropValue = preset;
-        job->videoCrop = manualText;
+        job->videoCrop = stored;
         const QImage frame = job->image();
         QPointer<DetailView> view = open(job);
+        QCOMPARE(view->cropText(), text);
+        const bool manual = preset == ManualCrop;
+        if (!manual) { // chosen in the picker rather than loaded
+            pick(view, "cropPicker", ManualCrop);
+            pick(view, "cropPicker", preset);
+            QCOMPARE(view->cropText(), text);
+        }
+        QCOMPARE(child<QPushButton>(view, "autocropButton")->isEnabled(), manual);
+        QCOMPARE(child<QLineEdit>(view, "cropEdit")->isEnabled(), manual);
+
         click(view, "previewButton");
         auto *preview = view->findChild<ImageView *>();
         QVERIFY(preview && preview->isVisible());
@@ -787,6 +757,9 @@ private slots:
         QCOMPARE(job->image(), frame); // drawn on a copy
         preview->accept();
         QVERIFY(!preview->isVisible());
+        click(view, "okButton");
+        QCOMPARE(job->cropValue, preset);
+        QCOMPARE(job->videoCrop, text);
     }
 
     void eachPreviewDrawsOnAFreshCopy()
