@@ -213,45 +213,48 @@ private slots:
         QVERIFY(view.listView()->isEnabled());
     }
 
-    void dropImportsEveryFileAndWalksFolders()
+    void dropAndCommandLineImportEveryFileAndWalkFolders_data()
     {
+        QTest::addColumn<bool>("byDrop");
+        QTest::newRow("drop") << true;
+        QTest::newRow("command line") << false;
+    }
+    void dropAndCommandLineImportEveryFileAndWalkFolders()
+    {
+        QFETCH(bool, byDrop);
         ContentView view{ToolRunner(TestSupport::realResourceDir())};
         SheetWatch sheet(view);
-        auto *mime = new QMimeData;
-        mime->setUrls({QUrl::fromLocalFile(place("drop/first.mkv")),
-                       QUrl::fromLocalFile(place("drop/any.txt")),
-                       QUrl::fromLocalFile(m_dir.filePath("tree2")),
-                       QUrl(QStringLiteral("https://example.org/x.mp4"))});
         place("tree2/in/deep.M4V");
         place("tree2/skip.doc");
-
-        QWidget *viewport = view.listView()->viewport();
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton,
-                              Qt::NoModifier);
-        QApplication::sendEvent(viewport, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, mime, Qt::LeftButton,
-                        Qt::NoModifier);
-        QApplication::sendEvent(viewport, &drop);
-        QVERIFY(drop.isAccepted());
-        QVERIFY(waitForImport(view));
-        delete mime;
-
+        const QStringList paths{place("drop/first.mkv"), place("drop/any.txt"), m_dir.filePath("tree2"),
+                                m_dir.filePath("drop/missing.mp4")};
+        if (byDrop) {
+            QMimeData mime;
+            QList<QUrl> urls{QUrl(QStringLiteral("https://example.org/x.mp4"))};
+            for (const QString &path : paths)
+                urls << QUrl::fromLocalFile(path);
+            mime.setUrls(urls);
+            QWidget *viewport = view.listView()->viewport();
+            const auto actions = Qt::CopyAction | Qt::MoveAction;
+            QDragEnterEvent enter(QPoint(10, 10), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(10, 10), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &drop);
+            QVERIFY(drop.isAccepted());
+            QVERIFY(waitForImport(view));
+        } else {
+            view.importPaths(paths, true);
+            QVERIFY(waitForImport(view));
+        }
+        // Every named file counts, whatever its extension; in folders only videos; missing paths are skipped.
         QCOMPARE(names(view.model()), (QStringList{"first.mkv", "any.txt", "deep.M4V"}));
-        QVERIFY(sheet.shown.isEmpty()); // a drop works without the sheet
-    }
-
-    void commandLineFilesAreImported()
-    {
-        ContentView view{ToolRunner(TestSupport::realResourceDir())};
-        SheetWatch sheet(view);
-        place("cli/more/two.mov");
-        view.importPaths(
-            {place("cli/one.mp4"), m_dir.filePath("cli/more"), m_dir.filePath("cli/missing.mp4")}, true);
-        QVERIFY(waitForImport(view));
-        QCOMPARE(names(view.model()), (QStringList{"one.mp4", "two.mov"})); // the missing path is skipped
-        QCOMPARE(sheet.shown, (QList<bool>{true, false}));
-        QCOMPARE(sheet.lastValueText.constLast(), QStringLiteral("[2 / 2] 100.00%"));
+        if (byDrop) {
+            QVERIFY(sheet.shown.isEmpty()); // a drop works without the sheet
+        } else {
+            QCOMPARE(sheet.shown, (QList<bool>{true, false}));
+            QCOMPARE(sheet.lastValueText.constLast(), QStringLiteral("[3 / 3] 100.00%"));
+        }
     }
 
     void deleteRemovesEverySelectedRow()
