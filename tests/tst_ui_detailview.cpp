@@ -552,7 +552,6 @@ private slots:
         QTest::addColumn<int>("picked");
         const QStringList one{"No subtitle", "5 UTF-8 English"};
         QTest::newRow("none available") << QStringList{} << 0 << 0 << -1;
-        QTest::newRow("one stream kept") << one << 1 << 1 << -1;
         QTest::newRow("one stream dropped") << one << 1 << 1 << 0;
         QTest::newRow("third of three") << QStringList{"No subtitle", "Select 3 track(s) for encoding",
                                                        "5 UTF-8 en", "6 UTF-8 fr", "7 UTF-8 de"}

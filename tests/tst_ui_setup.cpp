@@ -3,8 +3,6 @@
 
 #include "model/Preferences.h"
 #include "tools/EncoderCatalog.h"
-#include "tools/MediaProbe.h"
-#include "tools/ToolRunner.h"
 #include "ui/Setup.h"
 
 #include <QCheckBox>
@@ -208,25 +206,6 @@ private slots:
         QVERIFY(audio->itemData(2, Qt::ToolTipRole).toString().isEmpty());
         press("okButton");
         QCOMPARE(Preferences::readInt(Key::videoEncoder), 3); // still the stored position
-    }
-
-    void newJobsTakeTheConfirmedDefaults()
-    {
-        open();
-        child<QComboBox>("containerPicker")->setCurrentIndex(1);
-        child<QComboBox>("videoEncoderPicker")->setCurrentIndex(2);
-        child<QComboBox>("audioEncoderPicker")->setCurrentIndex(1);
-        child<QComboBox>("videoDebitPicker")->setCurrentText("2000");
-        child<QCheckBox>("deInterlaceToggle")->setChecked(true);
-        press("okButton");
-
-        // No source: the defaults are copied, and no tool runs.
-        const MediaVideo::Ptr job = createMediaVideo(QString(), "/out/clip.mp4", ToolRunner());
-        QCOMPARE(job->container, 1);
-        QCOMPARE(job->videoEncoder, VideoEncoders::libx265);
-        QCOMPARE(job->audioEncoder, AudioEncoders::libmp3lame);
-        QCOMPARE(job->videoDebit, 2000);
-        QVERIFY(job->deInterlace);
     }
 };
 
