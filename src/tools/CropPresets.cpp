@@ -32,27 +32,33 @@ int cropPresetIndex(const QString &name)
     return -1;
 }
 
+namespace {
+
+// The crop string of a preset for a picture of `width` by `height` whose pixels are `factor` wide.
+QString presetCrop(const CropPreset &preset, double width, double height, double factor)
+{
+    switch (preset.cropMode) {
+    case CropMode::cropmode1:
+        return cropKeepWidth(width, height, preset.ratio, factor);
+    case CropMode::cropmode2:
+        return cropByWidthRatio(width, height, preset.ratio, factor);
+    case CropMode::cropmode3:
+        return cropKeepHeight(width, height, preset.ratio, factor);
+    case CropMode::cropno:
+        break;
+    }
+    return preset.value;
+}
+
+} // namespace
+
 QString presetCropText(int index, const MediaVideo &job, const QString &currentText)
 {
     if (index == ManualCrop)
         return currentText;
     if (index < 0 || index >= crops().size())
         index = NoCrop;
-    const CropPreset &preset = crops()[index];
-    const double W = job.videoWidth;
-    const double H = job.videoHeight;
-    const double P = job.videoPixelAspectRatio;
-    switch (preset.cropMode) {
-    case CropMode::cropmode1:
-        return cropKeepWidth(W, H, preset.ratio, P);
-    case CropMode::cropmode2:
-        return cropByWidthRatio(W, H, preset.ratio, P);
-    case CropMode::cropmode3:
-        return cropKeepHeight(W, H, preset.ratio, P);
-    case CropMode::cropno:
-        break;
-    }
-    return preset.value;
+    return presetCrop(crops()[index], job.videoWidth, job.videoHeight, job.videoPixelAspectRatio);
 }
 
 QString previewCropText(int index, const MediaVideo &job, const QString &cropText)
@@ -62,20 +68,10 @@ QString previewCropText(int index, const MediaVideo &job, const QString &cropTex
     if (index == ManualCrop)
         return cropText;
     const CropPreset &preset = crops()[index];
-    const double W = job.videoWidth;
-    const double H = job.videoHeight;
-    const double P = job.videoPixelAspectRatio;
-    switch (preset.cropMode) {
-    case CropMode::cropmode1:
-        return cropKeepWidth(W, H, preset.ratio, P);
-    case CropMode::cropmode2:
-        return cropByWidthRatio(P * W, H, preset.ratio, 1);
-    case CropMode::cropmode3:
-        return cropKeepHeight(P * W, H, preset.ratio, 1);
-    case CropMode::cropno:
-        break;
-    }
-    return preset.value;
+    // The outline of the two width-ratio modes folds the pixel aspect ratio into the width.
+    if (preset.cropMode == CropMode::cropmode2 || preset.cropMode == CropMode::cropmode3)
+        return presetCrop(preset, job.videoPixelAspectRatio * job.videoWidth, job.videoHeight, 1);
+    return presetCrop(preset, job.videoWidth, job.videoHeight, job.videoPixelAspectRatio);
 }
 
 QString validateCropText(const QString &text, int videoWidth, int videoHeight)

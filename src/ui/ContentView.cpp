@@ -35,7 +35,7 @@
 
 namespace {
 
-const QString importQueueLabel = QStringLiteral("org.tavrix.Tavrix.import.queue");
+const QString importQueueLabel = QStringLiteral("org.tavrix.Tavrix.entry.queue");
 
 QString fileName(const QString &path)
 {
@@ -95,10 +95,10 @@ ContentView::ContentView(ToolRunner tools, QWidget *parent)
 ContentView::~ContentView()
 {
     // Background work still going must end before the objects it posts to go away.
-    for (const Import &import : std::as_const(m_imports))
-        import.cancelled->store(true);
-    for (const Import &import : std::as_const(m_imports))
-        delete import.queue;
+    for (const Import &entry : std::as_const(m_imports))
+        entry.cancelled->store(true);
+    for (const Import &entry : std::as_const(m_imports))
+        delete entry.queue;
     m_imports.clear();
     delete m_catalogQueue;
     m_encoder->stop();
@@ -278,33 +278,35 @@ bool ContentView::waitForCatalog(int milliseconds)
     return m_catalogQueue->wait(milliseconds);
 }
 
-void ContentView::importFiles()
+void ContentView::runPanelLater(std::function<void()> panel)
 {
+    // The command that asked returns first; one panel at a time, and none during a run.
     if (m_panelPending || isRunning())
         return;
     m_panelPending = true;
-    QTimer::singleShot(PanelDelayMs, this, [this] {
+    QTimer::singleShot(PanelDelayMs, this, [this, panel = std::move(panel)] {
+        panel();
+        m_panelPending = false;
+    });
+}
+
+void ContentView::importFiles()
+{
+    runPanelLater([this] {
         const QStringList files =
             Panels::instance().openFiles(this, tr("Import video file"), Lists::videoExtensions());
-        m_panelPending = false;
-        if (files.isEmpty())
-            return;
-        startImport(files, {}, m_text1, true);
+        if (!files.isEmpty())
+            startImport(files, {}, m_text1, true);
     });
 }
 
 void ContentView::importDirectory()
 {
-    if (m_panelPending || isRunning())
-        return;
-    m_panelPending = true;
-    QTimer::singleShot(PanelDelayMs, this, [this] {
+    runPanelLater([this] {
         const QString directory =
             Panels::instance().openDirectory(this, tr("Import video file from directory"), m_text1);
-        m_panelPending = false;
-        if (directory.isEmpty())
-            return;
-        startImport({}, {directory}, {}, true);
+        if (!directory.isEmpty())
+            startImport({}, {directory}, {}, true);
     });
 }
 
@@ -327,24 +329,13 @@ void ContentView::importPaths(const QStringList &paths, bool withSheet)
     startImport(files, folders, m_text1, withSheet);
 }
 
-void ContentView::startImport(const QStringList &files, const QStringList &folders, const QString &directory,
-                              bool withSheet)
+namespace {
+
+// The sheet of a panel import comes up before the first file is probed.
+void raiseImportSheet(RunStatus *status, int chosen)
 {
-    Import import;
-    import.queue = new SerialQueue(importQueueLabel, this);
-    import.cancelled = std::make_shared<std::atomic_bool>(false);
-    m_imports << import;
-
-    RunStatus *status = m_status;
-    JobListModel *model = m_model;
-    const ToolRunner tools = m_tools;
-    const auto cancelled = import.cancelled;
-
-    if (withSheet) {
-        const int chosen = int(files.size());
-        import.queue->enqueue([status, chosen] {
-            status->post([chosen](RunStatus &s) {
-                s.setPercentValue(0);
+    status->post([chosen](RunStatus &s) {
+        s.setPercentValue(0);
         s.setCurrentEncodeFile({});
         s.setActiveEncoding({});
         s.setNbrFilesEncoding(chosen);
@@ -352,13 +343,15 @@ void ContentView::startImport(const QStringList &files, const QStringList &folde
         s.setShowProgressBar(true);
         s.setIsDisable(true);
     });
-});
 }
 
-    import.queue->enqueue([=] {
-        // Folders are walked here, off the user interface thread; the count shown is what will be
-        // imported, so the sheet ends at 100 %.
-        QList<std::pair<QString, QString>> work; // source, destination directory
+// Runs on an import queue. Folders are walked here, off the user interface thread; the count shown is
+// what will be imported, so the sheet ends at 100 %.
+void importOnQueue(const QStringList &files, const QStringList &folders, const QString &directory,
+                   bool withSheet, const std::atomic_bool &cancelled, RunStatus *status, JobListModel *model,
+                   const ToolRunner &tools)
+{
+    QList<std::pair<QString, QString>> work; // source, destination directory
     for (const QString &file : files)
         work.append({file, directory});
     for (const QString &folder : folders) {
@@ -369,7 +362,7 @@ void ContentView::startImport(const QStringList &files, const QStringList &folde
     const int total = int(work.size());
     int counter = 0;
     for (const auto &[source, into] : work) {
-        if (cancelled->load())
+        if (cancelled.load())
             break;
         ++counter;
         if (withSheet) {
@@ -389,9 +382,29 @@ void ContentView::startImport(const QStringList &files, const QStringList &folde
             s.setIsDisable(false);
         });
     }
-    });
+}
 
-    SerialQueue *queue = import.queue;
+} // namespace
+
+void ContentView::startImport(const QStringList &files, const QStringList &folders, const QString &directory,
+                              bool withSheet)
+{
+    Import entry;
+    entry.queue = new SerialQueue(importQueueLabel, this);
+    entry.cancelled = std::make_shared<std::atomic_bool>(false);
+    m_imports << entry;
+
+    RunStatus *status = m_status;
+    JobListModel *model = m_model;
+    const ToolRunner tools = m_tools;
+    const auto cancelled = entry.cancelled;
+
+    if (withSheet)
+        entry.queue->enqueue([status, chosen = int(files.size())] { raiseImportSheet(status, chosen); });
+    entry.queue->enqueue(
+        [=] { importOnQueue(files, folders, directory, withSheet, *cancelled, status, model, tools); });
+
+    SerialQueue *queue = entry.queue;
     connect(queue, &SerialQueue::finished, this, [this, queue] {
         // Every post the queue made has been delivered before its thread's end is.
         m_imports.removeIf([queue](const Import &i) { return i.queue == queue; });
@@ -401,108 +414,103 @@ void ContentView::startImport(const QStringList &files, const QStringList &folde
     });
     queue->finish();
     updateCommands();
-    }
+}
 
-    void ContentView::toggleSetup()
-    {
-        if (m_setup) {
-            m_setup->raise();
-            return;
-        }
-        if (isRunning() || m_status->isDisable())
-            return;
-        m_setup = new Setup(this);
-        connect(m_setup, &QDialog::finished, m_setup, &QObject::deleteLater);
-        m_setup->open();
+void ContentView::toggleSetup()
+{
+    if (m_setup) {
+        m_setup->raise();
+        return;
     }
+    if (isRunning() || m_status->isDisable())
+        return;
+    m_setup = new Setup(this);
+    connect(m_setup, &QDialog::finished, m_setup, &QObject::deleteLater);
+    m_setup->open();
+}
 
-    void ContentView::startEncoding()
-    {
-        if (isRunning() || m_status->isDisable())
-            return;
-        if (m_encoder->start(m_model->jobs())) {
-            m_model->refreshAll();
-            updateCommands();
-        }
-    }
-
-    void ContentView::deleteAll()
-    {
-        if (isRunning())
-            return;
-        m_model->clear();
-    }
-
-    void ContentView::editJob(const QModelIndex &index)
-    {
-        if (isRunning() || m_status->isDisable())
-            return;
-        const MediaVideo::Ptr job = m_model->job(index.row());
-        if (!job)
-            return;
-        auto *d = new DetailView(job, this);
-        connect(d, &QDialog::finished, this, [this, id = job->id, d] {
-            m_model->refresh(id);
-            d->deleteLater();
-        });
-        d->open();
-    }
-
-    void ContentView::chooseDestination()
-    {
-        if (m_panelPending || isRunning())
-            return;
-        m_panelPending = true;
-        QTimer::singleShot(PanelDelayMs, this, [this] {
-            const QString directory =
-                Panels::instance().openDirectory(this, tr("Import video file"), m_text1);
-            m_panelPending = false;
-            if (directory.isEmpty())
-                return;
-            m_destination->setText(directory);
-            commitDestination();
-        });
-    }
-
-    void ContentView::commitDestination()
-    {
-        if (isRunning())
-            return;
-        m_text1 = m_destination->text().trimmed();
-        retargetAll();
-        Preferences::writeText(Preferences::Key::defaultPath, m_text1);
-        showDestinationWarning();
-    }
-
-    void ContentView::retargetAll()
-    {
-        const bool templated = Preferences::readInt(Preferences::Key::formatFile) != 0;
-        for (const MediaVideo::Ptr &job : m_model->jobs()) {
-            const QString name = fileName(templated ? outputName(*job) : job->destination);
-            // An empty field sends every job back beside its source rather than to a bare name.
-            const QString directory = m_text1.isEmpty() ? QFileInfo(job->source).absolutePath() : m_text1;
-            job->destination =
-                name.isEmpty() ? importDestination(job->source, directory) : QDir(directory).filePath(name);
-        }
+void ContentView::startEncoding()
+{
+    if (isRunning() || m_status->isDisable())
+        return;
+    if (m_encoder->start(m_model->jobs())) {
         m_model->refreshAll();
+        updateCommands();
     }
+}
 
-    void ContentView::showDestinationWarning()
-    {
-        const bool missing = !m_text1.isEmpty() && !QFileInfo(m_text1).isDir();
-        m_destinationWarning->setText(
-            missing ? tr("⚠ The folder “%1” does not exist; encoding into it will fail until it is created.")
-                          .arg(m_text1)
-                    : QString());
-        m_destinationWarning->setVisible(missing);
-    }
+void ContentView::deleteAll()
+{
+    if (isRunning())
+        return;
+    m_model->clear();
+}
 
-    void ContentView::stopWork()
-    {
-        if (isRunning()) {
-            m_encoder->stop();
+void ContentView::editJob(const QModelIndex &index)
+{
+    if (isRunning() || m_status->isDisable())
+        return;
+    const MediaVideo::Ptr job = m_model->job(index.row());
+    if (!job)
+        return;
+    auto *d = new DetailView(job, this);
+    connect(d, &QDialog::finished, this, [this, id = job->id, d] {
+        m_model->refresh(id);
+        d->deleteLater();
+    });
+    d->open();
+}
+
+void ContentView::chooseDestination()
+{
+    runPanelLater([this] {
+        const QString directory = Panels::instance().openDirectory(this, tr("Import video file"), m_text1);
+        if (directory.isEmpty())
             return;
-        }
-        for (const Import &import : std::as_const(m_imports))
-            import.cancelled->store(true);
+        m_destination->setText(directory);
+        commitDestination();
+    });
+}
+
+void ContentView::commitDestination()
+{
+    if (isRunning())
+        return;
+    m_text1 = m_destination->text().trimmed();
+    retargetAll();
+    Preferences::writeText(Preferences::Key::defaultPath, m_text1);
+    showDestinationWarning();
+}
+
+void ContentView::retargetAll()
+{
+    const bool templated = Preferences::readInt(Preferences::Key::formatFile) != 0;
+    for (const MediaVideo::Ptr &job : m_model->jobs()) {
+        const QString name = fileName(templated ? outputName(*job) : job->destination);
+        // An empty field sends every job back beside its source rather than to a bare name.
+        const QString directory = m_text1.isEmpty() ? QFileInfo(job->source).absolutePath() : m_text1;
+        job->destination =
+            name.isEmpty() ? importDestination(job->source, directory) : QDir(directory).filePath(name);
     }
+    m_model->refreshAll();
+}
+
+void ContentView::showDestinationWarning()
+{
+    const bool missing = !m_text1.isEmpty() && !QFileInfo(m_text1).isDir();
+    m_destinationWarning->setText(
+        missing ? tr("⚠ The folder “%1” does not exist; encoding into it will fail until it is created.")
+                      .arg(m_text1)
+                : QString());
+    m_destinationWarning->setVisible(missing);
+}
+
+void ContentView::stopWork()
+{
+    if (isRunning()) {
+        m_encoder->stop();
+        return;
+    }
+    for (const Import &entry : std::as_const(m_imports))
+        entry.cancelled->store(true);
+}

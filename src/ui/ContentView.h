@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class BatchEncoder;
@@ -95,6 +96,8 @@ private:
     void buildLayout();
     void buildCommands();
     void updateCommands();
+    // Runs `panel` (an open panel and what follows it) on the main thread 0.1 s from now.
+    void runPanelLater(std::function<void()> panel);
     // Queues one import: `files` go into `directory` (beside their source when it is empty), files
     // found in `folders` always beside their source.
     void startImport(const QStringList &files, const QStringList &folders, const QString &directory,
