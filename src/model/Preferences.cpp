@@ -18,9 +18,9 @@ QString k(const char *key)
 
 } // namespace
 
-const std::array<KeyInfo, 16> &allKeys()
+const std::array<KeyInfo, 17> &allKeys()
 {
-    static const std::array<KeyInfo, 16> keys{{
+    static const std::array<KeyInfo, 17> keys{{
         {Key::container, Kind::Integer},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -37,8 +37,15 @@ const std::array<KeyInfo, 16> &allKeys()
         {Key::subtitleLanguage, Kind::Text},
         {Key::formatFile, Kind::Integer},
         {Key::defaultPath, Kind::Text},
+        {Key::existingOutput, Kind::Integer},
     }};
     return keys;
+}
+
+ExistingOutput existingOutput()
+{
+    const int value = readInt(Key::existingOutput);
+    return value >= 0 && value <= 2 ? ExistingOutput(value) : ExistingOutput::Rename;
 }
 
 std::optional<Kind> kindOf(const QString &key)

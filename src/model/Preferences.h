@@ -12,6 +12,10 @@
 // its own QSettings, so the store may be used from any thread.
 namespace Preferences {
 
+// What a run does when a job's destination already exists. The stored index keeps its meaning.
+enum class ExistingOutput { Rename = 0, Skip = 1, Overwrite = 2 };
+ExistingOutput existingOutput(); // the stored policy; anything unknown reads as Rename
+
 namespace Key {
 inline constexpr const char container[] = "container";
 inline constexpr const char videoEncoder[] = "videoEncoder";
@@ -29,6 +33,8 @@ inline constexpr const char otherParams[] = "otherParams";
 inline constexpr const char subtitleLanguage[] = "subtitleLanguage";
 inline constexpr const char formatFile[] = "formatFile";
 inline constexpr const char defaultPath[] = "defaultPath";
+// What a run does when a job's output already exists: an ExistingOutput index (0 Rename, 1 Skip, 2 Overwrite).
+inline constexpr const char existingOutput[] = "existingOutput";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -39,8 +45,8 @@ struct KeyInfo
     Kind kind;
 };
 
-// The sixteen keys, in the order the settings sheet writes them (defaultPath last).
-const std::array<KeyInfo, 16> &allKeys();
+// The keys, in the order the settings sheet writes them.
+const std::array<KeyInfo, 17> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 
 int readInt(const char *key);
