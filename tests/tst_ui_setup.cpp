@@ -16,10 +16,10 @@ namespace Key = Preferences::Key;
 
 namespace {
 
-const char *const Pickers[] = {"containerPicker",    "videoEncoderPicker", "videoProfilePicker",
-                               "videoPresetPicker",  "videoTunePicker",    "videoDebitPicker",
-                               "audioEncoderPicker", "audioDebitPicker",   "audioSamplingPicker",
-                               "formatFilePicker"};
+const char *const Pickers[] = {"containerPicker",    "videoEncoderPicker",  "videoProfilePicker",
+                               "videoPresetPicker",  "videoTunePicker",     "videoDebitPicker",
+                               "audioEncoderPicker", "audioDebitPicker",    "audioSamplingPicker",
+                               "formatFilePicker",   "existingOutputPicker"};
 const char *const Toggles[] = {"quicktimeToggle", "deInterlaceToggle", "autoCropToggle"};
 
 // Every key the sheet writes, as "key=value", with "absent" for a key never written.
@@ -94,11 +94,11 @@ private slots:
         QCOMPARE(child<QLineEdit>("otherParamsEdit")->text(), QString());
         QCOMPARE(child<QLineEdit>("subtitleLanguageEdit")->text(), QString());
         press("okButton"); // every key is written, even unchanged: "Auto" entries as 0
-        QCOMPARE(storedKeys(),
-                 (QStringList{"container=0", "quicktime=false", "autoCrop=false", "deInterlace=false",
-                              "videoEncoder=0", "videoProfile=0", "videoPreset=0", "videoTune=0",
-                              "videoDebit=0", "audioEncoder=0", "audioDebit=0", "audioSampling=0",
-                              "otherParams=\"\"", "subtitleLanguage=\"\"", "formatFile=0"}));
+        QCOMPARE(storedKeys(), (QStringList{"container=0", "quicktime=false", "autoCrop=false",
+                                            "deInterlace=false", "videoEncoder=0", "videoProfile=0",
+                                            "videoPreset=0", "videoTune=0", "videoDebit=0", "audioEncoder=0",
+                                            "audioDebit=0", "audioSampling=0", "otherParams=\"\"",
+                                            "subtitleLanguage=\"\"", "formatFile=0", "existingOutput=0"}));
         QVERIFY(!Preferences::contains(Key::defaultPath));
     }
 
@@ -120,14 +120,16 @@ private slots:
         Preferences::writeText(Key::subtitleLanguage, "eng");
         Preferences::writeInt(Key::formatFile, 2);
         Preferences::writeText(Key::defaultPath, "/out");
+        Preferences::writeInt(Key::existingOutput, 2);
         const QStringList before = storedKeys();
 
         open();
         QStringList texts;
         for (const char *name : Pickers)
             texts << shown(name);
-        QCOMPARE(texts, (QStringList{"mkv", "hevc_videotoolbox", "high444", "veryslow", "ssim", "10000",
-                                     "copy", "384", "48000", "{source}_{videoCodec}_{audioCodec}"}));
+        QCOMPARE(texts,
+                 (QStringList{"mkv", "hevc_videotoolbox", "high444", "veryslow", "ssim", "10000", "copy",
+                              "384", "48000", "{source}_{videoCodec}_{audioCodec}", "Overwrite"}));
         for (const char *name : Toggles)
             QVERIFY2(child<QCheckBox>(name)->isChecked(), name);
         QCOMPARE(child<QLineEdit>("otherParamsEdit")->text(), "-movflags +faststart");
