@@ -18,6 +18,7 @@
 #include "ui/Setup.h"
 
 #include <QAction>
+#include <QDrag>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -276,27 +277,62 @@ private slots:
     {
         QTest::addColumn<QList<int>>("rows");
         QTest::addColumn<int>("target");
+        QTest::addColumn<int>("reported"); // the action the platform says the drop took
         QTest::addColumn<QString>("expected");
-        QTest::newRow("one down") << QList<int>{0} << 2 << "1 0 2 3 4";
-        QTest::newRow("one up") << QList<int>{3} << 1 << "0 3 1 2 4";
-        QTest::newRow("to the end") << QList<int>{1} << 5 << "0 2 3 4 1";
-        QTest::newRow("two apart, together") << QList<int>{0, 3} << 2 << "1 0 3 2 4";
-        QTest::newRow("onto itself") << QList<int>{2} << 2 << "0 1 2 3 4";
-        QTest::newRow("target among the moved") << QList<int>{1, 2} << 2 << "0 1 2 3 4";
+        const int move = Qt::MoveAction;
+        QTest::newRow("one down") << QList<int>{0} << 2 << move << "1 0 2 3 4";
+        QTest::newRow("one up") << QList<int>{3} << 1 << move << "0 3 1 2 4";
+        QTest::newRow("to the end") << QList<int>{1} << 5 << move << "0 2 3 4 1";
+        QTest::newRow("two apart, together") << QList<int>{0, 3} << 2 << move << "1 0 3 2 4";
+        QTest::newRow("onto itself") << QList<int>{2} << 2 << move << "0 1 2 3 4";
+        QTest::newRow("target among the moved") << QList<int>{1, 2} << 2 << move << "0 1 2 3 4";
+        QTest::newRow("one up, reported as a copy")
+            << QList<int>{3} << 1 << int(Qt::CopyAction) << "0 3 1 2 4";
     }
+    // Through the view's own drag: the mouse starts it on the list, the platform (stood in for here,
+    // as the offscreen platform has no drag and drop) drops it on the target row and reports an action.
     void reorder()
     {
         QFETCH(QList<int>, rows);
         QFETCH(int, target);
+        QFETCH(int, reported);
         QFETCH(QString, expected);
         ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        view.resize(600, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
         addJobs(view, {"/a/0", "/a/1", "/a/2", "/a/3", "/a/4"});
-        // The way a drag does it: the ids travel in the drag's data.
-        QModelIndexList indexes;
+        JobListView *list = view.listView();
+        QWidget *viewport = list->viewport();
         for (int row : rows)
-            indexes << view.model()->index(row);
-        std::unique_ptr<QMimeData> mime(view.model()->mimeData(indexes));
-        QVERIFY(view.model()->dropMimeData(mime.get(), Qt::MoveAction, target, 0, {}));
+            list->selectionModel()->select(view.model()->index(row), QItemSelectionModel::Select);
+
+        const QRect last = list->visualRect(view.model()->index(4));
+        QVERIFY(last.bottom() + 20 < viewport->height()); // room below the rows to drop at the end
+        const QPoint dropAt = target < 5
+                                  ? list->visualRect(view.model()->index(target)).topLeft() + QPoint(20, 4)
+                                  : last.bottomLeft() + QPoint(20, 10);
+        int drags = 0;
+        JobListView::setDragRunner([&](QDrag *drag, Qt::DropActions actions, Qt::DropAction) {
+            ++drags;
+            QDragEnterEvent enter(dropAt, actions, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &enter);
+            QDragMoveEvent move(dropAt, actions, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &move);
+            QDropEvent drop(QPointF(dropAt), actions, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &drop);
+            return drop.isAccepted() ? Qt::DropAction(reported) : Qt::IgnoreAction;
+        });
+        // Pressed beside the name (which would open the editor), then moved far enough to start a drag.
+        const QPoint press = list->visualRect(view.model()->index(rows.constFirst())).center();
+        const QPoint away = press + QPoint(0, QApplication::startDragDistance() + 8);
+        QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, press);
+        QTest::mouseMove(viewport, press + QPoint(0, 2)); // the view takes it for the start of a drag
+        QTest::mouseMove(viewport, away);
+        QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, away);
+        JobListView::setDragRunner({});
+
+        QCOMPARE(drags, 1);
         QCOMPARE(names(view.model()).join(QLatin1Char(' ')), expected);
     }
 
