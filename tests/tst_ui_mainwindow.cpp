@@ -6,6 +6,7 @@
 #include "encoding/RunStatus.h"
 #include "model/Preferences.h"
 #include "tools/MediaProbe.h"
+#include "tools/OutputConflict.h"
 #include "tools/OutputName.h"
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
@@ -19,13 +20,17 @@
 
 #include <QAction>
 #include <QDrag>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -401,6 +406,114 @@ private slots:
         view.commitDestination();
         for (const QString &destination : destinations(view.model()))
             QCOMPARE(QFileInfo(destination).absolutePath(), QStringLiteral("/in"));
+    }
+
+    // What is on disk is made for each row: "name" a file, "name/" a folder, "name>target" a symbolic
+    // link, "name|" a FIFO. A job is "source>destination"; an expected text is empty for no conflict.
+    void outputConflicts_data()
+    {
+        QTest::addColumn<QStringList>("disk");
+        QTest::addColumn<QStringList>("jobs");
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<QStringList>("expected");
+        const int rename = int(Preferences::ExistingOutput::Rename);
+        const int skip = int(Preferences::ExistingOutput::Skip);
+        const int overwrite = int(Preferences::ExistingOutput::Overwrite);
+        QTest::newRow("new file") << QStringList{"a.mov"} << QStringList{"a.mov>a.mp4"} << rename
+                                  << QStringList{""};
+        QTest::newRow("no destination")
+            << QStringList{"a.mov"} << QStringList{"a.mov>"} << skip << QStringList{""};
+        QTest::newRow("own source, rename") << QStringList{"a.mp4"} << QStringList{"a.mp4>a.mp4"} << rename
+                                            << QStringList{"Same as the source: a new name will be used"};
+        QTest::newRow("own source, skip") << QStringList{"a.mp4"} << QStringList{"a.mp4>a.mp4"} << skip
+                                          << QStringList{"Same as the source: will not be run"};
+        QTest::newRow("own source through a link, overwrite")
+            << QStringList{"a.mp4", "sub/", "sub/b.mp4>../a.mp4"} << QStringList{"a.mp4>sub/b.mp4"}
+            << overwrite << QStringList{"Same as the source: will not be run"};
+        QTest::newRow("own source spelled otherwise")
+            << QStringList{"a.mp4", "sub/"} << QStringList{"a.mp4>sub/../a.mp4"} << rename
+            << QStringList{"Same as the source: a new name will be used"};
+        QTest::newRow("file there, rename") << QStringList{"a.mov", "a.mp4"} << QStringList{"a.mov>a.mp4"}
+                                            << rename << QStringList{"a.mp4 exists: a new name will be used"};
+        QTest::newRow("file there, skip") << QStringList{"a.mov", "a.mp4"} << QStringList{"a.mov>a.mp4"}
+                                          << skip << QStringList{"a.mp4 exists: will be skipped"};
+        QTest::newRow("file there, overwrite") << QStringList{"a.mov", "a.mp4"} << QStringList{"a.mov>a.mp4"}
+                                               << overwrite << QStringList{"a.mp4 exists: will be replaced"};
+        QTest::newRow("dangling link there")
+            << QStringList{"a.mov", "a.mp4>gone.mp4"} << QStringList{"a.mov>a.mp4"} << skip
+            << QStringList{"a.mp4 exists: will be skipped"};
+        QTest::newRow("FIFO there") << QStringList{"a.mov", "a.mp4|"} << QStringList{"a.mov>a.mp4"}
+                                    << overwrite << QStringList{"a.mp4 exists: will be replaced"};
+        QTest::newRow("folder there") << QStringList{"a.mov", "a.mp4/"} << QStringList{"a.mov>a.mp4"}
+                                      << rename << QStringList{"a.mp4 exists: a new name will be used"};
+        QTest::newRow("one output for two jobs")
+            << QStringList{"a.mov", "a.mkv", "b.mov", "sub/"}
+            << QStringList{"a.mov>a.mp4", "b.mov>b.mp4", "a.mkv>sub/../a.mp4"} << overwrite
+            << QStringList{"Same output as job 3 (a.mkv)", "", "Same output as job 1 (a.mov)"};
+        QTest::newRow("a file there says more than a shared output")
+            << QStringList{"a.mp4", "a.mov"} << QStringList{"a.mp4>a.mp4", "a.mov>a.mp4"} << rename
+            << QStringList{"Same as the source: a new name will be used",
+                           "a.mp4 exists: a new name will be used"};
+    }
+    void outputConflicts()
+    {
+        QFETCH(QStringList, disk);
+        QFETCH(QStringList, jobs);
+        QFETCH(int, policy);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        const auto at = [&dir](const QString &name) { return name.isEmpty() ? name : dir.filePath(name); };
+        for (const QString &entry : disk) {
+            if (entry.endsWith(QLatin1Char('/'))) {
+                QVERIFY(QDir().mkpath(at(entry)));
+            } else if (entry.endsWith(QLatin1Char('|'))) {
+                QCOMPARE(::mkfifo(QFile::encodeName(at(entry.chopped(1))).constData(), 0600), 0);
+            } else if (entry.contains(QLatin1Char('>'))) {
+                const QStringList link = entry.split(QLatin1Char('>'));
+                QVERIFY(QFile::link(link.at(1), at(link.at(0))));
+            } else {
+                QFile file(at(entry));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+            }
+        }
+        QList<MediaVideo::Ptr> list;
+        for (const QString &job : jobs) {
+            const QStringList paths = job.split(QLatin1Char('>'));
+            list << std::make_shared<MediaVideo>(at(paths.at(0)), at(paths.at(1)));
+        }
+        QStringList texts;
+        const QList<OutputConflict> found =
+            findOutputConflicts(list, Preferences::ExistingOutput(policy), &probePath);
+        for (const OutputConflict &conflict : found)
+            texts << conflict.text;
+        QCOMPARE(texts, expected);
+    }
+
+    // The row says it under the name, the editor under the destination, both as the job is now.
+    void conflictsShowInTheRowAndTheEditor()
+    {
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        view.show();
+        const QString source = place("conflict/phone.mp4");
+        auto job = std::make_shared<MediaVideo>(source, importDestination(source));
+        job->container = 0; // mp4, as imported with fresh settings
+        view.model()->append(job);
+        const QModelIndex row = view.model()->index(0);
+        const QString sameAsSource = QStringLiteral("Same as the source: a new name will be used");
+        QTRY_COMPARE(row.data(JobListModel::ConflictRole).toString(), sameAsSource);
+
+        view.editJob(row);
+        auto *editor = view.findChild<DetailView *>();
+        QVERIFY(editor);
+        auto *note = editor->findChild<QLabel *>(QStringLiteral("destinationConflict"));
+        QVERIFY(note->isVisibleTo(editor));
+        QVERIFY(note->text().contains(sameAsSource));
+        auto *field = editor->findChild<QLineEdit *>(QStringLiteral("destinationEdit"));
+        field->setText(m_dir.filePath(QStringLiteral("conflict/phone-small.mp4")));
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_VERIFY(!note->isVisibleTo(editor));
+        QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTRY_COMPARE(row.data(JobListModel::ConflictRole).toString(), QString());
     }
 
     void pressingTheNameOpensTheEditorAndSetupOpensItsSheet()

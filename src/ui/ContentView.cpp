@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QDebug>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -65,12 +66,26 @@ ContentView::ContentView(ToolRunner tools, QWidget *parent)
     connect(m_encoder, &BatchEncoder::runFinished, this, [this] {
         m_model->refreshAll();
         updateCommands();
+        // The run has written files: what is at each destination is asked again.
+        refreshConflicts(true);
     });
     connect(m_model, &JobListModel::filesDropped, this,
             [this](const QStringList &paths) { importPaths(paths); });
     connect(m_model, &JobListModel::rowsInserted, this, &ContentView::updateCommands);
     connect(m_model, &JobListModel::rowsRemoved, this, &ContentView::updateCommands);
     connect(m_model, &JobListModel::modelReset, this, &ContentView::updateCommands);
+
+    // Conflicts are checked once the list has settled, not on every row added or on every paint;
+    // a new job number or a departed job can change what the other rows say.
+    m_conflictTimer = new QTimer(this);
+    m_conflictTimer->setSingleShot(true);
+    m_conflictTimer->setInterval(0);
+    connect(m_conflictTimer, &QTimer::timeout, this, [this] { refreshConflicts(); });
+    connect(m_model, &JobListModel::rowsInserted, this, &ContentView::scheduleConflicts);
+    connect(m_model, &JobListModel::rowsRemoved, this, &ContentView::scheduleConflicts);
+    connect(m_model, &JobListModel::rowsMoved, this, &ContentView::scheduleConflicts);
+    connect(m_model, &JobListModel::layoutChanged, this, &ContentView::scheduleConflicts);
+    connect(m_model, &JobListModel::modelReset, this, &ContentView::scheduleConflicts);
 
     // The path goes to the logs only; a missing tool is reported by reportMissingTools().
     const ToolLocation ffmpeg = m_tools.locateTool(QStringLiteral("ffmpeg"));
@@ -426,6 +441,8 @@ void ContentView::toggleSetup()
         return;
     m_setup = new Setup(this);
     connect(m_setup, &QDialog::finished, m_setup, &QObject::deleteLater);
+    // The policy for existing outputs may have changed, and with it what the rows say.
+    connect(m_setup, &QDialog::accepted, this, &ContentView::scheduleConflicts);
     m_setup->open();
 }
 
@@ -454,8 +471,10 @@ void ContentView::editJob(const QModelIndex &index)
     if (!job)
         return;
     auto *d = new DetailView(job, this);
+    d->setConflictCheck([this](const MediaVideo &edited) { return conflictText(edited); });
     connect(d, &QDialog::finished, this, [this, id = job->id, d] {
         m_model->refresh(id);
+        scheduleConflicts();
         d->deleteLater();
     });
     d->open();
@@ -493,6 +512,8 @@ void ContentView::retargetAll()
             name.isEmpty() ? importDestination(job->source, directory) : QDir(directory).filePath(name);
     }
     m_model->refreshAll();
+    // A folder just typed may have been made for it meanwhile: ask the file system again.
+    refreshConflicts(true);
 }
 
 void ContentView::showDestinationWarning()
@@ -513,4 +534,52 @@ void ContentView::stopWork()
     }
     for (const Import &entry : std::as_const(m_imports))
         entry.cancelled->store(true);
+}
+
+bool ContentView::event(QEvent *event)
+{
+    // Back in the window: files may have come or gone meanwhile.
+    if (event->type() == QEvent::WindowActivate) {
+        m_paths.clear();
+        scheduleConflicts();
+    }
+    return QWidget::event(event);
+}
+
+void ContentView::scheduleConflicts()
+{
+    m_conflictTimer->start();
+}
+
+FileProbe ContentView::probe()
+{
+    return [this](const QString &path) { return m_paths.state(path); };
+}
+
+void ContentView::refreshConflicts(bool rescan)
+{
+    m_conflictTimer->stop();
+    if (rescan)
+        m_paths.clear();
+    m_model->setConflicts(findOutputConflicts(m_model->jobs(), Preferences::existingOutput(), probe()));
+}
+
+QString ContentView::conflictText(const MediaVideo &job)
+{
+    QList<MediaVideo::Ptr> jobs = m_model->jobs();
+    int row = m_model->rowOf(job.id);
+    const auto edited = std::make_shared<MediaVideo>(job);
+    if (row < 0) {
+        row = int(jobs.size());
+        jobs << edited;
+    } else {
+        jobs[row] = edited;
+    }
+    // A destination being typed is asked about afresh; it is not kept for the list.
+    const FileProbe cached = probe();
+    const QString typed = job.destination;
+    const FileProbe fresh = [&cached, &typed](const QString &path) {
+        return path == typed ? probePath(path) : cached(path);
+    };
+    return findOutputConflicts(jobs, Preferences::existingOutput(), fresh).at(row).text;
 }

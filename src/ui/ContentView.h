@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
+#include "tools/OutputConflict.h"
 #include "tools/ToolRunner.h"
 
 #include <QList>
@@ -20,6 +21,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QToolButton;
 class RunStatus;
 class SerialQueue;
@@ -59,6 +61,10 @@ public:
     bool isRunning() const;
     bool isImporting() const { return !m_imports.isEmpty(); }
 
+    // What the next run will meet at the destination of `job` as it would be edited, among the other
+    // jobs of the list: the text the job's row would show, or empty. For the job editor.
+    QString conflictText(const MediaVideo &job);
+
     // Looks for ffmpeg and mediainfo. When one is missing, the first call shows a dialog saying what
     // to install; the message is returned either way (empty when both are there).
     QString reportMissingTools();
@@ -79,12 +85,17 @@ public slots:
     // walked for video files. `withSheet` shows the progress sheet meanwhile.
     void importPaths(const QStringList &paths, bool withSheet = false);
     void editJob(const QModelIndex &index);
+    // Checks every job's destination again now. `rescan` forgets what the file system said before.
+    void refreshConflicts(bool rescan = false);
 
 signals:
     // An import has taken its last file (or was cancelled) and its queue has ended.
     void importFinished();
     // The set of commands available changed (a run or an import began or ended).
     void commandsChanged();
+
+protected:
+    bool event(QEvent *event) override;
 
 private:
     struct Import
@@ -104,6 +115,8 @@ private:
                      bool withSheet);
     void retargetAll();
     void showDestinationWarning();
+    void scheduleConflicts();
+    FileProbe probe();
 
     ToolRunner m_tools;
     RunStatus *m_status;
@@ -121,6 +134,8 @@ private:
     QPushButton *m_encoding = nullptr;
     ProgressSheet *m_sheet = nullptr;
     QPointer<Setup> m_setup;
+    QTimer *m_conflictTimer = nullptr;
+    PathCache m_paths;
     QList<QAction *> m_commands;
     QList<Import> m_imports;
     SerialQueue *m_catalogQueue = nullptr;
