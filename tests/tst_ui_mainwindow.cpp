@@ -356,20 +356,24 @@ private slots:
     void destinationRetargetsEveryJob_data()
     {
         QTest::addColumn<int>("formatFile");
-        QTest::addColumn<bool>("byChooser");
+        QTest::addColumn<QString>("how"); // Return, focus out, Encoding (typed), or chooser
         QTest::addColumn<QStringList>("expected");
         const QStringList plain{"/chosen/clip.mp4", "/chosen/other.mp4"};
         const QStringList templated{"/chosen/clip_x265_aac.mkv", "/chosen/other_x264_mp3.mkv"};
-        QTest::newRow("typed, no template") << 0 << false << plain;
-        QTest::newRow("chosen, no template") << 0 << true << plain;
-        QTest::newRow("typed, template") << 2 << false << templated;
-        QTest::newRow("chosen, template") << 2 << true << templated;
+        QTest::newRow("typed, no template") << 0 << "Return" << plain;
+        QTest::newRow("typed, left, no template") << 0 << "focus out" << plain;
+        QTest::newRow("typed, then Encoding") << 0 << "Encoding" << plain;
+        QTest::newRow("chosen, no template") << 0 << "chooser" << plain;
+        QTest::newRow("typed, template") << 2 << "Return" << templated;
+        QTest::newRow("typed, left, template") << 2 << "focus out" << templated;
+        QTest::newRow("chosen, template") << 2 << "chooser" << templated;
     }
     void destinationRetargetsEveryJob()
     {
         QFETCH(int, formatFile);
-        QFETCH(bool, byChooser);
+        QFETCH(QString, how);
         QFETCH(QStringList, expected);
+        const bool byChooser = how == QLatin1String("chooser");
         Preferences::writeInt(Preferences::Key::formatFile, formatFile);
         ContentView view{ToolRunner(TestSupport::realResourceDir())};
         addJobs(view, {QStringLiteral("/in/clip.mov"), QStringLiteral("/in/other.avi")});
@@ -382,6 +386,18 @@ private slots:
             QTRY_COMPARE(view.destinationDirectory(), QStringLiteral("/chosen"));
             QCOMPARE(m_panels.titles, QStringList{QStringLiteral("Import video file")});
             QCOMPARE(view.destinationField()->text(), QStringLiteral("/chosen"));
+        } else if (how == QLatin1String("focus out")) {
+            view.show();
+            QVERIFY(QTest::qWaitForWindowActive(&view));
+            view.destinationField()->setFocus();
+            QTest::keyClicks(view.destinationField(), QStringLiteral("/chosen"));
+            QTest::keyClick(view.destinationField(), Qt::Key_Tab);
+            QVERIFY(!view.destinationField()->hasFocus());
+        } else if (how == QLatin1String("Encoding")) {
+            view.destinationField()->setText(QStringLiteral("/chosen"));
+            QSignalSpy ended(view.encoder(), &BatchEncoder::runFinished);
+            view.command(QStringLiteral("encoding"))->trigger(); // the sources do not exist: nothing runs
+            QVERIFY(ended.wait(30000));
         } else {
             view.destinationField()->setText(QStringLiteral("/chosen"));
             QTest::keyClick(view.destinationField(), Qt::Key_Return);

@@ -178,6 +178,12 @@ void ContentView::buildLayout()
     m_text1 = Preferences::readText(Preferences::Key::defaultPath).value_or(QString());
     m_destination->setText(m_text1);
     connect(m_destination, &QLineEdit::returnPressed, this, &ContentView::commitDestination);
+    // Leaving the field applies what it shows, as Return does; leaving it unchanged re-targets nothing,
+    // so destinations set in the job editor stay.
+    connect(m_destination, &QLineEdit::editingFinished, this, [this] {
+        if (m_destination->text().trimmed() != m_text1)
+            commitDestination();
+    });
 
     m_chooser = new QToolButton(m_form);
     m_chooser->setObjectName(QStringLiteral("chooseDestination"));
@@ -450,6 +456,9 @@ void ContentView::startEncoding()
 {
     if (isRunning() || m_status->isDisable())
         return;
+    // The directory the field shows is the one the run uses, even when Return was not pressed.
+    if (m_destination->text().trimmed() != m_text1)
+        commitDestination();
     if (m_encoder->start(m_model->jobs())) {
         m_model->refreshAll();
         updateCommands();

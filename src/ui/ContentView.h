@@ -78,7 +78,7 @@ public slots:
     void startEncoding();   // "Encoding", encoding
     void deleteAll();
     void chooseDestination(); // the folder button
-    void commitDestination(); // Return in the destination field
+    void commitDestination(); // Return in the destination field, or leaving it changed
     // Stops the run, or the imports still going, from the progress sheet.
     void stopWork();
     // Files and folders given by a drop or on the command line: every file is imported, folders are
