@@ -621,6 +621,68 @@ private slots:
         QCOMPARE(view.model()->job(1)->result.status, JobResult::Status::NotRun);
     }
 
+    // Encoding takes the jobs not done yet, clears their rows first and sums up a run that did not all
+    // go well; with every job done it asks before converting them all again.
+    void encodingRunsWhatIsNotDoneAndSumsUp()
+    {
+        MainWindow window{ToolRunner(TestSupport::realResourceDir())};
+        ContentView &view = *window.content();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const char *name : {"redo/done.mov", "redo/failed before.mov", "redo/bad option.mov"}) {
+            const QString source = place(QString::fromLatin1(name));
+            MediaVideo::Ptr job = createMediaVideo(source, importDestination(source),
+                                                   ToolRunner(TestSupport::realResourceDir()));
+            job->videoPreset = VideoPresets::ultrafast;
+            view.model()->append(job);
+        }
+        MediaVideo &done = *view.model()->job(0);
+        MediaVideo &failedBefore = *view.model()->job(1);
+        MediaVideo &badOption = *view.model()->job(2);
+        done.result.status = JobResult::Status::Succeeded; // a run before this one converted it
+        failedBefore.result.status = JobResult::Status::Failed;
+        failedBefore.result.reason = QStringLiteral("an earlier failure");
+        badOption.otherParam = QStringLiteral("-no_such_option 1");
+
+        QSignalSpy ended(view.encoder(), &BatchEncoder::runFinished);
+        QTest::mouseClick(view.findChild<QPushButton *>(QStringLiteral("encoding")), Qt::LeftButton);
+        QVERIFY(view.isRunning());
+        QCOMPARE(view.status()->nbrFilesEncoding(), 2);
+        QCOMPARE(failedBefore.result.status, JobResult::Status::None); // not the last run's word meanwhile
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 60000);
+        QCOMPARE(done.result.status, JobResult::Status::Succeeded);
+        QVERIFY(!QFileInfo::exists(done.destination)); // it was not run again
+        QCOMPARE(failedBefore.result.status, JobResult::Status::Succeeded);
+        QCOMPARE(badOption.result.status, JobResult::Status::Failed);
+
+        auto *summary = window.findChild<QMessageBox *>(QStringLiteral("runSummary"));
+        QVERIFY(summary && summary->isVisible());
+        QCOMPARE(summary->text(), QStringLiteral("Encoding finished: 1 succeeded, 1 failed."));
+        QVERIFY2(summary->informativeText().startsWith(
+                     QStringLiteral("bad option.mov: ffmpeg exited with status")),
+                 qPrintable(summary->informativeText()));
+        summary->button(QMessageBox::Ok)->click();
+        QTRY_VERIFY(!window.findChild<QMessageBox *>(QStringLiteral("runSummary")));
+
+        // Every job done: asked first; "Cancel" starts nothing, "Convert Again" runs them all.
+        badOption.result.status = JobResult::Status::Succeeded;
+        for (const char *answer : {"cancelButton", "convertAgainButton"}) {
+            view.startEncoding();
+            auto *question = window.findChild<QMessageBox *>(QStringLiteral("convertAgain"));
+            QVERIFY(question && question->isVisible());
+            QVERIFY(!view.isRunning());
+            QTest::mouseClick(question->findChild<QPushButton *>(QString::fromLatin1(answer)),
+                              Qt::LeftButton);
+            QTRY_VERIFY(!window.findChild<QMessageBox *>(QStringLiteral("convertAgain")));
+        }
+        QVERIFY(view.isRunning());
+        QCOMPARE(view.status()->nbrFilesEncoding(), 3);
+        QCOMPARE(done.result.status, JobResult::Status::None);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 60000);
+        if (auto *box = window.findChild<QMessageBox *>(QStringLiteral("runSummary")))
+            box->close();
+    }
+
     void missingToolIsReportedOnceAndClosingWithoutRunAsksNothing()
     {
         TestSupport::ResourceDir tools(TestSupport::ResourceDir::Entry::Missing,

@@ -34,6 +34,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 const QString importQueueLabel = QStringLiteral("org.tavrix.Tavrix.entry.queue");
@@ -68,6 +70,7 @@ ContentView::ContentView(ToolRunner tools, QWidget *parent)
         updateCommands();
         // The run has written files: what is at each destination is asked again.
         refreshConflicts(true);
+        showRunSummary();
     });
     connect(m_model, &JobListModel::filesDropped, this,
             [this](const QStringList &paths) { importPaths(paths); });
@@ -454,15 +457,122 @@ void ContentView::toggleSetup()
 
 void ContentView::startEncoding()
 {
-    if (isRunning() || m_status->isDisable())
+    if (isRunning() || m_status->isDisable() || m_question)
         return;
     // The directory the field shows is the one the run uses, even when Return was not pressed.
     if (m_destination->text().trimmed() != m_text1)
         commitDestination();
-    if (m_encoder->start(m_model->jobs())) {
-        m_model->refreshAll();
-        updateCommands();
+    QList<MediaVideo::Ptr> pending;
+    for (const MediaVideo::Ptr &job : m_model->jobs()) {
+        if (job->result.status != JobResult::Status::Succeeded)
+            pending << job;
     }
+    if (pending.isEmpty() && m_model->rowCount() > 0) {
+        askToConvertAgain();
+        return;
+    }
+    runJobs(pending);
+}
+
+void ContentView::runJobs(const QList<MediaVideo::Ptr> &jobs)
+{
+    if (jobs.isEmpty() || isRunning())
+        return;
+    // The rows about to run show no result until theirs comes, not the last run's.
+    for (const MediaVideo::Ptr &job : jobs)
+        job->result = JobResult();
+    m_runJobs = jobs;
+    m_model->refreshAll();
+    if (m_encoder->start(jobs))
+        updateCommands();
+}
+
+void ContentView::askToConvertAgain()
+{
+    auto *box = new QMessageBox(QMessageBox::Question, tr("Convert again?"),
+                                tr("Every job in the list has been converted. Convert them all again?"),
+                                QMessageBox::NoButton, window());
+    box->setObjectName(QStringLiteral("convertAgain"));
+    switch (Preferences::existingOutput()) {
+    case Preferences::ExistingOutput::Rename:
+        box->setInformativeText(tr("The files already written are kept; the new ones get new names."));
+        break;
+    case Preferences::ExistingOutput::Skip:
+        box->setInformativeText(tr("“If the output exists” is set to Skip in Setup: jobs whose file is "
+                                   "still there will be skipped."));
+        break;
+    case Preferences::ExistingOutput::Overwrite:
+        box->setInformativeText(tr("The files already written are replaced once the new ones are complete."));
+        break;
+    }
+    QPushButton *again = box->addButton(tr("Convert Again"), QMessageBox::AcceptRole);
+    again->setObjectName(QStringLiteral("convertAgainButton"));
+    QPushButton *cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box, again] {
+        if (box->clickedButton() == again)
+            runJobs(m_model->jobs());
+    });
+    m_question = box;
+    box->open();
+}
+
+void ContentView::showRunSummary()
+{
+    const QList<MediaVideo::Ptr> jobs = std::exchange(m_runJobs, {});
+    int succeeded = 0, failed = 0, notRun = 0, stopped = 0;
+    QStringList reasons;
+    int unexplained = 0;
+    for (const MediaVideo::Ptr &job : jobs) {
+        switch (job->result.status) {
+        case JobResult::Status::Succeeded:
+            ++succeeded;
+            continue;
+        case JobResult::Status::Failed:
+            ++failed;
+            break;
+        case JobResult::Status::NotRun:
+        case JobResult::Status::None:
+            ++notRun;
+            break;
+        case JobResult::Status::Stopped:
+            ++stopped;
+            break;
+        }
+        const QString reason = job->result.reason.isEmpty() ? job->result.text() : job->result.reason;
+        if (reasons.size() < 3)
+            reasons << tr("%1: %2").arg(fileName(job->source), reason);
+        else
+            ++unexplained;
+    }
+    // All went well, or the window is on its way out (closed during the run): nothing to say.
+    if (succeeded == jobs.size() || !isVisible())
+        return;
+
+    QStringList counts;
+    if (succeeded > 0)
+        counts << tr("%n succeeded", nullptr, succeeded);
+    if (failed > 0)
+        counts << tr("%n failed", nullptr, failed);
+    if (stopped > 0)
+        counts << tr("%n stopped", nullptr, stopped);
+    if (notRun > 0)
+        counts << tr("%n not run", nullptr, notRun);
+    if (unexplained > 0)
+        reasons << tr("…and %n more", nullptr, unexplained);
+
+    auto *box = new QMessageBox(
+        failed > 0 ? QMessageBox::Warning : QMessageBox::Information, tr("Encoding finished"),
+        tr("Encoding finished: %1.").arg(counts.join(QStringLiteral(", "))), QMessageBox::Ok, window());
+    box->setObjectName(QStringLiteral("runSummary"));
+    box->setInformativeText(reasons.join(QLatin1Char('\n')));
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void ContentView::deleteAll()

@@ -20,6 +20,7 @@ class ProgressSheet;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 class QTimer;
 class QToolButton;
@@ -117,6 +118,9 @@ private:
     void showDestinationWarning();
     void scheduleConflicts();
     FileProbe probe();
+    void runJobs(const QList<MediaVideo::Ptr> &jobs);
+    void askToConvertAgain();
+    void showRunSummary();
 
     ToolRunner m_tools;
     RunStatus *m_status;
@@ -134,8 +138,10 @@ private:
     QPushButton *m_encoding = nullptr;
     ProgressSheet *m_sheet = nullptr;
     QPointer<Setup> m_setup;
+    QPointer<QMessageBox> m_question;
     QTimer *m_conflictTimer = nullptr;
     PathCache m_paths;
+    QList<MediaVideo::Ptr> m_runJobs; // the jobs of the run going on or just ended
     QList<QAction *> m_commands;
     QList<Import> m_imports;
     SerialQueue *m_catalogQueue = nullptr;
