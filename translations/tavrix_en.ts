@@ -84,7 +84,7 @@
     </message>
     <message>
         <source>Destination Dir.help</source>
-        <translation>Folder where the converted files are written. Leave it empty to write each file beside its source. Press Return to apply it to every job in the list.</translation>
+        <translation>Folder where the converted files are written. Leave it empty to write each file beside its source. It applies to every job in the list when you press Return or leave the field.</translation>
     </message>
     <message>
         <source>Choose the destination directory</source>
@@ -120,7 +120,7 @@
     </message>
     <message>
         <source>Encoding.help</source>
-        <translation>Convert every job in the list, one after another (Ctrl+E).</translation>
+        <translation>Convert the jobs not converted yet, one after another (Ctrl+E).</translation>
     </message>
     <message>
         <source>Tools missing</source>
@@ -144,6 +144,81 @@
     </message>
     <message>
         <source>⚠ The folder “%1” does not exist; encoding into it will fail until it is created.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Convert again?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every job in the list has been converted. Convert them all again?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The files already written are kept; the new ones get new names.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“If the output exists” is set to Skip in Setup: jobs whose file is still there will be skipped.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The files already written are replaced once the new ones are complete.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Convert Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n succeeded</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n failed</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n stopped</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not run</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>…and %n more</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Encoding finished</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoding finished: %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -367,6 +442,23 @@ Press to edit this job.</source>
         <source>Output: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1: written to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Written to %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1
+Output: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JobListView</name>
@@ -441,6 +533,37 @@ Press to edit this job.</source>
     </message>
     <message>
         <source>Continue Encoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>OutputConflict</name>
+    <message>
+        <source>a new name will be used</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will be skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will be replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same as the source: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will not be run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 exists: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same output as job %1 (%2)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -557,6 +680,34 @@ Press to edit this job.</source>
     </message>
     <message>
         <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>If the output exists</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Overwrite</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write to the first free name: clip-1.mp4, clip-2.mp4…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Leave the file as it is and do not convert the job</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace the file once the new one is complete</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

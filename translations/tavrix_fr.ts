@@ -84,7 +84,7 @@
     </message>
     <message>
         <source>Destination Dir.help</source>
-        <translation>Dossier où les fichiers convertis sont écrits. Laissez-le vide pour écrire chaque fichier à côté de sa source. Appuyez sur Entrée pour l’appliquer à toutes les tâches de la liste.</translation>
+        <translation>Dossier où les fichiers convertis sont écrits. Laissez-le vide pour écrire chaque fichier à côté de sa source. Il s’applique à toutes les tâches de la liste quand vous appuyez sur Entrée ou quittez le champ.</translation>
     </message>
     <message>
         <source>Choose the destination directory</source>
@@ -120,7 +120,7 @@
     </message>
     <message>
         <source>Encoding.help</source>
-        <translation>Convertir toutes les tâches de la liste, l’une après l’autre (Ctrl+E).</translation>
+        <translation>Convertir les tâches pas encore converties, l’une après l’autre (Ctrl+E).</translation>
     </message>
     <message>
         <source>Tools missing</source>
@@ -145,6 +145,81 @@
     <message>
         <source>⚠ The folder “%1” does not exist; encoding into it will fail until it is created.</source>
         <translation>⚠ Le dossier « %1 » n’existe pas ; l’encodage y échouera tant qu’il n’est pas créé.</translation>
+    </message>
+    <message>
+        <source>Convert again?</source>
+        <translation>Convertir à nouveau ?</translation>
+    </message>
+    <message>
+        <source>Every job in the list has been converted. Convert them all again?</source>
+        <translation>Toutes les tâches de la liste ont été converties. Les convertir toutes à nouveau ?</translation>
+    </message>
+    <message>
+        <source>The files already written are kept; the new ones get new names.</source>
+        <translation>Les fichiers déjà écrits sont conservés ; les nouveaux prennent de nouveaux noms.</translation>
+    </message>
+    <message>
+        <source>“If the output exists” is set to Skip in Setup: jobs whose file is still there will be skipped.</source>
+        <translation>« Si la sortie existe » vaut Ignorer dans les réglages : les tâches dont le fichier est toujours là seront ignorées.</translation>
+    </message>
+    <message>
+        <source>The files already written are replaced once the new ones are complete.</source>
+        <translation>Les fichiers déjà écrits sont remplacés une fois les nouveaux terminés.</translation>
+    </message>
+    <message>
+        <source>Convert Again</source>
+        <translation>Convertir à nouveau</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n succeeded</source>
+        <translation>
+            <numerusform>%n réussie</numerusform>
+            <numerusform>%n réussies</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n failed</source>
+        <translation>
+            <numerusform>%n en échec</numerusform>
+            <numerusform>%n en échec</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n stopped</source>
+        <translation>
+            <numerusform>%n arrêtée</numerusform>
+            <numerusform>%n arrêtées</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not run</source>
+        <translation>
+            <numerusform>%n non lancée</numerusform>
+            <numerusform>%n non lancées</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>…and %n more</source>
+        <translation>
+            <numerusform>…et %n autre</numerusform>
+            <numerusform>…et %n autres</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Encoding finished</source>
+        <translation>Encodage terminé</translation>
+    </message>
+    <message>
+        <source>Encoding finished: %1.</source>
+        <translation>Encodage terminé : %1.</translation>
     </message>
 </context>
 <context>
@@ -368,6 +443,24 @@ Cliquez pour modifier cette tâche.</translation>
         <source>Output: %1</source>
         <translation>Sortie : %1</translation>
     </message>
+    <message>
+        <source>%1: written to %2</source>
+        <translation>%1 : écrit dans %2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>Written to %1</source>
+        <translation>Écrit dans %1</translation>
+    </message>
+    <message>
+        <source>%1
+Output: %2</source>
+        <translation>%1
+Sortie : %2</translation>
+    </message>
 </context>
 <context>
     <name>JobListView</name>
@@ -443,6 +536,37 @@ Cliquez pour modifier cette tâche.</translation>
     <message>
         <source>Continue Encoding</source>
         <translation>Continuer l’encodage</translation>
+    </message>
+</context>
+<context>
+    <name>OutputConflict</name>
+    <message>
+        <source>a new name will be used</source>
+        <translation>un nouveau nom sera utilisé</translation>
+    </message>
+    <message>
+        <source>will be skipped</source>
+        <translation>la tâche sera ignorée</translation>
+    </message>
+    <message>
+        <source>will be replaced</source>
+        <translation>il sera remplacé</translation>
+    </message>
+    <message>
+        <source>Same as the source: %1</source>
+        <translation>Identique à la source : %1</translation>
+    </message>
+    <message>
+        <source>will not be run</source>
+        <translation>la tâche ne sera pas lancée</translation>
+    </message>
+    <message>
+        <source>%1 exists: %2</source>
+        <translation>%1 existe : %2</translation>
+    </message>
+    <message>
+        <source>Same output as job %1 (%2)</source>
+        <translation>Même sortie que la tâche %1 (%2)</translation>
     </message>
 </context>
 <context>
@@ -559,6 +683,34 @@ Cliquez pour modifier cette tâche.</translation>
     <message>
         <source>Cancel</source>
         <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>If the output exists</source>
+        <translation>Si la sortie existe</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Renommer</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Ignorer</translation>
+    </message>
+    <message>
+        <source>Overwrite</source>
+        <translation>Remplacer</translation>
+    </message>
+    <message>
+        <source>Write to the first free name: clip-1.mp4, clip-2.mp4…</source>
+        <translation>Écrire sous le premier nom libre : clip-1.mp4, clip-2.mp4…</translation>
+    </message>
+    <message>
+        <source>Leave the file as it is and do not convert the job</source>
+        <translation>Laisser le fichier tel quel et ne pas convertir la tâche</translation>
+    </message>
+    <message>
+        <source>Replace the file once the new one is complete</source>
+        <translation>Remplacer le fichier une fois le nouveau terminé</translation>
     </message>
 </context>
 <context>
