@@ -66,7 +66,11 @@ class TestSetup : public QObject
     {
         return m_sheet->findChild<T *>(QString::fromLatin1(name));
     }
-    QString shown(const char *picker) { return child<QComboBox>(picker)->currentText(); }
+    QString shown(const char *picker)
+    {
+        const QComboBox *found = child<QComboBox>(picker);
+        return found ? found->currentText() : QStringLiteral("(no %1)").arg(QLatin1String(picker));
+    }
     void press(const char *button)
     {
         child<QPushButton>(button)->click();
@@ -87,7 +91,7 @@ private slots:
     {
         open();
         for (const char *name : Pickers)
-            QVERIFY2(child<QComboBox>(name)->currentIndex() == 0, name);
+            QVERIFY2(child<QComboBox>(name) && child<QComboBox>(name)->currentIndex() == 0, name);
         // The false read from the store wins over the sheet's own initial "on" for deinterlacing.
         for (const char *name : Toggles)
             QVERIFY2(!child<QCheckBox>(name)->isChecked(), name);
