@@ -530,6 +530,17 @@ private slots:
         QTRY_VERIFY(!note->isVisibleTo(editor));
         QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
         QTRY_COMPARE(row.data(JobListModel::ConflictRole).toString(), QString());
+
+        // A file made while the user was in another window shows when the window is back.
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        QVERIFY(QFile::copy(source, m_dir.filePath(QStringLiteral("conflict/phone-small.mp4"))));
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QTRY_COMPARE(row.data(JobListModel::ConflictRole).toString(),
+                     QStringLiteral("phone-small.mp4 exists: a new name will be used"));
     }
 
     void pressingTheNameOpensTheEditorAndSetupOpensItsSheet()
