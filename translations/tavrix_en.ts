@@ -404,6 +404,10 @@ Press to edit this job.</source>
         <source>Stopped</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Interrupted</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

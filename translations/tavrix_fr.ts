@@ -405,6 +405,10 @@ Cliquez pour modifier cette tâche.</translation>
         <source>Stopped</source>
         <translation>Arrêté</translation>
     </message>
+    <message>
+        <source>Interrupted</source>
+        <translation>Interrompu</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
