@@ -1,8 +1,10 @@
 // What outlives the process: the saved job list (round trips on a probed clip,
-// kills in mid-write, files it cannot use) and its lock. The test binary plays
-// the other process when started with --save-loop.
+// kills in mid-write, files it cannot use), its lock, and the job logs with
+// their cap and rotation. The test binary plays the other process when started
+// with --save-loop.
 #include "TestSupport.h"
 
+#include "store/JobLogs.h"
 #include "store/QueueFile.h"
 #include "store/QueueLock.h"
 #include "tools/Log.h"
@@ -269,6 +271,83 @@ private slots:
         QVERIFY(lock.tryLock());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList({"queue.json", "queue.lock"}));
+    }
+
+    void logCap_data()
+    {
+        QTest::addColumn<qint64>("cap");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("length");
+        QTest::newRow("under the cap") << qint64(4000) << 20 << 30;
+        QTest::newRow("over the cap") << qint64(4000) << 500 << 30;
+        QTest::newRow("one line longer than the cap") << qint64(1000) << 1 << 5000;
+        QTest::newRow("written out while it runs") << qint64(300 * 1024) << 20000 << 80;
+    }
+    void logCap()
+    {
+        QFETCH(qint64, cap);
+        QFETCH(int, lines);
+        QFETCH(int, length);
+        QTemporaryDir dir;
+        JobLog log = JobLogs(dir.path(), cap).open(MediaVideo("/in/clip.mov"));
+        QByteArray all;
+        for (int i = 0; i < lines; ++i) {
+            QByteArray line = QByteArray::number(i).rightJustified(8, '0') + ' ';
+            line += QByteArray(length - line.size(), char('a' + i % 26));
+            log.append(line);
+            all += line + '\n';
+            // Held-back lines reach the file as the run goes, not only at its end.
+            const QByteArray now = i % 1000 == 999 ? contents(log.path()) : QByteArray();
+            QVERIFY(now.size() <= cap);
+            QVERIFY(now.isEmpty() || now.mid(now.lastIndexOf('\n', -2) + 1, 8).toInt() > i - 1000);
+        }
+        log.close();
+        const QByteArray kept = contents(log.path());
+        if (all.size() <= cap)
+            QCOMPARE(kept, all);
+        else
+            QVERIFY(kept.size() <= cap && kept.size() > cap / 2 && kept.count("left out ...]\n") == 1);
+        // The beginning says what was asked, the end what went wrong; whole lines
+        // around the marker.
+        const qsizetype marker = all.size() <= cap ? 0 : kept.indexOf("[... ");
+        const QByteArray end = kept.mid(all.size() <= cap ? 0 : kept.indexOf('\n', marker) + 1);
+        QVERIFY(all.endsWith(end) && kept.startsWith(all.left(marker)));
+        QVERIFY(length > cap / 4 || all.size() <= cap || (marker > 0 && all.contains('\n' + end)));
+    }
+
+    // The newest logs stay, files the program did not name are never touched, and
+    // no source name reaches outside the folder or hides characters in it.
+    void logRotation()
+    {
+        QTemporaryDir dir;
+        const JobLogs logs(dir.path(), 4096, 4);
+        QVERIFY(QDir().mkpath(logs.folder()));
+        const QString foreign = logs.folder() + "/notes.log";
+        QVERIFY(write(foreign, {}));
+        QVERIFY(write(logs.folder() + "/20000101-000000-000_" +
+                          QUuid::createUuid().toString(QUuid::WithoutBraces) + ".log",
+                      {}));
+        QList<MediaVideo> jobs;
+        for (const char *source : {"../../../etc/passwd", "/in/a\nb\x01\u202e c:d*\"'.mov", "..\\..\\x.mov",
+                                   "/in/été 名前.mp4", "/in/.hidden"})
+            jobs << MediaVideo(source);
+        QStringList opened;
+        for (int i = 0; i < 7; ++i) {
+            const MediaVideo &job = jobs[i % jobs.size()];
+            opened << logs.open(job).path();
+            QCOMPARE(QFileInfo(opened.last()).absolutePath(), logs.folder());
+            const QString name = QFileInfo(opened.last()).fileName();
+            QVERIFY2(!name.startsWith('.') &&
+                         !name.contains(
+                             QRegularExpression("[^\\w.-]", QRegularExpression::UseUnicodePropertiesOption)),
+                     qPrintable(name));
+            QCOMPARE(logs.latestFor(job.id), opened.last());
+            QThread::msleep(2); // logs are ordered by their creation time in milliseconds
+        }
+        QStringList left = QDir(logs.folder()).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(left.replaceInStrings(QRegularExpression("^"), logs.folder() + '/'), opened.mid(3)
+                                                                                          << foreign);
+        QCOMPARE(logs.latestFor(jobs[2].id), QString());
     }
 };
 
