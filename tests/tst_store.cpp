@@ -1,18 +1,20 @@
-// What outlives the process: the saved job list (round trips on a probed clip,
-// kills in mid-write, files it cannot use), its lock, and the job logs with
-// their cap and rotation. The test binary plays the other process when started
-// with --save-loop.
+// What outlives the process: the saved job list (round trips on a probed clip, kills in mid-write, files
+// it cannot use), its lock, the job logs with their cap and rotation, and the single-instance channel
+// between real processes. The test binary plays the other process when started with --save-loop or
+// --instance.
 #include "TestSupport.h"
 
 #include "store/JobLogs.h"
 #include "store/QueueFile.h"
 #include "store/QueueLock.h"
+#include "store/SingleInstance.h"
 #include "tools/Log.h"
 #include "tools/MediaProbe.h"
 #include "tools/ToolRunner.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <climits>
@@ -50,6 +52,26 @@ int saveLoop(const QString &directory)
         file.save(lists[i % 2], lists[i % 2][i % 7]->id);
 }
 
+// Child: a start of the application as far as the channel goes. It hands its paths to a running
+// instance, or becomes the instance and prints what it receives (each path in hex, then "end").
+int instance(const QString &name, const QStringList &paths)
+{
+    if (sendToRunningInstance(paths, 5000, name))
+        return 0;
+    InstanceServer server(name);
+    if (!server.listen())
+        return 2;
+    QObject::connect(&server, &InstanceServer::pathsReceived, [](const QStringList &received) {
+        for (const QString &path : received)
+            std::printf("%s\n", QFile::encodeName(path).toHex().constData());
+        std::printf("end\n");
+        std::fflush(stdout);
+    });
+    std::printf("listening\n");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
 QByteArray readLineFrom(QProcess &process)
 {
     while (!process.canReadLine() && process.waitForReadyRead(30000)) {
@@ -69,8 +91,7 @@ bool write(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Every field but the preview, compared exactly: a restored job must build the
-// very command it had.
+// Every field but the preview, compared exactly: a restored job must build the very command it had.
 void compareJobs(const MediaVideo &a, const MediaVideo &b)
 {
     const auto fields = [](const MediaVideo &j) {
@@ -99,18 +120,14 @@ private slots:
         TestSupport::isolateSettings();
         setDiagnosticStream(nullptr);
         QVERIFY(write(m_clips.filePath("a.srt"), "1\n00:00:00,000 --> 00:00:01,000\nHello\n"));
-        // Two video, two audio and one subtitle stream: every track choice can
-        // differ from its start.
-        QVERIFY(
-            TestSupport::generateClip(m_clips.filePath("rich.mkv"),
-                                      ("-f lavfi -i testsrc=size=320x240:rate=10:duration=1 -f lavfi -i "
-                                       "testsrc=size=160x120:rate=10:"
-                                       "duration=1 -f lavfi -i sine=duration=1 -f lavfi -i "
-                                       "sine=frequency=880:duration=1 -i " +
-                                       m_clips.filePath("a.srt") +
-                                       " -map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 -preset ultrafast "
-                                       "-c:a aac -c:s srt")
-                                          .split(' ')));
+        // Two video, two audio and one subtitle stream: every track choice can differ from its start.
+        QVERIFY(TestSupport::generateClip(
+            m_clips.filePath("rich.mkv"),
+            ("-f lavfi -i testsrc=size=320x240:rate=10:duration=1 -f lavfi -i testsrc=size=160x120:rate=10:"
+             "duration=1 -f lavfi -i sine=duration=1 -f lavfi -i sine=frequency=880:duration=1 -i " +
+             m_clips.filePath("a.srt") +
+             " -map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 -preset ultrafast -c:a aac -c:s srt")
+                .split(' ')));
     }
 
     void roundTrip_data()
@@ -178,9 +195,8 @@ private slots:
                     std::tie(job->result.exitCode, job->result.reason, job->result.outputTail));
     }
 
-    // What cannot be trusted is kept aside beside an older copy and the list
-    // starts empty; what the user cannot fix reads as its default; a folder that
-    // cannot be written fails the save alone.
+    // What cannot be trusted is kept aside beside an older copy and the list starts empty; what the user
+    // cannot fix reads as its default; a folder that cannot be written fails the save alone.
     void unusableFiles_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -240,9 +256,8 @@ private slots:
         QCOMPARE(contents(dir.filePath("queue.json.bad")), QByteArray("older"));
     }
 
-    // A writer killed at any moment leaves a list that loads whole, the old one
-    // or the new one. Its lock holds while it lives and is taken over once it is
-    // dead.
+    // A writer killed at any moment leaves a list that loads whole, the old one or the new one. Its lock
+    // holds while it lives and is taken over once it is dead.
     void killedWhileSaving()
     {
         QTemporaryDir dir;
@@ -307,16 +322,15 @@ private slots:
             QCOMPARE(kept, all);
         else
             QVERIFY(kept.size() <= cap && kept.size() > cap / 2 && kept.count("left out ...]\n") == 1);
-        // The beginning says what was asked, the end what went wrong; whole lines
-        // around the marker.
+        // The beginning says what was asked, the end what went wrong; whole lines around the marker.
         const qsizetype marker = all.size() <= cap ? 0 : kept.indexOf("[... ");
         const QByteArray end = kept.mid(all.size() <= cap ? 0 : kept.indexOf('\n', marker) + 1);
         QVERIFY(all.endsWith(end) && kept.startsWith(all.left(marker)));
         QVERIFY(length > cap / 4 || all.size() <= cap || (marker > 0 && all.contains('\n' + end)));
     }
 
-    // The newest logs stay, files the program did not name are never touched, and
-    // no source name reaches outside the folder or hides characters in it.
+    // The newest logs stay, files the program did not name are never touched, and no source name
+    // reaches outside the folder or hides characters in it.
     void logRotation()
     {
         QTemporaryDir dir;
@@ -349,6 +363,46 @@ private slots:
                                                                                           << foreign);
         QCOMPARE(logs.latestFor(jobs[2].id), QString());
     }
+
+    // A second start hands its paths to the first and ends; a socket left by a killed instance is taken
+    // over, one that still answers never is.
+    void singleInstance()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("instance");
+        QProcess first;
+        first.start(QCoreApplication::applicationFilePath(), {"--instance", name});
+        QCOMPARE(readLineFrom(first), QByteArray("listening"));
+
+        const QStringList paths{"/v/a b.mov", "rel/new\nline.mkv", "-dash.mp4", "/v/q'\"$(x)`\\.mp4",
+                                "/v/été 📼.mov"};
+        QProcess second;
+        second.setWorkingDirectory(dir.path());
+        second.start(QCoreApplication::applicationFilePath(), QStringList{"--instance", name} + paths);
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QStringList received;
+        for (QByteArray line = readLineFrom(first); !line.isEmpty() && line != "end";
+             line = readLineFrom(first))
+            received << QFile::decodeName(QByteArray::fromHex(line));
+        QCOMPARE(received,
+                 QStringList({paths[0], dir.filePath(paths[1]), dir.filePath(paths[2]), paths[3], paths[4]}));
+
+        first.kill();
+        QVERIFY(first.waitForFinished(30000) && QFileInfo::exists(name));
+        QVERIFY(!sendToRunningInstance({"/x.mov"}, 2000, name));
+        InstanceServer server(name);
+        QVERIFY2(server.listen(), qPrintable(server.error()));
+        QSignalSpy spy(&server, &InstanceServer::pathsReceived);
+        QProcess third;
+        third.start(QCoreApplication::applicationFilePath(), {"--instance", name, "/v/c.mov"});
+        QVERIFY(spy.wait(30000));
+        QCOMPARE(spy.first().first().toStringList(), QStringList{"/v/c.mov"});
+        QVERIFY(third.waitForFinished(30000) && third.exitCode() == 0);
+        InstanceServer rival(name);
+        QVERIFY(!rival.listen() && !rival.error().isEmpty());
+    }
 };
 
 int main(int argc, char **argv)
@@ -357,6 +411,8 @@ int main(int argc, char **argv)
     const QStringList args = QCoreApplication::arguments();
     if (args.size() >= 3 && args[1] == "--save-loop")
         return saveLoop(args[2]);
+    if (args.size() >= 3 && args[1] == "--instance")
+        return instance(args[2], args.mid(3));
     TestStore test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
