@@ -54,7 +54,7 @@ public:
     // The saved list, or an empty one when there is none yet. Never starts a job.
     LoadResult load() const;
 
-    // One job as the file holds it; exposed for tavrix-cli and the benchmark.
+    // One job as the file holds it (also what a front end may print for a job).
     static QJsonObject jobToJson(const MediaVideo &job, bool running = false);
     // The job `object` describes, or null with `error` set when a field has the wrong type.
     static MediaVideo::Ptr jobFromJson(const QJsonObject &object, QString &error);
