@@ -432,6 +432,17 @@
     </message>
 </context>
 <context>
+    <name>InstanceServer</name>
+    <message>
+        <source>Another Tavrix instance is listening on “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The instance channel “%1” cannot be opened: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>JobDelegate</name>
     <message>
         <source>%1
@@ -494,6 +505,10 @@ Output: %2</source>
     </message>
     <message>
         <source>Stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Interrupted</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -605,6 +620,60 @@ Output: %2</source>
     <name>QFileDialog</name>
     <message>
         <source>Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QueueFile</name>
+    <message>
+        <source>Tavrix ended while this job was being converted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The job list could not be saved to “%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder cannot be created</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is not a job list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>job %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” was written by a newer version of Tavrix; the list starts empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The saved job list was written by a newer version of Tavrix; it was kept as “%1” and the list starts empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” could not be read (%2); the list starts empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The saved job list could not be read (%1); it was kept as “%2” and the list starts empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QueueLock</name>
+    <message>
+        <source>The job list is in use by another Tavrix process (%1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The job list cannot be locked in “%1”.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -432,6 +432,17 @@
     </message>
 </context>
 <context>
+    <name>InstanceServer</name>
+    <message>
+        <source>Another Tavrix instance is listening on “%1”.</source>
+        <translation>Une autre instance de Tavrix écoute sur « %1 ».</translation>
+    </message>
+    <message>
+        <source>The instance channel “%1” cannot be opened: %2</source>
+        <translation>Le canal d’instance « %1 » ne peut pas être ouvert : %2</translation>
+    </message>
+</context>
+<context>
     <name>JobDelegate</name>
     <message>
         <source>%1
@@ -497,6 +508,10 @@ Sortie : %2</translation>
     <message>
         <source>Stopped</source>
         <translation>Arrêté</translation>
+    </message>
+    <message>
+        <source>Interrupted</source>
+        <translation>Interrompu</translation>
     </message>
 </context>
 <context>
@@ -608,6 +623,60 @@ Sortie : %2</translation>
     <message>
         <source>Files</source>
         <translation>Fichiers</translation>
+    </message>
+</context>
+<context>
+    <name>QueueFile</name>
+    <message>
+        <source>Tavrix ended while this job was being converted.</source>
+        <translation>Tavrix s’est arrêté pendant la conversion de cette tâche.</translation>
+    </message>
+    <message>
+        <source>The job list could not be saved to “%1”: %2</source>
+        <translation>La liste des tâches n’a pas pu être enregistrée dans « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>the folder cannot be created</source>
+        <translation>le dossier ne peut pas être créé</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>le fichier est trop volumineux</translation>
+    </message>
+    <message>
+        <source>it is not a job list</source>
+        <translation>ce n’est pas une liste de tâches</translation>
+    </message>
+    <message>
+        <source>job %1: %2</source>
+        <translation>tâche %1 : %2</translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” was written by a newer version of Tavrix; the list starts empty.</source>
+        <translation>La liste des tâches enregistrée « %1 » a été écrite par une version plus récente de Tavrix ; la liste démarre vide.</translation>
+    </message>
+    <message>
+        <source>The saved job list was written by a newer version of Tavrix; it was kept as “%1” and the list starts empty.</source>
+        <translation>La liste des tâches enregistrée a été écrite par une version plus récente de Tavrix ; elle a été conservée sous « %1 » et la liste démarre vide.</translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” could not be read (%2); the list starts empty.</source>
+        <translation>La liste des tâches enregistrée « %1 » n’a pas pu être lue (%2) ; la liste démarre vide.</translation>
+    </message>
+    <message>
+        <source>The saved job list could not be read (%1); it was kept as “%2” and the list starts empty.</source>
+        <translation>La liste des tâches enregistrée n’a pas pu être lue (%1) ; elle a été conservée sous « %2 » et la liste démarre vide.</translation>
+    </message>
+</context>
+<context>
+    <name>QueueLock</name>
+    <message>
+        <source>The job list is in use by another Tavrix process (%1).</source>
+        <translation>La liste des tâches est utilisée par un autre processus Tavrix (%1).</translation>
+    </message>
+    <message>
+        <source>The job list cannot be locked in “%1”.</source>
+        <translation>La liste des tâches ne peut pas être verrouillée dans « %1 ».</translation>
     </message>
 </context>
 <context>
