@@ -540,6 +540,7 @@ void ContentView::showRunSummary()
             ++notRun;
             break;
         case JobResult::Status::Stopped:
+        case JobResult::Status::Interrupted:
             ++stopped;
             break;
         }

@@ -22,6 +22,7 @@ QColor resultColor(JobResult::Status status, const QPalette &palette)
     case JobResult::Status::Failed:
         return QColor(0xc6, 0x28, 0x28);
     case JobResult::Status::Stopped:
+    case JobResult::Status::Interrupted:
         return QColor(0xe6, 0x5c, 0x00);
     case JobResult::Status::NotRun:
     case JobResult::Status::None:
