@@ -93,6 +93,11 @@ private slots:
                                               " -f lavfi -i sine=duration=1 -f lavfi -i "
                                               "sine=frequency=880:duration=1 -map 0 -map 1 -map 2 -c:a aac "
                                               "-metadata:s:a:0 language=eng -metadata:s:a:1 language=fre"));
+        // Twelve streams: the addresses of the last audio streams have two digits (0-10, 0-11).
+        QString eleven = video + " -f lavfi -i sine=duration=1 -map 0";
+        for (int i = 0; i < 11; ++i)
+            eleven += " -map 1";
+        QVERIFY(generate("eleven audio.ts", eleven + " -c:a aac -metadata:s:a:10 language=jpn"));
         QFile srt(m_dir.filePath("a.srt"));
         QVERIFY(srt.open(QIODevice::WriteOnly));
         srt.write("1\n00:00:00,000 --> 00:00:00,900\nHello\n");
@@ -228,7 +233,7 @@ private slots:
             T + IN + VF + "-map 0:0 -c:v libx264 -b:v 1000k -profile:v high444 -tune grain " + PIX + A + MP4);
 
         videoLines("video line with a long address", {"3 0-12 HEVC"}, 0,
-                   T + IN + VF + "-map 0:1 -c:v libx265 -b:v 1000k " + PIX + A + OUT);
+                   T + IN + VF + "-map 0:12 -c:v libx265 -b:v 1000k " + PIX + A + OUT);
         videoLines("video line without order", {"AVC"}, 0, EXAMPLE1);
         videoLines("video track past the list reads as the first", {"1 0 AVC", "2 3 AVC"}, 7, EXAMPLE1);
         videoLines("second video track", {"1 0 AVC", "2 3 AVC"}, 1,
@@ -240,6 +245,9 @@ private slots:
         audioLines("every plain audio line", twoAudio, 0, T + IN + VF + V + PIX + A + a2 + OUT);
         audioLines("audio lines without address or order", {"Select 2 track(s) for encoding", "AAC", " "}, 0,
                    T + IN + VF + V + PIX + A + A + OUT);
+        audioLines("eleventh stream of a transport stream",
+                   {"Select 11 track(s) for encoding", "257 0-1 AAC", "267 0-11 AAC LC 2 Japanese"}, 2,
+                   T + IN + VF + V + PIX + "-map 0:11 -c:a aac -b:a 160k -ac 2 -ar 44100 -async 1 " + OUT);
         audioLines("no audio stream", {"Select 0 track(s) for encoding"}, 1, T + IN + VF + V + PIX + OUT);
         audioLines("never probed audio", {}, 0, T + IN + VF + V + PIX + OUT);
         audioLines("audio track past the list reads as every stream", example1().audioTracks, 9, EXAMPLE1);
@@ -366,6 +374,8 @@ private slots:
         };
         row("second audio", "two audio.mkv", "second.mp4", 2, 0, false, "French#", "");
         row("every audio", "two audio.mkv", "both.mkv", 0, 0, false, "English#French#", "");
+        row("eleventh audio of a transport stream", "eleven audio.ts", "eleventh.mkv", 11, 0, false,
+            "Japanese#", "");
         row("the French subtitle", "subs.mkv", "one sub.mp4", 0, 3, false, "", "Timed Text:French:Yes#");
         // The external stream comes last and is not the default one.
         row("every subtitle and an external one", "subs.mkv", "all.mkv", 0, 1, true, "",

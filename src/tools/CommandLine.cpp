@@ -90,10 +90,11 @@ bool isPictureSubtitle(const QString &format)
 
 QString streamAddress(const QString &trackLine)
 {
-    static const QRegularExpression address(QStringLiteral("(\\d{1}-\\d{1})"));
+    // Whole numbers on both sides: a transport stream with ten streams or more has 0-10, 0-11, ...
+    static const QRegularExpression address(QStringLiteral("(\\d+)-(\\d+)"));
     const QRegularExpressionMatch m = address.match(trackLine);
     if (m.hasMatch())
-        return m.captured(1).replace(QLatin1Char('-'), QLatin1Char(':'));
+        return m.captured(1) + QLatin1Char(':') + m.captured(2);
     // MP4 and Matroska lines carry a plain stream order as their second word.
     const QStringList words = trackLine.trimmed().split(QLatin1Char(' '));
     if (words.size() > 1) {
