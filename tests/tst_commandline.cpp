@@ -88,7 +88,9 @@ private slots:
         setDiagnosticStream(nullptr);
         QVERIFY(m_dir.isValid());
         const QString video = QStringLiteral("-f lavfi -i testsrc=size=160x120:rate=10:duration=1");
-        QVERIFY(generate("base.mp4", video + " -f lavfi -i sine=duration=1 -c:a aac"));
+        // Black bars above and below: the picture is 160x80 from y 20.
+        QVERIFY(generate("base.mp4", "-f lavfi -i testsrc=size=160x80:rate=10:duration=1 -f lavfi -i "
+                                     "sine=duration=1 -vf pad=160:120:0:20 -c:a aac"));
         QVERIFY(generate("two audio.mkv", video +
                                               " -f lavfi -i sine=duration=1 -f lavfi -i "
                                               "sine=frequency=880:duration=1 -map 0 -map 1 -map 2 -c:a aac "
@@ -122,8 +124,12 @@ private slots:
             QTest::newRow(name) << edit << QString() << message << true;
         };
         const auto detected = [](const char *name, const QString &report, const QString &expected) {
-            QTest::newRow(name) << JobEdit([](MediaVideo &j) { j.videoCrop = "-1"; }) << report << expected
-                                << false;
+            const JobEdit edit = [](MediaVideo &j) {
+                j.videoCrop = "-1";
+                j.videoWidth = 1920;
+                j.videoHeight = 1080;
+            };
+            QTest::newRow(name) << edit << report << expected << false;
         };
         const auto coding = [&row](const char *name, VideoEncoders encoder, VideoProfiles profile,
                                    VideoTunes tune, const QString &expected) {
@@ -218,6 +224,11 @@ private slots:
         detected("detected text from a file name is left out", "crop=$(touch X).mp4':", EXAMPLE1);
         detected("detected negative crop is left out", "crop=-16:-8:8:4", EXAMPLE1);
         detected("nothing detected", "", EXAMPLE1);
+        detected("detector rounding on a whole picture", "crop=1920:1072:0:4",
+                 T + IN + "-vf yadif=0:-1:0,crop=1920:1080:0:0,scale=-2:-2 " + V + PIX + A + OUT);
+        row("stored crop with a newline after it",
+            T + IN + "-vf yadif=0:-1:0,crop=1920:800:0:140,scale=-2:-2 " + V + PIX + A + OUT,
+            [](MediaVideo &j) { j.videoCrop = "1920:800:0:140\n"; });
 
         // Profiles and tunes an encoder does not take are left out.
         coding("main profile on hevc toolbox", VideoEncoders::hevc_videotoolbox, VideoProfiles::main,
@@ -439,12 +450,12 @@ private slots:
         Preferences::remove(Preferences::Key::autoCrop);
         QCOMPARE(job->videoWidth, 160);
         QVERIFY(job->hasImage());
-        QCOMPARE(job->videoCrop, QStringLiteral("160:112:0:4")); // detection rounds to multiples of 16
+        QCOMPARE(job->videoCrop, QStringLiteral("160:80:0:20"));
         job->videoCrop = "-1";
         job->videoEncoder = VideoEncoders::libx264;
         job->videoPreset = VideoPresets::ultrafast;
         QCOMPARE(encode(tools, *job), QString());
-        QCOMPARE(tools.mediaInfoField(job->destination, "Video", "Height"), QStringLiteral("112")); // cropped
+        QCOMPARE(tools.mediaInfoField(job->destination, "Video", "Height"), QStringLiteral("80")); // cropped
         QVERIFY(!QFile::exists(cwd.filePath("INJECTED")));
         QVERIFY(!QFile::exists(m_dir.filePath("INJECTED")));
     }

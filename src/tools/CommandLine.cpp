@@ -183,13 +183,21 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     if (job.videoCrop == QLatin1String("-1")) {
         // Only the filter's exact report is used: a file name holding "crop=" appears in the same output.
         const QString detected = context.detectCrop ? context.detectCrop().trimmed() : QString();
-        if (detected == QLatin1String(DetectedCropPlaceholder) ||
-            (detected.startsWith(QLatin1String("crop=")) && isCropString(detected.mid(5))))
+        if (detected == QLatin1String(DetectedCropPlaceholder))
             filters << detected;
+        else if (detected.startsWith(QLatin1String("crop=")) && isCropString(detected.mid(5)))
+            filters << QStringLiteral("crop=") +
+                           withoutRoundingBorders(detected.mid(5), job.videoWidth, job.videoHeight);
     } else if (!job.videoCrop.isEmpty()) {
-        if (!cropRect(job.videoCrop))
+        const std::optional<QRect> crop = cropRect(job.videoCrop);
+        if (!crop)
             return {{}, tr("The crop “%1” is not of the form width:height:x:y.").arg(job.videoCrop)};
-        filters << QStringLiteral("crop=") + job.videoCrop;
+        // The numbers that were checked, not the text around them (a stored newline would end the command).
+        filters << QStringLiteral("crop=%1:%2:%3:%4")
+                       .arg(crop->width())
+                       .arg(crop->height())
+                       .arg(crop->x())
+                       .arg(crop->y());
     }
     filters << QStringLiteral("scale=%1:%2").arg(job.width).arg(job.height);
     cmd += QStringLiteral("-vf ") + filters.join(QLatin1Char(',')) + QLatin1Char(' ');
