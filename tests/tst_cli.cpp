@@ -201,22 +201,42 @@ private slots:
                      m_home.filePath("two audio.mkv") + "\"\n");
     }
 
-    // What `command` prints runs as it is, whatever the file is called.
+    // What `command` prints is one line per command, whatever the file is called: read line by line,
+    // each line runs as it is and makes exactly the named file.
+    void hostileNameEndToEnd_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("shell text") << "crop=$(touch X) `id` it's \\ \"q\".mp4";
+        QTest::newRow("a line of its own") << "a\ntouch X\nb.mp4";
+        QTest::newRow("control characters") << "tab\tesc\x1b]0;title\x07 del\x7f cr\r.mp4";
+    }
+
     void hostileNameEndToEnd()
     {
+        QFETCH(QString, name);
         QTemporaryDir cwd;
         const auto back = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
         QVERIFY(QDir::setCurrent(cwd.path()));
-        const QString source = m_dir.filePath("crop=$(touch X) `id` it's \\ \"q\".mp4");
+        QTemporaryDir in;
+        const QString source = in.filePath(name);
         QVERIFY(QFile::copy(m_clip, source));
         const Run r = cli({"command", "--video-encoder", "libx264", "--preset", "ultrafast", "--template",
                            "1", "--crop", "detect", "--dest", cwd.path(), source});
         QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.count('\n'), 1);
+        QFile commands(in.filePath("commands"));
+        QVERIFY(commands.open(QIODevice::WriteOnly));
+        commands.write(r.out.toUtf8());
+        commands.close();
         QByteArray log;
-        QCOMPARE(TestSupport::run("/bin/bash", {"-c", r.out.trimmed()}, nullptr, &log), 0);
-        QVERIFY(QFileInfo(cwd.filePath("crop=$(touch X) `id` it's \\ \"q\".mp4")).size() > 0);
+        QCOMPARE(TestSupport::run("/bin/bash",
+                                  {"-c", "while IFS= read -r l; do bash -c \"$l\" || exit; done < \"$0\"",
+                                   commands.fileName()},
+                                  nullptr, &log),
+                 0);
+        QVERIFY2(QFileInfo(cwd.filePath(name)).size() > 0, log.constData());
         QVERIFY(!QFile::exists(cwd.filePath("X")));
-        QVERIFY(!QFile::exists(m_dir.filePath("X")));
+        QVERIFY(!QFile::exists(in.filePath("X")));
     }
 
 private:

@@ -273,6 +273,8 @@ private slots:
                   T + IN_SUB + VF + V + PIX + A + ext + OUT);
         subtitles("external subtitle with a strange language", 0, {}, 0, SUB, "fr; rm x",
                   T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 \"language=fr; rm x\" " + OUT);
+        subtitles("external subtitle with a newline after its language", 0, {}, 0, SUB, "eng\n",
+                  T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 \"language=eng\"$'\\x0a' " + OUT);
         subtitles("external subtitle that does not exist", 0, {}, 0, "/data/in/gone.srt", "fre", EXAMPLE1);
         subtitles("no subtitle chosen", 0, threeSubtitles, 0, "", "fre", EXAMPLE1);
         subtitles("picture subtitle in mkv", 1, threeSubtitles, 3, "", "fre",
@@ -305,6 +307,14 @@ private slots:
             [](MediaVideo &j) {
                 j.source = "/in/a \"b\" $(x) `y` \\z;&'.mov";
                 j.destination = "/out/ été  two.mp4";
+            });
+        // Control characters leave the double quotes for $'...' pieces, "!" for '!': one line, same words.
+        row("control characters in paths",
+            T + "-y -i \"/in/a\"$'\\x0a'\"b\"$'\\x1b\\x07''!'\".mov\" " + VF + V + PIX + A +
+                "-tag:v hvc1 -f mp4 $'\\x09'\"out\"$'\\x7f\\xc2\\x9b'\".mp4\"",
+            [](MediaVideo &j) {
+                j.source = "/in/a\nb\x1b\x07!.mov";
+                j.destination = QString::fromUtf8("\tout\x7f\u009b.mp4");
             });
         row("output that looks like an option",
             T + IN + VF + V + PIX + A + "-tag:v hvc1 -f mp4 \"./-out.mp4\"",
@@ -432,6 +442,9 @@ private slots:
         QTest::newRow("leading dash") << "-leading.mp4";
         QTest::newRow("two spaces") << "two  spaces.mp4";
         QTest::newRow("not ascii") << "été 日本 crop=1:2:3:4.mp4";
+        QTest::newRow("newline") << "two\nlines $(touch INJECTED).mp4";
+        QTest::newRow("control characters") << "tab\tesc\x1b]0;title\x07 del\x7f cr\r.mp4";
+        QTest::newRow("history") << "again!!.mp4";
     }
 
     void hostileNamesThroughTheShell()

@@ -3,6 +3,7 @@
 
 #include "tools/CommandLine.h"
 #include "tools/Log.h"
+#include "tools/ShellQuote.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
@@ -81,17 +82,20 @@ int probeCommand(const QStringList &arguments)
         });
 }
 
+// Each command is one line whatever the names hold (shellQuote writes control characters as $'\xHH'
+// pieces), so the output can be read line by line and every line run as it is.
 int commandCommand(const QStringList &arguments)
 {
-    return forEachJob(arguments, QStringLiteral("command"),
-                      tr("Prints the encoder command line of each file's job, one per line."),
-                      [](const MediaVideo &job, const ToolRunner &tools) {
-                          const CommandLine line = commandLine(job, tools, CropDetection::Run);
-                          if (!line.ok()) {
-                              printLine(stderr, QStringLiteral("tavrix-cli command: %1").arg(line.error));
-                              return false;
-                          }
-                          printLine(stdout, line.text);
-                          return true;
-                      });
+    return forEachJob(
+        arguments, QStringLiteral("command"),
+        tr("Prints the encoder command line of each file's job, one per line."),
+        [](const MediaVideo &job, const ToolRunner &tools) {
+            const CommandLine line = commandLine(job, tools, CropDetection::Run);
+            if (!line.ok()) {
+                printLine(stderr, QStringLiteral("tavrix-cli command: %1").arg(printableText(line.error)));
+                return false;
+            }
+            printLine(stdout, line.text);
+            return true;
+        });
 }

@@ -21,7 +21,8 @@ QString tr(const char *text)
 
 bool isPlainWord(const QString &word)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
+    // \A and \z: "$" would also match before a final newline, which would then end the command.
+    static const QRegularExpression plain(QStringLiteral("\\A[A-Za-z0-9_@%+=:,./-]+\\z"));
     return plain.match(word).hasMatch();
 }
 

@@ -33,7 +33,7 @@ QString cropText(double width, double height, double x, double y)
 // A seek time we made ourselves is a plain clock text; anything else is quoted for the shell.
 QString seekArgument(const QString &seekTime)
 {
-    static const QRegularExpression clock(QStringLiteral("^[0-9:.]+$"));
+    static const QRegularExpression clock(QStringLiteral("\\A[0-9:.]+\\z"));
     return clock.match(seekTime).hasMatch() ? seekTime : shellQuote(seekTime);
 }
 
