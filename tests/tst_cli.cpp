@@ -150,29 +150,34 @@ private slots:
         QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 320}, {"height", 240}}));
     }
 
-    // An unreadable file still gives its job, with a warning.
-    void unreadableFile()
+    // A file that gives no job is named on standard error with the reason and fails the run; the
+    // other files still get theirs.
+    void refusedSources_data()
     {
-        const QString missing = m_dir.filePath("missing.mp4");
-        const Run r = cli({"probe", missing, m_clip});
-        QCOMPARE(r.status, 0);
-        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 2);
-        const QJsonObject job = QJsonDocument::fromJson(lines[0].toUtf8()).object();
-        QCOMPARE(job["source"].toString(), missing);
-        QCOMPARE(job["durationVideo"].toString(), QStringLiteral("00:00:00"));
-        QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 0}, {"height", 0}}));
-        QVERIFY2(r.err.contains("missing.mp4") && r.err.contains("warning"), qPrintable(r.err));
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << m_dir.filePath("missing.mp4") << "no such file";
+        QTest::newRow("not media") << m_dir.filePath("notes.mp4") << "not a media file";
+        QTest::newRow("directory") << m_dir.path() << "is a directory";
+    }
 
-        const Run dir = cli({"probe", m_dir.path(), m_clip});
-        QCOMPARE(dir.status, 1);
-        QCOMPARE(dir.out.count('\n'), 1); // the file's job; the directory is refused
-        QVERIFY(dir.err.contains("directory"));
-
-        const Run c = cli({"command", missing});
-        QCOMPARE(c.status, 1);
-        QVERIFY(c.out.isEmpty());
-        QVERIFY(c.err.contains("no video stream"));
+    void refusedSources()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QFile notes(m_dir.filePath("notes.mp4"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("not a video\n");
+        notes.close();
+        for (const QString command : {"probe", "command"}) {
+            const Run r = cli({command, "--template", "2", path, m_clip});
+            QCOMPARE(r.status, 1);
+            QCOMPARE(r.out.count('\n'), 1); // the clip's
+            QVERIFY(r.out.contains("two audio"));
+            QVERIFY2(r.err.startsWith("tavrix-cli " + command + ": " + path + ": " + reason) &&
+                         r.err.count('\n') == 1,
+                     qPrintable(r.err));
+        }
     }
 
     void command()

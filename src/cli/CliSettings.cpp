@@ -4,6 +4,7 @@
 #include "tools/CropPresets.h"
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
+#include "tools/ShellQuote.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
@@ -220,6 +221,26 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
     return s;
 }
 
+QString sourceProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return info.isSymLink() ? tr("the link leads nowhere") : tr("no such file");
+    if (info.isDir())
+        return tr("is a directory, not a file");
+    if (!info.isFile())
+        return tr("is not a regular file");
+    if (!info.isReadable())
+        return tr("cannot be read (permission denied)");
+    return {};
+}
+
+bool hasMediaStreams(const MediaVideo &job)
+{
+    // audioTracks begins with the summary line.
+    return !job.videoTracks.isEmpty() || job.audioTracks.size() > 1;
+}
+
 MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const ToolRunner &tools,
                           QStringList &warnings)
 {
@@ -314,7 +335,8 @@ std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList 
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "tavrix-cli %s: %s\n", qPrintable(command), qPrintable(parser.errorText()));
+        std::fprintf(stderr, "tavrix-cli %s: %s\n", qPrintable(command),
+                     qPrintable(printableText(parser.errorText())));
         return 2;
     }
     if (parser.isSet(help)) {
