@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
 
 namespace {
@@ -79,6 +80,9 @@ private slots:
         QTest::newRow("bitrate") << QStringList{"command", "--video-bitrate", "10x", "x.mp4"};
         QTest::newRow("width") << QStringList{"probe", "--width", "-5", "x.mp4"};
         QTest::newRow("crop") << QStringList{"probe", "--crop", "1920:1080", "x.mp4"};
+        QTest::newRow("crop and a newline") << QStringList{"probe", "--crop", "1920:800:0:0\n", "x.mp4"};
+        QTest::newRow("width past 16384") << QStringList{"probe", "--width", "20000", "x.mp4"};
+        QTest::newRow("audio bitrate") << QStringList{"command", "--audio-bitrate", "99999", "x.mp4"};
         QTest::newRow("template") << QStringList{"probe", "--template", "3", "x.mp4"};
         QTest::newRow("both ways") << QStringList{"probe", "--quicktime", "--no-quicktime", "x.mp4"};
         QTest::newRow("dest") << QStringList{"probe", "--dest", "/nonexistent/dir", "x.mp4"};
@@ -87,6 +91,7 @@ private slots:
         QTest::newRow("defaults index") << QStringList{"defaults", "formatFile", "3"};
         QTest::newRow("defaults boolean") << QStringList{"defaults", "autoCrop", "maybe"};
         QTest::newRow("defaults figure") << QStringList{"defaults", "videoDebit", "-1"};
+        QTest::newRow("defaults figure too high") << QStringList{"defaults", "audioSampling", "999999"};
         QTest::newRow("defaults reset with key") << QStringList{"defaults", "--reset", "autoCrop"};
         QTest::newRow("defaults too many") << QStringList{"defaults", "otherParams", "-threads", "2"};
     }
@@ -120,6 +125,16 @@ private slots:
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "formatFile"}).out, QStringLiteral("0\n"));
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
+
+        // A store that cannot be written says so and fails; nothing is stored.
+        QTemporaryFile notADirectory;
+        QVERIFY(notADirectory.open());
+        QByteArray err;
+        QCOMPARE(TestSupport::run(TAVRIX_CLI_PATH, {"defaults", "autoCrop", "true"}, nullptr, &err,
+                                  {"XDG_CONFIG_HOME=" + notADirectory.fileName() + "/config"}),
+                 1);
+        QVERIFY2(err.startsWith("tavrix-cli defaults: cannot write") && err.count('\n') == 1,
+                 err.constData());
     }
 
     void probe()

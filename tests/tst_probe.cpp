@@ -94,7 +94,7 @@ private slots:
     }
 
     // With an empty path only the defaults are read: the tools (here a fake that records being run)
-    // never start. Stored indexes past the lists read as their first case.
+    // never start. Stored indexes past the lists read as their first case, figures out of range as 0.
     void emptySourceRunsNoTool()
     {
         Preferences::writeInt(Key::container, 5);
@@ -104,6 +104,7 @@ private slots:
         Preferences::writeInt(Key::videoTune, 99);
         Preferences::writeInt(Key::audioEncoder, 3);
         Preferences::writeInt(Key::formatFile, 3);
+        Preferences::writeInt(Key::audioDebit, -160);
         const TestSupport::ResourceDir fakes(TestSupport::ResourceDir::Entry::Fake,
                                              TestSupport::ResourceDir::Entry::Fake);
         const QString ran = m_dir.filePath("ran");
@@ -121,6 +122,7 @@ private slots:
         QCOMPARE(job->videoPreset, VideoPresets::Auto);
         QCOMPARE(job->videoTune, VideoTunes::Auto);
         QCOMPARE(job->audioEncoder, AudioEncoders::aac);
+        QCOMPARE(job->audioDebit, 0);
     }
 
     void storedDefaults()
