@@ -94,11 +94,12 @@ private slots:
         QCOMPARE(child<QLineEdit>("otherParamsEdit")->text(), QString());
         QCOMPARE(child<QLineEdit>("subtitleLanguageEdit")->text(), QString());
         press("okButton"); // every key is written, even unchanged: "Auto" entries as 0
-        QCOMPARE(storedKeys(),
-                 (QStringList{"container=0", "quicktime=false", "autoCrop=false", "deInterlace=false",
-                              "videoEncoder=0", "videoProfile=0", "videoPreset=0", "videoTune=0",
-                              "videoDebit=0", "audioEncoder=0", "audioDebit=0", "audioSampling=0",
-                              "otherParams=\"\"", "subtitleLanguage=\"\"", "formatFile=0"}));
+        QCOMPARE(
+            storedKeys(),
+            (QStringList{"container=0", "quicktime=false", "autoCrop=false", "deInterlace=false",
+                         "videoEncoder=0", "videoProfile=0", "videoPreset=0", "videoTune=0", "videoDebit=0",
+                         "audioEncoder=0", "audioDebit=0", "audioSampling=0", "otherParams=\"\"",
+                         "subtitleLanguage=\"\"", "formatFile=0", "existingOutput=absent"}));
         QVERIFY(!Preferences::contains(Key::defaultPath));
     }
 
