@@ -64,6 +64,7 @@ private slots:
         QVERIFY(generate("letterboxed.mp4",
                          "-f lavfi -i color=black:size=320x240:rate=10:duration=2 -f lavfi -i "
                          "testsrc=size=320x128:rate=10:duration=2 -filter_complex [0][1]overlay=0:56"));
+        QVERIFY(generate("full.mp4", "-f lavfi -i testsrc=size=328x200:rate=10:duration=2"));
         QByteArray noise(4096, '\0');
         for (int i = 0; i < noise.size(); ++i)
             noise[i] = char((i * 7919 + 13) % 251);
@@ -93,7 +94,7 @@ private slots:
     }
 
     // With an empty path only the defaults are read: the tools (here a fake that records being run)
-    // never start. Stored indexes past the lists read as their first case.
+    // never start. Stored indexes past the lists read as their first case, figures out of range as 0.
     void emptySourceRunsNoTool()
     {
         Preferences::writeInt(Key::container, 5);
@@ -103,6 +104,7 @@ private slots:
         Preferences::writeInt(Key::videoTune, 99);
         Preferences::writeInt(Key::audioEncoder, 3);
         Preferences::writeInt(Key::formatFile, 3);
+        Preferences::writeInt(Key::audioDebit, -160);
         const TestSupport::ResourceDir fakes(TestSupport::ResourceDir::Entry::Fake,
                                              TestSupport::ResourceDir::Entry::Fake);
         const QString ran = m_dir.filePath("ran");
@@ -120,6 +122,7 @@ private slots:
         QCOMPARE(job->videoPreset, VideoPresets::Auto);
         QCOMPARE(job->videoTune, VideoTunes::Auto);
         QCOMPARE(job->audioEncoder, AudioEncoders::aac);
+        QCOMPARE(job->audioDebit, 0);
     }
 
     void storedDefaults()
@@ -246,11 +249,23 @@ private slots:
         QCOMPARE(job->subtitleLanguage, QStringLiteral("spa"));
     }
 
+    void autoCrop_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("crop");
+        QTest::newRow("letterbox") << "letterboxed.mp4"
+                                   << "320:128:0:56";
+        // The detector reports 320:192:4:4, sizes rounded down to multiples of 16: no border at all.
+        QTest::newRow("no border, sides not multiples of 16") << "full.mp4"
+                                                              << "328:200:0:0";
+    }
+
     void autoCrop()
     {
+        QFETCH(QString, name);
         Preferences::writeBool(Key::autoCrop, true);
-        const MediaVideo::Ptr job = probe(clip("letterboxed.mp4"));
-        QCOMPARE(job->videoCrop, QStringLiteral("320:128:0:56"));
+        const MediaVideo::Ptr job = probe(m_dir.filePath(name));
+        QTEST(job->videoCrop, "crop");
         QCOMPARE(job->cropValue, 1);
     }
 

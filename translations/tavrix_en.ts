@@ -221,6 +221,30 @@
         <source>Encoding finished: %1.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1: no such file or folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: not a video file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Some of the files given were not imported.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>… and %1 more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not imported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>These names are not valid UTF-8, so Tavrix cannot open them. Rename them to import them.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DetailView</name>

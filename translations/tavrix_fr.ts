@@ -218,8 +218,32 @@
         <translation>Encodage terminé</translation>
     </message>
     <message>
+        <source>%1: no such file or folder</source>
+        <translation>%1 : fichier ou dossier introuvable</translation>
+    </message>
+    <message>
+        <source>%1: not a video file</source>
+        <translation>%1 : pas un fichier vidéo</translation>
+    </message>
+    <message>
+        <source>Some of the files given were not imported.</source>
+        <translation>Certains des fichiers indiqués n’ont pas été importés.</translation>
+    </message>
+    <message>
+        <source>… and %1 more</source>
+        <translation>… et %1 de plus</translation>
+    </message>
+    <message>
+        <source>Not imported</source>
+        <translation>Non importés</translation>
+    </message>
+    <message>
+        <source>These names are not valid UTF-8, so Tavrix cannot open them. Rename them to import them.</source>
+        <translation>Ces noms ne sont pas en UTF-8 valide : Tavrix ne peut pas les ouvrir. Renommez-les pour les importer.</translation>
+    </message>
+    <message>
         <source>Encoding finished: %1.</source>
-        <translation>Encodage terminé : %1.</translation>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -33,7 +33,7 @@ QString cropText(double width, double height, double x, double y)
 // A seek time we made ourselves is a plain clock text; anything else is quoted for the shell.
 QString seekArgument(const QString &seekTime)
 {
-    static const QRegularExpression clock(QStringLiteral("^[0-9:.]+$"));
+    static const QRegularExpression clock(QStringLiteral("\\A[0-9:.]+\\z"));
     return clock.match(seekTime).hasMatch() ? seekTime : shellQuote(seekTime);
 }
 
@@ -147,15 +147,17 @@ QString cropKeepHeight(double W, double H, double R, double P)
     return cropText(width, height, x, y);
 }
 
+// The whole text and nothing else: "$" would also match before a final newline, and the text is written
+// into the command as it is.
 bool isCropString(const QString &text)
 {
-    static const QRegularExpression exact(QStringLiteral("^\\d+:\\d+:\\d+:\\d+$"));
+    static const QRegularExpression exact(QStringLiteral("\\A\\d+:\\d+:\\d+:\\d+\\z"));
     return exact.match(text).hasMatch();
 }
 
 std::optional<QRect> cropRect(const QString &text)
 {
-    static const QRegularExpression exact(QStringLiteral("^(-?\\d+):(-?\\d+):(-?\\d+):(-?\\d+)$"));
+    static const QRegularExpression exact(QStringLiteral("\\A(-?\\d+):(-?\\d+):(-?\\d+):(-?\\d+)\\z"));
     const QRegularExpressionMatch m = exact.match(text.trimmed());
     if (!m.hasMatch())
         return std::nullopt;
@@ -173,4 +175,27 @@ QString findCropString(const QString &text)
 {
     static const QRegularExpression group(QStringLiteral("(\\d{1,}:\\d{1,}:\\d{1,}:\\d{1,})"));
     return group.match(text).captured(1);
+}
+
+QString withoutRoundingBorders(const QString &crop, int pictureWidth, int pictureHeight)
+{
+    const std::optional<QRect> rect = cropRect(crop);
+    if (!rect || !isCropString(crop) || pictureWidth <= 0 || pictureHeight <= 0)
+        return crop;
+    // The detector gives sizes in multiples of DetectionRounding, centred: on a picture without borders
+    // whose side is not such a multiple it still cuts a few lines, 1080 becoming 1072 from y 4.
+    const auto within = [](int detected, int whole) {
+        return detected <= whole && whole - detected < DetectionRounding;
+    };
+    int width = rect->width(), x = rect->x();
+    int height = rect->height(), y = rect->y();
+    if (within(width, pictureWidth)) {
+        width = pictureWidth;
+        x = 0;
+    }
+    if (within(height, pictureHeight)) {
+        height = pictureHeight;
+        y = 0;
+    }
+    return QStringLiteral("%1:%2:%3:%4").arg(width).arg(height).arg(x).arg(y);
 }

@@ -36,3 +36,11 @@ bool isCropString(const QString &text);
 std::optional<QRect> cropRect(const QString &text);
 // The first W:H:X:Y group of whole numbers found anywhere in `text`, or empty text.
 QString findCropString(const QString &text);
+
+// The multiple the detector rounds its sizes to (cropdetect's "round", 16 in the detection command).
+inline constexpr int DetectionRounding = 16;
+// A detected crop string measured against the source picture: on an axis where it falls short of the
+// whole picture by less than DetectionRounding pixels there is no border, only the detector's rounding,
+// and the whole picture is kept on that axis (1920:1072:0:4 on 1920x1080 gives 1920:1080:0:0; a real
+// letterbox, 1920:816:0:132, stays). Anything else, or an unknown picture size, is returned unchanged.
+QString withoutRoundingBorders(const QString &crop, int pictureWidth, int pictureHeight);

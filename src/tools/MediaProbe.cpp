@@ -208,7 +208,9 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->videoTracks = list(Videos);
 
     if (hasDuration && Preferences::readBool(Key::autoCrop)) {
-        const QString crop = findCropString(detectCrop(tools, job->source, job->durationVideoMiddle));
+        const QString crop =
+            withoutRoundingBorders(findCropString(detectCrop(tools, job->source, job->durationVideoMiddle)),
+                                   job->videoWidth, job->videoHeight);
         if (!crop.isEmpty()) {
             job->videoCrop = crop;
             job->cropValue = 1;

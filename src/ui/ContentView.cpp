@@ -10,6 +10,7 @@
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
 #include "tools/SerialQueue.h"
+#include "tools/ShellQuote.h"
 #include "ui/DetailView.h"
 #include "ui/JobDelegate.h"
 #include "ui/JobListModel.h"
@@ -353,6 +354,41 @@ void ContentView::importPaths(const QStringList &paths, bool withSheet)
     startImport(files, folders, m_text1, withSheet);
 }
 
+void ContentView::importArguments(const QStringList &paths)
+{
+    QStringList accepted;
+    QStringList refused;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (!info.exists())
+            refused << tr("%1: no such file or folder").arg(printableText(path));
+        else if (!info.isDir() && !Lists::isVideoFile(path))
+            refused << tr("%1: not a video file").arg(printableText(path));
+        else
+            accepted << path;
+    }
+    if (!refused.isEmpty())
+        reportNotImported(tr("Some of the files given were not imported."), refused);
+    if (!accepted.isEmpty())
+        importPaths(accepted, true);
+}
+
+void ContentView::reportNotImported(const QString &text, const QStringList &lines)
+{
+    constexpr int listed = 10;
+    QStringList shown = lines.mid(0, listed);
+    if (lines.size() > listed)
+        shown << tr("… and %1 more").arg(lines.size() - listed);
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Not imported"), text, QMessageBox::Ok, window());
+    box->setObjectName(QStringLiteral("notImported"));
+    box->setInformativeText(shown.join(QLatin1Char('\n')));
+    if (lines.size() > listed)
+        box->setDetailedText(lines.join(QLatin1Char('\n')));
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 namespace {
 
 // The sheet of a panel import comes up before the first file is probed.
@@ -373,14 +409,15 @@ void raiseImportSheet(RunStatus *status, int chosen)
 // what will be imported, so the sheet ends at 100 %.
 void importOnQueue(const QStringList &files, const QStringList &folders, const QString &directory,
                    bool withSheet, const std::atomic_bool &cancelled, RunStatus *status, JobListModel *model,
-                   const ToolRunner &tools)
+                   const ToolRunner &tools, QStringList &unusable)
 {
     QList<std::pair<QString, QString>> work; // source, destination directory
     for (const QString &file : files)
         work.append({file, directory});
     for (const QString &folder : folders) {
-        const QStringList found = findVideoFiles(folder);
-        for (const QString &file : found)
+        const VideoScan found = findVideoFiles(folder);
+        unusable += found.unusable;
+        for (const QString &file : found.files)
             work.append({file, QString()});
     }
     const int total = int(work.size());
@@ -416,24 +453,31 @@ void ContentView::startImport(const QStringList &files, const QStringList &folde
     Import entry;
     entry.queue = new SerialQueue(importQueueLabel, this);
     entry.cancelled = std::make_shared<std::atomic_bool>(false);
+    entry.unusable = std::make_shared<QStringList>();
     m_imports << entry;
 
     RunStatus *status = m_status;
     JobListModel *model = m_model;
     const ToolRunner tools = m_tools;
     const auto cancelled = entry.cancelled;
+    const auto unusable = entry.unusable;
 
     if (withSheet)
         entry.queue->enqueue([status, chosen = int(files.size())] { raiseImportSheet(status, chosen); });
-    entry.queue->enqueue(
-        [=] { importOnQueue(files, folders, directory, withSheet, *cancelled, status, model, tools); });
+    entry.queue->enqueue([=] {
+        importOnQueue(files, folders, directory, withSheet, *cancelled, status, model, tools, *unusable);
+    });
 
     SerialQueue *queue = entry.queue;
-    connect(queue, &SerialQueue::finished, this, [this, queue] {
+    connect(queue, &SerialQueue::finished, this, [this, queue, unusable] {
         // Every post the queue made has been delivered before its thread's end is.
         m_imports.removeIf([queue](const Import &i) { return i.queue == queue; });
         queue->deleteLater();
         updateCommands();
+        if (!unusable->isEmpty())
+            reportNotImported(tr("These names are not valid UTF-8, so Tavrix cannot open them. Rename them "
+                                 "to import them."),
+                              *unusable);
         emit importFinished();
     });
     queue->finish();

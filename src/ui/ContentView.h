@@ -85,6 +85,10 @@ public slots:
     // Files and folders given by a drop or on the command line: every file is imported, folders are
     // walked for video files. `withSheet` shows the progress sheet meanwhile.
     void importPaths(const QStringList &paths, bool withSheet = false);
+    // Files and folders named on the command line: folders are walked, files are taken when they have a
+    // video extension (as the open panel asks), with the sheet. The others and the missing are listed
+    // in one message.
+    void importArguments(const QStringList &paths);
     void editJob(const QModelIndex &index);
     // Checks every job's destination again now. `rescan` forgets what the file system said before.
     void refreshConflicts(bool rescan = false);
@@ -103,6 +107,7 @@ private:
     {
         SerialQueue *queue = nullptr;
         std::shared_ptr<std::atomic_bool> cancelled;
+        std::shared_ptr<QStringList> unusable; // filled on the queue, read once it has ended
     };
 
     void buildLayout();
@@ -115,6 +120,8 @@ private:
     void startImport(const QStringList &files, const QStringList &folders, const QString &directory,
                      bool withSheet);
     void retargetAll();
+    // One message over the window listing what was not imported and why.
+    void reportNotImported(const QString &text, const QStringList &lines);
     void showDestinationWarning();
     void scheduleConflicts();
     FileProbe probe();

@@ -803,7 +803,7 @@ void DetailView::cropDetected(const QString &text)
     m_detecting = false;
     m_cropBusy->hide();
     m_autocropButton->setEnabled(m_crop == ManualCrop);
-    const QString found = findCropString(text);
+    const QString found = withoutRoundingBorders(findCropString(text), m_job->videoWidth, m_job->videoHeight);
     if (found.isEmpty()) {
         m_cropNote->setText(tr("No black borders found: the crop is unchanged."));
         return;
