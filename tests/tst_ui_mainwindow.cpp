@@ -479,6 +479,9 @@ private slots:
                                     << overwrite << QStringList{"a.mp4 exists: will be replaced"};
         QTest::newRow("folder there") << QStringList{"a.mov", "a.mp4/"} << QStringList{"a.mov>a.mp4"}
                                       << rename << QStringList{"a.mp4 exists: a new name will be used"};
+        QTest::newRow("a name that would break the line")
+            << QStringList{"new\nline.mov", "new\nline.mp4"} << QStringList{"new\nline.mov>new\nline.mp4"}
+            << skip << QStringList{"new\\x0aline.mp4 exists: will be skipped"};
         QTest::newRow("one output for two jobs")
             << QStringList{"a.mov", "a.mkv", "b.mov", "sub/"}
             << QStringList{"a.mov>a.mp4", "b.mov>b.mp4", "a.mkv>sub/../a.mp4"} << overwrite

@@ -196,7 +196,6 @@ FR_PLURAL = {
     "%n failed": ["%n en échec", "%n en échec"],
     "%n stopped": ["%n arrêtée", "%n arrêtées"],
     "%n not run": ["%n non lancée", "%n non lancées"],
-    "…and %n more": ["…et %n autre", "…et %n autres"],
 }
 EN_PLURAL = {"Delete %n jobs": ["Delete %n job", "Delete %n jobs"]}
 

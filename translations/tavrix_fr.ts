@@ -206,13 +206,6 @@
             <numerusform>%n non lancées</numerusform>
         </translation>
     </message>
-    <message numerus="yes">
-        <source>…and %n more</source>
-        <translation>
-            <numerusform>…et %n autre</numerusform>
-            <numerusform>…et %n autres</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Encoding finished</source>
         <translation>Encodage terminé</translation>
@@ -243,7 +236,7 @@
     </message>
     <message>
         <source>Encoding finished: %1.</source>
-        <translation type="unfinished"></translation>
+        <translation>Encodage terminé : %1.</translation>
     </message>
 </context>
 <context>

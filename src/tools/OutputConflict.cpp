@@ -1,5 +1,7 @@
 #include "tools/OutputConflict.h"
 
+#include "tools/ShellQuote.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -91,14 +93,14 @@ QList<OutputConflict> findOutputConflicts(const QList<MediaVideo::Ptr> &jobs,
         } else if (output.present) {
             conflict.kind = OutputConflict::Kind::Exists;
             conflict.text = QCoreApplication::translate("OutputConflict", "%1 exists: %2")
-                                .arg(QFileInfo(job.destination).fileName(), outcome(policy));
+                                .arg(printableText(QFileInfo(job.destination).fileName()), outcome(policy));
         } else if (const QList<int> &sharing = writers.value(output.identity); sharing.size() > 1) {
             const int other = sharing.at(0) == i ? sharing.at(1) : sharing.at(0);
             conflict.kind = OutputConflict::Kind::Shared;
             conflict.otherJob = other + 1;
             conflict.text = QCoreApplication::translate("OutputConflict", "Same output as job %1 (%2)")
                                 .arg(other + 1)
-                                .arg(QFileInfo(jobs[other]->source).fileName());
+                                .arg(printableText(QFileInfo(jobs[other]->source).fileName()));
         }
     }
     return conflicts;

@@ -590,7 +590,7 @@ void ContentView::showRunSummary()
         }
         const QString reason = job->result.reason.isEmpty() ? job->result.text() : job->result.reason;
         if (reasons.size() < 3)
-            reasons << tr("%1: %2").arg(fileName(job->source), reason);
+            reasons << tr("%1: %2").arg(printableText(fileName(job->source)), reason);
         else
             ++unexplained;
     }
@@ -608,7 +608,7 @@ void ContentView::showRunSummary()
     if (notRun > 0)
         counts << tr("%n not run", nullptr, notRun);
     if (unexplained > 0)
-        reasons << tr("…and %n more", nullptr, unexplained);
+        reasons << tr("… and %1 more").arg(unexplained);
 
     auto *box = new QMessageBox(
         failed > 0 ? QMessageBox::Warning : QMessageBox::Information, tr("Encoding finished"),
