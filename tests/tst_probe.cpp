@@ -287,6 +287,37 @@ private slots:
         }
     }
 
+    void nonAsciiNameUnderAnyLocale_data()
+    {
+        QTest::addColumn<QByteArray>("lcAll");
+        QTest::addColumn<QByteArray>("lang");
+        QTest::newRow("LANG=C") << QByteArray() << QByteArray("C");
+        QTest::newRow("LC_ALL=C") << QByteArray("C") << QByteArray("C.UTF-8");
+        QTest::newRow("locale not installed") << QByteArray() << QByteArray("fr_FR.UTF-8");
+    }
+
+    // The tools are given a UTF-8 locale whatever ours is, so the name reaches them intact.
+    void nonAsciiNameUnderAnyLocale()
+    {
+        QFETCH(QByteArray, lcAll);
+        QFETCH(QByteArray, lang);
+        const QString name = m_dir.filePath(QStringLiteral("clé été.mov"));
+        if (!QFile::exists(name))
+            QVERIFY(QFile::copy(clip("no-audio.mp4"), name));
+        const QByteArray oldLcAll = qgetenv("LC_ALL");
+        const QByteArray oldLang = qgetenv("LANG");
+        const auto restore = qScopeGuard([&] {
+            oldLcAll.isNull() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", oldLcAll);
+            oldLang.isNull() ? qunsetenv("LANG") : qputenv("LANG", oldLang);
+        });
+        lcAll.isNull() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", lcAll);
+        qputenv("LANG", lang);
+        const MediaVideo::Ptr job = probe(name);
+        QCOMPARE(job->durationVideo(), QStringLiteral("00:00:02"));
+        QCOMPARE(job->videoTracks.size(), 1);
+        QVERIFY(job->hasImage());
+    }
+
     // Two pictures: the facts of the first, not both run together into one number.
     void twoVideoStreams()
     {

@@ -630,6 +630,29 @@ Press to edit this job.</source>
     </message>
 </context>
 <context>
+    <name>ToolOutcome</name>
+    <message>
+        <source>%1 exited with status %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 crashed (signal %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 could not be started: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 did not answer in %2 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ToolRunner</name>
     <message>
         <source>The program “%1” was not found in %2. Install the Debian package “%1” (sudo apt-get install %1), then build or install Tavrix again.</source>

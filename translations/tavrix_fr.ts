@@ -655,6 +655,29 @@ Cliquez pour modifier cette tâche.</translation>
     </message>
 </context>
 <context>
+    <name>ToolOutcome</name>
+    <message>
+        <source>%1 exited with status %2</source>
+        <translation>%1 s’est terminé avec le code %2</translation>
+    </message>
+    <message>
+        <source>%1 crashed (signal %2)</source>
+        <translation>%1 a planté (signal %2)</translation>
+    </message>
+    <message>
+        <source>%1 could not be started: %2</source>
+        <translation>Impossible de lancer %1 : %2</translation>
+    </message>
+    <message>
+        <source>%1 did not answer in %2 s</source>
+        <translation>%1 n’a pas répondu en %2 s</translation>
+    </message>
+    <message>
+        <source>%1 was stopped</source>
+        <translation>%1 a été arrêté</translation>
+    </message>
+</context>
+<context>
     <name>ToolRunner</name>
     <message>
         <source>The program “%1” was not found in %2. Install the Debian package “%1” (sudo apt-get install %1), then build or install Tavrix again.</source>
