@@ -35,6 +35,8 @@ FR = {
     "%1 could not be started: %2": "Impossible de lancer %1 : %2",
     "%1 did not answer in %2 s": "%1 n’a pas répondu en %2 s",
     "%1 was stopped": "%1 a été arrêté",
+    "No preview picture: %1": "Pas d’image d’aperçu : %1",
+    "No border detection: %1": "Pas de détection des bandes noires : %1",
     "Open Files…": "Ouvrir des fichiers…",
     "Open Document…": "Ouvrir un document…",
     "Open Directory…": "Ouvrir un dossier…",

@@ -460,6 +460,17 @@ Press to edit this job.</source>
     </message>
 </context>
 <context>
+    <name>MediaProbe</name>
+    <message>
+        <source>No preview picture: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No border detection: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ProgressSheet</name>
     <message>
         <source>Stop</source>

@@ -485,6 +485,17 @@ Cliquez pour modifier cette tâche.</translation>
     </message>
 </context>
 <context>
+    <name>MediaProbe</name>
+    <message>
+        <source>No preview picture: %1</source>
+        <translation>Pas d’image d’aperçu : %1</translation>
+    </message>
+    <message>
+        <source>No border detection: %1</source>
+        <translation>Pas de détection des bandes noires : %1</translation>
+    </message>
+</context>
+<context>
     <name>ProgressSheet</name>
     <message>
         <source>Stop</source>
