@@ -183,16 +183,14 @@ private slots:
 
     void commands()
     {
-        const QString tail = QStringLiteral(" -y -i \"/in/a.mp4\" -t 3 -vf cropdetect=24:16:0 -an -f null -");
-        QCOMPARE(cropDetectionCommand("/app/Resources/ffmpeg", "/in/a.mp4", "00:01:02"),
-                 "\"/app/Resources/ffmpeg\" -hide_banner -ss 00:01:02" + tail);
-        QCOMPARE(cropDetectionCommand("/app/Resources/ffmpeg", "/in/a.mp4", ""),
-                 "\"/app/Resources/ffmpeg\" -hide_banner" + tail);
-        QCOMPARE(previewFrameCommand("/app/Resources/ffmpeg", "/in/a.mp4", "/tmp/x/image.png", "00:00:05"),
-                 QStringLiteral("\"/app/Resources/ffmpeg\" -ss 00:00:05 -y -i \"/in/a.mp4\" -vf "
-                                "\"scale=iw*sar:ih,setsar=1\" -vframes 1 \"/tmp/x/image.png\""));
-        // A seek time that is not clock text stays one quoted word.
-        QVERIFY(previewFrameCommand("f", "s", "i", "$(x)").contains(" -ss \"\\$(x)\" "));
+        const QStringList tail{"-y",  "-i", "/in/a.mp4", "-t", "3", "-vf", "cropdetect=24:16:0",
+                               "-an", "-f", "null",      "-"};
+        QCOMPARE(cropDetectionArguments("/in/a.mp4", "00:01:02"),
+                 QStringList({"-hide_banner", "-ss", "00:01:02"}) + tail);
+        QCOMPARE(cropDetectionArguments("/in/a.mp4", ""), QStringList{"-hide_banner"} + tail);
+        QCOMPARE(previewFrameArguments("/in/a.mp4", "/tmp/x/image.png", "00:00:05"),
+                 (QStringList{"-ss", "00:00:05", "-y", "-i", "/in/a.mp4", "-vf", "scale=iw*sar:ih,setsar=1",
+                              "-vframes", "1", "/tmp/x/image.png"}));
     }
 
     void reports_data()

@@ -4,6 +4,7 @@
 
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
+#include "tools/CommandLine.h"
 #include "tools/Log.h"
 #include "tools/MediaProbe.h"
 #include "tools/ToolRunner.h"
@@ -14,6 +15,7 @@
 
 #include <thread>
 
+using namespace std::chrono_literals;
 namespace Key = Preferences::Key;
 
 class TestProbe : public QObject
@@ -285,6 +287,78 @@ private slots:
                 QCOMPARE(together[k], tools.mediaInfoText(file, q.section, q.templ));
             }
         }
+    }
+
+    void nonAsciiNameUnderAnyLocale_data()
+    {
+        QTest::addColumn<QByteArray>("lcAll");
+        QTest::addColumn<QByteArray>("lang");
+        QTest::newRow("LANG=C") << QByteArray() << QByteArray("C");
+        QTest::newRow("LC_ALL=C") << QByteArray("C") << QByteArray("C.UTF-8");
+        QTest::newRow("locale not installed") << QByteArray() << QByteArray("fr_FR.UTF-8");
+    }
+
+    // The tools are given a UTF-8 locale whatever ours is, so the name reaches them intact.
+    void nonAsciiNameUnderAnyLocale()
+    {
+        QFETCH(QByteArray, lcAll);
+        QFETCH(QByteArray, lang);
+        const QString name = m_dir.filePath(QStringLiteral("clé été.mov"));
+        if (!QFile::exists(name))
+            QVERIFY(QFile::copy(clip("no-audio.mp4"), name));
+        const QByteArray oldLcAll = qgetenv("LC_ALL");
+        const QByteArray oldLang = qgetenv("LANG");
+        const auto restore = qScopeGuard([&] {
+            oldLcAll.isNull() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", oldLcAll);
+            oldLang.isNull() ? qunsetenv("LANG") : qputenv("LANG", oldLang);
+        });
+        lcAll.isNull() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", lcAll);
+        qputenv("LANG", lang);
+        const MediaVideo::Ptr job = probe(name);
+        QCOMPARE(job->durationVideo(), QStringLiteral("00:00:02"));
+        QCOMPARE(job->videoTracks.size(), 1);
+        QVERIFY(job->hasImage());
+    }
+
+    void toolFailureIsTheReason_data()
+    {
+        QTest::addColumn<QByteArray>("mediainfo");
+        QTest::addColumn<QByteArray>("ffmpeg");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("commandError");
+        const QString noVideo = QStringLiteral("“/in/a.mov” has no video stream to encode.");
+        QTest::newRow("mediainfo hangs")
+            << QByteArray("hang") << QByteArray() << "mediainfo did not answer in 0.3 s"
+            << "mediainfo did not answer in 0.3 s";
+        QTest::newRow("mediainfo crashes")
+            << QByteArray("crash") << QByteArray() << "mediainfo crashed (signal 11)"
+            << "mediainfo crashed (signal 11)";
+        QTest::newRow("nothing to find") << QByteArray("exit:1") << QByteArray() << QString() << noVideo;
+        QTest::newRow("preview hangs")
+            << QByteArray("out:|~tavrix:0~|2000|~tavrix:6~|1 0 AVC#") << QByteArray("hang")
+            << "No preview picture: ffmpeg did not answer in 0.3 s" << QString();
+    }
+
+    // A tool that failed says so, in the probe and in the encode that follows, rather than leaving the
+    // job to look like a file without video.
+    void toolFailureIsTheReason()
+    {
+        QFETCH(QByteArray, mediainfo);
+        QFETCH(QByteArray, ffmpeg);
+        QFETCH(QString, reason);
+        QFETCH(QString, commandError);
+        const TestSupport::ResourceDir fakes(TestSupport::ResourceDir::Entry::Fake,
+                                             TestSupport::ResourceDir::Entry::Fake);
+        ToolRunner tools(fakes.path());
+        tools.setTimeLimits({.mediaInfo = 300ms, .previewFrame = 300ms});
+        qputenv("FAKE_TOOL_SCRIPT_MEDIAINFO", mediainfo);
+        qputenv("FAKE_TOOL_SCRIPT_FFMPEG", ffmpeg);
+        const MediaVideo::Ptr job =
+            createMediaVideo(QStringLiteral("/in/a.mov"), m_dir.filePath("out.mp4"), tools);
+        qunsetenv("FAKE_TOOL_SCRIPT_MEDIAINFO");
+        qunsetenv("FAKE_TOOL_SCRIPT_FFMPEG");
+        QCOMPARE(job->probeError, reason);
+        QCOMPARE(commandLine(*job, tools, CropDetection::Describe).error, commandError);
     }
 
     // Two pictures: the facts of the first, not both run together into one number.

@@ -147,6 +147,30 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>%1: no such file or folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: not a video file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Some of the files given were not imported.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>… and %1 more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not imported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>These names are not valid UTF-8, so Tavrix cannot open them. Rename them to import them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Convert again?</source>
         <translation type="unfinished"></translation>
     </message>
@@ -212,30 +236,6 @@
     </message>
     <message>
         <source>Encoding finished: %1.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1: no such file or folder</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1: not a video file</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Some of the files given were not imported.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>… and %1 more</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Not imported</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>These names are not valid UTF-8, so Tavrix cannot open them. Rename them to import them.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -569,6 +569,17 @@ Output: %2</source>
     </message>
 </context>
 <context>
+    <name>MediaProbe</name>
+    <message>
+        <source>No preview picture: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No border detection: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>OutputConflict</name>
     <message>
         <source>a new name will be used</source>
@@ -794,6 +805,29 @@ Output: %2</source>
     </message>
     <message>
         <source>Replace the file once the new one is complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ToolOutcome</name>
+    <message>
+        <source>%1 exited with status %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 crashed (signal %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 could not be started: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 did not answer in %2 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was stopped</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

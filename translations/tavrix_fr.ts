@@ -147,6 +147,30 @@
         <translation>⚠ Le dossier « %1 » n’existe pas ; l’encodage y échouera tant qu’il n’est pas créé.</translation>
     </message>
     <message>
+        <source>%1: no such file or folder</source>
+        <translation>%1 : fichier ou dossier introuvable</translation>
+    </message>
+    <message>
+        <source>%1: not a video file</source>
+        <translation>%1 : pas un fichier vidéo</translation>
+    </message>
+    <message>
+        <source>Some of the files given were not imported.</source>
+        <translation>Certains des fichiers indiqués n’ont pas été importés.</translation>
+    </message>
+    <message>
+        <source>… and %1 more</source>
+        <translation>… et %1 de plus</translation>
+    </message>
+    <message>
+        <source>Not imported</source>
+        <translation>Non importés</translation>
+    </message>
+    <message>
+        <source>These names are not valid UTF-8, so Tavrix cannot open them. Rename them to import them.</source>
+        <translation>Ces noms ne sont pas en UTF-8 valide : Tavrix ne peut pas les ouvrir. Renommez-les pour les importer.</translation>
+    </message>
+    <message>
         <source>Convert again?</source>
         <translation>Convertir à nouveau ?</translation>
     </message>
@@ -209,30 +233,6 @@
     <message>
         <source>Encoding finished</source>
         <translation>Encodage terminé</translation>
-    </message>
-    <message>
-        <source>%1: no such file or folder</source>
-        <translation>%1 : fichier ou dossier introuvable</translation>
-    </message>
-    <message>
-        <source>%1: not a video file</source>
-        <translation>%1 : pas un fichier vidéo</translation>
-    </message>
-    <message>
-        <source>Some of the files given were not imported.</source>
-        <translation>Certains des fichiers indiqués n’ont pas été importés.</translation>
-    </message>
-    <message>
-        <source>… and %1 more</source>
-        <translation>… et %1 de plus</translation>
-    </message>
-    <message>
-        <source>Not imported</source>
-        <translation>Non importés</translation>
-    </message>
-    <message>
-        <source>These names are not valid UTF-8, so Tavrix cannot open them. Rename them to import them.</source>
-        <translation>Ces noms ne sont pas en UTF-8 valide : Tavrix ne peut pas les ouvrir. Renommez-les pour les importer.</translation>
     </message>
     <message>
         <source>Encoding finished: %1.</source>
@@ -571,6 +571,17 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>MediaProbe</name>
+    <message>
+        <source>No preview picture: %1</source>
+        <translation>Pas d’image d’aperçu : %1</translation>
+    </message>
+    <message>
+        <source>No border detection: %1</source>
+        <translation>Pas de détection des bandes noires : %1</translation>
+    </message>
+</context>
+<context>
     <name>OutputConflict</name>
     <message>
         <source>a new name will be used</source>
@@ -797,6 +808,29 @@ Sortie : %2</translation>
     <message>
         <source>Replace the file once the new one is complete</source>
         <translation>Remplacer le fichier une fois le nouveau terminé</translation>
+    </message>
+</context>
+<context>
+    <name>ToolOutcome</name>
+    <message>
+        <source>%1 exited with status %2</source>
+        <translation>%1 s’est terminé avec le code %2</translation>
+    </message>
+    <message>
+        <source>%1 crashed (signal %2)</source>
+        <translation>%1 a planté (signal %2)</translation>
+    </message>
+    <message>
+        <source>%1 could not be started: %2</source>
+        <translation>Impossible de lancer %1 : %2</translation>
+    </message>
+    <message>
+        <source>%1 did not answer in %2 s</source>
+        <translation>%1 n’a pas répondu en %2 s</translation>
+    </message>
+    <message>
+        <source>%1 was stopped</source>
+        <translation>%1 a été arrêté</translation>
     </message>
 </context>
 <context>

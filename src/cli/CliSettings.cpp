@@ -254,7 +254,9 @@ MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const Too
         warnings << tr("%1: cannot be read").arg(source);
 
     MediaVideo::Ptr job = createMediaVideo(path, destination, tools);
-    if (job->videoTracks.isEmpty() && QFileInfo(path).isReadable())
+    if (!job->probeError.isEmpty())
+        warnings << tr("%1: %2").arg(source, job->probeError);
+    else if (job->videoTracks.isEmpty() && QFileInfo(path).isReadable())
         warnings << tr("%1: no video stream found").arg(source);
 
     if (s.container)

@@ -65,7 +65,10 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
         QStringList warnings;
         const MediaVideo::Ptr job = importJob(file, *settings, tools, warnings);
         if (!hasMediaStreams(*job)) {
-            refuse(file, tr("not a media file: mediainfo finds no video or audio stream in it"));
+            // A tool that failed explains the empty job better than the file does.
+            refuse(file, job->probeError.isEmpty()
+                             ? tr("not a media file: mediainfo finds no video or audio stream in it")
+                             : printableText(job->probeError));
             continue;
         }
         for (const QString &warning : std::as_const(warnings))

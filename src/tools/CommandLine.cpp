@@ -160,8 +160,11 @@ QString joinParameters(const QStringList &words)
 
 CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &context)
 {
+    // A probe cut short says why; that is the news, not the missing stream.
     if (job.videoTracks.isEmpty())
-        return {{}, tr("“%1” has no video stream to encode.").arg(job.source)};
+        return {{},
+                job.probeError.isEmpty() ? tr("“%1” has no video stream to encode.").arg(job.source)
+                                         : job.probeError};
 
     QString cmd = shellQuote(context.ffmpegPath) + QStringLiteral(" -hide_banner ");
     const QString globalParams = joinParameters(splitParameters(context.globalParams));
