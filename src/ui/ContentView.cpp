@@ -13,7 +13,7 @@
 #include "tools/ShellQuote.h"
 #include "ui/DetailView.h"
 #include "ui/JobDelegate.h"
-#include "ui/JobListModel.h"
+#include "model/JobListModel.h"
 #include "ui/JobListView.h"
 #include "ui/Panels.h"
 #include "ui/ProgressionView.h"
