@@ -44,9 +44,10 @@ int Session::import(ImportRequest request)
         for (const QString &folder : request.folders) {
             if (cancelled->load())
                 break;
-            const QStringList found = findVideoFiles(folder);
-            for (const QString &file : found)
+            const VideoScan found = findVideoFiles(folder);
+            for (const QString &file : found.files)
                 work.append({file, QString()});
+            skipped += found.unusable;
         }
         const int first = m_nextSequence;
         m_nextSequence += int(work.size());
@@ -58,7 +59,9 @@ int Session::import(ImportRequest request)
         for (int i = 0; i < total; ++i) {
             const int sequence = first + i;
             const auto &[source, into] = work.at(i);
-            m_workers.run([this, sequence, source, into, cancelled, adjust = request.adjust, tools = m_tools] {
+            ToolRunner tools = m_tools;
+            tools.setCancellation(cancelled); // a stop ends the tools of this import at once
+            m_workers.run([this, sequence, source, into, cancelled, adjust = request.adjust, tools] {
                 MediaVideo::Ptr job;
                 if (!cancelled->load()) {
                     job = createMediaVideo(source, importDestination(source, into), tools);
