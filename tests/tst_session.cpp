@@ -4,6 +4,9 @@
 
 #include "session/Session.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -51,23 +54,37 @@ private slots:
 
     // A stopped import still ends, and a session destroyed in the middle of one neither waits for
     // the files left nor crashes on the results of the probes that were running.
+    // With a mediainfo that never answers, only the stop can end the probes: well before its own
+    // 30 s limit, and with no tool left behind.
     void stopAndDestroyDuringImport_data()
     {
         QTest::addColumn<bool>("stopFirst");
-        QTest::newRow("stopped, then destroyed") << true;
-        QTest::newRow("destroyed while importing") << false;
+        QTest::addColumn<bool>("hangingTool");
+        QTest::newRow("stopped, then destroyed") << true << false;
+        QTest::newRow("destroyed while importing") << false << false;
+        QTest::newRow("stopped while mediainfo hangs") << true << true;
+        QTest::newRow("destroyed while mediainfo hangs") << false << true;
     }
     void stopAndDestroyDuringImport()
     {
         QFETCH(bool, stopFirst);
+        QFETCH(bool, hangingTool);
         QStringList many;
         for (int i = 0; i < 40; ++i)
             many << m_clips.at(i % m_clips.size());
-        auto session = std::make_unique<Session>(ToolRunner(realResourceDir()));
+        ResourceDir hanging(ResourceDir::Entry::Real, ResourceDir::Entry::Fake);
+        qputenv("FAKE_TOOL_SCRIPT_MEDIAINFO", "pgid:" + m_dir.filePath("groups").toUtf8() + ";hang");
+        QFile::remove(m_dir.filePath("groups"));
+        auto session = std::make_unique<Session>(ToolRunner(hangingTool ? hanging.path() : realResourceDir()));
         QSignalSpy progress(session.get(), &Session::importProgress);
         QSignalSpy finished(session.get(), &Session::importFinished);
+        QElapsedTimer clock;
+        clock.start();
         session->import({many, {}, {}, {}, true});
-        QTRY_VERIFY_WITH_TIMEOUT(progress.size() >= 1, 30000);
+        if (hangingTool)
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_dir.filePath("groups")).size() > 0, 10000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(progress.size() >= 1, 30000);
         if (stopFirst) {
             session->stopImports();
             QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
@@ -78,6 +95,14 @@ private slots:
             QVERIFY(!session->status()->showProgressBar());
         }
         session.reset();
+        QVERIFY2(clock.elapsed() < 15000, "the stop did not reach the tools");
+        QFile groups(m_dir.filePath("groups"));
+        if (groups.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : groups.readAll().split('\n')) {
+                if (!line.isEmpty())
+                    QCOMPARE(livingMembers(line.split(' ').value(1).toLongLong()), 0);
+            }
+        }
     }
 };
 
