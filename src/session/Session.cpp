@@ -6,8 +6,18 @@
 
 #include <QFileInfo>
 
+namespace {
+
+ToolRunner cancelledBy(ToolRunner tools, std::shared_ptr<std::atomic_bool> flag)
+{
+    tools.setCancellation(std::move(flag));
+    return tools;
+}
+
+} // namespace
+
 Session::Session(ToolRunner tools, QObject *parent)
-    : QObject(parent), m_tools(std::move(tools)), m_encoder(&m_status, m_tools)
+    : QObject(parent), m_tools(cancelledBy(std::move(tools), m_closing)), m_encoder(&m_status, m_tools)
 {
     qRegisterMetaType<ImportReport>();
 }
@@ -15,6 +25,7 @@ Session::Session(ToolRunner tools, QObject *parent)
 Session::~Session()
 {
     stop();
+    m_closing->store(true);
     // The members do the rest, in reverse order: the encoder joins its worker, then the workers end.
 }
 
@@ -60,7 +71,8 @@ int Session::import(ImportRequest request)
             const int sequence = first + i;
             const auto &[source, into] = work.at(i);
             ToolRunner tools = m_tools;
-            tools.setCancellation(cancelled); // a stop ends the tools of this import at once
+            // A stop ends the tools of this import at once (and the session's end, which stops imports).
+            tools.setCancellation(cancelled);
             m_workers.run([this, sequence, source, into, cancelled, adjust = request.adjust, tools] {
                 MediaVideo::Ptr job;
                 if (!cancelled->load()) {

@@ -94,6 +94,8 @@ private:
     void probed(int sequence, const MediaVideo::Ptr &job, const QString &fileName);
     void finishImport(int import);
 
+    // Set when the session ends: every tool it started, whoever runs it, is stopped.
+    std::shared_ptr<std::atomic_bool> m_closing = std::make_shared<std::atomic_bool>(false);
     ToolRunner m_tools;
     RunStatus m_status;
     JobListModel m_jobs;
