@@ -135,7 +135,6 @@ private slots:
         row("empty", "", "");
         row("offset past the picture", "100:100:2000:0", "-80:100:2000:0");
         row("five digits take the first four", "19200:800:0:0", "1920:800:0:0");
-        row("shell text", "$(touch X) 10:10:0:0;rm", "10:10:0:0");
     }
 
     void typedCrops()
@@ -144,17 +143,48 @@ private slots:
         QTEST(validateCropText(typed, 1920, 1080), "expected");
     }
 
-    void cropStrings()
+    // The one crop reader; "-" for no crop.
+    void parse_data()
     {
-        QVERIFY(isCropString("1920:816:0:132"));
-        QVERIFY(!isCropString("-80:100:2000:0"));
-        QVERIFY(!isCropString("1920:816:0:132 "));
-        QVERIFY(!isCropString("1920:816:0:132\n"));
-        QVERIFY(!isCropString("1920:816:0"));
-        QCOMPARE(cropRect("576:576:96:0"), std::optional(QRect(96, 0, 576, 576)));
-        QCOMPARE(cropRect("-80:100:2000:0"), std::optional(QRect(2000, 0, -80, 100)));
-        QCOMPARE(cropRect("a:b:c:d"), std::nullopt);
-        QCOMPARE(findCropString("x crop=1:22:333:4444 y"), QStringLiteral("1:22:333:4444"));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("anywhere");
+        QTest::addColumn<bool>("negative");
+        QTest::addColumn<int>("maxDigits");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, const char *text, bool anywhere, bool negative, int maxDigits,
+                            const char *expected) {
+            QTest::newRow(name) << QString(text) << anywhere << negative << maxDigits << QString(expected);
+        };
+        row("whole", "1920:816:0:132", false, false, 0, "1920:816:0:132");
+        row("leading zeros", "0800:0600:00:0", false, false, 0, "800:600:0:0");
+        row("minus refused", "-80:100:2000:0", false, false, 0, "-");
+        row("minus allowed", "-80:100:2000:-4", false, true, 0, "-80:100:2000:-4");
+        row("space after", "1920:816:0:132 ", false, false, 0, "-");
+        row("newline after", "1920:816:0:132\n", false, false, 0, "-");
+        row("three numbers", "1920:816:0", false, false, 0, "-");
+        row("five numbers", "1:2:3:4:5", false, false, 0, "-");
+        row("letters", "a:b:c:d", false, false, 0, "-");
+        row("other digits", "\u0661:2:3:4", false, false, 0, "-");
+        row("too large for a number", "99999999999:1:1:1", false, false, 0, "-");
+        row("five digits, four allowed", "19200:800:0:0", false, false, 4, "-");
+        row("four digits, four allowed", "1920:800:0:0", false, false, 4, "1920:800:0:0");
+        row("in a report", "x crop=1:22:333:4444 y", true, false, 0, "1:22:333:4444");
+        row("first of two", "1:1:1:1 2:2:2:2", true, false, 0, "1:1:1:1");
+        row("inside a run of digits", "12345:1:1:1", true, false, 4, "2345:1:1:1");
+        row("last number cut at four digits", "1:1:1:12345", true, false, 4, "1:1:1:1234");
+        row("shell text around", "$(touch X) 10:10:0:0;rm", true, false, 4, "10:10:0:0");
+        row("none anywhere", "1920:1080", true, false, 0, "-");
+    }
+
+    void parse()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, anywhere);
+        QFETCH(bool, negative);
+        QFETCH(int, maxDigits);
+        const std::optional<CropNumbers> crop =
+            parseCrop(text, {.anywhere = anywhere, .negative = negative, .maxDigits = maxDigits});
+        QTEST(crop ? formatCrop(*crop) : QStringLiteral("-"), "expected");
     }
 
     // The detector's rounding to multiples of 16 is no border: that axis keeps the whole picture.

@@ -1,6 +1,7 @@
 #include "cli/CliSettings.h"
 
 #include "model/Preferences.h"
+#include "tools/Crop.h"
 #include "tools/CropPresets.h"
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -97,12 +97,9 @@ bool readIndex(const QCommandLineParser &parser, const char *name, int max, std:
     return bool(out);
 }
 
-const QRegularExpression &cropPattern()
+bool isTypedCrop(const QString &text)
 {
-    // The digits a typed crop may have (validateCropText reads one to four per number). \A and \z: "$"
-    // would also match before a final newline, which would then reach the command.
-    static const QRegularExpression pattern(QStringLiteral("\\A\\d{1,4}:\\d{1,4}:\\d{1,4}:\\d{1,4}\\z"));
-    return pattern;
+    return parseCrop(text, {.maxDigits = TypedCropDigits}).has_value();
 }
 
 } // namespace
@@ -203,8 +200,8 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
 
     if (parser.isSet(QStringLiteral("crop"))) {
         const QString crop = parser.value(QStringLiteral("crop"));
-        if (crop != QLatin1String("none") && crop != QLatin1String("detect") &&
-            !cropPattern().match(crop).hasMatch() && cropPresetIndex(crop) < 0) {
+        if (crop != QLatin1String("none") && crop != QLatin1String("detect") && !isTypedCrop(crop) &&
+            cropPresetIndex(crop) < 0) {
             error = tr("--crop: “%1” is not none, detect, W:H:X:Y nor a preset name").arg(crop);
             return std::nullopt;
         }
@@ -313,7 +310,7 @@ MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const Too
         } else if (crop == QLatin1String("detect")) {
             job->videoCrop = QStringLiteral("-1");
             job->cropValue = ManualCrop;
-        } else if (cropPattern().match(crop).hasMatch()) {
+        } else if (isTypedCrop(crop)) {
             job->videoCrop = job->videoWidth > 0 && job->videoHeight > 0
                                  ? validateCropText(crop, job->videoWidth, job->videoHeight)
                                  : crop;

@@ -5,7 +5,6 @@
 #include "tools/ToolRunner.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -30,13 +29,46 @@ QString cropText(double width, double height, double x, double y)
     return QString::asprintf("%.0f:%.0f:%.0f:%.0f", width + 0.0, height + 0.0, x + 0.0, y + 0.0);
 }
 
-const QRegularExpression &reportPattern()
+// Reads a number at `pos` (a minus sign when allowed, then ASCII digits, as many as allowed) and moves
+// `pos` past it.
+std::optional<int> readNumber(QStringView text, qsizetype &pos, const CropSyntax &syntax)
 {
-    // The filter's own report ends its line with the crop; a file name that happens to contain
-    // "crop=" is followed by other text (a quote, a colon) on ffmpeg's "from '...'" line.
-    static const QRegularExpression pattern(QStringLiteral("crop=(-?\\d+:-?\\d+:-?\\d+:-?\\d+)[ \\t\\r]*$"),
-                                            QRegularExpression::MultilineOption);
-    return pattern;
+    qsizetype i = pos;
+    const bool minus = syntax.negative && i < text.size() && text[i] == u'-';
+    if (minus)
+        ++i;
+    const qsizetype start = i;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9' &&
+           (syntax.maxDigits <= 0 || i - start < syntax.maxDigits))
+        ++i;
+    if (i == start)
+        return std::nullopt;
+    bool ok = false;
+    const int value = text.mid(start, i - start).toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    pos = i;
+    return minus ? -value : value;
+}
+
+// The group that begins at `pos`; `pos` moves past it.
+std::optional<CropNumbers> groupAt(QStringView text, qsizetype &pos, const CropSyntax &syntax)
+{
+    int numbers[4] = {};
+    qsizetype i = pos;
+    for (int n = 0; n < 4; ++n) {
+        if (n > 0) {
+            if (i >= text.size() || text[i] != u':')
+                return std::nullopt;
+            ++i;
+        }
+        const std::optional<int> number = readNumber(text, i, syntax);
+        if (!number)
+            return std::nullopt;
+        numbers[n] = *number;
+    }
+    pos = i;
+    return CropNumbers{numbers[0], numbers[1], numbers[2], numbers[3]};
 }
 
 // The line written before a run: what a user would type to run the same.
@@ -80,10 +112,19 @@ QStringList cropDetectionArguments(const QString &source, const QString &seekTim
 
 QString cropReportIn(const QString &output)
 {
+    // The filter's own report ends its line with the crop; a file name that happens to contain
+    // "crop=" is followed by other text (a quote, a colon) on ffmpeg's "from '...'" line.
     QString found;
-    QRegularExpressionMatchIterator it = reportPattern().globalMatch(output);
-    while (it.hasNext())
-        found = QStringLiteral("crop=") + it.next().captured(1);
+    for (QStringView line : QStringView(output).split(u'\n')) {
+        const qsizetype at = line.lastIndexOf(u"crop=");
+        if (at < 0)
+            continue;
+        QStringView rest = line.mid(at + 5);
+        while (!rest.isEmpty() && (rest.back() == u' ' || rest.back() == u'\t' || rest.back() == u'\r'))
+            rest.chop(1);
+        if (const std::optional<CropNumbers> crop = parseCrop(rest, {.negative = true}))
+            found = QStringLiteral("crop=") + formatCrop(*crop);
+    }
     return found;
 }
 
@@ -147,55 +188,62 @@ QString cropKeepHeight(double W, double H, double R, double P)
     return cropText(width, height, x, y);
 }
 
-// The whole text and nothing else: "$" would also match before a final newline, and the text is written
-// into the command as it is.
+std::optional<CropNumbers> parseCrop(QStringView text, CropSyntax syntax)
+{
+    if (!syntax.anywhere) {
+        qsizetype pos = 0;
+        const std::optional<CropNumbers> crop = groupAt(text, pos, syntax);
+        return crop && pos == text.size() ? crop : std::nullopt;
+    }
+    // The leftmost place where a group begins, even inside a longer run of digits.
+    for (qsizetype start = 0; start < text.size(); ++start) {
+        qsizetype pos = start;
+        if (const std::optional<CropNumbers> crop = groupAt(text, pos, syntax))
+            return crop;
+    }
+    return std::nullopt;
+}
+
+QString formatCrop(const CropNumbers &crop)
+{
+    return QStringLiteral("%1:%2:%3:%4").arg(crop.width).arg(crop.height).arg(crop.x).arg(crop.y);
+}
+
 bool isCropString(const QString &text)
 {
-    static const QRegularExpression exact(QStringLiteral("\\A\\d+:\\d+:\\d+:\\d+\\z"));
-    return exact.match(text).hasMatch();
+    return parseCrop(text).has_value();
 }
 
 std::optional<QRect> cropRect(const QString &text)
 {
-    static const QRegularExpression exact(QStringLiteral("\\A(-?\\d+):(-?\\d+):(-?\\d+):(-?\\d+)\\z"));
-    const QRegularExpressionMatch m = exact.match(text.trimmed());
-    if (!m.hasMatch())
-        return std::nullopt;
-    bool ok[4] = {};
-    const int w = m.captured(1).toInt(&ok[0]);
-    const int h = m.captured(2).toInt(&ok[1]);
-    const int x = m.captured(3).toInt(&ok[2]);
-    const int y = m.captured(4).toInt(&ok[3]);
-    if (!(ok[0] && ok[1] && ok[2] && ok[3]))
-        return std::nullopt;
-    return QRect(x, y, w, h);
+    const std::optional<CropNumbers> crop = parseCrop(QStringView(text).trimmed(), {.negative = true});
+    return crop ? std::optional(crop->rect()) : std::nullopt;
 }
 
 QString findCropString(const QString &text)
 {
-    static const QRegularExpression group(QStringLiteral("(\\d{1,}:\\d{1,}:\\d{1,}:\\d{1,})"));
-    return group.match(text).captured(1);
+    const std::optional<CropNumbers> crop = parseCrop(text, {.anywhere = true});
+    return crop ? formatCrop(*crop) : QString();
 }
 
 QString withoutRoundingBorders(const QString &crop, int pictureWidth, int pictureHeight)
 {
-    const std::optional<QRect> rect = cropRect(crop);
-    if (!rect || !isCropString(crop) || pictureWidth <= 0 || pictureHeight <= 0)
+    const std::optional<CropNumbers> found = parseCrop(crop);
+    if (!found || pictureWidth <= 0 || pictureHeight <= 0)
         return crop;
     // The detector gives sizes in multiples of DetectionRounding, centred: on a picture without borders
     // whose side is not such a multiple it still cuts a few lines, 1080 becoming 1072 from y 4.
     const auto within = [](int detected, int whole) {
         return detected <= whole && whole - detected < DetectionRounding;
     };
-    int width = rect->width(), x = rect->x();
-    int height = rect->height(), y = rect->y();
-    if (within(width, pictureWidth)) {
-        width = pictureWidth;
-        x = 0;
+    CropNumbers kept = *found;
+    if (within(kept.width, pictureWidth)) {
+        kept.width = pictureWidth;
+        kept.x = 0;
     }
-    if (within(height, pictureHeight)) {
-        height = pictureHeight;
-        y = 0;
+    if (within(kept.height, pictureHeight)) {
+        kept.height = pictureHeight;
+        kept.y = 0;
     }
-    return QStringLiteral("%1:%2:%3:%4").arg(width).arg(height).arg(x).arg(y);
+    return formatCrop(kept);
 }

@@ -31,6 +31,33 @@ QString cropKeepWidth(double width, double height, double ratio, double factor);
 QString cropByWidthRatio(double width, double height, double ratio, double factor);
 QString cropKeepHeight(double width, double height, double ratio, double factor);
 
+// The four numbers of a crop string.
+struct CropNumbers
+{
+    int width = 0;
+    int height = 0;
+    int x = 0;
+    int y = 0;
+
+    QRect rect() const { return QRect(x, y, width, height); }
+    bool operator==(const CropNumbers &) const = default;
+};
+
+// How a crop text is read. By default the whole text is exactly four whole numbers of 0 or more
+// joined by colons, with nothing around them (not even a final newline, since the text may reach a
+// command).
+struct CropSyntax
+{
+    bool anywhere = false; // the first group found anywhere in the text, which may hold more
+    bool negative = false; // numbers may carry a minus sign (a typed crop cut to the picture may)
+    int maxDigits = 0;     // digits per number at most; 0 for no limit
+};
+
+// The one reader of crop strings: everything that reads one goes through it.
+std::optional<CropNumbers> parseCrop(QStringView text, CropSyntax syntax = {});
+// "W:H:X:Y" in decimal.
+QString formatCrop(const CropNumbers &crop);
+
 // True for exactly four whole numbers of 0 or more joined by colons.
 bool isCropString(const QString &text);
 // The rectangle of a crop string of four integers (a typed crop may hold a negative width); nullopt for

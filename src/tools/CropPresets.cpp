@@ -3,8 +3,6 @@
 #include "model/MediaVideo.h"
 #include "tools/Crop.h"
 
-#include <QRegularExpression>
-
 const QList<CropPreset> &crops()
 {
     static const QList<CropPreset> list{
@@ -76,20 +74,12 @@ QString previewCropText(int index, const MediaVideo &job, const QString &cropTex
 
 QString validateCropText(const QString &text, int videoWidth, int videoHeight)
 {
-    static const QRegularExpression group(QStringLiteral("(\\d{1,4}):(\\d{1,4}):(\\d{1,4}):(\\d{1,4})"));
-    const QRegularExpressionMatch match = group.match(text);
-    if (!match.hasMatch())
+    std::optional<CropNumbers> crop = parseCrop(text, {.anywhere = true, .maxDigits = TypedCropDigits});
+    if (!crop)
         return {};
-    const QStringList pieces = match.captured(0).split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    if (pieces.size() != 4)
-        return {};
-    int w = pieces[0].toInt();
-    int h = pieces[1].toInt();
-    const int x = pieces[2].toInt();
-    const int y = pieces[3].toInt();
-    if (videoWidth < w + x)
-        w = videoWidth - x;
-    if (videoHeight < h + y)
-        h = videoHeight - y;
-    return QStringLiteral("%1:%2:%3:%4").arg(w).arg(h).arg(x).arg(y);
+    if (videoWidth < crop->width + crop->x)
+        crop->width = videoWidth - crop->x;
+    if (videoHeight < crop->height + crop->y)
+        crop->height = videoHeight - crop->y;
+    return formatCrop(*crop);
 }

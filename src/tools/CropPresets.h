@@ -30,6 +30,8 @@ QString presetCropText(int index, const MediaVideo &job, const QString &currentT
 // computed crop on the picture with square pixels (which is what the preview frame shows); empty for
 // "none", for an empty `cropText` and for indexes outside the table.
 QString previewCropText(int index, const MediaVideo &job, const QString &cropText);
+// Digits a typed crop may have per number.
+inline constexpr int TypedCropDigits = 4;
 // A typed crop: the first W:H:X:Y group of one to four digits each, kept inside the picture; empty text
 // when there is none.
 QString validateCropText(const QString &text, int videoWidth, int videoHeight);
