@@ -3,6 +3,7 @@
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
 #include "tools/Crop.h"
+#include "tools/JobRules.h"
 #include "tools/Log.h"
 #include "tools/ShellQuote.h"
 #include "tools/ToolRunner.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSet>
 
 namespace {
 
@@ -70,21 +70,6 @@ bool takesTune(VideoEncoders encoder, VideoTunes tune)
 int storedIndex(int index, qsizetype size)
 {
     return index >= 0 && index < size ? index : 0;
-}
-
-// The Format word of a subtitle line ("%ID% %Format% %Language/String%").
-QString subtitleFormat(const QString &line)
-{
-    const QStringList words = line.trimmed().split(QLatin1Char(' '));
-    return words.size() > 1 ? words[1] : QString();
-}
-
-bool isPictureSubtitle(const QString &format)
-{
-    static const QSet<QString> pictures{QStringLiteral("PGS"), QStringLiteral("VobSub"),
-                                        QStringLiteral("DVB"), QStringLiteral("DVD"),
-                                        QStringLiteral("RLE"), QStringLiteral("XSUB")};
-    return pictures.contains(format);
 }
 
 } // namespace
@@ -245,39 +230,22 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         cmd += QStringLiteral("-async 1 ");
     }
 
-    // Subtitle streams of the source: [] / ["No subtitle", s1] / ["No subtitle", summary, s1, s2, ...].
-    QStringList subtitleLines;
-    QList<int> subtitlePositions; // among the source's subtitle streams
-    const int subtitleTrack = storedIndex(job.subtitleTrack, job.subtitleTracks.size());
-    const int firstStream = job.subtitleTracks.size() > 2 ? 2 : 1;
-    if (subtitleTrack >= 1) {
-        const bool all = subtitleTrack < firstStream;
-        for (int i = firstStream; i < job.subtitleTracks.size(); ++i) {
-            if (all || i == subtitleTrack) {
-                subtitleLines << job.subtitleTracks.at(i);
-                subtitlePositions << i - firstStream;
-            }
-        }
-    }
+    // A missing external file is left out here; the editor tells about it.
+    const SubtitleCheck subtitles = checkSubtitles(job, exists);
+    if (subtitles.problem == SubtitleCheck::Problem::PictureInMp4)
+        return {{}, subtitles.reason};
+    const QList<SubtitleStream> subtitleStreams = chosenSubtitleStreams(job);
     const bool mp4 = job.container == 0;
-    for (int i = 0; i < subtitleLines.size(); ++i) {
-        const QString format = subtitleFormat(subtitleLines[i]);
-        if (mp4 && isPictureSubtitle(format))
-            return {{},
-                    tr("The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose "
-                       "Matroska "
-                       "or no subtitle stream.")
-                        .arg(subtitleLines[i].trimmed(), format)};
-        cmd += QStringLiteral("-map 0:s:%1 ").arg(subtitlePositions[i]);
-    }
-    if (!subtitleLines.isEmpty())
+    for (const SubtitleStream &stream : subtitleStreams)
+        cmd += QStringLiteral("-map 0:s:%1 ").arg(stream.position);
+    if (!subtitleStreams.isEmpty())
         cmd += mp4 ? QStringLiteral("-c:s mov_text ") : QStringLiteral("-c:s copy ");
 
     if (externalSubtitle) {
         // The external stream comes after the source's own, so its output index is their number.
-        const int index = int(subtitleLines.size());
+        const int index = int(subtitleStreams.size());
         cmd += QStringLiteral("-map 1:0 ");
-        if (mp4 && subtitleLines.isEmpty())
+        if (mp4 && subtitleStreams.isEmpty())
             cmd += QStringLiteral("-c:s mov_text ");
         cmd += QStringLiteral("-disposition:s:%1 0 ").arg(index);
         if (!job.subtitleLanguage.isEmpty())

@@ -1,0 +1,133 @@
+#include "tools/JobRules.h"
+
+#include "model/MediaVideo.h"
+#include "model/Vocabulary.h"
+#include "tools/OutputName.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("JobRules", text);
+}
+
+// The Format word of a subtitle line.
+QString subtitleFormat(const QString &line)
+{
+    const QStringList words = line.trimmed().split(QLatin1Char(' '));
+    return words.size() > 1 ? words[1] : QString();
+}
+
+bool isPictureFormat(const QString &format)
+{
+    static const QStringList pictures{QStringLiteral("PGS"), QStringLiteral("VobSub"),
+                                      QStringLiteral("DVB"), QStringLiteral("DVD"),
+                                      QStringLiteral("RLE"), QStringLiteral("XSUB")};
+    return pictures.contains(format);
+}
+
+// The picture format of a subtitle file by its extension (Blu-ray .sup, DVD .sub/.idx); empty for text.
+QString pictureFileFormat(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("sup"))
+        return QStringLiteral("PGS");
+    if (suffix == QLatin1String("sub") || suffix == QLatin1String("idx"))
+        return QStringLiteral("VobSub");
+    return {};
+}
+
+} // namespace
+
+QList<SubtitleStream> chosenSubtitleStreams(const MediaVideo &job)
+{
+    const qsizetype count = job.subtitleTracks.size();
+    const int track = job.subtitleTrack >= 0 && job.subtitleTrack < count ? job.subtitleTrack : 0;
+    if (track < 1)
+        return {};
+    const int first = count > 2 ? 2 : 1;
+    const bool all = track < first;
+    QList<SubtitleStream> streams;
+    for (int i = first; i < count; ++i) {
+        if (all || i == track)
+            streams.append({job.subtitleTracks.at(i), i - first});
+    }
+    return streams;
+}
+
+SubtitleCheck checkSubtitles(const MediaVideo &job,
+                             const std::function<bool(const QString &path)> &fileExists)
+{
+    const bool mp4 = job.container == 0;
+    if (mp4) {
+        for (const SubtitleStream &stream : chosenSubtitleStreams(job)) {
+            const QString format = subtitleFormat(stream.line);
+            if (isPictureFormat(format))
+                return {
+                    SubtitleCheck::Problem::PictureInMp4,
+                    tr("The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose "
+                       "Matroska or no subtitle stream.")
+                        .arg(stream.line.trimmed(), format)};
+        }
+    }
+    const QString external = job.subtitleExternal;
+    if (external.isEmpty())
+        return {};
+    if (!(fileExists ? fileExists(external) : QFileInfo(external).isFile()))
+        return {SubtitleCheck::Problem::MissingFile,
+                tr("The subtitle file “%1” does not exist.").arg(QDir::toNativeSeparators(external))};
+    if (const QString format = pictureFileFormat(external); mp4 && !format.isEmpty())
+        return {SubtitleCheck::Problem::PictureInMp4,
+                tr("The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose "
+                   "Matroska or a text subtitle file.")
+                    .arg(QFileInfo(external).fileName(), format)};
+    return {};
+}
+
+int figureIndex(const QStringList &list, int figure)
+{
+    return std::max(0, int(list.indexOf(QString::number(figure))));
+}
+
+QString withContainerExtension(const QString &path, int container)
+{
+    // A dot inside a directory name, or a hidden file's leading dot, does not start an extension.
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot <= slash + 1 ? path : path.left(dot);
+    return base + QLatin1Char('.') + Lists::containerExtension(container);
+}
+
+QString destinationPreview(const MediaVideo &job, int formatFile, const QString &shown,
+                           const QString &videoCodec, const QString &audioCodec, int container)
+{
+    if (formatFile != 0)
+        return outputNameWithTemplate(job, formatFile, videoCodec, audioCodec,
+                                      Lists::containerExtension(container));
+    return shown.isEmpty() ? shown : withContainerExtension(shown, container);
+}
+
+TypedDestination typedDestination(const QString &typed, const MediaVideo &job, int container)
+{
+    // An empty field is no file name: ".mp4" in the application's working directory is never meant.
+    if (typed.trimmed().isEmpty())
+        return {TypedDestination::Refusal::Empty, {}};
+    // A bare name goes beside the job's destination, not where the application started.
+    QString path = typed;
+    if (QDir::isRelativePath(path)) {
+        const QString base = job.destination.isEmpty() ? job.source : job.destination;
+        path = QDir(QFileInfo(base).absolutePath()).filePath(path);
+    }
+    if (QFileInfo(path).isDir())
+        path = QDir(path).filePath(QFileInfo(job.source).fileName());
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir(folder).exists())
+        return {TypedDestination::Refusal::MissingFolder, folder};
+    return {TypedDestination::Refusal::None, withContainerExtension(QDir::cleanPath(path), container)};
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class MediaVideo;
+
+// Rules the job editor applies to its choices, apart from any widget.
+
+// One subtitle stream of the source chosen for the output: its probed line ("%ID% %Format%
+// %Language%") and its position among the source's subtitle streams.
+struct SubtitleStream
+{
+    QString line;
+    int position = 0;
+};
+// The source streams the job's subtitleTrack chooses. The track list is [] or ["No subtitle", s1] or
+// ["No subtitle", summary, s1, s2, ...]; the summary takes them all, and an index past the list none.
+QList<SubtitleStream> chosenSubtitleStreams(const MediaVideo &job);
+
+// Whether the job's subtitles (chosen streams, external file) fit its container, and why not.
+struct SubtitleCheck
+{
+    enum class Problem {
+        None,
+        PictureInMp4, // a picture subtitle (stream or file) in MP4, which holds only text subtitles
+        MissingFile,  // the external subtitle file is not there
+    };
+    Problem problem = Problem::None;
+    QString reason; // a sentence for the user; empty when it fits
+
+    bool ok() const { return problem == Problem::None; }
+};
+// `fileExists` tells whether the external file is there; null asks the file system.
+SubtitleCheck checkSubtitles(const MediaVideo &job,
+                             const std::function<bool(const QString &path)> &fileExists = {});
+
+// Position of a job's figure (bitrate, size, sampling rate) among a list's entries; the first entry
+// ("Auto", "auto") when it is not listed.
+int figureIndex(const QStringList &list, int figure);
+
+// `path` with its last extension, if any, replaced by the extension of `container` ("mp4", "mkv").
+QString withContainerExtension(const QString &path, int container);
+
+// The destination the editor shows for its current choices: with a name template chosen
+// (`formatFile` not 0), the template's name for the chosen encoders and container; otherwise `shown`
+// with the container's extension (empty stays empty).
+QString destinationPreview(const MediaVideo &job, int formatFile, const QString &shown,
+                           const QString &videoCodec, const QString &audioCodec, int container);
+
+// A destination typed by hand, as it is taken, or why it is refused (the previous one then stays).
+struct TypedDestination
+{
+    enum class Refusal { None, Empty, MissingFolder };
+    Refusal refusal = Refusal::None;
+    QString path; // the destination taken; for MissingFolder the folder that is not there
+};
+// A bare name goes into the folder of the job's destination (or of its source), a folder takes the
+// source's name, and the container's extension replaces the typed one.
+TypedDestination typedDestination(const QString &typed, const MediaVideo &job, int container);
