@@ -1,14 +1,21 @@
-// The job editor: loading, writing back on "Ok", the destination rules, the crop row and its preview.
+// The job editor: loading, writing back on "Ok" and nothing on "Cancel", the crop preview, its fit on a
+// small screen; the rules it applies are tested on their own (tst_rules, tst_crop).
 #include "TestSupport.h"
 
+#include "model/JobListModel.h"
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
 #include "tools/CropPresets.h"
 #include "tools/EncoderCatalog.h"
+#include "ui/ContentView.h"
 #include "ui/DetailView.h"
 #include "ui/ImageView.h"
+#include "ui/JobDelegate.h"
+#include "ui/JobListView.h"
+#include "ui/MainWindow.h"
 #include "ui/Panels.h"
 #include "ui/Pickers.h"
+#include "ui/Translations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,8 +29,12 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -119,6 +130,7 @@ class TestDetailView : public QObject
     FakePanels m_panels;
     QTemporaryDir m_dir;
     QList<QPointer<DetailView>> m_open;
+    const QString m_subtitle = m_dir.filePath("film.srt");
 
     // A probed-looking job in the temporary directory, with square pixels unless told otherwise.
     MediaVideo::Ptr makeJob(int width = 1920, int height = 1080, double pixelAspect = 1.0)
@@ -188,6 +200,8 @@ private slots:
     {
         TestSupport::isolateSettings();
         QVERIFY(m_dir.isValid());
+        QFile subtitle(m_subtitle);
+        QVERIFY(subtitle.open(QIODevice::WriteOnly));
         Panels::setInstance(&m_panels);
     }
 
@@ -231,13 +245,13 @@ private slots:
         job->audioTrack = 2;
         job->otherParam = "-movflags +faststart";
         job->subtitleTrack = 1;
-        job->subtitleExternal = "/subs/film.srt";
+        job->subtitleExternal = m_subtitle;
         job->subtitleLanguage = "eng";
         return job;
     }
 
     // Widget name and what it shows for referenceJob(), in the order a user would set them.
-    static QList<std::pair<QString, QString>> referenceFields()
+    QList<std::pair<QString, QString>> referenceFields() const
     {
         return {{"containerPicker", "mkv"},
                 {"quicktimeToggle", "off"},
@@ -256,7 +270,7 @@ private slots:
                 {"samplingPicker", "48000"},
                 {"otherParamEdit", "-movflags +faststart"},
                 {"subtitleTrackPicker", "5 UTF-8 English"},
-                {"subtitleExternalEdit", "/subs/film.srt"},
+                {"subtitleExternalEdit", m_subtitle},
                 {"subtitleLanguageEdit", "eng"}};
     }
 
@@ -319,49 +333,13 @@ private slots:
         }
         pick(view, "cropPicker", ManualCrop);
         commit(child<QLineEdit>(view, "cropEdit"), "1920:800:0:140");
-        m_panels.openAnswer = "/subs/film.srt"; // the external subtitle comes from its panel
+        m_panels.openAnswer = m_subtitle; // the external subtitle comes from its panel
         click(view, "subtitleButton");
-        QTRY_COMPARE(shown(view, "subtitleExternalEdit"), "/subs/film.srt");
+        QTRY_COMPARE(shown(view, "subtitleExternalEdit"), m_subtitle);
         QCOMPARE(m_panels.extensions, (QStringList{"srt", "ssa", "ass"}));
         click(view, "okButton");
         QVERIFY(closed(view));
         QCOMPARE(settingsOf(*job), settingsOf(*referenceJob()));
-    }
-
-    void figuresNotInTheListsBecomeAuto_data()
-    {
-        // videoDebit, width, height, audioDebit, audioSampling
-        QTest::addColumn<QList<int>>("stored");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QList<int>>("written");
-        QTest::newRow("unlisted") << QList<int>{1200, 1000, 480, 100, 22050}
-                                  << QStringList{"Auto", "auto", "auto", "Auto", "Auto"}
-                                  << QList<int>{0, -2, -2, 0, 0};
-        QTest::newRow("zero size") << QList<int>{500, 0, 0, 32, 44100}
-                                   << QStringList{"500", "auto", "auto", "32", "44100"}
-                                   << QList<int>{500, -2, -2, 32, 44100};
-        QTest::newRow("listed") << QList<int>{10000, 4096, 576, 384, 48000}
-                                << QStringList{"10000", "4096", "576", "384", "48000"}
-                                << QList<int>{10000, 4096, 576, 384, 48000};
-    }
-    void figuresNotInTheListsBecomeAuto()
-    {
-        QFETCH(QList<int>, stored);
-        QFETCH(QStringList, shown);
-        QFETCH(QList<int>, written);
-        auto job = makeJob();
-        int *fields[] = {&job->videoDebit, &job->width, &job->height, &job->audioDebit, &job->audioSampling};
-        for (int i = 0; i < 5; ++i)
-            *fields[i] = stored.at(i);
-        QPointer<DetailView> view = open(job);
-        QStringList texts;
-        for (const char *name :
-             {"videoDebitPicker", "widthPicker", "heightPicker", "audioDebitPicker", "samplingPicker"})
-            texts << this->shown(view, name);
-        QCOMPARE(texts, shown);
-        click(view, "okButton");
-        for (int i = 0; i < 5; ++i)
-            QCOMPARE(*fields[i], written.at(i));
     }
 
     void cancelLeavesTheJobUntouched_data()
@@ -442,42 +420,6 @@ private slots:
         QCOMPARE(seen, shown);
         click(view, "okButton");
         QCOMPARE(job->destination, shown.constLast());
-    }
-
-    void destinationCommittedByHand_data()
-    {
-        QTest::addColumn<int>("container");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("noted");
-        const QString tmp = QDir::tempPath();
-        QTest::newRow("no extension") << 0 << tmp + "/film" << tmp + "/film.mp4" << false;
-        QTest::newRow("extension replaced") << 1 << tmp + "/film.mp4" << tmp + "/film.mkv" << false;
-        QTest::newRow("missing folder") << 0 << "/no/such/dir/film.mp4"
-                                        << "<job>" << true;
-        QTest::newRow("empty") << 0 << ""
-                               << "<job>" << true;
-        QTest::newRow("bare name") << 0 << "renamed"
-                                   << "<dir>/renamed.mp4" << false;
-    }
-    void destinationCommittedByHand()
-    {
-        QFETCH(int, container);
-        QFETCH(QString, typed);
-        QFETCH(QString, expected);
-        QFETCH(bool, noted);
-        auto job = makeJob();
-        job->container = container;
-        job->destination = m_dir.filePath(container ? "film.mkv" : "film.mp4");
-        expected.replace("<job>", job->destination).replace("<dir>", m_dir.path());
-        QPointer<DetailView> view = open(job);
-        commit(child<QLineEdit>(view, "destinationEdit"), typed);
-        QCOMPARE(view->destination(), expected);
-        QCOMPARE(child<QLabel>(view, "destinationNote")->isVisibleTo(view), noted);
-        QVERIFY(!closed(view)); // Return commits the field; it does not confirm the editor
-        click(view, "okButton");
-        QVERIFY(closed(view));
-        QCOMPARE(job->destination, expected);
     }
 
     void aRefusedDestinationGoesBackToWhatWasShown()
@@ -633,42 +575,6 @@ private slots:
         QCOMPARE(job->videoEncoder, VideoEncoders::hevc_videotoolbox);
     }
 
-    // Crop row: the texts themselves are the crop presets' business; the editor shows and stores them.
-
-    void typedCropsAreValidated_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("byReturn");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("text around") << "abc 1920:800:0:140 xyz" << true << "1920:800:0:140";
-        QTest::newRow("too wide") << "1920:800:100:0" << true << "1820:800:100:0";
-        QTest::newRow("two numbers") << "1920:1080" << true << "";
-        QTest::newRow("Ok without Return") << "x 1920:800:100:0" << false << "1820:800:100:0";
-    }
-    void typedCropsAreValidated()
-    {
-        QFETCH(QString, typed);
-        QFETCH(bool, byReturn);
-        QFETCH(QString, result);
-        auto job = makeJob();
-        job->cropValue = ManualCrop;
-        job->videoCrop = "-1"; // detect when encoding; kept as long as nobody types
-        QPointer<DetailView> view = open(job);
-        auto *edit = child<QLineEdit>(view, "cropEdit");
-        if (byReturn) {
-            commit(edit, typed);
-            QCOMPARE(view->cropText(), result);
-            QVERIFY(!closed(view));
-        } else {
-            edit->setFocus();
-            edit->selectAll();
-            QTest::keyClicks(edit, typed);
-        }
-        click(view, "okButton");
-        QVERIFY(closed(view));
-        QCOMPARE(job->videoCrop, result);
-    }
-
     void cropRowAndPreview_data()
     {
         QTest::addColumn<QSize>("size");
@@ -688,8 +594,6 @@ private slots:
                               << "" << QRect();
         QTest::newRow("manual") << QSize(320, 240) << 1.0 << 1 << "100:100:10:20"
                                 << "100:100:10:20" << QRect(10, 120, 100, 100);
-        QTest::newRow("manual, not four numbers") << QSize(320, 240) << 1.0 << 1 << "-1"
-                                                  << "-1" << QRect();
     }
     void cropRowAndPreview()
     {
@@ -739,23 +643,6 @@ private slots:
         click(view, "okButton");
         QCOMPARE(job->cropValue, preset);
         QCOMPARE(job->videoCrop, text);
-    }
-
-    void eachPreviewDrawsOnAFreshCopy()
-    {
-        auto job = makeJob(320, 240);
-        job->cropValue = ManualCrop;
-        job->videoCrop = "100:100:10:20";
-        QPointer<DetailView> view = open(job);
-        click(view, "previewButton");
-        QPointer<ImageView> first = view->findChild<ImageView *>();
-        first->accept();
-        QTRY_VERIFY(first.isNull());
-        commit(child<QLineEdit>(view, "cropEdit"), "50:50:200:100");
-        click(view, "previewButton");
-        const QImage shown = view->findChild<ImageView *>()->image();
-        QVERIFY(redNear(shown, 225, 240 - 100 - 50));
-        QVERIFY(!redNear(shown, 60, 120, 1)); // the first rectangle is not there
     }
 
     // A manual crop on a 320x240 job whose source is `source`.
@@ -816,7 +703,130 @@ private slots:
         }
         QCOMPARE(job->videoCrop, "1:2:3:4");
     }
+    // The test's screen is a laptop's, 1366x768 (see main()). Opened there, and then made as small as
+    // it goes, the editor stays on the screen and every control can be scrolled to.
+    void fitsASmallScreen_data()
+    {
+        QTest::addColumn<bool>("smallest");
+        QTest::newRow("as opened") << false;
+        QTest::newRow("at its minimum size") << true;
+    }
+    void fitsASmallScreen()
+    {
+        QFETCH(bool, smallest);
+        QPointer<DetailView> view = open(makeJob());
+        const QRect screen = view->screen()->availableGeometry();
+        QCOMPARE(screen.size(), QSize(1366, 768));
+        QVERIFY(screen.contains(view->frameGeometry()));
+        if (smallest) {
+            view->resize(view->minimumSize());
+            QVERIFY(view->width() < 800 && view->height() < 600);
+        }
+        QCoreApplication::processEvents();
+        auto *scroll = child<QScrollArea>(view, "editorScroll");
+        const QWidget *form = scroll->widget();
+        QVERIFY(form->width() <= scroll->viewport()->width() || scroll->horizontalScrollBar()->isVisible());
+        QVERIFY(form->height() <= scroll->viewport()->height() || scroll->verticalScrollBar()->isVisible());
+        // Every control lies on the form, none beyond its right edge.
+        for (const QWidget *control : form->findChildren<QWidget *>()) {
+            if (control->isVisibleTo(view) && control->parentWidget() == form)
+                QVERIFY2(form->rect().contains(control->geometry()), qPrintable(control->objectName()));
+        }
+        for (const char *button : {"okButton", "cancelButton"})
+            QVERIFY(view->rect().contains(child<QWidget>(view, button)->geometry()));
+    }
+
+    // Where the font has no floppy disk the buttons would show an empty box: they show the save icon
+    // instead, and keep the label as their text.
+    void saveButtonsShowAnIconWithoutTheGlyph_data()
+    {
+        QTest::addColumn<bool>("glyph");
+        QTest::newRow("font without the glyph") << false;
+        QTest::newRow("font with the glyph") << true;
+    }
+    void saveButtonsShowAnIconWithoutTheGlyph()
+    {
+        QFETCH(bool, glyph);
+        setGlyphCheck([glyph](const QFont &, char32_t) { return glyph; });
+        const auto restore = qScopeGuard([] { setGlyphCheck({}); });
+        QPointer<DetailView> view = open(makeJob());
+        for (const char *name : {"exportButton", "subtitleButton"}) {
+            auto *button = child<QToolButton>(view, name);
+            QCOMPARE(button->icon().isNull(), glyph);
+            QCOMPARE(button->text(), QString::fromUcs4(U"\U0001F4BE"));
+        }
+    }
+
+    void cropPickerSpeaksTheUsersLanguage()
+    {
+        QVERIFY(!installTranslations(QLocale(QLocale::French, QLocale::France)).isEmpty());
+        const auto english = qScopeGuard([] {
+            for (QTranslator *translator : qApp->findChildren<QTranslator *>()) {
+                QCoreApplication::removeTranslator(translator);
+                delete translator;
+            }
+        });
+        auto job = makeJob();
+        job->cropValue = ManualCrop;
+        QPointer<DetailView> view = open(job);
+        auto *picker = child<QComboBox>(view, "cropPicker");
+        QCOMPARE(picker->itemText(NoCrop), "aucun");
+        QCOMPARE(picker->itemText(ManualCrop), "manuel");
+        QCOMPARE(picker->itemText(3), "2:35.1");
+        pick(view, "cropPicker", NoCrop);
+        click(view, "okButton");
+        QCOMPARE(job->cropValue, NoCrop);
+    }
+
+    // Besides a press on the name, Return on the current row and a double-click anywhere on a row open
+    // the editor, once.
+    void returnAndDoubleClickOpenTheEditor()
+    {
+        MainWindow window{ToolRunner(TestSupport::realResourceDir())};
+        window.show();
+        ContentView &content = *window.content();
+        content.model()->append(makeJob());
+        JobListView *list = content.listView();
+        const QRect row = list->visualRect(content.model()->index(0));
+        const QRect name = JobDelegate::layout(row, list->fontMetrics()).name;
+        const auto editors = [&window] { return window.findChildren<DetailView *>().size(); };
+        const auto closeEditor = [&] {
+            window.findChild<DetailView *>()->reject();
+            QTRY_COMPARE(editors(), 0);
+        };
+
+        list->setCurrentIndex(content.model()->index(0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(editors(), 1);
+        closeEditor();
+        // As the window system sends it: the second press comes as the double-click.
+        const auto doubleClick = [list](QPoint at) {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+        };
+        doubleClick(QPoint(row.center().x(), name.center().y()));
+        QCOMPARE(editors(), 1);
+        closeEditor();
+        doubleClick(QPoint(name.left() + 4, name.center().y()));
+        QCOMPARE(editors(), 1);
+    }
 };
 
-QTEST_MAIN(TestDetailView)
+int main(int argc, char **argv)
+{
+    // A laptop's screen: the editor must fit 1366x768.
+    QTemporaryDir dir;
+    QFile config(dir.filePath("screen.json"));
+    if (!config.open(QIODevice::WriteOnly) ||
+        config.write(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768,
+                         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") < 0)
+        return 1;
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    TestDetailView test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_ui_detailview.moc"

@@ -87,6 +87,10 @@
         <translation>Dossier où les fichiers convertis sont écrits. Laissez-le vide pour écrire chaque fichier à côté de sa source. Il s’applique à toutes les tâches de la liste quand vous appuyez sur Entrée ou quittez le champ.</translation>
     </message>
     <message>
+        <source>Choose the destination folder</source>
+        <translation>Choisir le dossier de destination</translation>
+    </message>
+    <message>
         <source>Choose the destination directory</source>
         <translation>Choisir le dossier de destination</translation>
     </message>
@@ -318,6 +322,14 @@
         <translation>Recadrage</translation>
     </message>
     <message>
+        <source>none</source>
+        <translation>aucun</translation>
+    </message>
+    <message>
+        <source>manual</source>
+        <translation>manuel</translation>
+    </message>
+    <message>
         <source>Autocrop</source>
         <translation>Recadrage auto</translation>
     </message>
@@ -506,6 +518,21 @@ Sortie : %2</translation>
     <message>
         <source>Drop video files or folders here, or use “File” or “Directory” below.</source>
         <translation>Déposez ici des fichiers vidéo ou des dossiers, ou utilisez « Fichier » ou « Dossier » ci-dessous.</translation>
+    </message>
+</context>
+<context>
+    <name>JobRules</name>
+    <message>
+        <source>The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose Matroska or no subtitle stream.</source>
+        <translation>La piste de sous-titres « %1 » est un sous-titre en images (%2), que MP4 ne peut pas contenir ; choisissez Matroska ou aucune piste de sous-titres.</translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” does not exist.</source>
+        <translation>Le fichier de sous-titres « %1 » n’existe pas.</translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose Matroska or a text subtitle file.</source>
+        <translation>Le fichier de sous-titres « %1 » contient des sous-titres en images (%2), que MP4 ne peut pas contenir ; choisissez Matroska ou un fichier de sous-titres texte.</translation>
     </message>
 </context>
 <context>

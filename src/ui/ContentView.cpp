@@ -2,9 +2,10 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
-#include "session/Session.h"
+#include "model/JobListModel.h"
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
+#include "session/Session.h"
 #include "tools/EncoderCatalog.h"
 #include "tools/FileScan.h"
 #include "tools/Log.h"
@@ -13,7 +14,6 @@
 #include "tools/ShellQuote.h"
 #include "ui/DetailView.h"
 #include "ui/JobDelegate.h"
-#include "model/JobListModel.h"
 #include "ui/JobListView.h"
 #include "ui/Panels.h"
 #include "ui/ProgressionView.h"
@@ -582,7 +582,8 @@ void ContentView::editJob(const QModelIndex &index)
 void ContentView::chooseDestination()
 {
     runPanelLater([this] {
-        const QString directory = Panels::instance().openDirectory(this, tr("Import video file"), m_text1);
+        const QString directory =
+            Panels::instance().openDirectory(this, tr("Choose the destination folder"), m_text1);
         if (directory.isEmpty())
             return;
         m_destination->setText(directory);

@@ -5,7 +5,7 @@
 #include "tools/CommandLine.h"
 #include "tools/Crop.h"
 #include "tools/CropPresets.h"
-#include "tools/OutputName.h"
+#include "tools/JobRules.h"
 #include "tools/SerialQueue.h"
 #include "ui/ImageView.h"
 #include "ui/Panels.h"
@@ -21,6 +21,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -30,6 +31,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -79,21 +81,6 @@ public:
 private:
     std::function<void(bool)> m_onEditing;
 };
-
-// Path without its last extension; a dot inside a directory name or a leading dot is not one.
-QString withoutExtension(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot <= slash + 1)
-        return path;
-    return path.left(dot);
-}
-
-QString withExtension(const QString &path, const QString &extension)
-{
-    return withoutExtension(path) + QLatin1Char('.') + extension;
-}
 
 QLabel *groupHeader(const QString &title, QWidget *parent)
 {
@@ -156,10 +143,33 @@ QComboBox *trackPicker(const QStringList &entries, const QString &name, QWidget 
     return picker;
 }
 
-// Position of the job's figure among the list entries; the first entry when it is not listed.
-int indexOfFigure(const QStringList &list, int figure)
+// A wrapping row of buttons that fits beside the row label of an 800 points wide form.
+SegmentedPicker *segmentedPicker(const QStringList &entries, const QString &name, QWidget *parent)
 {
-    return std::max(0, int(list.indexOf(QString::number(figure))));
+    auto *picker = new SegmentedPicker(entries, RowWidth, parent);
+    picker->setObjectName(name);
+    return picker;
+}
+
+// The floppy disk button; the save icon where the font cannot draw the disk.
+QToolButton *saveButton(const QString &name, const QString &tip, QWidget *parent)
+{
+    const QIcon icon = QIcon::fromTheme(QStringLiteral("document-save"),
+                                        parent->style()->standardIcon(QStyle::SP_DialogSaveButton));
+    QToolButton *button = pictographButton(0x1F4BE, icon, parent);
+    button->setObjectName(name);
+    button->setToolTip(tip);
+    return button;
+}
+
+// A note under a row, hidden until there is something to say.
+QLabel *indentedNote(const QString &name, QWidget *parent)
+{
+    auto *note = new QLabel(parent);
+    note->setObjectName(name);
+    note->setWordWrap(true);
+    note->hide();
+    return note;
 }
 
 int pickerIndex(const QComboBox *picker)
@@ -231,309 +241,27 @@ void DetailView::buildOups()
 
 void DetailView::buildEditor()
 {
+    // The form scrolls both ways, so a small screen or a small window reaches every control; Ok and
+    // Cancel stay outside it, always in view.
     auto *outer = new QVBoxLayout(this);
-    auto *scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto *content = new QWidget(scroll);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("editorScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    auto *content = new QWidget(m_scroll);
     auto *column = new QVBoxLayout(content);
     column->setAlignment(Qt::AlignTop | Qt::AlignLeading);
-    scroll->setWidget(content);
-    outer->addWidget(scroll, 1);
+    m_scroll->setWidget(content);
+    outer->addWidget(m_scroll, 1);
 
-    const auto changed = [this] { scheduleCommandLine(); };
-    QHBoxLayout *busyRow = nullptr; // under the crop row
-
-    // File
-    column->addWidget(groupHeader(tr("File"), content));
-    {
-        QHBoxLayout *row = addRow(column, tr("Source"), content);
-        m_source = new QLineEdit(content);
-        m_source->setObjectName(QStringLiteral("sourceEdit"));
-        m_source->setPlaceholderText(tr("Source"));
-        m_source->setEnabled(false);
-        row->addWidget(m_source);
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Destination"), content);
-        m_destination = new QLineEdit(content);
-        m_destination->setObjectName(QStringLiteral("destinationEdit"));
-        m_destination->setPlaceholderText(tr("Destination"));
-        row->addWidget(m_destination);
-        m_exportButton = new QToolButton(content);
-        m_exportButton->setObjectName(QStringLiteral("exportButton"));
-        m_exportButton->setText(QStringLiteral("\U0001F4BE"));
-        m_exportButton->setToolTip(tr("Export video"));
-        row->addWidget(m_exportButton);
-        // A destination made from the name template is not edited by hand.
-        m_destination->setEnabled(m_formatFile == 0);
-        m_exportButton->setEnabled(m_formatFile == 0);
-        if (m_formatFile != 0)
-            m_destination->setToolTip(tr("The name template chosen in Setup makes this name"));
-        new FocusWatcher(m_destination, [this](bool begins) { printEditing(begins, m_destination->text()); });
-        connect(m_destination, &QLineEdit::textEdited, this, [this] {
-            m_destinationEdited = true;
-            m_destinationNote->hide();
-            scheduleCommandLine();
-        });
-        connect(m_destination, &QLineEdit::returnPressed, this, &DetailView::destinationCommitted);
-        connect(m_exportButton, &QToolButton::clicked, this,
-                [this] { QTimer::singleShot(100, this, &DetailView::runExportPanel); });
-    }
-    m_destinationNote = new QLabel(content);
-    m_destinationNote->setObjectName(QStringLiteral("destinationNote"));
-    m_destinationNote->setWordWrap(true);
-    m_destinationNote->setContentsMargins(LabelWidth + 12, 0, 6, 0);
-    m_destinationNote->hide();
-    column->addWidget(m_destinationNote);
-    m_conflictNote = new QLabel(content);
-    m_conflictNote->setObjectName(QStringLiteral("destinationConflict"));
-    m_conflictNote->setWordWrap(true);
-    m_conflictNote->setStyleSheet(QStringLiteral("color: #b26a00;"));
-    m_conflictNote->hide();
-    column->addWidget(m_conflictNote);
-    {
-        QHBoxLayout *row = addRow(column, tr("Container"), content);
-        m_container = listPicker(Lists::containers(), QStringLiteral("containerPicker"), content);
-        row->addWidget(m_container);
-        row->addStretch(1);
-        m_quicktime = new QCheckBox(tr("Quicktime"), content);
-        m_quicktime->setObjectName(QStringLiteral("quicktimeToggle"));
-        row->addWidget(m_quicktime);
-        connect(m_container, &QComboBox::currentIndexChanged, this, &DetailView::containerSet);
-        connect(m_quicktime, &QCheckBox::toggled, this, changed);
-    }
+    buildFileGroup(column, content);
     column->addWidget(divider(content));
-
-    // Video
-    column->addWidget(groupHeader(tr("Video"), content));
-    {
-        QHBoxLayout *row = addRow(column, tr("Tracks"), content);
-        m_videoTracks = trackPicker(m_job->videoTracks, QStringLiteral("videoTrackPicker"), content);
-        row->addWidget(m_videoTracks);
-        row->addStretch(1);
-        connect(m_videoTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
-            if (index >= 0)
-                m_videoTrack = index;
-            scheduleCommandLine();
-        });
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Codec"), content);
-        m_videoCodec = new SegmentedPicker(rawTexts<VideoEncoders>(), RowWidth, content);
-        m_videoCodec->setObjectName(QStringLiteral("videoCodecPicker"));
-        markUnavailableEncoders(m_videoCodec);
-        row->addWidget(m_videoCodec);
-        row->addStretch(1);
-        connect(m_videoCodec, &SegmentedPicker::currentIndexChanged, this, &DetailView::codecSet);
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Bitrate"), content);
-        m_videoDebit = listPicker(Lists::videoDebits(), QStringLiteral("videoDebitPicker"), content);
-        row->addWidget(m_videoDebit);
-        row->addStretch(1);
-        connect(m_videoDebit, &QComboBox::currentIndexChanged, this, changed);
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Size"), content);
-        row->addWidget(new QLabel(tr("Width"), content));
-        m_width = listPicker(Lists::widths(), QStringLiteral("widthPicker"), content);
-        row->addWidget(m_width);
-        row->addSpacing(8);
-        row->addWidget(new QLabel(tr("Height"), content));
-        m_height = listPicker(Lists::heights(), QStringLiteral("heightPicker"), content);
-        row->addWidget(m_height);
-        row->addStretch(1);
-        m_deInterlace = new QCheckBox(tr("DeInterlace"), content);
-        m_deInterlace->setObjectName(QStringLiteral("deInterlaceToggle"));
-        m_deInterlace->setMinimumWidth(LabelWidth);
-        row->addWidget(m_deInterlace);
-        connect(m_width, &QComboBox::currentIndexChanged, this, changed);
-        connect(m_height, &QComboBox::currentIndexChanged, this, changed);
-        connect(m_deInterlace, &QCheckBox::toggled, this, changed);
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Crop"), content);
-        QStringList names;
-        for (const CropPreset &preset : crops())
-            names << preset.name;
-        m_cropPicker = listPicker(names, QStringLiteral("cropPicker"), content);
-        row->addWidget(m_cropPicker);
-        m_autocropButton = new QPushButton(tr("Autocrop"), content);
-        m_autocropButton->setObjectName(QStringLiteral("autocropButton"));
-        m_autocropButton->setMinimumWidth(LabelWidth);
-        m_autocropButton->setAutoDefault(false);
-        m_autocropButton->setToolTip(tr("Find the black borders of the picture"));
-        row->addWidget(m_autocropButton);
-        m_previewButton = new QPushButton(tr("Preview"), content);
-        m_previewButton->setObjectName(QStringLiteral("previewButton"));
-        m_previewButton->setMinimumWidth(LabelWidth);
-        m_previewButton->setAutoDefault(false);
-        row->addWidget(m_previewButton);
-        m_cropEdit = new QLineEdit(content);
-        m_cropEdit->setObjectName(QStringLiteral("cropEdit"));
-        m_cropEdit->setFixedWidth(250);
-        row->addWidget(m_cropEdit);
-        row->addStretch(1);
-        new FocusWatcher(m_cropEdit, [](bool) { printLine(QStringLiteral("on Editing changed")); });
-        connect(m_cropPicker, &QComboBox::currentIndexChanged, this, &DetailView::cropSet);
-        connect(m_cropEdit, &QLineEdit::textEdited, this, [this] {
-            m_cropEdited = true;
-            scheduleCommandLine();
-        });
-        connect(m_cropEdit, &QLineEdit::returnPressed, this, &DetailView::cropCommitted);
-        connect(m_autocropButton, &QPushButton::clicked, this, &DetailView::autocrop);
-        connect(m_previewButton, &QPushButton::clicked, this, &DetailView::makeCropPreview);
-
-        // Shown while a detection runs, and to tell that it found nothing.
-        busyRow = new QHBoxLayout;
-        m_cropBusy = new QProgressBar(content);
-        m_cropBusy->setObjectName(QStringLiteral("cropBusy"));
-        m_cropBusy->setRange(0, 0);
-        m_cropBusy->setTextVisible(false);
-        m_cropBusy->setFixedWidth(ListPickerWidth);
-        m_cropBusy->hide();
-        busyRow->addWidget(m_cropBusy);
-        m_cropNote = new QLabel(content);
-        m_cropNote->setObjectName(QStringLiteral("cropNote"));
-        m_cropNote->hide();
-        busyRow->addWidget(m_cropNote, 1);
-        column->addLayout(busyRow);
-    }
-    const auto addSegmentedRow = [&](const QString &label, const QStringList &entries, const QString &name) {
-        QHBoxLayout *row = addRow(column, label, content);
-        auto *picker = new SegmentedPicker(entries, RowWidth, content);
-        picker->setObjectName(name);
-        row->addWidget(picker);
-        row->addStretch(1);
-        connect(picker, &SegmentedPicker::currentIndexChanged, this, changed);
-        return picker;
-    };
-    m_preset = addSegmentedRow(tr("Preset"), rawTexts<VideoPresets>(), QStringLiteral("presetPicker"));
-    m_profile = addSegmentedRow(tr("Profile"), rawTexts<VideoProfiles>(), QStringLiteral("profilePicker"));
-    m_tune = addSegmentedRow(tr("Tune"), rawTexts<VideoTunes>(), QStringLiteral("tunePicker"));
+    buildVideoGroup(column, content);
     column->addWidget(divider(content));
-
-    // Audio
-    column->addWidget(groupHeader(tr("Audio"), content));
-    {
-        QHBoxLayout *row = addRow(column, tr("Tracks"), content);
-        m_audioTracks = trackPicker(m_job->audioTracks, QStringLiteral("audioTrackPicker"), content);
-        row->addWidget(m_audioTracks);
-        row->addStretch(1);
-        connect(m_audioTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
-            if (index >= 0)
-                m_audioTrack = index;
-            scheduleCommandLine();
-        });
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Codec"), content);
-        m_audioCodec = new SegmentedPicker(rawTexts<AudioEncoders>(), RowWidth, content);
-        m_audioCodec->setObjectName(QStringLiteral("audioCodecPicker"));
-        markUnavailableEncoders(m_audioCodec);
-        row->addWidget(m_audioCodec);
-        row->addStretch(1);
-        connect(m_audioCodec, &SegmentedPicker::currentIndexChanged, this, &DetailView::codecSet);
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Bitrate"), content);
-        m_audioDebit = listPicker(Lists::audioDebits(), QStringLiteral("audioDebitPicker"), content);
-        row->addWidget(m_audioDebit);
-        row->addSpacing(12);
-        row->addWidget(new QLabel(tr("Sampling"), content));
-        m_sampling = listPicker(Lists::audioSamplings(), QStringLiteral("samplingPicker"), content);
-        row->addWidget(m_sampling);
-        row->addStretch(1);
-        connect(m_audioDebit, &QComboBox::currentIndexChanged, this, changed);
-        connect(m_sampling, &QComboBox::currentIndexChanged, this, changed);
-    }
-
-    // Other, inside the audio group
-    column->addWidget(groupHeader(tr("Other"), content));
-    {
-        QHBoxLayout *row = addRow(column, tr("Other params"), content);
-        m_otherParam = new QLineEdit(content);
-        m_otherParam->setObjectName(QStringLiteral("otherParamEdit"));
-        m_otherParam->setPlaceholderText(tr("params"));
-        row->addWidget(m_otherParam);
-        new FocusWatcher(m_otherParam, [this](bool begins) { printEditing(begins, m_otherParam->text()); });
-        connect(m_otherParam, &QLineEdit::textChanged, this, changed);
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Subtitle"), content);
-        QStringList entries = m_job->subtitleTracks;
-        m_subtitleTracks = trackPicker(entries.isEmpty() ? QStringList{tr("No subtitle")} : entries,
-                                       QStringLiteral("subtitleTrackPicker"), content);
-        m_subtitleTracks->setEnabled(!entries.isEmpty());
-        row->addWidget(m_subtitleTracks);
-        row->addStretch(1);
-        connect(m_subtitleTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
-            m_subtitleTrack = m_job->subtitleTracks.isEmpty() ? 0 : std::max(0, index);
-            scheduleCommandLine();
-        });
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Subtitle external"), content);
-        m_subtitleExternal = new QLineEdit(content);
-        m_subtitleExternal->setObjectName(QStringLiteral("subtitleExternalEdit"));
-        m_subtitleExternal->setPlaceholderText(tr("Subtitle"));
-        row->addWidget(m_subtitleExternal, 1);
-        row->addWidget(rowLabel(tr("Language"), content, 70));
-        m_subtitleLanguage = new QLineEdit(content);
-        m_subtitleLanguage->setObjectName(QStringLiteral("subtitleLanguageEdit"));
-        m_subtitleLanguage->setPlaceholderText(tr("Language"));
-        // Room for a three-letter code such as "fre".
-        m_subtitleLanguage->setFixedWidth(
-            std::max(40, m_subtitleLanguage->fontMetrics().horizontalAdvance(QStringLiteral("engw")) + 14));
-        row->addWidget(m_subtitleLanguage);
-        m_subtitleButton = new QToolButton(content);
-        m_subtitleButton->setObjectName(QStringLiteral("subtitleButton"));
-        m_subtitleButton->setText(QStringLiteral("\U0001F4BE"));
-        m_subtitleButton->setToolTip(tr("Import subtitle"));
-        row->addWidget(m_subtitleButton);
-        new FocusWatcher(m_subtitleExternal,
-                         [this](bool begins) { printEditing(begins, m_subtitleExternal->text()); });
-        new FocusWatcher(m_subtitleLanguage,
-                         [this](bool begins) { printEditing(begins, m_subtitleLanguage->text()); });
-        connect(m_subtitleExternal, &QLineEdit::textChanged, this, changed);
-        connect(m_subtitleLanguage, &QLineEdit::textChanged, this, changed);
-        connect(m_subtitleButton, &QToolButton::clicked, this,
-                [this] { QTimer::singleShot(100, this, &DetailView::runSubtitlePanel); });
-    }
-    {
-        QHBoxLayout *row = addRow(column, tr("Command"), content);
-        m_commandLine = new QPlainTextEdit(content);
-        m_commandLine->setObjectName(QStringLiteral("commandLineView"));
-        m_commandLine->setReadOnly(true);
-        m_commandLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        m_commandLine->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        m_commandLine->setFixedHeight(m_commandLine->fontMetrics().lineSpacing() * 5 + 12);
-        m_commandLine->setToolTip(tr("The command this job would run with the choices above"));
-        row->addWidget(m_commandLine, 1);
-        auto *copy = new QToolButton(content);
-        copy->setObjectName(QStringLiteral("copyCommandButton"));
-        copy->setText(tr("Copy"));
-        connect(copy, &QToolButton::clicked, this,
-                [this] { QApplication::clipboard()->setText(m_commandLine->toPlainText()); });
-        row->addWidget(copy, 0, Qt::AlignTop);
-    }
-    // Row labels share one width: 100 points, or what the longest one needs in the user's language.
-    const QList<QLabel *> labels = content->findChildren<QLabel *>();
-    int labelWidth = LabelWidth;
-    for (const QLabel *label : labels) {
-        if (label->property("rowLabel").toBool())
-            labelWidth = std::max(labelWidth, label->sizeHint().width() + 4);
-    }
-    for (QLabel *label : labels) {
-        if (label->property("rowLabel").toBool())
-            label->setFixedWidth(labelWidth);
-    }
-    m_destinationNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
-    m_conflictNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
-    busyRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
-    content->setMinimumWidth(std::max(ContentWidth, content->sizeHint().width()));
+    buildAudioGroup(column, content);
+    buildOtherGroup(column, content);
+    buildCommandRow(column, content);
+    alignRowLabels(content);
 
     // Ok and Cancel: Return belongs to the fields (it commits them), so neither is a default button.
     auto *buttons = new QHBoxLayout;
@@ -560,12 +288,299 @@ void DetailView::buildEditor()
     m_commandTimer->setInterval(0);
     connect(m_commandTimer, &QTimer::timeout, this, &DetailView::updateCommandLine);
 
-    // As large as the content, within the screen; the content scrolls on a small one.
-    const QSize wanted = content->sizeHint() + QSize(outer->contentsMargins().left() * 2 + 4,
-                                                     ok->sizeHint().height() + outer->spacing() * 2 + 24);
-    QSize size = wanted.expandedTo(QSize(ContentWidth + 24, 500));
-    if (const QScreen *screen = (parent() ? parentWidget()->screen() : QApplication::primaryScreen()))
+    fitToScreen(content);
+}
+
+void DetailView::buildFileGroup(QVBoxLayout *column, QWidget *content)
+{
+    column->addWidget(groupHeader(tr("File"), content));
+    {
+        QHBoxLayout *row = addRow(column, tr("Source"), content);
+        m_source = new QLineEdit(content);
+        m_source->setObjectName(QStringLiteral("sourceEdit"));
+        m_source->setPlaceholderText(tr("Source"));
+        m_source->setEnabled(false);
+        row->addWidget(m_source);
+    }
+    QHBoxLayout *row = addRow(column, tr("Destination"), content);
+    m_destination = new QLineEdit(content);
+    m_destination->setObjectName(QStringLiteral("destinationEdit"));
+    m_destination->setPlaceholderText(tr("Destination"));
+    row->addWidget(m_destination);
+    m_exportButton = saveButton(QStringLiteral("exportButton"), tr("Export video"), content);
+    row->addWidget(m_exportButton);
+    // A destination made from the name template is not edited by hand.
+    m_destination->setEnabled(m_formatFile == 0);
+    m_exportButton->setEnabled(m_formatFile == 0);
+    if (m_formatFile != 0)
+        m_destination->setToolTip(tr("The name template chosen in Setup makes this name"));
+    new FocusWatcher(m_destination, [this](bool begins) { printEditing(begins, m_destination->text()); });
+    connect(m_destination, &QLineEdit::textEdited, this, [this] {
+        m_destinationEdited = true;
+        m_destinationNote->hide();
+        scheduleCommandLine();
+    });
+    connect(m_destination, &QLineEdit::returnPressed, this, &DetailView::commitDestination);
+    connect(m_exportButton, &QToolButton::clicked, this,
+            [this] { QTimer::singleShot(100, this, &DetailView::runExportPanel); });
+
+    m_destinationNote = indentedNote(QStringLiteral("destinationNote"), content);
+    column->addWidget(m_destinationNote);
+    m_conflictNote = indentedNote(QStringLiteral("destinationConflict"), content);
+    m_conflictNote->setStyleSheet(QStringLiteral("color: #b26a00;"));
+    column->addWidget(m_conflictNote);
+
+    row = addRow(column, tr("Container"), content);
+    m_container = listPicker(Lists::containers(), QStringLiteral("containerPicker"), content);
+    row->addWidget(m_container);
+    row->addStretch(1);
+    m_quicktime = new QCheckBox(tr("Quicktime"), content);
+    m_quicktime->setObjectName(QStringLiteral("quicktimeToggle"));
+    row->addWidget(m_quicktime);
+    connect(m_container, &QComboBox::currentIndexChanged, this, [this] { followChoices(true); });
+    connect(m_quicktime, &QCheckBox::toggled, this, &DetailView::scheduleCommandLine);
+}
+
+void DetailView::buildVideoGroup(QVBoxLayout *column, QWidget *content)
+{
+    column->addWidget(groupHeader(tr("Video"), content));
+    QHBoxLayout *row = addRow(column, tr("Tracks"), content);
+    m_videoTracks = trackPicker(m_job->videoTracks, QStringLiteral("videoTrackPicker"), content);
+    row->addWidget(m_videoTracks, 1);
+    connect(m_videoTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            m_videoTrack = index;
+        scheduleCommandLine();
+    });
+
+    row = addRow(column, tr("Codec"), content);
+    m_videoCodec = segmentedPicker(rawTexts<VideoEncoders>(), QStringLiteral("videoCodecPicker"), content);
+    markUnavailableEncoders(m_videoCodec);
+    row->addWidget(m_videoCodec);
+    row->addStretch(1);
+    connect(m_videoCodec, &SegmentedPicker::currentIndexChanged, this, [this] { followChoices(false); });
+
+    row = addRow(column, tr("Bitrate"), content);
+    m_videoDebit = listPicker(Lists::videoDebits(), QStringLiteral("videoDebitPicker"), content);
+    row->addWidget(m_videoDebit);
+    row->addStretch(1);
+    connect(m_videoDebit, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
+
+    row = addRow(column, tr("Size"), content);
+    row->addWidget(new QLabel(tr("Width"), content));
+    m_width = listPicker(Lists::widths(), QStringLiteral("widthPicker"), content);
+    row->addWidget(m_width);
+    row->addSpacing(8);
+    row->addWidget(new QLabel(tr("Height"), content));
+    m_height = listPicker(Lists::heights(), QStringLiteral("heightPicker"), content);
+    row->addWidget(m_height);
+    row->addStretch(1);
+    m_deInterlace = new QCheckBox(tr("DeInterlace"), content);
+    m_deInterlace->setObjectName(QStringLiteral("deInterlaceToggle"));
+    m_deInterlace->setMinimumWidth(LabelWidth);
+    row->addWidget(m_deInterlace);
+    connect(m_width, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
+    connect(m_height, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
+    connect(m_deInterlace, &QCheckBox::toggled, this, &DetailView::scheduleCommandLine);
+
+    buildCropRow(column, content);
+
+    const auto addSegmentedRow = [&](const QString &label, const QStringList &entries, const QString &name) {
+        QHBoxLayout *segmentedRow = addRow(column, label, content);
+        SegmentedPicker *picker = segmentedPicker(entries, name, content);
+        segmentedRow->addWidget(picker);
+        segmentedRow->addStretch(1);
+        connect(picker, &SegmentedPicker::currentIndexChanged, this, &DetailView::scheduleCommandLine);
+        return picker;
+    };
+    m_preset = addSegmentedRow(tr("Preset"), rawTexts<VideoPresets>(), QStringLiteral("presetPicker"));
+    m_profile = addSegmentedRow(tr("Profile"), rawTexts<VideoProfiles>(), QStringLiteral("profilePicker"));
+    m_tune = addSegmentedRow(tr("Tune"), rawTexts<VideoTunes>(), QStringLiteral("tunePicker"));
+}
+
+void DetailView::buildCropRow(QVBoxLayout *column, QWidget *content)
+{
+    QHBoxLayout *row = addRow(column, tr("Crop"), content);
+    // "none" and "manual" are words; the ratio names read the same in every language. The position
+    // is what is stored.
+    QStringList names;
+    for (int i = 0; i < crops().size(); ++i)
+        names << (i == NoCrop ? tr("none") : i == ManualCrop ? tr("manual") : crops().at(i).name);
+    m_cropPicker = listPicker(names, QStringLiteral("cropPicker"), content);
+    row->addWidget(m_cropPicker);
+    m_autocropButton = new QPushButton(tr("Autocrop"), content);
+    m_autocropButton->setObjectName(QStringLiteral("autocropButton"));
+    m_autocropButton->setMinimumWidth(LabelWidth);
+    m_autocropButton->setAutoDefault(false);
+    m_autocropButton->setToolTip(tr("Find the black borders of the picture"));
+    row->addWidget(m_autocropButton);
+    m_previewButton = new QPushButton(tr("Preview"), content);
+    m_previewButton->setObjectName(QStringLiteral("previewButton"));
+    m_previewButton->setMinimumWidth(LabelWidth);
+    m_previewButton->setAutoDefault(false);
+    row->addWidget(m_previewButton);
+    m_cropEdit = new QLineEdit(content);
+    m_cropEdit->setObjectName(QStringLiteral("cropEdit"));
+    m_cropEdit->setFixedWidth(250);
+    row->addWidget(m_cropEdit);
+    row->addStretch(1);
+    new FocusWatcher(m_cropEdit, [](bool) { printLine(QStringLiteral("on Editing changed")); });
+    connect(m_cropPicker, &QComboBox::currentIndexChanged, this, &DetailView::cropSet);
+    connect(m_cropEdit, &QLineEdit::textEdited, this, [this] {
+        m_cropEdited = true;
+        scheduleCommandLine();
+    });
+    connect(m_cropEdit, &QLineEdit::returnPressed, this, &DetailView::cropCommitted);
+    connect(m_autocropButton, &QPushButton::clicked, this, &DetailView::autocrop);
+    connect(m_previewButton, &QPushButton::clicked, this, &DetailView::makeCropPreview);
+
+    // Shown while a detection runs, and to tell that it found nothing.
+    m_cropBusyRow = new QHBoxLayout;
+    m_cropBusy = new QProgressBar(content);
+    m_cropBusy->setObjectName(QStringLiteral("cropBusy"));
+    m_cropBusy->setRange(0, 0);
+    m_cropBusy->setTextVisible(false);
+    m_cropBusy->setFixedWidth(ListPickerWidth);
+    m_cropBusy->hide();
+    m_cropBusyRow->addWidget(m_cropBusy);
+    m_cropNote = new QLabel(content);
+    m_cropNote->setObjectName(QStringLiteral("cropNote"));
+    m_cropNote->setWordWrap(true);
+    m_cropNote->hide();
+    m_cropBusyRow->addWidget(m_cropNote, 1);
+    column->addLayout(m_cropBusyRow);
+}
+
+void DetailView::buildAudioGroup(QVBoxLayout *column, QWidget *content)
+{
+    column->addWidget(groupHeader(tr("Audio"), content));
+    QHBoxLayout *row = addRow(column, tr("Tracks"), content);
+    m_audioTracks = trackPicker(m_job->audioTracks, QStringLiteral("audioTrackPicker"), content);
+    row->addWidget(m_audioTracks, 1);
+    connect(m_audioTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            m_audioTrack = index;
+        scheduleCommandLine();
+    });
+
+    row = addRow(column, tr("Codec"), content);
+    m_audioCodec = segmentedPicker(rawTexts<AudioEncoders>(), QStringLiteral("audioCodecPicker"), content);
+    markUnavailableEncoders(m_audioCodec);
+    row->addWidget(m_audioCodec);
+    row->addStretch(1);
+    connect(m_audioCodec, &SegmentedPicker::currentIndexChanged, this, [this] { followChoices(false); });
+
+    row = addRow(column, tr("Bitrate"), content);
+    m_audioDebit = listPicker(Lists::audioDebits(), QStringLiteral("audioDebitPicker"), content);
+    row->addWidget(m_audioDebit);
+    row->addSpacing(12);
+    row->addWidget(new QLabel(tr("Sampling"), content));
+    m_sampling = listPicker(Lists::audioSamplings(), QStringLiteral("samplingPicker"), content);
+    row->addWidget(m_sampling);
+    row->addStretch(1);
+    connect(m_audioDebit, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
+    connect(m_sampling, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
+}
+
+void DetailView::buildOtherGroup(QVBoxLayout *column, QWidget *content)
+{
+    // Inside the audio group, under a header of its own.
+    column->addWidget(groupHeader(tr("Other"), content));
+    QHBoxLayout *row = addRow(column, tr("Other params"), content);
+    m_otherParam = new QLineEdit(content);
+    m_otherParam->setObjectName(QStringLiteral("otherParamEdit"));
+    m_otherParam->setPlaceholderText(tr("params"));
+    row->addWidget(m_otherParam);
+    new FocusWatcher(m_otherParam, [this](bool begins) { printEditing(begins, m_otherParam->text()); });
+    connect(m_otherParam, &QLineEdit::textChanged, this, &DetailView::scheduleCommandLine);
+
+    row = addRow(column, tr("Subtitle"), content);
+    const QStringList entries = m_job->subtitleTracks;
+    m_subtitleTracks = trackPicker(entries.isEmpty() ? QStringList{tr("No subtitle")} : entries,
+                                   QStringLiteral("subtitleTrackPicker"), content);
+    m_subtitleTracks->setEnabled(!entries.isEmpty());
+    row->addWidget(m_subtitleTracks, 1);
+    connect(m_subtitleTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_subtitleTrack = m_job->subtitleTracks.isEmpty() ? 0 : std::max(0, index);
+        scheduleCommandLine();
+    });
+
+    row = addRow(column, tr("Subtitle external"), content);
+    m_subtitleExternal = new QLineEdit(content);
+    m_subtitleExternal->setObjectName(QStringLiteral("subtitleExternalEdit"));
+    m_subtitleExternal->setPlaceholderText(tr("Subtitle"));
+    row->addWidget(m_subtitleExternal, 1);
+    row->addWidget(rowLabel(tr("Language"), content, 70));
+    m_subtitleLanguage = new QLineEdit(content);
+    m_subtitleLanguage->setObjectName(QStringLiteral("subtitleLanguageEdit"));
+    m_subtitleLanguage->setPlaceholderText(tr("Language"));
+    // Room for a three-letter code such as "fre".
+    m_subtitleLanguage->setFixedWidth(
+        std::max(40, m_subtitleLanguage->fontMetrics().horizontalAdvance(QStringLiteral("engw")) + 14));
+    row->addWidget(m_subtitleLanguage);
+    m_subtitleButton = saveButton(QStringLiteral("subtitleButton"), tr("Import subtitle"), content);
+    row->addWidget(m_subtitleButton);
+    new FocusWatcher(m_subtitleExternal,
+                     [this](bool begins) { printEditing(begins, m_subtitleExternal->text()); });
+    new FocusWatcher(m_subtitleLanguage,
+                     [this](bool begins) { printEditing(begins, m_subtitleLanguage->text()); });
+    connect(m_subtitleExternal, &QLineEdit::textChanged, this, &DetailView::scheduleCommandLine);
+    connect(m_subtitleLanguage, &QLineEdit::textChanged, this, &DetailView::scheduleCommandLine);
+    connect(m_subtitleButton, &QToolButton::clicked, this,
+            [this] { QTimer::singleShot(100, this, &DetailView::runSubtitlePanel); });
+}
+
+void DetailView::buildCommandRow(QVBoxLayout *column, QWidget *content)
+{
+    QHBoxLayout *row = addRow(column, tr("Command"), content);
+    m_commandLine = new QPlainTextEdit(content);
+    m_commandLine->setObjectName(QStringLiteral("commandLineView"));
+    m_commandLine->setReadOnly(true);
+    m_commandLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_commandLine->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_commandLine->setFixedHeight(m_commandLine->fontMetrics().lineSpacing() * 5 + 12);
+    m_commandLine->setToolTip(tr("The command this job would run with the choices above"));
+    row->addWidget(m_commandLine, 1);
+    auto *copy = new QToolButton(content);
+    copy->setObjectName(QStringLiteral("copyCommandButton"));
+    copy->setText(tr("Copy"));
+    connect(copy, &QToolButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(m_commandLine->toPlainText()); });
+    row->addWidget(copy, 0, Qt::AlignTop);
+}
+
+void DetailView::alignRowLabels(QWidget *content)
+{
+    // Row labels share one width: 100 points, or what the longest one needs in the user's language.
+    const QList<QLabel *> labels = content->findChildren<QLabel *>();
+    int labelWidth = LabelWidth;
+    for (const QLabel *label : labels) {
+        if (label->property("rowLabel").toBool())
+            labelWidth = std::max(labelWidth, label->sizeHint().width() + 4);
+    }
+    for (QLabel *label : labels) {
+        if (label->property("rowLabel").toBool())
+            label->setFixedWidth(labelWidth);
+    }
+    m_destinationNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
+    m_conflictNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
+    m_cropBusyRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
+}
+
+void DetailView::fitToScreen(QWidget *content)
+{
+    // As large as the form, within the screen's free area (less a margin for the window frame); the
+    // form scrolls in what is left. The smallest window still shows a few rows and both buttons.
+    const QScreen *screen = parentWidget() ? parentWidget()->screen() : QApplication::primaryScreen();
+    const QMargins margins = layout()->contentsMargins();
+    const int buttons = layout()->itemAt(1)->sizeHint().height();
+    QSize size =
+        content->sizeHint() +
+        QSize(margins.left() + margins.right() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4,
+              margins.top() + margins.bottom() + layout()->spacing() + buttons);
+    if (screen)
         size = size.boundedTo(screen->availableSize() - QSize(40, 60));
+    setMinimumSize(QSize(420, 320).boundedTo(size));
     resize(size);
 }
 
@@ -576,19 +591,17 @@ void DetailView::load()
     m_source->setText(job.source);
 
     // The controls load in the order they are shown, and the rules tied to them run as they load.
-    setDestination(m_formatFile != 0 ? outputName(job) : job.destination);
+    setDestination(job.destination);
     m_container->setCurrentIndex(job.container == 1 ? 1 : 0);
-    containerSet(m_container->currentIndex());
     m_quicktime->setChecked(job.isQuicktime);
 
     m_videoTrack = job.videoTrack;
     if (job.videoTrack >= 0 && job.videoTrack < m_videoTracks->count())
         m_videoTracks->setCurrentIndex(job.videoTrack);
     m_videoCodec->setCurrentIndex(indexOfCase(job.videoEncoder));
-    codecSet();
-    m_videoDebit->setCurrentIndex(indexOfFigure(Lists::videoDebits(), job.videoDebit));
-    m_width->setCurrentIndex(indexOfFigure(Lists::widths(), job.width));
-    m_height->setCurrentIndex(indexOfFigure(Lists::heights(), job.height));
+    m_videoDebit->setCurrentIndex(figureIndex(Lists::videoDebits(), job.videoDebit));
+    m_width->setCurrentIndex(figureIndex(Lists::widths(), job.width));
+    m_height->setCurrentIndex(figureIndex(Lists::heights(), job.height));
     m_deInterlace->setChecked(job.deInterlace);
 
     printLine(job.videoCrop);
@@ -610,9 +623,10 @@ void DetailView::load()
     if (job.audioTrack >= 0 && job.audioTrack < m_audioTracks->count())
         m_audioTracks->setCurrentIndex(job.audioTrack);
     m_audioCodec->setCurrentIndex(indexOfCase(job.audioEncoder));
-    codecSet();
-    m_audioDebit->setCurrentIndex(indexOfFigure(Lists::audioDebits(), job.audioDebit));
-    m_sampling->setCurrentIndex(indexOfFigure(Lists::audioSamplings(), job.audioSampling));
+    // The destination as the container and codecs now shown make it.
+    followChoices(true);
+    m_audioDebit->setCurrentIndex(figureIndex(Lists::audioDebits(), job.audioDebit));
+    m_sampling->setCurrentIndex(figureIndex(Lists::audioSamplings(), job.audioSampling));
 
     m_otherParam->setText(job.otherParam);
     m_subtitleTrack = 0;
@@ -652,73 +666,51 @@ void DetailView::setDestination(const QString &path)
     scheduleCommandLine();
 }
 
-void DetailView::destinationCommitted()
+void DetailView::showDestinationNote(const QString &text)
 {
-    commitDestination();
-}
-
-QString DetailView::revertedDestination() const
-{
-    // Back to what the field showed before the user typed: the job's destination as loaded, or what the
-    // container, the codecs or the export panel made of it since.
-    return m_acceptedDestination;
+    m_destinationNote->setText(text);
+    m_destinationNote->show();
 }
 
 bool DetailView::commitDestination()
 {
-    const QString typed = m_destination->text();
-    const QString extension = Lists::containers().at(pickerIndex(m_container));
     m_destinationNote->hide();
-    // An empty field is no file name: ".mp4" in the application's working directory is never what
-    // the user means, so the destination goes back to the last one instead.
-    if (typed.trimmed().isEmpty()) {
-        setDestination(revertedDestination());
-        m_destinationNote->setText(tr("A destination is needed: the previous one is back."));
-        m_destinationNote->show();
+    const TypedDestination typed = typedDestination(m_destination->text(), *m_job, pickerIndex(m_container));
+    switch (typed.refusal) {
+    case TypedDestination::Refusal::None:
+        setDestination(typed.path);
+        return true;
+    case TypedDestination::Refusal::Empty:
+        // Back to what the field showed before the user typed.
+        setDestination(m_acceptedDestination);
+        showDestinationNote(tr("A destination is needed: the previous one is back."));
+        return false;
+    case TypedDestination::Refusal::MissingFolder:
+        setDestination(m_acceptedDestination);
+        showDestinationNote(tr("The folder %1 does not exist: the previous destination is back.")
+                                .arg(QDir::toNativeSeparators(typed.path)));
         return false;
     }
-    // A bare name goes into the folder of the job's destination, not where the application started.
-    QString path = typed;
-    if (QDir::isRelativePath(path)) {
-        const QString base = m_job->destination.isEmpty() ? m_job->source : m_job->destination;
-        path = QDir(QFileInfo(base).absolutePath()).filePath(path);
-    }
-    // A folder means the source's name in that folder.
-    if (QFileInfo(path).isDir())
-        path = QDir(path).filePath(QFileInfo(m_job->source).fileName());
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir(folder).exists()) {
-        setDestination(revertedDestination());
-        m_destinationNote->setText(tr("The folder %1 does not exist: the previous destination is back.")
-                                       .arg(QDir::toNativeSeparators(folder)));
-        m_destinationNote->show();
-        return false;
-    }
-    setDestination(withExtension(QDir::cleanPath(path), extension));
-    return true;
+    return false;
 }
 
-void DetailView::containerSet(int index)
+void DetailView::followChoices(bool containerChanged)
 {
-    if (index < 0)
+    // Without a name template the codecs play no part in the name.
+    if (!containerChanged && m_formatFile == 0) {
+        scheduleCommandLine();
         return;
-    const QString current = m_destination->text();
-    if (!current.isEmpty()) {
-        const bool edited = m_destinationEdited;
-        m_destination->setText(withExtension(current, Lists::containers().at(index)));
-        m_destinationEdited = edited;
-        if (!m_acceptedDestination.isEmpty())
-            m_acceptedDestination = withExtension(m_acceptedDestination, Lists::containers().at(index));
     }
-    scheduleCommandLine();
-}
-
-void DetailView::codecSet()
-{
-    if (m_formatFile != 0 && m_videoCodec->currentIndex() >= 0 && m_audioCodec->currentIndex() >= 0) {
-        setDestination(outputName(*m_job, m_videoCodec->currentText(), m_audioCodec->currentText(),
-                                  Lists::containers().at(pickerIndex(m_container))));
-    }
+    // Text being typed follows the container too, and so does what a refusal would go back to.
+    const int container = pickerIndex(m_container);
+    const QString video = m_videoCodec->currentText();
+    const QString audio = m_audioCodec->currentText();
+    const bool edited = m_destinationEdited;
+    m_destination->setText(
+        destinationPreview(*m_job, m_formatFile, m_destination->text(), video, audio, container));
+    m_acceptedDestination =
+        destinationPreview(*m_job, m_formatFile, m_acceptedDestination, video, audio, container);
+    m_destinationEdited = edited;
     scheduleCommandLine();
 }
 
@@ -892,19 +884,15 @@ void DetailView::confirm()
     if (m_cropEdited)
         cropCommitted();
 
-    // A subtitle stream the container cannot hold would only make the encoder fail later.
-    if (m_subtitleTrack > 0) {
-        MediaVideo copy = edited();
-        const CommandLine withSubtitle = commandLine(copy, m_tools, CropDetection::Describe);
-        copy.subtitleTrack = 0;
-        if (!withSubtitle.ok() && commandLine(copy, m_tools, CropDetection::Describe).ok()) {
-            auto *refusal = new QMessageBox(QMessageBox::Warning, tr("Subtitle"), withSubtitle.error,
-                                            QMessageBox::Ok, this);
-            refusal->setObjectName(QStringLiteral("subtitleRefusal"));
-            refusal->setAttribute(Qt::WA_DeleteOnClose);
-            refusal->open();
-            return;
-        }
+    // Subtitles the container cannot hold, or a file that is not there, would only fail or go
+    // missing later.
+    if (const SubtitleCheck subtitles = checkSubtitles(edited()); !subtitles.ok()) {
+        auto *refusal =
+            new QMessageBox(QMessageBox::Warning, tr("Subtitle"), subtitles.reason, QMessageBox::Ok, this);
+        refusal->setObjectName(QStringLiteral("subtitleRefusal"));
+        refusal->setAttribute(Qt::WA_DeleteOnClose);
+        refusal->open();
+        return;
     }
 
     applyTo(*m_job);

@@ -10,13 +10,16 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QTimer;
 class QToolButton;
+class QVBoxLayout;
 class SegmentedPicker;
 class SerialQueue;
 
@@ -53,14 +56,22 @@ public:
 private:
     void buildOups();
     void buildEditor();
+    // One builder per group of the form; each adds its rows to `column`.
+    void buildFileGroup(QVBoxLayout *column, QWidget *content);
+    void buildVideoGroup(QVBoxLayout *column, QWidget *content);
+    void buildCropRow(QVBoxLayout *column, QWidget *content);
+    void buildAudioGroup(QVBoxLayout *column, QWidget *content);
+    void buildOtherGroup(QVBoxLayout *column, QWidget *content);
+    void buildCommandRow(QVBoxLayout *column, QWidget *content);
+    void alignRowLabels(QWidget *content);
+    void fitToScreen(QWidget *content);
     void load();
 
     void setDestination(const QString &path);
-    void destinationCommitted();
     bool commitDestination(); // false when the typed text was refused and the destination reverted
-    QString revertedDestination() const;
-    void containerSet(int index);
-    void codecSet();
+    void showDestinationNote(const QString &text);
+    // The destination for the current container and codecs (the name template's, when one is chosen).
+    void followChoices(bool containerChanged);
     void runExportPanel();
     void runSubtitlePanel();
 
@@ -86,7 +97,7 @@ private:
     int m_audioTrack = 0;
     int m_subtitleTrack = 0;
     int m_crop = 0;
-    QString m_acceptedDestination; // the destination before the user began typing
+    QString m_acceptedDestination; // the destination before the user began typing; a refusal goes back to it
     bool m_destinationEdited = false;
     bool m_cropEdited = false;
     bool m_detecting = false;
@@ -128,6 +139,8 @@ private:
     QToolButton *m_subtitleButton = nullptr;
     QPlainTextEdit *m_commandLine = nullptr;
 
+    QScrollArea *m_scroll = nullptr;
+    QHBoxLayout *m_cropBusyRow = nullptr;
     QTimer *m_commandTimer = nullptr;
     SerialQueue *m_cropQueue = nullptr; // made on the first detection
 };

@@ -1,7 +1,7 @@
 #include "ui/JobDelegate.h"
 
-#include "model/JobResult.h"
 #include "model/JobListModel.h"
+#include "model/JobResult.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -197,10 +197,16 @@ QSize JobDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelInde
     return {500, std::max(Thumbnail, textHeight) + 2 * Margin + 1};
 }
 
+JobDelegate::JobDelegate(QAbstractItemView *view) : QStyledItemDelegate(view)
+{
+    connect(view, &QAbstractItemView::activated, this, &JobDelegate::nameActivated);
+}
+
 bool JobDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
                               const QModelIndex &index)
 {
-    if (event->type() == QEvent::MouseButtonRelease) {
+    // The second click of a double-click on the name: its first click has already asked.
+    if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonDblClick) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         const Layout l = layout(option.rect, option.fontMetrics);
         // Only the painted text counts, so a press beside a short name still just selects the row.
@@ -212,7 +218,8 @@ bool JobDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QS
         hit.setWidth(std::min(l.name.width(), textWidth + 4));
         if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::NoModifier &&
             hit.contains(mouse->position().toPoint())) {
-            emit nameActivated(index);
+            if (event->type() == QEvent::MouseButtonRelease)
+                emit nameActivated(index);
             return true;
         }
     }

@@ -2,6 +2,8 @@
 
 #include <QStyledItemDelegate>
 
+class QAbstractItemView;
+
 // Paints one job row: the source's name (pressing it asks for the editor) with, under it, the last
 // run's result and what the run will meet at the destination; the job's info and any encoder warning;
 // the thumbnail on black with rounded corners.
@@ -9,7 +11,9 @@ class JobDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    // The view's own activation (Return on the current row, a double-click on a row) asks for the
+    // editor as a press on the name does.
+    explicit JobDelegate(QAbstractItemView *view);
 
     static constexpr int Thumbnail = 64; // device-independent pixels
     static constexpr int Margin = 6;
@@ -35,6 +39,6 @@ public:
     static Layout layout(const QRect &row, const QFontMetrics &metrics);
 
 signals:
-    // The row's name was pressed: the editor should open on that job.
+    // The row's name was pressed, or the row activated: the editor should open on that job.
     void nameActivated(const QModelIndex &index);
 };

@@ -4,7 +4,9 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
+#include <QIcon>
 #include <QPalette>
 #include <QToolButton>
 
@@ -77,6 +79,39 @@ bool SegmentedPicker::isEntryAvailable(int index) const
 {
     const QAbstractButton *entry = button(index);
     return entry && !entry->property("unavailable").toBool();
+}
+
+namespace {
+
+std::function<bool(const QFont &, char32_t)> &glyphCheck()
+{
+    static std::function<bool(const QFont &, char32_t)> check;
+    return check;
+}
+
+} // namespace
+
+bool fontHasGlyph(const QFont &font, char32_t character)
+{
+    if (glyphCheck())
+        return glyphCheck()(font, character);
+    return QFontMetrics(font).inFontUcs4(character);
+}
+
+void setGlyphCheck(std::function<bool(const QFont &font, char32_t character)> check)
+{
+    glyphCheck() = std::move(check);
+}
+
+QToolButton *pictographButton(char32_t pictograph, const QIcon &icon, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setText(QString::fromUcs4(&pictograph, 1));
+    if (!fontHasGlyph(button->font(), pictograph)) {
+        button->setIcon(icon);
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+    return button;
 }
 
 void markUnavailableEncoders(QComboBox *picker)

@@ -3,10 +3,14 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 class QAbstractButton;
 class QButtonGroup;
 class QComboBox;
 class QGridLayout;
+class QIcon;
+class QToolButton;
 
 // A row of mutually exclusive buttons, one per entry. Entries that do not fit into `maxWidth` wrap
 // onto further rows of equally wide buttons, so a long list never widens its dialog.
@@ -35,6 +39,16 @@ private:
     QButtonGroup *m_group;
     int m_current = -1;
 };
+
+// Whether `font` can draw `character` itself; tests may answer instead (an empty check puts the
+// font's own answer back).
+bool fontHasGlyph(const QFont &font, char32_t character);
+void setGlyphCheck(std::function<bool(const QFont &font, char32_t character)> check);
+
+// A button labelled with a pictograph such as the floppy disk. Where its font has no glyph for it,
+// which would show an empty box, `icon` stands in; the label stays as the button's text, which screen
+// readers read.
+QToolButton *pictographButton(char32_t pictograph, const QIcon &icon, QWidget *parent);
 
 // Marks the picker entries whose encoder the installed ffmpeg lacks (the entry texts are encoder names).
 void markUnavailableEncoders(QComboBox *picker);
