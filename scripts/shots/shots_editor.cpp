@@ -117,6 +117,13 @@ int main(int argc, char *argv[])
     editor->open();
     settle();
     ok &= save(editor, out.filePath(QStringLiteral("editor.png")));
+    // At its smallest the form scrolls both ways; nothing is cut off.
+    const QSize opened = editor->size();
+    editor->resize(editor->minimumSize());
+    settle();
+    ok &= save(editor, out.filePath(QStringLiteral("editor-smallest.png")));
+    editor->resize(opened);
+    settle();
 
     if (auto *preview = editor->findChild<QPushButton *>(QStringLiteral("previewButton"))) {
         preview->click();
