@@ -401,7 +401,7 @@ private slots:
             m_panels.directory = QStringLiteral("/chosen");
             QTest::mouseClick(view.findChild<QWidget *>(QStringLiteral("chooseDestination")), Qt::LeftButton);
             QTRY_COMPARE(view.destinationDirectory(), QStringLiteral("/chosen"));
-            QCOMPARE(m_panels.titles, QStringList{QStringLiteral("Import video file")});
+            QCOMPARE(m_panels.titles, QStringList{QStringLiteral("Choose the destination folder")});
             QCOMPARE(view.destinationField()->text(), QStringLiteral("/chosen"));
         } else if (how == QLatin1String("focus out")) {
             view.show();
