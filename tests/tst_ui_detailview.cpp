@@ -93,32 +93,18 @@ QStringList settingsOf(const MediaVideo &job)
             "subtitleLanguage=" + job.subtitleLanguage};
 }
 
-bool isRed(QRgb pixel)
+// The bounds of the red pixels (a null rectangle for none).
+QRect redBounds(const QImage &image)
 {
-    return qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80;
-}
-
-// Whether any pixel within `reach` of (x, y) is red.
-bool redNear(const QImage &image, int x, int y, int reach = 2)
-{
-    for (int dy = -reach; dy <= reach; ++dy) {
-        for (int dx = -reach; dx <= reach; ++dx) {
-            const QPoint p(x + dx, y + dy);
-            if (image.rect().contains(p) && isRed(image.pixel(p)))
-                return true;
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80)
+                bounds |= QRect(x, y, 1, 1);
         }
     }
-    return false;
-}
-
-int redPixels(const QImage &image)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            count += isRed(image.pixel(x, y));
-    }
-    return count;
+    return bounds;
 }
 
 } // namespace
@@ -345,17 +331,12 @@ private slots:
     void cancelLeavesTheJobUntouched_data()
     {
         QTest::addColumn<bool>("hasSource");
-        QTest::addColumn<bool>("byEscape");
-        QTest::newRow("Cancel button") << true << false;
-        QTest::newRow("Escape") << true << true;
-        // Without a source the editor only says "Oups" and offers to close.
-        QTest::newRow("no source, Close button") << false << false;
-        QTest::newRow("no source, Escape") << false << true;
+        QTest::newRow("Cancel") << true;
+        QTest::newRow("no source, Close") << false; // the editor only says "Oups"
     }
     void cancelLeavesTheJobUntouched()
     {
         QFETCH(bool, hasSource);
-        QFETCH(bool, byEscape);
         auto job = hasSource ? makeJob() : std::make_shared<MediaVideo>(QString(), QString("/out/x.mp4"));
         job->cropValue = ManualCrop;
         const QStringList before = settingsOf(*job);
@@ -375,51 +356,10 @@ private slots:
             QCOMPARE(child<QLabel>(view, "oupsLabel")->text(), "Oups");
             QVERIFY(!child<QPushButton>(view, "okButton"));
         }
-        if (byEscape)
-            QTest::keyClick(view, Qt::Key_Escape);
-        else
-            click(view, hasSource ? "cancelButton" : "closeButton");
+        click(view, hasSource ? "cancelButton" : "closeButton");
         QVERIFY(closed(view));
         QCOMPARE(settingsOf(*job), before);
         QCOMPARE(job->image(), frame);
-    }
-
-    void destinationFollowsContainerAndCodecs_data()
-    {
-        QTest::addColumn<int>("formatFile");
-        QTest::addColumn<QStringList>("shown"); // on opening, then after each step of the walk
-        // The walk: video h264_videotoolbox, audio libmp3lame, container mkv, audio copy, container mp4.
-        QTest::newRow("no template") << 0 << QStringList{"/out/old.mp4", "/out/old.mp4", "/out/old.mp4",
-                                                         "/out/old.mkv", "/out/old.mkv", "/out/old.mp4"};
-        QTest::newRow("template") << 2 << QStringList{"/out/film_x265_aac.mp4",  "/out/film_x264_aac.mp4",
-                                                      "/out/film_x264_mp3.mp4",  "/out/film_x264_mp3.mkv",
-                                                      "/out/film_x264_copy.mkv", "/out/film_x264_copy.mp4"};
-    }
-    void destinationFollowsContainerAndCodecs()
-    {
-        QFETCH(int, formatFile);
-        QFETCH(QStringList, shown);
-        Preferences::writeInt(Preferences::Key::formatFile, formatFile);
-        auto job = makeJob();
-        job->videoEncoder = VideoEncoders::libx265;
-        job->destination = "/out/old.mp4";
-        QPointer<DetailView> view = open(job);
-        // A template names the file: there is nothing to type or choose.
-        QCOMPARE(child<QLineEdit>(view, "destinationEdit")->isEnabled(), formatFile == 0);
-        QCOMPARE(child<QToolButton>(view, "exportButton")->isEnabled(), formatFile == 0);
-        QStringList seen{view->destination()};
-        for (const auto &[name, text] :
-             QList<std::pair<QString, QString>>{{"videoCodecPicker", "h264_videotoolbox"},
-                                                {"audioCodecPicker", "libmp3lame"},
-                                                {"containerPicker", "mkv"},
-                                                {"audioCodecPicker", "copy"},
-                                                {"containerPicker", "mp4"}}) {
-            enter(view, name, text);
-            seen << view->destination();
-        }
-        QCOMPARE(seen, shown);
-        click(view, "okButton");
-        QCOMPARE(job->destination, shown.constLast());
     }
 
     void aRefusedDestinationGoesBackToWhatWasShown()
@@ -450,40 +390,20 @@ private slots:
         QCOMPARE(job->destination, m_dir.filePath("typed.mkv"));
     }
 
-    void exportPanel_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("destination");
-        QTest::addColumn<QString>("container");
-        QTest::newRow("mkv") << "/out/film.mkv"
-                             << "/out/film.mkv"
-                             << "mkv";
-        QTest::newRow("other extension keeps the container") << "/out/film.avi"
-                                                             << "/out/film.avi"
-                                                             << "mp4";
-        QTest::newRow("cancelled") << ""
-                                   << "<job>"
-                                   << "mp4";
-    }
     void exportPanel()
     {
-        QFETCH(QString, answer);
-        QFETCH(QString, destination);
-        QFETCH(QString, container);
         auto job = makeJob();
-        destination.replace("<job>", job->destination);
         QPointer<DetailView> view = open(job);
-        m_panels.saveAnswer = answer;
+        m_panels.saveAnswer = "/out/film.mkv";
         click(view, "exportButton");
         QCOMPARE(m_panels.saveCalls, 0); // the panel comes a moment after the button
         QTRY_COMPARE(m_panels.saveCalls, 1);
         QCOMPARE(m_panels.suggested, job->destination);
         QCOMPARE(m_panels.extensions, QStringList{"mp4"});
-        QCOMPARE(view->destination(), destination);
-        QCOMPARE(shown(view, "containerPicker"), container);
+        QCOMPARE(shown(view, "containerPicker"), "mkv");
         click(view, "okButton");
-        QCOMPARE(job->destination, destination);
-        QCOMPARE(job->container, Lists::containers().indexOf(container));
+        QCOMPARE(job->destination, "/out/film.mkv");
+        QCOMPARE(job->container, 1);
     }
 
     void subtitleTrackRoundTrip_data()
@@ -557,24 +477,6 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), command->toPlainText());
     }
 
-    void marksEncodersTheInstalledFfmpegLacks()
-    {
-        EncoderCatalog::instance().setAvailable({"libx264", "libx265", "aac"});
-        auto job = makeJob();
-        job->videoEncoder = VideoEncoders::hevc_videotoolbox;
-        QPointer<DetailView> view = open(job);
-        auto *video = child<SegmentedPicker>(view, "videoCodecPicker");
-        QCOMPARE(video->count(), 4); // the positions are stored data: nothing is left out
-        QCOMPARE(video->currentIndex(), indexOfCase(VideoEncoders::hevc_videotoolbox));
-        QVERIFY(video->isEntryAvailable(0) && !video->isEntryAvailable(1) && !video->isEntryAvailable(3));
-        QVERIFY(video->button(1)->toolTip().contains("h264_videotoolbox"));
-        auto *audio = child<SegmentedPicker>(view, "audioCodecPicker");
-        QVERIFY(!audio->isEntryAvailable(indexOfCase(AudioEncoders::libmp3lame)));
-        QVERIFY(audio->isEntryAvailable(indexOfCase(AudioEncoders::copy)));
-        click(view, "okButton");
-        QCOMPARE(job->videoEncoder, VideoEncoders::hevc_videotoolbox);
-    }
-
     void cropRowAndPreview_data()
     {
         QTest::addColumn<QSize>("size");
@@ -623,20 +525,14 @@ private slots:
         QVERIFY(preview && preview->isVisible());
         const QImage &shown = preview->image();
         QCOMPARE(shown.size(), frame.size());
-        if (outline.isNull()) {
-            QCOMPARE(redPixels(shown), 0);
-        } else {
-            const QPoint mid = outline.center();
-            QVERIFY2(redNear(shown, mid.x(), outline.y()), "top edge");
-            QVERIFY2(redNear(shown, mid.x(), outline.y() + outline.height()), "bottom edge");
-            QVERIFY2(redNear(shown, outline.x(), mid.y()), "left edge");
-            QVERIFY2(redNear(shown, outline.x() + outline.width(), mid.y()), "right edge");
-            QVERIFY2(!redNear(shown, mid.x(), mid.y(), 5), "inside stays clear");
-            // Only the outline: a stroke 2 wide along the four sides.
-            QVERIFY(redPixels(shown) <= 2 * 2 * (outline.width() + outline.height()) + 16);
-            if (outline.y() > 8) // where an outline measured from the top would run
-                QVERIFY2(!redNear(shown, mid.x(), outline.y() - 8, 1), "y is not taken from the top");
-        }
+        // A stroke 2 wide along the outline (whose y counts from the bottom edge), and nothing inside.
+        const QRect red = redBounds(shown);
+        if (outline.isNull())
+            QVERIFY(red.isNull());
+        else
+            QVERIFY(red.adjusted(-2, -2, 2, 2).contains(outline) &&
+                    outline.adjusted(-2, -2, 2, 2).contains(red) &&
+                    redBounds(shown.copy(outline.adjusted(3, 3, -3, -3))).isNull());
         QCOMPARE(job->image(), frame); // drawn on a copy
         preview->accept();
         QVERIFY(!preview->isVisible());
@@ -680,29 +576,20 @@ private slots:
         QCOMPARE(job->cropValue, ManualCrop);
     }
 
-    void autocropThatFindsNothingKeepsTheText_data()
-    {
-        QTest::addColumn<bool>("closeAtOnce");
-        QTest::newRow("waited for") << false;
-        QTest::newRow("editor closed meanwhile") << true; // the result goes nowhere
-    }
     void autocropThatFindsNothingKeepsTheText()
     {
-        QFETCH(bool, closeAtOnce);
         auto job = autocropJob(m_dir.filePath("missing.mp4"));
         QPointer<DetailView> view = open(job);
         click(view, "autocropButton");
-        if (closeAtOnce) {
-            click(view, "cancelButton");
-            QTRY_VERIFY(view.isNull());
-            QTest::qWait(300);
-        } else {
-            QTRY_VERIFY_WITH_TIMEOUT(!view->isDetectingCrop(), 60000);
-            QCOMPARE(view->cropText(), "1:2:3:4");
-            QVERIFY(child<QLabel>(view, "cropNote")->isVisibleTo(view));
-        }
+        QTRY_VERIFY_WITH_TIMEOUT(!view->isDetectingCrop(), 60000);
+        QCOMPARE(view->cropText(), "1:2:3:4");
+        QVERIFY(child<QLabel>(view, "cropNote")->isVisibleTo(view));
+        click(view, "autocropButton");
+        click(view, "cancelButton"); // closed while it runs: the result goes nowhere
+        QTRY_VERIFY(view.isNull());
         QCOMPARE(job->videoCrop, "1:2:3:4");
     }
+
     // The test's screen is a laptop's, 1366x768 (see main()). Opened there, and then made as small as
     // it goes, the editor stays on the screen and every control can be scrolled to.
     void fitsASmallScreen_data()
