@@ -132,7 +132,7 @@ int main(int argc, char *argv[])
 
         QString out;
         t.start();
-        tools.runFfmpegShell(oldCommand, [&](const QString &c) { out += c; });
+        tools.runFfmpegShell(oldCommand, [&](const QString &line) { out += line + QLatin1Char('\n'); });
         mp4Ms.push_back(t.nsecsElapsed() / 1e6);
         mp4Crop = cropReportIn(out);
     }

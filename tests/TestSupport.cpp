@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
+#include <utility>
+
 namespace TestSupport {
 
 void isolateSettings()
@@ -42,6 +45,51 @@ QString realTool(const QString &name)
 QString fakeToolPath()
 {
     return QStringLiteral(FAKE_TOOL_PATH);
+}
+
+QString toolParentPath()
+{
+    return QStringLiteral(TOOL_PARENT_PATH);
+}
+
+namespace {
+
+// The state letter and process group of /proc/PID/stat, or nothing for a process that is gone.
+std::optional<std::pair<QByteArray, qint64>> processState(const QString &pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray text = stat.readAll();
+    // pid (comm) state ppid pgrp ...; comm may hold blanks, so read after the last ')'.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 3)
+        return std::nullopt;
+    return std::pair(fields[0], fields[2].toLongLong());
+}
+
+} // namespace
+
+int livingMembers(qint64 group)
+{
+    int count = 0;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        entry.toInt(&isPid);
+        if (!isPid)
+            continue;
+        const auto state = processState(entry);
+        if (state && state->second == group && state->first != "Z")
+            ++count;
+    }
+    return count;
+}
+
+bool isAlive(qint64 pid)
+{
+    const auto state = processState(QString::number(pid));
+    return state && state->first != "Z";
 }
 
 ResourceDir::ResourceDir(Entry ffmpeg, Entry mediainfo)

@@ -18,6 +18,13 @@ QString realTool(const QString &name);
 
 // The fake tool executable (see tests/fakes/fake_tool.cpp).
 QString fakeToolPath();
+// A program that runs one mediainfo question through ToolRunner (see tests/fakes/tool_parent.cpp).
+QString toolParentPath();
+
+// Processes of a group that are still alive (zombies waiting for their reaper do not count).
+int livingMembers(qint64 group);
+// Whether the process is alive (a zombie is not).
+bool isAlive(qint64 pid);
 
 // A temporary resource directory whose "ffmpeg" and "mediainfo" entries are the fake tool, the real
 // tool or absent.

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
 
 namespace {
@@ -79,6 +80,9 @@ private slots:
         QTest::newRow("bitrate") << QStringList{"command", "--video-bitrate", "10x", "x.mp4"};
         QTest::newRow("width") << QStringList{"probe", "--width", "-5", "x.mp4"};
         QTest::newRow("crop") << QStringList{"probe", "--crop", "1920:1080", "x.mp4"};
+        QTest::newRow("crop and a newline") << QStringList{"probe", "--crop", "1920:800:0:0\n", "x.mp4"};
+        QTest::newRow("width past 16384") << QStringList{"probe", "--width", "20000", "x.mp4"};
+        QTest::newRow("audio bitrate") << QStringList{"command", "--audio-bitrate", "99999", "x.mp4"};
         QTest::newRow("template") << QStringList{"probe", "--template", "3", "x.mp4"};
         QTest::newRow("both ways") << QStringList{"probe", "--quicktime", "--no-quicktime", "x.mp4"};
         QTest::newRow("dest") << QStringList{"probe", "--dest", "/nonexistent/dir", "x.mp4"};
@@ -87,6 +91,7 @@ private slots:
         QTest::newRow("defaults index") << QStringList{"defaults", "formatFile", "3"};
         QTest::newRow("defaults boolean") << QStringList{"defaults", "autoCrop", "maybe"};
         QTest::newRow("defaults figure") << QStringList{"defaults", "videoDebit", "-1"};
+        QTest::newRow("defaults figure too high") << QStringList{"defaults", "audioSampling", "999999"};
         QTest::newRow("defaults reset with key") << QStringList{"defaults", "--reset", "autoCrop"};
         QTest::newRow("defaults too many") << QStringList{"defaults", "otherParams", "-threads", "2"};
     }
@@ -120,6 +125,16 @@ private slots:
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "formatFile"}).out, QStringLiteral("0\n"));
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
+
+        // A store that cannot be written says so and fails; nothing is stored.
+        QTemporaryFile notADirectory;
+        QVERIFY(notADirectory.open());
+        QByteArray err;
+        QCOMPARE(TestSupport::run(TAVRIX_CLI_PATH, {"defaults", "autoCrop", "true"}, nullptr, &err,
+                                  {"XDG_CONFIG_HOME=" + notADirectory.fileName() + "/config"}),
+                 1);
+        QVERIFY2(err.startsWith("tavrix-cli defaults: cannot write") && err.count('\n') == 1,
+                 err.constData());
     }
 
     void probe()
@@ -150,29 +165,34 @@ private slots:
         QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 320}, {"height", 240}}));
     }
 
-    // An unreadable file still gives its job, with a warning.
-    void unreadableFile()
+    // A file that gives no job is named on standard error with the reason and fails the run; the
+    // other files still get theirs.
+    void refusedSources_data()
     {
-        const QString missing = m_dir.filePath("missing.mp4");
-        const Run r = cli({"probe", missing, m_clip});
-        QCOMPARE(r.status, 0);
-        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 2);
-        const QJsonObject job = QJsonDocument::fromJson(lines[0].toUtf8()).object();
-        QCOMPARE(job["source"].toString(), missing);
-        QCOMPARE(job["durationVideo"].toString(), QStringLiteral("00:00:00"));
-        QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 0}, {"height", 0}}));
-        QVERIFY2(r.err.contains("missing.mp4") && r.err.contains("warning"), qPrintable(r.err));
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << m_dir.filePath("missing.mp4") << "no such file";
+        QTest::newRow("not media") << m_dir.filePath("notes.mp4") << "not a media file";
+        QTest::newRow("directory") << m_dir.path() << "is a directory";
+    }
 
-        const Run dir = cli({"probe", m_dir.path(), m_clip});
-        QCOMPARE(dir.status, 1);
-        QCOMPARE(dir.out.count('\n'), 1); // the file's job; the directory is refused
-        QVERIFY(dir.err.contains("directory"));
-
-        const Run c = cli({"command", missing});
-        QCOMPARE(c.status, 1);
-        QVERIFY(c.out.isEmpty());
-        QVERIFY(c.err.contains("no video stream"));
+    void refusedSources()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QFile notes(m_dir.filePath("notes.mp4"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("not a video\n");
+        notes.close();
+        for (const QString command : {"probe", "command"}) {
+            const Run r = cli({command, "--template", "2", path, m_clip});
+            QCOMPARE(r.status, 1);
+            QCOMPARE(r.out.count('\n'), 1); // the clip's
+            QVERIFY(r.out.contains("two audio"));
+            QVERIFY2(r.err.startsWith("tavrix-cli " + command + ": " + path + ": " + reason) &&
+                         r.err.count('\n') == 1,
+                     qPrintable(r.err));
+        }
     }
 
     void command()
@@ -201,22 +221,42 @@ private slots:
                      m_home.filePath("two audio.mkv") + "\"\n");
     }
 
-    // What `command` prints runs as it is, whatever the file is called.
+    // What `command` prints is one line per command, whatever the file is called: read line by line,
+    // each line runs as it is and makes exactly the named file.
+    void hostileNameEndToEnd_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("shell text") << "crop=$(touch X) `id` it's \\ \"q\".mp4";
+        QTest::newRow("a line of its own") << "a\ntouch X\nb.mp4";
+        QTest::newRow("control characters") << "tab\tesc\x1b]0;title\x07 del\x7f cr\r.mp4";
+    }
+
     void hostileNameEndToEnd()
     {
+        QFETCH(QString, name);
         QTemporaryDir cwd;
         const auto back = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
         QVERIFY(QDir::setCurrent(cwd.path()));
-        const QString source = m_dir.filePath("crop=$(touch X) `id` it's \\ \"q\".mp4");
+        QTemporaryDir in;
+        const QString source = in.filePath(name);
         QVERIFY(QFile::copy(m_clip, source));
         const Run r = cli({"command", "--video-encoder", "libx264", "--preset", "ultrafast", "--template",
                            "1", "--crop", "detect", "--dest", cwd.path(), source});
         QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.count('\n'), 1);
+        QFile commands(in.filePath("commands"));
+        QVERIFY(commands.open(QIODevice::WriteOnly));
+        commands.write(r.out.toUtf8());
+        commands.close();
         QByteArray log;
-        QCOMPARE(TestSupport::run("/bin/bash", {"-c", r.out.trimmed()}, nullptr, &log), 0);
-        QVERIFY(QFileInfo(cwd.filePath("crop=$(touch X) `id` it's \\ \"q\".mp4")).size() > 0);
+        QCOMPARE(TestSupport::run("/bin/bash",
+                                  {"-c", "while IFS= read -r l; do bash -c \"$l\" || exit; done < \"$0\"",
+                                   commands.fileName()},
+                                  nullptr, &log),
+                 0);
+        QVERIFY2(QFileInfo(cwd.filePath(name)).size() > 0, log.constData());
         QVERIFY(!QFile::exists(cwd.filePath("X")));
-        QVERIFY(!QFile::exists(m_dir.filePath("X")));
+        QVERIFY(!QFile::exists(in.filePath("X")));
     }
 
 private:

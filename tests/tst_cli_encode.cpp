@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <filesystem>
 
 namespace {
 
@@ -178,6 +179,34 @@ private slots:
         if (!video.isEmpty())
             QCOMPARE(m_tools.mediaInfoField(QDir(dir).filePath(video), "Video", "Format"),
                      QStringLiteral("AVC"));
+    }
+
+    // Names that are not UTF-8 cannot be opened by any path we can spell: each is named on standard
+    // error and the run fails, though every job it could run succeeded. Names holding escape sequences
+    // reach the terminal escaped.
+    void unusableNamesAreListed()
+    {
+        const QByteArray tree = QFile::encodeName(m_dir.filePath(QStringLiteral("odd")));
+        const QString clip = m_dir.filePath(QStringLiteral("in/first.mov"));
+        const QByteArray legacy = tree + "/legacy\xe9" + "dir"; // Latin-1 é
+        std::filesystem::create_directories(legacy.toStdString());
+        for (const QByteArray &path : {tree + "/caf\xe9.mov", legacy + "/inner.mov", tree + "/notes\xe9.txt",
+                                       tree + "/esc\x1b]0;title\x07.mov"})
+            std::filesystem::copy_file(clip.toStdString(), path.toStdString());
+        const QString dest = m_dir.filePath(QStringLiteral("out_odd"));
+        QVERIFY(QDir().mkpath(dest));
+        QByteArray out;
+        QByteArray err;
+        QCOMPARE(
+            encode(QStringList{QStringLiteral("--dest"), dest, QFile::decodeName(tree)} + fast, &out, &err),
+            1);
+        QVERIFY2(out.contains("[1 / 1] esc\\x1b]0;title\\x07.mov  Succeeded"), out.constData());
+        QVERIFY(out.contains("1 jobs: 1 succeeded"));
+        QCOMPARE(err.count('\n'), 2);
+        QVERIFY2(err.contains(tree + "/caf\\xe9.mov”: the name is not valid UTF-8"), err.constData());
+        QVERIFY2(err.contains(tree + "/legacy\\xe9dir”: the name is not valid UTF-8"), err.constData());
+        for (const char control : {'\x1b', '\x07', '\xe9'})
+            QVERIFY(!out.contains(control) && !err.contains(control));
     }
 
     void usageErrors_data()

@@ -88,11 +88,18 @@ private slots:
         setDiagnosticStream(nullptr);
         QVERIFY(m_dir.isValid());
         const QString video = QStringLiteral("-f lavfi -i testsrc=size=160x120:rate=10:duration=1");
-        QVERIFY(generate("base.mp4", video + " -f lavfi -i sine=duration=1 -c:a aac"));
+        // Black bars above and below: the picture is 160x80 from y 20.
+        QVERIFY(generate("base.mp4", "-f lavfi -i testsrc=size=160x80:rate=10:duration=1 -f lavfi -i "
+                                     "sine=duration=1 -vf pad=160:120:0:20 -c:a aac"));
         QVERIFY(generate("two audio.mkv", video +
                                               " -f lavfi -i sine=duration=1 -f lavfi -i "
                                               "sine=frequency=880:duration=1 -map 0 -map 1 -map 2 -c:a aac "
                                               "-metadata:s:a:0 language=eng -metadata:s:a:1 language=fre"));
+        // Twelve streams: the addresses of the last audio streams have two digits (0-10, 0-11).
+        QString eleven = video + " -f lavfi -i sine=duration=1 -map 0";
+        for (int i = 0; i < 11; ++i)
+            eleven += " -map 1";
+        QVERIFY(generate("eleven audio.ts", eleven + " -c:a aac -metadata:s:a:10 language=jpn"));
         QFile srt(m_dir.filePath("a.srt"));
         QVERIFY(srt.open(QIODevice::WriteOnly));
         srt.write("1\n00:00:00,000 --> 00:00:00,900\nHello\n");
@@ -117,8 +124,12 @@ private slots:
             QTest::newRow(name) << edit << QString() << message << true;
         };
         const auto detected = [](const char *name, const QString &report, const QString &expected) {
-            QTest::newRow(name) << JobEdit([](MediaVideo &j) { j.videoCrop = "-1"; }) << report << expected
-                                << false;
+            const JobEdit edit = [](MediaVideo &j) {
+                j.videoCrop = "-1";
+                j.videoWidth = 1920;
+                j.videoHeight = 1080;
+            };
+            QTest::newRow(name) << edit << report << expected << false;
         };
         const auto coding = [&row](const char *name, VideoEncoders encoder, VideoProfiles profile,
                                    VideoTunes tune, const QString &expected) {
@@ -213,6 +224,11 @@ private slots:
         detected("detected text from a file name is left out", "crop=$(touch X).mp4':", EXAMPLE1);
         detected("detected negative crop is left out", "crop=-16:-8:8:4", EXAMPLE1);
         detected("nothing detected", "", EXAMPLE1);
+        detected("detector rounding on a whole picture", "crop=1920:1072:0:4",
+                 T + IN + "-vf yadif=0:-1:0,crop=1920:1080:0:0,scale=-2:-2 " + V + PIX + A + OUT);
+        row("stored crop with a newline after it",
+            T + IN + "-vf yadif=0:-1:0,crop=1920:800:0:140,scale=-2:-2 " + V + PIX + A + OUT,
+            [](MediaVideo &j) { j.videoCrop = "1920:800:0:140\n"; });
 
         // Profiles and tunes an encoder does not take are left out.
         coding("main profile on hevc toolbox", VideoEncoders::hevc_videotoolbox, VideoProfiles::main,
@@ -228,7 +244,7 @@ private slots:
             T + IN + VF + "-map 0:0 -c:v libx264 -b:v 1000k -profile:v high444 -tune grain " + PIX + A + MP4);
 
         videoLines("video line with a long address", {"3 0-12 HEVC"}, 0,
-                   T + IN + VF + "-map 0:1 -c:v libx265 -b:v 1000k " + PIX + A + OUT);
+                   T + IN + VF + "-map 0:12 -c:v libx265 -b:v 1000k " + PIX + A + OUT);
         videoLines("video line without order", {"AVC"}, 0, EXAMPLE1);
         videoLines("video track past the list reads as the first", {"1 0 AVC", "2 3 AVC"}, 7, EXAMPLE1);
         videoLines("second video track", {"1 0 AVC", "2 3 AVC"}, 1,
@@ -240,6 +256,9 @@ private slots:
         audioLines("every plain audio line", twoAudio, 0, T + IN + VF + V + PIX + A + a2 + OUT);
         audioLines("audio lines without address or order", {"Select 2 track(s) for encoding", "AAC", " "}, 0,
                    T + IN + VF + V + PIX + A + A + OUT);
+        audioLines("eleventh stream of a transport stream",
+                   {"Select 11 track(s) for encoding", "257 0-1 AAC", "267 0-11 AAC LC 2 Japanese"}, 2,
+                   T + IN + VF + V + PIX + "-map 0:11 -c:a aac -b:a 160k -ac 2 -ar 44100 -async 1 " + OUT);
         audioLines("no audio stream", {"Select 0 track(s) for encoding"}, 1, T + IN + VF + V + PIX + OUT);
         audioLines("never probed audio", {}, 0, T + IN + VF + V + PIX + OUT);
         audioLines("audio track past the list reads as every stream", example1().audioTracks, 9, EXAMPLE1);
@@ -254,6 +273,8 @@ private slots:
                   T + IN_SUB + VF + V + PIX + A + ext + OUT);
         subtitles("external subtitle with a strange language", 0, {}, 0, SUB, "fr; rm x",
                   T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 \"language=fr; rm x\" " + OUT);
+        subtitles("external subtitle with a newline after its language", 0, {}, 0, SUB, "eng\n",
+                  T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 \"language=eng\"$'\\x0a' " + OUT);
         subtitles("external subtitle that does not exist", 0, {}, 0, "/data/in/gone.srt", "fre", EXAMPLE1);
         subtitles("no subtitle chosen", 0, threeSubtitles, 0, "", "fre", EXAMPLE1);
         subtitles("picture subtitle in mkv", 1, threeSubtitles, 3, "", "fre",
@@ -286,6 +307,14 @@ private slots:
             [](MediaVideo &j) {
                 j.source = "/in/a \"b\" $(x) `y` \\z;&'.mov";
                 j.destination = "/out/ été  two.mp4";
+            });
+        // Control characters leave the double quotes for $'...' pieces, "!" for '!': one line, same words.
+        row("control characters in paths",
+            T + "-y -i \"/in/a\"$'\\x0a'\"b\"$'\\x1b\\x07''!'\".mov\" " + VF + V + PIX + A +
+                "-tag:v hvc1 -f mp4 $'\\x09'\"out\"$'\\x7f\\xc2\\x9b'\".mp4\"",
+            [](MediaVideo &j) {
+                j.source = "/in/a\nb\x1b\x07!.mov";
+                j.destination = QString::fromUtf8("\tout\x7f\u009b.mp4");
             });
         row("output that looks like an option",
             T + IN + VF + V + PIX + A + "-tag:v hvc1 -f mp4 \"./-out.mp4\"",
@@ -366,6 +395,8 @@ private slots:
         };
         row("second audio", "two audio.mkv", "second.mp4", 2, 0, false, "French#", "");
         row("every audio", "two audio.mkv", "both.mkv", 0, 0, false, "English#French#", "");
+        row("eleventh audio of a transport stream", "eleven audio.ts", "eleventh.mkv", 11, 0, false,
+            "Japanese#", "");
         row("the French subtitle", "subs.mkv", "one sub.mp4", 0, 3, false, "", "Timed Text:French:Yes#");
         // The external stream comes last and is not the default one.
         row("every subtitle and an external one", "subs.mkv", "all.mkv", 0, 1, true, "",
@@ -411,6 +442,9 @@ private slots:
         QTest::newRow("leading dash") << "-leading.mp4";
         QTest::newRow("two spaces") << "two  spaces.mp4";
         QTest::newRow("not ascii") << "été 日本 crop=1:2:3:4.mp4";
+        QTest::newRow("newline") << "two\nlines $(touch INJECTED).mp4";
+        QTest::newRow("control characters") << "tab\tesc\x1b]0;title\x07 del\x7f cr\r.mp4";
+        QTest::newRow("history") << "again!!.mp4";
     }
 
     void hostileNamesThroughTheShell()
@@ -429,12 +463,12 @@ private slots:
         Preferences::remove(Preferences::Key::autoCrop);
         QCOMPARE(job->videoWidth, 160);
         QVERIFY(job->hasImage());
-        QCOMPARE(job->videoCrop, QStringLiteral("160:112:0:4")); // detection rounds to multiples of 16
+        QCOMPARE(job->videoCrop, QStringLiteral("160:80:0:20"));
         job->videoCrop = "-1";
         job->videoEncoder = VideoEncoders::libx264;
         job->videoPreset = VideoPresets::ultrafast;
         QCOMPARE(encode(tools, *job), QString());
-        QCOMPARE(tools.mediaInfoField(job->destination, "Video", "Height"), QStringLiteral("112")); // cropped
+        QCOMPARE(tools.mediaInfoField(job->destination, "Video", "Height"), QStringLiteral("80")); // cropped
         QVERIFY(!QFile::exists(cwd.filePath("INJECTED")));
         QVERIFY(!QFile::exists(m_dir.filePath("INJECTED")));
     }

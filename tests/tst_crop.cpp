@@ -149,6 +149,7 @@ private slots:
         QVERIFY(isCropString("1920:816:0:132"));
         QVERIFY(!isCropString("-80:100:2000:0"));
         QVERIFY(!isCropString("1920:816:0:132 "));
+        QVERIFY(!isCropString("1920:816:0:132\n"));
         QVERIFY(!isCropString("1920:816:0"));
         QCOMPARE(cropRect("576:576:96:0"), std::optional(QRect(96, 0, 576, 576)));
         QCOMPARE(cropRect("-80:100:2000:0"), std::optional(QRect(2000, 0, -80, 100)));
@@ -156,18 +157,40 @@ private slots:
         QCOMPARE(findCropString("x crop=1:22:333:4444 y"), QStringLiteral("1:22:333:4444"));
     }
 
+    // The detector's rounding to multiples of 16 is no border: that axis keeps the whole picture.
+    void roundingIsNoBorder_data()
+    {
+        QTest::addColumn<QString>("detected");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, const char *detected, QSize picture, const char *expected) {
+            QTest::newRow(name) << QString(detected) << picture << QString(expected);
+        };
+        row("full 1080p picture", "1920:1072:0:4", {1920, 1080}, "1920:1080:0:0");
+        row("both axes", "320:192:4:4", {328, 200}, "328:200:0:0");
+        row("letterbox stays, width is whole", "1904:816:6:132", {1916, 1080}, "1916:816:0:132");
+        row("16 pixels are a border", "1904:1064:8:8", {1920, 1080}, "1904:1064:8:8");
+        row("picture not probed", "1920:1072:0:4", {0, 0}, "1920:1072:0:4");
+        row("nothing detected", "", {1920, 1080}, "");
+    }
+
+    void roundingIsNoBorder()
+    {
+        QFETCH(QString, detected);
+        QFETCH(QSize, picture);
+        QTEST(withoutRoundingBorders(detected, picture.width(), picture.height()), "expected");
+    }
+
     void commands()
     {
-        const QString tail = QStringLiteral(" -y -i \"/in/a.mp4\" -t 3 -vf cropdetect=24:16:0 -an -f null -");
-        QCOMPARE(cropDetectionCommand("/app/Resources/ffmpeg", "/in/a.mp4", "00:01:02"),
-                 "\"/app/Resources/ffmpeg\" -hide_banner -ss 00:01:02" + tail);
-        QCOMPARE(cropDetectionCommand("/app/Resources/ffmpeg", "/in/a.mp4", ""),
-                 "\"/app/Resources/ffmpeg\" -hide_banner" + tail);
-        QCOMPARE(previewFrameCommand("/app/Resources/ffmpeg", "/in/a.mp4", "/tmp/x/image.png", "00:00:05"),
-                 QStringLiteral("\"/app/Resources/ffmpeg\" -ss 00:00:05 -y -i \"/in/a.mp4\" -vf "
-                                "\"scale=iw*sar:ih,setsar=1\" -vframes 1 \"/tmp/x/image.png\""));
-        // A seek time that is not clock text stays one quoted word.
-        QVERIFY(previewFrameCommand("f", "s", "i", "$(x)").contains(" -ss \"\\$(x)\" "));
+        const QStringList tail{"-y",  "-i", "/in/a.mp4", "-t", "3", "-vf", "cropdetect=24:16:0",
+                               "-an", "-f", "null",      "-"};
+        QCOMPARE(cropDetectionArguments("/in/a.mp4", "00:01:02"),
+                 QStringList({"-hide_banner", "-ss", "00:01:02"}) + tail);
+        QCOMPARE(cropDetectionArguments("/in/a.mp4", ""), QStringList{"-hide_banner"} + tail);
+        QCOMPARE(previewFrameArguments("/in/a.mp4", "/tmp/x/image.png", "00:00:05"),
+                 (QStringList{"-ss", "00:00:05", "-y", "-i", "/in/a.mp4", "-vf", "scale=iw*sar:ih,setsar=1",
+                              "-vframes", "1", "/tmp/x/image.png"}));
     }
 
     void reports_data()

@@ -6,6 +6,7 @@
 #include "model/Vocabulary.h"
 
 #include <QBuffer>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -182,6 +183,32 @@ private slots:
         QCOMPARE(Preferences::kindOf("AutoCrop"), std::nullopt);
         Preferences::remove(Preferences::Key::otherParams);
         QCOMPARE(Preferences::readText(Preferences::Key::otherParams), std::nullopt);
+    }
+
+    // A value typed into the settings file by hand: outside its list or sane range it reads as 0 (the
+    // effective default), never as a wrapped number.
+    void storedIntegersOutOfRange_data()
+    {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("read");
+        QTest::newRow("bitrate past int") << QByteArray("audioDebit") << QVariant("99999999999") << 0;
+        QTest::newRow("negative bitrate") << QByteArray("videoDebit") << QVariant(-500) << 0;
+        QTest::newRow("bitrate not in the list") << QByteArray("videoDebit") << QVariant(1200) << 1200;
+        QTest::newRow("audio bitrate too high") << QByteArray("audioDebit") << QVariant(100000) << 0;
+        QTest::newRow("sampling too high") << QByteArray("audioSampling") << QVariant(1000000) << 0;
+        QTest::newRow("sampling") << QByteArray("audioSampling") << QVariant(96000) << 96000;
+        QTest::newRow("index past the list") << QByteArray("formatFile") << QVariant(3) << 0;
+        QTest::newRow("last index") << QByteArray("videoTune") << QVariant(8) << 8;
+        QTest::newRow("not a number") << QByteArray("container") << QVariant("mkv") << 0;
+    }
+
+    void storedIntegersOutOfRange()
+    {
+        QFETCH(QByteArray, key);
+        QFETCH(QVariant, stored);
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Tavrix", "Tavrix").setValue(key, stored);
+        QTEST(Preferences::readInt(key.constData()), "read");
     }
 
     void manyThreads()

@@ -4,6 +4,7 @@
 
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
+#include "tools/CommandLine.h"
 #include "tools/Log.h"
 #include "tools/MediaProbe.h"
 #include "tools/ToolRunner.h"
@@ -14,6 +15,7 @@
 
 #include <thread>
 
+using namespace std::chrono_literals;
 namespace Key = Preferences::Key;
 
 class TestProbe : public QObject
@@ -64,6 +66,7 @@ private slots:
         QVERIFY(generate("letterboxed.mp4",
                          "-f lavfi -i color=black:size=320x240:rate=10:duration=2 -f lavfi -i "
                          "testsrc=size=320x128:rate=10:duration=2 -filter_complex [0][1]overlay=0:56"));
+        QVERIFY(generate("full.mp4", "-f lavfi -i testsrc=size=328x200:rate=10:duration=2"));
         QByteArray noise(4096, '\0');
         for (int i = 0; i < noise.size(); ++i)
             noise[i] = char((i * 7919 + 13) % 251);
@@ -93,7 +96,7 @@ private slots:
     }
 
     // With an empty path only the defaults are read: the tools (here a fake that records being run)
-    // never start. Stored indexes past the lists read as their first case.
+    // never start. Stored indexes past the lists read as their first case, figures out of range as 0.
     void emptySourceRunsNoTool()
     {
         Preferences::writeInt(Key::container, 5);
@@ -103,6 +106,7 @@ private slots:
         Preferences::writeInt(Key::videoTune, 99);
         Preferences::writeInt(Key::audioEncoder, 3);
         Preferences::writeInt(Key::formatFile, 3);
+        Preferences::writeInt(Key::audioDebit, -160);
         const TestSupport::ResourceDir fakes(TestSupport::ResourceDir::Entry::Fake,
                                              TestSupport::ResourceDir::Entry::Fake);
         const QString ran = m_dir.filePath("ran");
@@ -120,6 +124,7 @@ private slots:
         QCOMPARE(job->videoPreset, VideoPresets::Auto);
         QCOMPARE(job->videoTune, VideoTunes::Auto);
         QCOMPARE(job->audioEncoder, AudioEncoders::aac);
+        QCOMPARE(job->audioDebit, 0);
     }
 
     void storedDefaults()
@@ -246,11 +251,23 @@ private slots:
         QCOMPARE(job->subtitleLanguage, QStringLiteral("spa"));
     }
 
+    void autoCrop_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("crop");
+        QTest::newRow("letterbox") << "letterboxed.mp4"
+                                   << "320:128:0:56";
+        // The detector reports 320:192:4:4, sizes rounded down to multiples of 16: no border at all.
+        QTest::newRow("no border, sides not multiples of 16") << "full.mp4"
+                                                              << "328:200:0:0";
+    }
+
     void autoCrop()
     {
+        QFETCH(QString, name);
         Preferences::writeBool(Key::autoCrop, true);
-        const MediaVideo::Ptr job = probe(clip("letterboxed.mp4"));
-        QCOMPARE(job->videoCrop, QStringLiteral("320:128:0:56"));
+        const MediaVideo::Ptr job = probe(m_dir.filePath(name));
+        QTEST(job->videoCrop, "crop");
         QCOMPARE(job->cropValue, 1);
     }
 
@@ -270,6 +287,78 @@ private slots:
                 QCOMPARE(together[k], tools.mediaInfoText(file, q.section, q.templ));
             }
         }
+    }
+
+    void nonAsciiNameUnderAnyLocale_data()
+    {
+        QTest::addColumn<QByteArray>("lcAll");
+        QTest::addColumn<QByteArray>("lang");
+        QTest::newRow("LANG=C") << QByteArray() << QByteArray("C");
+        QTest::newRow("LC_ALL=C") << QByteArray("C") << QByteArray("C.UTF-8");
+        QTest::newRow("locale not installed") << QByteArray() << QByteArray("fr_FR.UTF-8");
+    }
+
+    // The tools are given a UTF-8 locale whatever ours is, so the name reaches them intact.
+    void nonAsciiNameUnderAnyLocale()
+    {
+        QFETCH(QByteArray, lcAll);
+        QFETCH(QByteArray, lang);
+        const QString name = m_dir.filePath(QStringLiteral("clé été.mov"));
+        if (!QFile::exists(name))
+            QVERIFY(QFile::copy(clip("no-audio.mp4"), name));
+        const QByteArray oldLcAll = qgetenv("LC_ALL");
+        const QByteArray oldLang = qgetenv("LANG");
+        const auto restore = qScopeGuard([&] {
+            oldLcAll.isNull() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", oldLcAll);
+            oldLang.isNull() ? qunsetenv("LANG") : qputenv("LANG", oldLang);
+        });
+        lcAll.isNull() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", lcAll);
+        qputenv("LANG", lang);
+        const MediaVideo::Ptr job = probe(name);
+        QCOMPARE(job->durationVideo(), QStringLiteral("00:00:02"));
+        QCOMPARE(job->videoTracks.size(), 1);
+        QVERIFY(job->hasImage());
+    }
+
+    void toolFailureIsTheReason_data()
+    {
+        QTest::addColumn<QByteArray>("mediainfo");
+        QTest::addColumn<QByteArray>("ffmpeg");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("commandError");
+        const QString noVideo = QStringLiteral("“/in/a.mov” has no video stream to encode.");
+        QTest::newRow("mediainfo hangs")
+            << QByteArray("hang") << QByteArray() << "mediainfo did not answer in 0.3 s"
+            << "mediainfo did not answer in 0.3 s";
+        QTest::newRow("mediainfo crashes")
+            << QByteArray("crash") << QByteArray() << "mediainfo crashed (signal 11)"
+            << "mediainfo crashed (signal 11)";
+        QTest::newRow("nothing to find") << QByteArray("exit:1") << QByteArray() << QString() << noVideo;
+        QTest::newRow("preview hangs")
+            << QByteArray("out:|~tavrix:0~|2000|~tavrix:6~|1 0 AVC#") << QByteArray("hang")
+            << "No preview picture: ffmpeg did not answer in 0.3 s" << QString();
+    }
+
+    // A tool that failed says so, in the probe and in the encode that follows, rather than leaving the
+    // job to look like a file without video.
+    void toolFailureIsTheReason()
+    {
+        QFETCH(QByteArray, mediainfo);
+        QFETCH(QByteArray, ffmpeg);
+        QFETCH(QString, reason);
+        QFETCH(QString, commandError);
+        const TestSupport::ResourceDir fakes(TestSupport::ResourceDir::Entry::Fake,
+                                             TestSupport::ResourceDir::Entry::Fake);
+        ToolRunner tools(fakes.path());
+        tools.setTimeLimits({.mediaInfo = 300ms, .previewFrame = 300ms});
+        qputenv("FAKE_TOOL_SCRIPT_MEDIAINFO", mediainfo);
+        qputenv("FAKE_TOOL_SCRIPT_FFMPEG", ffmpeg);
+        const MediaVideo::Ptr job =
+            createMediaVideo(QStringLiteral("/in/a.mov"), m_dir.filePath("out.mp4"), tools);
+        qunsetenv("FAKE_TOOL_SCRIPT_MEDIAINFO");
+        qunsetenv("FAKE_TOOL_SCRIPT_FFMPEG");
+        QCOMPARE(job->probeError, reason);
+        QCOMPARE(commandLine(*job, tools, CropDetection::Describe).error, commandError);
     }
 
     // Two pictures: the facts of the first, not both run together into one number.

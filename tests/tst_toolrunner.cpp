@@ -1,13 +1,22 @@
-// Finding and running the external tools, and quoting text for the shell.
+// Finding and running the external tools: time limits, stops, crashes, output lines, the child's fate
+// when we die, and quoting text for the shell.
 #include "TestSupport.h"
 
+#include "tools/LineSplitter.h"
 #include "tools/ShellQuote.h"
+#include "tools/ToolProcess.h"
 #include "tools/ToolRunner.h"
 
-#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <thread>
+
+using namespace std::chrono_literals;
+using Kind = ToolOutcome::Kind;
 
 using TestSupport::ResourceDir;
 
@@ -34,7 +43,19 @@ QStringList nulSeparated(const QString &file)
     return out;
 }
 
+// "PID PGID" as the fake tool's "pgid:FILE" step wrote it; {0, 0} until it has.
+std::pair<qint64, qint64> pidAndGroup(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {0, 0};
+    const QList<QByteArray> words = f.readLine().trimmed().split(' ');
+    return words.size() == 2 ? std::pair(words[0].toLongLong(), words[1].toLongLong()) : std::pair(0LL, 0LL);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(ToolOutcome::Kind)
 
 class TestToolRunner : public QObject
 {
@@ -68,6 +89,9 @@ private slots:
         QVERIFY(where.path.isEmpty());
         QVERIFY(where.error.contains("apt-get install mediainfo"));
         QCOMPARE(tools.mediaInfoText(m_clip, "General", "%Duration%"), QString());
+        const ToolOutcome outcome = tools.runTool("mediainfo", {}, 1s);
+        QCOMPARE(outcome.kind, Kind::FailedToStart);
+        QCOMPARE(outcome.reason(), "mediainfo could not be started: " + where.error);
     }
 
     void realMediaInfo()
@@ -88,7 +112,8 @@ private slots:
         const ToolRunner tools(dir.path());
         const QString argsFile = m_dir.filePath("mi-args");
         const QString hostile = m_dir.filePath("a \"b\" $(x) `y`.mov");
-        withScript("args:" + argsFile.toUtf8(), [&] { return tools.mediaInfoField(hostile, "General", "Duration"); });
+        withScript("args:" + argsFile.toUtf8(),
+                   [&] { return tools.mediaInfoField(hostile, "General", "Duration"); });
         QCOMPARE(nulSeparated(argsFile), (QStringList{"--Output=General;%Duration%", hostile}));
     }
 
@@ -96,13 +121,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("more than a pipe buffer") << QByteArray("bytes:300000") << QString(300000, 'x');
+        QTest::newRow("more than a pipe buffer") << QByteArray("lines:5000:0123456789abcdef")
+                                                 << QString("0123456789abcdef\n").repeated(5000).trimmed();
         QTest::newRow("many small pieces") << QByteArray("pieces:400:ab") << QString("ab").repeated(400);
         QTest::newRow("standard error too") << QByteArray("err:warn \\n") << QString("warn");
         QTest::newRow("invalid UTF-8") << QByteArray("out:ok\\n;invalid") << QString();
         QTest::newRow("non-zero exit") << QByteArray("out: 1234 \\n;exit:3") << QString("1234");
         QTest::newRow("slow answer") << QByteArray("sleep:300;out:late") << QString("late");
         QTest::newRow("crash") << QByteArray("out:before\\n;crash") << QString("before");
+        QTest::newRow("past the time limit") << QByteArray("out:partial\\n;hang") << QString();
     }
 
     void mediaInfoOutputShapes()
@@ -110,40 +137,128 @@ private slots:
         QFETCH(QByteArray, script);
         QFETCH(QString, expected);
         const ResourceDir dir(ResourceDir::Entry::Fake, ResourceDir::Entry::Fake);
-        const ToolRunner tools(dir.path());
+        ToolRunner tools(dir.path());
+        tools.setTimeLimits({.mediaInfo = 1500ms});
         QCOMPARE(withScript(script, [&] { return tools.mediaInfoText(m_clip, "General", "x"); }), expected);
     }
 
-    void mediaInfoThatHangsIsEnded()
+    void outcomes_data()
     {
-        const ResourceDir dir(ResourceDir::Entry::Fake, ResourceDir::Entry::Fake);
-        ToolRunner tools(dir.path());
-        tools.setMediaInfoTimeout(400);
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(withScript("out:partial;hang", [&] { return tools.mediaInfoText(m_clip, "General", "x"); }),
-                 QString());
-        QVERIFY(clock.elapsed() < 5000);
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("success") << QByteArray("out:fine") << Kind::Finished << QString();
+        QTest::newRow("exit status") << QByteArray("exit:3") << Kind::Finished
+                                     << QString("mediainfo exited with status 3");
+        QTest::newRow("crash") << QByteArray("crash") << Kind::Crashed
+                               << QString("mediainfo crashed (signal 11)");
+        QTest::newRow("hang") << QByteArray("hang") << Kind::TimedOut
+                              << QString("mediainfo did not answer in 0.3 s");
+        QTest::newRow("deaf to SIGTERM") << QByteArray("ignoreterm;hang") << Kind::TimedOut
+                                         << QString("mediainfo did not answer in 0.3 s");
+        QTest::newRow("child left behind")
+            << QByteArray("fork;hang") << Kind::TimedOut << QString("mediainfo did not answer in 0.3 s");
     }
 
-    void shellChunksArriveInOrder()
+    // However it ends, the tool ran in a group of its own and nothing of that group is left.
+    void outcomes()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(Kind, kind);
+        QFETCH(QString, reason);
+        const QString groups = m_dir.filePath(QStringLiteral("groups-%1").arg(QTest::currentDataTag()));
+        qputenv("FAKE_TOOL_SCRIPT", "pgid:" + groups.toUtf8() + ";" + script);
+        ToolProcess process("mediainfo", TestSupport::fakeToolPath(), {});
+        process.setTimeLimit(300ms);
+        process.setGracePeriod(200ms);
+        const ToolOutcome outcome = process.run();
+        qunsetenv("FAKE_TOOL_SCRIPT");
+        QCOMPARE(outcome.kind, kind);
+        QCOMPARE(outcome.reason(), reason);
+        const auto [pid, group] = pidAndGroup(groups);
+        QCOMPARE(group, pid);
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::livingMembers(group), 0, 5000); // SIGKILL lands a moment later
+    }
+
+    // Another thread (the one quitting) ends a run that has no time limit; a run asked to stop before it
+    // starts never starts.
+    void stopAllFromAnotherThread()
+    {
+        const QString groups = m_dir.filePath("stopped-groups");
+        qputenv("FAKE_TOOL_SCRIPT", "pgid:" + groups.toUtf8() + ";ignoreterm;hang");
+        ToolOutcome outcome;
+        std::thread runner([&] {
+            ToolProcess process("ffmpeg", ToolProcess::ShellCommand{shellQuote(TestSupport::fakeToolPath())});
+            process.setGracePeriod(200ms);
+            outcome = process.run();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(pidAndGroup(groups).first != 0, 10000);
+        ToolProcess::stopAll();
+        runner.join();
+        QCOMPARE(outcome.kind, Kind::Stopped);
+        QCOMPARE(outcome.reason(), QStringLiteral("ffmpeg was stopped"));
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::livingMembers(pidAndGroup(groups).second), 0, 5000);
+
+        const QString marker = m_dir.filePath("never-started");
+        qputenv("FAKE_TOOL_SCRIPT", "touch:" + marker.toUtf8());
+        ToolProcess early("ffmpeg", TestSupport::fakeToolPath(), {});
+        early.stop();
+        QCOMPARE(early.run().kind, Kind::Stopped);
+        qunsetenv("FAKE_TOOL_SCRIPT");
+        QVERIFY(!QFile::exists(marker));
+    }
+
+    // Killed without a chance to stop anything, the program takes its tool with it.
+    void toolDiesWithItsParent()
     {
         const ResourceDir dir(ResourceDir::Entry::Fake, ResourceDir::Entry::Fake);
-        const ToolRunner tools(dir.path());
-        QString joined;
-        int chunks = 0;
-        const ShellOutcome outcome = withScript("errpieces:300:frame=1 é\\r;out:end\\n;exit:4", [&] {
-            return tools.runFfmpegShell(shellQuote(dir.path() + "/ffmpeg"), [&](const QString &chunk) {
-                QVERIFY(!chunk.isEmpty());
-                joined += chunk;
-                ++chunks;
-            });
+        const QString groups = m_dir.filePath("orphan-groups");
+        QProcess parent;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("FAKE_TOOL_SCRIPT", "pgid:" + groups + ";hang");
+        parent.setProcessEnvironment(env);
+        parent.start(TestSupport::toolParentPath(), {dir.path(), m_clip});
+        QVERIFY(parent.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(pidAndGroup(groups).first != 0, 10000);
+        const qint64 tool = pidAndGroup(groups).first;
+        const auto cleanup = qScopeGuard([tool] { ::kill(pid_t(tool), SIGKILL); });
+        ::kill(pid_t(parent.processId()), SIGKILL);
+        QVERIFY(parent.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(!TestSupport::isAlive(tool), 5000);
+    }
+
+    void outputLines_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("undecodable");
+        QTest::newRow("pieces, \\r and \\n, both channels")
+            << QByteArray("errpieces:300:frame=1 é\\r;out:end\\n") << (QStringList(300, "frame=1 é") << "end")
+            << 0;
+        QTest::newRow("last line without end") << QByteArray("out:a\\nb") << QStringList{"a", "b"} << 0;
+        QTest::newRow("blank lines") << QByteArray("out:a\\r\\n\\nb\\n") << QStringList{"a", "b"} << 0;
+        QTest::newRow("not UTF-8") << QByteArray("out:ok\\n;invalid;out:end") << QStringList{"ok", "end"}
+                                   << 1;
+        const QString cut(LineSplitter::MaxLine, 'x');
+        QTest::newRow("line longer than the limit")
+            << QByteArray("bytes:200000") << QStringList{cut, cut, cut, QString(200000 - 3 * cut.size(), 'x')}
+            << 0;
+    }
+
+    void outputLines()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QStringList, lines);
+        QFETCH(int, undecodable);
+        const ToolRunner tools(TestSupport::realResourceDir());
+        QStringList seen;
+        const ToolOutcome outcome = withScript(script, [&] {
+            return tools.runFfmpegShell(shellQuote(TestSupport::fakeToolPath()),
+                                        [&](const QString &line) { seen << line; });
         });
-        QCOMPARE(joined, QString("frame=1 é\r").repeated(300) + "end\n");
-        QVERIFY(chunks > 1);
-        QCOMPARE(outcome.kind, ShellOutcome::Kind::Exited);
-        QCOMPARE(outcome.exitCode, 4);
-        QVERIFY(!outcome.succeeded());
+        QVERIFY(outcome.succeeded());
+        QCOMPARE(seen, lines);
+        QCOMPARE(outcome.undecodableLines, undecodable);
     }
 
     void shellWithoutHandlerDrainsAndWaitsForExit()
@@ -156,15 +271,6 @@ private slots:
         });
         QVERIFY(outcome.succeeded());
         QVERIFY(QFile::exists(marker)); // returned only after the child had finished its work
-    }
-
-    void shellCrashIsNotSuccess()
-    {
-        const ResourceDir dir(ResourceDir::Entry::Fake, ResourceDir::Entry::Fake);
-        const ToolRunner tools(dir.path());
-        const ShellOutcome outcome =
-            withScript("crash", [&] { return tools.runFfmpegShell(shellQuote(dir.path() + "/ffmpeg")); });
-        QVERIFY(!outcome.succeeded());
     }
 
     void quoting_data()

@@ -6,6 +6,7 @@
 #include "encoding/RunStatus.h"
 #include "model/Preferences.h"
 #include "tools/MediaProbe.h"
+#include "tools/OutputConflict.h"
 #include "tools/OutputName.h"
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
@@ -18,13 +19,20 @@
 #include "ui/Setup.h"
 
 #include <QAction>
+#include <QDrag>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
+
+#include <filesystem>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -213,19 +221,25 @@ private slots:
         QVERIFY(view.listView()->isEnabled());
     }
 
-    void dropAndCommandLineImportEveryFileAndWalkFolders_data()
+    // A drop takes every file named, whatever its extension; the command line only video files, and
+    // lists the others and the missing in one message. Folders give their videos either way; the names
+    // in them that cannot be opened are listed after the import.
+    void dropAndCommandLineImports_data()
     {
         QTest::addColumn<bool>("byDrop");
         QTest::newRow("drop") << true;
         QTest::newRow("command line") << false;
     }
-    void dropAndCommandLineImportEveryFileAndWalkFolders()
+    void dropAndCommandLineImports()
     {
         QFETCH(bool, byDrop);
         ContentView view{ToolRunner(TestSupport::realResourceDir())};
         SheetWatch sheet(view);
         place("tree2/in/deep.M4V");
         place("tree2/skip.doc");
+        const QByteArray latin1Name = QFile::encodeName(m_dir.filePath("tree2")) + "/caf\xe9.mov";
+        if (!std::filesystem::exists(latin1Name.toStdString()))
+            std::filesystem::copy_file(m_clip.toStdString(), latin1Name.toStdString());
         const QStringList paths{place("drop/first.mkv"), place("drop/any.txt"), m_dir.filePath("tree2"),
                                 m_dir.filePath("drop/missing.mp4")};
         if (byDrop) {
@@ -244,16 +258,25 @@ private slots:
             QVERIFY(drop.isAccepted());
             QVERIFY(waitForImport(view));
         } else {
-            view.importPaths(paths, true);
+            view.importArguments(paths); // what the application does with its command line
             QVERIFY(waitForImport(view));
         }
-        // Every named file counts, whatever its extension; in folders only videos; missing paths are skipped.
-        QCOMPARE(names(view.model()), (QStringList{"first.mkv", "any.txt", "deep.M4V"}));
+        QStringList messages;
+        for (const QMessageBox *box : view.findChildren<QMessageBox *>(QStringLiteral("notImported")))
+            messages << box->informativeText();
+        const QString unusable = m_dir.filePath("tree2/caf\\xe9.mov");
         if (byDrop) {
+            QCOMPARE(names(view.model()), (QStringList{"first.mkv", "any.txt", "deep.M4V"}));
+            QCOMPARE(messages, QStringList{unusable});
             QVERIFY(sheet.shown.isEmpty()); // a drop works without the sheet
         } else {
+            QCOMPARE(names(view.model()), (QStringList{"first.mkv", "deep.M4V"}));
+            QCOMPARE(messages,
+                     (QStringList{m_dir.filePath("drop/any.txt") + ": not a video file\n" +
+                                      m_dir.filePath("drop/missing.mp4") + ": no such file or folder",
+                                  unusable}));
             QCOMPARE(sheet.shown, (QList<bool>{true, false}));
-            QCOMPARE(sheet.lastValueText.constLast(), QStringLiteral("[3 / 3] 100.00%"));
+            QCOMPARE(sheet.lastValueText.constLast(), QStringLiteral("[2 / 2] 100.00%"));
         }
     }
 
@@ -276,27 +299,62 @@ private slots:
     {
         QTest::addColumn<QList<int>>("rows");
         QTest::addColumn<int>("target");
+        QTest::addColumn<int>("reported"); // the action the platform says the drop took
         QTest::addColumn<QString>("expected");
-        QTest::newRow("one down") << QList<int>{0} << 2 << "1 0 2 3 4";
-        QTest::newRow("one up") << QList<int>{3} << 1 << "0 3 1 2 4";
-        QTest::newRow("to the end") << QList<int>{1} << 5 << "0 2 3 4 1";
-        QTest::newRow("two apart, together") << QList<int>{0, 3} << 2 << "1 0 3 2 4";
-        QTest::newRow("onto itself") << QList<int>{2} << 2 << "0 1 2 3 4";
-        QTest::newRow("target among the moved") << QList<int>{1, 2} << 2 << "0 1 2 3 4";
+        const int move = Qt::MoveAction;
+        QTest::newRow("one down") << QList<int>{0} << 2 << move << "1 0 2 3 4";
+        QTest::newRow("one up") << QList<int>{3} << 1 << move << "0 3 1 2 4";
+        QTest::newRow("to the end") << QList<int>{1} << 5 << move << "0 2 3 4 1";
+        QTest::newRow("two apart, together") << QList<int>{0, 3} << 2 << move << "1 0 3 2 4";
+        QTest::newRow("onto itself") << QList<int>{2} << 2 << move << "0 1 2 3 4";
+        QTest::newRow("target among the moved") << QList<int>{1, 2} << 2 << move << "0 1 2 3 4";
+        QTest::newRow("one up, reported as a copy")
+            << QList<int>{3} << 1 << int(Qt::CopyAction) << "0 3 1 2 4";
     }
+    // Through the view's own drag: the mouse starts it on the list, the platform (stood in for here,
+    // as the offscreen platform has no drag and drop) drops it on the target row and reports an action.
     void reorder()
     {
         QFETCH(QList<int>, rows);
         QFETCH(int, target);
+        QFETCH(int, reported);
         QFETCH(QString, expected);
         ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        view.resize(600, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
         addJobs(view, {"/a/0", "/a/1", "/a/2", "/a/3", "/a/4"});
-        // The way a drag does it: the ids travel in the drag's data.
-        QModelIndexList indexes;
+        JobListView *list = view.listView();
+        QWidget *viewport = list->viewport();
         for (int row : rows)
-            indexes << view.model()->index(row);
-        std::unique_ptr<QMimeData> mime(view.model()->mimeData(indexes));
-        QVERIFY(view.model()->dropMimeData(mime.get(), Qt::MoveAction, target, 0, {}));
+            list->selectionModel()->select(view.model()->index(row), QItemSelectionModel::Select);
+
+        const QRect last = list->visualRect(view.model()->index(4));
+        QVERIFY(last.bottom() + 20 < viewport->height()); // room below the rows to drop at the end
+        const QPoint dropAt = target < 5
+                                  ? list->visualRect(view.model()->index(target)).topLeft() + QPoint(20, 4)
+                                  : last.bottomLeft() + QPoint(20, 10);
+        int drags = 0;
+        JobListView::setDragRunner([&](QDrag *drag, Qt::DropActions actions, Qt::DropAction) {
+            ++drags;
+            QDragEnterEvent enter(dropAt, actions, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &enter);
+            QDragMoveEvent move(dropAt, actions, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &move);
+            QDropEvent drop(QPointF(dropAt), actions, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &drop);
+            return drop.isAccepted() ? Qt::DropAction(reported) : Qt::IgnoreAction;
+        });
+        // Pressed beside the name (which would open the editor), then moved far enough to start a drag.
+        const QPoint press = list->visualRect(view.model()->index(rows.constFirst())).center();
+        const QPoint away = press + QPoint(0, QApplication::startDragDistance() + 8);
+        QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, press);
+        QTest::mouseMove(viewport, press + QPoint(0, 2)); // the view takes it for the start of a drag
+        QTest::mouseMove(viewport, away);
+        QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, away);
+        JobListView::setDragRunner({});
+
+        QCOMPARE(drags, 1);
         QCOMPARE(names(view.model()).join(QLatin1Char(' ')), expected);
     }
 
@@ -315,20 +373,24 @@ private slots:
     void destinationRetargetsEveryJob_data()
     {
         QTest::addColumn<int>("formatFile");
-        QTest::addColumn<bool>("byChooser");
+        QTest::addColumn<QString>("how"); // Return, focus out, Encoding (typed), or chooser
         QTest::addColumn<QStringList>("expected");
         const QStringList plain{"/chosen/clip.mp4", "/chosen/other.mp4"};
         const QStringList templated{"/chosen/clip_x265_aac.mkv", "/chosen/other_x264_mp3.mkv"};
-        QTest::newRow("typed, no template") << 0 << false << plain;
-        QTest::newRow("chosen, no template") << 0 << true << plain;
-        QTest::newRow("typed, template") << 2 << false << templated;
-        QTest::newRow("chosen, template") << 2 << true << templated;
+        QTest::newRow("typed, no template") << 0 << "Return" << plain;
+        QTest::newRow("typed, left, no template") << 0 << "focus out" << plain;
+        QTest::newRow("typed, then Encoding") << 0 << "Encoding" << plain;
+        QTest::newRow("chosen, no template") << 0 << "chooser" << plain;
+        QTest::newRow("typed, template") << 2 << "Return" << templated;
+        QTest::newRow("typed, left, template") << 2 << "focus out" << templated;
+        QTest::newRow("chosen, template") << 2 << "chooser" << templated;
     }
     void destinationRetargetsEveryJob()
     {
         QFETCH(int, formatFile);
-        QFETCH(bool, byChooser);
+        QFETCH(QString, how);
         QFETCH(QStringList, expected);
+        const bool byChooser = how == QLatin1String("chooser");
         Preferences::writeInt(Preferences::Key::formatFile, formatFile);
         ContentView view{ToolRunner(TestSupport::realResourceDir())};
         addJobs(view, {QStringLiteral("/in/clip.mov"), QStringLiteral("/in/other.avi")});
@@ -341,6 +403,18 @@ private slots:
             QTRY_COMPARE(view.destinationDirectory(), QStringLiteral("/chosen"));
             QCOMPARE(m_panels.titles, QStringList{QStringLiteral("Import video file")});
             QCOMPARE(view.destinationField()->text(), QStringLiteral("/chosen"));
+        } else if (how == QLatin1String("focus out")) {
+            view.show();
+            QVERIFY(QTest::qWaitForWindowActive(&view));
+            view.destinationField()->setFocus();
+            QTest::keyClicks(view.destinationField(), QStringLiteral("/chosen"));
+            QTest::keyClick(view.destinationField(), Qt::Key_Tab);
+            QVERIFY(!view.destinationField()->hasFocus());
+        } else if (how == QLatin1String("Encoding")) {
+            view.destinationField()->setText(QStringLiteral("/chosen"));
+            QSignalSpy ended(view.encoder(), &BatchEncoder::runFinished);
+            view.command(QStringLiteral("encoding"))->trigger(); // the sources do not exist: nothing runs
+            QVERIFY(ended.wait(30000));
         } else {
             view.destinationField()->setText(QStringLiteral("/chosen"));
             QTest::keyClick(view.destinationField(), Qt::Key_Return);
@@ -365,6 +439,128 @@ private slots:
         view.commitDestination();
         for (const QString &destination : destinations(view.model()))
             QCOMPARE(QFileInfo(destination).absolutePath(), QStringLiteral("/in"));
+    }
+
+    // What is on disk is made for each row: "name" a file, "name/" a folder, "name>target" a symbolic
+    // link, "name|" a FIFO. A job is "source>destination"; an expected text is empty for no conflict.
+    void outputConflicts_data()
+    {
+        QTest::addColumn<QStringList>("disk");
+        QTest::addColumn<QStringList>("jobs");
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<QStringList>("expected");
+        const int rename = int(Preferences::ExistingOutput::Rename);
+        const int skip = int(Preferences::ExistingOutput::Skip);
+        const int overwrite = int(Preferences::ExistingOutput::Overwrite);
+        QTest::newRow("new file") << QStringList{"a.mov"} << QStringList{"a.mov>a.mp4"} << rename
+                                  << QStringList{""};
+        QTest::newRow("no destination")
+            << QStringList{"a.mov"} << QStringList{"a.mov>"} << skip << QStringList{""};
+        QTest::newRow("own source, rename") << QStringList{"a.mp4"} << QStringList{"a.mp4>a.mp4"} << rename
+                                            << QStringList{"Same as the source: a new name will be used"};
+        QTest::newRow("own source, skip") << QStringList{"a.mp4"} << QStringList{"a.mp4>a.mp4"} << skip
+                                          << QStringList{"Same as the source: will not be run"};
+        QTest::newRow("own source through a link, overwrite")
+            << QStringList{"a.mp4", "sub/", "sub/b.mp4>../a.mp4"} << QStringList{"a.mp4>sub/b.mp4"}
+            << overwrite << QStringList{"Same as the source: will not be run"};
+        QTest::newRow("own source spelled otherwise")
+            << QStringList{"a.mp4", "sub/"} << QStringList{"a.mp4>sub/../a.mp4"} << rename
+            << QStringList{"Same as the source: a new name will be used"};
+        QTest::newRow("file there, rename") << QStringList{"a.mov", "a.mp4"} << QStringList{"a.mov>a.mp4"}
+                                            << rename << QStringList{"a.mp4 exists: a new name will be used"};
+        QTest::newRow("file there, skip") << QStringList{"a.mov", "a.mp4"} << QStringList{"a.mov>a.mp4"}
+                                          << skip << QStringList{"a.mp4 exists: will be skipped"};
+        QTest::newRow("file there, overwrite") << QStringList{"a.mov", "a.mp4"} << QStringList{"a.mov>a.mp4"}
+                                               << overwrite << QStringList{"a.mp4 exists: will be replaced"};
+        QTest::newRow("dangling link there")
+            << QStringList{"a.mov", "a.mp4>gone.mp4"} << QStringList{"a.mov>a.mp4"} << skip
+            << QStringList{"a.mp4 exists: will be skipped"};
+        QTest::newRow("FIFO there") << QStringList{"a.mov", "a.mp4|"} << QStringList{"a.mov>a.mp4"}
+                                    << overwrite << QStringList{"a.mp4 exists: will be replaced"};
+        QTest::newRow("folder there") << QStringList{"a.mov", "a.mp4/"} << QStringList{"a.mov>a.mp4"}
+                                      << rename << QStringList{"a.mp4 exists: a new name will be used"};
+        QTest::newRow("a name that would break the line")
+            << QStringList{"new\nline.mov", "new\nline.mp4"} << QStringList{"new\nline.mov>new\nline.mp4"}
+            << skip << QStringList{"new\\x0aline.mp4 exists: will be skipped"};
+        QTest::newRow("one output for two jobs")
+            << QStringList{"a.mov", "a.mkv", "b.mov", "sub/"}
+            << QStringList{"a.mov>a.mp4", "b.mov>b.mp4", "a.mkv>sub/../a.mp4"} << overwrite
+            << QStringList{"Same output as job 3 (a.mkv)", "", "Same output as job 1 (a.mov)"};
+        QTest::newRow("a file there says more than a shared output")
+            << QStringList{"a.mp4", "a.mov"} << QStringList{"a.mp4>a.mp4", "a.mov>a.mp4"} << rename
+            << QStringList{"Same as the source: a new name will be used",
+                           "a.mp4 exists: a new name will be used"};
+    }
+    void outputConflicts()
+    {
+        QFETCH(QStringList, disk);
+        QFETCH(QStringList, jobs);
+        QFETCH(int, policy);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        const auto at = [&dir](const QString &name) { return name.isEmpty() ? name : dir.filePath(name); };
+        for (const QString &entry : disk) {
+            if (entry.endsWith(QLatin1Char('/'))) {
+                QVERIFY(QDir().mkpath(at(entry)));
+            } else if (entry.endsWith(QLatin1Char('|'))) {
+                QCOMPARE(::mkfifo(QFile::encodeName(at(entry.chopped(1))).constData(), 0600), 0);
+            } else if (entry.contains(QLatin1Char('>'))) {
+                const QStringList link = entry.split(QLatin1Char('>'));
+                QVERIFY(QFile::link(link.at(1), at(link.at(0))));
+            } else {
+                QFile file(at(entry));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+            }
+        }
+        QList<MediaVideo::Ptr> list;
+        for (const QString &job : jobs) {
+            const QStringList paths = job.split(QLatin1Char('>'));
+            list << std::make_shared<MediaVideo>(at(paths.at(0)), at(paths.at(1)));
+        }
+        QStringList texts;
+        const QList<OutputConflict> found =
+            findOutputConflicts(list, Preferences::ExistingOutput(policy), &probePath);
+        for (const OutputConflict &conflict : found)
+            texts << conflict.text;
+        QCOMPARE(texts, expected);
+    }
+
+    // The row says it under the name, the editor under the destination, both as the job is now.
+    void conflictsShowInTheRowAndTheEditor()
+    {
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        view.show();
+        const QString source = place("conflict/phone.mp4");
+        auto job = std::make_shared<MediaVideo>(source, importDestination(source));
+        job->container = 0; // mp4, as imported with fresh settings
+        view.model()->append(job);
+        const QModelIndex row = view.model()->index(0);
+        const QString sameAsSource = QStringLiteral("Same as the source: a new name will be used");
+        QTRY_COMPARE(row.data(JobListModel::ConflictRole).toString(), sameAsSource);
+
+        view.editJob(row);
+        auto *editor = view.findChild<DetailView *>();
+        QVERIFY(editor);
+        auto *note = editor->findChild<QLabel *>(QStringLiteral("destinationConflict"));
+        QVERIFY(note->isVisibleTo(editor));
+        QVERIFY(note->text().contains(sameAsSource));
+        auto *field = editor->findChild<QLineEdit *>(QStringLiteral("destinationEdit"));
+        field->setText(m_dir.filePath(QStringLiteral("conflict/phone-small.mp4")));
+        QTest::keyClick(field, Qt::Key_Return);
+        QTRY_VERIFY(!note->isVisibleTo(editor));
+        QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTRY_COMPARE(row.data(JobListModel::ConflictRole).toString(), QString());
+
+        // A file made while the user was in another window shows when the window is back.
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        QVERIFY(QFile::copy(source, m_dir.filePath(QStringLiteral("conflict/phone-small.mp4"))));
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QTRY_COMPARE(row.data(JobListModel::ConflictRole).toString(),
+                     QStringLiteral("phone-small.mp4 exists: a new name will be used"));
     }
 
     void pressingTheNameOpensTheEditorAndSetupOpensItsSheet()
@@ -454,6 +650,68 @@ private slots:
         QVERIFY(view.command(QStringLiteral("encoding"))->isEnabled());
         QCOMPARE(view.model()->job(0)->result.status, JobResult::Status::Stopped);
         QCOMPARE(view.model()->job(1)->result.status, JobResult::Status::NotRun);
+    }
+
+    // Encoding takes the jobs not done yet, clears their rows first and sums up a run that did not all
+    // go well; with every job done it asks before converting them all again.
+    void encodingRunsWhatIsNotDoneAndSumsUp()
+    {
+        MainWindow window{ToolRunner(TestSupport::realResourceDir())};
+        ContentView &view = *window.content();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const char *name : {"redo/done.mov", "redo/failed before.mov", "redo/bad option.mov"}) {
+            const QString source = place(QString::fromLatin1(name));
+            MediaVideo::Ptr job = createMediaVideo(source, importDestination(source),
+                                                   ToolRunner(TestSupport::realResourceDir()));
+            job->videoPreset = VideoPresets::ultrafast;
+            view.model()->append(job);
+        }
+        MediaVideo &done = *view.model()->job(0);
+        MediaVideo &failedBefore = *view.model()->job(1);
+        MediaVideo &badOption = *view.model()->job(2);
+        done.result.status = JobResult::Status::Succeeded; // a run before this one converted it
+        failedBefore.result.status = JobResult::Status::Failed;
+        failedBefore.result.reason = QStringLiteral("an earlier failure");
+        badOption.otherParam = QStringLiteral("-no_such_option 1");
+
+        QSignalSpy ended(view.encoder(), &BatchEncoder::runFinished);
+        QTest::mouseClick(view.findChild<QPushButton *>(QStringLiteral("encoding")), Qt::LeftButton);
+        QVERIFY(view.isRunning());
+        QCOMPARE(view.status()->nbrFilesEncoding(), 2);
+        QCOMPARE(failedBefore.result.status, JobResult::Status::None); // not the last run's word meanwhile
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 60000);
+        QCOMPARE(done.result.status, JobResult::Status::Succeeded);
+        QVERIFY(!QFileInfo::exists(done.destination)); // it was not run again
+        QCOMPARE(failedBefore.result.status, JobResult::Status::Succeeded);
+        QCOMPARE(badOption.result.status, JobResult::Status::Failed);
+
+        auto *summary = window.findChild<QMessageBox *>(QStringLiteral("runSummary"));
+        QVERIFY(summary && summary->isVisible());
+        QCOMPARE(summary->text(), QStringLiteral("Encoding finished: 1 succeeded, 1 failed."));
+        QVERIFY2(summary->informativeText().startsWith(
+                     QStringLiteral("bad option.mov: ffmpeg exited with status")),
+                 qPrintable(summary->informativeText()));
+        summary->button(QMessageBox::Ok)->click();
+        QTRY_VERIFY(!window.findChild<QMessageBox *>(QStringLiteral("runSummary")));
+
+        // Every job done: asked first; "Cancel" starts nothing, "Convert Again" runs them all.
+        badOption.result.status = JobResult::Status::Succeeded;
+        for (const char *answer : {"cancelButton", "convertAgainButton"}) {
+            view.startEncoding();
+            auto *question = window.findChild<QMessageBox *>(QStringLiteral("convertAgain"));
+            QVERIFY(question && question->isVisible());
+            QVERIFY(!view.isRunning());
+            QTest::mouseClick(question->findChild<QPushButton *>(QString::fromLatin1(answer)),
+                              Qt::LeftButton);
+            QTRY_VERIFY(!window.findChild<QMessageBox *>(QStringLiteral("convertAgain")));
+        }
+        QVERIFY(view.isRunning());
+        QCOMPARE(view.status()->nbrFilesEncoding(), 3);
+        QCOMPARE(done.result.status, JobResult::Status::None);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 60000);
+        if (auto *box = window.findChild<QMessageBox *>(QStringLiteral("runSummary")))
+            box->close();
     }
 
     void missingToolIsReportedOnceAndClosingWithoutRunAsksNothing()

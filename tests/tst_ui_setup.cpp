@@ -16,10 +16,10 @@ namespace Key = Preferences::Key;
 
 namespace {
 
-const char *const Pickers[] = {"containerPicker",    "videoEncoderPicker", "videoProfilePicker",
-                               "videoPresetPicker",  "videoTunePicker",    "videoDebitPicker",
-                               "audioEncoderPicker", "audioDebitPicker",   "audioSamplingPicker",
-                               "formatFilePicker"};
+const char *const Pickers[] = {"containerPicker",    "videoEncoderPicker",  "videoProfilePicker",
+                               "videoPresetPicker",  "videoTunePicker",     "videoDebitPicker",
+                               "audioEncoderPicker", "audioDebitPicker",    "audioSamplingPicker",
+                               "formatFilePicker",   "existingOutputPicker"};
 const char *const Toggles[] = {"quicktimeToggle", "deInterlaceToggle", "autoCropToggle"};
 
 // Every key the sheet writes, as "key=value", with "absent" for a key never written.
@@ -66,7 +66,11 @@ class TestSetup : public QObject
     {
         return m_sheet->findChild<T *>(QString::fromLatin1(name));
     }
-    QString shown(const char *picker) { return child<QComboBox>(picker)->currentText(); }
+    QString shown(const char *picker)
+    {
+        const QComboBox *found = child<QComboBox>(picker);
+        return found ? found->currentText() : QStringLiteral("(no %1)").arg(QLatin1String(picker));
+    }
     void press(const char *button)
     {
         child<QPushButton>(button)->click();
@@ -87,18 +91,18 @@ private slots:
     {
         open();
         for (const char *name : Pickers)
-            QVERIFY2(child<QComboBox>(name)->currentIndex() == 0, name);
+            QVERIFY2(child<QComboBox>(name) && child<QComboBox>(name)->currentIndex() == 0, name);
         // The false read from the store wins over the sheet's own initial "on" for deinterlacing.
         for (const char *name : Toggles)
             QVERIFY2(!child<QCheckBox>(name)->isChecked(), name);
         QCOMPARE(child<QLineEdit>("otherParamsEdit")->text(), QString());
         QCOMPARE(child<QLineEdit>("subtitleLanguageEdit")->text(), QString());
         press("okButton"); // every key is written, even unchanged: "Auto" entries as 0
-        QCOMPARE(storedKeys(),
-                 (QStringList{"container=0", "quicktime=false", "autoCrop=false", "deInterlace=false",
-                              "videoEncoder=0", "videoProfile=0", "videoPreset=0", "videoTune=0",
-                              "videoDebit=0", "audioEncoder=0", "audioDebit=0", "audioSampling=0",
-                              "otherParams=\"\"", "subtitleLanguage=\"\"", "formatFile=0"}));
+        QCOMPARE(storedKeys(), (QStringList{"container=0", "quicktime=false", "autoCrop=false",
+                                            "deInterlace=false", "videoEncoder=0", "videoProfile=0",
+                                            "videoPreset=0", "videoTune=0", "videoDebit=0", "audioEncoder=0",
+                                            "audioDebit=0", "audioSampling=0", "otherParams=\"\"",
+                                            "subtitleLanguage=\"\"", "formatFile=0", "existingOutput=0"}));
         QVERIFY(!Preferences::contains(Key::defaultPath));
     }
 
@@ -120,14 +124,16 @@ private slots:
         Preferences::writeText(Key::subtitleLanguage, "eng");
         Preferences::writeInt(Key::formatFile, 2);
         Preferences::writeText(Key::defaultPath, "/out");
+        Preferences::writeInt(Key::existingOutput, 2);
         const QStringList before = storedKeys();
 
         open();
         QStringList texts;
         for (const char *name : Pickers)
             texts << shown(name);
-        QCOMPARE(texts, (QStringList{"mkv", "hevc_videotoolbox", "high444", "veryslow", "ssim", "10000",
-                                     "copy", "384", "48000", "{source}_{videoCodec}_{audioCodec}"}));
+        QCOMPARE(texts,
+                 (QStringList{"mkv", "hevc_videotoolbox", "high444", "veryslow", "ssim", "10000", "copy",
+                              "384", "48000", "{source}_{videoCodec}_{audioCodec}", "Overwrite"}));
         for (const char *name : Toggles)
             QVERIFY2(child<QCheckBox>(name)->isChecked(), name);
         QCOMPARE(child<QLineEdit>("otherParamsEdit")->text(), "-movflags +faststart");

@@ -63,7 +63,7 @@ private slots:
         QTest::newRow("Setup") << QByteArray("setup") << "Setup"
                                << "Edit the default settings that newly imported files receive (Ctrl+P).";
         QTest::newRow("Encoding") << QByteArray("encoding") << "Encoding"
-                                  << "Convert every job in the list, one after another (Ctrl+E).";
+                                  << "Convert the jobs not converted yet, one after another (Ctrl+E).";
     }
     void englishGivesTheHelpTips()
     {

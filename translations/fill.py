@@ -8,11 +8,12 @@ from pathlib import Path
 
 HELP_EN = {
     "Destination Dir.help": "Folder where the converted files are written. Leave it empty to write each "
-                            "file beside its source. Press Return to apply it to every job in the list.",
+                            "file beside its source. It applies to every job in the list when you press "
+                            "Return or leave the field.",
     "File.help": "Import one or more video files into the list (Ctrl+I).",
     "Directory.help": "Import every video file found in a folder and its sub-folders (Ctrl+D).",
     "Setup.help": "Edit the default settings that newly imported files receive (Ctrl+P).",
-    "Encoding.help": "Convert every job in the list, one after another (Ctrl+E).",
+    "Encoding.help": "Convert the jobs not converted yet, one after another (Ctrl+E).",
     "Stop.help": "Stop now: the file being converted is removed and the jobs still waiting are not converted.",
 }
 
@@ -52,6 +53,13 @@ FR = {
     "the file being written was removed or replaced meanwhile.":
         "le fichier en cours d’écriture a été supprimé ou remplacé entre-temps.",
     "no free name is left.": "il ne reste aucun nom libre.",
+    "%1 exited with status %2": "%1 s’est terminé avec le code %2",
+    "%1 crashed (signal %2)": "%1 a planté (signal %2)",
+    "%1 could not be started: %2": "Impossible de lancer %1 : %2",
+    "%1 did not answer in %2 s": "%1 n’a pas répondu en %2 s",
+    "%1 was stopped": "%1 a été arrêté",
+    "No preview picture: %1": "Pas d’image d’aperçu : %1",
+    "No border detection: %1": "Pas de détection des bandes noires : %1",
     "Open Files…": "Ouvrir des fichiers…",
     "Open Document…": "Ouvrir un document…",
     "Open Directory…": "Ouvrir un dossier…",
@@ -61,8 +69,8 @@ FR = {
     "Destination Dir": "Dossier de destination",
     "Path of destinations files": "Chemin des fichiers de destination",
     "Destination Dir.help": "Dossier où les fichiers convertis sont écrits. Laissez-le vide pour écrire "
-                            "chaque fichier à côté de sa source. Appuyez sur Entrée pour l’appliquer à "
-                            "toutes les tâches de la liste.",
+                            "chaque fichier à côté de sa source. Il s’applique à toutes les tâches de la "
+                            "liste quand vous appuyez sur Entrée ou quittez le champ.",
     "Choose the destination directory": "Choisir le dossier de destination",
     "File": "Fichier",
     "File.help": "Importer un ou plusieurs fichiers vidéo dans la liste (Ctrl+I).",
@@ -71,7 +79,7 @@ FR = {
     "Setup": "Réglages",
     "Setup.help": "Modifier les réglages par défaut des fichiers importés ensuite (Ctrl+P).",
     "Encoding": "Encodage",
-    "Encoding.help": "Convertir toutes les tâches de la liste, l’une après l’autre (Ctrl+E).",
+    "Encoding.help": "Convertir les tâches pas encore converties, l’une après l’autre (Ctrl+E).",
     "Tools missing": "Outils manquants",
     "Tavrix needs ffmpeg to convert videos and mediainfo to read them. Until they are installed, files "
     "can still be listed but not probed or converted.":
@@ -121,6 +129,38 @@ FR = {
         "La commande que cette tâche lancerait avec les choix ci-dessus",
     "Copy": "Copier",
     "Ok": "OK",
+    "Convert again?": "Convertir à nouveau ?",
+    "Every job in the list has been converted. Convert them all again?":
+        "Toutes les tâches de la liste ont été converties. Les convertir toutes à nouveau ?",
+    "The files already written are kept; the new ones get new names.":
+        "Les fichiers déjà écrits sont conservés ; les nouveaux prennent de nouveaux noms.",
+    "“If the output exists” is set to Skip in Setup: jobs whose file is still there will be skipped.":
+        "« Si la sortie existe » vaut Ignorer dans les réglages : les tâches dont le fichier est toujours "
+        "là seront ignorées.",
+    "The files already written are replaced once the new ones are complete.":
+        "Les fichiers déjà écrits sont remplacés une fois les nouveaux terminés.",
+    "Convert Again": "Convertir à nouveau",
+    "%1: %2": "%1 : %2",
+    "Encoding finished": "Encodage terminé",
+    "Encoding finished: %1.": "Encodage terminé : %1.",
+    "%1: written to %2": "%1 : écrit dans %2",
+    "Written to %1": "Écrit dans %1",
+    "%1\nOutput: %2": "%1\nSortie : %2",
+    "If the output exists": "Si la sortie existe",
+    "Rename": "Renommer",
+    "Skip": "Ignorer",
+    "Overwrite": "Remplacer",
+    "Write to the first free name: clip-1.mp4, clip-2.mp4…":
+        "Écrire sous le premier nom libre : clip-1.mp4, clip-2.mp4…",
+    "Leave the file as it is and do not convert the job": "Laisser le fichier tel quel et ne pas convertir la tâche",
+    "Replace the file once the new one is complete": "Remplacer le fichier une fois le nouveau terminé",
+    "a new name will be used": "un nouveau nom sera utilisé",
+    "will be skipped": "la tâche sera ignorée",
+    "will be replaced": "il sera remplacé",
+    "Same as the source: %1": "Identique à la source : %1",
+    "will not be run": "la tâche ne sera pas lancée",
+    "%1 exists: %2": "%1 existe : %2",
+    "Same output as job %1 (%2)": "Même sortie que la tâche %1 (%2)",
     "Cancel": "Annuler",
     "A destination is needed: the previous one is back.":
         "Une destination est nécessaire : la précédente est rétablie.",
@@ -180,7 +220,13 @@ FR = {
     "Batch video converter": "Convertisseur vidéo par lots",
     "Video files or folders to import.": "Fichiers vidéo ou dossiers à importer.",
 }
-FR_PLURAL = {"Delete %n jobs": ["Supprimer %n tâche", "Supprimer %n tâches"]}
+FR_PLURAL = {
+    "Delete %n jobs": ["Supprimer %n tâche", "Supprimer %n tâches"],
+    "%n succeeded": ["%n réussie", "%n réussies"],
+    "%n failed": ["%n en échec", "%n en échec"],
+    "%n stopped": ["%n arrêtée", "%n arrêtées"],
+    "%n not run": ["%n non lancée", "%n non lancées"],
+}
 EN_PLURAL = {"Delete %n jobs": ["Delete %n job", "Delete %n jobs"]}
 
 

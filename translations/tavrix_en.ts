@@ -152,7 +152,7 @@
     </message>
     <message>
         <source>Destination Dir.help</source>
-        <translation>Folder where the converted files are written. Leave it empty to write each file beside its source. Press Return to apply it to every job in the list.</translation>
+        <translation>Folder where the converted files are written. Leave it empty to write each file beside its source. It applies to every job in the list when you press Return or leave the field.</translation>
     </message>
     <message>
         <source>Choose the destination directory</source>
@@ -188,7 +188,7 @@
     </message>
     <message>
         <source>Encoding.help</source>
-        <translation>Convert every job in the list, one after another (Ctrl+E).</translation>
+        <translation>Convert the jobs not converted yet, one after another (Ctrl+E).</translation>
     </message>
     <message>
         <source>Tools missing</source>
@@ -212,6 +212,98 @@
     </message>
     <message>
         <source>⚠ The folder “%1” does not exist; encoding into it will fail until it is created.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: no such file or folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: not a video file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Some of the files given were not imported.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>… and %1 more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not imported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>These names are not valid UTF-8, so Tavrix cannot open them. Rename them to import them.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Convert again?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Every job in the list has been converted. Convert them all again?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The files already written are kept; the new ones get new names.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“If the output exists” is set to Skip in Setup: jobs whose file is still there will be skipped.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The files already written are replaced once the new ones are complete.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Convert Again</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n succeeded</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n failed</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n stopped</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not run</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Encoding finished</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Encoding finished: %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -425,6 +517,17 @@
     </message>
 </context>
 <context>
+    <name>InstanceServer</name>
+    <message>
+        <source>Another Tavrix instance is listening on “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The instance channel “%1” cannot be opened: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>JobDelegate</name>
     <message>
         <source>%1
@@ -433,6 +536,23 @@ Press to edit this job.</source>
     </message>
     <message>
         <source>Output: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: written to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Written to %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1
+Output: %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -470,6 +590,10 @@ Press to edit this job.</source>
     </message>
     <message>
         <source>Stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Interrupted</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -517,6 +641,48 @@ Press to edit this job.</source>
     </message>
 </context>
 <context>
+    <name>MediaProbe</name>
+    <message>
+        <source>No preview picture: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No border detection: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>OutputConflict</name>
+    <message>
+        <source>a new name will be used</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will be skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will be replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same as the source: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will not be run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 exists: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same output as job %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ProgressSheet</name>
     <message>
         <source>Stop</source>
@@ -554,6 +720,60 @@ Press to edit this job.</source>
     <name>QFileDialog</name>
     <message>
         <source>Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QueueFile</name>
+    <message>
+        <source>Tavrix ended while this job was being converted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The job list could not be saved to “%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder cannot be created</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is not a job list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>job %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” was written by a newer version of Tavrix; the list starts empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The saved job list was written by a newer version of Tavrix; it was kept as “%1” and the list starts empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” could not be read (%2); the list starts empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The saved job list could not be read (%1); it was kept as “%2” and the list starts empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QueueLock</name>
+    <message>
+        <source>The job list is in use by another Tavrix process (%1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The job list cannot be locked in “%1”.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -629,6 +849,57 @@ Press to edit this job.</source>
     </message>
     <message>
         <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>If the output exists</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Overwrite</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Write to the first free name: clip-1.mp4, clip-2.mp4…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Leave the file as it is and do not convert the job</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Replace the file once the new one is complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ToolOutcome</name>
+    <message>
+        <source>%1 exited with status %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 crashed (signal %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 could not be started: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 did not answer in %2 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was stopped</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -152,7 +152,7 @@
     </message>
     <message>
         <source>Destination Dir.help</source>
-        <translation>Dossier où les fichiers convertis sont écrits. Laissez-le vide pour écrire chaque fichier à côté de sa source. Appuyez sur Entrée pour l’appliquer à toutes les tâches de la liste.</translation>
+        <translation>Dossier où les fichiers convertis sont écrits. Laissez-le vide pour écrire chaque fichier à côté de sa source. Il s’applique à toutes les tâches de la liste quand vous appuyez sur Entrée ou quittez le champ.</translation>
     </message>
     <message>
         <source>Choose the destination directory</source>
@@ -188,7 +188,7 @@
     </message>
     <message>
         <source>Encoding.help</source>
-        <translation>Convertir toutes les tâches de la liste, l’une après l’autre (Ctrl+E).</translation>
+        <translation>Convertir les tâches pas encore converties, l’une après l’autre (Ctrl+E).</translation>
     </message>
     <message>
         <source>Tools missing</source>
@@ -213,6 +213,98 @@
     <message>
         <source>⚠ The folder “%1” does not exist; encoding into it will fail until it is created.</source>
         <translation>⚠ Le dossier « %1 » n’existe pas ; l’encodage y échouera tant qu’il n’est pas créé.</translation>
+    </message>
+    <message>
+        <source>%1: no such file or folder</source>
+        <translation>%1 : fichier ou dossier introuvable</translation>
+    </message>
+    <message>
+        <source>%1: not a video file</source>
+        <translation>%1 : pas un fichier vidéo</translation>
+    </message>
+    <message>
+        <source>Some of the files given were not imported.</source>
+        <translation>Certains des fichiers indiqués n’ont pas été importés.</translation>
+    </message>
+    <message>
+        <source>… and %1 more</source>
+        <translation>… et %1 de plus</translation>
+    </message>
+    <message>
+        <source>Not imported</source>
+        <translation>Non importés</translation>
+    </message>
+    <message>
+        <source>These names are not valid UTF-8, so Tavrix cannot open them. Rename them to import them.</source>
+        <translation>Ces noms ne sont pas en UTF-8 valide : Tavrix ne peut pas les ouvrir. Renommez-les pour les importer.</translation>
+    </message>
+    <message>
+        <source>Convert again?</source>
+        <translation>Convertir à nouveau ?</translation>
+    </message>
+    <message>
+        <source>Every job in the list has been converted. Convert them all again?</source>
+        <translation>Toutes les tâches de la liste ont été converties. Les convertir toutes à nouveau ?</translation>
+    </message>
+    <message>
+        <source>The files already written are kept; the new ones get new names.</source>
+        <translation>Les fichiers déjà écrits sont conservés ; les nouveaux prennent de nouveaux noms.</translation>
+    </message>
+    <message>
+        <source>“If the output exists” is set to Skip in Setup: jobs whose file is still there will be skipped.</source>
+        <translation>« Si la sortie existe » vaut Ignorer dans les réglages : les tâches dont le fichier est toujours là seront ignorées.</translation>
+    </message>
+    <message>
+        <source>The files already written are replaced once the new ones are complete.</source>
+        <translation>Les fichiers déjà écrits sont remplacés une fois les nouveaux terminés.</translation>
+    </message>
+    <message>
+        <source>Convert Again</source>
+        <translation>Convertir à nouveau</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n succeeded</source>
+        <translation>
+            <numerusform>%n réussie</numerusform>
+            <numerusform>%n réussies</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n failed</source>
+        <translation>
+            <numerusform>%n en échec</numerusform>
+            <numerusform>%n en échec</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n stopped</source>
+        <translation>
+            <numerusform>%n arrêtée</numerusform>
+            <numerusform>%n arrêtées</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not run</source>
+        <translation>
+            <numerusform>%n non lancée</numerusform>
+            <numerusform>%n non lancées</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Encoding finished</source>
+        <translation>Encodage terminé</translation>
+    </message>
+    <message>
+        <source>Encoding finished: %1.</source>
+        <translation>Encodage terminé : %1.</translation>
     </message>
 </context>
 <context>
@@ -425,6 +517,17 @@
     </message>
 </context>
 <context>
+    <name>InstanceServer</name>
+    <message>
+        <source>Another Tavrix instance is listening on “%1”.</source>
+        <translation>Une autre instance de Tavrix écoute sur « %1 ».</translation>
+    </message>
+    <message>
+        <source>The instance channel “%1” cannot be opened: %2</source>
+        <translation>Le canal d’instance « %1 » ne peut pas être ouvert : %2</translation>
+    </message>
+</context>
+<context>
     <name>JobDelegate</name>
     <message>
         <source>%1
@@ -435,6 +538,24 @@ Cliquez pour modifier cette tâche.</translation>
     <message>
         <source>Output: %1</source>
         <translation>Sortie : %1</translation>
+    </message>
+    <message>
+        <source>%1: written to %2</source>
+        <translation>%1 : écrit dans %2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>Written to %1</source>
+        <translation>Écrit dans %1</translation>
+    </message>
+    <message>
+        <source>%1
+Output: %2</source>
+        <translation>%1
+Sortie : %2</translation>
     </message>
 </context>
 <context>
@@ -472,6 +593,10 @@ Cliquez pour modifier cette tâche.</translation>
     <message>
         <source>Stopped</source>
         <translation>Arrêté</translation>
+    </message>
+    <message>
+        <source>Interrupted</source>
+        <translation>Interrompu</translation>
     </message>
     <message>
         <source>written to %1 (%2)</source>
@@ -518,6 +643,48 @@ Cliquez pour modifier cette tâche.</translation>
     </message>
 </context>
 <context>
+    <name>MediaProbe</name>
+    <message>
+        <source>No preview picture: %1</source>
+        <translation>Pas d’image d’aperçu : %1</translation>
+    </message>
+    <message>
+        <source>No border detection: %1</source>
+        <translation>Pas de détection des bandes noires : %1</translation>
+    </message>
+</context>
+<context>
+    <name>OutputConflict</name>
+    <message>
+        <source>a new name will be used</source>
+        <translation>un nouveau nom sera utilisé</translation>
+    </message>
+    <message>
+        <source>will be skipped</source>
+        <translation>la tâche sera ignorée</translation>
+    </message>
+    <message>
+        <source>will be replaced</source>
+        <translation>il sera remplacé</translation>
+    </message>
+    <message>
+        <source>Same as the source: %1</source>
+        <translation>Identique à la source : %1</translation>
+    </message>
+    <message>
+        <source>will not be run</source>
+        <translation>la tâche ne sera pas lancée</translation>
+    </message>
+    <message>
+        <source>%1 exists: %2</source>
+        <translation>%1 existe : %2</translation>
+    </message>
+    <message>
+        <source>Same output as job %1 (%2)</source>
+        <translation>Même sortie que la tâche %1 (%2)</translation>
+    </message>
+</context>
+<context>
     <name>ProgressSheet</name>
     <message>
         <source>Stop</source>
@@ -556,6 +723,60 @@ Cliquez pour modifier cette tâche.</translation>
     <message>
         <source>Files</source>
         <translation>Fichiers</translation>
+    </message>
+</context>
+<context>
+    <name>QueueFile</name>
+    <message>
+        <source>Tavrix ended while this job was being converted.</source>
+        <translation>Tavrix s’est arrêté pendant la conversion de cette tâche.</translation>
+    </message>
+    <message>
+        <source>The job list could not be saved to “%1”: %2</source>
+        <translation>La liste des tâches n’a pas pu être enregistrée dans « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>the folder cannot be created</source>
+        <translation>le dossier ne peut pas être créé</translation>
+    </message>
+    <message>
+        <source>the file is too large</source>
+        <translation>le fichier est trop volumineux</translation>
+    </message>
+    <message>
+        <source>it is not a job list</source>
+        <translation>ce n’est pas une liste de tâches</translation>
+    </message>
+    <message>
+        <source>job %1: %2</source>
+        <translation>tâche %1 : %2</translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” was written by a newer version of Tavrix; the list starts empty.</source>
+        <translation>La liste des tâches enregistrée « %1 » a été écrite par une version plus récente de Tavrix ; la liste démarre vide.</translation>
+    </message>
+    <message>
+        <source>The saved job list was written by a newer version of Tavrix; it was kept as “%1” and the list starts empty.</source>
+        <translation>La liste des tâches enregistrée a été écrite par une version plus récente de Tavrix ; elle a été conservée sous « %1 » et la liste démarre vide.</translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” could not be read (%2); the list starts empty.</source>
+        <translation>La liste des tâches enregistrée « %1 » n’a pas pu être lue (%2) ; la liste démarre vide.</translation>
+    </message>
+    <message>
+        <source>The saved job list could not be read (%1); it was kept as “%2” and the list starts empty.</source>
+        <translation>La liste des tâches enregistrée n’a pas pu être lue (%1) ; elle a été conservée sous « %2 » et la liste démarre vide.</translation>
+    </message>
+</context>
+<context>
+    <name>QueueLock</name>
+    <message>
+        <source>The job list is in use by another Tavrix process (%1).</source>
+        <translation>La liste des tâches est utilisée par un autre processus Tavrix (%1).</translation>
+    </message>
+    <message>
+        <source>The job list cannot be locked in “%1”.</source>
+        <translation>La liste des tâches ne peut pas être verrouillée dans « %1 ».</translation>
     </message>
 </context>
 <context>
@@ -631,6 +852,57 @@ Cliquez pour modifier cette tâche.</translation>
     <message>
         <source>Cancel</source>
         <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>If the output exists</source>
+        <translation>Si la sortie existe</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Renommer</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Ignorer</translation>
+    </message>
+    <message>
+        <source>Overwrite</source>
+        <translation>Remplacer</translation>
+    </message>
+    <message>
+        <source>Write to the first free name: clip-1.mp4, clip-2.mp4…</source>
+        <translation>Écrire sous le premier nom libre : clip-1.mp4, clip-2.mp4…</translation>
+    </message>
+    <message>
+        <source>Leave the file as it is and do not convert the job</source>
+        <translation>Laisser le fichier tel quel et ne pas convertir la tâche</translation>
+    </message>
+    <message>
+        <source>Replace the file once the new one is complete</source>
+        <translation>Remplacer le fichier une fois le nouveau terminé</translation>
+    </message>
+</context>
+<context>
+    <name>ToolOutcome</name>
+    <message>
+        <source>%1 exited with status %2</source>
+        <translation>%1 s’est terminé avec le code %2</translation>
+    </message>
+    <message>
+        <source>%1 crashed (signal %2)</source>
+        <translation>%1 a planté (signal %2)</translation>
+    </message>
+    <message>
+        <source>%1 could not be started: %2</source>
+        <translation>Impossible de lancer %1 : %2</translation>
+    </message>
+    <message>
+        <source>%1 did not answer in %2 s</source>
+        <translation>%1 n’a pas répondu en %2 s</translation>
+    </message>
+    <message>
+        <source>%1 was stopped</source>
+        <translation>%1 a été arrêté</translation>
     </message>
 </context>
 <context>

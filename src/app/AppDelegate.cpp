@@ -24,6 +24,6 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList &files)
     QTimer::singleShot(0, content, [content, files] {
         content->reportMissingTools();
         if (!files.isEmpty())
-            content->importPaths(files, true);
+            content->importArguments(files);
     });
 }

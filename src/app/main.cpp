@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include "tools/ToolProcess.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
@@ -24,6 +25,9 @@ int main(int argc, char *argv[])
                                  QApplication::translate("main", "Video files or folders to import."),
                                  QStringLiteral("[files...]"));
     parser.process(app);
+
+    // Quitting waits for the import and encoding threads; the tools they run end now, and no new one starts.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { ToolProcess::closeDown(); });
 
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching(parser.positionalArguments());

@@ -4,6 +4,7 @@
 #include "tools/CropPresets.h"
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
+#include "tools/ShellQuote.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
@@ -46,8 +47,9 @@ bool readCase(const QCommandLineParser &parser, const char *name, std::optional<
     return true;
 }
 
-// A bitrate or sampling rate: a whole number of 0 or more, or "auto" for 0.
-bool readRate(const QCommandLineParser &parser, const char *name, std::optional<int> &out, QString &error)
+// A bitrate or sampling rate: a whole number from 0 to `max`, or "auto" for 0.
+bool readRate(const QCommandLineParser &parser, const char *name, int max, std::optional<int> &out,
+              QString &error)
 {
     const QString option = QString::fromLatin1(name);
     if (!parser.isSet(option))
@@ -57,9 +59,9 @@ bool readRate(const QCommandLineParser &parser, const char *name, std::optional<
         out = 0;
         return true;
     }
-    out = readWhole(value, 0, 10000000);
+    out = readWhole(value, 0, max);
     if (!out)
-        error = tr("--%1: “%2” is not a whole number of 0 or more, nor auto").arg(option, value);
+        error = tr("--%1: “%2” is not a whole number from 0 to %3, nor auto").arg(option, value).arg(max);
     return bool(out);
 }
 
@@ -74,9 +76,11 @@ bool readSize(const QCommandLineParser &parser, const char *name, std::optional<
         out = -2;
         return true;
     }
-    out = readWhole(value, 1, 65536);
+    out = readWhole(value, 1, Lists::maxOutputSize);
     if (!out)
-        error = tr("--%1: “%2” is not a size in pixels, nor auto").arg(option, value);
+        error = tr("--%1: “%2” is not a size from 1 to %3 pixels, nor auto")
+                    .arg(option, value)
+                    .arg(Lists::maxOutputSize);
     return bool(out);
 }
 
@@ -95,8 +99,9 @@ bool readIndex(const QCommandLineParser &parser, const char *name, int max, std:
 
 const QRegularExpression &cropPattern()
 {
-    // The digits a typed crop may have (validateCropText reads one to four per number).
-    static const QRegularExpression pattern(QStringLiteral("^\\d{1,4}:\\d{1,4}:\\d{1,4}:\\d{1,4}$"));
+    // The digits a typed crop may have (validateCropText reads one to four per number). \A and \z: "$"
+    // would also match before a final newline, which would then reach the command.
+    static const QRegularExpression pattern(QStringLiteral("\\A\\d{1,4}:\\d{1,4}:\\d{1,4}:\\d{1,4}\\z"));
     return pattern;
 }
 
@@ -179,9 +184,9 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         !readCase(parser, "preset", s.preset, error) || !readCase(parser, "profile", s.profile, error) ||
         !readCase(parser, "tune", s.tune, error) ||
         !readCase(parser, "audio-encoder", s.audioEncoder, error) ||
-        !readRate(parser, "video-bitrate", s.videoDebit, error) ||
-        !readRate(parser, "audio-bitrate", s.audioDebit, error) ||
-        !readRate(parser, "audio-sampling", s.audioSampling, error) ||
+        !readRate(parser, "video-bitrate", Lists::maxVideoDebit, s.videoDebit, error) ||
+        !readRate(parser, "audio-bitrate", Lists::maxAudioDebit, s.audioDebit, error) ||
+        !readRate(parser, "audio-sampling", Lists::maxAudioSampling, s.audioSampling, error) ||
         !readSize(parser, "width", s.width, error) || !readSize(parser, "height", s.height, error) ||
         !readIndex(parser, "audio-track", 999, s.audioTrack, error) ||
         !readIndex(parser, "video-track", 999, s.videoTrack, error) ||
@@ -236,6 +241,26 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
     return s;
 }
 
+QString sourceProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return info.isSymLink() ? tr("the link leads nowhere") : tr("no such file");
+    if (info.isDir())
+        return tr("is a directory, not a file");
+    if (!info.isFile())
+        return tr("is not a regular file");
+    if (!info.isReadable())
+        return tr("cannot be read (permission denied)");
+    return {};
+}
+
+bool hasMediaStreams(const MediaVideo &job)
+{
+    // audioTracks begins with the summary line.
+    return !job.videoTracks.isEmpty() || job.audioTracks.size() > 1;
+}
+
 MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const ToolRunner &tools,
                           QStringList &warnings)
 {
@@ -245,7 +270,9 @@ MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const Too
         warnings << tr("%1: cannot be read").arg(source);
 
     MediaVideo::Ptr job = createMediaVideo(path, destination, tools);
-    if (job->videoTracks.isEmpty() && QFileInfo(path).isReadable())
+    if (!job->probeError.isEmpty())
+        warnings << tr("%1: %2").arg(source, job->probeError);
+    else if (job->videoTracks.isEmpty() && QFileInfo(path).isReadable())
         warnings << tr("%1: no video stream found").arg(source);
 
     if (s.container)
@@ -332,7 +359,8 @@ std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList 
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "tavrix-cli %s: %s\n", qPrintable(command), qPrintable(parser.errorText()));
+        std::fprintf(stderr, "tavrix-cli %s: %s\n", qPrintable(command),
+                     qPrintable(printableText(parser.errorText())));
         return 2;
     }
     if (parser.isSet(help)) {

@@ -44,6 +44,11 @@ void addSettingsOptions(QCommandLineParser &parser);
 // Reads the settings options; on a bad value returns nullopt and sets `error` to one line.
 std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QString &error);
 
+// Why `path` cannot be probed as a source file (“no such file”, “is a directory”, ...), or empty text.
+QString sourceProblem(const QString &path);
+// Whether the probe found anything to convert or copy: a video or an audio stream.
+bool hasMediaStreams(const MediaVideo &job);
+
 // Creates the job for `source` with the stored defaults, probes it and applies `settings`. Problems
 // that concern this file only (unreadable, a track it does not have) are added to `warnings`.
 MediaVideo::Ptr importJob(const QString &source, const CliSettings &settings, const ToolRunner &tools,
@@ -55,7 +60,8 @@ MediaVideo::Ptr importJob(const QString &source, const CliSettings &settings, co
 std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList &arguments,
                                   const QString &command);
 
-// Writes `line` and a newline as one write, flushed.
+// Writes `line` and a newline as one write, flushed. `line` is written as it is: messages that hold
+// names go through printableText() first.
 void printLine(std::FILE *stream, const QString &line);
 
 // Every field of the job under its own name; encoder options as their raw texts, the preview as

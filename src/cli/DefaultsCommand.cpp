@@ -3,6 +3,7 @@
 
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
+#include "tools/ShellQuote.h"
 
 #include <QCoreApplication>
 
@@ -48,10 +49,25 @@ QString shown(const Preferences::KeyInfo &info)
     return {};
 }
 
-// Stores `value` under `info`, or says in one line why it does not fit.
-QString store(const Preferences::KeyInfo &info, const QString &value)
+// The store refused the write (a read-only file or folder): nothing was kept.
+int unwritable()
+{
+    printLine(stderr, QStringLiteral("tavrix-cli defaults: ") +
+                          tr("cannot write the settings file “%1”; nothing was stored")
+                              .arg(printableText(Preferences::storeLocation())));
+    return ExitFailure;
+}
+
+// Checks `value` for `info` and stores it. Returns the exit status; on failure one line on standard
+// error says why.
+int store(const Preferences::KeyInfo &info, const QString &value)
 {
     const QString key = QString::fromLatin1(info.key);
+    const auto refuse = [](const QString &why) {
+        printLine(stderr, QStringLiteral("tavrix-cli defaults: ") + printableText(why));
+        return ExitUsage;
+    };
+    bool written = false;
     switch (info.kind) {
     case Preferences::Kind::Integer: {
         const QStringList names = namesOf(key);
@@ -62,32 +78,37 @@ QString store(const Preferences::KeyInfo &info, const QString &value)
             ok = number >= 0;
         }
         if (!ok)
-            return tr("%1 takes a whole number, not “%2”").arg(key, value);
-        if (!names.isEmpty() && (number < 0 || number >= names.size()))
-            return tr("%1 takes 0 to %2 (%3), not “%4”")
-                .arg(key)
-                .arg(names.size() - 1)
-                .arg(names.join(QStringLiteral(", ")), value);
-        if (names.isEmpty() && number < 0)
-            return tr("%1 takes a figure of 0 or more (0 = automatic), not “%2”").arg(key, value);
-        Preferences::writeInt(info.key, number);
-        return {};
+            return refuse(tr("%1 takes a whole number, not “%2”").arg(key, value));
+        if (number < info.minimum || number > info.maximum) {
+            if (!names.isEmpty())
+                return refuse(tr("%1 takes %2 to %3 (%4), not “%5”")
+                                  .arg(key)
+                                  .arg(info.minimum)
+                                  .arg(info.maximum)
+                                  .arg(names.join(QStringLiteral(", ")), value));
+            return refuse(tr("%1 takes a whole number from %2 to %3, not “%4”")
+                              .arg(key)
+                              .arg(info.minimum)
+                              .arg(info.maximum)
+                              .arg(value));
+        }
+        written = Preferences::writeInt(info.key, number);
+        break;
     }
     case Preferences::Kind::Boolean:
-        if (value == QLatin1String("true") || value == QLatin1String("1") || value == QLatin1String("yes")) {
-            Preferences::writeBool(info.key, true);
-            return {};
-        }
-        if (value == QLatin1String("false") || value == QLatin1String("0") || value == QLatin1String("no")) {
-            Preferences::writeBool(info.key, false);
-            return {};
-        }
-        return tr("%1 takes true or false, not “%2”").arg(key, value);
+        if (value == QLatin1String("true") || value == QLatin1String("1") || value == QLatin1String("yes"))
+            written = Preferences::writeBool(info.key, true);
+        else if (value == QLatin1String("false") || value == QLatin1String("0") ||
+                 value == QLatin1String("no"))
+            written = Preferences::writeBool(info.key, false);
+        else
+            return refuse(tr("%1 takes true or false, not “%2”").arg(key, value));
+        break;
     case Preferences::Kind::Text:
-        Preferences::writeText(info.key, value);
-        return {};
+        written = Preferences::writeText(info.key, value);
+        break;
     }
-    return {};
+    return written ? ExitOk : unwritable();
 }
 
 } // namespace
@@ -116,8 +137,7 @@ int defaultsCommand(const QStringList &arguments)
     if (parser.isSet(reset)) {
         if (!args.isEmpty())
             return fail(tr("--reset takes no KEY or VALUE"));
-        Preferences::clear();
-        return ExitOk;
+        return Preferences::clear() ? ExitOk : unwritable();
     }
     if (args.size() > 2)
         return fail(tr("too many arguments; to store text with spaces, put it in quotes"));
@@ -137,12 +157,12 @@ int defaultsCommand(const QStringList &arguments)
         QStringList keys;
         for (const Preferences::KeyInfo &info : Preferences::allKeys())
             keys << QString::fromLatin1(info.key);
-        return fail(tr("unknown key “%1”; the keys are %2").arg(args[0], keys.join(QStringLiteral(", "))));
+        return fail(tr("unknown key “%1”; the keys are %2")
+                        .arg(printableText(args[0]), keys.join(QStringLiteral(", "))));
     }
     if (args.size() == 1) {
         printLine(stdout, shown(*found));
         return ExitOk;
     }
-    const QString error = store(*found, args[1]);
-    return error.isEmpty() ? ExitOk : fail(error);
+    return store(*found, args[1]);
 }

@@ -6,6 +6,7 @@
 #include "model/Preferences.h"
 #include "tools/FileScan.h"
 #include "tools/Log.h"
+#include "tools/ShellQuote.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
@@ -97,8 +98,10 @@ public:
         const QString active = m_status.activeEncoding();
         if (active.isEmpty() || m_finished.contains(active) || !m_status.showProgressBar())
             return;
-        const QString head =
-            QStringLiteral("[%1 / %2] %3").arg(active).arg(m_jobs.size()).arg(m_status.currentEncodeFile());
+        const QString head = QStringLiteral("[%1 / %2] %3")
+                                 .arg(active)
+                                 .arg(m_jobs.size())
+                                 .arg(printableText(m_status.currentEncodeFile()));
         if (!m_live) {
             if (active != m_announced) {
                 m_announced = active;
@@ -129,7 +132,8 @@ public:
         const QString line = QStringLiteral("[%1 / %2] %3  %4")
                                  .arg(number)
                                  .arg(m_jobs.size())
-                                 .arg(QFileInfo(m_jobs[index]->source).fileName(), resultText(result));
+                                 .arg(printableText(QFileInfo(m_jobs[index]->source).fileName()),
+                                      printableText(resultText(result)));
         write(stdout,
               (m_live ? QStringLiteral("\r") + line + QStringLiteral("\033[K\n") : line + QLatin1Char('\n')));
         m_lastLine.clear();
@@ -154,19 +158,19 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
         const JobResult &r = job->result;
         ++counts[int(r.status)];
         const QString label = r.status == JobResult::Status::None ? tr("Not run") : r.text();
-        QString line = QStringLiteral("  %1  %2").arg(label, -10).arg(job->source);
+        QString line = QStringLiteral("  %1  %2").arg(label, -10).arg(printableText(job->source));
         if (r.status == JobResult::Status::Succeeded && !r.writtenPath.isEmpty())
-            line += QStringLiteral(" -> ") + r.writtenPath + QStringLiteral(" (") + r.renameCause +
-                    QLatin1Char(')');
+            line += QStringLiteral(" -> ") + printableText(r.writtenPath) + QStringLiteral(" (") +
+                    printableText(r.renameCause) + QLatin1Char(')');
         else if (r.status == JobResult::Status::Succeeded)
-            line += QStringLiteral(" -> ") + job->destination;
+            line += QStringLiteral(" -> ") + printableText(job->destination);
         else if (!r.reason.isEmpty())
-            line += QStringLiteral(": ") + r.reason;
+            line += QStringLiteral(": ") + printableText(r.reason);
         text += line + QLatin1Char('\n');
         if (r.status == JobResult::Status::Failed && !r.outputTail.isEmpty()) {
             const QStringList tail = r.outputTail.split(QLatin1Char('\n'));
             for (const QString &tailLine : tail.mid(std::max<qsizetype>(0, tail.size() - 4)))
-                text += QStringLiteral("      | ") + tailLine + QLatin1Char('\n');
+                text += QStringLiteral("      | ") + printableText(tailLine) + QLatin1Char('\n');
         }
     }
     text += tr("%1 jobs: %2 succeeded, %3 failed, %4 not run, %5 stopped.")
@@ -204,7 +208,7 @@ int encodeCommand(const QStringList &arguments)
     QString error;
     const std::optional<CliSettings> settings = readSettings(parser, error);
     if (!settings) {
-        write(stderr, QStringLiteral("tavrix-cli encode: ") + error + QLatin1Char('\n'));
+        write(stderr, QStringLiteral("tavrix-cli encode: ") + printableText(error) + QLatin1Char('\n'));
         return ExitUsage;
     }
     if (parser.positionalArguments().isEmpty()) {
@@ -238,14 +242,21 @@ int encodeCommand(const QStringList &arguments)
     for (const QString &input : inputs) {
         const QFileInfo info(input);
         if (info.isDir()) {
-            const QStringList found = findVideoFiles(info.absoluteFilePath());
-            if (found.isEmpty())
-                write(stderr, tr("tavrix-cli encode: no video files in “%1”\n").arg(input));
-            files += found;
+            const VideoScan found = findVideoFiles(info.absoluteFilePath());
+            // Nothing found is left out without a word, and the run then cannot count as a full success.
+            for (const QString &name : found.unusable)
+                write(stderr, tr("tavrix-cli encode: “%1”: the name is not valid UTF-8, so it cannot be "
+                                 "opened; rename it to convert it\n")
+                                  .arg(name));
+            inputProblem = inputProblem || !found.unusable.isEmpty();
+            if (found.files.isEmpty() && found.unusable.isEmpty())
+                write(stderr, tr("tavrix-cli encode: no video files in “%1”\n").arg(printableText(input)));
+            files += found.files;
         } else if (info.exists()) {
             files << info.absoluteFilePath();
         } else {
-            write(stderr, tr("tavrix-cli encode: “%1”: no such file or directory\n").arg(input));
+            write(stderr,
+                  tr("tavrix-cli encode: “%1”: no such file or directory\n").arg(printableText(input)));
             inputProblem = true;
         }
     }
@@ -261,7 +272,7 @@ int encodeCommand(const QStringList &arguments)
         QStringList warnings;
         jobs << importJob(file, *settings, tools, warnings);
         for (const QString &warning : std::as_const(warnings))
-            write(stderr, QStringLiteral("tavrix-cli encode: ") + warning + QLatin1Char('\n'));
+            write(stderr, QStringLiteral("tavrix-cli encode: ") + printableText(warning) + QLatin1Char('\n'));
     }
     if (g_interrupted)
         return ExitInterrupted;

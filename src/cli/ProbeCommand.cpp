@@ -3,10 +3,10 @@
 
 #include "tools/CommandLine.h"
 #include "tools/Log.h"
+#include "tools/ShellQuote.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QJsonDocument>
 
 namespace {
@@ -31,7 +31,7 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
     QString error;
     const std::optional<CliSettings> settings = readSettings(parser, error);
     if (!settings) {
-        printLine(stderr, QStringLiteral("tavrix-cli %1: %2").arg(command, error));
+        printLine(stderr, QStringLiteral("tavrix-cli %1: %2").arg(command, printableText(error)));
         return ExitUsage;
     }
     const QStringList files = parser.positionalArguments();
@@ -51,18 +51,29 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
     // Standard output carries the results alone.
     setDiagnosticStream(nullptr);
 
+    // A file that gives no job is named with the reason; the others still get theirs.
     bool allDone = true;
+    const auto refuse = [&](const QString &file, const QString &why) {
+        printLine(stderr, QStringLiteral("tavrix-cli %1: %2: %3").arg(command, printableText(file), why));
+        allDone = false;
+    };
     for (const QString &file : files) {
-        if (QFileInfo(file).isDir()) {
-            printLine(stderr, QStringLiteral("tavrix-cli %1: %2")
-                                  .arg(command, tr("%1 is a directory, not a file").arg(file)));
-            allDone = false;
+        if (const QString problem = sourceProblem(file); !problem.isEmpty()) {
+            refuse(file, problem);
             continue;
         }
         QStringList warnings;
         const MediaVideo::Ptr job = importJob(file, *settings, tools, warnings);
+        if (!hasMediaStreams(*job)) {
+            // A tool that failed explains the empty job better than the file does.
+            refuse(file, job->probeError.isEmpty()
+                             ? tr("not a media file: mediainfo finds no video or audio stream in it")
+                             : printableText(job->probeError));
+            continue;
+        }
         for (const QString &warning : std::as_const(warnings))
-            printLine(stderr, QStringLiteral("tavrix-cli %1: warning: %2").arg(command, warning));
+            printLine(stderr,
+                      QStringLiteral("tavrix-cli %1: warning: %2").arg(command, printableText(warning)));
         allDone = each(*job, tools) && allDone;
     }
     return allDone ? ExitOk : ExitFailure;
@@ -81,17 +92,20 @@ int probeCommand(const QStringList &arguments)
         });
 }
 
+// Each command is one line whatever the names hold (shellQuote writes control characters as $'\xHH'
+// pieces), so the output can be read line by line and every line run as it is.
 int commandCommand(const QStringList &arguments)
 {
-    return forEachJob(arguments, QStringLiteral("command"),
-                      tr("Prints the encoder command line of each file's job, one per line."),
-                      [](const MediaVideo &job, const ToolRunner &tools) {
-                          const CommandLine line = commandLine(job, tools, CropDetection::Run);
-                          if (!line.ok()) {
-                              printLine(stderr, QStringLiteral("tavrix-cli command: %1").arg(line.error));
-                              return false;
-                          }
-                          printLine(stdout, line.text);
-                          return true;
-                      });
+    return forEachJob(
+        arguments, QStringLiteral("command"),
+        tr("Prints the encoder command line of each file's job, one per line."),
+        [](const MediaVideo &job, const ToolRunner &tools) {
+            const CommandLine line = commandLine(job, tools, CropDetection::Run);
+            if (!line.ok()) {
+                printLine(stderr, QStringLiteral("tavrix-cli command: %1").arg(printableText(line.error)));
+                return false;
+            }
+            printLine(stdout, line.text);
+            return true;
+        });
 }

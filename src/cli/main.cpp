@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 
+#include "tools/ShellQuote.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -55,7 +57,7 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("encode"))
         return encodeCommand(arguments);
 
-    std::fprintf(stderr, "tavrix-cli: unknown command '%s'\n", qPrintable(command));
+    std::fprintf(stderr, "tavrix-cli: unknown command '%s'\n", qPrintable(printableText(command)));
     printUsage(stderr);
     return ExitUsage;
 }

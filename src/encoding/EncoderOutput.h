@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
+#include "tools/LineSplitter.h" // the encoder's output reaches the parser line by line
+
 #include <QString>
 #include <QStringList>
 
@@ -57,22 +57,3 @@ QString failureLine(const QStringList &lines);
 // The line saying that writing the output failed, or empty. ffmpeg 5 exits with status 0 when it
 // cannot write a Matroska trailer for want of space, so the status alone does not tell.
 QString writeFailureLine(const QStringList &lines);
-
-// Cuts a tool's output, arriving in arbitrary pieces, into lines ended by "\r" or "\n" (ffmpeg ends its
-// progress lines with "\r"). Empty lines are dropped.
-class LineSplitter
-{
-public:
-    QList<QByteArray> push(const QByteArray &bytes);
-    // The unfinished rest, once the tool has ended.
-    QList<QByteArray> flush();
-
-    // A line longer than this is cut, so output without line ends cannot grow without bound.
-    static constexpr qsizetype MaxLine = 64 * 1024;
-
-private:
-    QByteArray m_pending;
-};
-
-// A complete line decoded as UTF-8; bytes that are not UTF-8 give empty text.
-QString decodeLine(const QByteArray &line);

@@ -16,6 +16,8 @@ QString JobResult::statusText(Status status)
         return QCoreApplication::translate("JobResult", "Not run");
     case Status::Stopped:
         return QCoreApplication::translate("JobResult", "Stopped");
+    case Status::Interrupted:
+        return QCoreApplication::translate("JobResult", "Interrupted");
     }
     return {};
 }

@@ -12,6 +12,9 @@ struct JobResult
         Failed,    // the encoder could not start, crashed or exited non-zero
         NotRun,    // refused before starting (see reason)
         Stopped,   // stopped by the user while it ran
+        // Was running when the program ended (crash, power cut); restored from the saved list, never
+        // started again by itself.
+        Interrupted,
     };
 
     Status status = Status::None;

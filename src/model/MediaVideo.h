@@ -66,6 +66,9 @@ public:
     double videoPixelAspectRatio = 0;
     double videoDisplayAspectRatio = 0;
     QString otherParam;
+    // Why probing told less than it should: the reason of the first tool that timed out, crashed or could
+    // not start. Empty when every tool answered.
+    QString probeError;
 
     // The preview frame is kept encoded (as the tool wrote it); the list shows the small thumbnail
     // made once, and editors decode the full picture on demand.

@@ -43,23 +43,30 @@ struct KeyInfo
 {
     const char *key;
     Kind kind;
+    // For an integer key, the values that mean something: the indexes of its list, or the sane range of
+    // a figure (0, automatic, included). A stored value outside reads as 0, like an absent key.
+    int minimum = 0;
+    int maximum = 0;
 };
 
 // The keys, in the order the settings sheet writes them.
 const std::array<KeyInfo, 17> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
+const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 
-int readInt(const char *key);
+int readInt(const char *key); // 0 for a value outside the key's range
+
 bool readBool(const char *key);
 std::optional<QString> readText(const char *key); // nullopt when absent; empty text is kept apart
 
-void writeInt(const char *key, int value);
-void writeBool(const char *key, bool value);
-void writeText(const char *key, const QString &value);
+// The writes return false when the store could not be written (a read-only or unreachable file).
+bool writeInt(const char *key, int value);
+bool writeBool(const char *key, bool value);
+bool writeText(const char *key, const QString &value);
 
 bool contains(const char *key);
-void remove(const char *key);
-void clear(); // removes every key of the store
+bool remove(const char *key);
+bool clear(); // removes every key of the store
 
 QString storeLocation(); // the file behind the store, for messages
 } // namespace Preferences

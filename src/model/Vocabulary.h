@@ -115,6 +115,13 @@ int rateFigure(const QString &entry);
 // Figure stored for a width or height entry: the decimal number, or -2 for "auto".
 int sizeFigure(const QString &entry);
 
+// The figures a job may hold besides those of the lists: sane ranges, with 0 (automatic) for the rates
+// and -2 (automatic) for the sizes.
+inline constexpr int maxVideoDebit = 1000000;   // kbit/s
+inline constexpr int maxAudioDebit = 1536;      // kbit/s, uncompressed stereo at 48 kHz
+inline constexpr int maxAudioSampling = 384000; // Hz
+inline constexpr int maxOutputSize = 16384;     // pixels
+
 // Container extension for a stored container index; indexes outside the list read as "mp4".
 QString containerExtension(int container);
 

@@ -21,7 +21,8 @@ QString tr(const char *text)
 
 bool isPlainWord(const QString &word)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
+    // \A and \z: "$" would also match before a final newline, which would then end the command.
+    static const QRegularExpression plain(QStringLiteral("\\A[A-Za-z0-9_@%+=:,./-]+\\z"));
     return plain.match(word).hasMatch();
 }
 
@@ -90,10 +91,11 @@ bool isPictureSubtitle(const QString &format)
 
 QString streamAddress(const QString &trackLine)
 {
-    static const QRegularExpression address(QStringLiteral("(\\d{1}-\\d{1})"));
+    // Whole numbers on both sides: a transport stream with ten streams or more has 0-10, 0-11, ...
+    static const QRegularExpression address(QStringLiteral("(\\d+)-(\\d+)"));
     const QRegularExpressionMatch m = address.match(trackLine);
     if (m.hasMatch())
-        return m.captured(1).replace(QLatin1Char('-'), QLatin1Char(':'));
+        return m.captured(1) + QLatin1Char(':') + m.captured(2);
     // MP4 and Matroska lines carry a plain stream order as their second word.
     const QStringList words = trackLine.trimmed().split(QLatin1Char(' '));
     if (words.size() > 1) {
@@ -158,8 +160,11 @@ QString joinParameters(const QStringList &words)
 
 CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &context)
 {
+    // A probe cut short says why; that is the news, not the missing stream.
     if (job.videoTracks.isEmpty())
-        return {{}, tr("“%1” has no video stream to encode.").arg(job.source)};
+        return {{},
+                job.probeError.isEmpty() ? tr("“%1” has no video stream to encode.").arg(job.source)
+                                         : job.probeError};
 
     QString cmd = shellQuote(context.ffmpegPath) + QStringLiteral(" -hide_banner ");
     const QString globalParams = joinParameters(splitParameters(context.globalParams));
@@ -182,13 +187,21 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     if (job.videoCrop == QLatin1String("-1")) {
         // Only the filter's exact report is used: a file name holding "crop=" appears in the same output.
         const QString detected = context.detectCrop ? context.detectCrop().trimmed() : QString();
-        if (detected == QLatin1String(DetectedCropPlaceholder) ||
-            (detected.startsWith(QLatin1String("crop=")) && isCropString(detected.mid(5))))
+        if (detected == QLatin1String(DetectedCropPlaceholder))
             filters << detected;
+        else if (detected.startsWith(QLatin1String("crop=")) && isCropString(detected.mid(5)))
+            filters << QStringLiteral("crop=") +
+                           withoutRoundingBorders(detected.mid(5), job.videoWidth, job.videoHeight);
     } else if (!job.videoCrop.isEmpty()) {
-        if (!cropRect(job.videoCrop))
+        const std::optional<QRect> crop = cropRect(job.videoCrop);
+        if (!crop)
             return {{}, tr("The crop “%1” is not of the form width:height:x:y.").arg(job.videoCrop)};
-        filters << QStringLiteral("crop=") + job.videoCrop;
+        // The numbers that were checked, not the text around them (a stored newline would end the command).
+        filters << QStringLiteral("crop=%1:%2:%3:%4")
+                       .arg(crop->width())
+                       .arg(crop->height())
+                       .arg(crop->x())
+                       .arg(crop->y());
     }
     filters << QStringLiteral("scale=%1:%2").arg(job.width).arg(job.height);
     cmd += QStringLiteral("-vf ") + filters.join(QLatin1Char(',')) + QLatin1Char(' ');

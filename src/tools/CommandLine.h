@@ -50,6 +50,6 @@ QStringList splitParameters(const QString &text);
 // The words again as shell text: plain words stay as typed, others go through shellQuote.
 QString joinParameters(const QStringList &words);
 
-// Stream address of a track description line: "0:1" from a "0-1" in it, else "0:N" from its second
-// word (the stream order) when that is a whole number, else empty.
+// Stream address of a track description line: "0:1" from a "0-1" in it ("0:11" from "0-11"), else "0:N"
+// from its second word (the stream order) when that is a whole number, else empty.
 QString streamAddress(const QString &trackLine);

@@ -30,13 +30,6 @@ QString cropText(double width, double height, double x, double y)
     return QString::asprintf("%.0f:%.0f:%.0f:%.0f", width + 0.0, height + 0.0, x + 0.0, y + 0.0);
 }
 
-// A seek time we made ourselves is a plain clock text; anything else is quoted for the shell.
-QString seekArgument(const QString &seekTime)
-{
-    static const QRegularExpression clock(QStringLiteral("^[0-9:.]+$"));
-    return clock.match(seekTime).hasMatch() ? seekTime : shellQuote(seekTime);
-}
-
 const QRegularExpression &reportPattern()
 {
     // The filter's own report ends its line with the crop; a file name that happens to contain
@@ -46,25 +39,43 @@ const QRegularExpression &reportPattern()
     return pattern;
 }
 
-} // namespace
-
-QString previewFrameCommand(const QString &ffmpegPath, const QString &source, const QString &imagePath,
-                            const QString &seekTime)
+// The line written before a run: what a user would type to run the same.
+QString commandText(const ToolRunner &tools, const QStringList &arguments)
 {
-    return shellQuote(ffmpegPath) + QStringLiteral(" -ss ") + seekArgument(seekTime) +
-           QStringLiteral(" -y -i ") + shellQuote(source) +
-           QStringLiteral(" -vf \"scale=iw*sar:ih,setsar=1\" -vframes 1 ") + shellQuote(imagePath);
+    const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
+    QStringList words{shellQuote(ffmpeg.ok() ? ffmpeg.path : QStringLiteral("ffmpeg"))};
+    for (const QString &argument : arguments)
+        words << shellQuote(argument);
+    return words.join(QLatin1Char(' '));
 }
 
-QString cropDetectionCommand(const QString &ffmpegPath, const QString &source, const QString &seekTime)
+} // namespace
+
+QStringList previewFrameArguments(const QString &source, const QString &imagePath, const QString &seekTime)
 {
-    QString command = shellQuote(ffmpegPath) + QStringLiteral(" -hide_banner ");
+    return {QStringLiteral("-ss"),
+            seekTime,
+            QStringLiteral("-y"),
+            QStringLiteral("-i"),
+            source,
+            QStringLiteral("-vf"),
+            QStringLiteral("scale=iw*sar:ih,setsar=1"),
+            QStringLiteral("-vframes"),
+            QStringLiteral("1"),
+            imagePath};
+}
+
+QStringList cropDetectionArguments(const QString &source, const QString &seekTime)
+{
+    QStringList arguments{QStringLiteral("-hide_banner")};
     if (!seekTime.isEmpty())
-        command += QStringLiteral("-ss ") + seekArgument(seekTime) + QLatin1Char(' ');
+        arguments << QStringLiteral("-ss") << seekTime;
     // The null muxer throws the frames away without encoding them; the filter sees the same frames.
-    command += QStringLiteral("-y -i ") + shellQuote(source) +
-               QStringLiteral(" -t 3 -vf cropdetect=24:16:0 -an -f null -");
-    return command;
+    arguments << QStringLiteral("-y") << QStringLiteral("-i") << source << QStringLiteral("-t")
+              << QStringLiteral("3") << QStringLiteral("-vf") << QStringLiteral("cropdetect=24:16:0")
+              << QStringLiteral("-an") << QStringLiteral("-f") << QStringLiteral("null")
+              << QStringLiteral("-");
+    return arguments;
 }
 
 QString cropReportIn(const QString &output)
@@ -77,43 +88,32 @@ QString cropReportIn(const QString &output)
 }
 
 QString extractPreviewFrame(const ToolRunner &tools, const QString &source, const QString &imagePath,
-                            const QString &seekTime)
+                            const QString &seekTime, ToolOutcome *outcome)
 {
-    const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
-    if (!ffmpeg.ok())
-        return {};
-    const QString command = previewFrameCommand(ffmpeg.path, source, imagePath, seekTime);
-    writeDiagnostic(command);
-    tools.runFfmpegShell(command);
+    const QStringList arguments = previewFrameArguments(source, imagePath, seekTime);
+    writeDiagnostic(commandText(tools, arguments));
+    const ToolOutcome ended =
+        tools.runTool(QStringLiteral("ffmpeg"), arguments, tools.timeLimits().previewFrame);
+    if (outcome)
+        *outcome = ended;
     return QFileInfo::exists(imagePath) ? imagePath : QString();
 }
 
-QString detectCrop(const ToolRunner &tools, const QString &source, const QString &seekTime)
+QString detectCrop(const ToolRunner &tools, const QString &source, const QString &seekTime,
+                   ToolOutcome *outcome)
 {
-    const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
-    if (!ffmpeg.ok())
-        return {};
-    const QString command = cropDetectionCommand(ffmpeg.path, source, seekTime);
-    writeDiagnostic(command);
-
-    // Pieces arrive as the pipe gives them; only whole lines are examined, the last report wins.
-    QString pending;
+    const QStringList arguments = cropDetectionArguments(source, seekTime);
+    writeDiagnostic(commandText(tools, arguments));
+    // The last report wins.
     QString result;
-    const auto examine = [&result](const QString &lines) {
-        const QString found = cropReportIn(lines);
-        if (!found.isEmpty())
-            result = found;
-    };
-    tools.runFfmpegShell(command, [&](const QString &chunk) {
-        pending += chunk;
-        const int end =
-            int(std::max(pending.lastIndexOf(QLatin1Char('\n')), pending.lastIndexOf(QLatin1Char('\r'))));
-        if (end < 0)
-            return;
-        examine(pending.left(end + 1));
-        pending.remove(0, end + 1);
-    });
-    examine(pending);
+    const ToolOutcome ended = tools.runTool(QStringLiteral("ffmpeg"), arguments,
+                                            tools.timeLimits().cropDetection, [&result](const QString &line) {
+                                                const QString found = cropReportIn(line);
+                                                if (!found.isEmpty())
+                                                    result = found;
+                                            });
+    if (outcome)
+        *outcome = ended;
     return result.trimmed();
 }
 
@@ -147,15 +147,17 @@ QString cropKeepHeight(double W, double H, double R, double P)
     return cropText(width, height, x, y);
 }
 
+// The whole text and nothing else: "$" would also match before a final newline, and the text is written
+// into the command as it is.
 bool isCropString(const QString &text)
 {
-    static const QRegularExpression exact(QStringLiteral("^\\d+:\\d+:\\d+:\\d+$"));
+    static const QRegularExpression exact(QStringLiteral("\\A\\d+:\\d+:\\d+:\\d+\\z"));
     return exact.match(text).hasMatch();
 }
 
 std::optional<QRect> cropRect(const QString &text)
 {
-    static const QRegularExpression exact(QStringLiteral("^(-?\\d+):(-?\\d+):(-?\\d+):(-?\\d+)$"));
+    static const QRegularExpression exact(QStringLiteral("\\A(-?\\d+):(-?\\d+):(-?\\d+):(-?\\d+)\\z"));
     const QRegularExpressionMatch m = exact.match(text.trimmed());
     if (!m.hasMatch())
         return std::nullopt;
@@ -173,4 +175,27 @@ QString findCropString(const QString &text)
 {
     static const QRegularExpression group(QStringLiteral("(\\d{1,}:\\d{1,}:\\d{1,}:\\d{1,})"));
     return group.match(text).captured(1);
+}
+
+QString withoutRoundingBorders(const QString &crop, int pictureWidth, int pictureHeight)
+{
+    const std::optional<QRect> rect = cropRect(crop);
+    if (!rect || !isCropString(crop) || pictureWidth <= 0 || pictureHeight <= 0)
+        return crop;
+    // The detector gives sizes in multiples of DetectionRounding, centred: on a picture without borders
+    // whose side is not such a multiple it still cuts a few lines, 1080 becoming 1072 from y 4.
+    const auto within = [](int detected, int whole) {
+        return detected <= whole && whole - detected < DetectionRounding;
+    };
+    int width = rect->width(), x = rect->x();
+    int height = rect->height(), y = rect->y();
+    if (within(width, pictureWidth)) {
+        width = pictureWidth;
+        x = 0;
+    }
+    if (within(height, pictureHeight)) {
+        height = pictureHeight;
+        y = 0;
+    }
+    return QStringLiteral("%1:%2:%3:%4").arg(width).arg(height).arg(x).arg(y);
 }

@@ -1,7 +1,6 @@
 #include "tools/EncoderCatalog.h"
 
 #include "model/MediaVideo.h"
-#include "tools/ShellQuote.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
@@ -37,12 +36,10 @@ QSet<QString> EncoderCatalog::parseEncoderList(const QString &ffmpegOutput)
 
 bool EncoderCatalog::refresh(const ToolRunner &tools)
 {
-    const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
-    if (!ffmpeg.ok())
-        return false;
     QString output;
-    tools.runFfmpegShell(shellQuote(ffmpeg.path) + QStringLiteral(" -hide_banner -encoders"),
-                         [&output](const QString &chunk) { output += chunk; });
+    tools.runTool(QStringLiteral("ffmpeg"), {QStringLiteral("-hide_banner"), QStringLiteral("-encoders")},
+                  tools.timeLimits().encoderList,
+                  [&output](const QString &line) { output += line + QLatin1Char('\n'); });
     const QSet<QString> names = parseEncoderList(output);
     // An empty list means the tool failed, not that it has no encoder: keep what was known.
     if (names.isEmpty())

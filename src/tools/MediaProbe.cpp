@@ -5,6 +5,7 @@
 #include "tools/OutputName.h"
 #include "tools/ToolRunner.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -48,12 +49,23 @@ double numberOrOne(const QString &text)
     return ok ? value : 1.0;
 }
 
+// The first tool that did not reach its own end tells why the job knows less than it should.
+void noteFailure(MediaVideo &job, const ToolOutcome &outcome, const char *what = nullptr)
+{
+    if (outcome.finished() || !job.probeError.isEmpty())
+        return;
+    job.probeError =
+        what ? QCoreApplication::translate("MediaProbe", what).arg(outcome.reason()) : outcome.reason();
+}
+
 // The preview frame goes to "image.png" in a directory of this probe's own, so probes that overlap
 // never read each other's picture.
 void takePreview(MediaVideo &job, const ToolRunner &tools, const QString &workDir)
 {
     const QString path = QDir(workDir).filePath(QStringLiteral("image.png"));
-    extractPreviewFrame(tools, job.source, path, job.durationVideoMiddle);
+    ToolOutcome outcome;
+    extractPreviewFrame(tools, job.source, path, job.durationVideoMiddle, &outcome);
+    noteFailure(job, outcome, QT_TRANSLATE_NOOP("MediaProbe", "No preview picture: %1"));
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
         job.setImageData(file.readAll()); // keeps the empty image when the bytes do not decode
@@ -87,7 +99,7 @@ const QList<MediaInfoQuery> &probeQueries()
 }
 
 QStringList mediaInfoTexts(const ToolRunner &tools, const QString &file, const QList<MediaInfoQuery> &queries,
-                           const QString &workDir)
+                           const QString &workDir, ToolOutcome *outcome)
 {
     // One line per section; within it every query's template behind its marker. mediainfo repeats the
     // line for each stream of the section, as it would repeat a single template.
@@ -104,11 +116,18 @@ QStringList mediaInfoTexts(const ToolRunner &tools, const QString &file, const Q
         inform += section + QLatin1Char(';') + lines[section] + QLatin1Char('\n');
     const QString informPath = QDir(workDir).filePath(QStringLiteral("inform.txt"));
     QFile informFile(informPath);
-    if (!informFile.open(QIODevice::WriteOnly | QIODevice::Truncate) || informFile.write(inform.toUtf8()) < 0)
+    if (!informFile.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        informFile.write(inform.toUtf8()) < 0) {
+        if (outcome) {
+            *outcome = {};
+            outcome->tool = QStringLiteral("mediainfo");
+            outcome->error = informFile.errorString();
+        }
         return QStringList(queries.size(), QString());
+    }
     informFile.close();
 
-    const QString output = tools.mediaInfoInform(file, informPath);
+    const QString output = tools.mediaInfoInform(file, informPath, outcome);
     QStringList answers(queries.size(), QString());
     static const QRegularExpression markers(QStringLiteral("\\|~tavrix:(\\d+)~\\|"));
     QRegularExpressionMatchIterator it = markers.globalMatch(output);
@@ -181,8 +200,12 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
         TextCount
     };
     const QList<MediaInfoQuery> &queries = probeQueries();
-    const QStringList facts = work.isValid() ? mediaInfoTexts(tools, job->source, queries, work.path())
-                                             : QStringList(queries.size(), QString());
+    ToolOutcome mediainfo;
+    const QStringList facts = work.isValid()
+                                  ? mediaInfoTexts(tools, job->source, queries, work.path(), &mediainfo)
+                                  : QStringList(queries.size(), QString());
+    if (work.isValid())
+        noteFailure(*job, mediainfo);
     const auto list = [&facts](int k) { return facts[k].split(QLatin1Char('#'), Qt::SkipEmptyParts); };
     // With several video streams the picture facts are those of the first (one value each, not the
     // values of all streams run together into one number).
@@ -208,7 +231,11 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->videoTracks = list(Videos);
 
     if (hasDuration && Preferences::readBool(Key::autoCrop)) {
-        const QString crop = findCropString(detectCrop(tools, job->source, job->durationVideoMiddle));
+        ToolOutcome outcome;
+        const QString crop = withoutRoundingBorders(
+            findCropString(detectCrop(tools, job->source, job->durationVideoMiddle, &outcome)),
+            job->videoWidth, job->videoHeight);
+        noteFailure(*job, outcome, QT_TRANSLATE_NOOP("MediaProbe", "No border detection: %1"));
         if (!crop.isEmpty()) {
             job->videoCrop = crop;
             job->cropValue = 1;

@@ -3,12 +3,14 @@
 #include "model/MediaVideo.h"
 
 class ToolRunner;
+struct ToolOutcome;
 
 // "HH:mm:ss" of a duration in milliseconds, as a UTC clock time: a day or more wraps, fractions drop.
 QString formatDuration(double milliseconds);
 
 // Creates the job for `source`: start values, then the stored preferences, then what `mediainfo` and
 // `ffmpeg` tell about the file. Runs the tools synchronously: never call it on the user interface thread.
+// A tool that fails (times out, crashes, cannot start) leaves its reason in the job's `probeError`.
 MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destination, const ToolRunner &tools);
 
 // One question to mediainfo: a section ("General", "Video", ...) and an Inform template.
@@ -20,8 +22,9 @@ struct MediaInfoQuery
 
 // The answers to `queries` on `file` from one run of mediainfo: each exactly the text that
 // ToolRunner::mediaInfoText(file, section, templ) gives. The Inform file is written into `workDir`.
+// `outcome`, when given, tells how mediainfo ended.
 QStringList mediaInfoTexts(const ToolRunner &tools, const QString &file, const QList<MediaInfoQuery> &queries,
-                           const QString &workDir);
+                           const QString &workDir, ToolOutcome *outcome = nullptr);
 
 // What createMediaVideo asks mediainfo, in this order: duration, the general summary, width, height,
 // display and pixel aspect ratio, the video, audio and text stream lines and the two "Select" lines.

@@ -1,14 +1,8 @@
 #include "tools/ToolRunner.h"
 
-#include "tools/ChunkDecoder.h"
-
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStringDecoder>
-#include <QTextStream>
 
 ToolRunner::ToolRunner(QString resourceDir) : m_resourceDir(std::move(resourceDir))
 {
@@ -32,52 +26,49 @@ ToolLocation ToolRunner::locateTool(const QString &name) const
                 .arg(name, QDir::toNativeSeparators(m_resourceDir))};
 }
 
-QString ToolRunner::mediaInfoText(const QString &file, const QString &section, const QString &templ) const
+ToolOutcome ToolRunner::runTool(const QString &name, const QStringList &arguments,
+                                std::chrono::milliseconds limit, const ToolProcess::LineHandler &onLine) const
 {
-    return runMediaInfo(section + QLatin1Char(';') + templ, file);
-}
-
-QString ToolRunner::mediaInfoInform(const QString &file, const QString &informFile) const
-{
-    return runMediaInfo(QStringLiteral("file://") + informFile, file);
-}
-
-QString ToolRunner::runMediaInfo(const QString &output, const QString &file) const
-{
-    const ToolLocation tool = locateTool(QStringLiteral("mediainfo"));
-    if (!tool.ok())
-        return {};
-
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setProgram(tool.path);
-    process.setArguments({QStringLiteral("--Output=") + output, file});
-    process.start(QIODevice::ReadOnly);
-    if (!process.waitForStarted(-1))
-        return {};
-
-    // Read to the end of the stream; a tool stuck on a strange file (a FIFO named like a video) is
-    // ended at the time limit and gives empty text.
-    QByteArray bytes;
-    QElapsedTimer clock;
-    clock.start();
-    while (process.state() != QProcess::NotRunning) {
-        const qint64 left = m_mediaInfoTimeoutMs - clock.elapsed();
-        if (left <= 0) {
-            process.kill();
-            process.waitForFinished(-1);
-            return {};
-        }
-        process.waitForReadyRead(int(left));
-        bytes += process.readAll();
+    const ToolLocation tool = locateTool(name);
+    if (!tool.ok()) {
+        ToolOutcome missing;
+        missing.tool = name;
+        missing.error = tool.error;
+        return missing;
     }
-    bytes += process.readAll();
+    ToolProcess process(name, tool.path, arguments);
+    process.setTimeLimit(limit);
+    process.setLineHandler(onLine);
+    return process.run();
+}
 
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(bytes);
-    if (decoder.hasError())
+QString ToolRunner::mediaInfoText(const QString &file, const QString &section, const QString &templ,
+                                  ToolOutcome *outcome) const
+{
+    return runMediaInfo(section + QLatin1Char(';') + templ, file, outcome);
+}
+
+QString ToolRunner::mediaInfoInform(const QString &file, const QString &informFile,
+                                    ToolOutcome *outcome) const
+{
+    return runMediaInfo(QStringLiteral("file://") + informFile, file, outcome);
+}
+
+QString ToolRunner::runMediaInfo(const QString &output, const QString &file, ToolOutcome *outcome) const
+{
+    QStringList lines;
+    const ToolOutcome ended =
+        runTool(QStringLiteral("mediainfo"), {QStringLiteral("--Output=") + output, file}, m_limits.mediaInfo,
+                [&lines](const QString &line) { lines << line; });
+    if (outcome)
+        *outcome = ended;
+    // A tool cut off at the limit (stuck on a FIFO named like a video, say) has given no answer; one that
+    // crashed has said what it wrote.
+    const bool endedByItself =
+        ended.kind == ToolOutcome::Kind::Finished || ended.kind == ToolOutcome::Kind::Crashed;
+    if (!endedByItself || ended.undecodableLines > 0)
         return {};
-    return text.trimmed();
+    return lines.join(QLatin1Char('\n')).trimmed();
 }
 
 QString ToolRunner::mediaInfoField(const QString &file, const QString &section, const QString &field) const
@@ -91,35 +82,9 @@ QStringList ToolRunner::mediaInfoList(const QString &file, const QString &sectio
     return mediaInfoText(file, section, templ).split(separator, Qt::SkipEmptyParts);
 }
 
-ShellOutcome ToolRunner::runFfmpegShell(const QString &command, const ChunkHandler &onChunk) const
+ToolOutcome ToolRunner::runFfmpegShell(const QString &command, const ChunkHandler &onChunk) const
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setProgram(QStringLiteral("/bin/bash"));
-    process.setArguments({QStringLiteral("-c"), command});
-    process.start();
-    if (!process.waitForStarted(-1))
-        return {ShellOutcome::Kind::FailedToStart, -1, process.errorString()};
-    // ffmpeg watches its standard input for commands; give it an immediate end of file instead.
-    process.closeWriteChannel();
-
-    ChunkDecoder decoder;
-    auto deliver = [&](const QByteArray &bytes) {
-        if (bytes.isEmpty() || !onChunk)
-            return;
-        const QString text = decoder.decode(bytes);
-        if (!text.isEmpty())
-            onChunk(text);
-    };
-
-    while (process.state() != QProcess::NotRunning) {
-        process.waitForReadyRead(-1);
-        deliver(process.readAll());
-    }
-    process.waitForFinished(-1);
-    deliver(process.readAll());
-
-    if (process.exitStatus() == QProcess::CrashExit)
-        return {ShellOutcome::Kind::Crashed, process.exitCode(), process.errorString()};
-    return {ShellOutcome::Kind::Exited, process.exitCode(), {}};
+    ToolProcess process(QStringLiteral("ffmpeg"), ToolProcess::ShellCommand{command});
+    process.setLineHandler(onChunk);
+    return process.run();
 }

@@ -10,6 +10,7 @@
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
 #include "tools/SerialQueue.h"
+#include "tools/ShellQuote.h"
 #include "ui/DetailView.h"
 #include "ui/JobDelegate.h"
 #include "ui/JobListModel.h"
@@ -21,6 +22,7 @@
 #include <QAction>
 #include <QDebug>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -32,6 +34,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -65,12 +69,27 @@ ContentView::ContentView(ToolRunner tools, QWidget *parent)
     connect(m_encoder, &BatchEncoder::runFinished, this, [this] {
         m_model->refreshAll();
         updateCommands();
+        // The run has written files: what is at each destination is asked again.
+        refreshConflicts(true);
+        showRunSummary();
     });
     connect(m_model, &JobListModel::filesDropped, this,
             [this](const QStringList &paths) { importPaths(paths); });
     connect(m_model, &JobListModel::rowsInserted, this, &ContentView::updateCommands);
     connect(m_model, &JobListModel::rowsRemoved, this, &ContentView::updateCommands);
     connect(m_model, &JobListModel::modelReset, this, &ContentView::updateCommands);
+
+    // Conflicts are checked once the list has settled, not on every row added or on every paint;
+    // a new job number or a departed job can change what the other rows say.
+    m_conflictTimer = new QTimer(this);
+    m_conflictTimer->setSingleShot(true);
+    m_conflictTimer->setInterval(0);
+    connect(m_conflictTimer, &QTimer::timeout, this, [this] { refreshConflicts(); });
+    connect(m_model, &JobListModel::rowsInserted, this, &ContentView::scheduleConflicts);
+    connect(m_model, &JobListModel::rowsRemoved, this, &ContentView::scheduleConflicts);
+    connect(m_model, &JobListModel::rowsMoved, this, &ContentView::scheduleConflicts);
+    connect(m_model, &JobListModel::layoutChanged, this, &ContentView::scheduleConflicts);
+    connect(m_model, &JobListModel::modelReset, this, &ContentView::scheduleConflicts);
 
     // The path goes to the logs only; a missing tool is reported by reportMissingTools().
     const ToolLocation ffmpeg = m_tools.locateTool(QStringLiteral("ffmpeg"));
@@ -163,6 +182,12 @@ void ContentView::buildLayout()
     m_text1 = Preferences::readText(Preferences::Key::defaultPath).value_or(QString());
     m_destination->setText(m_text1);
     connect(m_destination, &QLineEdit::returnPressed, this, &ContentView::commitDestination);
+    // Leaving the field applies what it shows, as Return does; leaving it unchanged re-targets nothing,
+    // so destinations set in the job editor stay.
+    connect(m_destination, &QLineEdit::editingFinished, this, [this] {
+        if (m_destination->text().trimmed() != m_text1)
+            commitDestination();
+    });
 
     m_chooser = new QToolButton(m_form);
     m_chooser->setObjectName(QStringLiteral("chooseDestination"));
@@ -329,6 +354,41 @@ void ContentView::importPaths(const QStringList &paths, bool withSheet)
     startImport(files, folders, m_text1, withSheet);
 }
 
+void ContentView::importArguments(const QStringList &paths)
+{
+    QStringList accepted;
+    QStringList refused;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (!info.exists())
+            refused << tr("%1: no such file or folder").arg(printableText(path));
+        else if (!info.isDir() && !Lists::isVideoFile(path))
+            refused << tr("%1: not a video file").arg(printableText(path));
+        else
+            accepted << path;
+    }
+    if (!refused.isEmpty())
+        reportNotImported(tr("Some of the files given were not imported."), refused);
+    if (!accepted.isEmpty())
+        importPaths(accepted, true);
+}
+
+void ContentView::reportNotImported(const QString &text, const QStringList &lines)
+{
+    constexpr int listed = 10;
+    QStringList shown = lines.mid(0, listed);
+    if (lines.size() > listed)
+        shown << tr("… and %1 more").arg(lines.size() - listed);
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Not imported"), text, QMessageBox::Ok, window());
+    box->setObjectName(QStringLiteral("notImported"));
+    box->setInformativeText(shown.join(QLatin1Char('\n')));
+    if (lines.size() > listed)
+        box->setDetailedText(lines.join(QLatin1Char('\n')));
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 namespace {
 
 // The sheet of a panel import comes up before the first file is probed.
@@ -349,14 +409,15 @@ void raiseImportSheet(RunStatus *status, int chosen)
 // what will be imported, so the sheet ends at 100 %.
 void importOnQueue(const QStringList &files, const QStringList &folders, const QString &directory,
                    bool withSheet, const std::atomic_bool &cancelled, RunStatus *status, JobListModel *model,
-                   const ToolRunner &tools)
+                   const ToolRunner &tools, QStringList &unusable)
 {
     QList<std::pair<QString, QString>> work; // source, destination directory
     for (const QString &file : files)
         work.append({file, directory});
     for (const QString &folder : folders) {
-        const QStringList found = findVideoFiles(folder);
-        for (const QString &file : found)
+        const VideoScan found = findVideoFiles(folder);
+        unusable += found.unusable;
+        for (const QString &file : found.files)
             work.append({file, QString()});
     }
     const int total = int(work.size());
@@ -392,24 +453,31 @@ void ContentView::startImport(const QStringList &files, const QStringList &folde
     Import entry;
     entry.queue = new SerialQueue(importQueueLabel, this);
     entry.cancelled = std::make_shared<std::atomic_bool>(false);
+    entry.unusable = std::make_shared<QStringList>();
     m_imports << entry;
 
     RunStatus *status = m_status;
     JobListModel *model = m_model;
     const ToolRunner tools = m_tools;
     const auto cancelled = entry.cancelled;
+    const auto unusable = entry.unusable;
 
     if (withSheet)
         entry.queue->enqueue([status, chosen = int(files.size())] { raiseImportSheet(status, chosen); });
-    entry.queue->enqueue(
-        [=] { importOnQueue(files, folders, directory, withSheet, *cancelled, status, model, tools); });
+    entry.queue->enqueue([=] {
+        importOnQueue(files, folders, directory, withSheet, *cancelled, status, model, tools, *unusable);
+    });
 
     SerialQueue *queue = entry.queue;
-    connect(queue, &SerialQueue::finished, this, [this, queue] {
+    connect(queue, &SerialQueue::finished, this, [this, queue, unusable] {
         // Every post the queue made has been delivered before its thread's end is.
         m_imports.removeIf([queue](const Import &i) { return i.queue == queue; });
         queue->deleteLater();
         updateCommands();
+        if (!unusable->isEmpty())
+            reportNotImported(tr("These names are not valid UTF-8, so Tavrix cannot open them. Rename them "
+                                 "to import them."),
+                              *unusable);
         emit importFinished();
     });
     queue->finish();
@@ -426,17 +494,130 @@ void ContentView::toggleSetup()
         return;
     m_setup = new Setup(this);
     connect(m_setup, &QDialog::finished, m_setup, &QObject::deleteLater);
+    // The policy for existing outputs may have changed, and with it what the rows say.
+    connect(m_setup, &QDialog::accepted, this, &ContentView::scheduleConflicts);
     m_setup->open();
 }
 
 void ContentView::startEncoding()
 {
-    if (isRunning() || m_status->isDisable())
+    if (isRunning() || m_status->isDisable() || m_question)
         return;
-    if (m_encoder->start(m_model->jobs())) {
-        m_model->refreshAll();
-        updateCommands();
+    // The directory the field shows is the one the run uses, even when Return was not pressed.
+    if (m_destination->text().trimmed() != m_text1)
+        commitDestination();
+    QList<MediaVideo::Ptr> pending;
+    for (const MediaVideo::Ptr &job : m_model->jobs()) {
+        if (job->result.status != JobResult::Status::Succeeded)
+            pending << job;
     }
+    if (pending.isEmpty() && m_model->rowCount() > 0) {
+        askToConvertAgain();
+        return;
+    }
+    runJobs(pending);
+}
+
+void ContentView::runJobs(const QList<MediaVideo::Ptr> &jobs)
+{
+    if (jobs.isEmpty() || isRunning())
+        return;
+    // The rows about to run show no result until theirs comes, not the last run's.
+    for (const MediaVideo::Ptr &job : jobs)
+        job->result = JobResult();
+    m_runJobs = jobs;
+    m_model->refreshAll();
+    if (m_encoder->start(jobs))
+        updateCommands();
+}
+
+void ContentView::askToConvertAgain()
+{
+    auto *box = new QMessageBox(QMessageBox::Question, tr("Convert again?"),
+                                tr("Every job in the list has been converted. Convert them all again?"),
+                                QMessageBox::NoButton, window());
+    box->setObjectName(QStringLiteral("convertAgain"));
+    switch (Preferences::existingOutput()) {
+    case Preferences::ExistingOutput::Rename:
+        box->setInformativeText(tr("The files already written are kept; the new ones get new names."));
+        break;
+    case Preferences::ExistingOutput::Skip:
+        box->setInformativeText(tr("“If the output exists” is set to Skip in Setup: jobs whose file is "
+                                   "still there will be skipped."));
+        break;
+    case Preferences::ExistingOutput::Overwrite:
+        box->setInformativeText(tr("The files already written are replaced once the new ones are complete."));
+        break;
+    }
+    QPushButton *again = box->addButton(tr("Convert Again"), QMessageBox::AcceptRole);
+    again->setObjectName(QStringLiteral("convertAgainButton"));
+    QPushButton *cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box, again] {
+        if (box->clickedButton() == again)
+            runJobs(m_model->jobs());
+    });
+    m_question = box;
+    box->open();
+}
+
+void ContentView::showRunSummary()
+{
+    const QList<MediaVideo::Ptr> jobs = std::exchange(m_runJobs, {});
+    int succeeded = 0, failed = 0, notRun = 0, stopped = 0;
+    QStringList reasons;
+    int unexplained = 0;
+    for (const MediaVideo::Ptr &job : jobs) {
+        switch (job->result.status) {
+        case JobResult::Status::Succeeded:
+            ++succeeded;
+            continue;
+        case JobResult::Status::Failed:
+            ++failed;
+            break;
+        case JobResult::Status::NotRun:
+        case JobResult::Status::None:
+            ++notRun;
+            break;
+        case JobResult::Status::Stopped:
+        case JobResult::Status::Interrupted:
+            ++stopped;
+            break;
+        }
+        const QString reason = job->result.reason.isEmpty() ? job->result.text() : job->result.reason;
+        if (reasons.size() < 3)
+            reasons << tr("%1: %2").arg(printableText(fileName(job->source)), reason);
+        else
+            ++unexplained;
+    }
+    // All went well, or the window is on its way out (closed during the run): nothing to say.
+    if (succeeded == jobs.size() || !isVisible())
+        return;
+
+    QStringList counts;
+    if (succeeded > 0)
+        counts << tr("%n succeeded", nullptr, succeeded);
+    if (failed > 0)
+        counts << tr("%n failed", nullptr, failed);
+    if (stopped > 0)
+        counts << tr("%n stopped", nullptr, stopped);
+    if (notRun > 0)
+        counts << tr("%n not run", nullptr, notRun);
+    if (unexplained > 0)
+        reasons << tr("… and %1 more").arg(unexplained);
+
+    auto *box = new QMessageBox(
+        failed > 0 ? QMessageBox::Warning : QMessageBox::Information, tr("Encoding finished"),
+        tr("Encoding finished: %1.").arg(counts.join(QStringLiteral(", "))), QMessageBox::Ok, window());
+    box->setObjectName(QStringLiteral("runSummary"));
+    box->setInformativeText(reasons.join(QLatin1Char('\n')));
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void ContentView::deleteAll()
@@ -454,8 +635,10 @@ void ContentView::editJob(const QModelIndex &index)
     if (!job)
         return;
     auto *d = new DetailView(job, this);
+    d->setConflictCheck([this](const MediaVideo &edited) { return conflictText(edited); });
     connect(d, &QDialog::finished, this, [this, id = job->id, d] {
         m_model->refresh(id);
+        scheduleConflicts();
         d->deleteLater();
     });
     d->open();
@@ -493,6 +676,8 @@ void ContentView::retargetAll()
             name.isEmpty() ? importDestination(job->source, directory) : QDir(directory).filePath(name);
     }
     m_model->refreshAll();
+    // A folder just typed may have been made for it meanwhile: ask the file system again.
+    refreshConflicts(true);
 }
 
 void ContentView::showDestinationWarning()
@@ -513,4 +698,52 @@ void ContentView::stopWork()
     }
     for (const Import &entry : std::as_const(m_imports))
         entry.cancelled->store(true);
+}
+
+bool ContentView::event(QEvent *event)
+{
+    // Back in the window: files may have come or gone meanwhile.
+    if (event->type() == QEvent::WindowActivate) {
+        m_paths.clear();
+        scheduleConflicts();
+    }
+    return QWidget::event(event);
+}
+
+void ContentView::scheduleConflicts()
+{
+    m_conflictTimer->start();
+}
+
+FileProbe ContentView::probe()
+{
+    return [this](const QString &path) { return m_paths.state(path); };
+}
+
+void ContentView::refreshConflicts(bool rescan)
+{
+    m_conflictTimer->stop();
+    if (rescan)
+        m_paths.clear();
+    m_model->setConflicts(findOutputConflicts(m_model->jobs(), Preferences::existingOutput(), probe()));
+}
+
+QString ContentView::conflictText(const MediaVideo &job)
+{
+    QList<MediaVideo::Ptr> jobs = m_model->jobs();
+    int row = m_model->rowOf(job.id);
+    const auto edited = std::make_shared<MediaVideo>(job);
+    if (row < 0) {
+        row = int(jobs.size());
+        jobs << edited;
+    } else {
+        jobs[row] = edited;
+    }
+    // A destination being typed is asked about afresh; it is not kept for the list.
+    const FileProbe cached = probe();
+    const QString typed = job.destination;
+    const FileProbe fresh = [&cached, &typed](const QString &path) {
+        return path == typed ? probePath(path) : cached(path);
+    };
+    return findOutputConflicts(jobs, Preferences::existingOutput(), fresh).at(row).text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
+#include "tools/OutputConflict.h"
 #include "tools/ToolRunner.h"
 
 #include <QList>
@@ -19,7 +20,9 @@ class ProgressSheet;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
+class QTimer;
 class QToolButton;
 class RunStatus;
 class SerialQueue;
@@ -59,6 +62,10 @@ public:
     bool isRunning() const;
     bool isImporting() const { return !m_imports.isEmpty(); }
 
+    // What the next run will meet at the destination of `job` as it would be edited, among the other
+    // jobs of the list: the text the job's row would show, or empty. For the job editor.
+    QString conflictText(const MediaVideo &job);
+
     // Looks for ffmpeg and mediainfo. When one is missing, the first call shows a dialog saying what
     // to install; the message is returned either way (empty when both are there).
     QString reportMissingTools();
@@ -72,13 +79,19 @@ public slots:
     void startEncoding();   // "Encoding", encoding
     void deleteAll();
     void chooseDestination(); // the folder button
-    void commitDestination(); // Return in the destination field
+    void commitDestination(); // Return in the destination field, or leaving it changed
     // Stops the run, or the imports still going, from the progress sheet.
     void stopWork();
     // Files and folders given by a drop or on the command line: every file is imported, folders are
     // walked for video files. `withSheet` shows the progress sheet meanwhile.
     void importPaths(const QStringList &paths, bool withSheet = false);
+    // Files and folders named on the command line: folders are walked, files are taken when they have a
+    // video extension (as the open panel asks), with the sheet. The others and the missing are listed
+    // in one message.
+    void importArguments(const QStringList &paths);
     void editJob(const QModelIndex &index);
+    // Checks every job's destination again now. `rescan` forgets what the file system said before.
+    void refreshConflicts(bool rescan = false);
 
 signals:
     // An import has taken its last file (or was cancelled) and its queue has ended.
@@ -86,11 +99,15 @@ signals:
     // The set of commands available changed (a run or an import began or ended).
     void commandsChanged();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     struct Import
     {
         SerialQueue *queue = nullptr;
         std::shared_ptr<std::atomic_bool> cancelled;
+        std::shared_ptr<QStringList> unusable; // filled on the queue, read once it has ended
     };
 
     void buildLayout();
@@ -103,7 +120,14 @@ private:
     void startImport(const QStringList &files, const QStringList &folders, const QString &directory,
                      bool withSheet);
     void retargetAll();
+    // One message over the window listing what was not imported and why.
+    void reportNotImported(const QString &text, const QStringList &lines);
     void showDestinationWarning();
+    void scheduleConflicts();
+    FileProbe probe();
+    void runJobs(const QList<MediaVideo::Ptr> &jobs);
+    void askToConvertAgain();
+    void showRunSummary();
 
     ToolRunner m_tools;
     RunStatus *m_status;
@@ -121,6 +145,10 @@ private:
     QPushButton *m_encoding = nullptr;
     ProgressSheet *m_sheet = nullptr;
     QPointer<Setup> m_setup;
+    QPointer<QMessageBox> m_question;
+    QTimer *m_conflictTimer = nullptr;
+    PathCache m_paths;
+    QList<MediaVideo::Ptr> m_runJobs; // the jobs of the run going on or just ended
     QList<QAction *> m_commands;
     QList<Import> m_imports;
     SerialQueue *m_catalogQueue = nullptr;

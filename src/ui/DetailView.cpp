@@ -287,6 +287,12 @@ void DetailView::buildEditor()
     m_destinationNote->setContentsMargins(LabelWidth + 12, 0, 6, 0);
     m_destinationNote->hide();
     column->addWidget(m_destinationNote);
+    m_conflictNote = new QLabel(content);
+    m_conflictNote->setObjectName(QStringLiteral("destinationConflict"));
+    m_conflictNote->setWordWrap(true);
+    m_conflictNote->setStyleSheet(QStringLiteral("color: #b26a00;"));
+    m_conflictNote->hide();
+    column->addWidget(m_conflictNote);
     {
         QHBoxLayout *row = addRow(column, tr("Container"), content);
         m_container = listPicker(Lists::containers(), QStringLiteral("containerPicker"), content);
@@ -525,6 +531,7 @@ void DetailView::buildEditor()
             label->setFixedWidth(labelWidth);
     }
     m_destinationNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
+    m_conflictNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
     busyRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
     content->setMinimumWidth(std::max(ContentWidth, content->sizeHint().width()));
 
@@ -796,7 +803,7 @@ void DetailView::cropDetected(const QString &text)
     m_detecting = false;
     m_cropBusy->hide();
     m_autocropButton->setEnabled(m_crop == ManualCrop);
-    const QString found = findCropString(text);
+    const QString found = withoutRoundingBorders(findCropString(text), m_job->videoWidth, m_job->videoHeight);
     if (found.isEmpty()) {
         m_cropNote->setText(tr("No black borders found: the crop is unchanged."));
         return;
@@ -916,6 +923,22 @@ void DetailView::updateCommandLine()
         return;
     const CommandLine command = commandLine(edited(), m_tools, CropDetection::Describe);
     m_commandLine->setPlainText(command.ok() ? command.text : tr("No command: %1").arg(command.error));
+    updateConflictNote();
+}
+
+void DetailView::setConflictCheck(ConflictCheck check)
+{
+    m_conflictCheck = std::move(check);
+    updateConflictNote();
+}
+
+void DetailView::updateConflictNote()
+{
+    if (!m_conflictNote)
+        return;
+    const QString text = m_conflictCheck ? m_conflictCheck(edited()) : QString();
+    m_conflictNote->setText(text.isEmpty() ? QString() : QStringLiteral("⚠ ") + text);
+    m_conflictNote->setVisible(!text.isEmpty());
 }
 
 #include "DetailView.moc"

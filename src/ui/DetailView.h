@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -32,6 +34,11 @@ public:
 
     // Where the command line is located and the crop detection runs; the installed tools by default.
     void setToolRunner(const ToolRunner &tools);
+
+    // Tells what the next run will meet at the destination of the job as edited (empty: nothing); the
+    // note under the destination field shows it. Without one, the editor says nothing of it.
+    using ConflictCheck = std::function<QString(const MediaVideo &edited)>;
+    void setConflictCheck(ConflictCheck check);
 
     // The editor's current values.
     QString destination() const;
@@ -67,6 +74,7 @@ private:
     void confirm();
     void scheduleCommandLine();
     void updateCommandLine();
+    void updateConflictNote();
 
     MediaVideo::Ptr m_job;
     ToolRunner m_tools;
@@ -87,6 +95,8 @@ private:
     QLineEdit *m_destination = nullptr;
     QToolButton *m_exportButton = nullptr;
     QLabel *m_destinationNote = nullptr;
+    QLabel *m_conflictNote = nullptr;
+    ConflictCheck m_conflictCheck;
     QComboBox *m_container = nullptr;
     QCheckBox *m_quicktime = nullptr;
 

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,6 +22,7 @@ QColor resultColor(JobResult::Status status, const QPalette &palette)
     case JobResult::Status::Failed:
         return QColor(0xc6, 0x28, 0x28);
     case JobResult::Status::Stopped:
+    case JobResult::Status::Interrupted:
         return QColor(0xe6, 0x5c, 0x00);
     case JobResult::Status::NotRun:
     case JobResult::Status::None:
@@ -29,22 +31,30 @@ QColor resultColor(JobResult::Status status, const QPalette &palette)
     return palette.color(QPalette::PlaceholderText);
 }
 
-QString resultLine(const JobResult &result)
+QString resultLine(const JobResult &result, const QString &written)
 {
     const QString text = result.text();
     switch (result.status) {
     case JobResult::Status::Succeeded:
+        if (!written.isEmpty())
+            return QStringLiteral("✓ ") +
+                   JobDelegate::tr("%1: written to %2").arg(text, QFileInfo(written).fileName());
         return QStringLiteral("✓ ") + text;
     case JobResult::Status::Failed:
-        return QStringLiteral("✗ ") + text;
+        return QStringLiteral("✗ ") +
+               (result.reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, result.reason));
+    case JobResult::Status::NotRun:
+        return result.reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, result.reason);
     default:
         return text;
     }
 }
 
-QString resultTip(const JobResult &result)
+QString resultTip(const JobResult &result, const QString &written)
 {
     QString tip = result.reason;
+    if (!written.isEmpty())
+        tip = JobDelegate::tr("Written to %1").arg(written);
     if (!result.outputTail.isEmpty()) {
         // The last few lines say most; the whole tail would cover the screen.
         QStringList lines = result.outputTail.trimmed().split(QLatin1Char('\n'));
@@ -53,6 +63,33 @@ QString resultTip(const JobResult &result)
         tip += (tip.isEmpty() ? QString() : QStringLiteral("\n\n")) + lines.join(QLatin1Char('\n'));
     }
     return tip;
+}
+
+const QColor noteColor(0xb2, 0x6a, 0x00);
+
+// What the lines under the name say: the last result, then, unless the job is done, what its
+// destination holds in store for the next run.
+struct StatusLine
+{
+    enum class Kind { Result, Conflict };
+    Kind kind;
+    QString text;
+    QColor color;
+};
+
+QList<StatusLine> statusLines(const QModelIndex &index, const QPalette &palette)
+{
+    QList<StatusLine> lines;
+    const JobResult result = index.data(JobListModel::ResultRole).value<JobResult>();
+    if (result.status != JobResult::Status::None) {
+        lines.append({StatusLine::Kind::Result,
+                      resultLine(result, index.data(JobListModel::WrittenRole).toString()),
+                      resultColor(result.status, palette)});
+    }
+    const QString conflict = index.data(JobListModel::ConflictRole).toString();
+    if (!conflict.isEmpty() && result.status != JobResult::Status::Succeeded)
+        lines.append({StatusLine::Kind::Conflict, QStringLiteral("⚠ ") + conflict, noteColor});
+    return lines;
 }
 
 } // namespace
@@ -65,13 +102,14 @@ JobDelegate::Layout JobDelegate::layout(const QRect &row, const QFontMetrics &me
                         Thumbnail, Thumbnail);
     const int textRight = l.thumbnail.left() - 2 * Margin;
     const int available = std::max(0, textRight - inner.left());
-    // The name column takes 40 % but at least 200 pixels, as long as the info keeps 100.
-    const int nameWidth =
-        std::clamp(available * 2 / 5, std::min(200, std::max(0, available - 100)), available);
+    // The name column, with the lines under the name, takes half but at least 200 pixels, as long as the
+    // info keeps 100.
+    const int nameWidth = std::clamp(available / 2, std::min(200, std::max(0, available - 100)), available);
     const int line = metrics.height();
-    const int nameTop = inner.top() + (inner.height() - 2 * line - 2) / 2;
+    const int nameTop = inner.top() + std::max(0, (inner.height() - 3 * line - 4) / 2);
     l.name = QRect(inner.left(), nameTop, nameWidth, line);
     l.result = QRect(inner.left(), nameTop + line + 2, nameWidth, line);
+    l.note = QRect(inner.left(), nameTop + 2 * line + 4, nameWidth, line);
     const int infoLeft = inner.left() + nameWidth + 2 * Margin;
     const int infoWidth = std::max(0, textRight - infoLeft);
     l.warning = QRect(infoLeft, inner.bottom() - line + 1, infoWidth, line);
@@ -107,19 +145,19 @@ void JobDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
                       QFontMetrics(nameFont).elidedText(name, Qt::ElideMiddle, l.name.width()));
 
     painter->setFont(option.font);
-    const JobResult result = index.data(JobListModel::ResultRole).value<JobResult>();
-    if (result.status != JobResult::Status::None) {
-        painter->setPen(selected ? text : resultColor(result.status, option.palette));
-        painter->drawText(
-            l.result, Qt::AlignLeft | Qt::AlignVCenter,
-            option.fontMetrics.elidedText(resultLine(result), Qt::ElideRight, l.result.width()));
+    const QList<StatusLine> lines = statusLines(index, option.palette);
+    for (int i = 0; i < lines.size() && i < 2; ++i) {
+        const QRect &rect = i == 0 ? l.result : l.note;
+        painter->setPen(selected ? text : lines.at(i).color);
+        painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter,
+                          option.fontMetrics.elidedText(lines.at(i).text, Qt::ElideRight, rect.width()));
     }
 
     const QString warning = index.data(JobListModel::WarningRole).toString();
     QRect infoRect = l.info;
     if (!warning.isEmpty()) {
         infoRect.setBottom(l.warning.top() - 2);
-        painter->setPen(selected ? text : QColor(0xb2, 0x6a, 0x00));
+        painter->setPen(selected ? text : noteColor);
         painter->drawText(
             l.warning, Qt::AlignLeft | Qt::AlignVCenter,
             option.fontMetrics.elidedText(QStringLiteral("⚠ ") + warning, Qt::ElideRight, l.warning.width()));
@@ -155,7 +193,7 @@ void JobDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
 
 QSize JobDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
-    const int textHeight = 2 * option.fontMetrics.height() + 2;
+    const int textHeight = 3 * option.fontMetrics.height() + 4;
     return {500, std::max(Thumbnail, textHeight) + 2 * Margin + 1};
 }
 
@@ -189,16 +227,22 @@ bool JobDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QS
     const Layout l = layout(option.rect, option.fontMetrics);
     const QPoint pos = event->pos();
     QString tip;
-    const JobResult result = index.data(JobListModel::ResultRole).value<JobResult>();
     const QString warning = index.data(JobListModel::WarningRole).toString();
-    if (l.name.contains(pos))
+    const QList<StatusLine> lines = statusLines(index, option.palette);
+    const QString destination = index.data(JobListModel::DestinationRole).toString();
+    const int line = l.result.contains(pos) ? 0 : l.note.contains(pos) ? 1 : -1;
+    if (l.name.contains(pos)) {
         tip = tr("%1\nPress to edit this job.").arg(index.data(JobListModel::SourceRole).toString());
-    else if (l.result.contains(pos) && result.status != JobResult::Status::None)
-        tip = resultTip(result);
-    else if (l.warning.contains(pos) && !warning.isEmpty())
+    } else if (line >= 0 && line < lines.size()) {
+        if (lines.at(line).kind == StatusLine::Kind::Result)
+            tip = resultTip(index.data(JobListModel::ResultRole).value<JobResult>(),
+                            index.data(JobListModel::WrittenRole).toString());
+        else
+            tip = tr("%1\nOutput: %2").arg(index.data(JobListModel::ConflictRole).toString(), destination);
+    } else if (l.warning.contains(pos) && !warning.isEmpty())
         tip = warning;
     else
-        tip = tr("Output: %1").arg(index.data(JobListModel::DestinationRole).toString());
+        tip = tr("Output: %1").arg(destination);
     if (tip.isEmpty()) {
         QToolTip::hideText();
         return false;

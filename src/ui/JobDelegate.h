@@ -2,8 +2,9 @@
 
 #include <QStyledItemDelegate>
 
-// Paints one job row: the source's name (pressing it asks for the editor), the job's info, the last
-// run's result and any encoder warning, and the thumbnail on black with rounded corners.
+// Paints one job row: the source's name (pressing it asks for the editor) with, under it, the last
+// run's result and what the run will meet at the destination; the job's info and any encoder warning;
+// the thumbnail on black with rounded corners.
 class JobDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -25,7 +26,8 @@ public:
     struct Layout
     {
         QRect name;
-        QRect result;
+        QRect result; // the first line under the name
+        QRect note;   // the second line under the name
         QRect info;
         QRect warning;
         QRect thumbnail;

@@ -10,6 +10,20 @@
 
 #include <algorithm>
 
+namespace {
+
+// The file the last run wrote, when it is not the job's destination (a new name was taken because the
+// destination was there already).
+// HOOK: the run does not report that path yet. Once JobResult carries it, return it here when it
+// differs from job.destination; the rows and the end-of-run summary already show it.
+QString writtenElsewhere(const MediaVideo &job)
+{
+    Q_UNUSED(job);
+    return {};
+}
+
+} // namespace
+
 const char *JobListModel::jobIdsMimeType()
 {
     return "application/x-tavrix-job-ids";
@@ -44,6 +58,10 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const
         return job.id;
     case DestinationRole:
         return job.destination;
+    case ConflictRole:
+        return m_conflicts.value(job.id).text;
+    case WrittenRole:
+        return writtenElsewhere(job);
     default:
         return {};
     }
@@ -60,6 +78,8 @@ QHash<int, QByteArray> JobListModel::roleNames() const
     names.insert(IdRole, "id");
     names.insert(SourceRole, "source");
     names.insert(DestinationRole, "destination");
+    names.insert(ConflictRole, "conflict");
+    names.insert(WrittenRole, "written");
     return names;
 }
 
@@ -299,4 +319,30 @@ void JobListModel::refreshAll()
 {
     if (!m_jobs.isEmpty())
         emit dataChanged(index(0), index(rowCount() - 1));
+}
+
+void JobListModel::setConflicts(const QList<OutputConflict> &conflicts)
+{
+    QHash<QUuid, OutputConflict> next;
+    int first = -1;
+    int last = -1;
+    for (int row = 0; row < m_jobs.size(); ++row) {
+        const OutputConflict conflict = row < conflicts.size() ? conflicts.at(row) : OutputConflict();
+        const QUuid &id = m_jobs.at(row)->id;
+        if (!conflict.isNone())
+            next.insert(id, conflict);
+        if (m_conflicts.value(id).text != conflict.text) {
+            if (first < 0)
+                first = row;
+            last = row;
+        }
+    }
+    m_conflicts.swap(next);
+    if (first >= 0)
+        emit dataChanged(index(first), index(last), {ConflictRole});
+}
+
+OutputConflict JobListModel::conflict(int row) const
+{
+    return row >= 0 && row < m_jobs.size() ? m_conflicts.value(m_jobs.at(row)->id) : OutputConflict();
 }

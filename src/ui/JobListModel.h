@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
+#include "tools/OutputConflict.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -23,6 +24,8 @@ public:
         IdRole,
         SourceRole,
         DestinationRole,
+        ConflictRole, // OutputConflict::text: what the run will meet at the destination, or empty
+        WrittenRole,  // the file the last run wrote when it is not the destination, or empty
     };
 
     static const char *jobIdsMimeType();
@@ -63,6 +66,11 @@ public:
     void refresh(const QUuid &id);
     void refreshAll();
 
+    // The conflicts of every job, in list order, as findOutputConflicts() gives them; rows whose text
+    // changed are repainted.
+    void setConflicts(const QList<OutputConflict> &conflicts);
+    OutputConflict conflict(int row) const;
+
     // While false, drops of files and of rows are refused (a run is using the list).
     void setAcceptsDrops(bool accepts) { m_acceptsDrops = accepts; }
     bool acceptsDrops() const { return m_acceptsDrops; }
@@ -73,5 +81,6 @@ signals:
 
 private:
     QList<MediaVideo::Ptr> m_jobs;
+    QHash<QUuid, OutputConflict> m_conflicts; // by job, so that they follow moves until the next check
     bool m_acceptsDrops = true;
 };

@@ -3,6 +3,7 @@
 #include "ui/JobListModel.h"
 
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -11,6 +12,21 @@
 #include <QPainter>
 
 #include <algorithm>
+
+namespace {
+
+JobListView::DragRunner &dragRunner()
+{
+    static JobListView::DragRunner runner;
+    return runner;
+}
+
+} // namespace
+
+void JobListView::setDragRunner(DragRunner runner)
+{
+    dragRunner() = std::move(runner);
+}
 
 JobListView::JobListView(QWidget *parent) : QListView(parent)
 {
@@ -114,7 +130,8 @@ void JobListView::dropEvent(QDropEvent *event)
     JobListModel *jobs = jobModel();
     const int row = dropRow(event->position().toPoint());
     if (jobs && jobs->dropMimeData(event->mimeData(), Qt::CopyAction, row, 0, {})) {
-        // The model has moved the rows itself; a move action would make the drag source remove them.
+        // Rows have been moved by the model itself. Files stay where they are: a move would tell the
+        // file manager they came from to delete them.
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -123,6 +140,40 @@ void JobListView::dropEvent(QDropEvent *event)
     stopAutoScroll();
     setState(NoState);
     viewport()->update();
+}
+
+void JobListView::startDrag(Qt::DropActions supportedActions)
+{
+    QModelIndexList indexes;
+    const QModelIndexList selected = selectedIndexes();
+    for (const QModelIndex &index : selected) {
+        if (index.flags() & Qt::ItemIsDragEnabled)
+            indexes << index;
+    }
+    if (indexes.isEmpty() || !model())
+        return;
+    QMimeData *data = model()->mimeData(indexes);
+    if (!data)
+        return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    // The row under the pointer goes along, as the list draws it.
+    const QModelIndex under = indexAt(viewport()->mapFromGlobal(QCursor::pos()));
+    const QModelIndex shown = under.isValid() && indexes.contains(under) ? under : indexes.constFirst();
+    const QRect rect = visualRect(shown).intersected(viewport()->rect());
+    if (!rect.isEmpty()) {
+        drag->setPixmap(viewport()->grab(rect));
+        drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - rect.topLeft());
+    }
+    // Whatever action the drop reports, nothing is removed here: a drop on this list has moved the
+    // rows already, and a drop anywhere else takes nothing away from the list. (The item view's own
+    // drag removes the dragged rows after a move, which after our own move deleted the job.)
+    if (const DragRunner &runner = dragRunner()) {
+        runner(drag, supportedActions, Qt::MoveAction);
+        drag->deleteLater();
+    } else {
+        drag->exec(supportedActions, Qt::MoveAction); // deletes the drag later itself
+    }
 }
 
 void JobListView::paintEvent(QPaintEvent *event)

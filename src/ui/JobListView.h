@@ -2,6 +2,10 @@
 
 #include <QListView>
 
+#include <functional>
+
+class QDrag;
+
 class JobListModel;
 
 // The job list: several rows selectable, reordered by dragging, files dropped from a file manager,
@@ -11,6 +15,12 @@ class JobListView : public QListView
     Q_OBJECT
 public:
     explicit JobListView(QWidget *parent = nullptr);
+
+    // Runs a drag and returns the action its drop reported: QDrag::exec() unless a test stands in for
+    // the platform's drag and drop. An empty runner puts QDrag::exec() back.
+    using DragRunner =
+        std::function<Qt::DropAction(QDrag *drag, Qt::DropActions supported, Qt::DropAction defaultAction)>;
+    static void setDragRunner(DragRunner runner);
 
     JobListModel *jobModel() const;
     QList<int> selectedRows() const;
@@ -25,6 +35,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     int dropRow(const QPoint &pos) const;

@@ -137,6 +137,16 @@ Setup::Setup(QWidget *parent) : QDialog(parent)
     row = addRow(tr("Format outfile"));
     m_formatFile = addPicker(row, Lists::nameTemplates(), QStringLiteral("formatFilePicker"), false);
 
+    // In the order of Preferences::ExistingOutput, whose index is stored.
+    row = addRow(tr("If the output exists"));
+    m_existingOutput = addPicker(row, {tr("Rename"), tr("Skip"), tr("Overwrite")},
+                                 QStringLiteral("existingOutputPicker"), false);
+    m_existingOutput->setItemData(0, tr("Write to the first free name: clip-1.mp4, clip-2.mp4…"),
+                                  Qt::ToolTipRole);
+    m_existingOutput->setItemData(1, tr("Leave the file as it is and do not convert the job"),
+                                  Qt::ToolTipRole);
+    m_existingOutput->setItemData(2, tr("Replace the file once the new one is complete"), Qt::ToolTipRole);
+
     auto *line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
@@ -188,6 +198,7 @@ void Setup::load()
     selectIndex(m_videoTune, Preferences::readInt(Key::videoTune));
     selectIndex(m_audioEncoder, Preferences::readInt(Key::audioEncoder));
     selectIndex(m_formatFile, Preferences::readInt(Key::formatFile));
+    selectIndex(m_existingOutput, int(Preferences::existingOutput()));
 
     m_quicktime->setChecked(Preferences::readBool(Key::quicktime));
     m_deInterlace->setChecked(Preferences::readBool(Key::deInterlace));
@@ -218,4 +229,5 @@ void Setup::save() const
     Preferences::writeText(Key::otherParams, m_otherParams->text());
     Preferences::writeText(Key::subtitleLanguage, m_subtitleLanguage->text());
     Preferences::writeInt(Key::formatFile, m_formatFile->currentIndex());
+    Preferences::writeInt(Key::existingOutput, m_existingOutput->currentIndex());
 }

@@ -30,6 +30,7 @@ private:
     QComboBox *m_audioDebit = nullptr;
     QComboBox *m_audioSampling = nullptr;
     QComboBox *m_formatFile = nullptr;
+    QComboBox *m_existingOutput = nullptr;
     QCheckBox *m_quicktime = nullptr;
     QCheckBox *m_deInterlace = nullptr;
     QCheckBox *m_autoCrop = nullptr;

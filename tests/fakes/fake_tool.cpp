@@ -3,6 +3,7 @@
 // else FAKE_TOOL_SCRIPT: steps separated by ';', run in order.
 //   out:TEXT  err:TEXT       write TEXT (\n, \r and \\ understood) to standard output / error
 //   bytes:N                  write N bytes of 'x' and a newline to standard output
+//   lines:N:TEXT             write TEXT and a newline to standard output N times, without pause
 //   pieces:N:TEXT            write TEXT to standard output N times, flushing and pausing 1 ms each time
 //   errpieces:N:TEXT         the same on standard error
 //   invalid                  write bytes that are not UTF-8
@@ -129,6 +130,13 @@ int main(int argc, char **argv)
                 std::fwrite(block.data(), 1, std::size_t(std::min<long>(long(block.size()), n - done)),
                             stdout);
             std::fputc('\n', stdout);
+            std::fflush(stdout);
+        } else if (verb == "lines") {
+            const std::size_t second = arg.find(':');
+            const long n = std::atol(arg.substr(0, second).c_str());
+            const std::string line = unescape(arg.substr(second + 1)) + '\n';
+            for (long i = 0; i < n; ++i)
+                std::fputs(line.c_str(), stdout);
             std::fflush(stdout);
         } else if (verb == "pieces" || verb == "errpieces") {
             std::FILE *stream = verb == "pieces" ? stdout : stderr;

@@ -1,0 +1,364 @@
+#include "store/QueueFile.h"
+
+#include "tools/CropPresets.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("QueueFile", text);
+}
+
+// A list of a few thousand jobs takes a few megabytes; anything far larger is not ours.
+constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+
+// Reads typed fields of one JSON object. An absent field gives the fallback (files written before a
+// field existed stay readable); a present field of the wrong type records the first such error.
+class Reader
+{
+public:
+    Reader(const QJsonObject &object, QString &error) : m_object(object), m_error(error) {}
+
+    QString text(const char *key, const QString &fallback)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return fallback;
+        if (!v.isString())
+            return fail(key, "text"), fallback;
+        return v.toString();
+    }
+
+    bool boolean(const char *key, bool fallback)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return fallback;
+        if (!v.isBool())
+            return fail(key, "true or false"), fallback;
+        return v.toBool();
+    }
+
+    int integer(const char *key, int fallback)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return fallback;
+        const double d = v.toDouble(0.5);
+        if (!v.isDouble() || std::floor(d) != d || d < std::numeric_limits<int>::min() ||
+            d > std::numeric_limits<int>::max())
+            return fail(key, "a whole number"), fallback;
+        return int(d);
+    }
+
+    double number(const char *key, double fallback)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return fallback;
+        if (!v.isDouble())
+            return fail(key, "a number"), fallback;
+        return v.toDouble();
+    }
+
+    QStringList texts(const char *key)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return {};
+        if (!v.isArray())
+            return fail(key, "a list of texts"), QStringList();
+        QStringList out;
+        const QJsonArray array = v.toArray();
+        for (const QJsonValue &item : array) {
+            if (!item.isString())
+                return fail(key, "a list of texts"), QStringList();
+            out << item.toString();
+        }
+        return out;
+    }
+
+    QJsonObject object(const char *key)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (!v.isUndefined() && !v.isObject())
+            fail(key, "an object");
+        return v.toObject();
+    }
+
+private:
+    void fail(const char *key, const char *expected)
+    {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("“%1” is not %2").arg(QLatin1String(key), QLatin1String(expected));
+    }
+
+    const QJsonObject &m_object;
+    QString &m_error;
+};
+
+// An index into a list of `count` entries; anything else reads as the first entry.
+int indexOrFirst(int index, qsizetype count)
+{
+    return index >= 0 && index < count ? index : 0;
+}
+
+} // namespace
+
+QString defaultDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Tavrix");
+}
+
+QueueFile::QueueFile(QString directory) : m_directory(std::move(directory))
+{
+}
+
+QString QueueFile::path() const
+{
+    return QDir(m_directory).filePath(QStringLiteral("queue.json"));
+}
+
+QJsonObject QueueFile::jobToJson(const MediaVideo &job, bool running)
+{
+    QJsonObject o;
+    o[QStringLiteral("id")] = job.id.toString(QUuid::WithoutBraces);
+    if (running)
+        o[QStringLiteral("running")] = true;
+    o[QStringLiteral("source")] = job.source;
+    o[QStringLiteral("destination")] = job.destination;
+    o[QStringLiteral("container")] = job.container;
+    o[QStringLiteral("deInterlace")] = job.deInterlace;
+    o[QStringLiteral("isQuicktime")] = job.isQuicktime;
+    o[QStringLiteral("videoEncoder")] = indexOfCase(job.videoEncoder);
+    o[QStringLiteral("videoDebit")] = job.videoDebit;
+    o[QStringLiteral("width")] = job.width;
+    o[QStringLiteral("height")] = job.height;
+    o[QStringLiteral("videoCrop")] = job.videoCrop;
+    o[QStringLiteral("videoProfile")] = indexOfCase(job.videoProfile);
+    o[QStringLiteral("videoPreset")] = indexOfCase(job.videoPreset);
+    o[QStringLiteral("videoTune")] = indexOfCase(job.videoTune);
+    o[QStringLiteral("audioEncoder")] = indexOfCase(job.audioEncoder);
+    o[QStringLiteral("audioDebit")] = job.audioDebit;
+    o[QStringLiteral("audioSampling")] = job.audioSampling;
+    o[QStringLiteral("durationVideo")] = job.durationVideo();
+    o[QStringLiteral("durationVideoMiddle")] = job.durationVideoMiddle;
+    o[QStringLiteral("audioTracks")] = QJsonArray::fromStringList(job.audioTracks);
+    o[QStringLiteral("audioTrack")] = job.audioTrack;
+    o[QStringLiteral("videoTracks")] = QJsonArray::fromStringList(job.videoTracks);
+    o[QStringLiteral("videoTrack")] = job.videoTrack;
+    o[QStringLiteral("subtitleTracks")] = QJsonArray::fromStringList(job.subtitleTracks);
+    o[QStringLiteral("subtitleTrack")] = job.subtitleTrack;
+    o[QStringLiteral("subtitleExternal")] = job.subtitleExternal;
+    o[QStringLiteral("subtitleLanguage")] = job.subtitleLanguage;
+    o[QStringLiteral("cropValue")] = job.cropValue;
+    o[QStringLiteral("info")] = job.info;
+    o[QStringLiteral("videoWidth")] = job.videoWidth;
+    o[QStringLiteral("videoHeight")] = job.videoHeight;
+    o[QStringLiteral("videoPixelAspectRatio")] = job.videoPixelAspectRatio;
+    o[QStringLiteral("videoDisplayAspectRatio")] = job.videoDisplayAspectRatio;
+    o[QStringLiteral("otherParam")] = job.otherParam;
+    if (job.result.status != JobResult::Status::None) {
+        o[QStringLiteral("result")] = QJsonObject{
+            {QStringLiteral("status"), int(job.result.status)},
+            {QStringLiteral("exitCode"), job.result.exitCode},
+            {QStringLiteral("reason"), job.result.reason},
+            {QStringLiteral("outputTail"), job.result.outputTail},
+        };
+    }
+    return o;
+}
+
+MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error)
+{
+    error.clear();
+    Reader r(object, error);
+    auto job = std::make_shared<MediaVideo>();
+    const QString id = r.text("id", {});
+    if (!id.isEmpty()) {
+        job->id = QUuid::fromString(id);
+        if (job->id.isNull() && error.isEmpty())
+            error = QStringLiteral("“id” is not a job identifier");
+    }
+    job->source = r.text("source", job->source);
+    job->destination = r.text("destination", job->destination);
+    job->container = indexOrFirst(r.integer("container", job->container), Lists::containers().size());
+    job->deInterlace = r.boolean("deInterlace", job->deInterlace);
+    job->isQuicktime = r.boolean("isQuicktime", job->isQuicktime);
+    job->videoEncoder =
+        caseAtOrFirst<VideoEncoders>(r.integer("videoEncoder", indexOfCase(job->videoEncoder)));
+    // Figures outside their meaning read as automatic, as an unreadable list entry does.
+    job->videoDebit = std::max(0, r.integer("videoDebit", job->videoDebit));
+    const auto size = [](int pixels) { return pixels > 0 ? pixels : -2; };
+    job->width = size(r.integer("width", job->width));
+    job->height = size(r.integer("height", job->height));
+    job->videoCrop = r.text("videoCrop", job->videoCrop);
+    job->videoProfile =
+        caseAtOrFirst<VideoProfiles>(r.integer("videoProfile", indexOfCase(job->videoProfile)));
+    job->videoPreset = caseAtOrFirst<VideoPresets>(r.integer("videoPreset", indexOfCase(job->videoPreset)));
+    job->videoTune = caseAtOrFirst<VideoTunes>(r.integer("videoTune", indexOfCase(job->videoTune)));
+    job->audioEncoder =
+        caseAtOrFirst<AudioEncoders>(r.integer("audioEncoder", indexOfCase(job->audioEncoder)));
+    job->audioDebit = std::max(0, r.integer("audioDebit", job->audioDebit));
+    job->audioSampling = std::max(0, r.integer("audioSampling", job->audioSampling));
+    job->setDurationVideo(r.text("durationVideo", job->durationVideo()));
+    job->durationVideoMiddle = r.text("durationVideoMiddle", job->durationVideoMiddle);
+    job->audioTracks = r.texts("audioTracks");
+    job->audioTrack = indexOrFirst(r.integer("audioTrack", 0), job->audioTracks.size());
+    job->videoTracks = r.texts("videoTracks");
+    job->videoTrack = indexOrFirst(r.integer("videoTrack", 0), job->videoTracks.size());
+    job->subtitleTracks = r.texts("subtitleTracks");
+    job->subtitleTrack = indexOrFirst(r.integer("subtitleTrack", 0), job->subtitleTracks.size());
+    job->subtitleExternal = r.text("subtitleExternal", job->subtitleExternal);
+    job->subtitleLanguage = r.text("subtitleLanguage", job->subtitleLanguage);
+    job->cropValue = indexOrFirst(r.integer("cropValue", 0), crops().size());
+    job->info = r.text("info", job->info);
+    job->videoWidth = r.integer("videoWidth", job->videoWidth);
+    job->videoHeight = r.integer("videoHeight", job->videoHeight);
+    job->videoPixelAspectRatio = r.number("videoPixelAspectRatio", job->videoPixelAspectRatio);
+    job->videoDisplayAspectRatio = r.number("videoDisplayAspectRatio", job->videoDisplayAspectRatio);
+    job->otherParam = r.text("otherParam", job->otherParam);
+
+    const QJsonObject result = r.object("result");
+    Reader rr(result, error);
+    const int status = rr.integer("status", 0);
+    job->result.status = status >= 0 && status <= int(JobResult::Status::Interrupted)
+                             ? JobResult::Status(status)
+                             : JobResult::Status::None;
+    job->result.exitCode = rr.integer("exitCode", 0);
+    job->result.reason = rr.text("reason", {});
+    job->result.outputTail = rr.text("outputTail", {});
+
+    if (r.boolean("running", false)) {
+        // What an earlier run said no longer describes this job; it must be started again by the user.
+        job->result = JobResult();
+        job->result.status = JobResult::Status::Interrupted;
+        job->result.reason = tr("Tavrix ended while this job was being converted.");
+    }
+    if (!error.isEmpty())
+        return nullptr;
+    return job;
+}
+
+QueueFile::SaveResult QueueFile::save(const QList<MediaVideo::Ptr> &jobs, const QUuid &running) const
+{
+    const auto failure = [this](const QString &reason) {
+        return SaveResult{tr("The job list could not be saved to “%1”: %2").arg(path(), reason)};
+    };
+    if (!QDir().mkpath(m_directory))
+        return failure(tr("the folder cannot be created"));
+
+    // One job per line: still small, and a person recovering a list can read it.
+    QByteArray bytes =
+        QByteArrayLiteral("{\"version\":") + QByteArray::number(Version) + QByteArrayLiteral(",\"jobs\":[");
+    for (qsizetype i = 0; i < jobs.size(); ++i) {
+        const MediaVideo &job = *jobs[i];
+        bytes += i == 0 ? "\n" : ",\n";
+        bytes += QJsonDocument(jobToJson(job, !running.isNull() && job.id == running))
+                     .toJson(QJsonDocument::Compact);
+    }
+    bytes += "\n]}\n";
+
+    QSaveFile file(path());
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return failure(file.errorString());
+    return {};
+}
+
+QueueFile::LoadResult QueueFile::load() const
+{
+    LoadResult out;
+    QFile file(path());
+    if (!QFileInfo::exists(path()))
+        return out;
+
+    QString problem;
+    bool newer = false;
+    if (QFileInfo(file).size() > MaxFileSize) {
+        problem = tr("the file is too large");
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        problem = file.errorString();
+    } else {
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+        file.close();
+        const QJsonObject root = document.object();
+        const QJsonValue version = root.value(QStringLiteral("version"));
+        const QJsonValue jobs = root.value(QStringLiteral("jobs"));
+        if (parseError.error != QJsonParseError::NoError) {
+            problem = parseError.errorString();
+        } else if (!document.isObject() || !version.isDouble() || version.toDouble() < 1) {
+            problem = tr("it is not a job list");
+        } else if (version.toDouble() > Version) {
+            newer = true;
+        } else if (!jobs.isArray()) {
+            problem = tr("it is not a job list");
+        } else {
+            const QJsonArray array = jobs.toArray();
+            QSet<QUuid> ids;
+            for (qsizetype i = 0; i < array.size() && problem.isEmpty(); ++i) {
+                QString error = QStringLiteral("not an object");
+                MediaVideo::Ptr job = array[i].isObject() ? jobFromJson(array[i].toObject(), error) : nullptr;
+                if (!job) {
+                    problem = tr("job %1: %2").arg(i + 1).arg(error);
+                    break;
+                }
+                // Lists find jobs by identity: a copied entry must not stand for the original.
+                if (ids.contains(job->id))
+                    job->id = QUuid::createUuid();
+                ids.insert(job->id);
+                out.jobs << job;
+            }
+        }
+    }
+    if (problem.isEmpty() && !newer)
+        return out;
+
+    out.jobs.clear();
+    out.keptAside = keepAside();
+    if (newer) {
+        out.message = out.keptAside.isEmpty()
+                          ? tr("The saved job list “%1” was written by a newer version of Tavrix; the list "
+                               "starts empty.")
+                                .arg(path())
+                          : tr("The saved job list was written by a newer version of Tavrix; it was kept as "
+                               "“%1” and the list starts empty.")
+                                .arg(out.keptAside);
+    } else {
+        out.message = out.keptAside.isEmpty()
+                          ? tr("The saved job list “%1” could not be read (%2); the list starts empty.")
+                                .arg(path(), problem)
+                          : tr("The saved job list could not be read (%1); it was kept as “%2” and the list "
+                               "starts empty.")
+                                .arg(problem, out.keptAside);
+    }
+    return out;
+}
+
+QString QueueFile::keepAside() const
+{
+    const QDir dir(m_directory);
+    for (int n = 1; n < 1000; ++n) {
+        const QString name =
+            n == 1 ? QStringLiteral("queue.json.bad") : QStringLiteral("queue.json.%1.bad").arg(n);
+        const QString target = dir.filePath(name);
+        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+            continue;
+        // rename() refuses an existing target, so an older copy kept aside is never replaced.
+        return QFile::rename(path(), target) ? target : QString();
+    }
+    return {};
+}

@@ -1,0 +1,222 @@
+#include "tools/ToolProcess.h"
+
+#include "tools/LineSplitter.h"
+
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSet>
+#include <QThread>
+
+#include <csignal>
+#include <optional>
+
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+// How often the thread in run() looks at the clock and the stop request while the tool is silent.
+constexpr int PollMs = 50;
+
+// The runs in progress, so that one call can stop them all.
+struct Registry
+{
+    QMutex mutex;
+    QSet<ToolProcess *> running;
+    bool closed = false;
+};
+
+Registry &registry()
+{
+    static Registry instance;
+    return instance;
+}
+
+// Keeps a run in the registry for as long as it lasts; refused once the program closes down.
+class Enrolment
+{
+public:
+    explicit Enrolment(ToolProcess *process) : m_process(process)
+    {
+        const QMutexLocker lock(&registry().mutex);
+        m_admitted = !registry().closed;
+        if (m_admitted)
+            registry().running.insert(process);
+    }
+    ~Enrolment()
+    {
+        if (!m_admitted)
+            return;
+        const QMutexLocker lock(&registry().mutex);
+        registry().running.remove(m_process);
+    }
+    Enrolment(const Enrolment &) = delete;
+    Enrolment &operator=(const Enrolment &) = delete;
+
+    bool admitted() const { return m_admitted; }
+
+private:
+    ToolProcess *m_process;
+    bool m_admitted = false;
+};
+
+QProcessEnvironment toolEnvironment()
+{
+    // The tools turn their arguments into file names through the locale: under LANG=C, or a locale that
+    // is not installed, "clé été.mov" does not reach them intact. C.UTF-8 is built into the C library.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    // Messages stay in English: some of them are read back.
+    env.remove(QStringLiteral("LANGUAGE"));
+    return env;
+}
+
+} // namespace
+
+QString ToolOutcome::reason() const
+{
+    switch (kind) {
+    case Kind::Finished:
+        return exitCode == 0 ? QString() : tr("%1 exited with status %2").arg(tool).arg(exitCode);
+    case Kind::Crashed:
+        return tr("%1 crashed (signal %2)").arg(tool).arg(signal);
+    case Kind::FailedToStart:
+        return tr("%1 could not be started: %2").arg(tool, error);
+    case Kind::TimedOut:
+        return tr("%1 did not answer in %2 s").arg(tool, QString::number(double(limit.count()) / 1000.0));
+    case Kind::Stopped:
+        return tr("%1 was stopped").arg(tool);
+    }
+    return {};
+}
+
+ToolProcess::ToolProcess(QString tool, QString program, QStringList arguments)
+    : m_tool(std::move(tool)), m_program(std::move(program)), m_arguments(std::move(arguments))
+{
+}
+
+ToolProcess::ToolProcess(QString tool, ShellCommand command)
+    : m_tool(std::move(tool)),
+      m_program(QStringLiteral("/bin/bash")), m_arguments{QStringLiteral("-c"), std::move(command.text)}
+{
+}
+
+ToolOutcome ToolProcess::run()
+{
+    using Kind = ToolOutcome::Kind;
+    ToolOutcome outcome;
+    outcome.tool = m_tool;
+    const Enrolment enrolment(this);
+    if (!enrolment.admitted() || m_stopRequested.load()) {
+        outcome.kind = Kind::Stopped;
+        return outcome;
+    }
+
+    QProcess process;
+    process.setProgram(m_program);
+    process.setArguments(m_arguments);
+    process.setProcessEnvironment(toolEnvironment());
+    // ffmpeg reads commands from its standard input; it gets an immediate end of file instead.
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (m_channels == Channels::Merged) {
+        process.setProcessChannelMode(QProcess::MergedChannels);
+    } else {
+        process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        process.setReadChannel(QProcess::StandardError);
+    }
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        // A group of its own: ending the run ends whatever the tool started, and nothing else.
+        ::setpgid(0, 0);
+        // Killed with us even when we get no chance to stop it. Had we died before this request, no
+        // signal would ever come: give up at once.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
+    });
+    process.start(QIODevice::ReadOnly);
+    if (!process.waitForStarted(-1)) {
+        outcome.kind = Kind::FailedToStart;
+        outcome.error = process.errorString();
+        return outcome;
+    }
+    const pid_t group = pid_t(process.processId());
+
+    LineSplitter splitter;
+    const auto deliver = [&](const QList<QByteArray> &lines) {
+        for (const QByteArray &bytes : lines) {
+            const QString line = decodeLine(bytes);
+            if (line.isEmpty())
+                ++outcome.undecodableLines; // lines are never empty, so it was not UTF-8
+            else if (m_onLine)
+                m_onLine(line);
+        }
+    };
+
+    QElapsedTimer clock;
+    clock.start();
+    std::optional<Kind> endedBy;
+    qint64 signalledAt = 0;
+    bool killed = false;
+    while (process.state() != QProcess::NotRunning) {
+        const qint64 now = clock.elapsed();
+        if (!endedBy) {
+            if (m_stopRequested.load())
+                endedBy = Kind::Stopped;
+            else if (m_limit > ToolTimeLimit::None && now >= m_limit.count())
+                endedBy = Kind::TimedOut;
+            if (endedBy) {
+                ::kill(-group, SIGTERM);
+                signalledAt = now;
+            }
+        } else if (!killed && now - signalledAt >= m_grace.count()) {
+            ::kill(-group, SIGKILL);
+            killed = true;
+        }
+        process.waitForReadyRead(PollMs);
+        deliver(splitter.push(process.readAll()));
+    }
+    deliver(splitter.push(process.readAll()));
+    deliver(splitter.flush());
+
+    if (endedBy) {
+        // The rest of the group had the same SIGTERM and gets what is left of the grace period (ffmpeg
+        // under a shell closes its file properly).
+        while (!killed && ::kill(-group, 0) == 0 && clock.elapsed() - signalledAt < m_grace.count())
+            QThread::msleep(10);
+    }
+    // Nothing the tool started outlives the run.
+    ::kill(-group, SIGKILL);
+
+    if (endedBy) {
+        outcome.kind = *endedBy;
+        if (outcome.kind == Kind::TimedOut)
+            outcome.limit = m_limit;
+    } else if (process.exitStatus() == QProcess::CrashExit) {
+        outcome.kind = Kind::Crashed;
+        outcome.signal = process.exitCode();
+    } else {
+        outcome.kind = Kind::Finished;
+        outcome.exitCode = process.exitCode();
+    }
+    return outcome;
+}
+
+void ToolProcess::stopAll()
+{
+    const QMutexLocker lock(&registry().mutex);
+    for (ToolProcess *process : std::as_const(registry().running))
+        process->stop();
+}
+
+void ToolProcess::closeDown()
+{
+    const QMutexLocker lock(&registry().mutex);
+    registry().closed = true;
+    for (ToolProcess *process : std::as_const(registry().running))
+        process->stop();
+}

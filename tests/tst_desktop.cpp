@@ -1,0 +1,318 @@
+// The desktop integration over D-Bus, against two private dbus-daemons standing for the session and the
+// system bus, and the fake logind, portal, notification server and dock of tests/fakes/fake_desktop.cpp.
+#include "desktop/DesktopBuses.h"
+#include "desktop/LauncherProgress.h"
+#include "desktop/PowerActions.h"
+#include "desktop/RunNotifier.h"
+#include "desktop/SleepInhibitor.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+#include <memory>
+#include <sys/prctl.h>
+
+Q_DECLARE_METATYPE(RunCounts)
+
+namespace {
+
+// The "FEATURE" of every "FEATURE skipped: WHY" line logged on the desktop category.
+QStringList skippedFeatures;
+QtMessageHandler previousHandler = nullptr;
+
+void captureSkips(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (qstrcmp(context.category, "org.tavrix.Tavrix.desktop") == 0 && message.contains(" skipped: "))
+        skippedFeatures << message.section(QStringLiteral(" skipped: "), 0, 0);
+    previousHandler(type, context, message);
+}
+
+// A child that must not outlive the test, even when the test crashes.
+void startOrphanProof(QProcess &process, const QString &program, const QStringList &args)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    process.start(program, args);
+}
+
+bool isGone(qint64 pid)
+{
+    return ::kill(pid_t(pid), 0) == -1 && errno == ESRCH;
+}
+
+const QString logindFeature = QStringLiteral("Sleep inhibition through logind");
+const QString portalFeature = QStringLiteral("Sleep inhibition through the desktop portal");
+const QString notifyFeature = QStringLiteral("Desktop notifications");
+const QString powerFeature = QStringLiteral("Power actions through logind");
+
+const QString logindInhibit = QStringLiteral("logind.Inhibit\tsleep:idle\tTavrix\tConverting videos\tblock");
+const QString portalInhibit = QStringLiteral("portal.Inhibit\t\t12\t{reason=Converting videos}");
+const QString logindReleased = QStringLiteral("logind.InhibitReleased");
+const QString portalClosed = QStringLiteral("portal.Close\tissued");
+
+} // namespace
+
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // No service directories: nothing installed on the machine is started on the test's buses.
+        file.write(
+            QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
+                           "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                           "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                           "<auth>EXTERNAL</auth><policy context=\"default\">"
+                           "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                           "<allow own=\"*\"/></policy></busconfig>\n")
+                .arg(m_dir.path())
+                .toUtf8());
+        file.close();
+        for (QProcess *bus : {&m_sessionBus, &m_systemBus}) {
+            startOrphanProof(*bus, QStringLiteral("dbus-daemon"),
+                             {QStringLiteral("--config-file=") + config, QStringLiteral("--print-address"),
+                              QStringLiteral("--nofork")});
+            QVERIFY2(bus->waitForStarted(), "dbus-daemon (Debian package dbus-daemon) is needed");
+            QVERIFY(bus->waitForReadyRead(10000));
+        }
+        // Before the first connection to either bus, in this process and in the fakes it starts.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_sessionBus.readLine().trimmed());
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_systemBus.readLine().trimmed());
+        qunsetenv("DBUS_STARTER_ADDRESS");
+        qunsetenv("DBUS_STARTER_BUS_TYPE");
+        m_log = m_dir.filePath(QStringLiteral("calls.log"));
+        previousHandler = qInstallMessageHandler(captureSkips);
+    }
+
+    void cleanupTestCase()
+    {
+        qInstallMessageHandler(previousHandler);
+        for (QProcess *bus : {&m_sessionBus, &m_systemBus}) {
+            const qint64 pid = bus->processId();
+            bus->terminate();
+            QVERIFY(bus->waitForFinished(10000));
+            QVERIFY(isGone(pid));
+        }
+    }
+
+    void cleanup()
+    {
+        if (m_fake.state() != QProcess::NotRunning) {
+            const qint64 pid = m_fake.processId();
+            m_fake.terminate();
+            QVERIFY(m_fake.waitForFinished(10000));
+            QVERIFY(isGone(pid));
+        }
+        skippedFeatures.clear();
+    }
+
+    void inhibitTakesAndGivesBackBothLocks_data()
+    {
+        QTest::addColumn<QStringList>("fakeOptions");
+        QTest::addColumn<QString>("end");
+        QTest::newRow("released") << QStringList() << "release";
+        QTest::newRow("destroyed") << QStringList() << "destroy";
+        QTest::newRow("granted after release") << QStringList{"delay=300"} << "release at once";
+    }
+    void inhibitTakesAndGivesBackBothLocks()
+    {
+        QFETCH(QStringList, fakeOptions);
+        QFETCH(QString, end);
+        QVERIFY(startFake(fakeOptions));
+        auto inhibitor = std::make_unique<SleepInhibitor>();
+        QVERIFY(inhibitor->inhibit(QStringLiteral("Converting videos")));
+        QVERIFY(inhibitor->inhibit(QStringLiteral("Converting videos"))); // already inhibiting: nothing asked
+        if (end == QLatin1String("release at once")) {
+            inhibitor->release();
+        } else {
+            QTRY_VERIFY(inhibitor->holdsLogindLock() && inhibitor->holdsPortalLock());
+            QCOMPARE(sorted(calls()), sorted({logindInhibit, portalInhibit}));
+            if (end == QLatin1String("release"))
+                inhibitor->release();
+            else
+                inhibitor.reset();
+        }
+        QTRY_COMPARE(sorted(calls()), sorted({logindInhibit, portalInhibit, logindReleased, portalClosed}));
+        if (inhibitor)
+            QVERIFY(!inhibitor->holdsLogindLock() && !inhibitor->holdsPortalLock());
+        QCOMPARE(skippedFeatures, QStringList());
+    }
+
+    void notificationSaysHowTheRunEnded_data()
+    {
+        QTest::addColumn<RunCounts>("counts");
+        QTest::addColumn<QString>("summaryAndBody");
+        QTest::newRow("all converted") << RunCounts{.converted = 3} << "Conversion finished\t3 converted";
+        QTest::newRow("some failed") << RunCounts{.converted = 3, .failed = 1}
+                                     << "Conversion finished\t3 converted, 1 failed";
+        QTest::newRow("stopped") << RunCounts{.converted = 0, .stopped = 1, .notRun = 2}
+                                 << "Conversion stopped\t0 converted, 1 stopped, 2 not run";
+    }
+    void notificationSaysHowTheRunEnded()
+    {
+        QFETCH(RunCounts, counts);
+        QFETCH(QString, summaryAndBody);
+        QVERIFY(startFake());
+        QVERIFY(RunNotifier().notifyRunFinished(counts));
+        QTRY_COMPARE(calls(), QStringList{"notifications.Notify\tTavrix\t0\torg.tavrix.Tavrix\t" +
+                                          summaryAndBody + "\t[]\t{desktop-entry=org.tavrix.Tavrix}\t-1"});
+        QCOMPARE(skippedFeatures, QStringList());
+    }
+
+    // A burst of updates reaches the dock as its first and its latest value; the end hides both bars.
+    void launcherShowsProgressThrottled()
+    {
+        QVERIFY(startFake());
+        const QString update = QStringLiteral("launcher.Update\t/org/tavrix/Tavrix/LauncherEntry\t"
+                                              "application://org.tavrix.Tavrix.desktop\t");
+        {
+            LauncherProgress launcher;
+            for (int done = 0; done <= 100; ++done)
+                launcher.setProgress(done / 100.0, 100 - done);
+            QTRY_COMPARE(
+                calls(),
+                QStringList({update + "{count=100,count-visible=true,progress=0,progress-visible=true}",
+                             update + "{count=0,count-visible=true,progress=1,progress-visible=true}"}));
+        }
+        QTRY_COMPARE(calls().size(), 3);
+        QCOMPARE(calls().constLast(), update + "{count-visible=false,progress-visible=false}");
+    }
+
+    void powerActionsFollowLogind_data()
+    {
+        QTest::addColumn<QStringList>("fakeOptions");
+        QTest::addColumn<QList<WhenDone>>("choices");
+        const QList<WhenDone> always{WhenDone::Nothing, WhenDone::Quit};
+        QTest::newRow("both allowed")
+            << QStringList() << always + QList{WhenDone::Suspend, WhenDone::PowerOff};
+        QTest::newRow("suspend refused")
+            << QStringList{"can-suspend=no"} << always + QList{WhenDone::PowerOff};
+        QTest::newRow("password or no hardware")
+            << QStringList{"can-suspend=na", "can-poweroff=challenge"} << always;
+    }
+    void powerActionsFollowLogind()
+    {
+        QFETCH(QStringList, fakeOptions);
+        QFETCH(QList<WhenDone>, choices);
+        QVERIFY(startFake(fakeOptions));
+        PowerActions power;
+        QSignalSpy refreshed(&power, &PowerActions::refreshed);
+        QSignalSpy failed(&power, &PowerActions::failed);
+        power.refresh();
+        QTRY_COMPARE(refreshed.count(), 1);
+        QCOMPARE(power.choices(), choices);
+
+        QStringList expected{QStringLiteral("logind.CanSuspend"), QStringLiteral("logind.CanPowerOff")};
+        for (WhenDone action : choices)
+            power.perform(action);
+        if (choices.contains(WhenDone::Suspend))
+            expected << QStringLiteral("logind.Suspend\tfalse");
+        if (choices.contains(WhenDone::PowerOff))
+            expected << QStringLiteral("logind.PowerOff\tfalse");
+        QTRY_COMPARE(calls(), expected);
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(skippedFeatures, QStringList());
+    }
+
+    // Every piece is used twice; each skipped feature is logged once, nothing fails or waits.
+    void missingDesktopIsSkippedOnce_data()
+    {
+        QTest::addColumn<QString>("sessionAddress"); // empty: the bus of the environment
+        QTest::addColumn<QString>("systemAddress");
+        QTest::addColumn<QStringList>("fakeOptions");
+        QTest::addColumn<QStringList>("skipped");
+        const QStringList noBus{QStringLiteral("Session bus (notifications, launcher, portal)"),
+                                QStringLiteral("System bus (logind)")};
+        const QStringList noService{logindFeature, portalFeature, notifyFeature, powerFeature};
+        const QString missingSocket = QStringLiteral("unix:path=/nonexistent/tavrix-bus");
+        QTest::newRow("no buses") << missingSocket << missingSocket << QStringList() << noBus;
+        QTest::newRow("not addresses") << "nonsense"
+                                       << "unix:" << QStringList() << noBus;
+        QTest::newRow("services absent")
+            << QString() << QString() << QStringList{"absent=logind,portal,notifications"} << noService;
+        QTest::newRow("services silent") << QString() << QString() << QStringList{"hang"} << noService;
+    }
+    void missingDesktopIsSkippedOnce()
+    {
+        QFETCH(QString, sessionAddress);
+        QFETCH(QString, systemAddress);
+        QFETCH(QStringList, fakeOptions);
+        QFETCH(QStringList, skipped);
+        const bool noBus = !sessionAddress.isEmpty();
+        if (!noBus)
+            QVERIFY(startFake(fakeOptions));
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
+        const DesktopBuses buses =
+            noBus ? DesktopBuses(QDBusConnection::connectToBus(sessionAddress, name + " session"),
+                                 QDBusConnection::connectToBus(systemAddress, name + " system"))
+                  : DesktopBuses();
+
+        SleepInhibitor inhibitor(buses);
+        PowerActions power(buses);
+        QSignalSpy refreshed(&power, &PowerActions::refreshed);
+        QSignalSpy failed(&power, &PowerActions::failed);
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(inhibitor.inhibit(QStringLiteral("Converting videos")), !noBus);
+            inhibitor.release();
+            QCOMPARE(RunNotifier(buses).notifyRunFinished({.converted = 1}), !noBus);
+            LauncherProgress(buses).setProgress(0.5);
+            power.refresh();
+        }
+        power.perform(WhenDone::Suspend);
+
+        // A silent service counts as absent once the call's time limit has passed.
+        const int patience = 5000 + DesktopBuses::callTimeoutMs;
+        QTRY_COMPARE_WITH_TIMEOUT(sorted(skippedFeatures), sorted(skipped), patience);
+        QTRY_COMPARE_WITH_TIMEOUT(refreshed.count(), noBus ? 2 : 1,
+                                  patience); // the first refresh was superseded
+        QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, patience);
+        QVERIFY(failed.at(0).at(1).toString().startsWith("The computer could not be suspended: "));
+        QCOMPARE(power.choices(), QList({WhenDone::Nothing, WhenDone::Quit}));
+        QVERIFY(!inhibitor.holdsLogindLock() && !inhibitor.holdsPortalLock());
+        if (noBus) {
+            QDBusConnection::disconnectFromBus(name + " session");
+            QDBusConnection::disconnectFromBus(name + " system");
+        }
+    }
+
+private:
+    bool startFake(const QStringList &options = {})
+    {
+        QFile::remove(m_log);
+        startOrphanProof(m_fake, QStringLiteral(FAKE_DESKTOP_PATH), QStringList{m_log} + options);
+        return m_fake.waitForStarted() && m_fake.waitForReadyRead(10000) && m_fake.readLine() == "ready\n";
+    }
+
+    QStringList calls() const
+    {
+        QFile file(m_log);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    static QStringList sorted(QStringList list)
+    {
+        list.sort();
+        return list;
+    }
+
+    QTemporaryDir m_dir;
+    QProcess m_sessionBus;
+    QProcess m_systemBus;
+    QProcess m_fake;
+    QString m_log;
+};
+
+QTEST_GUILESS_MAIN(TestDesktop)
+#include "tst_desktop.moc"

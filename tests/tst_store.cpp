@@ -1,0 +1,421 @@
+// What outlives the process: the saved job list (round trips on a probed clip, kills in mid-write, files
+// it cannot use), its lock, the job logs with their cap and rotation, and the single-instance channel
+// between real processes. The test binary plays the other process when started with --save-loop or
+// --instance.
+#include "TestSupport.h"
+
+#include "store/JobLogs.h"
+#include "store/QueueFile.h"
+#include "store/QueueLock.h"
+#include "store/SingleInstance.h"
+#include "tools/Log.h"
+#include "tools/MediaProbe.h"
+#include "tools/ToolRunner.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <tuple>
+
+using Status = JobResult::Status;
+
+namespace {
+
+QList<MediaVideo::Ptr> taggedList(char tag, int count)
+{
+    QList<MediaVideo::Ptr> jobs;
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("%1-%2").arg(QLatin1Char(tag)).arg(i);
+        jobs << std::make_shared<MediaVideo>("/videos/" + name + ".mov", "/out/" + name + ".mkv");
+        jobs.last()->id = QUuid::createUuidV5(QUuid(), name);
+        jobs.last()->audioTracks = {"Select 2 track(s) for encoding", "1: aac " + name, "2: ac3"};
+    }
+    return jobs;
+}
+
+// Child: holds the lock and saves two lists in turn until it is killed.
+int saveLoop(const QString &directory)
+{
+    QueueLock lock(directory);
+    const QueueFile file(directory);
+    const QList<MediaVideo::Ptr> lists[2] = {taggedList('a', 300), taggedList('b', 200)};
+    if (!lock.tryLock() || !file.save(lists[0]).ok())
+        return 3;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (int i = 1;; ++i)
+        file.save(lists[i % 2], lists[i % 2][i % 7]->id);
+}
+
+// Child: a start of the application as far as the channel goes. It hands its paths to a running
+// instance, or becomes the instance and prints what it receives (each path in hex, then "end").
+int instance(const QString &name, const QStringList &paths)
+{
+    if (sendToRunningInstance(paths, 5000, name))
+        return 0;
+    InstanceServer server(name);
+    if (!server.listen())
+        return 2;
+    QObject::connect(&server, &InstanceServer::pathsReceived, [](const QStringList &received) {
+        for (const QString &path : received)
+            std::printf("%s\n", QFile::encodeName(path).toHex().constData());
+        std::printf("end\n");
+        std::fflush(stdout);
+    });
+    std::printf("listening\n");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+QByteArray readLineFrom(QProcess &process)
+{
+    while (!process.canReadLine() && process.waitForReadyRead(30000)) {
+    }
+    return process.readLine().trimmed();
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Every field but the preview, compared exactly: a restored job must build the very command it had.
+void compareJobs(const MediaVideo &a, const MediaVideo &b)
+{
+    const auto fields = [](const MediaVideo &j) {
+        return std::tuple(j.id, j.source, j.destination, j.container, j.deInterlace, j.isQuicktime,
+                          j.videoEncoder, j.videoDebit, j.width, j.height, j.videoCrop, j.videoProfile,
+                          j.videoPreset, j.videoTune, j.audioEncoder, j.audioDebit, j.audioSampling,
+                          j.durationVideo(), j.durationVideoMiddle, j.audioTracks, j.audioTrack,
+                          j.videoTracks, j.videoTrack, j.subtitleTracks, j.subtitleTrack, j.subtitleExternal,
+                          j.subtitleLanguage, j.cropValue, j.info, j.videoWidth, j.videoHeight,
+                          j.videoPixelAspectRatio, j.videoDisplayAspectRatio, j.otherParam);
+    };
+    QVERIFY(fields(a) == fields(b) && !a.hasImage());
+}
+
+} // namespace
+
+class TestStore : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_clips;
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::isolateSettings();
+        setDiagnosticStream(nullptr);
+        QVERIFY(write(m_clips.filePath("a.srt"), "1\n00:00:00,000 --> 00:00:01,000\nHello\n"));
+        // Two video, two audio and one subtitle stream: every track choice can differ from its start.
+        QVERIFY(TestSupport::generateClip(
+            m_clips.filePath("rich.mkv"),
+            ("-f lavfi -i testsrc=size=320x240:rate=10:duration=1 -f lavfi -i testsrc=size=160x120:rate=10:"
+             "duration=1 -f lavfi -i sine=duration=1 -f lavfi -i sine=frequency=880:duration=1 -i " +
+             m_clips.filePath("a.srt") +
+             " -map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 -preset ultrafast -c:a aac -c:s srt")
+                .split(' ')));
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<Status>("status");
+        QTest::newRow("as imported") << false << false << Status::None;
+        QTest::newRow("every setting changed, hostile texts, failed") << true << false << Status::Failed;
+        QTest::newRow("running when saved") << true << true << Status::Interrupted;
+    }
+    void roundTrip()
+    {
+        QFETCH(bool, edited);
+        QFETCH(bool, running);
+        QFETCH(Status, status);
+        QTemporaryDir dir;
+        const MediaVideo::Ptr job = createMediaVideo(m_clips.filePath("rich.mkv"), dir.filePath("out.mkv"),
+                                                     ToolRunner(TestSupport::realResourceDir()));
+        QVERIFY(job->hasImage());
+        QCOMPARE(job->subtitleTracks.size() + job->audioTracks.size() + job->videoTracks.size(), 7);
+        if (edited) {
+            const QString name = "/in/new\nline \"q\" 'x' $(rm -rf ~) \\ \x01\x1f\t é📼.mov";
+            job->source = name;
+            job->destination = name + ".mp4";
+            job->subtitleExternal = name + ".srt";
+            job->info = name;
+            job->otherParam = "-metadata title=\"a\nb\"";
+            job->container = 0;
+            job->deInterlace = job->isQuicktime = false;
+            job->videoEncoder = VideoEncoders::libx264;
+            job->videoDebit = 4000;
+            job->width = 1280;
+            job->height = 720;
+            job->videoCrop = "320:200:0:20";
+            job->videoProfile = VideoProfiles::high;
+            job->videoPreset = VideoPresets::veryslow;
+            job->videoTune = VideoTunes::ssim;
+            job->audioEncoder = AudioEncoders::copy;
+            job->audioDebit = 384;
+            job->audioSampling = 48000;
+            job->audioTrack = 2;
+            job->videoTrack = job->subtitleTrack = 1;
+            job->subtitleLanguage = "eng";
+            job->cropValue = 3;
+            job->videoPixelAspectRatio = 0.1 + 0.2;
+            job->result = {Status::Failed, 187, "Conversion failed", "[aac] bad\nConversion failed!"};
+        }
+        const auto other = std::make_shared<MediaVideo>("/in/other.mov", "/out/other.mkv");
+        const QueueFile file(dir.filePath("data"));
+        QVERIFY(file.save({other, job}, running ? job->id : QUuid()).ok());
+
+        const QueueFile::LoadResult loaded = file.load();
+        QCOMPARE(loaded.message, QString());
+        QCOMPARE(loaded.jobs.size(), 2);
+        compareJobs(*loaded.jobs[0], *other);
+        compareJobs(*loaded.jobs[1], *job);
+        QCOMPARE(loaded.jobs[0]->result.status, Status::None);
+        const JobResult &result = loaded.jobs[1]->result;
+        QCOMPARE(result.status, status);
+        if (status == Status::Interrupted)
+            QVERIFY(!result.reason.isEmpty() && result.outputTail.isEmpty());
+        else
+            QVERIFY(std::tie(result.exitCode, result.reason, result.outputTail) ==
+                    std::tie(job->result.exitCode, job->result.reason, job->result.outputTail));
+    }
+
+    // What cannot be trusted is kept aside beside an older copy and the list starts empty; what the user
+    // cannot fix reads as its default; a folder that cannot be written fails the save alone.
+    void unusableFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("field"); // "" = kept aside, "unwritable" = the folder is a file
+        QTest::addColumn<int>("value");
+        const auto job = [](const char *fields) {
+            return "{\"version\":1,\"jobs\":[{" + QByteArray(fields) + "}]}";
+        };
+        QTest::newRow("unknown fields") << job(R"("colour":"red","x":{})") << "container" << 1;
+        QTest::newRow("container past the list") << job(R"("container":7)") << "container" << 0;
+        QTest::newRow("track past the list")
+            << job(R"("audioTracks":["all","1"],"audioTrack":2)") << "audioTrack" << 0;
+        QTest::newRow("crop preset past the table") << job(R"("cropValue":99)") << "cropValue" << 0;
+        QTest::newRow("negative width") << job(R"("width":-7)") << "width" << -2;
+        QTest::newRow("unknown status") << job(R"("result":{"status":42})") << "status" << 0;
+        QTemporaryDir dir;
+        QueueFile(dir.path()).save(taggedList('t', 3));
+        const QByteArray whole = contents(QueueFile(dir.path()).path());
+        QTest::newRow("truncated") << whole.left(whole.size() / 2) << "" << 0;
+        QTest::newRow("empty") << QByteArray() << "" << 0;
+        QTest::newRow("not JSON") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << "" << 0;
+        QTest::newRow("newer version") << QByteArray(R"({"version":2,"jobs":[]})") << "" << 0;
+        QTest::newRow("text for a number") << job(R"("container":"1")") << "" << 0;
+        QTest::newRow("fraction for a whole") << job(R"("videoDebit":2.5)") << "" << 0;
+        QTest::newRow("bad identity") << job(R"("id":"not-a-uuid")") << "" << 0;
+        QTest::newRow("folder is a file") << QByteArray("mine") << "unwritable" << 0;
+    }
+    void unusableFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, field);
+        QFETCH(int, value);
+        QTemporaryDir dir;
+        const bool unwritable = field == "unwritable";
+        const QueueFile file(unwritable ? dir.filePath("data") : dir.path());
+        QVERIFY(write(unwritable ? file.directory() : file.path(), content));
+        QVERIFY(write(dir.filePath("queue.json.bad"), "older"));
+
+        const QueueFile::LoadResult loaded = file.load();
+        QCOMPARE(loaded.message.isEmpty(), !field.isEmpty());
+        QVERIFY(!loaded.message.contains('\n'));
+        QCOMPARE(loaded.keptAside, field.isEmpty() ? dir.filePath("queue.json.2.bad") : QString());
+        QCOMPARE(loaded.jobs.size(), field.isEmpty() || unwritable ? 0 : 1);
+        if (field.isEmpty()) {
+            QCOMPARE(contents(loaded.keptAside), content);
+        } else if (!unwritable) {
+            const MediaVideo &job = *loaded.jobs[0];
+            const QJsonObject json = QueueFile::jobToJson(job);
+            QCOMPARE(field == "status" ? int(job.result.status) : json.value(field).toInt(INT_MIN), value);
+        }
+
+        const QueueFile::SaveResult saved = file.save(taggedList('n', 2));
+        QCOMPARE(saved.ok(), !unwritable);
+        QVERIFY(unwritable ? saved.error.contains(file.path()) : file.load().jobs.size() == 2);
+        QCOMPARE(contents(unwritable ? file.directory() : dir.filePath("queue.json.2.bad")),
+                 field.isEmpty() || unwritable ? content : QByteArray("(missing)"));
+        QCOMPARE(contents(dir.filePath("queue.json.bad")), QByteArray("older"));
+    }
+
+    // A writer killed at any moment leaves a list that loads whole, the old one or the new one. Its lock
+    // holds while it lives and is taken over once it is dead.
+    void killedWhileSaving()
+    {
+        QTemporaryDir dir;
+        const QueueFile file(dir.path());
+        const QList<MediaVideo::Ptr> lists[2] = {taggedList('a', 300), taggedList('b', 200)};
+        for (int round = 0; round < 16; ++round) {
+            QProcess saver;
+            saver.start(QCoreApplication::applicationFilePath(), {"--save-loop", dir.path()});
+            QCOMPARE(readLineFrom(saver), QByteArray("ready"));
+            QueueLock lock(dir.path());
+            QVERIFY(!lock.tryLock() && !lock.error().isEmpty());
+            QCOMPARE(QueueLock::holder(dir.path()), saver.processId());
+            QThread::msleep(QRandomGenerator::global()->bounded(30));
+            ::kill(pid_t(saver.processId()), SIGKILL);
+            QVERIFY(saver.waitForFinished(30000));
+
+            const QueueFile::LoadResult loaded = file.load();
+            QCOMPARE(loaded.message, QString());
+            const QList<MediaVideo::Ptr> &expected = lists[loaded.jobs.size() == 300 ? 0 : 1];
+            QCOMPARE(loaded.jobs.size(), expected.size());
+            for (qsizetype i = 0; i < expected.size(); ++i)
+                compareJobs(*loaded.jobs[i], *expected[i]);
+        }
+        QCOMPARE(QueueLock::holder(dir.path()), 0);
+        QueueLock lock(dir.path());
+        QVERIFY(lock.tryLock());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"queue.json", "queue.lock"}));
+    }
+
+    void logCap_data()
+    {
+        QTest::addColumn<qint64>("cap");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("length");
+        QTest::newRow("under the cap") << qint64(4000) << 20 << 30;
+        QTest::newRow("over the cap") << qint64(4000) << 500 << 30;
+        QTest::newRow("one line longer than the cap") << qint64(1000) << 1 << 5000;
+        QTest::newRow("written out while it runs") << qint64(300 * 1024) << 20000 << 80;
+    }
+    void logCap()
+    {
+        QFETCH(qint64, cap);
+        QFETCH(int, lines);
+        QFETCH(int, length);
+        QTemporaryDir dir;
+        JobLog log = JobLogs(dir.path(), cap).open(MediaVideo("/in/clip.mov"));
+        QByteArray all;
+        for (int i = 0; i < lines; ++i) {
+            QByteArray line = QByteArray::number(i).rightJustified(8, '0') + ' ';
+            line += QByteArray(length - line.size(), char('a' + i % 26));
+            log.append(line);
+            all += line + '\n';
+            // Held-back lines reach the file as the run goes, not only at its end.
+            const QByteArray now = i % 1000 == 999 ? contents(log.path()) : QByteArray();
+            QVERIFY(now.size() <= cap);
+            QVERIFY(now.isEmpty() || now.mid(now.lastIndexOf('\n', -2) + 1, 8).toInt() > i - 1000);
+        }
+        log.close();
+        const QByteArray kept = contents(log.path());
+        if (all.size() <= cap)
+            QCOMPARE(kept, all);
+        else
+            QVERIFY(kept.size() <= cap && kept.size() > cap / 2 && kept.count("left out ...]\n") == 1);
+        // The beginning says what was asked, the end what went wrong; whole lines around the marker.
+        const qsizetype marker = all.size() <= cap ? 0 : kept.indexOf("[... ");
+        const QByteArray end = kept.mid(all.size() <= cap ? 0 : kept.indexOf('\n', marker) + 1);
+        QVERIFY(all.endsWith(end) && kept.startsWith(all.left(marker)));
+        QVERIFY(length > cap / 4 || all.size() <= cap || (marker > 0 && all.contains('\n' + end)));
+    }
+
+    // The newest logs stay, files the program did not name are never touched, and no source name
+    // reaches outside the folder or hides characters in it.
+    void logRotation()
+    {
+        QTemporaryDir dir;
+        const JobLogs logs(dir.path(), 4096, 4);
+        QVERIFY(QDir().mkpath(logs.folder()));
+        const QString foreign = logs.folder() + "/notes.log";
+        QVERIFY(write(foreign, {}));
+        QVERIFY(write(logs.folder() + "/20000101-000000-000_" +
+                          QUuid::createUuid().toString(QUuid::WithoutBraces) + ".log",
+                      {}));
+        QList<MediaVideo> jobs;
+        for (const char *source : {"../../../etc/passwd", "/in/a\nb\x01\u202e c:d*\"'.mov", "..\\..\\x.mov",
+                                   "/in/été 名前.mp4", "/in/.hidden"})
+            jobs << MediaVideo(source);
+        QStringList opened;
+        for (int i = 0; i < 7; ++i) {
+            const MediaVideo &job = jobs[i % jobs.size()];
+            opened << logs.open(job).path();
+            QCOMPARE(QFileInfo(opened.last()).absolutePath(), logs.folder());
+            const QString name = QFileInfo(opened.last()).fileName();
+            QVERIFY2(!name.startsWith('.') &&
+                         !name.contains(
+                             QRegularExpression("[^\\w.-]", QRegularExpression::UseUnicodePropertiesOption)),
+                     qPrintable(name));
+            QCOMPARE(logs.latestFor(job.id), opened.last());
+            QThread::msleep(2); // logs are ordered by their creation time in milliseconds
+        }
+        QStringList left = QDir(logs.folder()).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(left.replaceInStrings(QRegularExpression("^"), logs.folder() + '/'), opened.mid(3)
+                                                                                          << foreign);
+        QCOMPARE(logs.latestFor(jobs[2].id), QString());
+    }
+
+    // A second start hands its paths to the first and ends; a socket left by a killed instance is taken
+    // over, one that still answers never is.
+    void singleInstance()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("instance");
+        QProcess first;
+        first.start(QCoreApplication::applicationFilePath(), {"--instance", name});
+        QCOMPARE(readLineFrom(first), QByteArray("listening"));
+
+        const QStringList paths{"/v/a b.mov", "rel/new\nline.mkv", "-dash.mp4", "/v/q'\"$(x)`\\.mp4",
+                                "/v/été 📼.mov"};
+        QProcess second;
+        second.setWorkingDirectory(dir.path());
+        second.start(QCoreApplication::applicationFilePath(), QStringList{"--instance", name} + paths);
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QStringList received;
+        for (QByteArray line = readLineFrom(first); !line.isEmpty() && line != "end";
+             line = readLineFrom(first))
+            received << QFile::decodeName(QByteArray::fromHex(line));
+        QCOMPARE(received,
+                 QStringList({paths[0], dir.filePath(paths[1]), dir.filePath(paths[2]), paths[3], paths[4]}));
+
+        first.kill();
+        QVERIFY(first.waitForFinished(30000) && QFileInfo::exists(name));
+        QVERIFY(!sendToRunningInstance({"/x.mov"}, 2000, name));
+        InstanceServer server(name);
+        QVERIFY2(server.listen(), qPrintable(server.error()));
+        QSignalSpy spy(&server, &InstanceServer::pathsReceived);
+        QProcess third;
+        third.start(QCoreApplication::applicationFilePath(), {"--instance", name, "/v/c.mov"});
+        QVERIFY(spy.wait(30000));
+        QCOMPARE(spy.first().first().toStringList(), QStringList{"/v/c.mov"});
+        QVERIFY(third.waitForFinished(30000) && third.exitCode() == 0);
+        InstanceServer rival(name);
+        QVERIFY(!rival.listen() && !rival.error().isEmpty());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() >= 3 && args[1] == "--save-loop")
+        return saveLoop(args[2]);
+    if (args.size() >= 3 && args[1] == "--instance")
+        return instance(args[2], args.mid(3));
+    TestStore test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_store.moc"
