@@ -8,7 +8,7 @@
 #include "model/MediaVideo.h"
 #include "tools/ToolRunner.h"
 #include "ui/JobDelegate.h"
-#include "ui/JobListModel.h"
+#include "model/JobListModel.h"
 #include "ui/JobListView.h"
 
 #include <QApplication>

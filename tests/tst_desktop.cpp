@@ -63,6 +63,8 @@ class TestDesktop : public QObject
 private slots:
     void initTestCase()
     {
+        // Services that answer may be slow on a loaded machine; only the silent ones should time out.
+        DesktopBuses::setCallTimeoutMs(10000);
         QVERIFY(m_dir.isValid());
         const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
         QFile file(config);
@@ -251,6 +253,8 @@ private slots:
         const bool noBus = !sessionAddress.isEmpty();
         if (!noBus)
             QVERIFY(startFake(fakeOptions));
+        // A silent service is given up after the time limit a desktop really has.
+        DesktopBuses::setCallTimeoutMs(fakeOptions.contains(QStringLiteral("hang")) ? 2000 : 10000);
         const QString name = QString::fromLatin1(QTest::currentDataTag());
         const DesktopBuses buses =
             noBus ? DesktopBuses(QDBusConnection::connectToBus(sessionAddress, name + " session"),
@@ -271,7 +275,7 @@ private slots:
         power.perform(WhenDone::Suspend);
 
         // A silent service counts as absent once the call's time limit has passed.
-        const int patience = 5000 + DesktopBuses::callTimeoutMs;
+        const int patience = 5000 + DesktopBuses::callTimeoutMs();
         QTRY_COMPARE_WITH_TIMEOUT(sorted(skippedFeatures), sorted(skipped), patience);
         QTRY_COMPARE_WITH_TIMEOUT(refreshed.count(), noBus ? 2 : 1,
                                   patience); // the first refresh was superseded

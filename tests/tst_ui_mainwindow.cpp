@@ -11,7 +11,7 @@
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
 #include "ui/JobDelegate.h"
-#include "ui/JobListModel.h"
+#include "model/JobListModel.h"
 #include "ui/JobListView.h"
 #include "ui/MainWindow.h"
 #include "ui/Panels.h"

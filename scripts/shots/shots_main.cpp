@@ -7,7 +7,7 @@
 #include "model/Preferences.h"
 #include "tools/ToolRunner.h"
 #include "ui/ContentView.h"
-#include "ui/JobListModel.h"
+#include "model/JobListModel.h"
 #include "ui/MainWindow.h"
 #include "ui/Panels.h"
 #include "ui/ProgressionView.h"

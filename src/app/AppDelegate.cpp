@@ -11,6 +11,11 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
 
 AppDelegate::~AppDelegate() = default;
 
+void AppDelegate::closeWindow()
+{
+    m_window.reset();
+}
+
 void AppDelegate::applicationDidFinishLaunching(const QStringList &files)
 {
     m_window = std::make_unique<MainWindow>();

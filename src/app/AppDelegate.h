@@ -19,6 +19,8 @@ public:
     void applicationDidFinishLaunching(const QStringList &files);
 
     MainWindow *window() const { return m_window.get(); }
+    // Destroys the window and what it owns: its run and imports are stopped and their workers joined.
+    void closeWindow();
 
 private:
     std::unique_ptr<MainWindow> m_window;

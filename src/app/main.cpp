@@ -1,6 +1,10 @@
 #include "AppDelegate.h"
 
+#include "session/Session.h"
+#include "session/StopSignals.h"
 #include "tools/ToolProcess.h"
+#include "ui/ContentView.h"
+#include "ui/MainWindow.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
@@ -31,5 +35,17 @@ int main(int argc, char *argv[])
 
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching(parser.positionalArguments());
-    return app.exec();
+
+    // Logout (SIGTERM), a closed terminal (SIGHUP) and Ctrl-C stop the run as Stop does, then quit:
+    // the unfinished file is removed and no tool is left behind.
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::received, &app, [&delegate] {
+        if (MainWindow *window = delegate.window())
+            window->content()->session()->stop();
+        QCoreApplication::exit(0);
+    });
+    const int status = app.exec();
+    // The session's workers are joined here, while the application object still exists.
+    delegate.closeWindow();
+    return status;
 }

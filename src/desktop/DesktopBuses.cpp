@@ -1,5 +1,7 @@
 #include "desktop/DesktopBuses.h"
 
+#include <atomic>
+
 #include <QDBusError>
 #include <QMutex>
 #include <QSet>
@@ -62,4 +64,18 @@ void DesktopBuses::skip(const QString &feature, const QString &why) const
         d->skipped.insert(feature);
     }
     qCInfo(lcDesktop).noquote() << feature << "skipped:" << why;
+}
+
+namespace {
+std::atomic_int g_callTimeoutMs{2000};
+} // namespace
+
+int DesktopBuses::callTimeoutMs()
+{
+    return g_callTimeoutMs.load();
+}
+
+void DesktopBuses::setCallTimeoutMs(int milliseconds)
+{
+    g_callTimeoutMs.store(milliseconds);
 }

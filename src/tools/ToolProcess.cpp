@@ -111,7 +111,7 @@ ToolOutcome ToolProcess::run()
     ToolOutcome outcome;
     outcome.tool = m_tool;
     const Enrolment enrolment(this);
-    if (!enrolment.admitted() || m_stopRequested.load()) {
+    if (!enrolment.admitted() || stopAsked()) {
         outcome.kind = Kind::Stopped;
         return outcome;
     }
@@ -165,7 +165,7 @@ ToolOutcome ToolProcess::run()
     while (process.state() != QProcess::NotRunning) {
         const qint64 now = clock.elapsed();
         if (!endedBy) {
-            if (m_stopRequested.load())
+            if (stopAsked())
                 endedBy = Kind::Stopped;
             else if (m_limit > ToolTimeLimit::None && now >= m_limit.count())
                 endedBy = Kind::TimedOut;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 
 // How long one run of each kind may take before it is ended. The encode has no limit: a film takes hours.
 namespace ToolTimeLimit {
@@ -80,6 +81,8 @@ public:
     void setGracePeriod(std::chrono::milliseconds grace) { m_grace = grace; }
     void setChannels(Channels channels) { m_channels = channels; }
     void setLineHandler(LineHandler handler) { m_onLine = std::move(handler); }
+    // A flag shared with whoever may want this run ended (an import being stopped): set, it acts as stop().
+    void setCancellation(std::shared_ptr<const std::atomic_bool> cancelled) { m_cancelled = std::move(cancelled); }
 
     // Starts the tool and returns once it has ended and every line has been handed over. Anything the
     // tool left running in its group is killed.
@@ -105,4 +108,7 @@ private:
     Channels m_channels = Channels::Merged;
     LineHandler m_onLine;
     std::atomic_bool m_stopRequested{false};
+    std::shared_ptr<const std::atomic_bool> m_cancelled;
+
+    bool stopAsked() const { return m_stopRequested.load() || (m_cancelled && m_cancelled->load()); }
 };

@@ -37,6 +37,7 @@ ToolOutcome ToolRunner::runTool(const QString &name, const QStringList &argument
         return missing;
     }
     ToolProcess process(name, tool.path, arguments);
+    process.setCancellation(m_cancelled);
     process.setTimeLimit(limit);
     process.setLineHandler(onLine);
     return process.run();
@@ -85,6 +86,7 @@ QStringList ToolRunner::mediaInfoList(const QString &file, const QString &sectio
 ToolOutcome ToolRunner::runFfmpegShell(const QString &command, const ChunkHandler &onChunk) const
 {
     ToolProcess process(QStringLiteral("ffmpeg"), ToolProcess::ShellCommand{command});
+    process.setCancellation(m_cancelled);
     process.setLineHandler(onChunk);
     return process.run();
 }

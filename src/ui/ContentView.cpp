@@ -2,6 +2,7 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
+#include "session/Session.h"
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
 #include "tools/EncoderCatalog.h"
@@ -9,11 +10,10 @@
 #include "tools/Log.h"
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
-#include "tools/SerialQueue.h"
 #include "tools/ShellQuote.h"
 #include "ui/DetailView.h"
 #include "ui/JobDelegate.h"
-#include "ui/JobListModel.h"
+#include "model/JobListModel.h"
 #include "ui/JobListView.h"
 #include "ui/Panels.h"
 #include "ui/ProgressionView.h"
@@ -39,8 +39,6 @@
 
 namespace {
 
-const QString importQueueLabel = QStringLiteral("org.tavrix.Tavrix.entry.queue");
-
 QString fileName(const QString &path)
 {
     return QFileInfo(path).fileName();
@@ -49,8 +47,17 @@ QString fileName(const QString &path)
 } // namespace
 
 ContentView::ContentView(ToolRunner tools, QWidget *parent)
-    : QWidget(parent), m_tools(std::move(tools)), m_status(new RunStatus(this)),
-      m_model(new JobListModel(this)), m_encoder(new BatchEncoder(m_status, m_tools, this))
+    : ContentView(std::make_unique<Session>(std::move(tools)), nullptr, parent)
+{
+}
+
+ContentView::ContentView(Session *session, QWidget *parent) : ContentView(nullptr, session, parent)
+{
+}
+
+ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget *parent)
+    : QWidget(parent), m_ownSession(std::move(own)), m_session(session ? session : m_ownSession.get()),
+      m_status(m_session->status()), m_model(m_session->jobs()), m_encoder(m_session->encoder())
 {
     setObjectName(QStringLiteral("contentView"));
     buildCommands();
@@ -92,35 +99,47 @@ ContentView::ContentView(ToolRunner tools, QWidget *parent)
     connect(m_model, &JobListModel::modelReset, this, &ContentView::scheduleConflicts);
 
     // The path goes to the logs only; a missing tool is reported by reportMissingTools().
-    const ToolLocation ffmpeg = m_tools.locateTool(QStringLiteral("ffmpeg"));
+    const ToolLocation ffmpeg = tools().locateTool(QStringLiteral("ffmpeg"));
     if (ffmpeg.ok()) {
         qInfo().noquote() << ffmpeg.path;
         qCInfo(lcTavrix).noquote() << "Ffmpeg path =" << ffmpeg.path;
     }
 
     // Which encoders this ffmpeg has is asked once, off this thread; rows then show their warnings.
-    m_catalogQueue = new SerialQueue(QStringLiteral("org.tavrix.Tavrix.catalog.queue"), this);
-    const ToolRunner catalogTools = m_tools;
-    JobListModel *model = m_model;
-    m_catalogQueue->enqueue([catalogTools, model] {
+    auto asked = std::make_shared<std::promise<void>>();
+    m_catalogAsked = asked->get_future().share();
+    m_session->workers().run([asked, catalogTools = tools(), model = m_model] {
         if (EncoderCatalog::instance().refresh(catalogTools))
             QMetaObject::invokeMethod(model, &JobListModel::refreshAll, Qt::QueuedConnection);
+        asked->set_value();
     });
-    m_catalogQueue->finish();
+    connect(m_session, &Session::importFinished, this, [this](int, const ImportReport &report) {
+        updateCommands();
+        if (!report.skipped.isEmpty())
+            reportNotImported(tr("These names are not valid UTF-8, so Tavrix cannot open them. Rename them "
+                                 "to import them."),
+                              report.skipped);
+        emit importFinished();
+    });
 
     updateCommands();
 }
 
 ContentView::~ContentView()
 {
-    // Background work still going must end before the objects it posts to go away.
-    for (const Import &entry : std::as_const(m_imports))
-        entry.cancelled->store(true);
-    for (const Import &entry : std::as_const(m_imports))
-        delete entry.queue;
-    m_imports.clear();
-    delete m_catalogQueue;
-    m_encoder->stop();
+    // A session of the application goes on without this view; one of its own stops with it.
+    if (m_ownSession)
+        m_ownSession->stop();
+}
+
+const ToolRunner &ContentView::tools() const
+{
+    return m_session->tools();
+}
+
+bool ContentView::isImporting() const
+{
+    return m_session->isImporting();
 }
 
 void ContentView::buildCommands()
@@ -275,7 +294,7 @@ QString ContentView::reportMissingTools()
 {
     QStringList errors;
     for (const QString &name : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
-        const ToolLocation location = m_tools.locateTool(name);
+        const ToolLocation location = tools().locateTool(name);
         if (!location.ok())
             errors << location.error;
     }
@@ -300,7 +319,11 @@ QString ContentView::reportMissingTools()
 
 bool ContentView::waitForCatalog(int milliseconds)
 {
-    return m_catalogQueue->wait(milliseconds);
+    if (milliseconds < 0) {
+        m_catalogAsked.wait();
+        return true;
+    }
+    return m_catalogAsked.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready;
 }
 
 void ContentView::runPanelLater(std::function<void()> panel)
@@ -389,98 +412,10 @@ void ContentView::reportNotImported(const QString &text, const QStringList &line
     box->open();
 }
 
-namespace {
-
-// The sheet of a panel import comes up before the first file is probed.
-void raiseImportSheet(RunStatus *status, int chosen)
-{
-    status->post([chosen](RunStatus &s) {
-        s.setPercentValue(0);
-        s.setCurrentEncodeFile({});
-        s.setActiveEncoding({});
-        s.setNbrFilesEncoding(chosen);
-        s.setSecondsLeft(-1, -1);
-        s.setShowProgressBar(true);
-        s.setIsDisable(true);
-    });
-}
-
-// Runs on an import queue. Folders are walked here, off the user interface thread; the count shown is
-// what will be imported, so the sheet ends at 100 %.
-void importOnQueue(const QStringList &files, const QStringList &folders, const QString &directory,
-                   bool withSheet, const std::atomic_bool &cancelled, RunStatus *status, JobListModel *model,
-                   const ToolRunner &tools, QStringList &unusable)
-{
-    QList<std::pair<QString, QString>> work; // source, destination directory
-    for (const QString &file : files)
-        work.append({file, directory});
-    for (const QString &folder : folders) {
-        const VideoScan found = findVideoFiles(folder);
-        unusable += found.unusable;
-        for (const QString &file : found.files)
-            work.append({file, QString()});
-    }
-    const int total = int(work.size());
-    int counter = 0;
-    for (const auto &[source, into] : work) {
-        if (cancelled.load())
-            break;
-        ++counter;
-        if (withSheet) {
-            status->post([counter, total, name = fileName(source)](RunStatus &s) {
-                s.setNbrFilesEncoding(total);
-                s.setCurrentEncodeFile(name);
-                s.setActiveEncoding(QString::number(counter));
-                s.setPercentValue(double(counter) / total * 100.0);
-            });
-        }
-        MediaVideo::Ptr job = createMediaVideo(source, importDestination(source, into), tools);
-        status->post([model, job](RunStatus &) { model->append(job); });
-    }
-    if (withSheet) {
-        status->post([](RunStatus &s) {
-            s.setShowProgressBar(false);
-            s.setIsDisable(false);
-        });
-    }
-}
-
-} // namespace
-
 void ContentView::startImport(const QStringList &files, const QStringList &folders, const QString &directory,
                               bool withSheet)
 {
-    Import entry;
-    entry.queue = new SerialQueue(importQueueLabel, this);
-    entry.cancelled = std::make_shared<std::atomic_bool>(false);
-    entry.unusable = std::make_shared<QStringList>();
-    m_imports << entry;
-
-    RunStatus *status = m_status;
-    JobListModel *model = m_model;
-    const ToolRunner tools = m_tools;
-    const auto cancelled = entry.cancelled;
-    const auto unusable = entry.unusable;
-
-    if (withSheet)
-        entry.queue->enqueue([status, chosen = int(files.size())] { raiseImportSheet(status, chosen); });
-    entry.queue->enqueue([=] {
-        importOnQueue(files, folders, directory, withSheet, *cancelled, status, model, tools, *unusable);
-    });
-
-    SerialQueue *queue = entry.queue;
-    connect(queue, &SerialQueue::finished, this, [this, queue, unusable] {
-        // Every post the queue made has been delivered before its thread's end is.
-        m_imports.removeIf([queue](const Import &i) { return i.queue == queue; });
-        queue->deleteLater();
-        updateCommands();
-        if (!unusable->isEmpty())
-            reportNotImported(tr("These names are not valid UTF-8, so Tavrix cannot open them. Rename them "
-                                 "to import them."),
-                              *unusable);
-        emit importFinished();
-    });
-    queue->finish();
+    m_session->import({files, folders, directory, {}, withSheet});
     updateCommands();
 }
 
@@ -696,8 +631,7 @@ void ContentView::stopWork()
         m_encoder->stop();
         return;
     }
-    for (const Import &entry : std::as_const(m_imports))
-        entry.cancelled->store(true);
+    m_session->stopImports();
 }
 
 bool ContentView::event(QEvent *event)

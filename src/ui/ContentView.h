@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <future>
 #include <functional>
 #include <memory>
 
@@ -25,7 +26,7 @@ class QPushButton;
 class QTimer;
 class QToolButton;
 class RunStatus;
-class SerialQueue;
+class Session;
 class Setup;
 
 // The main window's content: the job list, the destination row, the command buttons and the
@@ -38,6 +39,8 @@ class ContentView : public QWidget
     Q_OBJECT
 public:
     explicit ContentView(ToolRunner tools = ToolRunner(), QWidget *parent = nullptr);
+    // Works on `session`, which must outlive this view (the application's one session).
+    explicit ContentView(Session *session, QWidget *parent = nullptr);
     ~ContentView() override;
 
     // Panels open this long after the command that asks for them.
@@ -54,13 +57,14 @@ public:
     BatchEncoder *encoder() const { return m_encoder; }
     ProgressSheet *progressSheet() const { return m_sheet; }
     QLineEdit *destinationField() const { return m_destination; }
-    const ToolRunner &tools() const { return m_tools; }
+    const ToolRunner &tools() const;
+    Session *session() const { return m_session; }
 
     // The destination directory as last committed; empty means beside each source.
     QString destinationDirectory() const { return m_text1; }
 
     bool isRunning() const;
-    bool isImporting() const { return !m_imports.isEmpty(); }
+    bool isImporting() const;
 
     // What the next run will meet at the destination of `job` as it would be edited, among the other
     // jobs of the list: the text the job's row would show, or empty. For the job editor.
@@ -103,13 +107,6 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    struct Import
-    {
-        SerialQueue *queue = nullptr;
-        std::shared_ptr<std::atomic_bool> cancelled;
-        std::shared_ptr<QStringList> unusable; // filled on the queue, read once it has ended
-    };
-
     void buildLayout();
     void buildCommands();
     void updateCommands();
@@ -117,6 +114,7 @@ private:
     void runPanelLater(std::function<void()> panel);
     // Queues one import: `files` go into `directory` (beside their source when it is empty), files
     // found in `folders` always beside their source.
+    ContentView(std::unique_ptr<Session> own, Session *session, QWidget *parent);
     void startImport(const QStringList &files, const QStringList &folders, const QString &directory,
                      bool withSheet);
     void retargetAll();
@@ -129,7 +127,9 @@ private:
     void askToConvertAgain();
     void showRunSummary();
 
-    ToolRunner m_tools;
+    // Declared first: a session of this view's own goes last, after every widget that shows its list.
+    std::unique_ptr<Session> m_ownSession;
+    Session *m_session;
     RunStatus *m_status;
     JobListModel *m_model;
     BatchEncoder *m_encoder;
@@ -150,8 +150,7 @@ private:
     PathCache m_paths;
     QList<MediaVideo::Ptr> m_runJobs; // the jobs of the run going on or just ended
     QList<QAction *> m_commands;
-    QList<Import> m_imports;
-    SerialQueue *m_catalogQueue = nullptr;
+    std::shared_future<void> m_catalogAsked;
     QString m_text1;
     bool m_panelPending = false;
     bool m_toolsReported = false;

@@ -1,7 +1,7 @@
 #include "ui/JobDelegate.h"
 
 #include "model/JobResult.h"
-#include "ui/JobListModel.h"
+#include "model/JobListModel.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "ui/JobListView.h"
 
-#include "ui/JobListModel.h"
+#include "model/JobListModel.h"
 
 #include <QContextMenuEvent>
 #include <QDrag>

@@ -56,15 +56,15 @@ void MainWindow::centerOnScreen()
 
 bool MainWindow::askStopAndQuit(QWidget *parent)
 {
-    QMessageBox box(QMessageBox::Question, tr("Encoding in progress"),
-                    tr("An encoding run is in progress. Stop it and quit Tavrix?"), QMessageBox::NoButton,
-                    parent);
+    QMessageBox box(QMessageBox::Question, tr("Encoding in progress"), tr("Stop the conversion and quit?"),
+                    QMessageBox::NoButton, parent);
     box.setObjectName(QStringLiteral("closeQuestion"));
     box.setInformativeText(tr("The file being converted is left unfinished and removed; the jobs still "
                               "waiting are not converted."));
     QPushButton *stop = box.addButton(tr("Stop and Quit"), QMessageBox::DestructiveRole);
     QPushButton *keepGoing = box.addButton(tr("Continue Encoding"), QMessageBox::RejectRole);
-    box.setDefaultButton(keepGoing);
+    // Whoever closes the window means to leave; Escape still keeps the run going.
+    box.setDefaultButton(stop);
     box.setEscapeButton(keepGoing);
     box.exec();
     return box.clickedButton() == stop;
@@ -79,6 +79,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
         }
         // The run may have ended while the question was up; stopping then does nothing.
         m_content->stopWork();
+    } else if (m_content->isImporting()) {
+        m_content->stopWork(); // files not probed yet are simply not imported
     }
     event->accept();
     QMainWindow::closeEvent(event);

@@ -65,7 +65,9 @@ ProgressSheet::ProgressSheet(RunStatus *status, QWidget *parent)
     // Where the window manager draws no frame around a sheet, it still stands out from the window.
     setStyleSheet(QStringLiteral("#progressSheet { border: 1px solid palette(dark); }"));
     setWindowTitle(tr("Progress"));
-    setWindowModality(Qt::WindowModal);
+    // Not modal: a window blocked by a modal dialog never hears the window manager's close button, and
+    // the user must be able to quit during a run. The window's content is disabled meanwhile instead.
+    setWindowModality(Qt::NonModal);
     m_timeLeft->setObjectName(QStringLiteral("timeLeft"));
     m_stop->setObjectName(QStringLiteral("stop"));
     m_stop->setAutoDefault(false);
@@ -129,7 +131,7 @@ void ProgressSheet::raiseSheet()
 {
     m_stop->setEnabled(true);
     if (!isVisible())
-        open();
+        show(); // not open(), which would make it window-modal
 }
 
 void ProgressSheet::lowerSheet()

@@ -1,4 +1,4 @@
-#include "ui/JobListModel.h"
+#include "model/JobListModel.h"
 
 #include "tools/EncoderCatalog.h"
 

@@ -1,0 +1,175 @@
+#include "session/Session.h"
+
+#include "tools/FileScan.h"
+#include "tools/MediaProbe.h"
+#include "tools/OutputName.h"
+
+#include <QFileInfo>
+
+namespace {
+
+ToolRunner cancelledBy(ToolRunner tools, std::shared_ptr<std::atomic_bool> flag)
+{
+    tools.setCancellation(std::move(flag));
+    return tools;
+}
+
+} // namespace
+
+Session::Session(ToolRunner tools, QObject *parent)
+    : QObject(parent), m_tools(cancelledBy(std::move(tools), m_closing)), m_encoder(&m_status, m_tools)
+{
+    qRegisterMetaType<ImportReport>();
+}
+
+Session::~Session()
+{
+    stop();
+    m_closing->store(true);
+    // The members do the rest, in reverse order: the encoder joins its worker, then the workers end.
+}
+
+int Session::import(ImportRequest request)
+{
+    const int number = m_nextImport++;
+    Import &entry = m_imports[number];
+    entry.cancelled = std::make_shared<std::atomic_bool>(false);
+    entry.withSheet = request.withSheet;
+    if (request.withSheet) {
+        m_status.setPercentValue(0);
+        m_status.setCurrentEncodeFile({});
+        m_status.setActiveEncoding({});
+        m_status.setNbrFilesEncoding(int(request.files.size()));
+        m_status.setSecondsLeft(-1, -1);
+        m_status.setShowProgressBar(true);
+        m_status.setIsDisable(true);
+    }
+
+    m_workers.serial([this, number, request = std::move(request), cancelled = entry.cancelled] {
+        // Folders are walked here, off the user interface thread, one import after another, so the
+        // numbers given to the files follow the order of the requests.
+        QList<std::pair<QString, QString>> work; // source, destination directory
+        QStringList skipped;
+        for (const QString &file : request.files)
+            work.append({file, request.directory});
+        for (const QString &folder : request.folders) {
+            if (cancelled->load())
+                break;
+            const VideoScan found = findVideoFiles(folder);
+            for (const QString &file : found.files)
+                work.append({file, QString()});
+            skipped += found.unusable;
+        }
+        const int first = m_nextSequence;
+        m_nextSequence += int(work.size());
+        const int total = int(work.size());
+        QMetaObject::invokeMethod(
+            this, [this, number, first, total, skipped] { importPlanned(number, first, total, skipped); },
+            Qt::QueuedConnection);
+
+        for (int i = 0; i < total; ++i) {
+            const int sequence = first + i;
+            const auto &[source, into] = work.at(i);
+            ToolRunner tools = m_tools;
+            // A stop ends the tools of this import at once (and the session's end, which stops imports).
+            tools.setCancellation(cancelled);
+            m_workers.run([this, sequence, source, into, cancelled, adjust = request.adjust, tools] {
+                MediaVideo::Ptr job;
+                if (!cancelled->load()) {
+                    job = createMediaVideo(source, importDestination(source, into), tools);
+                    if (adjust && !cancelled->load())
+                        adjust(*job);
+                    if (cancelled->load())
+                        job.reset();
+                }
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, sequence, job, name = QFileInfo(source).fileName()] { probed(sequence, job, name); },
+                    Qt::QueuedConnection);
+            });
+        }
+    });
+    return number;
+}
+
+void Session::importPlanned(int import, int firstSequence, int total, const QStringList &skipped)
+{
+    const auto it = m_imports.find(import);
+    if (it == m_imports.end())
+        return;
+    it->started = true;
+    it->firstSequence = firstSequence;
+    it->total = total;
+    it->report.skipped = skipped;
+    if (it->withSheet)
+        m_status.setNbrFilesEncoding(total);
+    emit importStarted(import, total);
+    if (total == 0)
+        finishImport(import);
+}
+
+void Session::probed(int sequence, const MediaVideo::Ptr &job, const QString &fileName)
+{
+    m_ready.insert(sequence, {job, fileName});
+    // Jobs enter the list in the order they were asked for, whatever order the workers end in.
+    while (m_ready.contains(m_expected)) {
+        const auto [ready, name] = m_ready.take(m_expected);
+        const int sequenceDone = m_expected++;
+        int owner = -1;
+        for (auto it = m_imports.begin(); it != m_imports.end(); ++it) {
+            if (it->started && sequenceDone >= it->firstSequence && sequenceDone < it->firstSequence + it->total) {
+                owner = it.key();
+                break;
+            }
+        }
+        if (owner < 0)
+            continue;
+        Import &entry = m_imports[owner];
+        ++entry.done;
+        if (ready) {
+            m_jobs.append(ready);
+            ++entry.report.imported;
+        }
+        if (entry.withSheet) {
+            m_status.setNbrFilesEncoding(entry.total);
+            m_status.setCurrentEncodeFile(name);
+            m_status.setActiveEncoding(QString::number(entry.done));
+            m_status.setPercentValue(double(entry.done) / entry.total * 100.0);
+        }
+        emit importProgress(owner, entry.done, entry.total, name);
+        if (entry.done == entry.total)
+            finishImport(owner);
+    }
+}
+
+void Session::finishImport(int import)
+{
+    const auto it = m_imports.find(import);
+    if (it == m_imports.end())
+        return;
+    Import entry = *it;
+    m_imports.erase(it);
+    entry.report.cancelled = entry.cancelled->load();
+    if (entry.withSheet) {
+        bool otherSheet = false;
+        for (const Import &other : std::as_const(m_imports))
+            otherSheet = otherSheet || other.withSheet;
+        if (!otherSheet) {
+            m_status.setShowProgressBar(false);
+            m_status.setIsDisable(false);
+        }
+    }
+    emit importFinished(import, entry.report);
+}
+
+void Session::stopImports()
+{
+    for (const Import &entry : std::as_const(m_imports))
+        entry.cancelled->store(true);
+}
+
+void Session::stop()
+{
+    stopImports();
+    m_encoder.stop();
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "encoding/BatchEncoder.h"
+#include "encoding/RunStatus.h"
+#include "model/JobListModel.h"
+#include "model/MediaVideo.h"
+#include "session/Workers.h"
+#include "tools/ToolRunner.h"
+
+#include <QHash>
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+// What to import: files go into `directory` (beside their source when it is empty); the video files
+// found below `folders` always go beside their source.
+struct ImportRequest
+{
+    QStringList files;
+    QStringList folders;
+    QString directory;
+    // Runs on a worker once the file is probed, before the job enters the list (settings of a command
+    // line, for instance). Must not touch anything but the job.
+    std::function<void(MediaVideo &job)> adjust;
+    // The import shows its progress in the run status (the progress sheet) while it goes.
+    bool withSheet = false;
+};
+
+// How an import went, once its last job has entered the list.
+struct ImportReport
+{
+    int imported = 0;
+    bool cancelled = false;
+    // Found but not imported: names that cannot be represented, folders that could not be read.
+    QStringList skipped;
+};
+
+// Everything one process works with: the job list, the run status, the background workers and the
+// encoder, owned here so that they go away in a safe order.
+//
+// Lives on the user interface thread (the CLI's main thread). Members are declared so that they are
+// destroyed in reverse: the encoder, then the workers, stop and join before the list and the status
+// they post to go away. Results of background work reach this thread through queued calls, in order.
+class Session : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Session(ToolRunner tools = ToolRunner(), QObject *parent = nullptr);
+    ~Session() override;
+
+    const ToolRunner &tools() const { return m_tools; }
+    RunStatus *status() { return &m_status; }
+    JobListModel *jobs() { return &m_jobs; }
+    Workers &workers() { return m_workers; }
+    BatchEncoder *encoder() { return &m_encoder; }
+
+    // Queues an import and returns its number. Files are probed side by side on the workers, and the
+    // jobs enter the list in the order they were asked for, across imports too.
+    int import(ImportRequest request);
+    // Ends every import: files not probed yet are dropped; the imports still report their end.
+    void stopImports();
+    bool isImporting() const { return !m_imports.isEmpty(); }
+
+    bool isRunning() const { return m_encoder.isRunning(); }
+    // Stops the run and every import.
+    void stop();
+
+signals:
+    // The import has found its files; `total` of them will be probed.
+    void importStarted(int import, int total);
+    // A job of the import entered the list (or was dropped after a stop): `done` of `total`.
+    void importProgress(int import, int done, int total, const QString &fileName);
+    void importFinished(int import, const ImportReport &report);
+
+private:
+    struct Import
+    {
+        std::shared_ptr<std::atomic_bool> cancelled;
+        bool withSheet = false;
+        bool started = false;
+        int firstSequence = 0;
+        int total = 0;
+        int done = 0;
+        ImportReport report;
+    };
+
+    // On this thread: the work of an import is known.
+    void importPlanned(int import, int firstSequence, int total, const QStringList &skipped);
+    // On this thread: the job numbered `sequence` is ready (null when it was dropped).
+    void probed(int sequence, const MediaVideo::Ptr &job, const QString &fileName);
+    void finishImport(int import);
+
+    // Set when the session ends: every tool it started, whoever runs it, is stopped.
+    std::shared_ptr<std::atomic_bool> m_closing = std::make_shared<std::atomic_bool>(false);
+    ToolRunner m_tools;
+    RunStatus m_status;
+    JobListModel m_jobs;
+    Workers m_workers;
+    BatchEncoder m_encoder;
+
+    // Touched on the import queue only.
+    int m_nextSequence = 0;
+
+    // Touched on this thread only.
+    int m_nextImport = 1;
+    QMap<int, Import> m_imports;                   // by number, so older imports come first
+    QHash<int, std::pair<MediaVideo::Ptr, QString>> m_ready; // by sequence, waiting for earlier ones
+    int m_expected = 0;
+};
+
+Q_DECLARE_METATYPE(ImportReport)

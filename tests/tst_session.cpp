@@ -1,0 +1,110 @@
+// The session: imports probed side by side that still enter the list in the order asked for, and a
+// session that can be stopped and destroyed while its workers are busy.
+#include "TestSupport.h"
+
+#include "session/Session.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace TestSupport;
+
+class TestSession : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QStringList m_clips;
+
+private slots:
+    void initTestCase()
+    {
+        isolateSettings();
+        QVERIFY(m_dir.isValid());
+        // Longer and shorter clips alternate, so later files are often probed before earlier ones.
+        for (int i = 0; i < 6; ++i) {
+            const QString path = m_dir.filePath(QStringLiteral("clip%1.mkv").arg(i));
+            QVERIFY(generateSimpleClip(path, i % 2 ? 0.3 : 1.5));
+            m_clips << path;
+        }
+    }
+
+    void importsKeepTheirOrder()
+    {
+        Session session{ToolRunner(realResourceDir())};
+        QSignalSpy finished(&session, &Session::importFinished);
+        session.import({m_clips.mid(0, 3), {}, {}, {}, false});
+        session.import({m_clips.mid(3, 3), {}, {}, {}, false});
+        session.import({{}, {m_dir.path()}, {}, {}, false});
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 3, 60000);
+
+        QStringList order;
+        for (const MediaVideo::Ptr &job : session.jobs()->jobs())
+            order << job->source;
+        QCOMPARE(order, m_clips + m_clips);
+        for (const MediaVideo::Ptr &job : session.jobs()->jobs())
+            QVERIFY2(!job->videoTracks.isEmpty(), qPrintable(job->source));
+        QCOMPARE(finished.at(0).at(1).value<ImportReport>().imported, 3);
+        QCOMPARE(finished.at(2).at(1).value<ImportReport>().imported, 6);
+        QVERIFY(!session.isImporting());
+    }
+
+    // A stopped import still ends, and a session destroyed in the middle of one neither waits for
+    // the files left nor crashes on the results of the probes that were running.
+    // With a mediainfo that never answers, only the stop can end the probes: well before its own
+    // 30 s limit, and with no tool left behind.
+    void stopAndDestroyDuringImport_data()
+    {
+        QTest::addColumn<bool>("stopFirst");
+        QTest::addColumn<bool>("hangingTool");
+        QTest::newRow("stopped, then destroyed") << true << false;
+        QTest::newRow("destroyed while importing") << false << false;
+        QTest::newRow("stopped while mediainfo hangs") << true << true;
+        QTest::newRow("destroyed while mediainfo hangs") << false << true;
+    }
+    void stopAndDestroyDuringImport()
+    {
+        QFETCH(bool, stopFirst);
+        QFETCH(bool, hangingTool);
+        QStringList many;
+        for (int i = 0; i < 40; ++i)
+            many << m_clips.at(i % m_clips.size());
+        ResourceDir hanging(ResourceDir::Entry::Real, ResourceDir::Entry::Fake);
+        qputenv("FAKE_TOOL_SCRIPT_MEDIAINFO", "pgid:" + m_dir.filePath("groups").toUtf8() + ";hang");
+        QFile::remove(m_dir.filePath("groups"));
+        auto session = std::make_unique<Session>(ToolRunner(hangingTool ? hanging.path() : realResourceDir()));
+        QSignalSpy progress(session.get(), &Session::importProgress);
+        QSignalSpy finished(session.get(), &Session::importFinished);
+        QElapsedTimer clock;
+        clock.start();
+        session->import({many, {}, {}, {}, true});
+        if (hangingTool)
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_dir.filePath("groups")).size() > 0, 10000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(progress.size() >= 1, 30000);
+        if (stopFirst) {
+            session->stopImports();
+            QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+            const ImportReport report = finished.at(0).at(1).value<ImportReport>();
+            QVERIFY(report.cancelled);
+            QVERIFY(report.imported < many.size());
+            QCOMPARE(session->jobs()->rowCount(), report.imported);
+            QVERIFY(!session->status()->showProgressBar());
+        }
+        session.reset();
+        QVERIFY2(clock.elapsed() < 15000, "the stop did not reach the tools");
+        QFile groups(m_dir.filePath("groups"));
+        if (groups.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : groups.readAll().split('\n')) {
+                if (!line.isEmpty())
+                    QCOMPARE(livingMembers(line.split(' ').value(1).toLongLong()), 0);
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "tst_session.moc"
