@@ -7,6 +7,7 @@
 #include "tools/Log.h"
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
+#include "tools/ShellQuote.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
@@ -99,10 +100,15 @@ Timing timeEncoder(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, 
     clock.start();
     RunStatus status;
     BatchEncoder encoder(&status, tools);
+    // Each round replaces the outputs of the one before, as the bash loop's -y does.
+    encoder.setExistingOutput(Preferences::ExistingOutput::Overwrite);
+    // The encoder hands the builder a copy of the job that writes into its temporary file.
     encoder.setCommandBuilder([&jobs, &commands](const MediaVideo &job, const ToolRunner &, CropDetection) {
         for (int i = 0; i < jobs.size(); ++i) {
-            if (jobs[i].get() == &job)
-                return CommandLine{commands[i], {}};
+            if (jobs[i]->id == job.id)
+                return CommandLine{commands[i].chopped(shellQuote(jobs[i]->destination).size()) +
+                                       shellQuote(job.destination),
+                                   {}};
         }
         return CommandLine{{}, QStringLiteral("unknown job")};
     });

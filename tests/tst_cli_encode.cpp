@@ -47,6 +47,7 @@ class TestCliEncode : public QObject
 
     QTemporaryDir m_dir;
     ToolRunner m_tools{TestSupport::realResourceDir()};
+    int m_rows = 0;
 
     int encode(const QStringList &args, QByteArray *out, QByteArray *err = nullptr)
     {
@@ -105,17 +106,79 @@ private slots:
         QVERIFY(QDir(dest).isEmpty());
     }
 
-    void refusesToWriteOntoTheSource()
+    // A file already at the destination, the source itself included, is never lost: the run takes a free
+    // name (the stored choice, Rename, with factory settings), skips the job or, asked to, replaces the file
+    // once the new one is complete; a failed job leaves it as it was.
+    void existingOutput_data()
     {
-        const QString clip = m_dir.filePath(QStringLiteral("beside.mp4"));
-        QVERIFY(TestSupport::generateSimpleClip(clip, 1.0));
-        const QByteArray before = readAll(clip);
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("unrelated"); // an unrelated clip.mp4 stands beside the source
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message"); // %1 is the folder
+        QTest::addColumn<QString>("video");   // the file holding the converted video, if any
+        QTest::newRow("mp4 source, factory settings")
+            << "clip.mp4" << false << QStringList{} << 0
+            << "Succeeded   %1/clip.mp4 -> %1/clip-1.mp4 (clip.mp4 is the source)"
+            << "clip-1.mp4";
+        QTest::newRow("mp4 source, skip")
+            << "clip.mp4" << false << QStringList{"--existing", "skip"} << 1
+            << "Not run     %1/clip.mp4: The destination is the source file itself"
+            << "";
+        QTest::newRow("unrelated file, rename")
+            << "clip.mov" << true << fast << 0
+            << "[1 / 1] clip.mov  Succeeded: written to clip-1.mp4 (clip.mp4 exists)"
+            << "clip-1.mp4";
+        QTest::newRow("unrelated file, failure")
+            << "clip.mov" << true << fast + QStringList{"--width", "161", "--height", "121"} << 1
+            << "Failed      %1/clip.mov: ffmpeg exited with status 1: libx264: width not divisible by 2 "
+               "(161x121)"
+            << "";
+        QTest::newRow("unrelated file, overwrite")
+            << "clip.mov" << true << fast + QStringList{"--existing", "overwrite"} << 0
+            << "Succeeded   %1/clip.mov -> %1/clip.mp4\n"
+            << "clip.mp4";
+    }
+
+    void existingOutput()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, unrelated);
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QFETCH(QString, video);
+        const QString dir = m_dir.filePath(QStringLiteral("existing_%1").arg(++m_rows));
+        QVERIFY(QDir().mkpath(dir));
+        const QString path = QDir(dir).filePath(source);
+        QVERIFY(TestSupport::generateSimpleClip(path, 1.0));
+        const QByteArray sourceBytes = readAll(path);
+        const QString other = QDir(dir).filePath(QStringLiteral("clip.mp4"));
+        if (unrelated) {
+            QFile file(other);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("precious") == 8);
+        }
+        const auto names = [&dir] {
+            QStringList list = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            list.sort();
+            return list;
+        };
+        QStringList expected = names();
+        if (!video.isEmpty() && !expected.contains(video)) {
+            expected << video;
+            expected.sort();
+        }
+
         QByteArray out;
-        const int code =
-            encode(QStringList{QStringLiteral("--template"), QStringLiteral("0"), clip} + fast, &out);
-        QCOMPARE(code, 1);
-        QVERIFY2(out.contains("Not run: The destination is the source file itself"), out.constData());
-        QCOMPARE(readAll(clip), before);
+        QCOMPARE(encode(args << path, &out), code);
+        QVERIFY2(out.contains(message.replace("%1", dir).toUtf8()), out.constData());
+        QCOMPARE(readAll(path), sourceBytes);
+        if (unrelated && video != QLatin1String("clip.mp4"))
+            QCOMPARE(readAll(other), QByteArray("precious"));
+        QCOMPARE(names(), expected);
+        if (!video.isEmpty())
+            QCOMPARE(m_tools.mediaInfoField(QDir(dir).filePath(video), "Video", "Format"),
+                     QStringLiteral("AVC"));
     }
 
     // Names that are not UTF-8 cannot be opened by any path we can spell: each is named on standard
@@ -168,7 +231,7 @@ private slots:
         QVERIFY2(err.contains(message.toUtf8()), err.constData());
     }
 
-    // Ctrl-C (or SIGTERM) mid-job ends the encoder, leaves no partial output and exits with 130.
+    // Ctrl-C (or SIGTERM) mid-job ends the encoder, leaves no unfinished file and exits with 130.
     void interrupted_data()
     {
         QTest::addColumn<int>("signal");
@@ -199,10 +262,10 @@ private slots:
             out += process.readAllStandardOutput();
         }
         QVERIFY2(out.contains("[1 / 1] long.mov\n"), out.constData());
-        const QByteArray output = QDir(dest).filePath(QStringLiteral("long.mp4")).toUtf8();
-        // ffmpeg is running once it has opened its output. (Its command line alone is no sign: while the
-        // shell execs into ffmpeg the process briefly shows no command line at all.)
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QString::fromUtf8(output)), 30000);
+        // The encoder writes into a temporary file beside the output, whose name begins with this.
+        const QByteArray output = QDir(dest).filePath(QStringLiteral(".long.mp4.tavrix-")).toUtf8();
+        // The encoder has started once a process names that file: the shell, then the ffmpeg it becomes.
+        QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(output) > 0, 30000);
         ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(20000));
         out += process.readAllStandardOutput();
@@ -210,7 +273,7 @@ private slots:
         QCOMPARE(process.exitCode(), 130);
         QVERIFY2(out.contains("long.mov  Stopped"), out.constData());
         QCOMPARE(processesMentioning(output), 0);
-        QVERIFY(QDir(dest).isEmpty());
+        QVERIFY(QDir(dest).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     }
 };
 

@@ -4,12 +4,14 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/EncoderOutput.h"
+#include "model/Preferences.h"
 #include "tools/CommandLine.h"
 #include "tools/Log.h"
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
 #include "tools/ShellQuote.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -18,9 +20,13 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using TestSupport::ResourceDir;
 using Status = JobResult::Status;
 using Number = std::optional<double>;
+using Existing = Preferences::ExistingOutput;
 
 Q_DECLARE_METATYPE(Number)
 
@@ -70,6 +76,107 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+// ffmpeg 5.1 converting a 2 s clip into a full disk (-f matroska /dev/full): it exits with status 0, and the
+// encoders print their statistics after the error.
+const char *const diskFullMatroska = R"(Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'clip.mov':
+  Metadata:
+    major_brand     : qt  
+    minor_version   : 512
+    compatible_brands: qt  
+    encoder         : Lavf59.27.100
+  Duration: 00:00:02.00, start: 0.000000, bitrate: 219 kb/s
+  Stream #0:0[0x1]: Video: h264 (Constrained Baseline) (avc1 / 0x31637661), yuv420p(progressive), 320x240 [SAR 1:1 DAR 4:3], 138 kb/s, 25 fps, 25 tbr, 12800 tbn (default)
+    Metadata:
+      handler_name    : VideoHandler
+      vendor_id       : FFMP
+      encoder         : Lavc59.37.100 libx264
+  Stream #0:1[0x2]: Audio: aac (LC) (mp4a / 0x6134706D), 44100 Hz, mono, fltp, 69 kb/s (default)
+    Metadata:
+      handler_name    : SoundHandler
+      vendor_id       : [0][0][0][0]
+Stream mapping:
+  Stream #0:0 -> #0:0 (h264 (native) -> h264 (libx264))
+  Stream #0:1 -> #0:1 (aac (native) -> aac (native))
+[libx264 @ 0x55991b8c8500] using SAR=1/1
+[libx264 @ 0x55991b8c8500] using cpu capabilities: MMX2 SSE2Fast SSSE3 SSE4.2 AVX FMA3 BMI2 AVX2 AVX512
+[libx264 @ 0x55991b8c8500] profile Constrained Baseline, level 1.3, 4:2:0, 8-bit
+[libx264 @ 0x55991b8c8500] 264 - core 164 r3095 baee400 - H.264/MPEG-4 AVC codec - Copyleft 2003-2022 - http://www.videolan.org/x264.html - options: cabac=0 ref=1 deblock=0:0:0 analyse=0:0 me=dia subme=0 psy=1 psy_rd=1.00:0.00 mixed_ref=0 me_range=16 chroma_me=1 trellis=0 8x8dct=0 cqm=0 deadzone=21,11 fast_pskip=1 chroma_qp_offset=0 threads=3 lookahead_threads=1 sliced_threads=0 nr=0 decimate=1 interlaced=0 bluray_compat=0 constrained_intra=0 bframes=0 weightp=0 keyint=250 keyint_min=25 scenecut=0 intra_refresh=0 rc=crf mbtree=0 crf=23.0 qcomp=0.60 qpmin=0 qpmax=69 qpstep=4 ip_ratio=1.40 aq=0
+Output #0, matroska, to '/dev/full':
+  Metadata:
+    major_brand     : qt  
+    minor_version   : 512
+    compatible_brands: qt  
+    encoder         : Lavf59.27.100
+  Stream #0:0: Video: h264 (H264 / 0x34363248), yuv420p(progressive), 320x240 [SAR 1:1 DAR 4:3], q=2-31, 25 fps, 1k tbn (default)
+    Metadata:
+      handler_name    : VideoHandler
+      vendor_id       : FFMP
+      encoder         : Lavc59.37.100 libx264
+    Side data:
+      cpb: bitrate max/min/avg: 0/0/0 buffer size: 0 vbv_delay: N/A
+  Stream #0:1: Audio: aac (LC) ([255][0][0][0] / 0x00FF), 44100 Hz, mono, fltp, 69 kb/s (default)
+    Metadata:
+      handler_name    : SoundHandler
+      vendor_id       : [0][0][0][0]
+      encoder         : Lavc59.37.100 aac
+frame=    1 fps=0.0 q=0.0 size=       1kB time=00:00:00.04 bitrate= 157.1kbits/s speed=4.34x    
+Error writing trailer of /dev/full: No space left on device
+frame=   50 fps=0.0 q=-1.0 Lsize=      53kB time=00:00:02.02 bitrate= 213.8kbits/s speed=5.36x    
+video:33kB audio:17kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: 3.716086%
+Error closing file /dev/full: No space left on device
+[libx264 @ 0x55991b8c8500] frame I:1     Avg QP:20.00  size:  6083
+[libx264 @ 0x55991b8c8500] frame P:49    Avg QP:16.59  size:   561
+[libx264 @ 0x55991b8c8500] mb I  I16..4: 100.0%  0.0%  0.0%
+[libx264 @ 0x55991b8c8500] mb P  I16..4:  2.4%  0.0%  0.0%  P16..4: 17.3%  0.0%  0.0%  0.0%  0.0%    skip:80.3%
+[libx264 @ 0x55991b8c8500] coded y,uvDC,uvAC intra: 21.6% 59.4% 29.5% inter: 5.6% 12.9% 6.8%
+[libx264 @ 0x55991b8c8500] i16 v,h,dc,p: 70%  7%  4% 20%
+[libx264 @ 0x55991b8c8500] i8c dc,h,v,p: 20%  7% 55% 18%
+[libx264 @ 0x55991b8c8500] kb/s:134.38
+[aac @ 0x55991b8c8500] Qavg: 105.398)";
+
+// The same clip into a full disk as MP4, whose header cannot be written (status 1).
+const char *const diskFullMp4 = R"(Stream mapping:
+  Stream #0:0 -> #0:0 (h264 (native) -> h264 (libx264))
+  Stream #0:1 -> #0:1 (aac (native) -> aac (native))
+[libx264 @ 0x565329c864c0] using SAR=1/1
+[libx264 @ 0x565329c864c0] profile Constrained Baseline, level 1.3, 4:2:0, 8-bit
+Could not write header for output file #0 (incorrect codec parameters ?): No space left on device
+Error initializing output stream 0:0 --
+[aac @ 0x565329c80100] Qavg: 102.568
+[aac @ 0x565329c80100] 2 frames left in the queue on closing
+Conversion failed!)";
+
+// The fake's script for printing `text` on standard error.
+QByteArray printing(const char *text)
+{
+    return "err:" + QByteArray(text).replace('\\', "\\\\").replace('\n', "\\n").replace(';', "\\s") + "\\n";
+}
+
+// What stands at a path (not following a link), with its identity and content, to compare before and after.
+QString describeEntry(const QString &path)
+{
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return QStringLiteral("absent");
+    const QString inode = QString::number(st.st_ino);
+    if (S_ISLNK(st.st_mode))
+        return "link " + inode + " -> " + QFile::symLinkTarget(path);
+    if (S_ISFIFO(st.st_mode))
+        return "fifo " + inode;
+    if (S_ISDIR(st.st_mode))
+        return "directory " + inode;
+    return "file " + inode + ' ' + QCryptographicHash::hash(readAll(path), QCryptographicHash::Md5).toHex();
+}
+
+// Every name in a folder, hidden ones too.
+QStringList entries(const QString &dir)
+{
+    QStringList names =
+        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
 } // namespace
 
 class TestEncoder : public QObject
@@ -85,6 +192,49 @@ private:
     std::unique_ptr<RunStatus> m_status;
     QList<Snapshot> m_snapshots;
     int m_sourceCount = 0;
+    ToolRunner m_realTools{TestSupport::realResourceDir()};
+    ResourceDir m_realFfmpeg{ResourceDir::Entry::Real, ResourceDir::Entry::Fake};
+    MediaVideo::Ptr m_probed; // a small real clip, probed once
+    int m_rowCount = 0;
+
+    // A folder of its own for one row.
+    QString rowDirectory()
+    {
+        const QString dir = m_dir.filePath(QStringLiteral("row%1").arg(++m_rowCount));
+        return QDir().mkpath(dir) ? dir : QString();
+    }
+
+    // A 2 s, 160x120 clip, made once.
+    QString smallClip()
+    {
+        const QString clip = m_dir.filePath(QStringLiteral("small.mov"));
+        if (QFileInfo::exists(clip) ||
+            TestSupport::generateClip(clip,
+                                      {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=2", "-f",
+                                       "lavfi", "-i", "sine=duration=2", "-c:v", "libx264", "-preset",
+                                       "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"}))
+            return clip;
+        return {};
+    }
+
+    // A job on a copy of the small clip at `sourcePath`, converted fast with libx264.
+    MediaVideo::Ptr realJob(const QString &sourcePath, const QString &destination)
+    {
+        const QString clip = smallClip();
+        if (!m_probed) {
+            m_probed = createMediaVideo(clip, importDestination(clip), m_realTools);
+            m_probed->container = 0;
+            m_probed->videoEncoder = VideoEncoders::libx264;
+            m_probed->videoPreset = VideoPresets::ultrafast;
+        }
+        if (!QFile::copy(clip, sourcePath))
+            return nullptr;
+        auto job = std::make_shared<MediaVideo>(*m_probed);
+        job->id = QUuid::createUuid();
+        job->source = sourcePath;
+        job->destination = destination;
+        return job;
+    }
 
     // A source file (its content does not matter to the fakes).
     QString source(const QString &name = {})
@@ -104,13 +254,15 @@ private:
             destination.isEmpty() ? info.path() + "/out_" + info.completeBaseName() + ".mp4" : destination);
     }
 
+    // The encoder is the fake under a name of its own, so that its script is not the one ffmpeg reads the
+    // finished file back with.
     QString fakeCommand(const MediaVideo &job) const
     {
-        return shellQuote(QDir(m_fakes.path()).filePath(QStringLiteral("ffmpeg"))) + " -i " +
+        return shellQuote(QDir(m_fakes.path()).filePath(QStringLiteral("encoder"))) + " -i " +
                shellQuote(job.source) + ' ' + shellQuote(job.destination);
     }
 
-    // An encoder that starts the fake like ffmpeg: tool path, the source, then the destination last.
+    // An encoder that starts the fake like ffmpeg: tool path, the source, then the output last.
     std::unique_ptr<BatchEncoder> fakeEncoder()
     {
         auto encoder = std::make_unique<BatchEncoder>(m_status.get(), ToolRunner(m_fakes.path()));
@@ -120,10 +272,13 @@ private:
         return encoder;
     }
 
-    void script(const QByteArray &ffmpeg, const QByteArray &mediainfo = "out:")
+    // `readBack`: ffmpeg opening the finished file; by default it finds a stream.
+    void script(const QByteArray &encoder, const QByteArray &mediainfo = "out:",
+                const QByteArray &readBack = "err:  Stream #0:0: Video: h264\\n")
     {
-        qputenv("FAKE_TOOL_SCRIPT_FFMPEG", ffmpeg);
+        qputenv("FAKE_TOOL_SCRIPT_ENCODER", encoder);
         qputenv("FAKE_TOOL_SCRIPT_MEDIAINFO", mediainfo);
+        qputenv("FAKE_TOOL_SCRIPT_FFMPEG", readBack);
     }
 
     bool runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs)
@@ -138,6 +293,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
+        QVERIFY(QFile::link(TestSupport::fakeToolPath(), QDir(m_fakes.path()).filePath("encoder")));
         TestSupport::isolateSettings();
         setDiagnosticStream(nullptr);
     }
@@ -155,6 +311,7 @@ private slots:
 
     void cleanup()
     {
+        qunsetenv("FAKE_TOOL_SCRIPT_ENCODER");
         qunsetenv("FAKE_TOOL_SCRIPT_FFMPEG");
         qunsetenv("FAKE_TOOL_SCRIPT_MEDIAINFO");
     }
@@ -307,7 +464,8 @@ private slots:
         QTEST(status.barValue(), "bar");
     }
 
-    // A failed job removes only an output it wrote itself: a file it never opened stays as it was.
+    // A job succeeds only when ffmpeg wrote something; a failed job says why with ffmpeg's error line and
+    // leaves a file that was there before as it was.
     void results_data()
     {
         QTest::addColumn<QByteArray>("ffmpeg");
@@ -316,23 +474,29 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("tail");
-        QTest::addColumn<bool>("outputKept");
-        const auto row = [](const char *name, const char *ffmpeg, const char *before, Status status,
-                            int exitCode, const char *reason, const char *tail, bool outputKept) {
-            QTest::newRow(name) << QByteArray(ffmpeg) << QByteArray(before) << int(status) << exitCode
-                                << QString(reason) << QString(tail) << outputKept;
+        const auto row = [](const char *name, const QByteArray &ffmpeg, const char *before, Status status,
+                            int exitCode, const char *reason, const char *tail) {
+            QTest::newRow(name) << ffmpeg << QByteArray(before) << int(status) << exitCode << QString(reason)
+                                << QString(tail);
         };
-        row("success", "outlast;exit:0", "", Status::Succeeded, 0, "", "", true);
+        row("success", "outlast;exit:0", "", Status::Succeeded, 0, "", "");
         row("unknown encoder",
             "outlast;err:Unknown encoder 'h264_videotoolbox'\\nConversion failed!\\n;exit:1", "",
             Status::Failed, 1, "ffmpeg exited with status 1: Unknown encoder 'h264_videotoolbox'",
-            "Unknown encoder", false);
-        row("crash", "outlast;crash", "", Status::Failed, SIGSEGV, "signal 11", "", false);
-        row("exit 0 without output", "exit:0", "", Status::Failed, 0, "ended without writing", "", false);
+            "Unknown encoder");
+        row("crash", "outlast;crash", "", Status::Failed, SIGSEGV, "signal 11", "");
+        row("exit 0 without output", "exit:0", "", Status::Failed, 0, "ended without writing", "");
         row("failure keeps a file it never opened", "err:No such filter\\n;exit:1", "precious",
-            Status::Failed, 1, "No such filter", "", true);
-        row("failure removes a file it rewrote", "sleep:20;outlast;exit:1", "precious", Status::Failed, 1, "",
-            "", false);
+            Status::Failed, 1, "No such filter", "");
+        row("failure keeps a file that was there", "sleep:20;outlast;exit:1", "precious", Status::Failed, 1,
+            "", "");
+        row("disk full, status 1", "outlast;" + printing(diskFullMp4) + ";exit:1", "", Status::Failed, 1,
+            "ffmpeg exited with status 1: Could not write header for output file #0 (incorrect codec "
+            "parameters "
+            "?): No space left on device",
+            "Qavg");
+        row("disk full, status 0", "outlast;" + printing(diskFullMatroska) + ";exit:0", "precious",
+            Status::Failed, 0, "Error writing trailer of /dev/full: No space left on device", "Qavg");
     }
 
     void results()
@@ -341,11 +505,11 @@ private slots:
         QFETCH(QByteArray, before);
         QFETCH(QString, reason);
         QFETCH(QString, tail);
-        QFETCH(bool, outputKept);
         script(ffmpeg);
         const auto encoder = fakeEncoder();
         const MediaVideo::Ptr one = job(source());
         QVERIFY(before.isEmpty() || writeFile(one->destination, before));
+        const QStringList namesBefore = entries(m_dir.path());
         QSignalSpy finishedJobs(encoder.get(), &BatchEncoder::jobFinished);
         QVERIFY(runToEnd(*encoder, {one}));
         QCOMPARE(finishedJobs.size(), 1);
@@ -354,9 +518,11 @@ private slots:
         QTEST(one->result.exitCode, "exitCode");
         QVERIFY2(one->result.reason.contains(reason), qPrintable(one->result.reason));
         QVERIFY(one->result.outputTail.contains(tail));
-        QCOMPARE(QFileInfo::exists(one->destination), outputKept);
-        if (outputKept && !before.isEmpty())
+        if (!before.isEmpty())
             QCOMPARE(readAll(one->destination), before);
+        const bool succeeded = one->result.status == Status::Succeeded;
+        QCOMPARE(entries(m_dir.path()).size(),
+                 namesBefore.size() + (succeeded ? 1 : 0)); // nothing left behind
         QFile::remove(one->destination);
     }
 
@@ -409,7 +575,9 @@ private slots:
     void runStatusInOrder()
     {
         QFETCH(int, count);
-        script("progress:100:50:13;outlast", "out:100");
+        // Each source's frame count is asked once.
+        const QString asked = m_dir.filePath(QStringLiteral("asked_%1").arg(count));
+        script("progress:100:50:13;outlast", "pgid:" + asked.toUtf8() + ";out:100");
         QList<MediaVideo::Ptr> jobs;
         QStringList numbers;
         for (int i = 1; i <= count; ++i) {
@@ -419,6 +587,7 @@ private slots:
         const auto encoder = fakeEncoder();
         QVERIFY(runToEnd(*encoder, jobs));
         QVERIFY(!encoder->isRunning());
+        QCOMPARE(readAll(asked).count('\n'), count);
         QCOMPARE(m_status->nbrFilesEncoding(), count);
 
         const auto firstJob = std::find_if(m_snapshots.cbegin(), m_snapshots.cend(),
@@ -446,17 +615,25 @@ private slots:
             QCOMPARE(j->result.status, Status::Succeeded);
     }
 
-    // The command and the source are logged as they are, even with format characters in the name.
+    // The command that runs and the source are logged as they are, even with format characters in the
+    // name; the command writes into a temporary file beside the output.
     void diagnosticsAreLoggedVerbatim()
     {
         script("outlast");
         const QString path = source(QStringLiteral("100% %s %1 clip.mov"));
         const MediaVideo::Ptr one = job(path);
         const QString command = fakeCommand(*one);
-        QTest::ignoreMessage(QtInfoMsg, qPrintable(command));
+        const QString output = shellQuote(one->destination);
+        const QString running =
+            QRegularExpression::escape(command.chopped(output.size())) +
+            QRegularExpression::escape(
+                shellQuote(m_dir.filePath(".out_100% %s %1 clip.mp4.tavrix-")).chopped(1)) +
+            "[A-Za-z0-9]{6}\\.mp4\"$";
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^" + running));
         QTest::ignoreMessage(QtInfoMsg, qPrintable("Source = " + path));
-        QTest::ignoreMessage(QtInfoMsg, qPrintable("Ffmpeg path = " + command));
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^Ffmpeg path = " + running));
         QVERIFY(runFake({one}));
+        QCOMPARE(one->result.status, Status::Succeeded);
     }
 
     // Each job that cannot start its shell is reported and failed; the next job is still tried.
@@ -476,7 +653,8 @@ private slots:
             QCOMPARE(j->result.status, Status::Failed);
     }
 
-    // Jobs that must not run leave their source as it was and say why.
+    // Jobs that must not run leave their source as it was and say why; not even Overwrite writes onto the
+    // source, whatever name leads to it.
     void notRun_data()
     {
         QTest::addColumn<QString>("how");
@@ -498,6 +676,7 @@ private slots:
         QFETCH(QString, reason);
         script("outlast;exit:0");
         const auto encoder = fakeEncoder();
+        encoder->setExistingOutput(Existing::Overwrite); // the policy that replaces, even so not the source
         const QString path = how == "gone" ? m_dir.filePath("gone.mov") : source("self_" + how + ".mp4");
         QString destination = how == "dot" ? m_dir.path() + "/./" + QFileInfo(path).fileName() : path;
         if (how == "link" || how == "hard") {
@@ -523,25 +702,50 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_dir.filePath("out_" + how + ".mp4")));
     }
 
-    void duplicateDestinations()
+    // Jobs of one run that share a destination, or write onto another job's source: Rename gives the later
+    // ones free names that avoid both; Skip and Overwrite leave them out.
+    void sharedDestinations_data()
     {
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<int>("later"); // status of the second and third jobs
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("third");
+        QTest::newRow("rename") << int(Existing::Rename) << int(Status::Succeeded)
+                                << "written to shared_0-1.mp4"
+                                << "-1.mov (source";
+        QTest::newRow("skip") << int(Existing::Skip) << int(Status::NotRun) << "already writes"
+                              << "is the source of another job";
+        QTest::newRow("overwrite") << int(Existing::Overwrite) << int(Status::NotRun) << "already writes"
+                                   << "is the source of another job";
+    }
+
+    void sharedDestinations()
+    {
+        QFETCH(int, policy);
+        QFETCH(int, later);
+        QFETCH(QString, second);
+        QFETCH(QString, third);
         script("outlast;exit:0");
-        const QString destination = m_dir.filePath(QStringLiteral("shared_out.mp4"));
-        const MediaVideo::Ptr first = job(source(), destination);
-        const MediaVideo::Ptr second = job(source(), m_dir.path() + QStringLiteral("/./shared_out.mp4"));
-        // A third job would write onto the first job's source.
-        const MediaVideo::Ptr third = job(source(), first->source);
-        QVERIFY(runFake({first, second, third}));
+        const QString name = QStringLiteral("shared_%1.mp4").arg(policy);
+        const MediaVideo::Ptr first = job(source(), m_dir.filePath(name));
+        const MediaVideo::Ptr other = job(source(), m_dir.path() + "/./" + name);
+        const MediaVideo::Ptr onSource = job(source(), first->source);
+        const auto encoder = fakeEncoder();
+        encoder->setExistingOutput(Existing(policy));
+        QVERIFY(runToEnd(*encoder, {first, other, onSource}));
         QCOMPARE(first->result.status, Status::Succeeded);
-        QCOMPARE(second->result.status, Status::NotRun);
-        QVERIFY(second->result.reason.contains("already writes"));
-        QCOMPARE(third->result.status, Status::NotRun);
+        QCOMPARE(int(other->result.status), later);
+        QVERIFY2(other->result.reason.contains(second), qPrintable(other->result.reason));
+        QCOMPARE(int(onSource->result.status), later);
+        QVERIFY2(onSource->result.reason.contains(third), qPrintable(onSource->result.reason));
         QCOMPARE(readAll(first->source), QByteArray("source bytes"));
-        QVERIFY(QFileInfo::exists(destination));
+        QCOMPARE(readAll(first->destination), QByteArray("partial"));
+        if (later == int(Status::Succeeded))
+            QCOMPARE(readAll(other->result.writtenPath), QByteArray("partial"));
     }
 
     // Stop mid-job, or destroy the encoder (quitting the application): the shell, the encoder and its own
-    // child end (even one that ignores SIGTERM), the partial output goes, the remaining jobs are not run,
+    // child end (even one that ignores SIGTERM), the unfinished file goes, the remaining jobs are not run,
     // and the end block runs.
     void stopMidJob_data()
     {
@@ -564,7 +768,7 @@ private slots:
         QSignalSpy finished(encoder.get(), &BatchEncoder::runFinished);
         QVERIFY(encoder->start(jobs));
         QTRY_COMPARE_WITH_TIMEOUT(readAll(groups).count('\n'), 2, 10000);
-        QVERIFY(QFileInfo::exists(jobs[0]->destination));
+        QCOMPARE(entries(m_dir.path()).filter(".tavrix-").size(), 1); // the file being written
         QVERIFY(!encoder->start(jobs)); // a second run is refused while this one is active
         const pid_t group = readAll(groups).split('\n').first().split(' ').last().toInt();
         QVERIFY(group > 1);
@@ -578,6 +782,7 @@ private slots:
         }
         QTRY_COMPARE_WITH_TIMEOUT(livingMembers(group), 0, 5000); // SIGKILL takes effect a moment later
         QVERIFY(!QFileInfo::exists(jobs[0]->destination));
+        QCOMPARE(entries(m_dir.path()).filter(".tavrix-"), QStringList());
         if (destroy)
             return;
         QCOMPARE(jobs[0]->result.status, Status::Stopped);
@@ -586,6 +791,225 @@ private slots:
             QCOMPARE(jobs[i]->result.reason, QStringLiteral("Stopped by the user"));
         }
         QVERIFY(!m_status->showProgressBar() && !m_status->isDisable() && !encoder->isRunning());
+    }
+
+    // The reason shown for a failure is ffmpeg's error line, not the statistics printed after it.
+    void failureLines_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("writeFailure");
+        const QString diskFull =
+            QStringLiteral("Error writing trailer of /dev/full: No space left on device");
+        QTest::newRow("disk full, recorded") << diskFullMatroska << diskFull << diskFull;
+        const QString header = QStringLiteral("Could not write header for output file #0 (incorrect codec "
+                                              "parameters ?): No space left on device");
+        QTest::newRow("disk full at the header, recorded") << diskFullMp4 << header << header;
+        QTest::newRow("odd size: the cause before ffmpeg's generic line")
+            << "Stream mapping:\n  Stream #0:0 -> #0:0 (h264 (native) -> h264 (libx264))\n"
+               "[libx264 @ 0x55a8cdcae1c0] width not divisible by 2 (161x121)\n"
+               "Error initializing output stream 0:0 -- Error while opening encoder for output stream #0:0 - "
+               "maybe incorrect parameters such as bit_rate, rate, width or height\n"
+               "[aac @ 0x55a8cdcbc2c0] Qavg: 102.568\n[aac @ 0x55a8cdcbc2c0] 2 frames left in the queue on "
+               "closing\nConversion failed!"
+            << "libx264: width not divisible by 2 (161x121)"
+            << "";
+        QTest::newRow("missing filter")
+            << "[AVFilterGraph @ 0x558ba23ee700] No such filter: 'foo'\nError reinitializing filters!\n"
+               "Failed to inject frame into filter network: Invalid argument\n"
+               "[aac @ 0x558ba23aa280] Qavg: 102.568\nConversion failed!"
+            << "AVFilterGraph: No such filter: 'foo'"
+            << "";
+        QTest::newRow("unknown option")
+            << "Unrecognized option 'foo'.\nError splitting the argument list: Option "
+               "not found"
+            << "Unrecognized option 'foo'."
+            << "";
+        QTest::newRow("missing input") << "/in/clip.mov: No such file or directory"
+                                       << "/in/clip.mov: No such file or directory"
+                                       << "";
+        QTest::newRow("damaged source, then the cause")
+            << "[h264 @ 0x1] error while decoding MB 3 4\n[h264 @ 0x1] concealing 20 DC, 20 AC, 20 MV "
+               "errors\n"
+               "frame=   10 fps=0.0 q=28.0 size=1kB time=00:00:00.40 bitrate=1k speed=1x\n"
+               "[matroska @ 0x2] Invalid packet\nav_interleaved_write_frame(): Invalid argument\n"
+               "[libx264 @ 0x3] kb/s:119.85"
+            << "matroska: Invalid packet"
+            << "";
+        QTest::newRow("metadata is no message")
+            << "Input #0, mov, from 'a.mov':\n  Metadata:\n    title           : "
+               "Unknown error\nThe end came"
+            << "The end came"
+            << "";
+        QTest::newRow("nothing said")
+            << "frame=   10 fps=0.0 q=28.0 size=1kB time=00:00:00.40\nConversion failed!"
+            << ""
+            << "";
+    }
+
+    void failureLines()
+    {
+        QFETCH(QString, output);
+        const QStringList lines = output.split(QLatin1Char('\n'));
+        QTEST(failureLine(lines), "line");
+        QTEST(writeFailureLine(lines), "writeFailure");
+    }
+
+    // Success means this job wrote something ffmpeg can read back: a stale file at the destination, an
+    // empty output or one without a stream is a failure, and the stale file stays as it was.
+    void falseSuccess_data()
+    {
+        QTest::addColumn<QString>("command"); // shell text writing to %1; empty for the real command
+        QTest::addColumn<QString>("otherParam");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("ffmpeg writes nothing") << ""
+                                               << "-version"
+                                               << "ffmpeg ended without writing “clip.mp4”.";
+        QTest::newRow("empty output") << ": > %1"
+                                      << ""
+                                      << "ffmpeg ended without writing “clip.mp4”.";
+        QTest::newRow("output without a stream") << "printf 'not a video' > %1"
+                                                 << ""
+                                                 << "ffmpeg ended without error, but “clip.mp4” cannot be "
+                                                    "read back: mov,mp4,m4a,3gp,3g2,mj2: moov atom not found";
+    }
+
+    void falseSuccess()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, otherParam);
+        QFETCH(QString, reason);
+        const QString dir = rowDirectory();
+        const MediaVideo::Ptr one = realJob(dir + "/clip.mov", dir + "/clip.mp4");
+        QVERIFY(one);
+        one->otherParam = otherParam;
+        QVERIFY(writeFile(one->destination, "stale"));
+        BatchEncoder encoder(m_status.get(), m_realTools);
+        encoder.setExistingOutput(Existing::Overwrite);
+        if (!command.isEmpty())
+            encoder.setCommandBuilder([command](const MediaVideo &job, const ToolRunner &, CropDetection) {
+                return CommandLine{command.arg(shellQuote(job.destination)), {}};
+            });
+        QVERIFY(runToEnd(encoder, {one}));
+        QCOMPARE(one->result.status, Status::Failed);
+        QCOMPARE(one->result.reason, reason);
+        QCOMPARE(readAll(one->destination), QByteArray("stale"));
+        QCOMPARE(entries(dir), (QStringList{"clip.mov", "clip.mp4"}));
+    }
+
+    // Whatever stands at the destination and whatever happens to the job, a file the run did not create
+    // keeps its bytes and identity (only Overwrite, on success, gives its name to the new file), nothing
+    // is written through a link, a pipe or a folder, and no temporary file is left.
+    void existingOutput_data()
+    {
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("written"); // the name of the file written, if any
+        const QStringList kinds{"absent",    "unrelated file", "link outside", "dangling link",
+                                "hard link", "pipe",           "folder",       "the source"};
+        const QList<std::pair<Existing, const char *>> policies{
+            {Existing::Rename, "rename"}, {Existing::Skip, "skip"}, {Existing::Overwrite, "overwrite"}};
+        const QList<std::pair<const char *, Status>> outcomes{
+            {"success", Status::Succeeded}, {"failure", Status::Failed}, {"stop", Status::Stopped}};
+        for (const QString &kind : kinds) {
+            for (const auto &[policy, policyName] : policies) {
+                const bool replaceable = kind == "unrelated file" || kind == "hard link";
+                const bool runs = kind == "absent" || policy == Existing::Rename ||
+                                  (policy == Existing::Overwrite && replaceable);
+                const QString tag = kind + ", " + policyName;
+                if (!runs) {
+                    QTest::newRow(qPrintable(tag)) << kind << int(policy) << "-" << int(Status::NotRun) << "";
+                    continue;
+                }
+                const QString name =
+                    kind == "absent" || policy != Existing::Rename ? "clip.mp4" : "clip-1.mp4";
+                for (const auto &[outcome, status] : outcomes)
+                    QTest::newRow(qPrintable(tag + ", " + outcome))
+                        << kind << int(policy) << outcome << int(status)
+                        << (status == Status::Succeeded ? name : QString());
+            }
+        }
+    }
+
+    void existingOutput()
+    {
+        QFETCH(QString, destination);
+        QFETCH(int, policy);
+        QFETCH(QString, outcome);
+        QFETCH(QString, written);
+        const QString dir = rowDirectory();
+        const QString outside = dir + "-outside";
+        QVERIFY(QDir().mkpath(outside));
+        const QString output = dir + "/clip.mp4";
+        const QString source = destination == "the source" ? output : dir + "/clip.mov";
+        const QString clip = smallClip();
+        QVERIFY(QFile::copy(clip, source));
+        const auto one = std::make_shared<MediaVideo>(source, output);
+        const QString elsewhere = outside + (destination == "dangling link" ? "/missing.mp4" : "/kept.mp4");
+        const QByteArray outputPath = QFile::encodeName(output);
+        if (destination == "unrelated file")
+            QVERIFY(writeFile(output, "unrelated"));
+        if (destination == "link outside" || destination == "hard link")
+            QVERIFY(writeFile(elsewhere, "kept elsewhere"));
+        if (destination == "link outside" || destination == "dangling link")
+            QVERIFY(QFile::link(elsewhere, output));
+        if (destination == "hard link")
+            QCOMPARE(::link(QFile::encodeName(elsewhere).constData(), outputPath.constData()), 0);
+        if (destination == "pipe")
+            QCOMPARE(::mkfifo(outputPath.constData(), 0644), 0);
+        if (destination == "folder")
+            QVERIFY(QDir().mkdir(output));
+        const QString before = describeEntry(output);
+        const QString elsewhereBefore = describeEntry(elsewhere);
+        const QString sourceBefore = describeEntry(source);
+        QStringList names = entries(dir);
+        if (!written.isEmpty() && !names.contains(written)) {
+            names << written;
+            names.sort();
+        }
+
+        // The encoder writes a real clip, or a piece of one before it fails or is stopped; the finished
+        // file is read back with the real ffmpeg.
+        script({}, "out:50");
+        BatchEncoder encoder(m_status.get(), ToolRunner(m_realFfmpeg.path()));
+        encoder.setExistingOutput(Existing(policy));
+        encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &, CropDetection) {
+            const QString into = shellQuote(job.destination);
+            if (outcome == "success")
+                return CommandLine{"cat " + shellQuote(clip) + " > " + into, {}};
+            const QString start = "head -c 3000 " + shellQuote(clip) + " > " + into + "; ";
+            if (outcome == "failure")
+                return CommandLine{start + "echo '[libx264 @ 0x55a8cdcae1c0] width not divisible by 2 "
+                                           "(161x121)' >&2; exit 1",
+                                   {}};
+            return CommandLine{start + "printf 'frame=   25 fps=0.0 q=0.0 size=3kB time=00:00:01.00\\r' >&2; "
+                                       "exec sleep 60",
+                               {}};
+        });
+        QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
+        QVERIFY(encoder.start({one}));
+        if (outcome == "stop") {
+            QTRY_VERIFY_WITH_TIMEOUT(m_status->percentValue() > 0, 20000);
+            encoder.stop();
+        }
+        QVERIFY(finished.wait(30000));
+
+        QTEST(int(one->result.status), "status");
+        if (outcome == "failure")
+            QVERIFY2(one->result.reason.contains("width not divisible by 2"), qPrintable(one->result.reason));
+        QCOMPARE(one->result.writtenPath, written == "clip-1.mp4" ? dir + "/clip-1.mp4" : QString());
+        QCOMPARE(entries(dir), names);
+        if (written != "clip.mp4")
+            QCOMPARE(describeEntry(output), before);
+        QCOMPARE(describeEntry(elsewhere), elsewhereBefore);
+        QCOMPARE(describeEntry(source), sourceBefore);
+        QCOMPARE(entries(outside), QStringList(destination == "link outside" || destination == "hard link"
+                                                   ? QStringList{"kept.mp4"}
+                                                   : QStringList{}));
+        if (!written.isEmpty())
+            QCOMPARE(readAll(dir + '/' + written), readAll(clip));
     }
 
     // Real ffmpeg through the real command line, its progress read: a job with an encoder this build
@@ -602,8 +1026,12 @@ private slots:
         const MediaVideo::Ptr good = createMediaVideo(path, importDestination(path, out.path()), tools);
         good->videoEncoder = VideoEncoders::libx264;
         good->videoPreset = VideoPresets::ultrafast;
+        good->videoCrop = QStringLiteral("-1");
 
         BatchEncoder encoder(m_status.get(), tools);
+        // The log shows the command that ran, with the crop detected when the job started.
+        QTest::ignoreMessage(QtInfoMsg,
+                             QRegularExpression("^Ffmpeg path = .* -vf [^ ]*crop=\\d+:\\d+:\\d+:\\d+,"));
         QVERIFY(runToEnd(encoder, {missing, good}));
         QCOMPARE(missing->result.status, Status::Failed);
         QVERIFY2(missing->result.reason.contains("Unknown encoder 'h264_videotoolbox'"),

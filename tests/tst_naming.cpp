@@ -98,6 +98,34 @@ private slots:
         QCOMPARE(outputNameWithTemplate(job, 2), QStringLiteral("/out/x264_x264_aac.mkv")); // container 1
     }
 
+    // The free name for an output whose name is taken: "-N" before the last extension, first free N.
+    void freeNames_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("taken"); // "*" takes every name
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("free") << "/o/clip.mp4" << QStringList{} << "/o/clip.mp4";
+        QTest::newRow("taken") << "/o/clip.mp4" << QStringList{"/o/clip.mp4"} << "/o/clip-1.mp4";
+        QTest::newRow("next") << "/o/clip.mp4" << QStringList{"/o/clip.mp4", "/o/clip-1.mp4"}
+                              << "/o/clip-2.mp4";
+        QTest::newRow("first gap") << "/o/clip.mp4" << QStringList{"/o/clip.mp4", "/o/clip-2.mp4"}
+                                   << "/o/clip-1.mp4";
+        QTest::newRow("last extension") << "/o/a.b.mkv" << QStringList{"/o/a.b.mkv"} << "/o/a.b-1.mkv";
+        QTest::newRow("no extension") << "/o/name" << QStringList{"/o/name"} << "/o/name-1";
+        QTest::newRow("dotted directory") << "/o.d/name" << QStringList{"/o.d/name"} << "/o.d/name-1";
+        QTest::newRow("hidden file") << "/o/.hidden" << QStringList{"/o/.hidden"} << "/o/.hidden-1";
+        QTest::newRow("bare name") << "clip.mp4" << QStringList{"clip.mp4"} << "clip-1.mp4";
+        QTest::newRow("all taken") << "/o/clip.mp4" << QStringList{"*"} << "";
+    }
+
+    void freeNames()
+    {
+        QFETCH(QString, path);
+        QFETCH(QStringList, taken);
+        QTEST(freeName(path, [&taken](const QString &p) { return taken.contains("*") || taken.contains(p); }),
+              "expected");
+    }
+
     void importDestinations()
     {
         QCOMPARE(importDestination("/data/in/clip.mov"), QStringLiteral("/data/in/clip.mp4"));

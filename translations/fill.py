@@ -31,6 +31,28 @@ FR = {
     "ffmpeg exited with status %1.": "ffmpeg s’est terminé avec le code %1.",
     "ffmpeg exited with status %1: %2": "ffmpeg s’est terminé avec le code %1 : %2",
     "ffmpeg ended without writing “%1”.": "ffmpeg s’est terminé sans écrire « %1 ».",
+    "%1 is the source": "%1 est la source",
+    "%1 is the source of another job": "%1 est la source d’une autre tâche",
+    "%1 is written by an earlier job": "%1 est écrit par une tâche précédente",
+    "%1 exists": "%1 existe",
+    "%1 is not a regular file": "%1 n’est pas un fichier ordinaire",
+    "“%1” already exists; it is left as it is.": "« %1 » existe déjà ; il est laissé tel quel.",
+    "“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written through it.":
+        "« %1 » n’est pas un fichier ordinaire (un lien, un dossier, un tube ou un périphérique) ; rien "
+        "n’est écrit à travers lui.",
+    "ffmpeg took too long to read it.": "ffmpeg a mis trop de temps à le lire.",
+    "it holds no stream.": "il ne contient aucun flux.",
+    "No free name is left beside “%1”.": "Il ne reste aucun nom libre à côté de « %1 ».",
+    "Cannot create a file in “%1”: %2": "Impossible de créer un fichier dans « %1 » : %2",
+    "ffmpeg could not finish writing “%1”: %2": "ffmpeg n’a pas pu finir d’écrire « %1 » : %2",
+    "The file being written was removed or replaced while ffmpeg ran.":
+        "Le fichier en cours d’écriture a été supprimé ou remplacé pendant que ffmpeg tournait.",
+    "ffmpeg ended without error, but “%1” cannot be read back: %2":
+        "ffmpeg s’est terminé sans erreur, mais « %1 » ne peut pas être relu : %2",
+    "The finished file could not be named “%1”: %2": "Le fichier terminé n’a pas pu être nommé « %1 » : %2",
+    "the file being written was removed or replaced meanwhile.":
+        "le fichier en cours d’écriture a été supprimé ou remplacé entre-temps.",
+    "no free name is left.": "il ne reste aucun nom libre.",
     "%1 exited with status %2": "%1 s’est terminé avec le code %2",
     "%1 crashed (signal %2)": "%1 a planté (signal %2)",
     "%1 could not be started: %2": "Impossible de lancer %1 : %2",
@@ -162,6 +184,7 @@ FR = {
     "Failed": "Échoué",
     "Not run": "Non lancé",
     "Stopped": "Arrêté",
+    "written to %1 (%2)": "écrit dans %1 (%2)",
     "&File": "&Fichier",
     "&Quit": "&Quitter",
     "&Edit": "&Édition",

@@ -47,6 +47,74 @@
         <source>ffmpeg ended without writing “%1”.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 is the source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is the source of another job</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is written by an earlier job</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 exists</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” already exists; it is left as it is.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written through it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ffmpeg took too long to read it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it holds no stream.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No free name is left beside “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create a file in “%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ffmpeg could not finish writing “%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file being written was removed or replaced while ffmpeg ran.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ffmpeg ended without error, but “%1” cannot be read back: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The finished file could not be named “%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file being written was removed or replaced meanwhile.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no free name is left.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>
@@ -526,6 +594,10 @@ Output: %2</source>
     </message>
     <message>
         <source>Interrupted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>written to %1 (%2)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

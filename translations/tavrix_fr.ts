@@ -47,6 +47,74 @@
         <source>ffmpeg ended without writing “%1”.</source>
         <translation>ffmpeg s’est terminé sans écrire « %1 ».</translation>
     </message>
+    <message>
+        <source>%1 is the source</source>
+        <translation>%1 est la source</translation>
+    </message>
+    <message>
+        <source>%1 is the source of another job</source>
+        <translation>%1 est la source d’une autre tâche</translation>
+    </message>
+    <message>
+        <source>%1 is written by an earlier job</source>
+        <translation>%1 est écrit par une tâche précédente</translation>
+    </message>
+    <message>
+        <source>%1 exists</source>
+        <translation>%1 existe</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 n’est pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>“%1” already exists; it is left as it is.</source>
+        <translation>« %1 » existe déjà ; il est laissé tel quel.</translation>
+    </message>
+    <message>
+        <source>“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written through it.</source>
+        <translation>« %1 » n’est pas un fichier ordinaire (un lien, un dossier, un tube ou un périphérique) ; rien n’est écrit à travers lui.</translation>
+    </message>
+    <message>
+        <source>ffmpeg took too long to read it.</source>
+        <translation>ffmpeg a mis trop de temps à le lire.</translation>
+    </message>
+    <message>
+        <source>it holds no stream.</source>
+        <translation>il ne contient aucun flux.</translation>
+    </message>
+    <message>
+        <source>No free name is left beside “%1”.</source>
+        <translation>Il ne reste aucun nom libre à côté de « %1 ».</translation>
+    </message>
+    <message>
+        <source>Cannot create a file in “%1”: %2</source>
+        <translation>Impossible de créer un fichier dans « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>ffmpeg could not finish writing “%1”: %2</source>
+        <translation>ffmpeg n’a pas pu finir d’écrire « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>The file being written was removed or replaced while ffmpeg ran.</source>
+        <translation>Le fichier en cours d’écriture a été supprimé ou remplacé pendant que ffmpeg tournait.</translation>
+    </message>
+    <message>
+        <source>ffmpeg ended without error, but “%1” cannot be read back: %2</source>
+        <translation>ffmpeg s’est terminé sans erreur, mais « %1 » ne peut pas être relu : %2</translation>
+    </message>
+    <message>
+        <source>The finished file could not be named “%1”: %2</source>
+        <translation>Le fichier terminé n’a pas pu être nommé « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>the file being written was removed or replaced meanwhile.</source>
+        <translation>le fichier en cours d’écriture a été supprimé ou remplacé entre-temps.</translation>
+    </message>
+    <message>
+        <source>no free name is left.</source>
+        <translation>il ne reste aucun nom libre.</translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>
@@ -556,6 +624,10 @@ Sortie : %2</translation>
     <message>
         <source>Interrupted</source>
         <translation>Interrompu</translation>
+    </message>
+    <message>
+        <source>written to %1 (%2)</source>
+        <translation>écrit dans %1 (%2)</translation>
     </message>
 </context>
 <context>

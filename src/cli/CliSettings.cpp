@@ -150,6 +150,11 @@ void addSettingsOptions(QCommandLineParser &parser)
     add(QStringLiteral("template"),
         tr("Output name: 0 keeps the source name, 1 is {source}, 2 is {source}_{videoCodec}_{audioCodec}."),
         QStringLiteral("0|1|2"));
+    add(QStringLiteral("existing"),
+        tr("When the output exists (or is the source): rename writes to the first free name (clip-1.mp4), "
+           "skip leaves the job out, overwrite replaces the file once the new one is complete. Default: the "
+           "stored choice (rename unless set)."),
+        QStringLiteral("rename|skip|overwrite"));
 }
 
 std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QString &error)
@@ -219,6 +224,17 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         s.subtitleLanguage = parser.value(QStringLiteral("subtitle-language"));
     if (parser.isSet(QStringLiteral("params")))
         s.params = parser.value(QStringLiteral("params"));
+    if (parser.isSet(QStringLiteral("existing"))) {
+        const QString value = parser.value(QStringLiteral("existing"));
+        static const QStringList names{QStringLiteral("rename"), QStringLiteral("skip"),
+                                       QStringLiteral("overwrite")};
+        const qsizetype index = names.indexOf(value);
+        if (index < 0) {
+            error = tr("--existing: “%1” is not rename, skip nor overwrite").arg(value);
+            return std::nullopt;
+        }
+        s.existing = Preferences::ExistingOutput(index);
+    }
     return s;
 }
 
@@ -327,7 +343,9 @@ MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const Too
     job->destination = destination.chopped(4) + QLatin1Char('.') + Lists::containerExtension(job->container);
     if (templateIndex != 0)
         job->destination = outputNameWithTemplate(*job, templateIndex);
-    if (QFileInfo(job->destination).absoluteFilePath() == path)
+    // Renaming writes beside the source (clip.mp4 -> clip-1.mp4); the others leave the job out.
+    if (QFileInfo(job->destination).absoluteFilePath() == path &&
+        s.existing.value_or(Preferences::existingOutput()) != Preferences::ExistingOutput::Rename)
         warnings << tr("%1: the output would replace the source; choose --dest or --template").arg(source);
     return job;
 }

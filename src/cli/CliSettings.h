@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
+#include "model/Preferences.h"
 #include "model/Vocabulary.h"
 
 #include <QCommandLineParser>
@@ -36,6 +37,7 @@ struct CliSettings
     std::optional<QString> subtitleLanguage;
     std::optional<QString> params;
     std::optional<int> templateIndex;
+    std::optional<Preferences::ExistingOutput> existing; // when an output's name is taken
 };
 
 void addSettingsOptions(QCommandLineParser &parser);

@@ -3,6 +3,7 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
+#include "model/Preferences.h"
 #include "tools/FileScan.h"
 #include "tools/Log.h"
 #include "tools/ShellQuote.h"
@@ -158,7 +159,10 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
         ++counts[int(r.status)];
         const QString label = r.status == JobResult::Status::None ? tr("Not run") : r.text();
         QString line = QStringLiteral("  %1  %2").arg(label, -10).arg(printableText(job->source));
-        if (r.status == JobResult::Status::Succeeded)
+        if (r.status == JobResult::Status::Succeeded && !r.writtenPath.isEmpty())
+            line += QStringLiteral(" -> ") + printableText(r.writtenPath) + QStringLiteral(" (") +
+                    printableText(r.renameCause) + QLatin1Char(')');
+        else if (r.status == JobResult::Status::Succeeded)
             line += QStringLiteral(" -> ") + printableText(job->destination);
         else if (!r.reason.isEmpty())
             line += QStringLiteral(": ") + printableText(r.reason);
@@ -275,6 +279,7 @@ int encodeCommand(const QStringList &arguments)
 
     RunStatus status;
     BatchEncoder encoder(&status, tools);
+    encoder.setExistingOutput(settings->existing.value_or(Preferences::existingOutput()));
     ProgressPrinter printer(status, jobs);
     QEventLoop loop;
     QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });

@@ -2,6 +2,7 @@
 
 #include "encoding/EncoderOutput.h"
 #include "tools/Log.h"
+#include "tools/OutputName.h"
 #include "tools/SerialQueue.h"
 
 #include <QCoreApplication>
@@ -11,51 +12,46 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QThread>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <future>
+#include <set>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// What is known of a file before the encoder runs, to tell afterwards whether the encoder wrote it.
-struct FileState
+using ExistingOutput = Preferences::ExistingOutput;
+
+// The identity of a file, to tell whether two names lead to the same file.
+struct FileId
 {
-    bool exists = false;
-    bool regular = false;
     dev_t device = 0;
     ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    timespec changed{};
 
-    static FileState of(const QString &path)
+    bool operator<(const FileId &other) const
+    {
+        return device != other.device ? device < other.device : inode < other.inode;
+    }
+    bool operator==(const FileId &other) const { return device == other.device && inode == other.inode; }
+
+    // Through links, as the encoder would open it.
+    static std::optional<FileId> of(const QString &path)
     {
         struct stat st;
         if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-            return {};
-        return {true, S_ISREG(st.st_mode), st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-    }
-
-    bool sameFileAs(const FileState &other) const
-    {
-        return exists && other.exists && device == other.device && inode == other.inode;
-    }
-
-    bool untouchedSince(const FileState &before) const
-    {
-        const auto same = [](const timespec &a, const timespec &b) {
-            return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-        };
-        return sameFileAs(before) && size == before.size && same(modified, before.modified) &&
-               same(changed, before.changed);
+            return std::nullopt;
+        return FileId{st.st_dev, st.st_ino};
     }
 };
 
@@ -73,16 +69,211 @@ QString canonicalPath(const QString &path)
 
 bool isSameFile(const QString &a, const QString &b)
 {
-    return canonicalPath(a) == canonicalPath(b) || FileState::of(a).sameFileAs(FileState::of(b));
+    if (canonicalPath(a) == canonicalPath(b))
+        return true;
+    const std::optional<FileId> first = FileId::of(a);
+    return first && first == FileId::of(b);
 }
 
-bool isProgressLine(const QString &line)
+// What stands at a path, the path itself looked at: a link is not followed.
+enum class Occupant { Nothing, RegularFile, Other };
+
+Occupant occupantOf(const QString &path, struct stat *st = nullptr)
 {
-    return line.contains(QLatin1StringView("frame=")) ||
-           (line.contains(QLatin1StringView("size=")) && line.contains(QLatin1StringView("time=")));
+    struct stat own;
+    struct stat &info = st ? *st : own;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? Occupant::Nothing : Occupant::Other;
+    return S_ISREG(info.st_mode) ? Occupant::RegularFile : Occupant::Other;
 }
 
-// The last lines of the encoder's output; a run of progress lines keeps only its latest.
+// Why a job cannot write under its destination's name.
+enum class Obstacle { None, OwnSource, OtherSource, Claimed, RegularFile, OtherFile };
+
+QString obstacleCause(Obstacle obstacle, const QString &destination)
+{
+    const QString name = QFileInfo(destination).fileName();
+    switch (obstacle) {
+    case Obstacle::None:
+        break;
+    case Obstacle::OwnSource:
+        return BatchEncoder::tr("%1 is the source").arg(name);
+    case Obstacle::OtherSource:
+        return BatchEncoder::tr("%1 is the source of another job").arg(name);
+    case Obstacle::Claimed:
+        return BatchEncoder::tr("%1 is written by an earlier job").arg(name);
+    case Obstacle::RegularFile:
+        return BatchEncoder::tr("%1 exists").arg(name);
+    case Obstacle::OtherFile:
+        return BatchEncoder::tr("%1 is not a regular file").arg(name);
+    }
+    return {};
+}
+
+QString obstacleRefusal(Obstacle obstacle, const QString &destination)
+{
+    switch (obstacle) {
+    case Obstacle::None:
+        break;
+    case Obstacle::OwnSource:
+        return BatchEncoder::tr("The destination is the source file itself; choose another name or folder.");
+    case Obstacle::OtherSource:
+        return BatchEncoder::tr("The destination “%1” is the source of another job of this run.")
+            .arg(destination);
+    case Obstacle::Claimed:
+        return BatchEncoder::tr("An earlier job of this run already writes “%1”.").arg(destination);
+    case Obstacle::RegularFile:
+        return BatchEncoder::tr("“%1” already exists; it is left as it is.").arg(destination);
+    case Obstacle::OtherFile:
+        return BatchEncoder::tr("“%1” is not a regular file (a link, a folder, a pipe or a device); nothing "
+                                "is written through it.")
+            .arg(destination);
+    }
+    return {};
+}
+
+// The file a job writes into, created by the run itself beside the output, under a hidden name that
+// keeps the output's extension: ".clip.mp4.tavrix-Xy12Ab.mp4".
+struct TemporaryFile
+{
+    QString path;
+    FileId id;
+
+    // Still the file the run created (nobody put another in its place meanwhile).
+    bool isOurs() const
+    {
+        struct stat st;
+        return occupantOf(path, &st) == Occupant::RegularFile && FileId{st.st_dev, st.st_ino} == id;
+    }
+
+    void remove() const
+    {
+        if (!path.isEmpty() && isOurs())
+            ::unlink(QFile::encodeName(path).constData());
+    }
+
+    static std::optional<TemporaryFile> create(const QString &output, QString &error)
+    {
+        static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        const QFileInfo info(output);
+        const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+        bool shortName = false;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            QString random;
+            for (int i = 0; i < 6; ++i)
+                random += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)]);
+            const QString name = (shortName ? QString() : QLatin1Char('.') + info.fileName()) +
+                                 QStringLiteral(".tavrix-") + random + suffix;
+            const QString path = info.absolutePath() + QLatin1Char('/') + name;
+            // Created here and only here: never an existing file, never through a link.
+            const int fd = ::open(QFile::encodeName(path).constData(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (fd < 0) {
+                if (errno == ENAMETOOLONG && !shortName) {
+                    shortName = true;
+                    continue;
+                }
+                if (errno == EEXIST)
+                    continue;
+                error = QString::fromLocal8Bit(::strerror(errno));
+                return std::nullopt;
+            }
+            struct stat st;
+            const bool known = ::fstat(fd, &st) == 0;
+            ::close(fd);
+            if (!known) {
+                error = QString::fromLocal8Bit(::strerror(errno));
+                ::unlink(QFile::encodeName(path).constData());
+                return std::nullopt;
+            }
+            return TemporaryFile{path, FileId{st.st_dev, st.st_ino}};
+        }
+        error = QString::fromLocal8Bit(::strerror(EEXIST));
+        return std::nullopt;
+    }
+};
+
+// Gives `from` the name `to` unless something, even a dangling link, has that name: 0 or an errno.
+int renameWithoutReplacing(const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return errno;
+    // A filesystem without the flag: a new link fails on any existing name just as well.
+    if (::link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK)
+        return errno;
+    // Nor links (FAT, some network filesystems): the name is looked at just before the rename.
+    struct stat st;
+    if (::lstat(target.constData(), &st) == 0)
+        return EEXIST;
+    return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
+}
+
+// Whether ffmpeg can open a finished output and finds a stream in it.
+struct ReadBack
+{
+    enum class Kind { Readable, Unreadable, Stopped };
+    Kind kind = Kind::Unreadable;
+    QString problem; // for Unreadable: ffmpeg's line saying why, or a sentence of ours
+};
+
+ReadBack readBack(const ToolRunner &tools, const TemporaryFile &file, const QString &shownName,
+                  const std::atomic<bool> &stopRequested)
+{
+    const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
+    if (!ffmpeg.ok())
+        return {ReadBack::Kind::Unreadable, ffmpeg.error};
+    // "file:" keeps a name with a colon from reading as a protocol.
+    const QString input = QStringLiteral("file:") + file.path;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProgram(ffmpeg.path);
+    process.setArguments(
+        {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), input});
+    process.start(QIODevice::ReadOnly);
+    if (!process.waitForStarted(-1))
+        return {ReadBack::Kind::Unreadable, process.errorString()};
+    QByteArray output;
+    QElapsedTimer clock;
+    clock.start();
+    constexpr qint64 limitMs = 60000;
+    while (process.state() != QProcess::NotRunning && !stopRequested && clock.elapsed() < limitMs) {
+        process.waitForReadyRead(100);
+        output += process.readAll();
+    }
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(-1);
+        if (stopRequested)
+            return {ReadBack::Kind::Stopped, {}};
+        return {ReadBack::Kind::Unreadable, BatchEncoder::tr("ffmpeg took too long to read it.")};
+    }
+    output += process.readAll();
+
+    static const QRegularExpression stream(QStringLiteral("^\\s*Stream #0:\\d+"));
+    QStringList lines;
+    for (const QByteArray &piece : output.split('\n')) {
+        const QString line = decodeLine(piece).remove(QLatin1Char('\r'));
+        if (stream.match(line).hasMatch())
+            return {ReadBack::Kind::Readable, {}};
+        lines << line;
+    }
+    QString problem = failureLine(lines);
+    problem.replace(input, shownName);
+    if (problem.isEmpty())
+        problem = BatchEncoder::tr("it holds no stream.");
+    return {ReadBack::Kind::Unreadable, problem};
+}
+
+// The last lines of the encoder's output; a run of progress lines keeps only its latest. Long enough
+// that the error stays in it behind the statistics the encoders print when they close.
 class OutputTail
 {
 public:
@@ -96,21 +287,16 @@ public:
             m_lines.removeFirst();
     }
 
-    QString text() const { return m_lines.join(QLatin1Char('\n')); }
-
-    // The line most likely to say what went wrong.
-    QString lastMessage() const
+    const QStringList &lines() const { return m_lines; }
+    // Its end, for the user to read.
+    QString text() const
     {
-        for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it) {
-            const QString line = it->trimmed();
-            if (!line.isEmpty() && !isProgressLine(line) && line != QLatin1StringView("Conversion failed!"))
-                return line;
-        }
-        return {};
+        return m_lines.mid(std::max<qsizetype>(0, m_lines.size() - ShownLines)).join(QLatin1Char('\n'));
     }
 
 private:
-    static constexpr int MaxLines = 12;
+    static constexpr int MaxLines = 64;
+    static constexpr int ShownLines = 20;
     QStringList m_lines;
 };
 
@@ -177,17 +363,27 @@ struct BatchEncoder::Run
     CommandBuilder builder;
     QString shell;
     int stopGraceMs = 3000;
+    ExistingOutput existingOutput = ExistingOutput::Rename;
     QList<double> durations; // seconds of each source, negative when unknown
     std::atomic<bool> stopRequested{false};
 
     // Touched on the encoding queue only.
-    QSet<QString> claimedDestinations;
+    QSet<QString> claimedDestinations; // canonical paths of the outputs this run writes
+    QSet<QString> sourcePaths;         // canonical
+    std::set<FileId> sourceFiles;
     // The next job's frame count, asked while the current job encodes so no run waits for mediainfo.
     int prefetchIndex = -1;
     std::future<std::optional<double>> prefetchedFrameCount;
 
-    void writeDiagnostics();
+    void collectSources();
+    bool isSourceOfRun(const QString &path) const;
+    bool isTaken(const QString &path) const;
+    Obstacle obstacleFor(const MediaVideo &job) const;
     void runJob(int index);
+    // Gives the finished temporary file its name: `target`, or the next free name when something took
+    // that name meanwhile (a replace only for Overwrite). The name written, or empty and `error`.
+    QString place(const TemporaryFile &file, const QString &destination, QString target, bool replace,
+                  QString &cause, QString &error);
     ProcessOutcome ope(const QStringList &arguments, const QString &source, int number);
     std::optional<double> frameCount(int index, const QString &source);
     void prefetchFrameCount(int index);
@@ -195,20 +391,48 @@ struct BatchEncoder::Run
     void finish(const MediaVideo::Ptr &job, const JobResult &result);
 };
 
-void BatchEncoder::Run::writeDiagnostics()
+void BatchEncoder::Run::collectSources()
 {
-    const auto describe = [this](const MediaVideo &job) {
-        const CommandLine command = builder(job, tools, CropDetection::Describe);
-        return command.ok() ? command.text : command.error;
-    };
     for (const MediaVideo::Ptr &job : std::as_const(jobs)) {
         if (!job)
             continue;
-        qInfo().noquote() << describe(*job);
-        qCInfo(lcTavrix).noquote() << QStringLiteral("Source = ") + job->source;
-        qCInfo(lcTavrix).noquote() << QStringLiteral("Ffmpeg path = ") + describe(*job);
-        writeDiagnostic(job->source);
+        sourcePaths.insert(canonicalPath(job->source));
+        if (const std::optional<FileId> id = FileId::of(job->source))
+            sourceFiles.insert(*id);
     }
+}
+
+bool BatchEncoder::Run::isSourceOfRun(const QString &path) const
+{
+    if (sourcePaths.contains(canonicalPath(path)))
+        return true;
+    const std::optional<FileId> id = FileId::of(path);
+    return id && sourceFiles.count(*id) > 0;
+}
+
+bool BatchEncoder::Run::isTaken(const QString &path) const
+{
+    return occupantOf(path) != Occupant::Nothing || isSourceOfRun(path) ||
+           claimedDestinations.contains(canonicalPath(path));
+}
+
+Obstacle BatchEncoder::Run::obstacleFor(const MediaVideo &job) const
+{
+    if (isSameFile(job.destination, job.source))
+        return Obstacle::OwnSource;
+    if (isSourceOfRun(job.destination))
+        return Obstacle::OtherSource;
+    if (claimedDestinations.contains(canonicalPath(job.destination)))
+        return Obstacle::Claimed;
+    switch (occupantOf(job.destination)) {
+    case Occupant::Nothing:
+        return Obstacle::None;
+    case Occupant::RegularFile:
+        return Obstacle::RegularFile;
+    case Occupant::Other:
+        break;
+    }
+    return Obstacle::OtherFile;
 }
 
 std::optional<double> BatchEncoder::Run::frameCount(int index, const QString &source)
@@ -273,38 +497,69 @@ void BatchEncoder::Run::runJob(int index)
         return notRun(tr("The source file “%1” no longer exists.").arg(job->source));
     if (job->destination.isEmpty())
         return notRun(tr("The job has no destination."));
-    if (isSameFile(job->destination, job->source))
-        return notRun(tr("The destination is the source file itself; choose another name or folder."));
-    for (int other = 0; other < jobs.size(); ++other) {
-        if (other != index && jobs[other] && isSameFile(job->destination, jobs[other]->source))
-            return notRun(
-                tr("The destination “%1” is the source of another job of this run.").arg(job->destination));
+
+    // Where the output goes. Rename takes a free name for any obstacle; Skip runs only into a free
+    // name; Overwrite replaces a regular file that is none of this run's sources or outputs.
+    const QString &destination = job->destination;
+    const Obstacle obstacle = obstacleFor(*job);
+    QString target = destination;
+    QString cause;
+    if (obstacle != Obstacle::None) {
+        if (existingOutput == ExistingOutput::Skip ||
+            (existingOutput == ExistingOutput::Overwrite && obstacle != Obstacle::RegularFile))
+            return notRun(obstacleRefusal(obstacle, destination));
+        if (existingOutput == ExistingOutput::Rename) {
+            cause = obstacleCause(obstacle, destination);
+            target = freeName(destination, [this](const QString &path) { return isTaken(path); });
+            if (target.isEmpty())
+                return notRun(tr("No free name is left beside “%1”.").arg(destination));
+        }
     }
-    const QString destinationKey = canonicalPath(job->destination);
-    if (claimedDestinations.contains(destinationKey))
-        return notRun(tr("An earlier job of this run already writes “%1”.").arg(job->destination));
+    const bool replace = existingOutput == ExistingOutput::Overwrite && obstacle == Obstacle::RegularFile;
 
-    const CommandLine command = builder(*job, tools, CropDetection::Run);
-    if (!command.ok())
-        return notRun(command.error);
-    if (stopRequested)
-        return notRun(stoppedText);
+    QString error;
+    const std::optional<TemporaryFile> temporary = TemporaryFile::create(target, error);
+    if (!temporary) {
+        JobResult result;
+        result.status = JobResult::Status::Failed;
+        result.exitCode = -1;
+        result.reason = tr("Cannot create a file in “%1”: %2").arg(QFileInfo(target).absolutePath(), error);
+        return finish(job, result);
+    }
 
-    claimedDestinations.insert(destinationKey);
-    const FileState before = FileState::of(job->destination);
+    // The command that runs writes into the temporary file; the one shown elsewhere names the output.
+    MediaVideo running = *job;
+    running.destination = temporary->path;
+    const CommandLine command = builder(running, tools, CropDetection::Run);
+    if (!command.ok() || stopRequested) {
+        temporary->remove();
+        return notRun(command.ok() ? stoppedText : command.error);
+    }
+
+    claimedDestinations.insert(canonicalPath(target));
+    qInfo().noquote() << command.text;
+    qCInfo(lcTavrix).noquote() << QStringLiteral("Source = ") + job->source;
+    qCInfo(lcTavrix).noquote() << QStringLiteral("Ffmpeg path = ") + command.text;
+    writeDiagnostic(job->source);
+    qCInfo(lcTavrix).noquote() << QStringLiteral(
+                                      "Writing to the temporary file %1, which becomes %2 once complete")
+                                      .arg(temporary->path, target);
+
     const ProcessOutcome outcome = ope({QStringLiteral("-c"), command.text}, job->source, number);
 
     JobResult result;
     result.exitCode = outcome.exitCode;
     result.outputTail = outcome.tail.text();
+    result.status = JobResult::Status::Failed;
+    const QString shownName = QFileInfo(target).fileName();
     switch (outcome.kind) {
     case ProcessOutcome::Kind::NotStarted:
+        temporary->remove();
         return notRun(stoppedText);
     case ProcessOutcome::Kind::FailedToStart:
         qWarning().noquote() << QStringLiteral("Erreur 'self.ope()' ") + outcome.error +
                                     QStringLiteral(" [") + job->source + QStringLiteral(", ") +
                                     QString::number(number) + QStringLiteral("]");
-        result.status = JobResult::Status::Failed;
         result.exitCode = -1;
         result.reason = tr("The shell could not be started: %1").arg(outcome.error);
         break;
@@ -313,41 +568,107 @@ void BatchEncoder::Run::runJob(int index)
         result.reason = stoppedText;
         break;
     case ProcessOutcome::Kind::Crashed:
-        result.status = JobResult::Status::Failed;
         result.reason = tr("ffmpeg was ended by signal %1 (%2).")
                             .arg(outcome.exitCode)
                             .arg(QString::fromLocal8Bit(::strsignal(outcome.exitCode)));
         break;
-    case ProcessOutcome::Kind::Exited:
+    case ProcessOutcome::Kind::Exited: {
+        const QString message = failureLine(outcome.tail.lines());
+        const QString writeFailure = writeFailureLine(outcome.tail.lines());
+        struct stat st;
         if (outcome.exitCode != 0) {
-            result.status = JobResult::Status::Failed;
-            const QString message = outcome.tail.lastMessage();
             result.reason = message.isEmpty()
                                 ? tr("ffmpeg exited with status %1.").arg(outcome.exitCode)
                                 : tr("ffmpeg exited with status %1: %2").arg(outcome.exitCode).arg(message);
-        } else if (!QFileInfo::exists(job->destination)) {
-            result.status = JobResult::Status::Failed;
-            result.reason = tr("ffmpeg ended without writing “%1”.").arg(job->destination);
+        } else if (!writeFailure.isEmpty()) {
+            result.reason = tr("ffmpeg could not finish writing “%1”: %2").arg(shownName, writeFailure);
+        } else if (!temporary->isOurs()) {
+            result.reason = tr("The file being written was removed or replaced while ffmpeg ran.");
+        } else if (occupantOf(temporary->path, &st) != Occupant::RegularFile || st.st_size == 0) {
+            result.reason = tr("ffmpeg ended without writing “%1”.").arg(shownName);
         } else {
-            result.status = JobResult::Status::Succeeded;
+            const ReadBack check = readBack(tools, *temporary, shownName, stopRequested);
+            if (check.kind == ReadBack::Kind::Stopped) {
+                result.status = JobResult::Status::Stopped;
+                result.reason = stoppedText;
+            } else if (check.kind == ReadBack::Kind::Unreadable) {
+                result.reason = tr("ffmpeg ended without error, but “%1” cannot be read back: %2")
+                                    .arg(shownName, check.problem);
+            } else {
+                result.status = JobResult::Status::Succeeded;
+            }
         }
         break;
     }
-
-    if (result.status != JobResult::Status::Succeeded) {
-        // Only a file this job created or rewrote is removed; one the encoder never opened stays.
-        const FileState after = FileState::of(job->destination);
-        if (after.exists && after.regular && !after.untouchedSince(before))
-            QFile::remove(job->destination);
     }
+
+    if (result.status == JobResult::Status::Succeeded) {
+        const QString written = place(*temporary, destination, target, replace, cause, error);
+        if (written.isEmpty()) {
+            result.status = JobResult::Status::Failed;
+            result.reason = tr("The finished file could not be named “%1”: %2").arg(shownName, error);
+        } else {
+            if (written == destination)
+                qCInfo(lcTavrix).noquote() << QStringLiteral("Wrote %1").arg(written);
+            else
+                qCInfo(lcTavrix).noquote()
+                    << QStringLiteral("Wrote %1 instead of %2 (%3)").arg(written, destination, cause);
+            if (written != destination) {
+                result.writtenPath = written;
+                result.renameCause = cause;
+                result.reason = result.writtenNote();
+            }
+        }
+    }
+    if (result.status != JobResult::Status::Succeeded)
+        temporary->remove();
     finish(job, result);
+}
+
+QString BatchEncoder::Run::place(const TemporaryFile &file, const QString &destination, QString target,
+                                 bool replace, QString &cause, QString &error)
+{
+    if (!file.isOurs()) {
+        error = tr("the file being written was removed or replaced meanwhile.");
+        return {};
+    }
+    const QByteArray from = QFile::encodeName(file.path);
+    struct stat old;
+    if (replace && occupantOf(target, &old) == Occupant::RegularFile) {
+        // The new file takes the old one's permissions along with its name.
+        ::chmod(from.constData(), old.st_mode & 0777);
+        if (::rename(from.constData(), QFile::encodeName(target).constData()) == 0)
+            return target;
+        error = QString::fromLocal8Bit(::strerror(errno));
+        return {};
+    }
+    // Nothing is replaced from here on; whatever took the name meanwhile keeps it.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int result = renameWithoutReplacing(file.path, target);
+        if (result == 0) {
+            claimedDestinations.insert(canonicalPath(target));
+            return target;
+        }
+        if (result != EEXIST) {
+            error = QString::fromLocal8Bit(::strerror(result));
+            return {};
+        }
+        if (cause.isEmpty())
+            cause = obstacleCause(occupantOf(destination) == Occupant::RegularFile ? Obstacle::RegularFile
+                                                                                   : Obstacle::OtherFile,
+                                  destination);
+        target = freeName(destination, [this](const QString &path) { return isTaken(path); });
+        if (target.isEmpty())
+            break;
+    }
+    error = tr("no free name is left.");
+    return {};
 }
 
 ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QString &source, int number)
 {
     ProcessOutcome outcome;
-    const std::optional<double> frameCount = readWholeNumber(
-        tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
+    const std::optional<double> frameCount = this->frameCount(number - 1, source);
 
     const QString fileName = QFileInfo(source).fileName();
     status->post([fileName, number](RunStatus &s) {
@@ -481,6 +802,7 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     run->builder = m_builder;
     run->shell = m_shell;
     run->stopGraceMs = m_stopGraceMs;
+    run->existingOutput = m_existingOutput.value_or(Preferences::existingOutput());
     for (const MediaVideo::Ptr &job : jobs) {
         const std::optional<double> seconds = job ? readClock(job->durationVideo()) : std::nullopt;
         run->durations << (seconds && *seconds > 0 ? *seconds : -1.0);
@@ -499,7 +821,7 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
             s.setSecondsLeft(-1, -1);
         });
     });
-    m_queue->enqueue([run] { run->writeDiagnostics(); });
+    m_queue->enqueue([run] { run->collectSources(); });
     for (int i = 0; i < jobs.size(); ++i)
         m_queue->enqueue([run, i] { run->runJob(i); });
     m_queue->enqueue([run] {

@@ -26,7 +26,87 @@ std::optional<double> capture(const QRegularExpression &pattern, const QString &
     return readWholeNumber(match.captured(1));
 }
 
+// Errors of the system that ffmpeg passes on: these say what the user has to change.
+bool isSystemError(const QString &line)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("No space left on device|Disk quota exceeded|File too large|Read-only file system|"
+                       "Input/output error|Permission denied|No such file or directory"));
+    return pattern.match(line).hasMatch();
+}
+
+bool isErrorLine(const QString &line)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("\\b(errors?|invalid|unknown|not found|no such|could not|couldn't|cannot|can't|unable|"
+                       "failed|failure|unrecognized|not divisible|not supported|unsupported|incorrect|"
+                       "impossible|too many|out of range|must be|does not|doesn't)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return pattern.match(line).hasMatch();
+}
+
+// ffmpeg's own messages start at the line's beginning; the description of the inputs and outputs is
+// indented, and its metadata ("title : Unknown error") may hold any word.
+bool isMessage(const QString &line)
+{
+    return !line.isEmpty() && !line.front().isSpace() && !isProgressLine(line) &&
+           line != QLatin1StringView("Conversion failed!");
+}
+
+QString withoutContextAddress(const QString &line)
+{
+    static const QRegularExpression context(QStringLiteral("^\\[([^\\]@]+?) @ 0x[0-9a-fA-F]+\\]\\s*"));
+    QString text = line.trimmed();
+    const QRegularExpressionMatch match = context.match(text);
+    if (match.hasMatch())
+        text.replace(0, match.capturedLength(), match.captured(1) + QStringLiteral(": "));
+    return text;
+}
+
 } // namespace
+
+bool isProgressLine(const QString &line)
+{
+    return line.contains(QLatin1StringView("frame=")) ||
+           (line.contains(QLatin1StringView("size=")) && line.contains(QLatin1StringView("time=")));
+}
+
+QString failureLine(const QStringList &lines)
+{
+    qsizetype groupStart = -1;
+    bool inGroup = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &line = lines[i];
+        if (isMessage(line) && isSystemError(line))
+            return withoutContextAddress(line);
+        const bool error = isMessage(line) && isErrorLine(line);
+        if (error && !inGroup)
+            groupStart = i;
+        // Blank lines and ffmpeg's closing words do not part a run of errors.
+        if (!line.trimmed().isEmpty() && line != QLatin1StringView("Conversion failed!"))
+            inGroup = error;
+    }
+    if (groupStart >= 0)
+        return withoutContextAddress(lines[groupStart]);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        const QString line = it->trimmed();
+        if (!line.isEmpty() && !isProgressLine(line) && line != QLatin1StringView("Conversion failed!"))
+            return withoutContextAddress(line);
+    }
+    return {};
+}
+
+QString writeFailureLine(const QStringList &lines)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^(Error writing trailer|Error closing file)|No space left on device|"
+                       "Disk quota exceeded|File too large"));
+    for (const QString &line : lines) {
+        if (isMessage(line) && pattern.match(line).hasMatch())
+            return withoutContextAddress(line);
+    }
+    return {};
+}
 
 std::optional<double> readWholeNumber(const QString &text)
 {

@@ -3,6 +3,7 @@
 #include "tools/LineSplitter.h" // the encoder's output reaches the parser line by line
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -43,3 +44,16 @@ struct TimeLeft
 // (negative when one of them is unknown). Later jobs are assumed to go at the speed measured now.
 TimeLeft estimateTimeLeft(const ProgressFields &progress, std::optional<double> frameCount,
                           std::optional<double> durationSeconds, double laterSeconds);
+
+// A line of ffmpeg's running report ("frame=  120 fps= 30 ... time=00:00:04.80 ...").
+bool isProgressLine(const QString &line);
+
+// Why ffmpeg failed, from its diagnostic output in order: the line that names the error, not the
+// statistics the encoders print when they close, nor the closing "Conversion failed!". A system error
+// (no space left, permission denied, ...) wins; otherwise the first line of the last run of error
+// lines, which names the cause before ffmpeg's generic follow-ups. The "[libx264 @ 0x55d1...]" prefix
+// becomes "libx264: ". Without any error line, the last line that is not progress; empty for none.
+QString failureLine(const QStringList &lines);
+// The line saying that writing the output failed, or empty. ffmpeg 5 exits with status 0 when it
+// cannot write a Matroska trailer for want of space, so the status alone does not tell.
+QString writeFailureLine(const QStringList &lines);

@@ -14,12 +14,9 @@ namespace {
 
 // The file the last run wrote, when it is not the job's destination (a new name was taken because the
 // destination was there already).
-// HOOK: the run does not report that path yet. Once JobResult carries it, return it here when it
-// differs from job.destination; the rows and the end-of-run summary already show it.
 QString writtenElsewhere(const MediaVideo &job)
 {
-    Q_UNUSED(job);
-    return {};
+    return job.result.writtenPath; // empty when the destination itself was written
 }
 
 } // namespace

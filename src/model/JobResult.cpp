@@ -1,6 +1,7 @@
 #include "model/JobResult.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 QString JobResult::statusText(Status status)
 {
@@ -19,4 +20,12 @@ QString JobResult::statusText(Status status)
         return QCoreApplication::translate("JobResult", "Interrupted");
     }
     return {};
+}
+
+QString JobResult::writtenNote() const
+{
+    if (writtenPath.isEmpty())
+        return {};
+    return QCoreApplication::translate("JobResult", "written to %1 (%2)")
+        .arg(QFileInfo(writtenPath).fileName(), renameCause);
 }

@@ -21,9 +21,15 @@ struct JobResult
     int exitCode = 0;   // meaningful for Failed
     QString reason;     // one line for the user
     QString outputTail; // last lines of the encoder's output, for Failed
+    // Set when the output went to a free name because the destination's was taken: the file written
+    // (e.g. /videos/clip-1.mp4) and why ("clip.mp4 exists").
+    QString writtenPath;
+    QString renameCause;
 
     static QString statusText(Status status);
     QString text() const { return statusText(status); }
+    // "written to clip-1.mp4 (clip.mp4 exists)"; empty when the destination itself was written.
+    QString writtenNote() const;
 };
 
 Q_DECLARE_METATYPE(JobResult)

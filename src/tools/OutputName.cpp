@@ -25,6 +25,24 @@ QString lastComponent(const QString &path)
 
 } // namespace
 
+QString numberedName(const QString &path, int number)
+{
+    const QString base = withoutExtension(path);
+    return base + QLatin1Char('-') + QString::number(number) + path.mid(base.size());
+}
+
+QString freeName(const QString &path, const std::function<bool(const QString &path)> &taken)
+{
+    if (!taken(path))
+        return path;
+    for (int number = 1; number <= 9999; ++number) {
+        const QString candidate = numberedName(path, number);
+        if (!taken(candidate))
+            return candidate;
+    }
+    return {};
+}
+
 QString importDestination(const QString &source, const QString &directory)
 {
     QString base = source;

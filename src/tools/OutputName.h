@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class MediaVideo;
 
 // The output path from the chosen name template (stored index "formatFile"): the directory of the
@@ -17,3 +19,10 @@ QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const Q
 // Destination of a newly imported source: into `directory` when it is not empty, otherwise beside the
 // source; in both cases with the extension replaced by "mp4".
 QString importDestination(const QString &source, const QString &directory = {});
+
+// `path` with "-N" before its last extension: clip.mp4 -> clip-1.mp4, a.b.mkv -> a.b-1.mkv, name -> name-1.
+// A dot that starts the file name or sits in a directory name is not an extension.
+QString numberedName(const QString &path, int number);
+// `path` itself when `taken` says it is free, else the first free numberedName(path, 1, 2, ...); empty
+// when the first 9999 are all taken.
+QString freeName(const QString &path, const std::function<bool(const QString &path)> &taken);
