@@ -305,6 +305,10 @@ int importSpeed(const ToolRunner &tools, const QString &ffmpeg, const QTemporary
                 "floor %.1f ms/file (%.2f cores busy)\n",
                 median(sessionCpuMs) * perFile, median(sessionCores), median(floorCpuMs) * perFile,
                 median(floorCores));
+    std::printf("each round, ratio (cores busy, session / floor):");
+    for (std::size_t i = 0; i < ratios.size(); ++i)
+        std::printf(" %.2f (%.2f / %.2f)", ratios[i], sessionCores[i], floorCores[i]);
+    std::printf("\n");
     std::printf("event loop during the import: longest gap between 10 ms ticks %.1f ms (median of rounds), "
                 "%.1f ms (worst round); goal under 50 ms. Idle loop for 2 s after each round: %.1f ms "
                 "(median), %.1f ms (worst)\n",
