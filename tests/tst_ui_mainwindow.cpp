@@ -475,8 +475,15 @@ private slots:
         QTest::newRow("dangling link there")
             << QStringList{"a.mov", "a.mp4>gone.mp4"} << QStringList{"a.mov>a.mp4"} << skip
             << QStringList{"a.mp4 exists: will be skipped"};
+        // Overwrite replaces plain files only; the run refuses anything else, and so does the row.
         QTest::newRow("FIFO there") << QStringList{"a.mov", "a.mp4|"} << QStringList{"a.mov>a.mp4"}
-                                    << overwrite << QStringList{"a.mp4 exists: will be replaced"};
+                                    << overwrite << QStringList{"a.mp4 exists: will not be run"};
+        QTest::newRow("link there, overwrite") << QStringList{"a.mov", "b.mp4", "a.mp4>b.mp4"}
+                                               << QStringList{"a.mov>a.mp4"} << overwrite
+                                               << QStringList{"a.mp4 exists: will not be run"};
+        QTest::newRow("another job's source, overwrite")
+            << QStringList{"a.mov", "b.mp4"} << QStringList{"a.mov>b.mp4", "b.mp4>b.mkv"} << overwrite
+            << QStringList{"The source of job 2: will not be run", ""};
         QTest::newRow("folder there") << QStringList{"a.mov", "a.mp4/"} << QStringList{"a.mov>a.mp4"}
                                       << rename << QStringList{"a.mp4 exists: a new name will be used"};
         QTest::newRow("a name that would break the line")
@@ -489,7 +496,7 @@ private slots:
         QTest::newRow("a file there says more than a shared output")
             << QStringList{"a.mp4", "a.mov"} << QStringList{"a.mp4>a.mp4", "a.mov>a.mp4"} << rename
             << QStringList{"Same as the source: a new name will be used",
-                           "a.mp4 exists: a new name will be used"};
+                           "The source of job 1: a new name will be used"};
     }
     void outputConflicts()
     {

@@ -262,11 +262,18 @@ MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const Too
                           QStringList &warnings)
 {
     const QString path = QFileInfo(source).absoluteFilePath();
+    MediaVideo::Ptr job = createMediaVideo(path, importDestination(path, s.dest.value_or(QString())), tools);
+    applySettings(*job, source, s, warnings);
+    return job;
+}
+
+void applySettings(MediaVideo &probed, const QString &source, const CliSettings &s, QStringList &warnings)
+{
+    const QString path = QFileInfo(source).absoluteFilePath();
     const QString destination = importDestination(path, s.dest.value_or(QString()));
     if (!QFileInfo(path).isReadable())
         warnings << tr("%1: cannot be read").arg(source);
-
-    MediaVideo::Ptr job = createMediaVideo(path, destination, tools);
+    MediaVideo *job = &probed;
     if (!job->probeError.isEmpty())
         warnings << tr("%1: %2").arg(source, job->probeError);
     else if (job->videoTracks.isEmpty() && QFileInfo(path).isReadable())
@@ -347,7 +354,6 @@ MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const Too
     if (QFileInfo(job->destination).absoluteFilePath() == path &&
         s.existing.value_or(Preferences::existingOutput()) != Preferences::ExistingOutput::Rename)
         warnings << tr("%1: the output would replace the source; choose --dest or --template").arg(source);
-    return job;
 }
 
 std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList &arguments,

@@ -51,6 +51,9 @@ bool hasMediaStreams(const MediaVideo &job);
 
 // Creates the job for `source` with the stored defaults, probes it and applies `settings`. Problems
 // that concern this file only (unreadable, a track it does not have) are added to `warnings`.
+// The settings of this run applied to a job already probed from `source` (as a session import makes it).
+void applySettings(MediaVideo &job, const QString &source, const CliSettings &settings, QStringList &warnings);
+
 MediaVideo::Ptr importJob(const QString &source, const CliSettings &settings, const ToolRunner &tools,
                           QStringList &warnings);
 

@@ -3,6 +3,8 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
+#include "session/Session.h"
+#include "session/StopSignals.h"
 #include "model/Preferences.h"
 #include "tools/FileScan.h"
 #include "tools/Log.h"
@@ -15,15 +17,19 @@
 #include <QHash>
 #include <QLoggingCategory>
 #include <QSet>
-#include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <optional>
+#include <utility>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -33,34 +39,18 @@ QString tr(const char *text)
     return QCoreApplication::translate("tavrix-cli", text);
 }
 
+// Called once when the reader of our output has gone (`encode ... | head -2`): the run stops cleanly
+// instead of dying of SIGPIPE with its encoder left running.
+std::function<void()> g_outputClosed;
+
 void write(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
-
-// Ctrl-C and SIGTERM reach the event loop through a pipe: the handler only writes one byte.
-int g_signalPipe[2] = {-1, -1};
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void onSignal(int)
-{
-    g_interrupted = 1;
-    const char byte = 1;
-    const ssize_t ignored = ::write(g_signalPipe[1], &byte, 1);
-    (void)ignored;
-}
-
-bool installSignalHandlers()
-{
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return false;
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
+    if ((!written || std::fflush(stream) != 0) && errno == EPIPE && g_outputClosed) {
+        const std::function<void()> closed = std::exchange(g_outputClosed, {});
+        closed();
+    }
 }
 
 QString clock(double seconds)
@@ -222,10 +212,18 @@ int encodeCommand(const QStringList &arguments)
         QLoggingCategory::setFilterRules(
             QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false"));
     }
-    if (!installSignalHandlers()) {
+    // Ctrl-C, SIGTERM and SIGHUP stop the run as Stop does; a closed output does too.
+    StopSignals stopSignals;
+    if (!stopSignals.isWatching()) {
         write(stderr, tr("tavrix-cli encode: cannot watch for Ctrl-C\n"));
         return ExitFailure;
     }
+    ::signal(SIGPIPE, SIG_IGN);
+    const auto interrupted = [&stopSignals]() -> std::optional<int> {
+        if (stopSignals.firstSignal() != 0)
+            return StopSignals::exitStatusFor(stopSignals.firstSignal());
+        return std::nullopt;
+    };
 
     const ToolRunner tools;
     for (const QString &name : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
@@ -265,20 +263,37 @@ int encodeCommand(const QStringList &arguments)
         return ExitFailure;
     }
 
-    QList<MediaVideo::Ptr> jobs;
-    for (const QString &file : std::as_const(files)) {
-        if (g_interrupted)
-            return ExitInterrupted;
+    // Probed side by side by the session's workers; the jobs come back in the order of the files.
+    Session session;
+    Session *owner = &session;
+    bool outputClosed = false;
+    g_outputClosed = [owner, &outputClosed] {
+        outputClosed = true;
+        owner->stop();
+    };
+    QObject::connect(&stopSignals, &StopSignals::received, &session, [owner] {
+        // The message goes to standard error: standard output may be the closed pipe itself.
+        write(stderr, tr("\ntavrix-cli encode: stopping…\n"));
+        owner->stop();
+    });
+    {
+        QEventLoop importing;
+        QObject::connect(&session, &Session::importFinished, &importing, &QEventLoop::quit);
+        session.import({files, {}, settings->dest.value_or(QString()), {}, false});
+        importing.exec();
+    }
+    if (const std::optional<int> status = interrupted())
+        return *status;
+    const QList<MediaVideo::Ptr> jobs = session.jobs()->jobs();
+    for (const MediaVideo::Ptr &job : jobs) {
         QStringList warnings;
-        jobs << importJob(file, *settings, tools, warnings);
+        applySettings(*job, job->source, *settings, warnings);
         for (const QString &warning : std::as_const(warnings))
             write(stderr, QStringLiteral("tavrix-cli encode: ") + printableText(warning) + QLatin1Char('\n'));
     }
-    if (g_interrupted)
-        return ExitInterrupted;
 
-    RunStatus status;
-    BatchEncoder encoder(&status, tools);
+    RunStatus &status = *session.status();
+    BatchEncoder &encoder = *session.encoder();
     encoder.setExistingOutput(settings->existing.value_or(Preferences::existingOutput()));
     ProgressPrinter printer(status, jobs);
     QEventLoop loop;
@@ -286,22 +301,27 @@ int encodeCommand(const QStringList &arguments)
     QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
                      [&](const QUuid &id, const JobResult &result) { printer.jobFinished(id, result); });
     QObject::connect(&encoder, &BatchEncoder::runFinished, &loop, &QEventLoop::quit);
-
-    QSocketNotifier interrupt(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&interrupt, &QSocketNotifier::activated, &loop, [&] {
-        char bytes[16];
-        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+    // A reader that went away is noticed at once, not only at the next line written.
+    QTimer readerGone;
+    QObject::connect(&readerGone, &QTimer::timeout, &loop, [] {
+        pollfd out{STDOUT_FILENO, 0, 0};
+        if (g_outputClosed && ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP))) {
+            const std::function<void()> closed = std::exchange(g_outputClosed, {});
+            closed();
         }
-        write(stderr, tr("\ntavrix-cli encode: stopping…\n"));
-        encoder.stop();
     });
+    readerGone.start(250);
 
     encoder.start(jobs);
     loop.exec();
-    printSummary(jobs);
+    g_outputClosed = {};
+    if (!outputClosed)
+        printSummary(jobs);
 
-    if (g_interrupted)
-        return ExitInterrupted;
+    if (const std::optional<int> status = interrupted())
+        return *status;
+    if (outputClosed)
+        return ExitFailure;
     const bool allSucceeded = std::all_of(jobs.cbegin(), jobs.cend(), [](const MediaVideo::Ptr &job) {
         return job->result.status == JobResult::Status::Succeeded;
     });

@@ -4,6 +4,7 @@
 #include "tools/Log.h"
 #include "tools/OutputName.h"
 #include "tools/SerialQueue.h"
+#include "tools/ToolProcess.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -225,46 +226,28 @@ struct ReadBack
 };
 
 ReadBack readBack(const ToolRunner &tools, const TemporaryFile &file, const QString &shownName,
-                  const std::atomic<bool> &stopRequested)
+                  const std::shared_ptr<const std::atomic_bool> &stopRequested)
 {
-    const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
-    if (!ffmpeg.ok())
-        return {ReadBack::Kind::Unreadable, ffmpeg.error};
     // "file:" keeps a name with a colon from reading as a protocol.
     const QString input = QStringLiteral("file:") + file.path;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setProgram(ffmpeg.path);
-    process.setArguments(
-        {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), input});
-    process.start(QIODevice::ReadOnly);
-    if (!process.waitForStarted(-1))
-        return {ReadBack::Kind::Unreadable, process.errorString()};
-    QByteArray output;
-    QElapsedTimer clock;
-    clock.start();
-    constexpr qint64 limitMs = 60000;
-    while (process.state() != QProcess::NotRunning && !stopRequested && clock.elapsed() < limitMs) {
-        process.waitForReadyRead(100);
-        output += process.readAll();
-    }
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(-1);
-        if (stopRequested)
-            return {ReadBack::Kind::Stopped, {}};
-        return {ReadBack::Kind::Unreadable, BatchEncoder::tr("ffmpeg took too long to read it.")};
-    }
-    output += process.readAll();
-
     static const QRegularExpression stream(QStringLiteral("^\\s*Stream #0:\\d+"));
     QStringList lines;
-    for (const QByteArray &piece : output.split('\n')) {
-        const QString line = decodeLine(piece).remove(QLatin1Char('\r'));
-        if (stream.match(line).hasMatch())
-            return {ReadBack::Kind::Readable, {}};
-        lines << line;
-    }
+    bool readable = false;
+    ToolRunner reader = tools;
+    reader.setCancellation(stopRequested);
+    const ToolOutcome outcome =
+        reader.runTool(QStringLiteral("ffmpeg"),
+                       {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), input},
+                       ToolTimeLimit::CropDetection, [&](const QString &line) {
+                           readable = readable || stream.match(line).hasMatch();
+                           lines << line;
+                       });
+    if (readable)
+        return {ReadBack::Kind::Readable, {}};
+    if (outcome.kind == ToolOutcome::Kind::Stopped)
+        return {ReadBack::Kind::Stopped, {}};
+    if (!outcome.finished())
+        return {ReadBack::Kind::Unreadable, outcome.reason()};
     QString problem = failureLine(lines);
     problem.replace(input, shownName);
     if (problem.isEmpty())
@@ -365,7 +348,9 @@ struct BatchEncoder::Run
     int stopGraceMs = 3000;
     ExistingOutput existingOutput = ExistingOutput::Rename;
     QList<double> durations; // seconds of each source, negative when unknown
-    std::atomic<bool> stopRequested{false};
+    // Shared with every tool the run starts, so that a stop reaches them all.
+    std::shared_ptr<std::atomic_bool> stopFlag = std::make_shared<std::atomic_bool>(false);
+    std::atomic_bool &stopRequested = *stopFlag;
 
     // Touched on the encoding queue only.
     QSet<QString> claimedDestinations; // canonical paths of the outputs this run writes
@@ -587,7 +572,7 @@ void BatchEncoder::Run::runJob(int index)
         } else if (occupantOf(temporary->path, &st) != Occupant::RegularFile || st.st_size == 0) {
             result.reason = tr("ffmpeg ended without writing “%1”.").arg(shownName);
         } else {
-            const ReadBack check = readBack(tools, *temporary, shownName, stopRequested);
+            const ReadBack check = readBack(tools, *temporary, shownName, stopFlag);
             if (check.kind == ReadBack::Kind::Stopped) {
                 result.status = JobResult::Status::Stopped;
                 result.reason = stoppedText;
@@ -679,80 +664,45 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     if (stopRequested)
         return outcome;
 
-    QProcess process;
-    process.setProgram(shell);
-    process.setArguments(arguments);
-    // Only the diagnostics are read; what the encoder writes on standard output stays ours.
-    process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    process.setReadChannel(QProcess::StandardError);
-    // A group of its own, so that a stop ends the shell and everything it started.
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    process.start();
-    if (!process.waitForStarted(-1)) {
-        outcome.kind = ProcessOutcome::Kind::FailedToStart;
-        outcome.error = process.errorString();
-        return outcome;
-    }
-    // ffmpeg reads commands from its standard input; give it an immediate end of file.
-    process.closeWriteChannel();
-    const pid_t group = pid_t(process.processId());
-    prefetchFrameCount(number);
-
     auto state = std::make_shared<ParseState>();
     state->status = status;
     state->frameCount = frameCount;
     if (number - 1 < durations.size() && durations[number - 1] > 0)
         state->duration = durations[number - 1];
     state->laterSeconds = secondsAfter(number - 1);
+    prefetchFrameCount(number);
 
+    // Its own process group, a UTF-8 locale, an empty standard input, and it dies with us; no time
+    // limit: a film takes hours. Only the diagnostics are read; what the encoder writes on standard
+    // output stays ours.
+    ToolProcess process(QStringLiteral("ffmpeg"), shell, arguments);
+    process.setChannels(ToolProcess::Channels::ErrorOnly);
+    process.setGracePeriod(std::chrono::milliseconds(stopGraceMs));
+    process.setCancellation(stopFlag);
     SerialQueue parser(BatchEncoder::queueLabel());
-    LineSplitter splitter;
-    const auto deliver = [&](const QList<QByteArray> &pieces) {
-        QStringList lines;
-        for (const QByteArray &piece : pieces) {
-            const QString line = decodeLine(piece);
-            if (line.isEmpty())
-                continue;
-            outcome.tail.add(line);
-            lines << line;
-        }
-        if (!lines.isEmpty())
-            parser.enqueue([state, lines] { state->parse(lines); });
-    };
-
-    bool terminated = false;
-    bool killed = false;
-    QElapsedTimer sinceTerm;
-    while (process.state() != QProcess::NotRunning) {
-        if (stopRequested && !terminated) {
-            ::kill(-group, SIGTERM);
-            terminated = true;
-            sinceTerm.start();
-        }
-        if (terminated && !killed && sinceTerm.elapsed() >= stopGraceMs) {
-            ::kill(-group, SIGKILL);
-            killed = true;
-        }
-        process.waitForReadyRead(terminated ? 20 : 100);
-        deliver(splitter.push(process.readAllStandardError()));
-    }
-    process.waitForFinished(-1);
-    deliver(splitter.push(process.readAllStandardError()));
-    deliver(splitter.flush());
-
-    if (terminated) {
-        // The shell has gone; anything it started that outlived it goes too.
-        while (::kill(-group, 0) == 0 && !killed && sinceTerm.elapsed() < stopGraceMs)
-            QThread::msleep(10);
-        if (::kill(-group, 0) == 0)
-            ::kill(-group, SIGKILL);
+    process.setLineHandler([&](const QString &line) {
+        outcome.tail.add(line);
+        parser.enqueue([state, line] { state->parse({line}); });
+    });
+    const ToolOutcome ended = process.run();
+    switch (ended.kind) {
+    case ToolOutcome::Kind::FailedToStart:
+        outcome.kind = ProcessOutcome::Kind::FailedToStart;
+        outcome.error = ended.error;
+        break;
+    case ToolOutcome::Kind::Stopped:
+    case ToolOutcome::Kind::TimedOut:
         outcome.kind = ProcessOutcome::Kind::Stopped;
-    } else if (process.exitStatus() == QProcess::CrashExit) {
+        break;
+    case ToolOutcome::Kind::Crashed:
         outcome.kind = ProcessOutcome::Kind::Crashed;
-    } else {
+        outcome.exitCode = ended.signal;
+        break;
+    case ToolOutcome::Kind::Finished:
         outcome.kind = ProcessOutcome::Kind::Exited;
+        outcome.exitCode = ended.exitCode;
+        break;
     }
-    outcome.exitCode = process.exitCode();
 
     // Every parse of this job lands before the reset, so the next job starts from 0.
     parser.finish();

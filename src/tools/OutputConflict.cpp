@@ -22,8 +22,17 @@ QString resolvedFolderPath(const QString &path)
     return QDir(folder).filePath(info.fileName());
 }
 
-QString outcome(Preferences::ExistingOutput policy)
+QString notRun()
 {
+    return QCoreApplication::translate("OutputConflict", "will not be run");
+}
+
+// What the run does with a name that is taken: only a new name or a plain file's replacement lets it run.
+QString outcome(Preferences::ExistingOutput policy, bool replaceable = true)
+{
+    if (policy == Preferences::ExistingOutput::Overwrite && !replaceable)
+        return notRun();
+
     switch (policy) {
     case Preferences::ExistingOutput::Rename:
         return QCoreApplication::translate("OutputConflict", "a new name will be used");
@@ -45,6 +54,7 @@ PathState probePath(const QString &path)
     const QByteArray local = QFile::encodeName(path);
     struct stat st;
     state.present = ::lstat(local.constData(), &st) == 0;
+    state.regular = state.present && S_ISREG(st.st_mode);
     // Through a link, so that a link to the source counts as the source.
     if (::stat(local.constData(), &st) == 0)
         state.identity = QStringLiteral("%1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
@@ -70,8 +80,14 @@ QList<OutputConflict> findOutputConflicts(const QList<MediaVideo::Ptr> &jobs,
     QList<PathState> outputs(jobs.size());
     // Identity of each output -> the jobs writing there, in list order.
     QHash<QString, QList<int>> writers;
+    // Identity of each source -> its job.
+    QHash<QString, int> sources;
     for (int i = 0; i < jobs.size(); ++i) {
-        if (!jobs[i] || jobs[i]->destination.isEmpty())
+        if (!jobs[i])
+            continue;
+        if (!jobs[i]->source.isEmpty())
+            sources.insert(probe(jobs[i]->source).identity, i);
+        if (jobs[i]->destination.isEmpty())
             continue;
         outputs[i] = probe(jobs[i]->destination);
         writers[outputs[i].identity].append(i);
@@ -89,11 +105,19 @@ QList<OutputConflict> findOutputConflicts(const QList<MediaVideo::Ptr> &jobs,
             conflict.text = QCoreApplication::translate("OutputConflict", "Same as the source: %1")
                                 .arg(policy == Preferences::ExistingOutput::Rename
                                          ? outcome(policy)
-                                         : QCoreApplication::translate("OutputConflict", "will not be run"));
+                                         : notRun());
+        } else if (const int other = sources.value(output.identity, -1); other >= 0 && other != i) {
+            // A source is never written over, whatever the policy.
+            conflict.kind = OutputConflict::Kind::OtherSource;
+            conflict.otherJob = other + 1;
+            conflict.text = QCoreApplication::translate("OutputConflict", "The source of job %1: %2")
+                                .arg(other + 1)
+                                .arg(policy == Preferences::ExistingOutput::Rename ? outcome(policy) : notRun());
         } else if (output.present) {
             conflict.kind = OutputConflict::Kind::Exists;
             conflict.text = QCoreApplication::translate("OutputConflict", "%1 exists: %2")
-                                .arg(printableText(QFileInfo(job.destination).fileName()), outcome(policy));
+                                .arg(printableText(QFileInfo(job.destination).fileName()),
+                                     outcome(policy, output.regular));
         } else if (const QList<int> &sharing = writers.value(output.identity); sharing.size() > 1) {
             const int other = sharing.at(0) == i ? sharing.at(1) : sharing.at(0);
             conflict.kind = OutputConflict::Kind::Shared;

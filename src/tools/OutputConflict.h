@@ -14,6 +14,8 @@ struct PathState
 {
     // Something is there: a file, a directory, a FIFO, a device, a symbolic link (even a dangling one).
     bool present = false;
+    // What is there is a plain file (not a link, folder, FIFO or device): the only kind Overwrite replaces.
+    bool regular = false;
     // Equal for two paths that name one file: its device and inode when it can be reached, otherwise
     // the path with its folder's links resolved.
     QString identity;
@@ -44,10 +46,11 @@ struct OutputConflict
         SameAsSource, // the destination is the job's own source
         Exists,       // something is already at the destination
         Shared,       // another job of the list writes to the same place
+        OtherSource,  // the destination is the source of another job of the list
     };
 
     Kind kind = Kind::None;
-    int otherJob = 0; // for Shared: the other job's number in the list, from 1
+    int otherJob = 0; // for Shared and OtherSource: the other job's number in the list, from 1
     QString text;     // one line for the user, worded after the policy; empty for None
 
     bool isNone() const { return kind == Kind::None; }
@@ -55,7 +58,7 @@ struct OutputConflict
 
 // The conflict of every job, in list order, as the policy for existing outputs will meet it at run time.
 //
-// A job gets one kind, the first that applies of: its own source, an existing file, another job's
-// destination. A job without a destination has none (the run reports that one itself).
+// A job gets one kind, the first that applies of: its own source, another job's source, an existing
+// file, another job's destination. A job without a destination has none (the run reports that one itself).
 QList<OutputConflict> findOutputConflicts(const QList<MediaVideo::Ptr> &jobs,
                                           Preferences::ExistingOutput policy, const FileProbe &probe);
