@@ -624,7 +624,7 @@ Output: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>An encoding run is in progress. Stop it and quit Tavrix?</source>
+        <source>Stop the conversion and quit?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

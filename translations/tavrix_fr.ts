@@ -653,8 +653,8 @@ Sortie : %2</translation>
         <translation>Encodage en cours</translation>
     </message>
     <message>
-        <source>An encoding run is in progress. Stop it and quit Tavrix?</source>
-        <translation>Un encodage est en cours. L’arrêter et quitter Tavrix ?</translation>
+        <source>Stop the conversion and quit?</source>
+        <translation>Arrêter la conversion et quitter ?</translation>
     </message>
     <message>
         <source>The file being converted is left unfinished and removed; the jobs still waiting are not converted.</source>
@@ -682,6 +682,10 @@ Sortie : %2</translation>
 </context>
 <context>
     <name>OutputConflict</name>
+    <message>
+        <source>The source of job %1: %2</source>
+        <translation>La source de la tâche %1 : %2</translation>
+    </message>
     <message>
         <source>a new name will be used</source>
         <translation>un nouveau nom sera utilisé</translation>
