@@ -40,9 +40,11 @@ QList<MediaVideo::Ptr> cameraJobs(int count)
         job->videoDisplayAspectRatio = 16.0 / 9.0;
         job->videoCrop = QStringLiteral("1920:800:0:140");
         if (i % 10 == 0) {
-            job->result = {JobResult::Status::Failed, 1, QStringLiteral("Error while decoding stream #0:1"),
-                           QStringLiteral("[ac3 @ 0x55d] frame sync error\nError while decoding stream #0:1\n"
-                                          "Conversion failed!")};
+            job->result.status = JobResult::Status::Failed;
+            job->result.exitCode = 1;
+            job->result.reason = QStringLiteral("Error while decoding stream #0:1");
+            job->result.outputTail = QStringLiteral("[ac3 @ 0x55d] frame sync error\nError while decoding stream "
+                                                    "#0:1\nConversion failed!");
         }
         jobs << job;
     }

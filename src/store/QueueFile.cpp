@@ -177,6 +177,8 @@ QJsonObject QueueFile::jobToJson(const MediaVideo &job, bool running)
             {QStringLiteral("exitCode"), job.result.exitCode},
             {QStringLiteral("reason"), job.result.reason},
             {QStringLiteral("outputTail"), job.result.outputTail},
+            {QStringLiteral("writtenPath"), job.result.writtenPath},
+            {QStringLiteral("renameCause"), job.result.renameCause},
         };
     }
     return o;
@@ -241,6 +243,8 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     job->result.exitCode = rr.integer("exitCode", 0);
     job->result.reason = rr.text("reason", {});
     job->result.outputTail = rr.text("outputTail", {});
+    job->result.writtenPath = rr.text("writtenPath", {});
+    job->result.renameCause = rr.text("renameCause", {});
 
     if (r.boolean("running", false)) {
         // What an earlier run said no longer describes this job; it must be started again by the user.
