@@ -679,10 +679,11 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     process.setChannels(ToolProcess::Channels::ErrorOnly);
     process.setGracePeriod(std::chrono::milliseconds(stopGraceMs));
     process.setCancellation(stopFlag);
-    SerialQueue parser(BatchEncoder::queueLabel());
+    // A line is parsed where it is read: a few string searches, far cheaper than a thread per job, and
+    // the percentage can never step back.
     process.setLineHandler([&](const QString &line) {
         outcome.tail.add(line);
-        parser.enqueue([state, line] { state->parse({line}); });
+        state->parse({line});
     });
     const ToolOutcome ended = process.run();
     switch (ended.kind) {
@@ -704,9 +705,7 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
         break;
     }
 
-    // Every parse of this job lands before the reset, so the next job starts from 0.
-    parser.finish();
-    parser.wait();
+    // Every change this job posted lands before the reset, so the next job starts from 0.
     status->post([](RunStatus &s) {
         s.setPercentValue(0);
         s.setSecondsLeft(-1, -1);
