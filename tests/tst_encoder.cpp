@@ -42,28 +42,6 @@ struct Snapshot
     double jobLeft;
 };
 
-// Processes of a group that are still alive (zombies waiting for their reaper do not count).
-int livingMembers(pid_t group)
-{
-    int count = 0;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool isPid = false;
-        entry.toInt(&isPid);
-        if (!isPid)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        // pid (comm) state ppid pgrp ...; comm may hold blanks, so read after the last ')'.
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 2 && fields[2].toInt() == group && fields[0] != "Z")
-            ++count;
-    }
-    return count;
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -772,7 +750,7 @@ private slots:
         QVERIFY(!encoder->start(jobs)); // a second run is refused while this one is active
         const pid_t group = readAll(groups).split('\n').first().split(' ').last().toInt();
         QVERIFY(group > 1);
-        QVERIFY(livingMembers(group) >= 2);
+        QVERIFY(TestSupport::livingMembers(group) >= 2);
 
         if (destroy) {
             encoder.reset();
@@ -780,7 +758,7 @@ private slots:
             encoder->stop();
             QVERIFY(finished.wait(10000));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(livingMembers(group), 0, 5000); // SIGKILL takes effect a moment later
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::livingMembers(group), 0, 5000); // SIGKILL takes effect a moment later
         QVERIFY(!QFileInfo::exists(jobs[0]->destination));
         QCOMPARE(entries(m_dir.path()).filter(".tavrix-"), QStringList());
         if (destroy)

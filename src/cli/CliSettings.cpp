@@ -1,5 +1,6 @@
 #include "cli/CliSettings.h"
 
+#include "model/JobJson.h"
 #include "model/Preferences.h"
 #include "tools/Crop.h"
 #include "tools/CropPresets.h"
@@ -392,41 +393,7 @@ void printLine(std::FILE *stream, const QString &line)
 
 QJsonObject jobToJson(const MediaVideo &job)
 {
-    QJsonObject o;
-    o[QStringLiteral("id")] = job.id.toString(QUuid::WithoutBraces);
-    o[QStringLiteral("source")] = job.source;
-    o[QStringLiteral("destination")] = job.destination;
-    o[QStringLiteral("container")] = job.container;
-    o[QStringLiteral("deInterlace")] = job.deInterlace;
-    o[QStringLiteral("isQuicktime")] = job.isQuicktime;
-    o[QStringLiteral("videoEncoder")] = rawText(job.videoEncoder);
-    o[QStringLiteral("videoDebit")] = job.videoDebit;
-    o[QStringLiteral("width")] = job.width;
-    o[QStringLiteral("height")] = job.height;
-    o[QStringLiteral("videoCrop")] = job.videoCrop;
-    o[QStringLiteral("videoProfile")] = rawText(job.videoProfile);
-    o[QStringLiteral("videoPreset")] = rawText(job.videoPreset);
-    o[QStringLiteral("videoTune")] = rawText(job.videoTune);
-    o[QStringLiteral("audioEncoder")] = rawText(job.audioEncoder);
-    o[QStringLiteral("audioDebit")] = job.audioDebit;
-    o[QStringLiteral("audioSampling")] = job.audioSampling;
-    o[QStringLiteral("durationVideo")] = job.durationVideo();
-    o[QStringLiteral("durationVideoMiddle")] = job.durationVideoMiddle;
-    o[QStringLiteral("audioTracks")] = QJsonArray::fromStringList(job.audioTracks);
-    o[QStringLiteral("audioTrack")] = job.audioTrack;
-    o[QStringLiteral("videoTracks")] = QJsonArray::fromStringList(job.videoTracks);
-    o[QStringLiteral("videoTrack")] = job.videoTrack;
-    o[QStringLiteral("subtitleTracks")] = QJsonArray::fromStringList(job.subtitleTracks);
-    o[QStringLiteral("subtitleTrack")] = job.subtitleTrack;
-    o[QStringLiteral("subtitleExternal")] = job.subtitleExternal;
-    o[QStringLiteral("subtitleLanguage")] = job.subtitleLanguage;
-    o[QStringLiteral("cropValue")] = job.cropValue;
-    o[QStringLiteral("info")] = job.info;
-    o[QStringLiteral("videoWidth")] = job.videoWidth;
-    o[QStringLiteral("videoHeight")] = job.videoHeight;
-    o[QStringLiteral("videoPixelAspectRatio")] = job.videoPixelAspectRatio;
-    o[QStringLiteral("videoDisplayAspectRatio")] = job.videoDisplayAspectRatio;
-    o[QStringLiteral("otherParam")] = job.otherParam;
+    QJsonObject o = jobFieldsToJson(job, OptionForm::RawText);
     const QSize image = job.hasImage() ? job.imageSize() : QSize(0, 0);
     o[QStringLiteral("image")] =
         QJsonObject{{QStringLiteral("width"), image.width()}, {QStringLiteral("height"), image.height()}};

@@ -1,5 +1,7 @@
 #include "store/QueueFile.h"
 
+#include "model/JobJson.h"
+
 #include "tools/CropPresets.h"
 
 #include <QCoreApplication>
@@ -134,43 +136,9 @@ QString QueueFile::path() const
 
 QJsonObject QueueFile::jobToJson(const MediaVideo &job, bool running)
 {
-    QJsonObject o;
-    o[QStringLiteral("id")] = job.id.toString(QUuid::WithoutBraces);
+    QJsonObject o = jobFieldsToJson(job, OptionForm::StoredIndex);
     if (running)
         o[QStringLiteral("running")] = true;
-    o[QStringLiteral("source")] = job.source;
-    o[QStringLiteral("destination")] = job.destination;
-    o[QStringLiteral("container")] = job.container;
-    o[QStringLiteral("deInterlace")] = job.deInterlace;
-    o[QStringLiteral("isQuicktime")] = job.isQuicktime;
-    o[QStringLiteral("videoEncoder")] = indexOfCase(job.videoEncoder);
-    o[QStringLiteral("videoDebit")] = job.videoDebit;
-    o[QStringLiteral("width")] = job.width;
-    o[QStringLiteral("height")] = job.height;
-    o[QStringLiteral("videoCrop")] = job.videoCrop;
-    o[QStringLiteral("videoProfile")] = indexOfCase(job.videoProfile);
-    o[QStringLiteral("videoPreset")] = indexOfCase(job.videoPreset);
-    o[QStringLiteral("videoTune")] = indexOfCase(job.videoTune);
-    o[QStringLiteral("audioEncoder")] = indexOfCase(job.audioEncoder);
-    o[QStringLiteral("audioDebit")] = job.audioDebit;
-    o[QStringLiteral("audioSampling")] = job.audioSampling;
-    o[QStringLiteral("durationVideo")] = job.durationVideo();
-    o[QStringLiteral("durationVideoMiddle")] = job.durationVideoMiddle;
-    o[QStringLiteral("audioTracks")] = QJsonArray::fromStringList(job.audioTracks);
-    o[QStringLiteral("audioTrack")] = job.audioTrack;
-    o[QStringLiteral("videoTracks")] = QJsonArray::fromStringList(job.videoTracks);
-    o[QStringLiteral("videoTrack")] = job.videoTrack;
-    o[QStringLiteral("subtitleTracks")] = QJsonArray::fromStringList(job.subtitleTracks);
-    o[QStringLiteral("subtitleTrack")] = job.subtitleTrack;
-    o[QStringLiteral("subtitleExternal")] = job.subtitleExternal;
-    o[QStringLiteral("subtitleLanguage")] = job.subtitleLanguage;
-    o[QStringLiteral("cropValue")] = job.cropValue;
-    o[QStringLiteral("info")] = job.info;
-    o[QStringLiteral("videoWidth")] = job.videoWidth;
-    o[QStringLiteral("videoHeight")] = job.videoHeight;
-    o[QStringLiteral("videoPixelAspectRatio")] = job.videoPixelAspectRatio;
-    o[QStringLiteral("videoDisplayAspectRatio")] = job.videoDisplayAspectRatio;
-    o[QStringLiteral("otherParam")] = job.otherParam;
     if (job.result.status != JobResult::Status::None) {
         o[QStringLiteral("result")] = QJsonObject{
             {QStringLiteral("status"), int(job.result.status)},

@@ -1,0 +1,54 @@
+#include "model/JobJson.h"
+
+#include "model/Vocabulary.h"
+
+#include <QJsonArray>
+
+namespace {
+
+template<typename E> QJsonValue option(E value, OptionForm form)
+{
+    return form == OptionForm::RawText ? QJsonValue(rawText(value)) : QJsonValue(indexOfCase(value));
+}
+
+} // namespace
+
+QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
+{
+    QJsonObject o;
+    o[QStringLiteral("id")] = job.id.toString(QUuid::WithoutBraces);
+    o[QStringLiteral("source")] = job.source;
+    o[QStringLiteral("destination")] = job.destination;
+    o[QStringLiteral("container")] = job.container;
+    o[QStringLiteral("deInterlace")] = job.deInterlace;
+    o[QStringLiteral("isQuicktime")] = job.isQuicktime;
+    o[QStringLiteral("videoEncoder")] = option(job.videoEncoder, form);
+    o[QStringLiteral("videoDebit")] = job.videoDebit;
+    o[QStringLiteral("width")] = job.width;
+    o[QStringLiteral("height")] = job.height;
+    o[QStringLiteral("videoCrop")] = job.videoCrop;
+    o[QStringLiteral("videoProfile")] = option(job.videoProfile, form);
+    o[QStringLiteral("videoPreset")] = option(job.videoPreset, form);
+    o[QStringLiteral("videoTune")] = option(job.videoTune, form);
+    o[QStringLiteral("audioEncoder")] = option(job.audioEncoder, form);
+    o[QStringLiteral("audioDebit")] = job.audioDebit;
+    o[QStringLiteral("audioSampling")] = job.audioSampling;
+    o[QStringLiteral("durationVideo")] = job.durationVideo();
+    o[QStringLiteral("durationVideoMiddle")] = job.durationVideoMiddle;
+    o[QStringLiteral("audioTracks")] = QJsonArray::fromStringList(job.audioTracks);
+    o[QStringLiteral("audioTrack")] = job.audioTrack;
+    o[QStringLiteral("videoTracks")] = QJsonArray::fromStringList(job.videoTracks);
+    o[QStringLiteral("videoTrack")] = job.videoTrack;
+    o[QStringLiteral("subtitleTracks")] = QJsonArray::fromStringList(job.subtitleTracks);
+    o[QStringLiteral("subtitleTrack")] = job.subtitleTrack;
+    o[QStringLiteral("subtitleExternal")] = job.subtitleExternal;
+    o[QStringLiteral("subtitleLanguage")] = job.subtitleLanguage;
+    o[QStringLiteral("cropValue")] = job.cropValue;
+    o[QStringLiteral("info")] = job.info;
+    o[QStringLiteral("videoWidth")] = job.videoWidth;
+    o[QStringLiteral("videoHeight")] = job.videoHeight;
+    o[QStringLiteral("videoPixelAspectRatio")] = job.videoPixelAspectRatio;
+    o[QStringLiteral("videoDisplayAspectRatio")] = job.videoDisplayAspectRatio;
+    o[QStringLiteral("otherParam")] = job.otherParam;
+    return o;
+}
