@@ -43,8 +43,9 @@ QList<MediaVideo::Ptr> cameraJobs(int count)
             job->result.status = JobResult::Status::Failed;
             job->result.exitCode = 1;
             job->result.reason = QStringLiteral("Error while decoding stream #0:1");
-            job->result.outputTail = QStringLiteral("[ac3 @ 0x55d] frame sync error\nError while decoding stream "
-                                                    "#0:1\nConversion failed!");
+            job->result.outputTail =
+                QStringLiteral("[ac3 @ 0x55d] frame sync error\nError while decoding stream "
+                               "#0:1\nConversion failed!");
         }
         jobs << job;
     }
@@ -73,7 +74,7 @@ int main(int argc, char *argv[])
     for (int round = 0; round < rounds; ++round) {
         QElapsedTimer timer;
         timer.start();
-        const QueueFile::SaveResult saved = file.save(jobs, jobs[count / 2]->id);
+        const QueueFile::SaveResult saved = file.save(jobs, {jobs[count / 2]->id});
         saves.push_back(timer.nsecsElapsed() / 1e6);
         if (!saved.ok()) {
             std::fprintf(stderr, "%s\n", qPrintable(saved.error));

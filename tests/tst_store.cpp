@@ -49,7 +49,7 @@ int saveLoop(const QString &directory)
     std::printf("ready\n");
     std::fflush(stdout);
     for (int i = 1;; ++i)
-        file.save(lists[i % 2], lists[i % 2][i % 7]->id);
+        file.save(lists[i % 2], {lists[i % 2][i % 7]->id});
 }
 
 // Child: a start of the application as far as the channel goes. It hands its paths to a running
@@ -174,12 +174,13 @@ private slots:
             job->subtitleLanguage = "eng";
             job->cropValue = 3;
             job->videoPixelAspectRatio = 0.1 + 0.2;
-            job->result = {Status::Failed, 187, "Conversion failed", "[aac] bad\nConversion failed!",
-                           "/out/clip-1.mp4", "clip.mp4 exists"};
+            job->result = {Status::Failed,      187,
+                           "Conversion failed", "[aac] bad\nConversion failed!",
+                           "/out/clip-1.mp4",   "clip.mp4 exists"};
         }
         const auto other = std::make_shared<MediaVideo>("/in/other.mov", "/out/other.mkv");
         const QueueFile file(dir.filePath("data"));
-        QVERIFY(file.save({other, job}, running ? job->id : QUuid()).ok());
+        QVERIFY(file.save({other, job}, running ? QSet{job->id} : QSet<QUuid>()).ok());
 
         const QueueFile::LoadResult loaded = file.load();
         QCOMPARE(loaded.message, QString());
