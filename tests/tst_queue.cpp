@@ -44,8 +44,10 @@ bool importInto(Session &session, const QStringList &files)
 // Child: keeps a list of 300 jobs through a session and reorders it on every turn of the event loop.
 int saveLoop(const QString &folder)
 {
+    QueueLock lock(folder);
     Session session(ToolRunner(TestSupport::realResourceDir()));
-    session.keepJobsIn(folder, false);
+    if (!lock.tryLock() || !session.keepJobsIn(folder, false).isEmpty())
+        return 3;
     for (int i = session.jobs()->rowCount(); i < 300; ++i)
         session.jobs()->append(
             std::make_shared<MediaVideo>(QString("/v/%1.mov").arg(i), QString("/o/%1.mkv").arg(i)));
@@ -126,7 +128,8 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(job->hasImage(), 30000);
     }
 
-    // A process killed at any moment while its session saves leaves a list that loads whole.
+    // A process killed at any moment while its session saves leaves a list that loads whole; its lock holds
+    // while it lives and is taken over once it is dead.
     void killedWhileSaving()
     {
         QTemporaryDir data;
@@ -134,6 +137,8 @@ private slots:
             QProcess saver;
             saver.start(QCoreApplication::applicationFilePath(), {"--save-loop", data.path()});
             QVERIFY(saver.waitForReadyRead(30000));
+            QueueLock lock(data.path());
+            QVERIFY(!lock.tryLock() && QueueLock::holder(data.path()) == saver.processId());
             QThread::msleep(QRandomGenerator::global()->bounded(50));
             ::kill(pid_t(saver.processId()), SIGKILL);
             QVERIFY(saver.waitForFinished(30000));
@@ -144,6 +149,8 @@ private slots:
             QCOMPARE(names.size(), 300);
             QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), 300);
         }
+        QueueLock lock(data.path());
+        QVERIFY(lock.tryLock());
     }
 
     // A list it cannot use is kept aside and the user told once; a folder it cannot write is told once.

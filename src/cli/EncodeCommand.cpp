@@ -4,9 +4,9 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
-#include "model/Preferences.h"
 #include "session/Session.h"
 #include "session/StopSignals.h"
+#include "model/Preferences.h"
 #include "tools/FileScan.h"
 #include "tools/Log.h"
 #include "tools/ShellQuote.h"
@@ -47,8 +47,7 @@ std::function<void()> g_outputClosed;
 void write(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    const bool written =
-        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
     if ((!written || std::fflush(stream) != 0) && errno == EPIPE && g_outputClosed) {
         const std::function<void()> closed = std::exchange(g_outputClosed, {});
         closed();

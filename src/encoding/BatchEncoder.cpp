@@ -235,13 +235,13 @@ ReadBack readBack(const ToolRunner &tools, const TemporaryFile &file, const QStr
     bool readable = false;
     ToolRunner reader = tools;
     reader.setCancellation(stopRequested);
-    const ToolOutcome outcome = reader.runTool(
-        QStringLiteral("ffmpeg"),
-        {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), input},
-        ToolTimeLimit::CropDetection, [&](const QString &line) {
-            readable = readable || stream.match(line).hasMatch();
-            lines << line;
-        });
+    const ToolOutcome outcome =
+        reader.runTool(QStringLiteral("ffmpeg"),
+                       {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), input},
+                       ToolTimeLimit::CropDetection, [&](const QString &line) {
+                           readable = readable || stream.match(line).hasMatch();
+                           lines << line;
+                       });
     if (readable)
         return {ReadBack::Kind::Readable, {}};
     if (outcome.kind == ToolOutcome::Kind::Stopped)
