@@ -71,10 +71,21 @@ int lockedOut(const QString &command, const QueueLock &lock, const QString &fold
         fail(command, lock.error());
         return ExitFailure;
     }
-    if (command == QLatin1String("add") && !withSettings && !handed.isEmpty() &&
-        sendToRunningInstance(handed, 5000)) {
-        printLine(stdout, tr("The files were handed to the Tavrix window, which owns the job list."));
-        return ExitOk;
+    if (command == QLatin1String("add") && !withSettings) {
+        // The window drops what does not exist without a word: it is said here.
+        QStringList existing;
+        for (const QString &path : handed) {
+            if (QFileInfo::exists(path))
+                existing << path;
+            else
+                fail(command, tr("“%1”: no such file or directory").arg(path));
+        }
+        if (!existing.isEmpty() && sendToRunningInstance(existing, 5000)) {
+            printLine(stdout, tr("The files were handed to the Tavrix window, which owns the job list."));
+            return existing.size() == handed.size() ? ExitOk : ExitFailure;
+        }
+        if (existing.isEmpty())
+            return ExitFailure;
     }
     fail(command, withSettings ? tr("the Tavrix window owns the job list (process %1); settings cannot be "
                                     "handed to it: add the files there, or close it first")
