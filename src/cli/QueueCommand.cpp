@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLocalSocket>
 
 #include <algorithm>
 
@@ -62,6 +63,16 @@ bool reportList(const QString &command, const QString &problem)
     return problem.isEmpty();
 }
 
+// Whether a Tavrix window answers on the instance channel.
+bool windowIsOpen()
+{
+    QLocalSocket probe;
+    probe.connectToServer(instanceSocketName());
+    const bool open = probe.waitForConnected(2000);
+    probe.abort();
+    return open;
+}
+
 // The window (or another command) holds the list. `queue add` hands the files to the window.
 int lockedOut(const QString &command, const QueueLock &lock, const QString &folder, const QStringList &handed,
               bool withSettings)
@@ -70,6 +81,12 @@ int lockedOut(const QString &command, const QueueLock &lock, const QString &fold
     if (holder == 0) {
         fail(command, lock.error());
         return ExitFailure;
+    }
+    if (!windowIsOpen()) {
+        fail(command, tr("another tavrix-cli queue command is using the job list (process %1); wait until it "
+                         "has ended")
+                          .arg(holder));
+        return ExitUsage;
     }
     if (command == QLatin1String("add") && !withSettings) {
         // The window drops what does not exist without a word: it is said here.
