@@ -207,6 +207,11 @@ private slots:
         for (const QString &entry : env)
             environment.insert(entry.section('=', 0, 0), entry.section('=', 1));
 
+        // A list from a newer Tavrix is kept aside; the window starts empty and keeps its own.
+        QVERIFY(QDir().mkpath(folder));
+        QFile newer(QueueFile(folder).path());
+        QVERIFY(newer.open(QIODevice::WriteOnly) && newer.write("{\"version\":9}") > 0);
+        newer.close();
         QProcess window;
         window.setProcessEnvironment(environment);
         window.start(TAVRIX_GUI_PATH, {});
@@ -214,6 +219,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(home.filePath("runtime/tavrix-instance")), 30000);
         QCOMPARE(TestSupport::run(TAVRIX_GUI_PATH, {m_dir.filePath("a.mp4")}, nullptr, nullptr, env), 0);
         QTRY_COMPARE_WITH_TIMEOUT(sources(saved(folder)), QStringList{"a.mp4"}, 30000);
+        QVERIFY(QFileInfo::exists(folder + "/queue.json.bad"));
         QCOMPARE(cli({"queue", "add", m_dir.filePath("b.mp4")}, nullptr, env), 0);
         QTRY_COMPARE_WITH_TIMEOUT(sources(saved(folder)), QStringList({"a.mp4", "b.mp4"}), 30000);
         for (const QStringList &args :
