@@ -240,9 +240,7 @@ int Session::import(ImportRequest request)
                 }
                 QMetaObject::invokeMethod(
                     this,
-                    [this, sequence, job, name = QFileInfo(source).fileName()] {
-                        probed(sequence, job, name);
-                    },
+                    [this, sequence, job, name = QFileInfo(source).fileName()] { probed(sequence, job, name); },
                     Qt::QueuedConnection);
             });
         }
@@ -275,8 +273,7 @@ void Session::probed(int sequence, const MediaVideo::Ptr &job, const QString &fi
         const int sequenceDone = m_expected++;
         int owner = -1;
         for (auto it = m_imports.begin(); it != m_imports.end(); ++it) {
-            if (it->started && sequenceDone >= it->firstSequence &&
-                sequenceDone < it->firstSequence + it->total) {
+            if (it->started && sequenceDone >= it->firstSequence && sequenceDone < it->firstSequence + it->total) {
                 owner = it.key();
                 break;
             }

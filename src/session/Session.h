@@ -81,7 +81,6 @@ public:
     // off this thread. Returns what the user must be told once (the saved list could not be used), or
     // empty text.
     QString keepJobsIn(const QString &folder, bool previews = true);
-    bool isKeepingJobs() const { return m_queueFile.has_value(); }
     // Writes what is not saved yet and waits until it is written. Returns why the last save failed, or
     // empty text when the saved list is the list in memory.
     QString flushJobs();
@@ -142,7 +141,7 @@ private:
 
     // Touched on this thread only.
     int m_nextImport = 1;
-    QMap<int, Import> m_imports;                             // by number, so older imports come first
+    QMap<int, Import> m_imports;                   // by number, so older imports come first
     QHash<int, std::pair<MediaVideo::Ptr, QString>> m_ready; // by sequence, waiting for earlier ones
     int m_expected = 0;
 
