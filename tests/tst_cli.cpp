@@ -73,6 +73,8 @@ private slots:
         QTest::newRow("both ways") << QStringList{"probe", "--quicktime", "--no-quicktime", "x.mp4"};
         QTest::newRow("dest") << QStringList{"probe", "--dest", "/nonexistent/dir", "x.mp4"};
         QTest::newRow("defaults key") << QStringList{"defaults", "bogus"};
+        QTest::newRow("encode nothing") << QStringList{"encode"};
+        QTest::newRow("encode container") << QStringList{"encode", "--container", "avi", "x.mov"};
         QTest::newRow("defaults boolean") << QStringList{"defaults", "autoCrop", "maybe"};
         QTest::newRow("defaults figure too high") << QStringList{"defaults", "audioSampling", "999999"};
         QTest::newRow("defaults too many") << QStringList{"defaults", "otherParams", "-threads", "2"};

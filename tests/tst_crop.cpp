@@ -39,12 +39,10 @@ private slots:
         QTest::addColumn<double>("P");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("keep width 2.35") << 1 << 1920.0 << 1080.0 << 2.35 << 1.0 << "1920:816:0:128";
         QTest::newRow("keep height 4:3") << 3 << 1920.0 << 1080.0 << 1.3333 << 1.0 << "1440:1080:240:0";
         QTest::newRow("by width ratio 2.35") << 2 << 1920.0 << 1080.0 << 2.35 << 1.0 << "816:816:552:128";
         QTest::newRow("width not a multiple of 8")
             << 1 << 1916.0 << 1080.0 << 2.35 << 1.0 << "1912:808:2:136";
-        QTest::newRow("4:3 on PAL 16/15") << 2 << 720.0 << 576.0 << 1.33 << 16.0 / 15.0 << "760:536:4:16";
         QTest::newRow("zero picture") << 1 << 0.0 << 0.0 << 2.35 << 0.0 << "0:0:0:0";
     }
 
@@ -80,7 +78,6 @@ private slots:
         row("none", 0, "1:2:3:4", "", "");
         row("manual keeps", 1, "1904:800:8:140", "1904:800:8:140");
         row("2:35.1", 3, "x", "1920:816:0:128");
-        row("5:3", 8, "x", "1792:1072:64:0");
         row("16:9", 9, "x", "1920:1080:0:0");
         // Stored text and outline differ for non-square pixels.
         row("4:3 on PAL 16/15", 7, "x", "760:536:4:16", "576:576:96:0", 720, 576, 16.0 / 15.0);
@@ -104,26 +101,6 @@ private slots:
         QCOMPARE(previewCropText(index, job, text), preview == "=" ? text : preview);
     }
 
-    void typedCrops_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *name, const char *typed, const char *expected) {
-            QTest::newRow(name) << QString(typed) << QString(expected);
-        };
-        row("text around", "abc 1920:800:0:140 xyz", "1920:800:0:140");
-        row("too wide", "1920:800:100:0", "1820:800:100:0");
-        row("two numbers", "1920:1080", "");
-        row("offset past the picture", "100:100:2000:0", "-80:100:2000:0");
-        row("five digits take the first four", "19200:800:0:0", "1920:800:0:0");
-    }
-
-    void typedCrops()
-    {
-        QFETCH(QString, typed);
-        QTEST(validateCropText(typed, 1920, 1080), "expected");
-    }
-
     // The one crop reader; "-" for no crop.
     void parse_data()
     {
@@ -140,7 +117,6 @@ private slots:
         row("minus refused", "-80:100:2000:0", false, false, 0, "-");
         row("minus allowed", "-80:100:2000:-4", false, true, 0, "-80:100:2000:-4");
         row("newline after", "1920:816:0:132\n", false, false, 0, "-");
-        row("other digits", "\u0661:2:3:4", false, false, 0, "-");
         row("too large for a number", "99999999999:1:1:1", false, false, 0, "-");
         row("five digits, four allowed", "19200:800:0:0", false, false, 4, "-");
         row("in a report", "x crop=1:22:333:4444 y", true, false, 0, "1:22:333:4444");
@@ -160,47 +136,46 @@ private slots:
         QTEST(crop ? formatCrop(*crop) : QStringLiteral("-"), "expected");
     }
 
-    // The detector's rounding to multiples of 16 is no border: that axis keeps the whole picture.
-    void roundingIsNoBorder_data()
+    // Crop texts: typed into the editor, against the picture; cut from the detector's report; and the
+    // detector's rounding to multiples of 16, which is no border: that axis keeps the whole picture.
+    void cropTexts_data()
     {
-        QTest::addColumn<QString>("detected");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QString>("expected");
-        const auto row = [](const char *name, const char *detected, QSize picture, const char *expected) {
-            QTest::newRow(name) << QString(detected) << picture << QString(expected);
+        const auto row = [](const char *kind, const char *name, const char *text, QSize picture,
+                            const char *expected) {
+            QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(kind, name)))
+                << QString(kind) << QString(text) << picture << QString(expected);
         };
-        row("full 1080p picture", "1920:1072:0:4", {1920, 1080}, "1920:1080:0:0");
-        row("letterbox stays, width is whole", "1904:816:6:132", {1916, 1080}, "1916:816:0:132");
-        row("16 pixels are a border", "1904:1064:8:8", {1920, 1080}, "1904:1064:8:8");
-        row("picture not probed", "1920:1072:0:4", {0, 0}, "1920:1072:0:4");
-    }
-
-    void roundingIsNoBorder()
-    {
-        QFETCH(QString, detected);
-        QFETCH(QSize, picture);
-        QTEST(withoutRoundingBorders(detected, picture.width(), picture.height()), "expected");
-    }
-
-    void reports_data()
-    {
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *name, const char *output, const char *expected) {
-            QTest::newRow(name) << QString(output) << QString(expected);
-        };
-        row("filter line",
+        const QSize hd(1920, 1080);
+        row("typed", "text around", "abc 1920:800:0:140 xyz", hd, "1920:800:0:140");
+        row("typed", "too wide", "1920:800:100:0", hd, "1820:800:100:0");
+        row("typed", "two numbers", "1920:1080", hd, "");
+        row("typed", "offset past the picture", "100:100:2000:0", hd, "-80:100:2000:0");
+        row("typed", "five digits take the first four", "19200:800:0:0", hd, "1920:800:0:0");
+        row("report", "filter line",
             "[Parsed_cropdetect_0 @ 0x1] x1:0 x2:1919 w:1920 h:816 x:0 y:132 pts:5 t:0.2 "
             "crop=1920:816:0:132\n",
-            "crop=1920:816:0:132");
-        row("last wins", "a crop=1:1:0:0\nb crop=1904:800:8:140\r\n", "crop=1904:800:8:140");
-        row("file name with digits", "Input #0, mov, from '/x/crop=1:2:3:4.mp4':\n", "");
+            {}, "crop=1920:816:0:132");
+        row("report", "last wins", "a crop=1:1:0:0\nb crop=1904:800:8:140\r\n", {}, "crop=1904:800:8:140");
+        row("report", "file name with digits", "Input #0, mov, from '/x/crop=1:2:3:4.mp4':\n", {}, "");
+        row("rounding", "full 1080p picture", "1920:1072:0:4", hd, "1920:1080:0:0");
+        row("rounding", "letterbox stays, width is whole", "1904:816:6:132", {1916, 1080}, "1916:816:0:132");
+        row("rounding", "16 pixels are a border", "1904:1064:8:8", hd, "1904:1064:8:8");
+        row("rounding", "picture not probed", "1920:1072:0:4", {0, 0}, "1920:1072:0:4");
     }
 
-    void reports()
+    void cropTexts()
     {
-        QFETCH(QString, output);
-        QTEST(cropReportIn(output), "expected");
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        QFETCH(QSize, picture);
+        QTEST(kind == "typed"      ? validateCropText(text, picture.width(), picture.height())
+              : kind == "rounding" ? withoutRoundingBorders(text, picture.width(), picture.height())
+                                   : cropReportIn(text),
+              "expected");
     }
 
     void detectsLetterbox()

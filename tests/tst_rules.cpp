@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 
 #include "model/MediaVideo.h"
-#include "model/Vocabulary.h"
 #include "tools/JobRules.h"
 
 #include <QTemporaryDir>
@@ -102,24 +101,6 @@ private slots:
         job.videoEncoder = VideoEncoders::hevc_videotoolbox;
         job.audioEncoder = AudioEncoders::aac;
         QTEST(::destinationPreview(job, formatFile, shown, videoCodec, audioCodec, container), "expected");
-    }
-
-    void figures_data()
-    {
-        QTest::addColumn<QStringList>("list");
-        QTest::addColumn<int>("figure");
-        QTest::addColumn<int>("index");
-        QTest::newRow("listed bitrate")
-            << Lists::videoDebits() << 4000 << int(Lists::videoDebits().indexOf("4000"));
-        QTest::newRow("unlisted bitrate") << Lists::audioDebits() << 100 << 0;
-        QTest::newRow("listed height") << Lists::heights() << 576 << int(Lists::heights().indexOf("576"));
-    }
-
-    void figures()
-    {
-        QFETCH(QStringList, list);
-        QFETCH(int, figure);
-        QTEST(figureIndex(list, figure), "index");
     }
 
     // "<dir>" is an existing folder holding the job's destination.
