@@ -336,45 +336,58 @@ private slots:
         QCOMPARE(splitParameters(text), words);
     }
 
-    // Real clips, real bash: the chosen streams are the ones that arrive in the output. The audio and
-    // subtitle streams of the output are given as mediainfo reports them.
-    void encodesChosenStreams_data()
+    // Real clips, some under hostile names, and the real bash: probed with border detection, the command
+    // built and run; the chosen streams arrive in the output (as mediainfo reports them), the picture is
+    // cropped as detected when the job starts, and nothing a name injects runs.
+    void encodes_data()
     {
-        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("name"); // of the copy converted, and of its output; empty: the clip itself
         QTest::addColumn<QString>("output"); // .mkv: Matroska
         QTest::addColumn<int>("audioTrack");
         QTest::addColumn<int>("subtitleTrack");
         QTest::addColumn<bool>("external");
-        QTest::addColumn<QString>("audio");
-        QTest::addColumn<QString>("subtitles");
-        const auto row = [](const char *name, const char *source, const char *output, int audioTrack,
-                            int subtitleTrack, bool external, const char *audio, const char *subtitles) {
-            QTest::newRow(name) << QString(source) << QString(output) << audioTrack << subtitleTrack
-                                << external << QString(audio) << QString(subtitles);
+        QTest::addColumn<QString>("streams"); // audio languages | subtitles | picture height
+        const auto row = [](const char *name, const char *clip, const QString &copy, const char *output,
+                            int audioTrack, int subtitleTrack, bool external, const char *streams) {
+            QTest::newRow(name) << QString(clip) << copy << QString(output) << audioTrack << subtitleTrack
+                                << external << QString(streams);
         };
-        row("second audio", "two audio.mkv", "second.mp4", 2, 0, false, "French#", "");
-        row("eleventh audio of a transport stream", "eleven audio.ts", "eleventh.mkv", 11, 0, false,
-            "Japanese#", "");
-        row("the French subtitle", "subs.mkv", "one sub.mp4", 0, 3, false, "", "Timed Text:French:Yes#");
+        row("second audio", "two audio.mkv", "", "second.mp4", 2, 0, false, "French#||120");
+        row("eleventh audio of a transport stream", "eleven audio.ts", "", "eleventh.mkv", 11, 0, false,
+            "Japanese#||120");
+        row("the French subtitle", "subs.mkv", "", "one sub.mp4", 0, 3, false, "|Timed Text:French:Yes#|120");
         // The external stream comes last and is not the default one.
-        row("every subtitle and an external one", "subs.mkv", "all.mkv", 0, 1, true, "",
-            "UTF-8:English:Yes#UTF-8:French:No#UTF-8:German:No#UTF-8:Spanish:No#");
+        row("every subtitle and an external one", "subs.mkv", "", "all.mkv", 0, 1, true,
+            "|UTF-8:English:Yes#UTF-8:French:No#UTF-8:German:No#UTF-8:Spanish:No#|120");
+        for (const QString &name : {QStringLiteral("-it's \"q\" $(touch INJECTED) `touch INJECTED` "
+                                                   "back\\slash $HOME;&|!!.mp4"),
+                                    QStringLiteral("été 日本  crop=1:2:3:4.mp4"),
+                                    QStringLiteral("two\nlines $(touch INJECTED).mp4"),
+                                    QStringLiteral("tab\tesc\x1b]0;title\x07 del\x7f cr\r.mp4")})
+            row(qPrintable("named " + name), "base.mp4", name, "", 1, 0, false, "#||80");
     }
 
-    void encodesChosenStreams()
+    void encodes()
     {
-        QFETCH(QString, source);
+        QFETCH(QString, clip);
+        QFETCH(QString, name);
         QFETCH(QString, output);
         QFETCH(int, audioTrack);
         QFETCH(int, subtitleTrack);
         QFETCH(bool, external);
+        const QString source = m_dir.filePath(name.isEmpty() ? clip : name);
+        QVERIFY(name.isEmpty() || QFile::copy(m_dir.filePath(clip), source));
+        const TestSupport::WorkingDir cwd;
         const ToolRunner tools(TestSupport::realResourceDir());
-        QTemporaryDir out;
-        MediaVideo::Ptr job = createMediaVideo(m_dir.filePath(source), out.filePath(output), tools);
-        job->container = output.endsWith(".mkv") ? 1 : 0;
+        Preferences::writeBool(Preferences::Key::autoCrop, true);
+        MediaVideo::Ptr job = createMediaVideo(source, cwd.path() + "/out/" + output + name, tools);
+        Preferences::remove(Preferences::Key::autoCrop);
+        QVERIFY(QDir(cwd.path()).mkdir("out"));
+        job->container = job->destination.endsWith(".mkv") ? 1 : 0;
+        job->videoCrop = "-1";
         job->videoEncoder = VideoEncoders::libx264;
         job->videoPreset = VideoPresets::ultrafast;
-        job->videoDebit = 200;
         job->audioTrack = audioTrack;
         job->subtitleTrack = subtitleTrack;
         if (external) {
@@ -382,39 +395,13 @@ private slots:
             job->subtitleLanguage = "spa";
         }
         QCOMPARE(encode(tools, *job), QString());
-        QTEST(tools.mediaInfoText(job->destination, "Audio", "%Language/String%#"), "audio");
-        QTEST(tools.mediaInfoText(job->destination, "Text", "%Format%:%Language/String%:%Default%#"),
-              "subtitles");
-    }
-
-    // Hostile names all the way: probed, border detection, command, encode through the real bash.
-    void hostileNamesThroughTheShell_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("shell text")
-            << "-it's \"q\" $(touch INJECTED) `touch INJECTED` back\\slash $HOME;&|!!.mp4";
-        QTest::newRow("not ascii, a crop in the name") << "été 日本  crop=1:2:3:4.mp4";
-        QTest::newRow("newline") << "two\nlines $(touch INJECTED).mp4";
-        QTest::newRow("control characters") << "tab\tesc\x1b]0;title\x07 del\x7f cr\r.mp4";
-    }
-
-    void hostileNamesThroughTheShell()
-    {
-        QFETCH(QString, name);
-        const QString source = m_dir.filePath(name);
-        QVERIFY(QFile::copy(m_dir.filePath("base.mp4"), source));
-        const TestSupport::WorkingDir cwd;
-        const ToolRunner tools(TestSupport::realResourceDir());
-        Preferences::writeBool(Preferences::Key::autoCrop, true);
-        MediaVideo::Ptr job = createMediaVideo(source, m_dir.filePath("out " + name), tools);
-        Preferences::remove(Preferences::Key::autoCrop);
-        QCOMPARE(job->videoCrop, QStringLiteral("160:80:0:20"));
-        job->videoCrop = "-1";
-        job->videoEncoder = VideoEncoders::libx264;
-        job->videoPreset = VideoPresets::ultrafast;
-        QCOMPARE(encode(tools, *job), QString());
-        QCOMPARE(tools.mediaInfoField(job->destination, "Video", "Height"), QStringLiteral("80")); // cropped
-        QVERIFY(cwd.isEmpty());
+        QTEST(QStringList(
+                  {tools.mediaInfoText(job->destination, "Audio", "%Language/String%#"),
+                   tools.mediaInfoText(job->destination, "Text", "%Format%:%Language/String%:%Default%#"),
+                   tools.mediaInfoField(job->destination, "Video", "Height")})
+                  .join('|'),
+              "streams");
+        QCOMPARE(TestSupport::entries(cwd.path()), QStringList{"out"});
         QVERIFY(!QFile::exists(m_dir.filePath("INJECTED")));
     }
 
