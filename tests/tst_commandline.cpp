@@ -189,8 +189,6 @@ private slots:
         row("automatic rates",
             T + IN + VF + "-map 0:0 -c:v libx265 " + PIX + "-map 0:1 -c:a aac -ac 2 -async 1 " + OUT,
             [](MediaVideo &j) { j.videoDebit = j.audioDebit = j.audioSampling = 0; });
-        row("audio copy", T + IN + VF + V + PIX + "-map 0:1 -c:a copy -async 1 " + OUT,
-            [](MediaVideo &j) { j.audioEncoder = AudioEncoders::copy; });
         row("never probed picture",
             T + IN + "-vf yadif=0:-1:0,scale=iw*sar:ih,setsar=1,scale=-2:-2 " + V + PIX + A + OUT,
             [](MediaVideo &j) { j.videoPixelAspectRatio = 0; });
@@ -240,11 +238,6 @@ private slots:
         const QString ext = "-map 1:0 -c:s mov_text -disposition:s:0 0 ";
         subtitles("external subtitle in mp4", 0, {}, 0, SUB, "fre",
                   T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 language=fre " + OUT);
-        subtitles("external subtitle in mkv", 1, {}, 0, SUB, "fre",
-                  T + IN_SUB + VF + V + PIX + A +
-                      "-map 1:0 -disposition:s:0 0 -metadata:s:s:0 language=fre " + MKV);
-        subtitles("external subtitle with a strange language", 0, {}, 0, SUB, "fr; rm x",
-                  T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 \"language=fr; rm x\" " + OUT);
         subtitles("external subtitle with a newline after its language", 0, {}, 0, SUB, "eng\n",
                   T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 \"language=eng\"$'\\x0a' " + OUT);
         subtitles("external subtitle that does not exist", 0, {}, 0, "/data/in/gone.srt", "fre", EXAMPLE1);
