@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include "desktop/DesktopBuses.h"
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
 
@@ -25,6 +26,8 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList &files)
     m_window->activateWindow();
 
     ContentView *content = m_window->content();
+    // The buses are connected now, not when the first run starts.
+    content->enableDesktop(DesktopBuses());
     // Once the window is on screen, so the dialog has something to sit on.
     QTimer::singleShot(0, content, [content, files] {
         content->reportMissingTools();

@@ -1,11 +1,13 @@
 #include "cli/CliSettings.h"
 #include "cli/Commands.h"
 
+#include "desktop/RunDesktop.h"
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
+#include "model/Preferences.h"
 #include "session/Session.h"
 #include "session/StopSignals.h"
-#include "model/Preferences.h"
+#include "store/JobLogs.h"
 #include "tools/FileScan.h"
 #include "tools/Log.h"
 #include "tools/ShellQuote.h"
@@ -46,7 +48,8 @@ std::function<void()> g_outputClosed;
 void write(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
+    const bool written =
+        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
     if ((!written || std::fflush(stream) != 0) && errno == EPIPE && g_outputClosed) {
         const std::function<void()> closed = std::exchange(g_outputClosed, {});
         closed();
@@ -162,6 +165,8 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
             for (const QString &tailLine : tail.mid(std::max<qsizetype>(0, tail.size() - 4)))
                 text += QStringLiteral("      | ") + printableText(tailLine) + QLatin1Char('\n');
         }
+        if (r.status == JobResult::Status::Failed && !r.logPath.isEmpty())
+            text += tr("      log: %1").arg(printableText(r.logPath)) + QLatin1Char('\n');
     }
     text += tr("%1 jobs: %2 succeeded, %3 failed, %4 not run, %5 stopped.")
                 .arg(jobs.size())
@@ -184,6 +189,8 @@ int encodeCommand(const QStringList &arguments)
     addSettingsOptions(parser);
     parser.addOption(
         QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
+    parser.addOption(QCommandLineOption(QStringLiteral("notify"),
+                                        tr("Show a desktop notification when the run has ended.")));
     parser.addPositionalArgument(QStringLiteral("FILE|DIR"), tr("Video files or directories to convert."),
                                  QStringLiteral("FILE|DIR..."));
     if (!parser.parse(arguments)) {
@@ -213,7 +220,9 @@ int encodeCommand(const QStringList &arguments)
             QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false"));
     }
     // Ctrl-C, SIGTERM and SIGHUP stop the run as Stop does; a closed output does too.
-    StopSignals stopSignals;
+    // Ctrl-Z (SIGTSTP) pauses the encoder, which runs in a process group of its own that the terminal
+    // does not stop, then stops this program; fg (SIGCONT) resumes both.
+    StopSignals stopSignals(StopSignals::defaultSignals(), nullptr, {SIGTSTP, SIGCONT});
     if (!stopSignals.isWatching()) {
         write(stderr, tr("tavrix-cli encode: cannot watch for Ctrl-C\n"));
         return ExitFailure;
@@ -271,7 +280,25 @@ int encodeCommand(const QStringList &arguments)
         outputClosed = true;
         owner->stop();
     };
-    QObject::connect(&stopSignals, &StopSignals::received, &session, [owner] {
+    QTimer suspending; // waits for the encoders to be held before this program stops
+    suspending.setInterval(10);
+    QObject::connect(&suspending, &QTimer::timeout, &session, [owner, &suspending] {
+        if (!owner->encoder()->isHeld())
+            return;
+        suspending.stop();
+        ::kill(::getpid(), SIGSTOP);
+    });
+    QObject::connect(&stopSignals, &StopSignals::received, &session, [owner, &suspending](int signalNumber) {
+        if (signalNumber == SIGTSTP) {
+            owner->encoder()->setPaused(true);
+            suspending.start();
+            return;
+        }
+        if (signalNumber == SIGCONT) {
+            suspending.stop();
+            owner->encoder()->setPaused(false);
+            return;
+        }
         // The message goes to standard error: standard output may be the closed pipe itself.
         write(stderr, tr("\ntavrix-cli encode: stopping…\n"));
         owner->stop();
@@ -295,6 +322,10 @@ int encodeCommand(const QStringList &arguments)
     RunStatus &status = *session.status();
     BatchEncoder &encoder = *session.encoder();
     encoder.setExistingOutput(settings->existing.value_or(Preferences::existingOutput()));
+    encoder.setLogOpener(JobLogs::standard().opener());
+    // Sleep is held off while the run lasts; the desktop hears of its end only when asked to.
+    RunDesktop desktop(&encoder, &status);
+    desktop.setNotifying(parser.isSet(QStringLiteral("notify")));
     ProgressPrinter printer(status, jobs);
     QEventLoop loop;
     QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });
