@@ -217,7 +217,8 @@ int encodeCommand(const QStringList &arguments)
     setDiagnosticStream(verbose ? stderr : nullptr);
     if (!verbose) {
         QLoggingCategory::setFilterRules(
-            QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false"));
+            QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false\n"
+                           "org.tavrix.Tavrix.desktop.info=false"));
     }
     // Ctrl-C, SIGTERM and SIGHUP stop the run as Stop does; a closed output does too.
     // Ctrl-Z (SIGTSTP) pauses the encoder, which runs in a process group of its own that the terminal

@@ -183,8 +183,12 @@ void ContentView::buildCommands()
     preference->setShortcuts(preferenceKeys);
     preference->setMenuRole(QAction::PreferencesRole);
     add("encoding", tr("Start Encoding"), &ContentView::startEncoding);
-    add("retryFailed", tr("Retry Failed"), &ContentView::retryFailed)
-        ->setToolTip(tr("Convert again the jobs that failed or were stopped, with their own settings."));
+    // Not one of the six: it follows the jobs' results, not only whether the window is busy.
+    m_retryFailed = new QAction(tr("Retry Failed"), this);
+    m_retryFailed->setObjectName(QStringLiteral("retryFailed"));
+    m_retryFailed->setToolTip(
+        tr("Convert again the jobs that failed or were stopped, with their own settings."));
+    connect(m_retryFailed, &QAction::triggered, this, &ContentView::retryFailed);
     add("deleteAll", tr("Delete All Jobs"), &ContentView::deleteAll);
 }
 
@@ -194,7 +198,7 @@ QAction *ContentView::command(const QString &name) const
         if (action->objectName() == name)
             return action;
     }
-    return nullptr;
+    return m_retryFailed && m_retryFailed->objectName() == name ? m_retryFailed : nullptr;
 }
 
 void ContentView::buildLayout()
@@ -307,8 +311,7 @@ void ContentView::updateCommands()
         encoding->setEnabled(!disabled && anyJob);
     if (QAction *clear = command(QStringLiteral("deleteAll")))
         clear->setEnabled(!disabled && m_model->rowCount() > 0);
-    if (QAction *retry = command(QStringLiteral("retryFailed")))
-        retry->setEnabled(!disabled && !retryableJobs().isEmpty());
+    m_retryFailed->setEnabled(!disabled && !retryableJobs().isEmpty());
     emit commandsChanged();
 }
 

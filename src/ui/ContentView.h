@@ -49,7 +49,7 @@ public:
     static constexpr int PanelDelayMs = 100;
 
     // The six commands, named "open", "openDocument", "openDirectory", "preference", "encoding" and
-    // "deleteAll", for the menu bar.
+    // "deleteAll", for the menu bar. command() also finds "retryFailed".
     QList<QAction *> commands() const { return m_commands; }
     QAction *command(const QString &name) const;
 
@@ -164,6 +164,7 @@ private:
     PathCache m_paths;
     QList<MediaVideo::Ptr> m_runJobs; // the jobs of the run going on or just ended
     QList<QAction *> m_commands;
+    QAction *m_retryFailed = nullptr;
     std::shared_future<void> m_catalogAsked;
     QString m_text1;
     bool m_panelPending = false;
