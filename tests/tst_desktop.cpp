@@ -1,10 +1,16 @@
 // The desktop integration over D-Bus, against two private dbus-daemons standing for the session and the
 // system bus, and the fake logind, portal, notification server and dock of tests/fakes/fake_desktop.cpp.
+#include "TestSupport.h"
 #include "desktop/DesktopBuses.h"
 #include "desktop/LauncherProgress.h"
 #include "desktop/PowerActions.h"
+#include "desktop/RunDesktop.h"
 #include "desktop/RunNotifier.h"
 #include "desktop/SleepInhibitor.h"
+#include "encoding/BatchEncoder.h"
+#include "encoding/RunStatus.h"
+#include "tools/Log.h"
+#include "tools/ShellQuote.h"
 
 #include <QDBusConnectionInterface>
 #include <QFile>
@@ -296,6 +302,46 @@ private slots:
             QDBusConnection::disconnectFromBus(name + " session");
             QDBusConnection::disconnectFromBus(name + " system");
         }
+    }
+
+    // A run without a window: the locks are taken while it lasts, the launcher follows it from its
+    // start to its end, and one notification counts its jobs.
+    void runTellsTheDesktop()
+    {
+        QVERIFY(startFake());
+        setDiagnosticStream(nullptr);
+        const QString clip = m_dir.filePath(QStringLiteral("clip.mp4"));
+        QVERIFY(TestSupport::generateSimpleClip(clip, 0.5));
+        RunStatus status;
+        BatchEncoder encoder(&status);
+        encoder.setCommandBuilder([](const MediaVideo &job, const ToolRunner &tools, CropDetection) {
+            return CommandLine{job.destination.contains("bad")
+                                   ? QStringLiteral("exit 3")
+                                   : tools.locateTool("ffmpeg").path + " -v error -nostdin -i " + job.source +
+                                         " -c copy -y " + job.destination,
+                               {}};
+        });
+        RunDesktop desktop(&encoder, &status);
+        QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
+        QVERIFY(encoder.start({std::make_shared<MediaVideo>(clip, m_dir.filePath("good.mp4")),
+                               std::make_shared<MediaVideo>(clip, m_dir.filePath("bad.mp4"))}));
+        QVERIFY(finished.wait(30000));
+        const QString update = QStringLiteral("launcher.Update\t/org/tavrix/Tavrix/LauncherEntry\t"
+                                              "application://org.tavrix.Tavrix.desktop\t");
+        const QString notify =
+            QStringLiteral("notifications.Notify\tTavrix\t0\torg.tavrix.Tavrix\tConversion "
+                           "finished\t1 converted, 1 failed\t[]\t{desktop-entry=org.tavrix."
+                           "Tavrix}\t-1");
+        QTRY_VERIFY(calls().contains(notify) && calls().contains(portalClosed) &&
+                    calls().contains(logindReleased));
+        const QStringList all = calls();
+        QCOMPARE(all.count(notify), 1);
+        QVERIFY(all.contains(logindInhibit) && all.contains(portalInhibit));
+        const QStringList launcher = all.filter(QStringLiteral("launcher.Update"));
+        QCOMPARE(launcher.constFirst(),
+                 update + "{count=2,count-visible=true,progress=0,progress-visible=true}");
+        QCOMPARE(launcher.constLast(), update + "{count-visible=false,progress-visible=false}");
+        QCOMPARE(skippedFeatures, QStringList());
     }
 
 private:

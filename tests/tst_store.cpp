@@ -158,7 +158,7 @@ private slots:
             job->cropValue = 3;
             job->videoPixelAspectRatio = 0.1 + 0.2;
             job->result = {Status::Failed, 187, "Conversion failed", "[aac] bad\nConversion failed!",
-                           "/out/clip-1.mp4", "clip.mp4 exists"};
+                           "/out/clip-1.mp4", "clip.mp4 exists", {}};
         }
         const auto other = std::make_shared<MediaVideo>("/in/other.mov", "/out/other.mkv");
         const QueueFile file(dir.filePath("data"));

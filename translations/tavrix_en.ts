@@ -76,10 +76,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>ffmpeg took too long to read it.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>it holds no stream.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -113,6 +109,10 @@
     </message>
     <message>
         <source>no free name is left.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The run was stopped after the file before it</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -306,6 +306,22 @@
         <source>Encoding finished: %1.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Retry Failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Convert again the jobs that failed or were stopped, with their own settings.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When done</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the destination folder</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DetailView</name>
@@ -489,6 +505,14 @@
         <source>This job has no source file to edit.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>none</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>manual</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
@@ -573,6 +597,10 @@ Output: %2</source>
         <source>Drop video files or folders here, or use “File” or “Directory” below.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Show Log</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JobResult</name>
@@ -598,6 +626,21 @@ Output: %2</source>
     </message>
     <message>
         <source>written to %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>LogViewer</name>
+    <message>
+        <source>Log of %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The log “%1” cannot be read: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -681,6 +724,41 @@ Output: %2</source>
         <source>Same output as job %1 (%2)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The source of job %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PowerActions</name>
+    <message>
+        <source>Do nothing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit Tavrix</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Suspend</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Power off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The computer could not be suspended: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The computer could not be powered off: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the system bus cannot be reached.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ProgressSheet</name>
@@ -706,6 +784,30 @@ Output: %2</source>
     </message>
     <message>
         <source>Time left for this file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop After This File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When done:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Paused</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Paused. %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -775,6 +877,52 @@ Output: %2</source>
     <message>
         <source>The job list cannot be locked in “%1”.</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunDesktop</name>
+    <message>
+        <source>Converting videos</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunNotifier</name>
+    <message>
+        <source>Conversion stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Conversion finished</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n converted</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n failed</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n stopped</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not run</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -87,10 +87,6 @@
         <translation>« %1 » n’est pas un fichier ordinaire (un lien, un dossier, un tube ou un périphérique) ; rien n’est écrit à travers lui.</translation>
     </message>
     <message>
-        <source>ffmpeg took too long to read it.</source>
-        <translation>ffmpeg a mis trop de temps à le lire.</translation>
-    </message>
-    <message>
         <source>it holds no stream.</source>
         <translation>il ne contient aucun flux.</translation>
     </message>
@@ -125,6 +121,10 @@
     <message>
         <source>no free name is left.</source>
         <translation>il ne reste aucun nom libre.</translation>
+    </message>
+    <message>
+        <source>The run was stopped after the file before it</source>
+        <translation>La série a été arrêtée après le fichier précédent</translation>
     </message>
 </context>
 <context>
@@ -320,6 +320,18 @@
     <message>
         <source>Encoding finished: %1.</source>
         <translation>Encodage terminé : %1.</translation>
+    </message>
+    <message>
+        <source>Retry Failed</source>
+        <translation>Relancer les échecs</translation>
+    </message>
+    <message>
+        <source>Convert again the jobs that failed or were stopped, with their own settings.</source>
+        <translation>Convertir à nouveau les tâches en échec ou arrêtées, avec leurs propres réglages.</translation>
+    </message>
+    <message>
+        <source>When done</source>
+        <translation>Une fois terminé</translation>
     </message>
 </context>
 <context>
@@ -598,20 +610,9 @@ Sortie : %2</translation>
         <source>Drop video files or folders here, or use “File” or “Directory” below.</source>
         <translation>Déposez ici des fichiers vidéo ou des dossiers, ou utilisez « Fichier » ou « Dossier » ci-dessous.</translation>
     </message>
-</context>
-<context>
-    <name>JobRules</name>
     <message>
-        <source>The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose Matroska or no subtitle stream.</source>
-        <translation>La piste de sous-titres « %1 » est un sous-titre en images (%2), que MP4 ne peut pas contenir ; choisissez Matroska ou aucune piste de sous-titres.</translation>
-    </message>
-    <message>
-        <source>The subtitle file “%1” does not exist.</source>
-        <translation>Le fichier de sous-titres « %1 » n’existe pas.</translation>
-    </message>
-    <message>
-        <source>The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose Matroska or a text subtitle file.</source>
-        <translation>Le fichier de sous-titres « %1 » contient des sous-titres en images (%2), que MP4 ne peut pas contenir ; choisissez Matroska ou un fichier de sous-titres texte.</translation>
+        <source>Show Log</source>
+        <translation>Afficher le journal</translation>
     </message>
 </context>
 <context>
@@ -639,6 +640,21 @@ Sortie : %2</translation>
     <message>
         <source>written to %1 (%2)</source>
         <translation>écrit dans %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>LogViewer</name>
+    <message>
+        <source>Log of %1</source>
+        <translation>Journal de %1</translation>
+    </message>
+    <message>
+        <source>The log “%1” cannot be read: %2</source>
+        <translation>Le journal « %1 » ne peut pas être lu : %2</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copier</translation>
     </message>
 </context>
 <context>
@@ -727,6 +743,37 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>PowerActions</name>
+    <message>
+        <source>Do nothing</source>
+        <translation>Ne rien faire</translation>
+    </message>
+    <message>
+        <source>Quit Tavrix</source>
+        <translation>Quitter Tavrix</translation>
+    </message>
+    <message>
+        <source>Suspend</source>
+        <translation>Mettre en veille</translation>
+    </message>
+    <message>
+        <source>Power off</source>
+        <translation>Éteindre</translation>
+    </message>
+    <message>
+        <source>The computer could not be suspended: %1</source>
+        <translation>L’ordinateur n’a pas pu être mis en veille : %1</translation>
+    </message>
+    <message>
+        <source>The computer could not be powered off: %1</source>
+        <translation>L’ordinateur n’a pas pu être éteint : %1</translation>
+    </message>
+    <message>
+        <source>the system bus cannot be reached.</source>
+        <translation>le bus système est injoignable.</translation>
+    </message>
+</context>
+<context>
     <name>ProgressSheet</name>
     <message>
         <source>Stop</source>
@@ -751,6 +798,30 @@ Sortie : %2</translation>
     <message>
         <source>Time left for this file: %1</source>
         <translation>Temps restant pour ce fichier : %1</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>Stop After This File</source>
+        <translation>Arrêter après ce fichier</translation>
+    </message>
+    <message>
+        <source>When done:</source>
+        <translation>Une fois terminé :</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Reprendre</translation>
+    </message>
+    <message>
+        <source>Paused</source>
+        <translation>En pause</translation>
+    </message>
+    <message>
+        <source>Paused. %1</source>
+        <translation>En pause. %1</translation>
     </message>
 </context>
 <context>
@@ -819,6 +890,52 @@ Sortie : %2</translation>
     <message>
         <source>The job list cannot be locked in “%1”.</source>
         <translation>La liste des tâches ne peut pas être verrouillée dans « %1 ».</translation>
+    </message>
+</context>
+<context>
+    <name>RunDesktop</name>
+    <message>
+        <source>Converting videos</source>
+        <translation>Conversion de vidéos</translation>
+    </message>
+</context>
+<context>
+    <name>RunNotifier</name>
+    <message>
+        <source>Conversion stopped</source>
+        <translation>Conversion arrêtée</translation>
+    </message>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Conversion terminée</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n converted</source>
+        <translation>
+            <numerusform>%n convertie</numerusform>
+            <numerusform>%n converties</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n failed</source>
+        <translation>
+            <numerusform>%n en échec</numerusform>
+            <numerusform>%n en échec</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n stopped</source>
+        <translation>
+            <numerusform>%n arrêtée</numerusform>
+            <numerusform>%n arrêtées</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n not run</source>
+        <translation>
+            <numerusform>%n non lancée</numerusform>
+            <numerusform>%n non lancées</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -8,16 +8,19 @@
 #include "model/Preferences.h"
 #include "tools/ToolRunner.h"
 #include "ui/ContentView.h"
+#include "ui/LogViewer.h"
 #include "ui/MainWindow.h"
 #include "ui/Panels.h"
 #include "ui/ProgressionView.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -96,6 +99,7 @@ int main(int argc, char *argv[])
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/tavrix-shots-XXXXXX"));
     // The pictures must not depend on (or change) the settings of whoever takes them.
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tavrix"));
     QApplication::setApplicationName(QStringLiteral("Tavrix"));
@@ -157,9 +161,18 @@ int main(int argc, char *argv[])
     };
     if (!waitFor(underWay, 180000))
         return fail("the run did not get under way");
-    settle(50);
+    // Paused, with a choice made for the end: the sheet's controls all show.
+    if (auto *pause = view.progressSheet()->findChild<QPushButton *>(QStringLiteral("pause")))
+        pause->click();
+    if (auto *whenDone = view.progressSheet()->findChild<QComboBox *>(QStringLiteral("whenDone")))
+        whenDone->setCurrentIndex(whenDone->findText(QStringLiteral("Quit Tavrix")));
+    settle(300);
     if (!grabScreenArea(window, out.filePath(QStringLiteral("progress.png"))))
         return fail("could not save progress.png");
+    if (auto *pause = view.progressSheet()->findChild<QPushButton *>(QStringLiteral("pause")))
+        pause->click();
+    if (auto *whenDone = view.progressSheet()->findChild<QComboBox *>(QStringLiteral("whenDone")))
+        whenDone->setCurrentIndex(0);
 
     // Let the first job finish and stop the second, so every kind of result shows.
     if (!waitFor([&] { return view.status()->activeEncoding() == QLatin1String("2"); }, 180000))
@@ -172,8 +185,19 @@ int main(int argc, char *argv[])
     if (!window.grab().save(out.filePath(QStringLiteral("results.png"))))
         return fail("could not save results.png");
 
-    std::printf("%s\n%s\n%s\n", qPrintable(out.filePath(QStringLiteral("main.png"))),
+    // The log of the job that converted, as "Show Log" opens it.
+    view.showLog(0, view.logFor(*view.model()->jobs().constFirst()));
+    LogViewer *log = nullptr;
+    if (!waitFor([&] { return (log = window.findChild<LogViewer *>()) && log->isVisible(); }, 10000))
+        return fail("the log viewer did not open");
+    settle();
+    if (!log->grab().save(out.filePath(QStringLiteral("log.png"))))
+        return fail("could not save log.png");
+    log->close();
+
+    std::printf("%s\n%s\n%s\n%s\n", qPrintable(out.filePath(QStringLiteral("main.png"))),
                 qPrintable(out.filePath(QStringLiteral("progress.png"))),
-                qPrintable(out.filePath(QStringLiteral("results.png"))));
+                qPrintable(out.filePath(QStringLiteral("results.png"))),
+                qPrintable(out.filePath(QStringLiteral("log.png"))));
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include "desktop/DesktopBuses.h"
 #include "encoding/BatchEncoder.h"
 #include "session/Session.h"
 #include "store/QueueFile.h"
@@ -54,6 +55,8 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList &files, Instan
     m_window->raise();
     m_window->activateWindow();
 
+    // The buses are connected now, not when the first run starts.
+    content->enableDesktop(DesktopBuses());
     // Once the window is on screen, so the dialogs have something to sit on.
     QTimer::singleShot(0, content, [this, content, files, listProblem] {
         content->reportMissingTools();

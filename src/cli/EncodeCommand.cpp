@@ -2,11 +2,13 @@
 #include "cli/Commands.h"
 #include "cli/EncodeRun.h"
 
+#include "desktop/RunDesktop.h"
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
+#include "model/Preferences.h"
 #include "session/Session.h"
 #include "session/StopSignals.h"
-#include "model/Preferences.h"
+#include "store/JobLogs.h"
 #include "tools/FileScan.h"
 #include "tools/Log.h"
 #include "tools/ShellQuote.h"
@@ -47,7 +49,8 @@ std::function<void()> g_outputClosed;
 void write(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
+    const bool written =
+        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
     if ((!written || std::fflush(stream) != 0) && errno == EPIPE && g_outputClosed) {
         const std::function<void()> closed = std::exchange(g_outputClosed, {});
         closed();
@@ -163,6 +166,8 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
             for (const QString &tailLine : tail.mid(std::max<qsizetype>(0, tail.size() - 4)))
                 text += QStringLiteral("      | ") + printableText(tailLine) + QLatin1Char('\n');
         }
+        if (r.status == JobResult::Status::Failed && !r.logPath.isEmpty())
+            text += tr("      log: %1").arg(printableText(r.logPath)) + QLatin1Char('\n');
     }
     text += tr("%1 jobs: %2 succeeded, %3 failed, %4 not run, %5 stopped.")
                 .arg(jobs.size())
@@ -209,7 +214,8 @@ EncodeRun::EncodeRun(QString command, bool verbose) : m_command(std::move(comman
     setDiagnosticStream(verbose ? stderr : nullptr);
     if (!verbose) {
         QLoggingCategory::setFilterRules(
-            QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false"));
+            QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false\n"
+                           "org.tavrix.Tavrix.desktop.info=false"));
     }
     // Ctrl-C, SIGTERM and SIGHUP stop the run as Stop does; a closed output does too.
     if (!m_stopSignals.isWatching()) {
@@ -229,7 +235,26 @@ EncodeRun::EncodeRun(QString command, bool verbose) : m_command(std::move(comman
         m_outputClosed = true;
         owner->stop();
     };
-    QObject::connect(&m_stopSignals, &StopSignals::received, &m_session, [this, owner] {
+    // Ctrl-Z (SIGTSTP) pauses the encoder, which runs in a process group of its own that the terminal
+    // does not stop, then stops this program once the encoder is held; fg (SIGCONT) resumes both.
+    m_suspending.setInterval(10);
+    QObject::connect(&m_suspending, &QTimer::timeout, &m_session, [this, owner] {
+        if (!owner->encoder()->isHeld())
+            return;
+        m_suspending.stop();
+        ::kill(::getpid(), SIGSTOP);
+    });
+    QObject::connect(&m_stopSignals, &StopSignals::received, &m_session, [this, owner](int signalNumber) {
+        if (signalNumber == SIGTSTP) {
+            owner->encoder()->setPaused(true);
+            m_suspending.start();
+            return;
+        }
+        if (signalNumber == SIGCONT) {
+            m_suspending.stop();
+            owner->encoder()->setPaused(false);
+            return;
+        }
         // The message goes to standard error: standard output may be the closed pipe itself.
         write(stderr, QLatin1Char('\n') + prefix() + tr("stopping…\n"));
         owner->stop();
@@ -282,6 +307,10 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
     RunStatus &status = *m_session.status();
     BatchEncoder &encoder = *m_session.encoder();
     encoder.setExistingOutput(existing.value_or(Preferences::existingOutput()));
+    encoder.setLogOpener(JobLogs::standard().opener());
+    // Sleep is held off while the run lasts; the desktop hears of its end only when asked to.
+    RunDesktop desktop(&encoder, &status);
+    desktop.setNotifying(m_notifying);
     ProgressPrinter printer(status, jobs);
     QEventLoop loop;
     QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });
@@ -327,6 +356,8 @@ int encodeCommand(const QStringList &arguments)
     addSettingsOptions(parser);
     parser.addOption(
         QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
+    parser.addOption(QCommandLineOption(QStringLiteral("notify"),
+                                        tr("Show a desktop notification when the run has ended.")));
     parser.addPositionalArgument(QStringLiteral("FILE|DIR"), tr("Video files or directories to convert."),
                                  QStringLiteral("FILE|DIR..."));
     if (!parser.parse(arguments)) {
@@ -349,6 +380,7 @@ int encodeCommand(const QStringList &arguments)
         return ExitUsage;
     }
     EncodeRun run(QStringLiteral("encode"), parser.isSet(QStringLiteral("verbose")));
+    run.setNotifying(parser.isSet(QStringLiteral("notify")));
     if (!run.ready())
         return ExitFailure;
 

@@ -9,6 +9,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+
+#include <csignal>
 
 #include <optional>
 
@@ -29,6 +32,8 @@ public:
 
     // False when the run cannot go on (signals cannot be watched, a tool is missing); it said why.
     bool ready() const { return m_ready; }
+    // Whether the desktop is told, by a notification, how the run ended.
+    void setNotifying(bool notifying) { m_notifying = notifying; }
     Session &session() { return m_session; }
     // The exit status for the stop signal received, if one was.
     std::optional<int> interrupted() const;
@@ -44,8 +49,10 @@ private:
     QString prefix() const;
 
     QString m_command;
-    StopSignals m_stopSignals;
+    StopSignals m_stopSignals{StopSignals::defaultSignals(), nullptr, {SIGTSTP, SIGCONT}};
+    QTimer m_suspending; // waits for the encoders to be held before this program stops itself
     Session m_session;
     bool m_ready = false;
     bool m_outputClosed = false;
+    bool m_notifying = false;
 };

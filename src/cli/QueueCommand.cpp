@@ -30,7 +30,7 @@ void usage(std::FILE *stream)
     std::fputs(
         "Usage: tavrix-cli queue list\n"
         "       tavrix-cli queue add [SETTINGS] FILE|DIR...\n"
-        "       tavrix-cli queue run [--verbose]\n"
+        "       tavrix-cli queue run [--verbose] [--notify]\n"
         "       tavrix-cli queue clear\n"
         "\n"
         "The job list of the Tavrix window, kept in ~/.local/share/Tavrix/queue.json.\n"
@@ -160,6 +160,8 @@ int queueCommand(const QStringList &arguments)
         parser.setApplicationDescription(tr("Converts the jobs of the saved list that have not succeeded."));
         parser.addOption(
             QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
+        parser.addOption(QCommandLineOption(QStringLiteral("notify"),
+                                            tr("Show a desktop notification when the run has ended.")));
     } else if (command != QLatin1String("list") && command != QLatin1String("clear")) {
         std::fprintf(stderr, "tavrix-cli queue: unknown command '%s'\n", qPrintable(printableText(command)));
         usage(stderr);
@@ -190,8 +192,9 @@ int queueCommand(const QStringList &arguments)
     QueueLock lock(folder);
     if (!lock.tryLock()) {
         const bool withSettings =
-            std::any_of(parser.optionNames().cbegin(), parser.optionNames().cend(),
-                        [](const QString &name) { return name != QLatin1String("verbose"); });
+            std::any_of(parser.optionNames().cbegin(), parser.optionNames().cend(), [](const QString &name) {
+                return name != QLatin1String("verbose") && name != QLatin1String("notify");
+            });
         return lockedOut(command, lock, folder, inputs, withSettings);
     }
     if (command == QLatin1String("list"))
@@ -201,6 +204,7 @@ int queueCommand(const QStringList &arguments)
 
     EncodeRun run(QStringLiteral("queue ") + command,
                   command == QLatin1String("run") && parser.isSet(QStringLiteral("verbose")));
+    run.setNotifying(command == QLatin1String("run") && parser.isSet(QStringLiteral("notify")));
     if (!run.ready())
         return ExitFailure;
     Session &session = run.session();

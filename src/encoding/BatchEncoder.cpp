@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -235,13 +237,13 @@ ReadBack readBack(const ToolRunner &tools, const TemporaryFile &file, const QStr
     bool readable = false;
     ToolRunner reader = tools;
     reader.setCancellation(stopRequested);
-    const ToolOutcome outcome =
-        reader.runTool(QStringLiteral("ffmpeg"),
-                       {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), input},
-                       ToolTimeLimit::CropDetection, [&](const QString &line) {
-                           readable = readable || stream.match(line).hasMatch();
-                           lines << line;
-                       });
+    const ToolOutcome outcome = reader.runTool(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), input},
+        ToolTimeLimit::CropDetection, [&](const QString &line) {
+            readable = readable || stream.match(line).hasMatch();
+            lines << line;
+        });
     if (readable)
         return {ReadBack::Kind::Readable, {}};
     if (outcome.kind == ToolOutcome::Kind::Stopped)
@@ -293,10 +295,45 @@ struct ProcessOutcome
     OutputTail tail;
 };
 
+// How long a run has been paused, so the time left measures only the time the encoders worked.
+class PauseClock
+{
+public:
+    PauseClock() { m_clock.start(); }
+
+    void setPaused(bool paused)
+    {
+        const QMutexLocker lock(&m_mutex);
+        const qint64 now = m_clock.elapsed();
+        if (paused && m_since < 0)
+            m_since = now;
+        else if (!paused && m_since >= 0) {
+            m_total += now - m_since;
+            m_since = -1;
+        }
+    }
+    qint64 now() const { return m_clock.elapsed(); }
+    // Milliseconds spent paused since the clock started, the pause going on included.
+    qint64 pausedMs() const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_total + (m_since >= 0 ? m_clock.elapsed() - m_since : 0);
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QElapsedTimer m_clock;
+    qint64 m_total = 0;
+    qint64 m_since = -1;
+};
+
 // Progress parsing of one job, on that job's own serial queue so the pieces are read in order.
 struct ParseState
 {
     RunStatus *status = nullptr;
+    const PauseClock *pauses = nullptr;
+    qint64 startedAt = 0; // on `pauses`' clock
+    qint64 pausedAtStart = 0;
     std::optional<double> frameCount;
     std::optional<double> duration; // seconds, until ffmpeg tells the exact figure
     double laterSeconds = -1;
@@ -321,7 +358,8 @@ struct ParseState
             if (out.percentValue)
                 percent = out.percentValue;
             if (isProgressLine(line))
-                left = estimateTimeLeft(readProgressFields(line), frameCount, duration, laterSeconds);
+                left = estimateTimeLeft(workingPace(readProgressFields(line)), frameCount, duration,
+                                        laterSeconds);
         }
         if (!percent && !left)
             return;
@@ -331,6 +369,24 @@ struct ParseState
             if (left)
                 s.setSecondsLeft(left->job, left->run);
         });
+    }
+
+    // ffmpeg measures its rates against the wall clock, paused time included (a held process does not
+    // know it was held); they are raised to the pace of the time it really worked.
+    ProgressFields workingPace(ProgressFields fields) const
+    {
+        if (!pauses)
+            return fields;
+        const double wall = double(pauses->now() - startedAt);
+        const double paused = double(pauses->pausedMs() - pausedAtStart);
+        if (paused <= 0 || wall - paused <= 0)
+            return fields;
+        const double factor = wall / (wall - paused);
+        if (fields.fps)
+            *fields.fps *= factor;
+        if (fields.speed)
+            *fields.speed *= factor;
+        return fields;
     }
 };
 
@@ -351,6 +407,12 @@ struct BatchEncoder::Run
     // Shared with every tool the run starts, so that a stop reaches them all.
     std::shared_ptr<std::atomic_bool> stopFlag = std::make_shared<std::atomic_bool>(false);
     std::atomic_bool &stopRequested = *stopFlag;
+    // Shared with every encoder the run starts, each of which holds its group while it is set.
+    std::shared_ptr<ToolProcess::PauseControl> pause = std::make_shared<ToolProcess::PauseControl>();
+    std::atomic_int encoders{0}; // running now
+    PauseClock pauses;
+    std::atomic_bool stopAfterCurrent{false};
+    LogOpener openLog;
 
     // Touched on the encoding queue only.
     QSet<QString> claimedDestinations; // canonical paths of the outputs this run writes
@@ -369,7 +431,8 @@ struct BatchEncoder::Run
     // that name meanwhile (a replace only for Overwrite). The name written, or empty and `error`.
     QString place(const TemporaryFile &file, const QString &destination, QString target, bool replace,
                   QString &cause, QString &error);
-    ProcessOutcome ope(const QStringList &arguments, const QString &source, int number);
+    ProcessOutcome ope(const QStringList &arguments, const QString &source, int number,
+                       const JobLogSink &log);
     std::optional<double> frameCount(int index, const QString &source);
     void prefetchFrameCount(int index);
     double secondsAfter(int index) const;
@@ -478,6 +541,8 @@ void BatchEncoder::Run::runJob(int index)
 
     if (stopRequested)
         return notRun(stoppedText);
+    if (stopAfterCurrent)
+        return notRun(tr("The run was stopped after the file before it"));
     if (!QFileInfo::exists(job->source))
         return notRun(tr("The source file “%1” no longer exists.").arg(job->source));
     if (job->destination.isEmpty())
@@ -532,7 +597,10 @@ void BatchEncoder::Run::runJob(int index)
 
     QMetaObject::invokeMethod(
         encoder, [owner = encoder, id = job->id] { emit owner->jobStarted(id); }, Qt::QueuedConnection);
-    const ProcessOutcome outcome = ope({QStringLiteral("-c"), command.text}, job->source, number);
+    JobLogSink log = openLog ? openLog(*job) : JobLogSink();
+    if (log.append)
+        log.append(QStringLiteral("$ ") + command.text);
+    const ProcessOutcome outcome = ope({QStringLiteral("-c"), command.text}, job->source, number, log);
 
     JobResult result;
     result.exitCode = outcome.exitCode;
@@ -609,6 +677,13 @@ void BatchEncoder::Run::runJob(int index)
     }
     if (result.status != JobResult::Status::Succeeded)
         temporary->remove();
+    if (log.append) {
+        log.append(result.reason.isEmpty() ? result.text()
+                                           : result.text() + QStringLiteral(": ") + result.reason);
+        result.logPath = log.path;
+    }
+    if (log.close)
+        log.close();
     finish(job, result);
 }
 
@@ -652,7 +727,8 @@ QString BatchEncoder::Run::place(const TemporaryFile &file, const QString &desti
     return {};
 }
 
-ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QString &source, int number)
+ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QString &source, int number,
+                                      const JobLogSink &log)
 {
     ProcessOutcome outcome;
     const std::optional<double> frameCount = this->frameCount(number - 1, source);
@@ -672,6 +748,9 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     if (number - 1 < durations.size() && durations[number - 1] > 0)
         state->duration = durations[number - 1];
     state->laterSeconds = secondsAfter(number - 1);
+    state->pauses = &pauses;
+    state->startedAt = pauses.now();
+    state->pausedAtStart = pauses.pausedMs();
     prefetchFrameCount(number);
 
     // Its own process group, a UTF-8 locale, an empty standard input, and it dies with us; no time
@@ -681,13 +760,18 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     process.setChannels(ToolProcess::Channels::ErrorOnly);
     process.setGracePeriod(std::chrono::milliseconds(stopGraceMs));
     process.setCancellation(stopFlag);
+    process.setPause(pause);
     // A line is parsed where it is read: a few string searches, far cheaper than a thread per job, and
     // the percentage can never step back.
     process.setLineHandler([&](const QString &line) {
         outcome.tail.add(line);
+        if (log.append)
+            log.append(line);
         state->parse({line});
     });
+    ++encoders;
     const ToolOutcome ended = process.run();
+    --encoders;
     switch (ended.kind) {
     case ToolOutcome::Kind::FailedToStart:
         outcome.kind = ProcessOutcome::Kind::FailedToStart;
@@ -754,6 +838,7 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     run->shell = m_shell;
     run->stopGraceMs = m_stopGraceMs;
     run->existingOutput = m_existingOutput.value_or(Preferences::existingOutput());
+    run->openLog = m_logOpener;
     for (const MediaVideo::Ptr &job : jobs) {
         const std::optional<double> seconds = job ? readClock(job->durationVideo()) : std::nullopt;
         run->durations << (seconds && *seconds > 0 ? *seconds : -1.0);
@@ -788,6 +873,7 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
             owner, [owner] { owner->finishRun(); }, Qt::QueuedConnection);
     });
     m_queue->finish();
+    emit runStarted(int(jobs.size()));
     return true;
 }
 
@@ -795,6 +881,36 @@ void BatchEncoder::stop()
 {
     if (m_run)
         m_run->stopRequested = true;
+}
+
+void BatchEncoder::setPaused(bool paused)
+{
+    if (!m_run || m_run->pause->paused.load() == paused)
+        return;
+    m_run->pauses.setPaused(paused);
+    m_run->pause->paused.store(paused);
+    m_status->setPaused(paused);
+}
+
+bool BatchEncoder::isPaused() const
+{
+    return m_run && m_run->pause->paused.load();
+}
+
+bool BatchEncoder::isHeld() const
+{
+    return !m_run || (m_run->pause->paused.load() && m_run->pause->held.load() >= m_run->encoders.load());
+}
+
+void BatchEncoder::stopAfterCurrent()
+{
+    if (m_run)
+        m_run->stopAfterCurrent = true;
+}
+
+bool BatchEncoder::isStoppingAfterCurrent() const
+{
+    return m_run && m_run->stopAfterCurrent;
 }
 
 void BatchEncoder::finishJob(const MediaVideo::Ptr &job, const JobResult &result)
@@ -805,7 +921,9 @@ void BatchEncoder::finishJob(const MediaVideo::Ptr &job, const JobResult &result
 
 void BatchEncoder::finishRun()
 {
+    m_status->setPaused(false);
     m_running = false;
+    m_lastRunStopped = m_run && (m_run->stopRequested || m_run->stopAfterCurrent);
     m_run.reset();
     if (m_queue) {
         m_queue->deleteLater(); // its worker ends right after this last block

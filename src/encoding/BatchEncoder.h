@@ -43,6 +43,30 @@ public:
     void stop();
     bool isRunning() const { return m_running; }
 
+    // Holds every running encoder's process group (SIGSTOP) or lets it go on (SIGCONT); an encoder that
+    // starts while the run is paused is held from its start. The time left does not count the pause.
+    void setPaused(bool paused);
+    bool isPaused() const;
+    // Every encoder running now is held (or none runs): the program itself may be stopped safely.
+    bool isHeld() const;
+    // The current job ends as usual and no later job starts; they are marked not run.
+    void stopAfterCurrent();
+    bool isStoppingAfterCurrent() const;
+    // The user stopped the last run (Stop or Stop After This File); for after runFinished.
+    bool lastRunWasStopped() const { return m_lastRunStopped; }
+
+    // The log of one job run. The functions are called from the encoding queue.
+    struct JobLogSink
+    {
+        QString path;
+        std::function<void(const QString &line)> append;
+        std::function<void()> close;
+    };
+    // Opens the log of a job as it starts; a sink without `append` writes nothing. Without an opener
+    // no log is kept.
+    using LogOpener = std::function<JobLogSink(const MediaVideo &job)>;
+    void setLogOpener(LogOpener opener) { m_logOpener = std::move(opener); }
+
     void setCommandBuilder(CommandBuilder builder);
     // What a job does when its output's name is taken. Without a call, each run follows the stored
     // preference as it is when the run starts.
@@ -57,6 +81,8 @@ public:
 signals:
     // On the user interface thread: the job's encoder is about to start (a saved list marks it running).
     void jobStarted(const QUuid &id);
+    // A run of `count` jobs was queued.
+    void runStarted(int count);
     // On the user interface thread; the job's `result` is already set when this is emitted.
     void jobFinished(const QUuid &id, const JobResult &result);
     void runFinished();
@@ -69,10 +95,12 @@ private:
     RunStatus *m_status;
     ToolRunner m_tools;
     CommandBuilder m_builder;
+    LogOpener m_logOpener;
     QString m_shell = QStringLiteral("/bin/bash");
     int m_stopGraceMs = 3000;
     std::optional<Preferences::ExistingOutput> m_existingOutput;
     bool m_running = false;
+    bool m_lastRunStopped = false;
     std::shared_ptr<Run> m_run;
     SerialQueue *m_queue = nullptr;
 };

@@ -55,6 +55,14 @@ void RunStatus::setIsDisable(bool value)
     emit isDisableChanged(value);
 }
 
+void RunStatus::setPaused(bool value)
+{
+    if (value == m_paused)
+        return;
+    m_paused = value;
+    emit changed();
+}
+
 void RunStatus::setSecondsLeft(double job, double run)
 {
     if (job == m_jobSecondsLeft && run == m_runSecondsLeft)

@@ -18,6 +18,7 @@ class RunStatus : public QObject
     Q_PROPERTY(QString currentEncodeFile READ currentEncodeFile WRITE setCurrentEncodeFile NOTIFY changed)
     Q_PROPERTY(bool showProgressBar READ showProgressBar WRITE setShowProgressBar NOTIFY changed)
     Q_PROPERTY(bool isDisable READ isDisable WRITE setIsDisable NOTIFY changed)
+    Q_PROPERTY(bool paused READ paused WRITE setPaused NOTIFY changed)
 public:
     using QObject::QObject;
 
@@ -27,6 +28,8 @@ public:
     QString currentEncodeFile() const { return m_currentEncodeFile; }
     bool showProgressBar() const { return m_showProgressBar; }
     bool isDisable() const { return m_isDisable; }
+    // The run's encoders are held (Pause); the time left stands still meanwhile.
+    bool paused() const { return m_paused; }
     // Seconds left for the current job and for the whole run; negative while unknown.
     double jobSecondsLeft() const { return m_jobSecondsLeft; }
     double runSecondsLeft() const { return m_runSecondsLeft; }
@@ -37,6 +40,7 @@ public:
     void setCurrentEncodeFile(const QString &value);
     void setShowProgressBar(bool value);
     void setIsDisable(bool value);
+    void setPaused(bool value);
     void setSecondsLeft(double job, double run);
 
     // Runs `change` on this object's thread, after every change posted before it from the same thread.
@@ -60,6 +64,7 @@ private:
     QString m_currentEncodeFile;
     bool m_showProgressBar = false;
     bool m_isDisable = false;
+    bool m_paused = false;
     double m_jobSecondsLeft = -1;
     double m_runSecondsLeft = -1;
 };

@@ -25,6 +25,8 @@ struct JobResult
     // (e.g. /videos/clip-1.mp4) and why ("clip.mp4 exists").
     QString writtenPath;
     QString renameCause;
+    // The log of the run that gave this result (the encoder's whole output); empty without one.
+    QString logPath;
 
     static QString statusText(Status status);
     QString text() const { return statusText(status); }

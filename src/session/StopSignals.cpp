@@ -26,8 +26,8 @@ void onSignal(int signalNumber)
 
 } // namespace
 
-StopSignals::StopSignals(QList<int> signalNumbers, QObject *parent)
-    : QObject(parent), m_signals(std::move(signalNumbers))
+StopSignals::StopSignals(QList<int> signalNumbers, QObject *parent, QList<int> alsoWatched)
+    : QObject(parent), m_signals(std::move(signalNumbers)), m_alsoWatched(std::move(alsoWatched))
 {
     if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
@@ -36,7 +36,7 @@ StopSignals::StopSignals(QList<int> signalNumbers, QObject *parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int number : std::as_const(m_signals))
+    for (const int number : m_signals + m_alsoWatched)
         ::sigaction(number, &action, nullptr);
     m_notifier = new QSocketNotifier(m_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::drain);
@@ -47,7 +47,7 @@ StopSignals::~StopSignals()
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
-    for (const int number : std::as_const(m_signals))
+    for (const int number : m_signals + m_alsoWatched)
         ::sigaction(number, &action, nullptr);
     if (g_writeEnd.load() == m_pipe[1])
         g_writeEnd = -1;
@@ -69,7 +69,7 @@ void StopSignals::drain()
     ssize_t count = 0;
     while ((count = ::read(m_pipe[0], bytes, sizeof bytes)) > 0) {
         for (ssize_t i = 0; i < count; ++i) {
-            if (m_first == 0)
+            if (m_first == 0 && m_signals.contains(bytes[i]))
                 m_first = bytes[i];
             emit received(bytes[i]);
         }

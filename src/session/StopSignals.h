@@ -13,7 +13,10 @@ class StopSignals : public QObject
 {
     Q_OBJECT
 public:
-    explicit StopSignals(QList<int> signalNumbers = defaultSignals(), QObject *parent = nullptr);
+    // `alsoWatched` are reported by received() too but are not stops: firstSignal() never names them
+    // (SIGTSTP and SIGCONT for a program that pauses its work on Ctrl-Z).
+    explicit StopSignals(QList<int> signalNumbers = defaultSignals(), QObject *parent = nullptr,
+                         QList<int> alsoWatched = {});
     ~StopSignals() override; // the signals get their previous handling back
 
     static QList<int> defaultSignals();
@@ -30,6 +33,7 @@ private:
     void drain();
 
     QList<int> m_signals;
+    QList<int> m_alsoWatched;
     QSocketNotifier *m_notifier = nullptr;
     int m_pipe[2] = {-1, -1};
     int m_first = 0;

@@ -1,8 +1,10 @@
 #include "store/JobLogs.h"
 
 #include "model/MediaVideo.h"
+#include "store/QueueFile.h"
 
 #include <QDateTime>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -220,4 +222,23 @@ void JobLogs::removeOldest(const QString &keep) const
     // The newest is the one just opened, even if the clock went back.
     for (qsizetype i = 0; i < logs.size() - (m_maxFiles - 1); ++i)
         QFile::remove(dir.filePath(logs[i]));
+}
+
+BatchEncoder::LogOpener JobLogs::opener() const
+{
+    return [logs = *this](const MediaVideo &job) {
+        QString error;
+        JobLog log = logs.open(job, &error);
+        if (!log.isOpen()) {
+            qWarning().noquote() << QStringLiteral("No log for %1: %2").arg(job.source, error);
+            return BatchEncoder::JobLogSink();
+        }
+        return BatchEncoder::JobLogSink{log.path(), [log](const QString &line) mutable { log.append(line); },
+                                        [log]() mutable { log.close(); }};
+    };
+}
+
+JobLogs JobLogs::standard()
+{
+    return JobLogs(defaultDataFolder());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "encoding/BatchEncoder.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUuid>
@@ -57,6 +59,10 @@ public:
     JobLog open(const MediaVideo &job, QString *error = nullptr) const;
     // The newest log of the job, or empty when it has none.
     QString latestFor(const QUuid &job) const;
+    // What gives the encoder a log of these for each job it runs.
+    BatchEncoder::LogOpener opener() const;
+    // The data folder's logs: ~/.local/share/Tavrix/logs.
+    static JobLogs standard();
 
 private:
     void removeOldest(const QString &keep) const;

@@ -162,6 +162,14 @@ ToolOutcome ToolProcess::run()
     std::optional<Kind> endedBy;
     qint64 signalledAt = 0;
     bool killed = false;
+    bool held = false;
+    const auto hold = [&](bool on) {
+        if (held == on)
+            return;
+        held = on;
+        ::kill(-group, on ? SIGSTOP : SIGCONT);
+        m_pause->held += on ? 1 : -1;
+    };
     while (process.state() != QProcess::NotRunning) {
         const qint64 now = clock.elapsed();
         if (!endedBy) {
@@ -170,8 +178,12 @@ ToolOutcome ToolProcess::run()
             else if (m_limit > ToolTimeLimit::None && now >= m_limit.count())
                 endedBy = Kind::TimedOut;
             if (endedBy) {
+                // A stopped group would keep SIGTERM pending forever: it must run to hear it.
+                hold(false);
                 ::kill(-group, SIGTERM);
                 signalledAt = now;
+            } else if (m_pause) {
+                hold(m_pause->paused.load());
             }
         } else if (!killed && now - signalledAt >= m_grace.count()) {
             ::kill(-group, SIGKILL);
@@ -182,6 +194,8 @@ ToolOutcome ToolProcess::run()
     }
     deliver(splitter.push(process.readAll()));
     deliver(splitter.flush());
+    if (held) // ended while held: killed by someone else
+        m_pause->held -= 1;
 
     if (endedBy) {
         // The rest of the group had the same SIGTERM and gets what is left of the grace period (ffmpeg

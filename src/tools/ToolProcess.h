@@ -82,7 +82,18 @@ public:
     void setChannels(Channels channels) { m_channels = channels; }
     void setLineHandler(LineHandler handler) { m_onLine = std::move(handler); }
     // A flag shared with whoever may want this run ended (an import being stopped): set, it acts as stop().
-    void setCancellation(std::shared_ptr<const std::atomic_bool> cancelled) { m_cancelled = std::move(cancelled); }
+    void setCancellation(std::shared_ptr<const std::atomic_bool> cancelled)
+    {
+        m_cancelled = std::move(cancelled);
+    }
+    // Shared with whoever may pause this run (the encoder's Pause): while `paused` is set the whole group
+    // is held with SIGSTOP and counted in `held`; SIGCONT lets it go on. A stop ends a held group too.
+    struct PauseControl
+    {
+        std::atomic_bool paused{false};
+        std::atomic_int held{0};
+    };
+    void setPause(std::shared_ptr<PauseControl> pause) { m_pause = std::move(pause); }
 
     // Starts the tool and returns once it has ended and every line has been handed over. Anything the
     // tool left running in its group is killed.
@@ -109,6 +120,7 @@ private:
     LineHandler m_onLine;
     std::atomic_bool m_stopRequested{false};
     std::shared_ptr<const std::atomic_bool> m_cancelled;
+    std::shared_ptr<PauseControl> m_pause;
 
     bool stopAsked() const { return m_stopRequested.load() || (m_cancelled && m_cancelled->load()); }
 };

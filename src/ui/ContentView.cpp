@@ -1,5 +1,9 @@
 #include "ui/ContentView.h"
 
+#include "desktop/RunDesktop.h"
+#include "store/JobLogs.h"
+#include "ui/LogViewer.h"
+
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
 #include "model/JobListModel.h"
@@ -65,9 +69,21 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
 
     m_sheet = new ProgressSheet(m_status, this);
     connect(m_sheet, &ProgressSheet::stopRequested, this, &ContentView::stopWork);
+    connect(m_sheet, &ProgressSheet::pauseRequested, m_encoder, &BatchEncoder::setPaused);
+    connect(m_sheet, &ProgressSheet::stopAfterCurrentRequested, m_encoder, &BatchEncoder::stopAfterCurrent);
+    connect(m_sheet, &ProgressSheet::whenDoneChosen, this, [this](WhenDone action) {
+        if (m_desktop)
+            m_desktop->setWhenDone(action);
+    });
+    m_encoder->setLogOpener(JobLogs::standard().opener());
+    connect(m_list, &JobListView::showLogRequested, this, &ContentView::showLog);
+    m_list->setLogFinder([this](int row) {
+        const QList<MediaVideo::Ptr> &jobs = m_model->jobs();
+        return row >= 0 && row < jobs.size() ? logFor(*jobs[row]) : QString();
+    });
     connect(m_status, &RunStatus::showProgressBarChanged, this, [this](bool shown) {
         if (shown)
-            m_sheet->raiseSheet();
+            m_sheet->raiseSheet(isRunning());
         else
             m_sheet->lowerSheet();
     });
@@ -85,6 +101,8 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
     connect(m_model, &JobListModel::rowsInserted, this, &ContentView::updateCommands);
     connect(m_model, &JobListModel::rowsRemoved, this, &ContentView::updateCommands);
     connect(m_model, &JobListModel::modelReset, this, &ContentView::updateCommands);
+    // Results change in place: Retry Failed follows them.
+    connect(m_model, &JobListModel::dataChanged, this, &ContentView::updateCommands);
 
     // Conflicts are checked once the list has settled, not on every row added or on every paint;
     // a new job number or a departed job can change what the other rows say.
@@ -167,6 +185,12 @@ void ContentView::buildCommands()
     preference->setShortcuts(preferenceKeys);
     preference->setMenuRole(QAction::PreferencesRole);
     add("encoding", tr("Start Encoding"), &ContentView::startEncoding);
+    // Not one of the six: it follows the jobs' results, not only whether the window is busy.
+    m_retryFailed = new QAction(tr("Retry Failed"), this);
+    m_retryFailed->setObjectName(QStringLiteral("retryFailed"));
+    m_retryFailed->setToolTip(
+        tr("Convert again the jobs that failed or were stopped, with their own settings."));
+    connect(m_retryFailed, &QAction::triggered, this, &ContentView::retryFailed);
     add("deleteAll", tr("Delete All Jobs"), &ContentView::deleteAll);
 }
 
@@ -176,7 +200,7 @@ QAction *ContentView::command(const QString &name) const
         if (action->objectName() == name)
             return action;
     }
-    return nullptr;
+    return m_retryFailed && m_retryFailed->objectName() == name ? m_retryFailed : nullptr;
 }
 
 void ContentView::buildLayout()
@@ -289,6 +313,7 @@ void ContentView::updateCommands()
         encoding->setEnabled(!disabled && anyJob);
     if (QAction *clear = command(QStringLiteral("deleteAll")))
         clear->setEnabled(!disabled && m_model->rowCount() > 0);
+    m_retryFailed->setEnabled(!disabled && !retryableJobs().isEmpty());
     emit commandsChanged();
 }
 
@@ -453,6 +478,70 @@ void ContentView::startEncoding()
         return;
     }
     runJobs(pending);
+}
+
+QList<MediaVideo::Ptr> ContentView::retryableJobs() const
+{
+    QList<MediaVideo::Ptr> jobs;
+    for (const MediaVideo::Ptr &job : m_model->jobs()) {
+        switch (job->result.status) {
+        case JobResult::Status::Failed:
+        case JobResult::Status::Stopped:
+        case JobResult::Status::Interrupted:
+            jobs << job;
+            break;
+        default:
+            break;
+        }
+    }
+    return jobs;
+}
+
+void ContentView::retryFailed()
+{
+    if (isRunning() || m_status->isDisable() || m_question)
+        return;
+    runJobs(retryableJobs());
+}
+
+QString ContentView::logFor(const MediaVideo &job) const
+{
+    if (!job.result.logPath.isEmpty() && QFileInfo::exists(job.result.logPath))
+        return job.result.logPath;
+    // A job restored from the saved list knows its log by its id only.
+    return job.result.status == JobResult::Status::None ? QString() : JobLogs::standard().latestFor(job.id);
+}
+
+void ContentView::showLog(int row, const QString &path)
+{
+    const QList<MediaVideo::Ptr> &jobs = m_model->jobs();
+    const QString title =
+        row >= 0 && row < jobs.size() ? printableText(fileName(jobs[row]->source)) : QString();
+    auto *viewer = new LogViewer(path, title, window());
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->open();
+}
+
+void ContentView::enableDesktop(DesktopBuses buses)
+{
+    if (m_desktop)
+        return;
+    m_desktop = new RunDesktop(m_encoder, m_status, std::move(buses), this);
+    m_desktop->setWhenDone(m_sheet->whenDone());
+    PowerActions *power = m_desktop->power();
+    connect(power, &PowerActions::refreshed, this,
+            [this, power] { m_sheet->setWhenDoneChoices(power->choices()); });
+    // Asked at each run: what logind allows may have changed since.
+    connect(m_encoder, &BatchEncoder::runStarted, power, &PowerActions::refresh);
+    power->refresh();
+    connect(
+        m_desktop, &RunDesktop::quitRequested, this, [this] { window()->close(); }, Qt::QueuedConnection);
+    connect(m_desktop, &RunDesktop::whenDoneFailed, this, [this](const QString &message) {
+        auto *box =
+            new QMessageBox(QMessageBox::Warning, tr("When done"), message, QMessageBox::Ok, window());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
 }
 
 void ContentView::runJobs(const QList<MediaVideo::Ptr> &jobs)

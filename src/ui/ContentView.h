@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/DesktopBuses.h"
 #include "model/MediaVideo.h"
 #include "tools/OutputConflict.h"
 #include "tools/ToolRunner.h"
@@ -20,6 +21,7 @@ class JobListModel;
 class JobListView;
 class ProgressSheet;
 class QAction;
+class RunDesktop;
 class QLabel;
 class QLineEdit;
 class QMessageBox;
@@ -48,7 +50,7 @@ public:
     static constexpr int PanelDelayMs = 100;
 
     // The six commands, named "open", "openDocument", "openDirectory", "preference", "encoding" and
-    // "deleteAll", for the menu bar.
+    // "deleteAll", for the menu bar. command() also finds "retryFailed".
     QList<QAction *> commands() const { return m_commands; }
     QAction *command(const QString &name) const;
 
@@ -76,6 +78,13 @@ public:
     // jobs of the list: the text the job's row would show, or empty. For the job editor.
     QString conflictText(const MediaVideo &job);
 
+    // Tells the desktop about runs from now on (sleep inhibited, launcher progress, the notification,
+    // the "When done" choices of the progress sheet).
+    void enableDesktop(DesktopBuses buses);
+    RunDesktop *desktop() const { return m_desktop; }
+    // The log of a job's last run, or empty.
+    QString logFor(const MediaVideo &job) const;
+
     // Looks for ffmpeg and mediainfo. When one is missing, the first call shows a dialog saying what
     // to install; the message is returned either way (empty when both are there).
     QString reportMissingTools();
@@ -87,6 +96,9 @@ public slots:
     void importDirectory(); // "Directory", openDirectory
     void toggleSetup();     // "Setup", preference
     void startEncoding();   // "Encoding", encoding
+    // Runs again the jobs that failed, were stopped or interrupted, with their own settings.
+    void retryFailed();
+    void showLog(int row, const QString &path);
     void deleteAll();
     void chooseDestination(); // the folder button
     void commitDestination(); // Return in the destination field, or leaving it changed
@@ -130,6 +142,7 @@ private:
     void scheduleConflicts();
     FileProbe probe();
     void runJobs(const QList<MediaVideo::Ptr> &jobs);
+    QList<MediaVideo::Ptr> retryableJobs() const;
     void askToConvertAgain();
     void showRunSummary();
 
@@ -152,12 +165,14 @@ private:
     QPushButton *m_setupButton = nullptr;
     QPushButton *m_encoding = nullptr;
     ProgressSheet *m_sheet = nullptr;
+    RunDesktop *m_desktop = nullptr;
     QPointer<Setup> m_setup;
     QPointer<QMessageBox> m_question;
     QTimer *m_conflictTimer = nullptr;
     PathCache m_paths;
     QList<MediaVideo::Ptr> m_runJobs; // the jobs of the run going on or just ended
     QList<QAction *> m_commands;
+    QAction *m_retryFailed = nullptr;
     std::shared_future<void> m_catalogAsked;
     QString m_text1;
     bool m_panelPending = false;

@@ -87,6 +87,12 @@ void JobListView::contextMenuEvent(QContextMenuEvent *event)
     remove->setObjectName(QStringLiteral("deleteSelected"));
     remove->setShortcut(QKeySequence::Delete);
     connect(remove, &QAction::triggered, this, &JobListView::deleteSelected);
+    const int row = count == 1 ? selectedRows().constFirst() : -1;
+    const QString log = row >= 0 && m_logFinder ? m_logFinder(row) : QString();
+    QAction *showLog = menu.addAction(tr("Show Log"));
+    showLog->setObjectName(QStringLiteral("showLog"));
+    showLog->setEnabled(!log.isEmpty());
+    connect(showLog, &QAction::triggered, this, [this, row, log] { emit showLogRequested(row, log); });
     menu.exec(event->globalPos());
 }
 

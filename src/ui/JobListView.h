@@ -25,6 +25,13 @@ public:
     JobListModel *jobModel() const;
     QList<int> selectedRows() const;
 
+    // The log of the job at a row, or empty when it has none: enables "Show Log" in the context menu.
+    using LogFinder = std::function<QString(int row)>;
+    void setLogFinder(LogFinder finder) { m_logFinder = std::move(finder); }
+
+signals:
+    void showLogRequested(int row, const QString &path);
+
 public slots:
     void deleteSelected();
 
@@ -39,4 +46,6 @@ protected:
 
 private:
     int dropRow(const QPoint &pos) const;
+
+    LogFinder m_logFinder;
 };

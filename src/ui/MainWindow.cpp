@@ -43,6 +43,7 @@ void MainWindow::buildMenus()
 
     QMenu *encoding = menuBar()->addMenu(tr("E&ncoding"));
     encoding->addAction(command("encoding"));
+    encoding->addAction(command("retryFailed"));
 }
 
 void MainWindow::centerOnScreen()

@@ -3,11 +3,13 @@
 #include "encoding/RunStatus.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -59,7 +61,9 @@ void ProgressionView::refresh()
 ProgressSheet::ProgressSheet(RunStatus *status, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_status(status),
       m_progression(new ProgressionView(status, this)), m_timeLeft(new QLabel(this)),
-      m_stop(new QPushButton(tr("Stop"), this))
+      m_stop(new QPushButton(tr("Stop"), this)), m_pause(new QPushButton(tr("Pause"), this)),
+      m_stopAfter(new QPushButton(tr("Stop After This File"), this)),
+      m_whenDoneLabel(new QLabel(tr("When done:"), this)), m_whenDone(new QComboBox(this))
 {
     setObjectName(QStringLiteral("progressSheet"));
     // Where the window manager draws no frame around a sheet, it still stands out from the window.
@@ -73,25 +77,66 @@ ProgressSheet::ProgressSheet(RunStatus *status, QWidget *parent)
     m_stop->setAutoDefault(false);
     m_stop->setToolTip(tr("Stop.help"));
 
-    auto *row = new QHBoxLayout;
+    m_pause->setObjectName(QStringLiteral("pause"));
+    m_pause->setAutoDefault(false);
+    m_pause->setCheckable(true);
+    m_stopAfter->setObjectName(QStringLiteral("stopAfterCurrent"));
+    m_stopAfter->setAutoDefault(false);
+    m_whenDone->setObjectName(QStringLiteral("whenDone"));
+    m_whenDoneLabel->setBuddy(m_whenDone);
+    setWhenDoneChoices({WhenDone::Nothing, WhenDone::Quit});
+
     // The time left lines up with the texts of the progression above it.
     const QMargins inner = m_progression->layout()->contentsMargins();
+    auto *row = new QHBoxLayout;
     row->setContentsMargins(inner.left(), 0, inner.right(), 0);
     row->addWidget(m_timeLeft, 1);
-    row->addWidget(m_stop);
+    row->addWidget(m_whenDoneLabel);
+    row->addWidget(m_whenDone);
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(inner.left(), 0, inner.right(), 0);
+    buttons->addStretch(1);
+    buttons->addWidget(m_pause);
+    buttons->addWidget(m_stopAfter);
+    buttons->addWidget(m_stop);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_progression);
     layout->addLayout(row);
-
-    // 500 wide as the window's sheets are; only as high as its content.
-    setFixedSize(500, sizeHint().height());
+    layout->addLayout(buttons);
 
     connect(m_stop, &QPushButton::clicked, this, [this] {
         m_stop->setEnabled(false); // one press is enough; the sheet goes once the work has ended
         emit stopRequested();
     });
+    connect(m_pause, &QPushButton::toggled, this, [this](bool paused) {
+        m_pause->setText(paused ? tr("Resume") : tr("Pause"));
+        emit pauseRequested(paused);
+    });
+    connect(m_stopAfter, &QPushButton::clicked, this, [this] {
+        m_stopAfter->setEnabled(false);
+        emit stopAfterCurrentRequested();
+    });
+    connect(m_whenDone, &QComboBox::activated, this, [this] { emit whenDoneChosen(whenDone()); });
     connect(m_status, &RunStatus::changed, this, &ProgressSheet::refresh);
+    showRunControls(false);
     refresh();
+}
+
+void ProgressSheet::setWhenDoneChoices(const QList<WhenDone> &choices)
+{
+    const WhenDone current = m_whenDone->count() > 0 ? whenDone() : WhenDone::Nothing;
+    m_whenDone->clear();
+    for (WhenDone action : choices)
+        m_whenDone->addItem(PowerActions::label(action), QVariant::fromValue(action));
+    const int kept = m_whenDone->findData(QVariant::fromValue(current));
+    m_whenDone->setCurrentIndex(std::max(0, kept));
+    if (kept < 0 && current != WhenDone::Nothing)
+        emit whenDoneChosen(whenDone());
+}
+
+WhenDone ProgressSheet::whenDone() const
+{
+    return m_whenDone->currentData().value<WhenDone>();
 }
 
 QString ProgressSheet::formatSecondsLeft(double seconds)
@@ -125,13 +170,33 @@ void ProgressSheet::refresh()
         m_timeLeft->setText(tr("Time left for this file: %1").arg(job));
     else
         m_timeLeft->clear();
+    if (m_status->paused())
+        m_timeLeft->setText(m_timeLeft->text().isEmpty() ? tr("Paused")
+                                                         : tr("Paused. %1").arg(m_timeLeft->text()));
 }
 
-void ProgressSheet::raiseSheet()
+void ProgressSheet::raiseSheet(bool run)
 {
     m_stop->setEnabled(true);
+    m_stopAfter->setEnabled(true);
+    {
+        const QSignalBlocker quiet(m_pause);
+        m_pause->setChecked(false);
+        m_pause->setText(tr("Pause"));
+    }
+    showRunControls(run);
     if (!isVisible())
         show(); // not open(), which would make it window-modal
+}
+
+void ProgressSheet::showRunControls(bool run)
+{
+    for (QWidget *control : {static_cast<QWidget *>(m_pause), static_cast<QWidget *>(m_stopAfter),
+                             static_cast<QWidget *>(m_whenDoneLabel), static_cast<QWidget *>(m_whenDone)})
+        control->setVisible(run);
+    // 500 wide as the window's sheets are; only as high as its content.
+    layout()->activate();
+    setFixedSize(500, sizeHint().height());
 }
 
 void ProgressSheet::lowerSheet()

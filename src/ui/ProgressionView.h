@@ -1,8 +1,11 @@
 #pragma once
 
+#include "desktop/PowerActions.h"
+
 #include <QDialog>
 #include <QWidget>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QProgressBar;
@@ -29,7 +32,8 @@ private:
 };
 
 // The sheet over the main window during a run or an import: the progression, the time left and a
-// "Stop" button. The user cannot close it; the run or import lowers it.
+// "Stop" button; during a run also "Pause", "Stop After This File" and what to do when it is done.
+// The user cannot close it; the run or import lowers it.
 class ProgressSheet : public QDialog
 {
     Q_OBJECT
@@ -42,11 +46,20 @@ public:
     // "1:05:03" or "4:07"; empty for a negative (unknown) time.
     static QString formatSecondsLeft(double seconds);
 
-    void raiseSheet();
+    // `run`: the controls of an encoding run are shown (an import has only Stop).
+    void raiseSheet(bool run = false);
     void lowerSheet();
+
+    // The "When done" choices offered, the first being the default; the current choice is kept when
+    // it is still offered.
+    void setWhenDoneChoices(const QList<WhenDone> &choices);
+    WhenDone whenDone() const;
 
 signals:
     void stopRequested();
+    void pauseRequested(bool paused);
+    void stopAfterCurrentRequested();
+    void whenDoneChosen(WhenDone action);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -57,10 +70,15 @@ public slots:
 
 private:
     void refresh();
+    void showRunControls(bool run);
 
     RunStatus *m_status;
     ProgressionView *m_progression;
     QLabel *m_timeLeft;
     QPushButton *m_stop;
+    QPushButton *m_pause;
+    QPushButton *m_stopAfter;
+    QLabel *m_whenDoneLabel;
+    QComboBox *m_whenDone;
     bool m_lowering = false;
 };

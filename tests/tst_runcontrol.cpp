@@ -1,0 +1,212 @@
+// Control of a run: Pause on a real encoder, Stop After This File, Retry Failed, the job logs, and
+// Ctrl-Z / fg on tavrix-cli.
+#include "TestSupport.h"
+
+#include "encoding/BatchEncoder.h"
+#include "encoding/RunStatus.h"
+#include "model/JobListModel.h"
+#include "store/JobLogs.h"
+#include "tools/Log.h"
+#include "tools/MediaProbe.h"
+#include "tools/ShellQuote.h"
+#include "ui/ContentView.h"
+
+#include <QAction>
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <csignal>
+
+using Status = JobResult::Status;
+
+namespace {
+
+// The state letters ("R", "S", "T"...) of the ffmpeg processes whose command line mentions `marker`.
+QStringList ffmpegStates(const QString &marker)
+{
+    QStringList states;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &pid : entries) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "ffmpeg" ||
+            !cmdline.open(QIODevice::ReadOnly) || !cmdline.readAll().contains(marker.toUtf8()) ||
+            !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        states << QString::fromLatin1(line.mid(line.lastIndexOf(')') + 2, 1));
+    }
+    return states;
+}
+
+char processState(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    return line.at(line.lastIndexOf(')') + 2);
+}
+
+} // namespace
+
+class TestRunControl : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    ToolRunner m_tools{TestSupport::realResourceDir()};
+    QString m_clip;
+
+    // ffmpeg reading its input at its own pace (-re): the encode lasts as long as the clip.
+    static BatchEncoder::CommandBuilder realtime(const QString &more = {})
+    {
+        return [more](const MediaVideo &job, const ToolRunner &tools, CropDetection) {
+            return CommandLine{shellQuote(tools.locateTool(QStringLiteral("ffmpeg")).path) +
+                                   " -hide_banner -nostdin -re -i " + shellQuote(job.source) + ' ' + more +
+                                   " -c:v libx264 -preset ultrafast -c:a aac -y " +
+                                   shellQuote(job.destination),
+                               {}};
+        };
+    }
+
+    QList<MediaVideo::Ptr> jobs(const QString &name, int count)
+    {
+        QList<MediaVideo::Ptr> list;
+        for (int i = 0; i < count; ++i)
+            list << createMediaVideo(m_clip, m_dir.filePath(QStringLiteral("%1%2.mp4").arg(name).arg(i)),
+                                     m_tools);
+        return list;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::isolateSettings();
+        setDiagnosticStream(nullptr);
+        QVERIFY(m_dir.isValid());
+        m_clip = m_dir.filePath(QStringLiteral("clip.mp4"));
+        QVERIFY(TestSupport::generateSimpleClip(m_clip, 4.0));
+    }
+
+    // The whole group is held while paused; once resumed, the time left is that of the work still to
+    // do, not stretched by the pause (ffmpeg's own rates count the paused time).
+    void pauseHoldsTheEncoder()
+    {
+        RunStatus status;
+        BatchEncoder encoder(&status, m_tools);
+        encoder.setCommandBuilder(realtime());
+        const QList<MediaVideo::Ptr> run = jobs(QStringLiteral("paused"), 1);
+        QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
+        QVERIFY(encoder.start(run));
+        // Past ffmpeg's start, whose slow first frames would blur the rates.
+        QTRY_VERIFY(status.percentValue() >= 25 && status.jobSecondsLeft() > 0);
+        encoder.setPaused(true);
+        QTRY_COMPARE(ffmpegStates(m_dir.path()), QStringList{"T"});
+        QVERIFY(status.paused() && encoder.isHeld());
+        QTest::qWait(2000); // longer than the work done so far
+        // Estimates made after the pause (ffmpeg reports at once when it goes on, then catches up).
+        const double leftAtPause = status.jobSecondsLeft();
+        QList<double> left;
+        connect(&status, &RunStatus::changed, this, [&] {
+            if (status.jobSecondsLeft() != leftAtPause && status.jobSecondsLeft() > 0)
+                left << status.jobSecondsLeft();
+        });
+        encoder.setPaused(false);
+        QVERIFY(!status.paused());
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(run[0]->result.status, Status::Succeeded);
+        QVERIFY(!left.isEmpty());
+        QVERIFY2(left.constFirst() < 4.0, qPrintable(QString::number(left.constFirst())));
+    }
+
+    // The file going on is finished and logged; no other starts and none has a log.
+    void stopAfterThisFile()
+    {
+        RunStatus status;
+        BatchEncoder encoder(&status, m_tools);
+        encoder.setCommandBuilder(realtime(QStringLiteral("-loglevel debug")));
+        const JobLogs logs(m_dir.filePath(QStringLiteral("data")), 8192);
+        encoder.setLogOpener(logs.opener());
+        const QList<MediaVideo::Ptr> run = jobs(QStringLiteral("after"), 3);
+        QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
+        QVERIFY(encoder.start(run));
+        QTRY_VERIFY(status.activeEncoding() == "1" && status.percentValue() > 0);
+        encoder.stopAfterCurrent();
+        QVERIFY(finished.wait(30000));
+        QVERIFY(encoder.lastRunWasStopped());
+        QCOMPARE(run[0]->result.status, Status::Succeeded);
+        QVERIFY(QFileInfo(run[0]->destination).size() > 0);
+        for (const MediaVideo::Ptr &job : run.mid(1)) {
+            QCOMPARE(job->result.status, Status::NotRun);
+            QVERIFY(!QFileInfo::exists(job->destination));
+            QVERIFY(job->result.logPath.isEmpty() && logs.latestFor(job->id).isEmpty());
+        }
+        // A debug log runs far past the cap: its head (the command) and its end (the result) are kept.
+        QFile log(run[0]->result.logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(logs.latestFor(run[0]->id), run[0]->result.logPath);
+        QVERIFY(log.size() <= 8192);
+        const QByteArray text = log.readAll();
+        QVERIFY(text.startsWith("$ ") && text.contains("-loglevel debug"));
+        QVERIFY2(text.endsWith("Succeeded\n"), text.right(200).constData());
+    }
+
+    // Failed, stopped and interrupted jobs run again; the others keep their result.
+    void retryFailedRunsOnlyThoseJobs()
+    {
+        ContentView view(m_tools);
+        view.encoder()->setCommandBuilder([](const MediaVideo &job, const ToolRunner &tools, CropDetection) {
+            return CommandLine{shellQuote(tools.locateTool(QStringLiteral("ffmpeg")).path) +
+                                   " -v error -nostdin -i " + shellQuote(job.source) + " -c copy -y " +
+                                   shellQuote(job.destination),
+                               {}};
+        });
+        QAction *retry = view.command(QStringLiteral("retryFailed"));
+        const QList<Status> before{Status::None,   Status::Succeeded, Status::NotRun,
+                                   Status::Failed, Status::Stopped,   Status::Interrupted};
+        for (const MediaVideo::Ptr &job : jobs(QStringLiteral("retry"), int(before.size())))
+            view.model()->append(job);
+        QVERIFY(!retry->isEnabled());
+        for (int i = 0; i < before.size(); ++i)
+            view.model()->jobs()[i]->result.status = before[i];
+        view.model()->refreshAll();
+        QVERIFY(retry->isEnabled());
+
+        QSignalSpy finished(view.encoder(), &BatchEncoder::runFinished);
+        retry->trigger();
+        QVERIFY(finished.wait(30000));
+        QList<Status> after;
+        for (const MediaVideo::Ptr &job : view.model()->jobs())
+            after << job->result.status;
+        QCOMPARE(after, before.mid(0, 3) + QList<Status>(3, Status::Succeeded));
+        QVERIFY(!retry->isEnabled());
+    }
+
+    // Ctrl-Z holds the encoder, which the terminal does not stop, and then the CLI itself; fg resumes both.
+    void cliPausesOnCtrlZ()
+    {
+        QProcess cli;
+        cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        cli.start(QStringLiteral(TAVRIX_CLI_PATH),
+                  {QStringLiteral("encode"), QStringLiteral("--dest"), m_dir.filePath(QStringLiteral("cli")),
+                   QStringLiteral("--params"), QStringLiteral("-af arealtime"), m_clip});
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("cli")) && cli.waitForStarted());
+        const QString marker = m_dir.filePath(QStringLiteral("cli/"));
+        QTRY_COMPARE_WITH_TIMEOUT(ffmpegStates(marker).size(), 1, 20000);
+        ::kill(pid_t(cli.processId()), SIGTSTP);
+        QTRY_COMPARE(processState(cli.processId()), 'T');
+        QCOMPARE(ffmpegStates(marker), QStringList{"T"});
+        ::kill(pid_t(cli.processId()), SIGCONT);
+        QTRY_VERIFY(processState(cli.processId()) != 'T' && ffmpegStates(marker) != QStringList{"T"});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("cli/clip.mp4"))).size() > 0);
+    }
+};
+
+QTEST_MAIN(TestRunControl)
+#include "tst_runcontrol.moc"
