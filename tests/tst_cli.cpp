@@ -46,12 +46,9 @@ private slots:
         QVERIFY(m_dir.isValid() && m_home.isValid());
         m_clip = m_dir.filePath("two audio.mp4");
         QVERIFY(TestSupport::generateClip(m_clip,
-                                          QString("-f lavfi -i testsrc=size=320x240:rate=10:duration=1 "
-                                                  "-f lavfi -i sine=duration=1 "
-                                                  "-f lavfi -i sine=frequency=880:duration=1 -map 0 -map 1 "
-                                                  "-map 2 -c:v libx264 -preset ultrafast -pix_fmt yuv420p "
-                                                  "-c:a aac")
-                                              .split(' ')));
+                                          "-f lavfi -i testsrc=size=320x240:rate=10:duration=1 -f lavfi -i "
+                                          "sine=duration=1 -f lavfi -i sine=frequency=880:duration=1 "
+                                          "-map 0 -map 1 -map 2 -c:a aac"));
     }
 
     void init() { QCOMPARE(cli({"defaults", "--reset"}).status, 0); }

@@ -204,8 +204,6 @@ private slots:
                                   << Number(480) << Number() << "00:00:10.00";
         QTest::newRow("duration without start")
             << QStringLiteral("Duration: N/A, bitrate: N/A") << Number() << Number() << "";
-        QTest::newRow("no fps after frame")
-            << QStringLiteral("fps= 30 frame=  120 q=28.0") << Number(480) << Number() << "-";
         QTest::newRow("first frame only")
             << QStringLiteral("frame=  240 fps= 30 q=1\rframe=  360 fps= 30 q=1") << Number(480) << Number(50)
             << "-";
@@ -441,8 +439,6 @@ private slots:
         QTest::newRow("rename") << int(Existing::Rename) << int(Status::Succeeded)
                                 << "written to shared_0-1.mp4"
                                 << "-1.mov (source";
-        QTest::newRow("skip") << int(Existing::Skip) << int(Status::NotRun) << "already writes"
-                              << "is the source of another job";
         QTest::newRow("overwrite") << int(Existing::Overwrite) << int(Status::NotRun) << "already writes"
                                    << "is the source of another job";
     }
