@@ -47,36 +47,19 @@ struct Snapshot
 
 // ffmpeg 5.1 converting a 2 s clip into a full disk (-f matroska /dev/full), recorded and shortened: it
 // exits with status 0, and the encoders print their statistics after the error.
-const char *const diskFullMatroska = R"(Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'clip.mov':
-  Metadata:
-    encoder         : Lavf59.27.100
-  Duration: 00:00:02.00, start: 0.000000, bitrate: 219 kb/s
-Stream mapping:
-  Stream #0:0 -> #0:0 (h264 (native) -> h264 (libx264))
-[libx264 @ 0x55991b8c8500] using SAR=1/1
-Output #0, matroska, to '/dev/full':
-    Side data:
-      cpb: bitrate max/min/avg: 0/0/0 buffer size: 0 vbv_delay: N/A
+const char *const diskFullMatroska = R"(Output #0, matroska, to '/dev/full':
 frame=    1 fps=0.0 q=0.0 size=       1kB time=00:00:00.04 bitrate= 157.1kbits/s speed=4.34x    
 Error writing trailer of /dev/full: No space left on device
 frame=   50 fps=0.0 q=-1.0 Lsize=      53kB time=00:00:02.02 bitrate= 213.8kbits/s speed=5.36x    
-video:33kB audio:17kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: 3.716086%
 Error closing file /dev/full: No space left on device
-[libx264 @ 0x55991b8c8500] frame I:1     Avg QP:20.00  size:  6083
-[libx264 @ 0x55991b8c8500] mb P  I16..4:  2.4%  0.0%  0.0%  P16..4: 17.3%  0.0%  0.0%  0.0%  0.0%    skip:80.3%
 [libx264 @ 0x55991b8c8500] kb/s:134.38
 [aac @ 0x55991b8c8500] Qavg: 105.398)";
 
 // The same clip into a full disk as MP4, whose header cannot be written (status 1).
-const char *const diskFullMp4 = R"(Stream mapping:
-  Stream #0:0 -> #0:0 (h264 (native) -> h264 (libx264))
-  Stream #0:1 -> #0:1 (aac (native) -> aac (native))
-[libx264 @ 0x565329c864c0] using SAR=1/1
-[libx264 @ 0x565329c864c0] profile Constrained Baseline, level 1.3, 4:2:0, 8-bit
+const char *const diskFullMp4 = R"([libx264 @ 0x565329c864c0] using SAR=1/1
 Could not write header for output file #0 (incorrect codec parameters ?): No space left on device
 Error initializing output stream 0:0 --
 [aac @ 0x565329c80100] Qavg: 102.568
-[aac @ 0x565329c80100] 2 frames left in the queue on closing
 Conversion failed!)";
 
 // The fake's script for printing `text` on standard error.
@@ -138,31 +121,15 @@ private:
         return made ? clip : QString();
     }
 
-    // A job converting a copy of the small clip at `sourcePath` fast with libx264.
-    MediaVideo::Ptr realJob(const QString &sourcePath, const QString &destination)
+    // A job on a new source file (its content does not matter to the fakes), by default into "out_" and
+    // the source's name.
+    MediaVideo::Ptr job(const QString &destination = {})
     {
-        if (!QFile::copy(smallClip(), sourcePath))
-            return nullptr;
-        const MediaVideo::Ptr job = createMediaVideo(sourcePath, destination, m_realTools);
-        job->container = 0;
-        job->videoEncoder = VideoEncoders::libx264;
-        job->videoPreset = VideoPresets::ultrafast;
-        return job;
-    }
-
-    // A source file (its content does not matter to the fakes).
-    QString source()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("source%1.mov").arg(++m_sourceCount));
-        return writeFile(path, "source bytes") ? path : QString();
-    }
-
-    MediaVideo::Ptr job(const QString &sourcePath, const QString &destination = {})
-    {
-        const QFileInfo info(sourcePath);
-        return std::make_shared<MediaVideo>(
-            sourcePath,
-            destination.isEmpty() ? info.path() + "/out_" + info.completeBaseName() + ".mp4" : destination);
+        const QString name = QStringLiteral("source%1").arg(++m_sourceCount);
+        writeFile(m_dir.filePath(name + ".mov"), "source bytes");
+        return std::make_shared<MediaVideo>(m_dir.filePath(name + ".mov"),
+                                            destination.isEmpty() ? m_dir.filePath("out_" + name + ".mp4")
+                                                                  : destination);
     }
 
     // An encoder that starts the fake like ffmpeg: tool path, the source, then the output last. The fake
@@ -235,15 +202,8 @@ private slots:
         QTest::newRow("duration") << QStringLiteral(
                                          "  Duration: 00:00:10.00, start: 0.000000, bitrate: 213 kb/s")
                                   << Number(480) << Number() << "00:00:10.00";
-        QTest::newRow("duration wins over frame")
-            << QStringLiteral("  Duration: 00:00:10.00, start: 0.0 frame=  120 fps= 30") << Number(480)
-            << Number() << "00:00:10.00";
         QTest::newRow("duration without start")
             << QStringLiteral("Duration: N/A, bitrate: N/A") << Number() << Number() << "";
-        QTest::newRow("no fps after frame")
-            << QStringLiteral("fps= 30 frame=  120 q=28.0") << Number(480) << Number() << "-";
-        QTest::newRow("frame not a number")
-            << QStringLiteral("frame=  12a fps= 30") << Number(480) << Number() << "-";
         QTest::newRow("first frame only")
             << QStringLiteral("frame=  240 fps= 30 q=1\rframe=  360 fps= 30 q=1") << Number(480) << Number(50)
             << "-";
@@ -371,10 +331,11 @@ private slots:
         script("err:  Duration: 00:00:19.20, start: 0.000000, bitrate: 1 kb/s\\n;progress:480:120:7;outlast",
                "pgid:" + asked.toUtf8() + ";out:480");
         QList<MediaVideo::Ptr> jobs;
-        QStringList numbers;
+        QStringList expected{":0"}; // each change of the job shown or of its percentage
         for (int i = 1; i <= count; ++i) {
-            jobs << job(source());
-            numbers << QString::number(i);
+            jobs << job();
+            for (int percent : {0, 25, 50, 75, 100, 0})
+                expected << QStringLiteral("%1:%2").arg(i).arg(percent);
         }
         const auto encoder = fakeEncoder();
         QVERIFY(runToEnd(*encoder, jobs));
@@ -382,38 +343,22 @@ private slots:
         QCOMPARE(readFile(asked).count('\n'), count);
         QCOMPARE(m_status->nbrFilesEncoding(), count);
 
-        const auto firstJob = std::find_if(m_snapshots.cbegin(), m_snapshots.cend(),
-                                           [](const Snapshot &s) { return !s.file.isEmpty(); });
-        QVERIFY(std::any_of(m_snapshots.cbegin(), firstJob, [](const Snapshot &s) {
-            return s.shown && s.disabled && s.active.isEmpty() && s.percent == 0;
-        }));
-        QString active;
-        double last = 0;
-        int full = 0;
+        QStringList trace;
         bool knewTimeLeft = false;
-        QStringList order;
         for (const Snapshot &s : std::as_const(m_snapshots)) {
-            if (s.active != active) {
-                QCOMPARE(last, 0.0);
-                active = s.active;
-                order << active;
-                QCOMPARE(s.file, QFileInfo(jobs[active.toInt() - 1]->source).fileName());
-            }
-            if (s.percent > 0) {
-                QVERIFY2(s.percent >= last, "the percentage stepped back");
-                QVERIFY(QList<double>({25, 50, 75, 100}).contains(s.percent));
-            }
-            full += s.percent == 100 && last != 100;
-            last = s.percent;
+            const QString state = s.active + ':' + QString::number(s.percent);
+            if (trace.value(trace.size() - 1) != state)
+                trace << state;
+            if (s.percent > 0)
+                QCOMPARE(s.file, QFileInfo(jobs[s.active.toInt() - 1]->source).fileName());
             knewTimeLeft = knewTimeLeft || s.jobLeft >= 0;
         }
-        QCOMPARE(order, numbers);
-        QCOMPARE(full, count);
+        QCOMPARE(trace, expected);
         QCOMPARE(knewTimeLeft, count > 0);
-        QCOMPARE(m_status->activeEncoding(), numbers.value(count - 1));
-        QCOMPARE(m_status->percentValue(), 0.0);
-        QCOMPARE(m_status->jobSecondsLeft(), -1.0);
+        QVERIFY(std::any_of(m_snapshots.cbegin(), m_snapshots.cend(),
+                            [](const Snapshot &s) { return s.shown && s.disabled && s.active.isEmpty(); }));
         QVERIFY(!m_snapshots.last().shown && !m_snapshots.last().disabled);
+        QCOMPARE(m_status->jobSecondsLeft(), -1.0);
         for (const MediaVideo::Ptr &j : jobs)
             QCOMPARE(j->result.status, Status::Succeeded);
     }
@@ -440,7 +385,6 @@ private slots:
             "parameters ?): No space left on device");
         row("disk full, status 0", "outlast;" + printing(diskFullMatroska) + ";exit:0", "", Status::Failed, 0,
             "Error writing trailer of /dev/full: No space left on device");
-        row("destination is the source, with a dot", "outlast", "dot", Status::NotRun, 0, self);
         row("destination is a symbolic link to the source", "outlast", "link", Status::NotRun, 0, self);
         row("destination is a hard link to the source", "outlast", "hard", Status::NotRun, 0, self);
         row("source vanished", "outlast", "gone", Status::NotRun, 0, "no longer exists");
@@ -456,11 +400,10 @@ private slots:
         script(ffmpeg);
         const auto encoder = fakeEncoder();
         encoder->setExistingOutput(Existing::Overwrite); // the policy that replaces, even so not the source
-        const QString path = how == "gone" ? m_dir.filePath("gone.mov") : source();
-        QString destination = m_dir.filePath("out_" + QString::number(m_sourceCount) + ".mp4");
-        const QByteArray from = QFile::encodeName(path), to = QFile::encodeName(destination);
-        if (how == "dot")
-            destination = m_dir.path() + "/./" + QFileInfo(path).fileName();
+        const MediaVideo::Ptr one = job();
+        const QByteArray from = QFile::encodeName(one->source), to = QFile::encodeName(one->destination);
+        if (how == "gone")
+            QVERIFY(QFile::remove(one->source));
         if (how == "link")
             QCOMPARE(::symlink(from.constData(), to.constData()), 0);
         if (how == "hard")
@@ -471,18 +414,17 @@ private slots:
             });
         if (how == "no shell")
             encoder->setShellProgram(m_dir.filePath(QStringLiteral("no-such-shell")));
-        const MediaVideo::Ptr one = job(path, destination);
         QSignalSpy finishedJobs(encoder.get(), &BatchEncoder::jobFinished);
-        QVERIFY(runToEnd(*encoder, {one, job(source())}));
+        QVERIFY(runToEnd(*encoder, {one, job()}));
         QCOMPARE(finishedJobs.size(), 2); // the next job is still tried
         QCOMPARE(finishedJobs[0][0].value<QUuid>(), one->id);
         QTEST(int(one->result.status), "status");
         QTEST(one->result.exitCode, "exitCode");
         QVERIFY2(one->result.reason.contains(reason), qPrintable(one->result.reason));
         QVERIFY(!ffmpeg.contains("Qavg") || one->result.outputTail.contains("Qavg"));
-        QCOMPARE(readFile(path), QByteArray(how == "gone" ? "" : "source bytes"));
-        if (how != "dot" && how != "link" && how != "hard")
-            QCOMPARE(QFileInfo::exists(destination), one->result.status == Status::Succeeded);
+        QCOMPARE(readFile(one->source), QByteArray(how == "gone" ? "" : "source bytes"));
+        if (how != "link" && how != "hard")
+            QCOMPARE(QFileInfo::exists(one->destination), one->result.status == Status::Succeeded);
         QCOMPARE(entries(m_dir.path()).filter(".tavrix-"), QStringList()); // nothing left behind
     }
 
@@ -497,8 +439,6 @@ private slots:
         QTest::newRow("rename") << int(Existing::Rename) << int(Status::Succeeded)
                                 << "written to shared_0-1.mp4"
                                 << "-1.mov (source";
-        QTest::newRow("skip") << int(Existing::Skip) << int(Status::NotRun) << "already writes"
-                              << "is the source of another job";
         QTest::newRow("overwrite") << int(Existing::Overwrite) << int(Status::NotRun) << "already writes"
                                    << "is the source of another job";
     }
@@ -511,9 +451,9 @@ private slots:
         QFETCH(QString, third);
         script("outlast;exit:0");
         const QString name = QStringLiteral("shared_%1.mp4").arg(policy);
-        const MediaVideo::Ptr first = job(source(), m_dir.filePath(name));
-        const MediaVideo::Ptr other = job(source(), m_dir.path() + "/./" + name);
-        const MediaVideo::Ptr onSource = job(source(), first->source);
+        const MediaVideo::Ptr first = job(m_dir.filePath(name));
+        const MediaVideo::Ptr other = job(m_dir.path() + "/./" + name);
+        const MediaVideo::Ptr onSource = job(first->source);
         const auto encoder = fakeEncoder();
         encoder->setExistingOutput(Existing(policy));
         QVERIFY(runToEnd(*encoder, {first, other, onSource}));
@@ -547,7 +487,7 @@ private slots:
         script(QString::fromLatin1(ffmpeg).arg(groups).toUtf8());
         auto encoder = fakeEncoder();
         encoder->setStopGrace(300);
-        const QList<MediaVideo::Ptr> jobs{job(source()), job(source()), job(source())};
+        const QList<MediaVideo::Ptr> jobs{job(), job(), job()};
         QSignalSpy finished(encoder.get(), &BatchEncoder::runFinished);
         QVERIFY(encoder->start(jobs));
         QTRY_COMPARE_WITH_TIMEOUT(readFile(groups).count('\n'), 2, 10000);
@@ -583,44 +523,26 @@ private slots:
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("writeFailure");
-        const QString diskFull =
-            QStringLiteral("Error writing trailer of /dev/full: No space left on device");
-        QTest::newRow("disk full, recorded") << diskFullMatroska << diskFull << diskFull;
-        const QString header = QStringLiteral("Could not write header for output file #0 (incorrect codec "
-                                              "parameters ?): No space left on device");
-        QTest::newRow("disk full at the header, recorded") << diskFullMp4 << header << header;
+        const QString trailer = QStringLiteral("Error writing trailer of /dev/full: No space left on device");
+        QTest::newRow("disk full at the trailer") << diskFullMatroska << trailer << trailer;
         QTest::newRow("odd size: the cause before ffmpeg's generic line")
-            << "Stream mapping:\n  Stream #0:0 -> #0:0 (h264 (native) -> h264 (libx264))\n"
-               "[libx264 @ 0x55a8cdcae1c0] width not divisible by 2 (161x121)\n"
-               "Error initializing output stream 0:0 -- Error while opening encoder for output stream #0:0 - "
-               "maybe incorrect parameters such as bit_rate, rate, width or height\n"
-               "[aac @ 0x55a8cdcbc2c0] Qavg: 102.568\n[aac @ 0x55a8cdcbc2c0] 2 frames left in the queue on "
-               "closing\nConversion failed!"
+            << "[libx264 @ 0x55a8cdcae1c0] width not divisible by 2 (161x121)\n"
+               "Error initializing output stream 0:0 -- Error while opening encoder for output stream #0:0\n"
+               "[aac @ 0x55a8cdcbc2c0] Qavg: 102.568\nConversion failed!"
             << "libx264: width not divisible by 2 (161x121)"
             << "";
         QTest::newRow("missing filter")
             << "[AVFilterGraph @ 0x558ba23ee700] No such filter: 'foo'\nError reinitializing filters!\n"
-               "Failed to inject frame into filter network: Invalid argument\n"
                "[aac @ 0x558ba23aa280] Qavg: 102.568\nConversion failed!"
             << "AVFilterGraph: No such filter: 'foo'"
             << "";
-        QTest::newRow("damaged source, then the cause")
-            << "[h264 @ 0x1] error while decoding MB 3 4\n[h264 @ 0x1] concealing 20 DC, 20 AC, 20 MV "
-               "errors\n"
-               "frame=   10 fps=0.0 q=28.0 size=1kB time=00:00:00.40 bitrate=1k speed=1x\n"
-               "[matroska @ 0x2] Invalid packet\nav_interleaved_write_frame(): Invalid argument\n"
-               "[libx264 @ 0x3] kb/s:119.85"
-            << "matroska: Invalid packet"
-            << "";
         QTest::newRow("metadata is no message")
-            << "Input #0, mov, from 'a.mov':\n  Metadata:\n    title           : "
-               "Unknown error\nThe end came"
+            << "  Metadata:\n    title           : Unknown error\nThe end came"
             << "The end came"
             << "";
-        QTest::newRow("nothing said")
-            << "frame=   10 fps=0.0 q=28.0 size=1kB time=00:00:00.40\nConversion failed!"
-            << ""
-            << "";
+        QTest::newRow("nothing said") << "frame=   10 fps=0.0 q=28.0 size=1kB\nConversion failed!"
+                                      << ""
+                                      << "";
     }
 
     void failureLines()
@@ -666,8 +588,10 @@ private slots:
         QFETCH(QString, reason);
         const QString dir = rowDirectory();
         const QString name = QStringLiteral("clip \"%s\" $x.mov");
-        const MediaVideo::Ptr one = realJob(dir + '/' + name, dir + "/clip.mp4");
-        QVERIFY(one);
+        QVERIFY(QFile::copy(smallClip(), dir + '/' + name));
+        const MediaVideo::Ptr one = createMediaVideo(dir + '/' + name, dir + "/clip.mp4", m_realTools);
+        one->videoEncoder = VideoEncoders::libx264;
+        one->videoPreset = VideoPresets::ultrafast;
         one->otherParam = edit == "-version" ? edit : QString();
         if (edit == "toolbox")
             one->videoEncoder = VideoEncoders::h264_videotoolbox;
@@ -699,7 +623,7 @@ private slots:
 
     // Whatever stands at the destination and whatever happens to the job, a file the run did not create
     // keeps its bytes and identity (only Overwrite, on success, gives its name to the new file), nothing
-    // is written through a link, a pipe or a folder, and no temporary file is left.
+    // is written through a link or a pipe, and no temporary file is left.
     void existingOutput_data()
     {
         QTest::addColumn<QString>("destination");
@@ -707,8 +631,7 @@ private slots:
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("written"); // the name of the file written, if any
-        const QStringList kinds{"absent",    "unrelated file", "link outside", "dangling link",
-                                "hard link", "pipe",           "folder",       "the source"};
+        const QStringList kinds{"absent", "unrelated file", "link outside", "hard link", "pipe"};
         const QList<std::pair<Existing, const char *>> policies{
             {Existing::Rename, "rename"}, {Existing::Skip, "skip"}, {Existing::Overwrite, "overwrite"}};
         const QList<std::pair<const char *, Status>> outcomes{
@@ -739,36 +662,30 @@ private slots:
         QFETCH(int, policy);
         QFETCH(QString, outcome);
         QFETCH(QString, written);
-        const QString dir = rowDirectory();
-        const QString outside = dir + "-outside";
-        QVERIFY(QDir().mkpath(outside));
-        const QString output = dir + "/clip.mp4";
-        const QString source = destination == "the source" ? output : dir + "/clip.mov";
+        const QString dir = rowDirectory(), output = dir + "/clip.mp4", elsewhere = dir + "-kept.mp4";
         const QString clip = smallClip();
-        QVERIFY(QFile::copy(clip, source));
-        const auto one = std::make_shared<MediaVideo>(source, output);
-        const QString elsewhere = outside + (destination == "dangling link" ? "/missing.mp4" : "/kept.mp4");
+        const auto one = std::make_shared<MediaVideo>(dir + "/clip.mov", output);
+        QVERIFY(QFile::copy(clip, one->source));
         const QByteArray outputPath = QFile::encodeName(output);
         if (destination == "unrelated file")
             QVERIFY(writeFile(output, "unrelated"));
         if (destination == "link outside" || destination == "hard link")
             QVERIFY(writeFile(elsewhere, "kept elsewhere"));
-        if (destination == "link outside" || destination == "dangling link")
+        if (destination == "link outside")
             QVERIFY(QFile::link(elsewhere, output));
         if (destination == "hard link")
             QCOMPARE(::link(QFile::encodeName(elsewhere).constData(), outputPath.constData()), 0);
         if (destination == "pipe")
             QCOMPARE(::mkfifo(outputPath.constData(), 0644), 0);
-        if (destination == "folder")
-            QVERIFY(QDir().mkdir(output));
-        const QString before = describeEntry(output);
-        const QString elsewhereBefore = describeEntry(elsewhere);
-        const QString sourceBefore = describeEntry(source);
-        QStringList names = entries(dir);
-        if (!written.isEmpty() && !names.contains(written)) {
-            names << written;
-            names.sort();
-        }
+        // Every entry but the one written, and the file elsewhere: none may change, and none may appear.
+        const auto state = [&] {
+            QStringList described{describeEntry(elsewhere)};
+            for (const QString &name : entries(dir))
+                if (name != written)
+                    described << name + ' ' + describeEntry(dir + '/' + name);
+            return described;
+        };
+        const QStringList before = state();
 
         // The encoder writes a real clip, or a piece of one before it fails or is stopped; the finished
         // file is read back with the real ffmpeg.
@@ -800,16 +717,8 @@ private slots:
         if (outcome == "failure")
             QVERIFY2(one->result.reason.contains("width not divisible by 2"), qPrintable(one->result.reason));
         QCOMPARE(one->result.writtenPath, written == "clip-1.mp4" ? dir + "/clip-1.mp4" : QString());
-        QCOMPARE(entries(dir), names);
-        if (written != "clip.mp4")
-            QCOMPARE(describeEntry(output), before);
-        QCOMPARE(describeEntry(elsewhere), elsewhereBefore);
-        QCOMPARE(describeEntry(source), sourceBefore);
-        QCOMPARE(entries(outside), QStringList(destination == "link outside" || destination == "hard link"
-                                                   ? QStringList{"kept.mp4"}
-                                                   : QStringList{}));
-        if (!written.isEmpty())
-            QCOMPARE(readFile(dir + '/' + written), readFile(clip));
+        QCOMPARE(state(), before);
+        QCOMPARE(readFile(dir + '/' + written), written.isEmpty() ? QByteArray() : readFile(clip));
     }
 };
 

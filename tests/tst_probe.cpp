@@ -19,26 +19,6 @@ using namespace std::chrono_literals;
 namespace Key = Preferences::Key;
 using TestSupport::ResourceDir;
 
-namespace {
-
-// Whether `text` starts with the first '*'-separated piece of `pattern` and holds the others in order.
-bool matches(const QString &pattern, const QString &text)
-{
-    const QStringList pieces = pattern.split(QLatin1Char('*'));
-    if (!text.startsWith(pieces.first()))
-        return false;
-    qsizetype at = pieces.first().size();
-    for (const QString &piece : pieces.mid(1)) {
-        at = text.indexOf(piece, at);
-        if (at < 0)
-            return false;
-        at += piece.size();
-    }
-    return true;
-}
-
-} // namespace
-
 class TestProbe : public QObject
 {
     Q_OBJECT
@@ -72,17 +52,15 @@ private slots:
             {"two-video.mkv", video + " -f lavfi -i testsrc=size=160x120:rate=10:duration=1 -map 0 -map 1"},
             {"audio-only.m4a", "-f lavfi -i sine=duration=1 -c:a aac"},
             // 320x240 with bars: the picture is 320x128 from y 56.
-            {"letterboxed.mp4", "-f lavfi -i color=black:size=320x240:rate=10:duration=2 -f lavfi -i "
-                                "testsrc=size=320x128:rate=10:duration=2 -filter_complex [0][1]overlay=0:56"},
-            // The detector reports 320:192:4:4, sizes rounded down to multiples of 16: no border at all.
-            {"full.mp4", "-f lavfi -i testsrc=size=328x200:rate=10:duration=2"}};
+            {"letterboxed.mp4",
+             "-f lavfi -i color=black:size=320x240:rate=10:duration=2 -f lavfi -i "
+             "testsrc=size=320x128:rate=10:duration=2 -filter_complex [0][1]overlay=0:56"}};
         for (const auto &[name, args] : clips)
             QVERIFY(TestSupport::generateClip(clip(name), args));
         QByteArray noise(4096, '\0');
         for (int i = 0; i < noise.size(); ++i)
             noise[i] = char((i * 7919 + 13) % 251);
         QVERIFY(TestSupport::writeFile(clip("corrupt.mp4"), noise));
-        QVERIFY(TestSupport::writeFile(clip("empty.mp4"), {}));
     }
 
     void init() { Preferences::clear(); }
@@ -123,17 +101,13 @@ private slots:
         const TestSupport::ScopedEnv script{{"FAKE_TOOL_SCRIPT", "touch:" + ran.toUtf8()}};
         const MediaVideo::Ptr job = createMediaVideo({}, "/out/x.mkv", ToolRunner(fakes.path()));
         QVERIFY(!QFile::exists(ran));
+        QCOMPARE(
+            QList<int>({job->container, int(job->videoEncoder), int(job->videoProfile), int(job->videoPreset),
+                        int(job->videoTune), int(job->audioEncoder), job->audioDebit, job->videoDebit,
+                        job->audioSampling, job->deInterlace}),
+            QList<int>({0, int(VideoEncoders::libx265), int(VideoProfiles::Auto), int(VideoPresets::medium),
+                        int(VideoTunes::Auto), int(AudioEncoders::libmp3lame), 0, 1200, 48000, 1}));
         QCOMPARE(job->destination, QStringLiteral("/out/x.mkv"));
-        QCOMPARE(job->container, 0);
-        QCOMPARE(job->videoEncoder, VideoEncoders::libx265);
-        QCOMPARE(job->videoProfile, VideoProfiles::Auto);
-        QCOMPARE(job->videoPreset, VideoPresets::medium);
-        QCOMPARE(job->videoTune, VideoTunes::Auto);
-        QCOMPARE(job->audioEncoder, AudioEncoders::libmp3lame);
-        QCOMPARE(job->audioDebit, 0);
-        QCOMPARE(job->videoDebit, 1200);
-        QCOMPARE(job->audioSampling, 48000);
-        QVERIFY(job->deInterlace);
     }
 
     // What a probe reads, with border detection on; the stream lines as patterns ("*": anything).
@@ -177,15 +151,10 @@ private slots:
                                    << "00:00:02 00:00:01 320x240 par 1.000 image 320x240 crop 320:128:0:56/1 "
                                       "MPEG-4 00:00:02.000 V:1 A: S:"
                                    << QStringList{"v:1 0 AVC ", "a:Select  track(s) for encoding"};
-        QTest::newRow("no border, sides not multiples of 16")
-            << "full.mp4"
-            << "00:00:02 00:00:01 328x200 par 1.000 image 328x200 crop 328:200:0:0/1 MPEG-4 00:00:02.000 V:1 "
-               "A: S:"
-            << QStringList{"v:1 0 AVC ", "a:Select  track(s) for encoding"};
         // No duration: no picture and no border detection are tried, the rest still goes on.
-        for (const char *name : {"corrupt.mp4", "empty.mp4"})
-            QTest::newRow(name) << name << "00:00:00 00:00:00 0x0 par 1.000 image 0x0 crop /0 V: A: S:"
-                                << QStringList{"a:Select  track(s) for encoding"};
+        QTest::newRow("corrupt") << "corrupt.mp4"
+                                 << "00:00:00 00:00:00 0x0 par 1.000 image 0x0 crop /0 V: A: S:"
+                                 << QStringList{"a:Select  track(s) for encoding"};
         QTest::newRow("missing") << "missing.mp4"
                                  << "00:00:00 00:00:00 0x0 par 1.000 image 0x0 crop /0 " << QStringList{"a:"};
     }
@@ -214,8 +183,10 @@ private slots:
             for (const QString &line : list)
                 got << prefix + line;
         QCOMPARE(got.size(), lines.size());
-        for (int i = 0; i < lines.size(); ++i)
-            QVERIFY2(matches(lines[i], got[i]), qPrintable(got[i]));
+        for (int i = 0; i < lines.size(); ++i) // "*" stands for anything; the rest is the line's start
+            QVERIFY2(got[i].contains(QRegularExpression(
+                         '^' + QRegularExpression::escape(lines[i]).replace(QStringLiteral("\\*"), ".*"))),
+                     qPrintable(got[i]));
 
         // The one mediainfo run of a probe reads exactly what a run per question would.
         const ToolRunner tools(TestSupport::realResourceDir());
@@ -241,10 +212,10 @@ private slots:
         QFETCH(QByteArray, lcAll);
         QFETCH(QByteArray, lang);
         const QString name = clip(QStringLiteral("clé été.mov"));
-        QVERIFY(QFile::exists(name) || QFile::copy(clip("full.mp4"), name));
+        QVERIFY(QFile::exists(name) || QFile::copy(clip("pal.mp4"), name));
         const TestSupport::ScopedEnv locale{{"LC_ALL", lcAll}, {"LANG", lang}};
         const MediaVideo::Ptr job = probe(name);
-        QCOMPARE(job->durationVideo(), QStringLiteral("00:00:02"));
+        QCOMPARE(job->durationVideo(), QStringLiteral("00:00:01"));
         QCOMPARE(job->videoTracks.size(), 1);
         QVERIFY(job->hasImage());
     }

@@ -1,11 +1,16 @@
-// The job editor's rules: subtitles against the container, the destination it shows and the one typed.
+// The job editor's rules: subtitles against the container, the destination it shows and the one typed;
+// the conflicts the list shows before a run.
 #include "TestSupport.h"
 
 #include "model/MediaVideo.h"
 #include "tools/JobRules.h"
+#include "tools/MediaProbe.h"
+#include "tools/OutputConflict.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(SubtitleCheck::Problem)
 Q_DECLARE_METATYPE(TypedDestination::Refusal)
@@ -133,6 +138,55 @@ private slots:
             ::typedDestination(typed.replace("<dir>", m_dir.path()), job, container);
         QTEST(result.refusal, "refusal");
         QCOMPARE(result.path, path.replace("<dir>", m_dir.path()));
+    }
+    // On disk: "name" a file, "name/" a folder, "name>target" a symbolic link, "name|" a FIFO. A job is
+    // "source>destination"; an empty text is no conflict.
+    void outputConflicts_data()
+    {
+        QTest::addColumn<QStringList>("disk");
+        QTest::addColumn<QStringList>("jobs");
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<QStringList>("expected");
+        const int overwrite = int(Preferences::ExistingOutput::Overwrite);
+        QTest::newRow("own source through a link")
+            << QStringList{"a.mp4", "sub/", "sub/b.mp4>../a.mp4"} << QStringList{"a.mp4>sub/b.mp4"}
+            << overwrite << QStringList{"Same as the source: will not be run"};
+        QTest::newRow("FIFO, overwrite") << QStringList{"a.mov", "a.mp4|"} << QStringList{"a.mov>a.mp4"}
+                                         << overwrite << QStringList{"a.mp4 exists: will not be run"};
+        QTest::newRow("another job's source")
+            << QStringList{"a.mov", "b.mp4"} << QStringList{"a.mov>b.mp4", "b.mp4>b.mkv"} << overwrite
+            << QStringList{"The source of job 2: will not be run", ""};
+        QTest::newRow("a name that would break the line")
+            << QStringList{"n\nl.mov", "n\nl.mp4"} << QStringList{"n\nl.mov>n\nl.mp4"}
+            << int(Preferences::ExistingOutput::Skip) << QStringList{"n\\x0al.mp4 exists: will be skipped"};
+        QTest::newRow("one output for two jobs")
+            << QStringList{"a.mov", "a.mkv", "sub/"} << QStringList{"a.mov>a.mp4", "a.mkv>sub/../a.mp4"}
+            << overwrite << QStringList{"Same output as job 2 (a.mkv)", "Same output as job 1 (a.mov)"};
+    }
+
+    void outputConflicts()
+    {
+        QFETCH(QStringList, disk);
+        QFETCH(QStringList, jobs);
+        QFETCH(int, policy);
+        QTemporaryDir dir;
+        for (const QString &entry : disk) {
+            const QStringList link = entry.split('>');
+            const QByteArray path = QFile::encodeName(dir.filePath(entry.chopped(1)));
+            QVERIFY(entry.endsWith('/')   ? QDir().mkpath(dir.filePath(entry))
+                    : entry.endsWith('|') ? ::mkfifo(path.constData(), 0600) == 0
+                    : link.size() == 2    ? QFile::link(link[1], dir.filePath(link[0]))
+                                          : TestSupport::writeFile(dir.filePath(entry), {}));
+        }
+        QList<MediaVideo::Ptr> list;
+        for (const QString &job : jobs)
+            list << std::make_shared<MediaVideo>(dir.filePath(job.section('>', 0, 0)),
+                                                 dir.filePath(job.section('>', 1)));
+        QStringList texts;
+        for (const OutputConflict &conflict :
+             findOutputConflicts(list, Preferences::ExistingOutput(policy), &probePath))
+            texts << conflict.text;
+        QTEST(texts, "expected");
     }
 };
 

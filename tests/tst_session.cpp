@@ -57,8 +57,6 @@ private slots:
         QTest::addColumn<bool>("stopFirst");
         QTest::addColumn<bool>("hangingTool");
         QTest::newRow("stopped, then destroyed") << true << false;
-        QTest::newRow("destroyed while importing") << false << false;
-        QTest::newRow("stopped while mediainfo hangs") << true << true;
         QTest::newRow("destroyed while mediainfo hangs") << false << true;
     }
     void stopAndDestroyDuringImport()

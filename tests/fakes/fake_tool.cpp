@@ -4,8 +4,7 @@
 //   out:TEXT  err:TEXT       write TEXT (\n, \r and \\ understood) to standard output / error
 //   bytes:N                  write N bytes of 'x' and a newline to standard output
 //   lines:N:TEXT             write TEXT and a newline to standard output N times, without pause
-//   pieces:N:TEXT            write TEXT to standard output N times, flushing and pausing 1 ms each time
-//   errpieces:N:TEXT         the same on standard error
+//   errpieces:N:TEXT         write TEXT to standard error N times, flushing and pausing 1 ms each time
 //   invalid                  write bytes that are not UTF-8
 //   sleep:MS                 pause
 //   args:FILE                write every argument, each followed by a NUL byte, to FILE
@@ -26,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,16 +52,9 @@ std::string unescape(const std::string &in)
 std::vector<std::string> split(const std::string &text, char sep)
 {
     std::vector<std::string> parts;
-    std::string current;
-    for (char c : text) {
-        if (c == sep) {
-            parts.push_back(current);
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    parts.push_back(current);
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, sep);)
+        parts.push_back(part);
     return parts;
 }
 
@@ -124,30 +117,20 @@ int main(int argc, char **argv)
             std::fputs(unescape(arg).c_str(), stream);
             std::fflush(stream);
         } else if (verb == "bytes") {
-            const long n = std::atol(arg.c_str());
-            std::string block(4096, 'x');
-            for (long done = 0; done < n; done += long(block.size()))
-                std::fwrite(block.data(), 1, std::size_t(std::min<long>(long(block.size()), n - done)),
-                            stdout);
-            std::fputc('\n', stdout);
+            std::fputs((std::string(std::size_t(std::atol(arg.c_str())), 'x') + '\n').c_str(), stdout);
             std::fflush(stdout);
-        } else if (verb == "lines") {
+        } else if (verb == "lines" || verb == "errpieces") {
+            const bool pieces = verb == "errpieces";
             const std::size_t second = arg.find(':');
-            const long n = std::atol(arg.substr(0, second).c_str());
-            const std::string line = unescape(arg.substr(second + 1)) + '\n';
-            for (long i = 0; i < n; ++i)
-                std::fputs(line.c_str(), stdout);
-            std::fflush(stdout);
-        } else if (verb == "pieces" || verb == "errpieces") {
-            std::FILE *stream = verb == "pieces" ? stdout : stderr;
-            const std::size_t second = arg.find(':');
-            const long n = std::atol(arg.substr(0, second).c_str());
-            const std::string text = unescape(arg.substr(second + 1));
-            for (long i = 0; i < n; ++i) {
-                std::fputs(text.c_str(), stream);
-                std::fflush(stream);
-                pause(1);
+            const std::string text = unescape(arg.substr(second + 1)) + (pieces ? "" : "\n");
+            for (long i = 0, n = std::atol(arg.substr(0, second).c_str()); i < n; ++i) {
+                std::fputs(text.c_str(), pieces ? stderr : stdout);
+                if (pieces) {
+                    std::fflush(stderr);
+                    pause(1);
+                }
             }
+            std::fflush(stdout);
         } else if (verb == "invalid") {
             std::fputs("\xff\xfe\xfd not text\n", stdout);
             std::fflush(stdout);

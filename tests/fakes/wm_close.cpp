@@ -14,6 +14,7 @@ namespace {
 
 std::string titleOf(Display *display, Window window)
 {
+    // Qt names its windows through the EWMH property only.
     const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
     const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     Atom type = 0;
@@ -25,12 +26,6 @@ std::string titleOf(Display *display, Window window)
         data) {
         std::string title(reinterpret_cast<char *>(data), count);
         XFree(data);
-        return title;
-    }
-    char *name = nullptr;
-    if (XFetchName(display, window, &name) && name) {
-        std::string title(name);
-        XFree(name);
         return title;
     }
     return {};
@@ -55,15 +50,9 @@ void collect(Display *display, Window window, const std::string &title, std::vec
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: wm_close TITLE\n");
+    Display *display = argc == 2 ? XOpenDisplay(nullptr) : nullptr;
+    if (!display)
         return 2;
-    }
-    Display *display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "wm_close: cannot open the display\n");
-        return 2;
-    }
     std::vector<Window> windows;
     collect(display, DefaultRootWindow(display), argv[1], windows);
     const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
