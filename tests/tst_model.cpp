@@ -159,7 +159,7 @@ private slots:
 
     void zeroDefaults()
     {
-        QCOMPARE(Preferences::allKeys().size(), std::size_t(17));
+        QCOMPARE(Preferences::allKeys().size(), std::size_t(18));
         for (const Preferences::KeyInfo &info : Preferences::allKeys()) {
             QVERIFY(!Preferences::contains(info.key));
             QCOMPARE(Preferences::readInt(info.key), 0);

@@ -3,9 +3,9 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
+#include "model/Preferences.h"
 #include "session/Session.h"
 #include "session/StopSignals.h"
-#include "model/Preferences.h"
 #include "tools/FileScan.h"
 #include "tools/Log.h"
 #include "tools/ShellQuote.h"
@@ -17,6 +17,8 @@
 #include <QHash>
 #include <QLoggingCategory>
 #include <QSet>
+#include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -46,7 +48,8 @@ std::function<void()> g_outputClosed;
 void write(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
+    const bool written =
+        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
     if ((!written || std::fflush(stream) != 0) && errno == EPIPE && g_outputClosed) {
         const std::function<void()> closed = std::exchange(g_outputClosed, {});
         closed();
@@ -178,12 +181,24 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
 int encodeCommand(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(tr(
-        "Converts the files, and the video files found at any depth in each directory, one after another."));
+    parser.setApplicationDescription(
+        tr("Converts the files, and the video files found at any depth in each directory, one after another "
+           "or, with --jobs or --hosts, several at once."));
     parser.addHelpOption();
     addSettingsOptions(parser);
     parser.addOption(
         QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("jobs"),
+        tr("Convert N files at once, from 1 (one after another) to the number of cores; with --hosts, "
+           "N at once on each host. Default: the stored setting."),
+        QStringLiteral("N")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("hosts"),
+        tr("Spread the files over the hosts listed in FILE, through GNU parallel: one ssh login a line "
+           "(\"[N/]user@host\"), \":\" for this machine. Each source is copied to the host that takes "
+           "it, converted there with its own ffmpeg, and the result copied back."),
+        QStringLiteral("FILE")));
     parser.addPositionalArgument(QStringLiteral("FILE|DIR"), tr("Video files or directories to convert."),
                                  QStringLiteral("FILE|DIR..."));
     if (!parser.parse(arguments)) {
@@ -204,6 +219,35 @@ int encodeCommand(const QStringList &arguments)
     if (parser.positionalArguments().isEmpty()) {
         write(stderr, tr("tavrix-cli encode: no file or directory given\n"));
         return ExitUsage;
+    }
+    std::optional<int> jobsAtOnce;
+    if (parser.isSet(QStringLiteral("jobs"))) {
+        bool number = false;
+        const int value = parser.value(QStringLiteral("jobs")).toInt(&number);
+        const int most = parser.isSet(QStringLiteral("hosts")) ? Preferences::MaxSimultaneousJobs
+                                                               : std::max(1, QThread::idealThreadCount());
+        if (!number || value < 1 || value > most) {
+            write(stderr, tr("tavrix-cli encode: --jobs takes a number from 1 to %1\n").arg(most));
+            return ExitUsage;
+        }
+        jobsAtOnce = value;
+    }
+    QString hosts;
+    QString parallelProgram;
+    if (parser.isSet(QStringLiteral("hosts"))) {
+        const QFileInfo file(parser.value(QStringLiteral("hosts")));
+        if (!file.isFile() || !file.isReadable()) {
+            write(stderr, tr("tavrix-cli encode: “%1”: the hosts file cannot be read\n")
+                              .arg(printableText(parser.value(QStringLiteral("hosts")))));
+            return ExitUsage;
+        }
+        hosts = file.absoluteFilePath();
+        parallelProgram = QStandardPaths::findExecutable(QStringLiteral("parallel"));
+        if (parallelProgram.isEmpty()) {
+            write(stderr, tr("tavrix-cli encode: --hosts needs GNU parallel; install the Debian package "
+                             "“parallel” (sudo apt-get install parallel)\n"));
+            return ExitFailure;
+        }
     }
     const bool verbose = parser.isSet(QStringLiteral("verbose"));
     // Standard output carries the progress and the summary; the core's diagnostic lines go aside.
@@ -295,6 +339,14 @@ int encodeCommand(const QStringList &arguments)
     RunStatus &status = *session.status();
     BatchEncoder &encoder = *session.encoder();
     encoder.setExistingOutput(settings->existing.value_or(Preferences::existingOutput()));
+    if (jobsAtOnce)
+        encoder.setSimultaneousJobs(*jobsAtOnce);
+    else if (!hosts.isEmpty())
+        encoder.setSimultaneousJobs(0); // each host takes as many as its file line or its cores say
+    if (!hosts.isEmpty()) {
+        encoder.setHosts(hosts);
+        encoder.setParallelProgram(parallelProgram);
+    }
     ProgressPrinter printer(status, jobs);
     QEventLoop loop;
     QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });
