@@ -829,6 +829,13 @@ void BatchEncoder::Run::runOnHosts()
     // is its name over there), the file to bring back, and the command. The command runs in a folder
     // of its own on the host; on this machine (":") nothing is sent and it works on the files in place.
     const QString ffmpeg = shellQuote(tools.locateTool(QStringLiteral("ffmpeg")).path);
+    // GNU parallel cuts a returned path at a line break, so the output comes back through a link
+    // with a plain name to the job's folder.
+    const auto returnPath = [&work](const Prepared &p) {
+        const QString link = work.filePath(QStringLiteral("return-%1").arg(p.number));
+        QFile::link(p.directory, link);
+        return link + QStringLiteral("/./") + p.returnedName();
+    };
     QByteArray input;
     for (const Prepared &p : std::as_const(prepared)) {
         const QFileInfo source(p.job->source);
@@ -845,7 +852,7 @@ void BatchEncoder::Run::runOnHosts()
         const QString command = QStringLiteral("if [ \"$PARALLEL_SSHLOGIN\" = : ]; then ") + p.command.text +
                                 QStringLiteral("; else ") + there + QStringLiteral("; fi");
         for (const QString &field : {source.absolutePath() + QStringLiteral("/./") + source.fileName(),
-                                     p.directory + QStringLiteral("/./") + p.returnedName(), command})
+                                     returnPath(p), command})
             input += QFile::encodeName(field) + '\0';
     }
     const QString inputPath = work.filePath(QStringLiteral("jobs"));
