@@ -851,8 +851,8 @@ void BatchEncoder::Run::runOnHosts()
                           shellQuote(p.returnedName()));
         const QString command = QStringLiteral("if [ \"$PARALLEL_SSHLOGIN\" = : ]; then ") + p.command.text +
                                 QStringLiteral("; else ") + there + QStringLiteral("; fi");
-        for (const QString &field : {source.absolutePath() + QStringLiteral("/./") + source.fileName(),
-                                     returnPath(p), command})
+        for (const QString &field :
+             {source.absolutePath() + QStringLiteral("/./") + source.fileName(), returnPath(p), command})
             input += QFile::encodeName(field) + '\0';
     }
     const QString inputPath = work.filePath(QStringLiteral("jobs"));
