@@ -2,10 +2,12 @@
 // tavrix-shots-editor OUTDIR
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
+#include "session/Session.h"
 #include "tools/EncoderCatalog.h"
 #include "tools/ToolRunner.h"
 #include "ui/DetailView.h"
 #include "ui/ImageView.h"
+#include "ui/Panels.h"
 #include "ui/Setup.h"
 #include "ui/Translations.h"
 
@@ -107,13 +109,15 @@ int main(int argc, char *argv[])
     Preferences::writeText(Preferences::Key::subtitleLanguage, QStringLiteral("fre"));
     EncoderCatalog::instance().refresh(ToolRunner());
 
+    Session session;
+    Panels panels;
     QWidget mainWindow;
     mainWindow.setWindowTitle(QStringLiteral("Tavrix"));
     mainWindow.resize(1100, 950);
     mainWindow.show();
 
     bool ok = true;
-    auto *editor = new DetailView(sampleJob(), &mainWindow);
+    auto *editor = new DetailView(sampleJob(), session, panels, &mainWindow);
     editor->open();
     settle();
     ok &= save(editor, out.filePath(QStringLiteral("editor.png")));
@@ -136,7 +140,7 @@ int main(int argc, char *argv[])
     editor->reject();
     settle(100);
 
-    auto *oups = new DetailView(std::make_shared<MediaVideo>(), &mainWindow);
+    auto *oups = new DetailView(std::make_shared<MediaVideo>(), session, panels, &mainWindow);
     oups->open();
     settle();
     ok &= save(oups, out.filePath(QStringLiteral("editor-oups.png")));
@@ -152,7 +156,7 @@ int main(int argc, char *argv[])
 
     // The longer French labels must fit as well.
     installTranslations(QLocale(QLocale::French, QLocale::France));
-    auto *french = new DetailView(sampleJob(), &mainWindow);
+    auto *french = new DetailView(sampleJob(), session, panels, &mainWindow);
     french->open();
     settle();
     ok &= save(french, out.filePath(QStringLiteral("editor-fr.png")));

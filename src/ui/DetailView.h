@@ -6,7 +6,9 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -20,23 +22,23 @@ class QScrollArea;
 class QTimer;
 class QToolButton;
 class QVBoxLayout;
+class Panels;
 class SegmentedPicker;
-class SerialQueue;
+class Session;
 
 // The editor of one job: works on copies of the job's settings and writes them back on "Ok".
 //
-// It deletes itself when closed, so open it with `new DetailView(job, parent)->open()`.
+// It deletes itself when closed, so open it with `new DetailView(job, session, panels, parent)->open()`.
+// The crop detection runs on the session's workers with the session's tools; `session` and `panels`
+// must outlive the editor.
 class DetailView : public QDialog
 {
     Q_OBJECT
 public:
-    explicit DetailView(MediaVideo::Ptr job, QWidget *parent = nullptr);
+    DetailView(MediaVideo::Ptr job, Session &session, Panels &panels, QWidget *parent = nullptr);
     ~DetailView() override;
 
     const MediaVideo::Ptr &job() const { return m_job; }
-
-    // Where the command line is located and the crop detection runs; the installed tools by default.
-    void setToolRunner(const ToolRunner &tools);
 
     // Tells what the next run will meet at the destination of the job as edited (empty: nothing); the
     // note under the destination field shows it. Without one, the editor says nothing of it.
@@ -88,6 +90,8 @@ private:
     void updateConflictNote();
 
     MediaVideo::Ptr m_job;
+    Session &m_session;
+    Panels &m_panels;
     ToolRunner m_tools;
     int m_formatFile = 0;
     bool m_loading = false;
@@ -142,5 +146,6 @@ private:
     QScrollArea *m_scroll = nullptr;
     QHBoxLayout *m_cropBusyRow = nullptr;
     QTimer *m_commandTimer = nullptr;
-    SerialQueue *m_cropQueue = nullptr; // made on the first detection
+    // Set when the editor goes: the detection still running stops its ffmpeg and its result is dropped.
+    std::shared_ptr<std::atomic_bool> m_closing = std::make_shared<std::atomic_bool>(false);
 };
