@@ -739,7 +739,7 @@ void BatchEncoder::Run::conclude(Prepared &p, const ProcessOutcome &outcome)
         break;
     }
     }
-    if (!p.host.isEmpty() && result.status == JobResult::Status::Failed)
+    if (!p.host.isEmpty() && p.host != QLatin1String(":") && result.status == JobResult::Status::Failed)
         result.reason = tr("On %1: %2").arg(p.host, result.reason);
 
     if (result.status == JobResult::Status::Succeeded) {
@@ -893,8 +893,9 @@ void BatchEncoder::Run::runOnHosts()
         s.setCurrentEncodeFile(QString());
         s.setActiveEncoding(QString());
     });
+    // Its own words and anything a job printed are read here; none of it reaches our standard output.
     ToolProcess parallel(QStringLiteral("parallel"), parallelProgram, arguments);
-    parallel.setChannels(ToolProcess::Channels::ErrorOnly);
+    parallel.setChannels(ToolProcess::Channels::Merged);
     parallel.setGracePeriod(std::chrono::milliseconds(stopGraceMs));
     parallel.setCancellation(stopFlag);
     OutputTail said;
