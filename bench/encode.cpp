@@ -199,7 +199,7 @@ int benchJobs(int rounds)
             "while [ $# -gt 0 ]; do case \"$1\" in -l|-p|-o) shift 2;; -*) shift;; *) break;; esac; done\n"
             "host=$1; shift; [ \"$1\" = -- ] && shift\n"
             "mkdir -p \"$BENCH_REMOTE/$host\" && cd \"$BENCH_REMOTE/$host\" && "
-            "HOME=\"$BENCH_REMOTE/$host\" exec bash -c \"$*\"\n") > 0;
+            "HOME=\"$BENCH_REMOTE/$host\" exec setsid -w bash -c \"$*\"\n") > 0;
     hosts.close();
     script.close();
     script.setPermissions(script.permissions() | QFile::ExeOwner);

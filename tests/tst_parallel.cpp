@@ -9,10 +9,13 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace TestSupport;
 using Status = JobResult::Status;
@@ -60,8 +63,20 @@ if [ "$host" = unreachable ]; then
   echo "ssh: connect to host unreachable port 22: Connection refused" >&2
   exit 255
 fi
-mkdir -p "$REMOTE_ROOT/$host" && cd "$REMOTE_ROOT/$host" && HOME="$REMOTE_ROOT/$host" exec bash -c "$*"
+# Over there, the command is in a session of its own: only the end of the connection can stop it.
+mkdir -p "$REMOTE_ROOT/$host" && cd "$REMOTE_ROOT/$host" && HOME="$REMOTE_ROOT/$host" exec setsid -w bash -c "$*"
 )";
+
+// Processes working in a folder below `root`.
+int processesIn(const QString &root)
+{
+    int count = 0;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(entry)).symLinkTarget();
+        count += entry.toInt() > 0 && cwd.startsWith(root);
+    }
+    return count;
+}
 
 } // namespace
 
@@ -242,6 +257,42 @@ private slots:
                  QStringList());
         QDirIterator left(remote, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         QVERIFY2(!left.hasNext(), qPrintable(left.hasNext() ? left.next() : QString()));
+    }
+
+    // Ctrl-C while a host converts: GNU parallel ends the job over there and nothing is left behind.
+    void hostsInterrupted()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("rsync")).isEmpty())
+            QSKIP("GNU parallel and rsync are needed (dev.sh installs them)");
+        const QString dir = folder(QStringLiteral("interrupted"));
+        const QString remote = folder(QStringLiteral("remote"));
+        QVERIFY(
+            generateClip(dir + "/long.mkv", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=30",
+                                             "-c:v", "libx264", "-preset", "ultrafast"}));
+        QVERIFY(writeFile(dir + QStringLiteral("/hosts"), "1/hostA\n"));
+        QVERIFY(writeFile(dir + QStringLiteral("/ssh"), standInSsh, true));
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PARALLEL_SSH", dir + "/ssh");
+        env.insert("REMOTE_ROOT", remote);
+        env.insert("SSH_LOG", dir + "/ssh.log");
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(TAVRIX_CLI_PATH),
+                  {"encode", "--preset", "veryslow", "--hosts", dir + "/hosts", dir + "/long.mkv"});
+        const auto converting = [&] {
+            QDirIterator it(remote, {QStringLiteral("tavrix-output.*")}, QDir::Files | QDir::Hidden,
+                            QDirIterator::Subdirectories);
+            return it.hasNext();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(converting(), 30000);
+        ::kill(pid_t(cli.processId()), SIGINT);
+        QVERIFY(cli.waitForFinished(20000));
+        QCOMPARE(cli.exitCode(), 130);
+        QTRY_COMPARE_WITH_TIMEOUT(processesIn(remote), 0, 5000);
+        QCOMPARE(QDir(dir).entryList({QStringLiteral(".*tavrix-*"), QStringLiteral("long.mp4")},
+                                     QDir::AllEntries | QDir::Hidden),
+                 QStringList());
     }
 };
 
