@@ -28,13 +28,10 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes, bool executable = false)
+bool writeScript(const QString &path, const QByteArray &text)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
+    return writeFile(path, text) && file.setPermissions(file.permissions() | QFile::ExeOwner);
 }
 
 // Whether ffmpeg decodes the whole file without an error.
@@ -226,7 +223,7 @@ private slots:
         for (const QString &name : names)
             QVERIFY(QFile::copy(m_clip, dir + QLatin1Char('/') + name));
         QVERIFY(writeFile(dir + QStringLiteral("/hosts"), hosts));
-        QVERIFY(writeFile(dir + QStringLiteral("/ssh"), standInSsh, true));
+        QVERIFY(writeScript(dir + QStringLiteral("/ssh"), standInSsh));
 
         QByteArray out;
         const int status =
@@ -271,7 +268,7 @@ private slots:
             generateClip(dir + "/long.mkv", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=30",
                                              "-c:v", "libx264", "-preset", "ultrafast"}));
         QVERIFY(writeFile(dir + QStringLiteral("/hosts"), "1/hostA\n"));
-        QVERIFY(writeFile(dir + QStringLiteral("/ssh"), standInSsh, true));
+        QVERIFY(writeScript(dir + QStringLiteral("/ssh"), standInSsh));
         QProcess cli;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("PARALLEL_SSH", dir + "/ssh");
