@@ -19,6 +19,7 @@ void printUsage(std::FILE *stream)
                "  encode [SETTINGS] FILE|DIR...  convert the files, one after another\n"
                "         --jobs N                N at once\n"
                "         --hosts FILE            spread over the ssh logins in FILE, through GNU parallel\n"
+               "  queue list|add|run|clear       the job list of the window (see 'queue --help')\n"
                "  defaults                       list the stored defaults\n"
                "  defaults KEY [VALUE]           print or set one stored default\n"
                "  defaults --reset               clear the stored defaults\n"
@@ -42,7 +43,8 @@ int main(int argc, char *argv[])
         return ExitUsage;
     }
     const QString command = arguments.takeAt(1);
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
         printUsage(stdout);
         return ExitOk;
     }
@@ -58,6 +60,8 @@ int main(int argc, char *argv[])
         return defaultsCommand(arguments);
     if (command == QLatin1String("encode"))
         return encodeCommand(arguments);
+    if (command == QLatin1String("queue"))
+        return queueCommand(arguments);
 
     std::fprintf(stderr, "tavrix-cli: unknown command '%s'\n", qPrintable(printableText(command)));
     printUsage(stderr);

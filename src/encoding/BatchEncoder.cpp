@@ -669,6 +669,8 @@ std::optional<BatchEncoder::Run::Prepared> BatchEncoder::Run::prepare(int index,
 
 void BatchEncoder::Run::execute(Prepared p)
 {
+    QMetaObject::invokeMethod(
+        encoder, [owner = encoder, id = p.job->id] { emit owner->jobStarted(id); }, Qt::QueuedConnection);
     const ProcessOutcome outcome = ope({QStringLiteral("-c"), p.command.text}, p.job->source, p.number);
     if (outcome.kind == ProcessOutcome::Kind::NotStarted) {
         p.discard();
