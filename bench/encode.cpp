@@ -1,6 +1,10 @@
 // Encodes N generated clips through the batch encoder and the same command lines through one bash loop,
 // alternating which goes first in each round, and prints the ratio of the total times (goal: <= 1.03).
 //   bench_encode [CLIPS [SECONDS [ROUNDS]]]
+// With "jobs", runs 12 clips of 2 s at 320x240 one after another, two at once, and through GNU parallel
+// on two stand-in hosts (an ssh that runs the command here), and prints the ratios to the serial run
+// (goal for two at once on two cores: <= 0.75).
+//   bench_encode jobs [ROUNDS]
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
 #include "tools/CommandLine.h"
@@ -16,7 +20,9 @@
 #include <QEventLoop>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -124,12 +130,129 @@ Timing timeEncoder(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, 
     return {clock.nsecsElapsed() / 1e9, cpuSeconds() - cpu};
 }
 
+// Runs the jobs through the encoder `jobsAtOnce` at a time, or over the hosts of `hostsFile`.
+double timeRun(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, int jobsAtOnce,
+               const QString &hostsFile, int *succeeded)
+{
+    QElapsedTimer clock;
+    clock.start();
+    RunStatus status;
+    BatchEncoder encoder(&status, tools);
+    encoder.setExistingOutput(Preferences::ExistingOutput::Overwrite);
+    encoder.setSimultaneousJobs(jobsAtOnce);
+    encoder.setHosts(hostsFile);
+    QEventLoop loop;
+    QObject::connect(&encoder, &BatchEncoder::runFinished, &loop, &QEventLoop::quit);
+    *succeeded = 0;
+    QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
+                     [succeeded](const QUuid &, const JobResult &r) {
+                         *succeeded += r.status == JobResult::Status::Succeeded;
+                     });
+    encoder.start(jobs);
+    loop.exec();
+    return clock.nsecsElapsed() / 1e9;
+}
+
+int benchJobs(int rounds)
+{
+    const ToolRunner tools;
+    QTemporaryDir dir;
+    const int clips = 12;
+    QList<MediaVideo::Ptr> jobs;
+    QDir().mkpath(dir.filePath(QStringLiteral("out")));
+    for (int i = 0; i < clips; ++i) {
+        const QString source = dir.filePath(QStringLiteral("clip%1.mov").arg(i));
+        QProcess ffmpeg;
+        ffmpeg.start(tools.locateTool(QStringLiteral("ffmpeg")).path,
+                     {"-loglevel", "error",
+                      "-nostdin",  "-y",
+                      "-f",        "lavfi",
+                      "-i",        "testsrc2=size=320x240:rate=25:duration=2",
+                      "-f",        "lavfi",
+                      "-i",        QStringLiteral("sine=frequency=%1:duration=2").arg(300 + 50 * i),
+                      "-c:v",      "libx264",
+                      "-preset",   "ultrafast",
+                      "-pix_fmt",  "yuv420p",
+                      "-c:a",      "aac",
+                      "-shortest", source});
+        if (!ffmpeg.waitForFinished(-1) || ffmpeg.exitCode() != 0) {
+            std::fprintf(stderr, "bench_encode: could not generate %s\n", qPrintable(source));
+            return 1;
+        }
+        const MediaVideo::Ptr job =
+            createMediaVideo(source, importDestination(source, dir.filePath(QStringLiteral("out"))), tools);
+        job->videoEncoder = VideoEncoders::libx264;
+        job->videoPreset = VideoPresets::veryfast;
+        jobs << job;
+    }
+
+    // Two stand-in hosts: the ssh GNU parallel calls runs the command here, in a folder per host.
+    const QString hostsFile = dir.filePath(QStringLiteral("hosts"));
+    const QString ssh = dir.filePath(QStringLiteral("ssh"));
+    QFile hosts(hostsFile);
+    QFile script(ssh);
+    const bool written =
+        hosts.open(QIODevice::WriteOnly) && hosts.write("1/hostA\n1/hostB\n") > 0 &&
+        script.open(QIODevice::WriteOnly) &&
+        script.write(
+            "#!/bin/bash\n"
+            "while [ $# -gt 0 ]; do case \"$1\" in -l|-p|-o) shift 2;; -*) shift;; *) break;; esac; done\n"
+            "host=$1; shift; [ \"$1\" = -- ] && shift\n"
+            "mkdir -p \"$BENCH_REMOTE/$host\" && cd \"$BENCH_REMOTE/$host\" && "
+            "HOME=\"$BENCH_REMOTE/$host\" exec setsid -w bash -c \"$*\"\n") > 0;
+    hosts.close();
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    const bool withHosts = written && !QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty() &&
+                           !QStandardPaths::findExecutable(QStringLiteral("rsync")).isEmpty();
+    qputenv("PARALLEL_SSH", ssh.toUtf8());
+    qputenv("BENCH_REMOTE", dir.filePath(QStringLiteral("remote")).toUtf8());
+
+    std::printf("%d clips of 2 s (320x240, libx264 veryfast), %d rounds, %d cores\n", clips, rounds,
+                QThread::idealThreadCount());
+    double serial = 0, twoAtOnce = 0, onHosts = 0;
+    for (int round = 0; round < rounds; ++round) {
+        // The order turns each round, so that a warm cache favours none.
+        const QList<int> order = round % 2 ? QList<int>{2, 1, 0} : QList<int>{0, 1, 2};
+        double times[3] = {};
+        for (const int kind : order) {
+            if (kind == 2 && !withHosts)
+                continue;
+            int succeeded = 0;
+            times[kind] =
+                timeRun(tools, jobs, kind == 1 ? 2 : 1, kind == 2 ? hostsFile : QString(), &succeeded);
+            if (succeeded != clips) {
+                std::fprintf(stderr, "bench_encode: only %d of %d jobs succeeded\n", succeeded, clips);
+                return 1;
+            }
+        }
+        serial += times[0];
+        twoAtOnce += times[1];
+        onHosts += times[2];
+        std::printf("round %d: --jobs 1 %.3f s, --jobs 2 %.3f s, --hosts (2 stand-ins) %.3f s\n", round + 1,
+                    times[0], times[1], times[2]);
+    }
+    std::printf("--jobs 2 / --jobs 1: %.4f (goal <= 0.75)\n", twoAtOnce / serial);
+    if (withHosts)
+        std::printf("--hosts / --jobs 1: %.4f (the cost of the transfers and of GNU parallel)\n",
+                    onHosts / serial);
+    else
+        std::printf("--hosts: skipped, GNU parallel or rsync is not installed\n");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.value(1) == QStringLiteral("jobs")) {
+        setDiagnosticStream(nullptr);
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("default.info=false\norg.tavrix.Tavrix.Tavrix.info=false"));
+        return benchJobs(args.size() > 2 ? args[2].toInt() : 2);
+    }
     const int clips = args.size() > 1 ? args[1].toInt() : 4;
     const int seconds = args.size() > 2 ? args[2].toInt() : 12;
     const int rounds = args.size() > 3 ? args[3].toInt() : 6;

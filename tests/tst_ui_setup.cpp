@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QThread>
 #include <QtTest>
 
 namespace Key = Preferences::Key;
@@ -86,18 +87,21 @@ private slots:
             << "mp4,libx264,auto,auto,auto,Auto,aac,Auto,Auto,None,Rename,off,off,off,,"
             << "container=0,quicktime=false,autoCrop=false,deInterlace=false,videoEncoder=0,videoProfile=0,"
                "videoPreset=0,videoTune=0,videoDebit=0,audioEncoder=0,audioDebit=0,audioSampling=0,"
-               "otherParams=\"\",subtitleLanguage=\"\",formatFile=0,existingOutput=0";
+               "otherParams=\"\",subtitleLanguage=\"\",formatFile=0,existingOutput=0,simultaneousJobs=1";
         QTest::newRow("every key set, a figure unlisted")
             << "Ok"
             << "container=1,quicktime=1,autoCrop=1,deInterlace=1,videoEncoder=3,videoProfile=6,videoPreset=9,"
                "videoTune=8,videoDebit=1200,audioEncoder=2,audioDebit=384,audioSampling=48000,formatFile=2,"
-               "existingOutput=2,otherParams=-movflags +faststart,subtitleLanguage=eng,defaultPath=/out"
+               "existingOutput=2,otherParams=-movflags +faststart,subtitleLanguage=eng,defaultPath=/out,"
+               "simultaneousJobs=99"
             << "mkv,hevc_videotoolbox,high444,veryslow,ssim,Auto,copy,384,48000,{source}_{videoCodec}_{"
                "audioCodec},"
                "Overwrite,on,on,on,-movflags +faststart,eng"
             << "container=1,quicktime=true,autoCrop=true,deInterlace=true,videoEncoder=3,videoProfile=6,"
                "videoPreset=9,videoTune=8,videoDebit=0,audioEncoder=2,audioDebit=384,audioSampling=48000,"
-               "otherParams=\"-movflags +faststart\",subtitleLanguage=\"eng\",formatFile=2,existingOutput=2";
+               "otherParams=\"-movflags +faststart\",subtitleLanguage=\"eng\",formatFile=2,existingOutput=2,"
+               "simultaneousJobs=" +
+                   QString::number(QThread::idealThreadCount()); // no more than the cores
         for (const char *how : {"Cancel", "Escape"})
             QTest::newRow(how) << how << "otherParams=-threads 2"
                                << ""

@@ -15,6 +15,34 @@
 <context>
     <name>BatchEncoder</name>
     <message>
+        <source>On %1: %2</source>
+        <translation>Sur %1 : %2</translation>
+    </message>
+    <message>
+        <source>Cannot make a temporary folder: %1</source>
+        <translation>Impossible de créer un dossier temporaire : %1</translation>
+    </message>
+    <message>
+        <source>Cannot write the list of jobs: %1</source>
+        <translation>Impossible d’écrire la liste des tâches : %1</translation>
+    </message>
+    <message>
+        <source>GNU parallel could not run the job: %1</source>
+        <translation>GNU parallel n’a pas pu lancer la tâche : %1</translation>
+    </message>
+    <message>
+        <source>GNU parallel did not run the job: %1</source>
+        <translation>GNU parallel n’a pas lancé la tâche : %1</translation>
+    </message>
+    <message>
+        <source>The host %1 could not be reached: %2</source>
+        <translation>L’hôte %1 est injoignable : %2</translation>
+    </message>
+    <message>
+        <source>On %1: the converted file did not come back.</source>
+        <translation>Sur %1 : le fichier converti n’est pas revenu.</translation>
+    </message>
+    <message>
         <source>Stopped by the user</source>
         <translation>Arrêté par l’utilisateur</translation>
     </message>
@@ -565,6 +593,10 @@
 <context>
     <name>JobDelegate</name>
     <message>
+        <source>Converting… %1%</source>
+        <translation>Conversion… %1 %</translation>
+    </message>
+    <message>
         <source>%1
 Press to edit this job.</source>
         <translation>%1
@@ -940,6 +972,14 @@ Sortie : %2</translation>
 </context>
 <context>
     <name>Setup</name>
+    <message>
+        <source>Simultaneous jobs</source>
+        <translation>Tâches simultanées</translation>
+    </message>
+    <message>
+        <source>How many files are converted at once; 1 converts them one after another</source>
+        <translation>Nombre de fichiers convertis en même temps ; 1 les convertit l’un après l’autre</translation>
+    </message>
     <message>
         <source>Setup</source>
         <translation>Réglages</translation>

@@ -20,6 +20,8 @@
 #include <QHash>
 #include <QLoggingCategory>
 #include <QSet>
+#include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -350,14 +352,26 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
 int encodeCommand(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(tr(
-        "Converts the files, and the video files found at any depth in each directory, one after another."));
+    parser.setApplicationDescription(
+        tr("Converts the files, and the video files found at any depth in each directory, one after another "
+           "or, with --jobs or --hosts, several at once."));
     parser.addHelpOption();
     addSettingsOptions(parser);
     parser.addOption(
         QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
     parser.addOption(QCommandLineOption(QStringLiteral("notify"),
                                         tr("Show a desktop notification when the run has ended.")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("jobs"),
+        tr("Convert N files at once, from 1 (one after another) to the number of cores; with --hosts, "
+           "N at once on each host. Default: the stored setting."),
+        QStringLiteral("N")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("hosts"),
+        tr("Spread the files over the hosts listed in FILE, through GNU parallel: one ssh login a line "
+           "(\"[N/]user@host\"), \":\" for this machine. Each source is copied to the host that takes "
+           "it, converted there with its own ffmpeg, and the result copied back."),
+        QStringLiteral("FILE")));
     parser.addPositionalArgument(QStringLiteral("FILE|DIR"), tr("Video files or directories to convert."),
                                  QStringLiteral("FILE|DIR..."));
     if (!parser.parse(arguments)) {
@@ -379,10 +393,48 @@ int encodeCommand(const QStringList &arguments)
         write(stderr, tr("tavrix-cli encode: no file or directory given\n"));
         return ExitUsage;
     }
+    std::optional<int> jobsAtOnce;
+    if (parser.isSet(QStringLiteral("jobs"))) {
+        bool number = false;
+        const int value = parser.value(QStringLiteral("jobs")).toInt(&number);
+        const int most = parser.isSet(QStringLiteral("hosts")) ? Preferences::MaxSimultaneousJobs
+                                                               : std::max(1, QThread::idealThreadCount());
+        if (!number || value < 1 || value > most) {
+            write(stderr, tr("tavrix-cli encode: --jobs takes a number from 1 to %1\n").arg(most));
+            return ExitUsage;
+        }
+        jobsAtOnce = value;
+    }
+    QString hosts;
+    QString parallelProgram;
+    if (parser.isSet(QStringLiteral("hosts"))) {
+        const QFileInfo file(parser.value(QStringLiteral("hosts")));
+        if (!file.isFile() || !file.isReadable()) {
+            write(stderr, tr("tavrix-cli encode: “%1”: the hosts file cannot be read\n")
+                              .arg(printableText(parser.value(QStringLiteral("hosts")))));
+            return ExitUsage;
+        }
+        hosts = file.absoluteFilePath();
+        parallelProgram = QStandardPaths::findExecutable(QStringLiteral("parallel"));
+        if (parallelProgram.isEmpty()) {
+            write(stderr, tr("tavrix-cli encode: --hosts needs GNU parallel; install the Debian package "
+                             "“parallel” (sudo apt-get install parallel)\n"));
+            return ExitFailure;
+        }
+    }
     EncodeRun run(QStringLiteral("encode"), parser.isSet(QStringLiteral("verbose")));
     run.setNotifying(parser.isSet(QStringLiteral("notify")));
     if (!run.ready())
         return ExitFailure;
+    BatchEncoder &encoder = *run.session().encoder();
+    if (jobsAtOnce)
+        encoder.setSimultaneousJobs(*jobsAtOnce);
+    else if (!hosts.isEmpty())
+        encoder.setSimultaneousJobs(0); // each host takes as many as its file line or its cores say
+    if (!hosts.isEmpty()) {
+        encoder.setHosts(hosts);
+        encoder.setParallelProgram(parallelProgram);
+    }
 
     bool inputProblem = false;
     const QStringList files =

@@ -17,6 +17,8 @@ void printUsage(std::FILE *stream)
                "  probe [SETTINGS] FILE...       one JSON object per job, one per line\n"
                "  command [SETTINGS] FILE...     the encoder command line of each job\n"
                "  encode [SETTINGS] FILE|DIR...  convert the files, one after another\n"
+               "         --jobs N                N at once\n"
+               "         --hosts FILE            spread over the ssh logins in FILE, through GNU parallel\n"
                "  queue list|add|run|clear       the job list of the window (see 'queue --help')\n"
                "  defaults                       list the stored defaults\n"
                "  defaults KEY [VALUE]           print or set one stored default\n"

@@ -4,6 +4,7 @@
 #include "tools/Log.h"
 #include "tools/OutputName.h"
 #include "tools/SerialQueue.h"
+#include "tools/ShellQuote.h"
 #include "tools/ToolProcess.h"
 
 #include <QCoreApplication>
@@ -12,12 +13,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSemaphore>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <atomic>
@@ -26,7 +30,10 @@
 #include <cstdio>
 #include <cstring>
 #include <future>
+#include <mutex>
 #include <set>
+#include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -196,6 +203,25 @@ struct TemporaryFile
     }
 };
 
+// The folder a job's output comes back into from another host: made by the run itself beside the
+// output, readable by the user alone, ".clip.mp4.tavrix-Xy12Ab".
+namespace TemporaryDirectory {
+QString create(const QString &output, QString &error)
+{
+    const QFileInfo info(output);
+    for (const QString &name : {QLatin1Char('.') + info.fileName(), QString()}) {
+        QByteArray pattern = QFile::encodeName(info.absolutePath() + QLatin1Char('/') + name +
+                                               QStringLiteral(".tavrix-XXXXXX"));
+        if (::mkdtemp(pattern.data()))
+            return QFile::decodeName(pattern);
+        if (errno != ENAMETOOLONG)
+            break;
+    }
+    error = QString::fromLocal8Bit(::strerror(errno));
+    return {};
+}
+} // namespace TemporaryDirectory
+
 // Gives `from` the name `to` unless something, even a dangling link, has that name: 0 or an errno.
 int renameWithoutReplacing(const QString &from, const QString &to)
 {
@@ -338,6 +364,9 @@ struct ParseState
     std::optional<double> duration; // seconds, until ffmpeg tells the exact figure
     double laterSeconds = -1;
     bool sawDuration = false;
+    // Side by side, the job's figures go to its own entry of the run status.
+    int sideBySideNumber = 0;
+    double lastPercent = 0;
 
     void parse(const QStringList &lines)
     {
@@ -363,6 +392,13 @@ struct ParseState
         }
         if (!percent && !left)
             return;
+        if (sideBySideNumber > 0) {
+            if (percent)
+                lastPercent = *percent;
+            status->post([number = sideBySideNumber, shown = lastPercent, run = left ? left->run : -1](
+                             RunStatus &s) { s.setJobProgress(number, shown, run); });
+            return;
+        }
         status->post([percent, left](RunStatus &s) {
             if (percent)
                 s.setPercentValue(*percent);
@@ -422,11 +458,98 @@ struct BatchEncoder::Run
     int prefetchIndex = -1;
     std::future<std::optional<double>> prefetchedFrameCount;
 
+    // Several jobs at once, or the run handed to GNU parallel.
+    int parallelJobs = 1;
+    QString hostsFile;
+    int jobsPerHost = 0;
+    QString parallelProgram;
+    QSemaphore freeSlots;
+    std::vector<std::thread> workers; // touched on the encoding queue only
+    // Guards what jobs running side by side share: the names claimed, and the processes running now.
+    std::mutex mutex;
+    QHash<int, QString> claimedBy; // job number -> the claimed name, until the job has its file
+    QList<ToolProcess *> processes;
+
+    bool sideBySide() const { return parallelJobs > 1 && hostsFile.isEmpty(); }
+    static QString stoppedText() { return tr("Stopped by the user"); }
+    void track(ToolProcess *process)
+    {
+        std::lock_guard lock(mutex);
+        processes << process;
+    }
+    void untrack(ToolProcess *process)
+    {
+        std::lock_guard lock(mutex);
+        processes.removeOne(process);
+    }
+
+    // A job whose output name is decided and whose temporary file (or folder) exists.
+    struct Prepared
+    {
+        MediaVideo::Ptr job;
+        int number = 0;
+        QString destination;
+        QString target; // the name it will have, unless something takes it meanwhile
+        QString cause;  // why target is not destination
+        bool replace = false;
+        std::optional<TemporaryFile> temporary;
+        QString directory; // for a job run on another host: the folder its output comes back into
+        QString host;
+        CommandLine command;
+        JobLogSink log; // opened as the encoder starts
+
+        // Ends the log with the result, which then names it.
+        void closeLog(JobResult &result)
+        {
+            if (log.append) {
+                log.append(result.reason.isEmpty() ? result.text()
+                                                   : result.text() + QStringLiteral(": ") + result.reason);
+                result.logPath = log.path;
+            }
+            if (log.close)
+                log.close();
+            log = {};
+        }
+
+        // The name of the output in `directory` and on the host, never the source's name there.
+        QString returnedName() const
+        {
+            const QString suffix = QFileInfo(target).suffix();
+            QString name =
+                QStringLiteral("tavrix-output") + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
+            if (name == QFileInfo(job->source).fileName())
+                name.prepend(QStringLiteral("new-"));
+            return name;
+        }
+        void discard() const
+        {
+            if (temporary)
+                temporary->remove();
+            if (!directory.isEmpty()) {
+                const QString returned = directory + QLatin1Char('/') + returnedName();
+                if (occupantOf(returned) == Occupant::RegularFile)
+                    ::unlink(QFile::encodeName(returned).constData());
+                ::rmdir(QFile::encodeName(directory).constData());
+            }
+        }
+    };
+    enum class Placement { File, Directory };
+
     void collectSources();
     bool isSourceOfRun(const QString &path) const;
     bool isTaken(const QString &path) const;
     Obstacle obstacleFor(const MediaVideo &job) const;
     void runJob(int index);
+    void startJobSideBySide(int index);
+    void joinWorkers();
+    void runOnHosts();
+    // Decides the output's name and makes the temporary file; reports the job and gives nothing when it
+    // cannot run.
+    std::optional<Prepared> prepare(int index, Placement placement);
+    void execute(Prepared p);
+    // Reports the job from how its encoder ended, giving the checked output its name.
+    void conclude(Prepared &p, const ProcessOutcome &outcome);
+    void release(int number);
     // Gives the finished temporary file its name: `target`, or the next free name when something took
     // that name meanwhile (a replace only for Overwrite). The name written, or empty and `error`.
     QString place(const TemporaryFile &file, const QString &destination, QString target, bool replace,
@@ -436,7 +559,7 @@ struct BatchEncoder::Run
     std::optional<double> frameCount(int index, const QString &source);
     void prefetchFrameCount(int index);
     double secondsAfter(int index) const;
-    void finish(const MediaVideo::Ptr &job, const JobResult &result);
+    void finish(const MediaVideo::Ptr &job, int number, const JobResult &result);
 };
 
 void BatchEncoder::Run::collectSources()
@@ -518,29 +641,37 @@ double BatchEncoder::Run::secondsAfter(int index) const
     return total;
 }
 
-void BatchEncoder::Run::finish(const MediaVideo::Ptr &job, const JobResult &result)
+void BatchEncoder::Run::finish(const MediaVideo::Ptr &job, int number, const JobResult &result)
 {
+    if (sideBySide())
+        status->post([number](RunStatus &s) { s.jobEnded(number); });
     BatchEncoder *owner = encoder;
     QMetaObject::invokeMethod(
         owner, [owner, job, result] { owner->finishJob(job, result); }, Qt::QueuedConnection);
 }
 
-void BatchEncoder::Run::runJob(int index)
+void BatchEncoder::Run::release(int number)
+{
+    std::lock_guard lock(mutex);
+    claimedDestinations.remove(claimedBy.take(number));
+}
+
+std::optional<BatchEncoder::Run::Prepared> BatchEncoder::Run::prepare(int index, Placement placement)
 {
     if (index < 0 || index >= jobs.size() || !jobs[index])
-        return;
+        return std::nullopt;
     const MediaVideo::Ptr job = jobs[index];
     const int number = index + 1;
-    const auto notRun = [&](const QString &reason) {
+    const auto notRun = [&](const QString &reason) -> std::optional<Prepared> {
         JobResult result;
         result.status = JobResult::Status::NotRun;
         result.reason = reason;
-        finish(job, result);
+        finish(job, number, result);
+        return std::nullopt;
     };
-    const QString stoppedText = tr("Stopped by the user");
 
     if (stopRequested)
-        return notRun(stoppedText);
+        return notRun(stoppedText());
     if (stopAfterCurrent)
         return notRun(tr("The run was stopped after the file before it"));
     if (!QFileInfo::exists(job->source))
@@ -548,69 +679,107 @@ void BatchEncoder::Run::runJob(int index)
     if (job->destination.isEmpty())
         return notRun(tr("The job has no destination."));
 
-    // Where the output goes. Rename takes a free name for any obstacle; Skip runs only into a free
-    // name; Overwrite replaces a regular file that is none of this run's sources or outputs.
-    const QString &destination = job->destination;
-    const Obstacle obstacle = obstacleFor(*job);
-    QString target = destination;
-    QString cause;
-    if (obstacle != Obstacle::None) {
-        if (existingOutput == ExistingOutput::Skip ||
-            (existingOutput == ExistingOutput::Overwrite && obstacle != Obstacle::RegularFile))
-            return notRun(obstacleRefusal(obstacle, destination));
-        if (existingOutput == ExistingOutput::Rename) {
-            cause = obstacleCause(obstacle, destination);
-            target = freeName(destination, [this](const QString &path) { return isTaken(path); });
-            if (target.isEmpty())
-                return notRun(tr("No free name is left beside “%1”.").arg(destination));
+    Prepared p;
+    p.job = job;
+    p.number = number;
+    p.destination = job->destination;
+    {
+        // Decided here, before the job starts, so that jobs running side by side never share a name.
+        std::lock_guard lock(mutex);
+        // Where the output goes. Rename takes a free name for any obstacle; Skip runs only into a free
+        // name; Overwrite replaces a regular file that is none of this run's sources or outputs.
+        const Obstacle obstacle = obstacleFor(*job);
+        p.target = p.destination;
+        if (obstacle != Obstacle::None) {
+            if (existingOutput == ExistingOutput::Skip ||
+                (existingOutput == ExistingOutput::Overwrite && obstacle != Obstacle::RegularFile))
+                return notRun(obstacleRefusal(obstacle, p.destination));
+            if (existingOutput == ExistingOutput::Rename) {
+                p.cause = obstacleCause(obstacle, p.destination);
+                p.target = freeName(p.destination, [this](const QString &path) { return isTaken(path); });
+                if (p.target.isEmpty())
+                    return notRun(tr("No free name is left beside “%1”.").arg(p.destination));
+            }
         }
+        p.replace = existingOutput == ExistingOutput::Overwrite && obstacle == Obstacle::RegularFile;
+        const QString claimed = canonicalPath(p.target);
+        claimedDestinations.insert(claimed);
+        claimedBy.insert(number, claimed);
     }
-    const bool replace = existingOutput == ExistingOutput::Overwrite && obstacle == Obstacle::RegularFile;
 
     QString error;
-    const std::optional<TemporaryFile> temporary = TemporaryFile::create(target, error);
-    if (!temporary) {
+    MediaVideo running = *job;
+    if (placement == Placement::File) {
+        p.temporary = TemporaryFile::create(p.target, error);
+        if (p.temporary)
+            running.destination = p.temporary->path;
+    } else {
+        p.directory = TemporaryDirectory::create(p.target, error);
+        if (!p.directory.isEmpty())
+            running.destination = p.directory + QLatin1Char('/') + p.returnedName();
+    }
+    if (running.destination == job->destination) {
+        release(number);
         JobResult result;
         result.status = JobResult::Status::Failed;
         result.exitCode = -1;
-        result.reason = tr("Cannot create a file in “%1”: %2").arg(QFileInfo(target).absolutePath(), error);
-        return finish(job, result);
+        result.reason = tr("Cannot create a file in “%1”: %2").arg(QFileInfo(p.target).absolutePath(), error);
+        finish(job, number, result);
+        return std::nullopt;
     }
 
     // The command that runs writes into the temporary file; the one shown elsewhere names the output.
-    MediaVideo running = *job;
-    running.destination = temporary->path;
-    const CommandLine command = builder(running, tools, CropDetection::Run);
-    if (!command.ok() || stopRequested) {
-        temporary->remove();
-        return notRun(command.ok() ? stoppedText : command.error);
+    p.command = builder(running, tools, CropDetection::Run);
+    if (!p.command.ok() || stopRequested) {
+        p.discard();
+        release(number);
+        return notRun(p.command.ok() ? stoppedText() : p.command.error);
     }
 
-    claimedDestinations.insert(canonicalPath(target));
-    qInfo().noquote() << command.text;
+    qInfo().noquote() << p.command.text;
     qCInfo(lcTavrix).noquote() << QStringLiteral("Source = ") + job->source;
-    qCInfo(lcTavrix).noquote() << QStringLiteral("Ffmpeg path = ") + command.text;
+    qCInfo(lcTavrix).noquote() << QStringLiteral("Ffmpeg path = ") + p.command.text;
     writeDiagnostic(job->source);
     qCInfo(lcTavrix).noquote() << QStringLiteral(
                                       "Writing to the temporary file %1, which becomes %2 once complete")
-                                      .arg(temporary->path, target);
+                                      .arg(running.destination, p.target);
+    return p;
+}
 
+void BatchEncoder::Run::execute(Prepared p)
+{
     QMetaObject::invokeMethod(
-        encoder, [owner = encoder, id = job->id] { emit owner->jobStarted(id); }, Qt::QueuedConnection);
-    JobLogSink log = openLog ? openLog(*job) : JobLogSink();
-    if (log.append)
-        log.append(QStringLiteral("$ ") + command.text);
-    const ProcessOutcome outcome = ope({QStringLiteral("-c"), command.text}, job->source, number, log);
+        encoder, [owner = encoder, id = p.job->id] { emit owner->jobStarted(id); }, Qt::QueuedConnection);
+    p.log = openLog ? openLog(*p.job) : JobLogSink();
+    if (p.log.append)
+        p.log.append(QStringLiteral("$ ") + p.command.text);
+    const ProcessOutcome outcome =
+        ope({QStringLiteral("-c"), p.command.text}, p.job->source, p.number, p.log);
+    if (outcome.kind == ProcessOutcome::Kind::NotStarted) {
+        p.discard();
+        release(p.number);
+        JobResult result;
+        result.status = JobResult::Status::NotRun;
+        result.reason = stoppedText();
+        p.closeLog(result);
+        return finish(p.job, p.number, result);
+    }
+    conclude(p, outcome);
+}
 
+void BatchEncoder::Run::conclude(Prepared &p, const ProcessOutcome &outcome)
+{
+    const MediaVideo::Ptr &job = p.job;
+    const int number = p.number;
     JobResult result;
     result.exitCode = outcome.exitCode;
     result.outputTail = outcome.tail.text();
     result.status = JobResult::Status::Failed;
-    const QString shownName = QFileInfo(target).fileName();
+    const QString shownName = QFileInfo(p.target).fileName();
+    const TemporaryFile &temporary = *p.temporary;
     switch (outcome.kind) {
     case ProcessOutcome::Kind::NotStarted:
-        temporary->remove();
-        return notRun(stoppedText);
+        break;
     case ProcessOutcome::Kind::FailedToStart:
         qWarning().noquote() << QStringLiteral("Erreur 'self.ope()' ") + outcome.error +
                                     QStringLiteral(" [") + job->source + QStringLiteral(", ") +
@@ -620,7 +789,7 @@ void BatchEncoder::Run::runJob(int index)
         break;
     case ProcessOutcome::Kind::Stopped:
         result.status = JobResult::Status::Stopped;
-        result.reason = stoppedText;
+        result.reason = stoppedText();
         break;
     case ProcessOutcome::Kind::Crashed:
         result.reason = tr("ffmpeg was ended by signal %1 (%2).")
@@ -637,15 +806,15 @@ void BatchEncoder::Run::runJob(int index)
                                 : tr("ffmpeg exited with status %1: %2").arg(outcome.exitCode).arg(message);
         } else if (!writeFailure.isEmpty()) {
             result.reason = tr("ffmpeg could not finish writing “%1”: %2").arg(shownName, writeFailure);
-        } else if (!temporary->isOurs()) {
+        } else if (!temporary.isOurs()) {
             result.reason = tr("The file being written was removed or replaced while ffmpeg ran.");
-        } else if (occupantOf(temporary->path, &st) != Occupant::RegularFile || st.st_size == 0) {
+        } else if (occupantOf(temporary.path, &st) != Occupant::RegularFile || st.st_size == 0) {
             result.reason = tr("ffmpeg ended without writing “%1”.").arg(shownName);
         } else {
-            const ReadBack check = readBack(tools, *temporary, shownName, stopFlag);
+            const ReadBack check = readBack(tools, temporary, shownName, stopFlag);
             if (check.kind == ReadBack::Kind::Stopped) {
                 result.status = JobResult::Status::Stopped;
-                result.reason = stoppedText;
+                result.reason = stoppedText();
             } else if (check.kind == ReadBack::Kind::Unreadable) {
                 result.reason = tr("ffmpeg ended without error, but “%1” cannot be read back: %2")
                                     .arg(shownName, check.problem);
@@ -656,40 +825,252 @@ void BatchEncoder::Run::runJob(int index)
         break;
     }
     }
+    if (!p.host.isEmpty() && p.host != QLatin1String(":") && result.status == JobResult::Status::Failed)
+        result.reason = tr("On %1: %2").arg(p.host, result.reason);
 
     if (result.status == JobResult::Status::Succeeded) {
-        const QString written = place(*temporary, destination, target, replace, cause, error);
+        QString error;
+        const QString written = place(temporary, p.destination, p.target, p.replace, p.cause, error);
         if (written.isEmpty()) {
             result.status = JobResult::Status::Failed;
             result.reason = tr("The finished file could not be named “%1”: %2").arg(shownName, error);
         } else {
-            if (written == destination)
+            if (written == p.destination)
                 qCInfo(lcTavrix).noquote() << QStringLiteral("Wrote %1").arg(written);
             else
                 qCInfo(lcTavrix).noquote()
-                    << QStringLiteral("Wrote %1 instead of %2 (%3)").arg(written, destination, cause);
-            if (written != destination) {
+                    << QStringLiteral("Wrote %1 instead of %2 (%3)").arg(written, p.destination, p.cause);
+            if (written != p.destination) {
                 result.writtenPath = written;
-                result.renameCause = cause;
+                result.renameCause = p.cause;
                 result.reason = result.writtenNote();
             }
         }
     }
     if (result.status != JobResult::Status::Succeeded)
-        temporary->remove();
-    if (log.append) {
-        log.append(result.reason.isEmpty() ? result.text()
-                                           : result.text() + QStringLiteral(": ") + result.reason);
-        result.logPath = log.path;
+        p.discard();
+    else if (!p.directory.isEmpty())
+        ::rmdir(QFile::encodeName(p.directory).constData());
+    p.closeLog(result);
+    finish(job, number, result);
+}
+
+void BatchEncoder::Run::runJob(int index)
+{
+    if (std::optional<Prepared> prepared = prepare(index, Placement::File))
+        execute(std::move(*prepared));
+}
+
+void BatchEncoder::Run::startJobSideBySide(int index)
+{
+    // A slot is taken before the job's name is decided, so a stop while waiting runs nothing more.
+    freeSlots.acquire();
+    std::optional<Prepared> prepared = prepare(index, Placement::File);
+    if (!prepared) {
+        freeSlots.release();
+        return;
     }
-    if (log.close)
-        log.close();
-    finish(job, result);
+    workers.emplace_back([this, p = std::move(*prepared)]() mutable {
+        execute(std::move(p));
+        freeSlots.release();
+    });
+}
+
+void BatchEncoder::Run::joinWorkers()
+{
+    for (std::thread &worker : workers)
+        worker.join();
+    workers.clear();
+}
+
+// The whole run goes to GNU parallel at once: it picks a host for each job, sends the source there,
+// runs the command and brings the output back into the job's own temporary folder; here the output
+// is checked and named exactly as after a local run.
+void BatchEncoder::Run::runOnHosts()
+{
+    QList<Prepared> prepared;
+    for (int i = 0; i < jobs.size(); ++i)
+        if (std::optional<Prepared> p = prepare(i, Placement::Directory))
+            prepared << std::move(*p);
+    if (prepared.isEmpty())
+        return;
+
+    const QTemporaryDir work;
+    const auto fail = [&](Prepared &p, const QString &reason, JobResult::Status status) {
+        JobResult result;
+        result.status = status;
+        result.exitCode = -1;
+        result.reason = reason;
+        p.discard();
+        release(p.number);
+        finish(p.job, p.number, result);
+    };
+    if (!work.isValid()) {
+        for (Prepared &p : prepared)
+            fail(p, tr("Cannot make a temporary folder: %1").arg(work.errorString()),
+                 JobResult::Status::Failed);
+        return;
+    }
+
+    // Three NUL-ended fields per job, so that any name passes: the file to send (the part after "/./"
+    // is its name over there), the file to bring back, and the command. The command runs in a folder
+    // of its own on the host; on this machine (":") nothing is sent and it works on the files in place.
+    const QString ffmpeg = shellQuote(tools.locateTool(QStringLiteral("ffmpeg")).path);
+    // GNU parallel cuts a returned path at a line break, so the output comes back through a link
+    // with a plain name to the job's folder.
+    const auto returnPath = [&work](const Prepared &p) {
+        const QString link = work.filePath(QStringLiteral("return-%1").arg(p.number));
+        QFile::link(p.directory, link);
+        return link + QStringLiteral("/./") + p.returnedName();
+    };
+    QByteArray input;
+    for (const Prepared &p : std::as_const(prepared)) {
+        const QFileInfo source(p.job->source);
+        const QString local = p.directory + QLatin1Char('/') + p.returnedName();
+        QString there = p.command.text;
+        if (!ffmpeg.isEmpty() && there.startsWith(ffmpeg))
+            there.replace(0, ffmpeg.size(), QStringLiteral("ffmpeg"));
+        there.replace(QStringLiteral(" -i ") + shellQuote(p.job->source) + QLatin1Char(' '),
+                      QStringLiteral(" -i ") + shellQuote(QStringLiteral("./") + source.fileName()) +
+                          QLatin1Char(' '));
+        if (there.endsWith(shellQuote(local)))
+            there.replace(there.size() - shellQuote(local).size(), shellQuote(local).size(),
+                          shellQuote(p.returnedName()));
+        const QString command = QStringLiteral("if [ \"$PARALLEL_SSHLOGIN\" = : ]; then ") + p.command.text +
+                                QStringLiteral("; else ") + there + QStringLiteral("; fi");
+        for (const QString &field :
+             {source.absolutePath() + QStringLiteral("/./") + source.fileName(), returnPath(p), command})
+            input += QFile::encodeName(field) + '\0';
+    }
+    const QString inputPath = work.filePath(QStringLiteral("jobs"));
+    const QString logPath = work.filePath(QStringLiteral("joblog"));
+    QFile inputFile(inputPath);
+    if (!inputFile.open(QIODevice::WriteOnly) || inputFile.write(input) != input.size() ||
+        !inputFile.flush()) {
+        for (Prepared &p : prepared)
+            fail(p, tr("Cannot write the list of jobs: %1").arg(inputFile.errorString()),
+                 JobResult::Status::Failed);
+        return;
+    }
+    inputFile.close();
+
+    QStringList arguments = {QStringLiteral("--null"),
+                             QStringLiteral("--max-args"),
+                             QStringLiteral("3"),
+                             QStringLiteral("--sshloginfile"),
+                             QFileInfo(hostsFile).absoluteFilePath(),
+                             QStringLiteral("--workdir"),
+                             QStringLiteral("..."),
+                             QStringLiteral("--transferfile"),
+                             QStringLiteral("{1}"),
+                             QStringLiteral("--return"),
+                             QStringLiteral("{2}"),
+                             QStringLiteral("--cleanup"),
+                             QStringLiteral("--joblog"),
+                             logPath,
+                             QStringLiteral("--results"),
+                             work.filePath(QStringLiteral("job-{#}")),
+                             QStringLiteral("--arg-file"),
+                             inputPath};
+    if (jobsPerHost > 0)
+        arguments << QStringLiteral("--jobs") << QString::number(jobsPerHost);
+    arguments << QStringLiteral("bash") << QStringLiteral("-c") << QStringLiteral("{3}");
+
+    status->post([](RunStatus &s) {
+        s.setCurrentEncodeFile(QString());
+        s.setActiveEncoding(QString());
+    });
+    // Its own words and anything a job printed are read here; none of it reaches our standard output.
+    ToolProcess parallel(QStringLiteral("parallel"), parallelProgram, arguments);
+    parallel.setChannels(ToolProcess::Channels::Merged);
+    parallel.setGracePeriod(std::chrono::milliseconds(stopGraceMs));
+    parallel.setCancellation(stopFlag);
+    OutputTail said;
+    parallel.setLineHandler([&said](const QString &line) { said.add(line); });
+    // Pausing holds GNU parallel and the transfers and jobs it runs from here.
+    parallel.setPause(pause);
+    ++encoders;
+    track(&parallel);
+    const ToolOutcome ended = parallel.run();
+    untrack(&parallel);
+    --encoders;
+
+    // Seq, Host, Starttime, JobRuntime, Send, Receive, Exitval, Signal, Command.
+    QHash<int, QStringList> log;
+    QFile logFile(logPath);
+    if (logFile.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = logFile.readAll().split('\n');
+        for (const QByteArray &line : lines) {
+            const QStringList fields = QString::fromUtf8(line).split(QLatin1Char('\t'));
+            bool number = false;
+            const int seq = fields.value(0).toInt(&number);
+            if (number && fields.size() >= 8)
+                log.insert(seq, fields);
+        }
+    }
+    for (int i = 0; i < prepared.size(); ++i) {
+        Prepared &p = prepared[i];
+        const QStringList entry = log.value(i + 1);
+        if (entry.isEmpty()) {
+            if (stopRequested || ended.kind == ToolOutcome::Kind::Stopped)
+                fail(p, stoppedText(), JobResult::Status::Stopped);
+            else if (!ended.finished())
+                fail(p, tr("GNU parallel could not run the job: %1").arg(ended.reason()),
+                     JobResult::Status::Failed);
+            else
+                fail(p, tr("GNU parallel did not run the job: %1").arg(failureLine(said.lines())),
+                     JobResult::Status::Failed);
+            continue;
+        }
+        p.host = entry.value(1);
+        ProcessOutcome outcome;
+        outcome.kind = ProcessOutcome::Kind::Exited;
+        outcome.exitCode = entry.value(6).toInt();
+        if (const int signal = entry.value(7).toInt(); signal != 0) {
+            outcome.kind = stopRequested ? ProcessOutcome::Kind::Stopped : ProcessOutcome::Kind::Crashed;
+            outcome.exitCode = signal;
+        }
+        QFile errors(work.filePath(QStringLiteral("job-%1.err").arg(i + 1)));
+        if (errors.open(QIODevice::ReadOnly)) {
+            LineSplitter splitter;
+            QList<QByteArray> lines = splitter.push(errors.readAll());
+            lines += splitter.flush();
+            for (const QByteArray &line : std::as_const(lines))
+                outcome.tail.add(decodeLine(line));
+        }
+        if (stopRequested)
+            outcome.kind = ProcessOutcome::Kind::Stopped;
+        // ssh says so itself when it cannot reach the host, and exits with 255.
+        QString unreachable;
+        for (const QString &line : outcome.tail.lines())
+            if (unreachable.isEmpty() && line.startsWith(QStringLiteral("ssh: ")))
+                unreachable = line;
+        if (outcome.kind == ProcessOutcome::Kind::Exited && outcome.exitCode == 255 &&
+            !unreachable.isEmpty()) {
+            fail(p, tr("The host %1 could not be reached: %2").arg(p.host, unreachable),
+                 JobResult::Status::Failed);
+            continue;
+        }
+        const QString returned = p.directory + QLatin1Char('/') + p.returnedName();
+        struct stat st;
+        if (occupantOf(returned, &st) == Occupant::RegularFile)
+            p.temporary = TemporaryFile{returned, FileId{st.st_dev, st.st_ino}};
+        else
+            p.temporary = TemporaryFile{};
+        if (outcome.kind == ProcessOutcome::Kind::Exited && outcome.exitCode == 0 &&
+            p.temporary->path.isEmpty()) {
+            fail(p, tr("On %1: the converted file did not come back.").arg(p.host),
+                 JobResult::Status::Failed);
+            continue;
+        }
+        conclude(p, outcome);
+    }
 }
 
 QString BatchEncoder::Run::place(const TemporaryFile &file, const QString &destination, QString target,
                                  bool replace, QString &cause, QString &error)
 {
+    std::lock_guard lock(mutex);
     if (!file.isOurs()) {
         error = tr("the file being written was removed or replaced meanwhile.");
         return {};
@@ -731,14 +1112,24 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
                                       const JobLogSink &log)
 {
     ProcessOutcome outcome;
-    const std::optional<double> frameCount = this->frameCount(number - 1, source);
+    // Side by side, each job asks for its own frame count on its own thread.
+    const std::optional<double> frameCount =
+        sideBySide() ? readWholeNumber(tools.mediaInfoField(source, QStringLiteral("General"),
+                                                            QStringLiteral("FrameCount")))
+                     : this->frameCount(number - 1, source);
 
     const QString fileName = QFileInfo(source).fileName();
-    status->post([fileName, number](RunStatus &s) {
-        s.setCurrentEncodeFile(fileName);
-        s.setActiveEncoding(QString::number(number));
-        s.setShowProgressBar(true);
-    });
+    if (sideBySide()) {
+        status->post([fileName, number, id = jobs[number - 1]->id](RunStatus &s) {
+            s.jobStarted(number, id, fileName);
+        });
+    } else {
+        status->post([fileName, number](RunStatus &s) {
+            s.setCurrentEncodeFile(fileName);
+            s.setActiveEncoding(QString::number(number));
+            s.setShowProgressBar(true);
+        });
+    }
     if (stopRequested)
         return outcome;
 
@@ -751,7 +1142,14 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     state->pauses = &pauses;
     state->startedAt = pauses.now();
     state->pausedAtStart = pauses.pausedMs();
-    prefetchFrameCount(number);
+    if (sideBySide()) {
+        state->sideBySideNumber = number;
+        // What follows is shared among the slots.
+        if (state->laterSeconds > 0)
+            state->laterSeconds /= parallelJobs;
+    } else {
+        prefetchFrameCount(number);
+    }
 
     // Its own process group, a UTF-8 locale, an empty standard input, and it dies with us; no time
     // limit: a film takes hours. Only the diagnostics are read; what the encoder writes on standard
@@ -770,7 +1168,9 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
         state->parse({line});
     });
     ++encoders;
+    track(&process);
     const ToolOutcome ended = process.run();
+    untrack(&process);
     --encoders;
     switch (ended.kind) {
     case ToolOutcome::Kind::FailedToStart:
@@ -792,6 +1192,8 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     }
 
     // Every change this job posted lands before the reset, so the next job starts from 0.
+    if (sideBySide())
+        return outcome;
     status->post([](RunStatus &s) {
         s.setPercentValue(0);
         s.setSecondsLeft(-1, -1);
@@ -839,6 +1241,11 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     run->stopGraceMs = m_stopGraceMs;
     run->existingOutput = m_existingOutput.value_or(Preferences::existingOutput());
     run->openLog = m_logOpener;
+    run->parallelJobs = std::max(1, m_jobs.value_or(Preferences::simultaneousJobs()));
+    run->hostsFile = m_hostsFile;
+    run->jobsPerHost = m_jobs.value_or(0);
+    run->parallelProgram = m_parallelProgram;
+    run->freeSlots.release(run->parallelJobs);
     for (const MediaVideo::Ptr &job : jobs) {
         const std::optional<double> seconds = job ? readClock(job->durationVideo()) : std::nullopt;
         run->durations << (seconds && *seconds > 0 ? *seconds : -1.0);
@@ -848,23 +1255,34 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     m_status->setNbrFilesEncoding(int(jobs.size()));
     m_queue = new SerialQueue(queueLabel());
     m_queue->enqueue([run] {
-        run->status->post([](RunStatus &s) {
+        run->status->post([sideBySide = run->sideBySide()](RunStatus &s) {
             s.setShowProgressBar(true);
             s.setIsDisable(true);
             s.setPercentValue(0);
             s.setCurrentEncodeFile(QString());
             s.setActiveEncoding(QString());
             s.setSecondsLeft(-1, -1);
+            if (sideBySide)
+                s.beginSideBySide();
         });
     });
     m_queue->enqueue([run] { run->collectSources(); });
-    for (int i = 0; i < jobs.size(); ++i)
-        m_queue->enqueue([run, i] { run->runJob(i); });
+    if (!run->hostsFile.isEmpty())
+        m_queue->enqueue([run] { run->runOnHosts(); });
+    else if (run->sideBySide())
+        for (int i = 0; i < jobs.size(); ++i)
+            m_queue->enqueue([run, i] { run->startJobSideBySide(i); });
+    else
+        for (int i = 0; i < jobs.size(); ++i)
+            m_queue->enqueue([run, i] { run->runJob(i); });
     m_queue->enqueue([run] {
+        run->joinWorkers();
         // A frame count asked for a job that did not run is not left for the user interface to wait on.
         if (run->prefetchedFrameCount.valid())
             run->prefetchedFrameCount.wait();
-        run->status->post([](RunStatus &s) {
+        run->status->post([sideBySide = run->sideBySide()](RunStatus &s) {
+            if (sideBySide)
+                s.endSideBySide();
             s.setShowProgressBar(false);
             s.setIsDisable(false);
         });

@@ -17,7 +17,8 @@
 
 class SerialQueue;
 
-// Converts a list of jobs strictly one after another on a background serial queue.
+// Converts a list of jobs one after another on a background serial queue, or several at once: the
+// queue then decides each job's output name in list order and hands the encoder to a worker thread.
 //
 // A job writes into a temporary file of its own beside its output and gives it the output's name only
 // once ffmpeg has written something it can read back, so a file the run did not create is never
@@ -76,6 +77,14 @@ public:
     // The shell that runs each command ("/bin/bash").
     void setShellProgram(const QString &program) { m_shell = program; }
 
+    // How many jobs run at once (1: one after another). Without a call, each run follows the stored
+    // preference as it is when the run starts.
+    void setSimultaneousJobs(int jobs) { m_jobs = jobs; }
+    // Hands the run to GNU parallel, which spreads the jobs over the hosts of `sshLoginFile` (its
+    // --sshloginfile format); empty runs everything here. The simultaneous jobs, when set, are per host.
+    void setHosts(const QString &sshLoginFile) { m_hostsFile = sshLoginFile; }
+    void setParallelProgram(const QString &program) { m_parallelProgram = program; }
+
     static QString queueLabel();
 
 signals:
@@ -99,6 +108,9 @@ private:
     QString m_shell = QStringLiteral("/bin/bash");
     int m_stopGraceMs = 3000;
     std::optional<Preferences::ExistingOutput> m_existingOutput;
+    std::optional<int> m_jobs;
+    QString m_hostsFile;
+    QString m_parallelProgram = QStringLiteral("parallel");
     bool m_running = false;
     bool m_lastRunStopped = false;
     std::shared_ptr<Run> m_run;

@@ -72,6 +72,76 @@ void RunStatus::setSecondsLeft(double job, double run)
     emit changed();
 }
 
+void RunStatus::beginSideBySide()
+{
+    m_sideBySide = true;
+    m_jobsDone = 0;
+    m_running.clear();
+    showSideBySide();
+}
+
+void RunStatus::endSideBySide()
+{
+    m_sideBySide = false;
+    m_running.clear();
+    emit changed();
+}
+
+void RunStatus::jobStarted(int number, const QUuid &id, const QString &fileName)
+{
+    m_running.insert(number, RunningJob{id, fileName, 0, -1});
+    showSideBySide();
+}
+
+void RunStatus::setJobProgress(int number, double percentValue, double runSecondsLeft)
+{
+    const auto job = m_running.find(number);
+    if (job == m_running.end())
+        return;
+    job->percentValue = percentValue;
+    job->secondsLeft = runSecondsLeft;
+    showSideBySide();
+}
+
+void RunStatus::jobEnded(int number)
+{
+    m_running.remove(number);
+    ++m_jobsDone;
+    showSideBySide();
+}
+
+std::optional<double> RunStatus::jobPercent(const QUuid &id) const
+{
+    for (const RunningJob &job : m_running)
+        if (job.id == id)
+            return job.percentValue;
+    return std::nullopt;
+}
+
+void RunStatus::showSideBySide()
+{
+    QStringList numbers;
+    QStringList names;
+    double done = 100.0 * m_jobsDone;
+    double left = -1;
+    bool leftKnown = !m_running.isEmpty();
+    for (auto job = m_running.cbegin(); job != m_running.cend(); ++job) {
+        numbers << QString::number(job.key());
+        names << job->fileName;
+        done += std::isfinite(job->percentValue) ? std::clamp(job->percentValue, 0.0, 100.0) : 0.0;
+        // The run ends with its slowest slot.
+        if (job->secondsLeft < 0)
+            leftKnown = false;
+        left = std::max(left, job->secondsLeft);
+    }
+    m_percentValue = m_nbrFilesEncoding > 0 ? done / m_nbrFilesEncoding : 0;
+    m_activeEncoding = numbers.join(QStringLiteral(", "));
+    m_currentEncodeFile = names.join(QStringLiteral(", "));
+    m_jobSecondsLeft = -1;
+    m_runSecondsLeft = leftKnown ? left : -1;
+    emit changed();
+}
+
 void RunStatus::post(std::function<void(RunStatus &)> change)
 {
     QMetaObject::invokeMethod(

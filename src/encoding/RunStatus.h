@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QMap>
 #include <QObject>
 #include <QString>
+#include <QUuid>
 
 #include <functional>
+#include <optional>
 
 // Progress of the current encoding run or import, shown by the progress sheet.
 //
@@ -43,6 +46,26 @@ public:
     void setPaused(bool value);
     void setSecondsLeft(double job, double run);
 
+    // A run of several jobs side by side. The fields above then speak for the whole run: the percentage
+    // is the run's, `activeEncoding` and `currentEncodeFile` list the jobs running now, and the time
+    // left is the run's only.
+    struct RunningJob
+    {
+        QUuid id;
+        QString fileName;
+        double percentValue = 0;
+        double secondsLeft = -1; // the run's, as this job sees it
+    };
+    bool isSideBySide() const { return m_sideBySide; }
+    void beginSideBySide(); // no job running, none done
+    void endSideBySide();
+    void jobStarted(int number, const QUuid &id, const QString &fileName);
+    void setJobProgress(int number, double percentValue, double runSecondsLeft);
+    void jobEnded(int number); // also for a job that never started: it counts as done
+    const QMap<int, RunningJob> &runningJobs() const { return m_running; }
+    // The percentage of a job running side by side now, or nothing.
+    std::optional<double> jobPercent(const QUuid &id) const;
+
     // Runs `change` on this object's thread, after every change posted before it from the same thread.
     void post(std::function<void(RunStatus &)> change);
 
@@ -67,4 +90,9 @@ private:
     bool m_paused = false;
     double m_jobSecondsLeft = -1;
     double m_runSecondsLeft = -1;
+    bool m_sideBySide = false;
+    int m_jobsDone = 0;
+    QMap<int, RunningJob> m_running; // by job number, so they are listed in run order
+
+    void showSideBySide();
 };

@@ -59,6 +59,8 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const
         return m_conflicts.value(job.id).text;
     case WrittenRole:
         return writtenElsewhere(job);
+    case ProgressRole:
+        return m_running.contains(job.id) ? QVariant(m_running.value(job.id)) : QVariant();
     default:
         return {};
     }
@@ -77,6 +79,7 @@ QHash<int, QByteArray> JobListModel::roleNames() const
     names.insert(DestinationRole, "destination");
     names.insert(ConflictRole, "conflict");
     names.insert(WrittenRole, "written");
+    names.insert(ProgressRole, "progress");
     return names;
 }
 
@@ -356,4 +359,19 @@ void JobListModel::setConflicts(const QList<OutputConflict> &conflicts)
 OutputConflict JobListModel::conflict(int row) const
 {
     return row >= 0 && row < m_jobs.size() ? m_conflicts.value(m_jobs.at(row)->id) : OutputConflict();
+}
+
+void JobListModel::setRunning(const QHash<QUuid, double> &percents)
+{
+    QSet<QUuid> changed;
+    for (auto job = percents.cbegin(); job != percents.cend(); ++job)
+        if (!m_running.contains(job.key()) || m_running.value(job.key()) != job.value())
+            changed.insert(job.key());
+    for (auto job = m_running.cbegin(); job != m_running.cend(); ++job)
+        if (!percents.contains(job.key()))
+            changed.insert(job.key());
+    m_running = percents;
+    for (const QUuid &id : std::as_const(changed))
+        if (const int row = rowOf(id); row >= 0)
+            emit dataChanged(index(row), index(row), {ProgressRole});
 }

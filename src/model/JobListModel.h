@@ -26,6 +26,7 @@ public:
         DestinationRole,
         ConflictRole, // OutputConflict::text: what the run will meet at the destination, or empty
         WrittenRole,  // the file the last run wrote when it is not the destination, or empty
+        ProgressRole, // percentage of a job converting beside others now, or nothing
     };
 
     static const char *jobIdsMimeType();
@@ -74,6 +75,9 @@ public:
     void setConflicts(const QList<OutputConflict> &conflicts);
     OutputConflict conflict(int row) const;
 
+    // The jobs converting side by side now and their percentages; their rows are repainted.
+    void setRunning(const QHash<QUuid, double> &percents);
+
     // While false, drops of files and of rows are refused (a run is using the list).
     void setAcceptsDrops(bool accepts) { m_acceptsDrops = accepts; }
     bool acceptsDrops() const { return m_acceptsDrops; }
@@ -86,4 +90,5 @@ private:
     QList<MediaVideo::Ptr> m_jobs;
     QHash<QUuid, OutputConflict> m_conflicts; // by job, so that they follow moves until the next check
     bool m_acceptsDrops = true;
+    QHash<QUuid, double> m_running;
 };

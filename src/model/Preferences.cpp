@@ -4,6 +4,9 @@
 
 #include <QFileInfo>
 #include <QSettings>
+#include <QThread>
+
+#include <algorithm>
 
 #include <limits>
 
@@ -38,9 +41,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 17> &allKeys()
+const std::array<KeyInfo, 18> &allKeys()
 {
-    static const std::array<KeyInfo, 17> keys{{
+    static const std::array<KeyInfo, 18> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -58,6 +61,7 @@ const std::array<KeyInfo, 17> &allKeys()
         {Key::formatFile, Kind::Integer, 0, last(Lists::nameTemplates())},
         {Key::defaultPath, Kind::Text},
         {Key::existingOutput, Kind::Integer, 0, 2},
+        {Key::simultaneousJobs, Kind::Integer, 0, MaxSimultaneousJobs},
     }};
     return keys;
 }
@@ -66,6 +70,11 @@ ExistingOutput existingOutput()
 {
     const int value = readInt(Key::existingOutput);
     return value >= 0 && value <= 2 ? ExistingOutput(value) : ExistingOutput::Rename;
+}
+
+int simultaneousJobs()
+{
+    return std::clamp(readInt(Key::simultaneousJobs), 1, std::max(1, QThread::idealThreadCount()));
 }
 
 const KeyInfo *keyInfo(const QString &key)

@@ -16,6 +16,10 @@ namespace Preferences {
 enum class ExistingOutput { Rename = 0, Skip = 1, Overwrite = 2 };
 ExistingOutput existingOutput(); // the stored policy; anything unknown reads as Rename
 
+inline constexpr int MaxSimultaneousJobs = 256;
+// The stored number of jobs run at once, from 1 to the number of cores.
+int simultaneousJobs();
+
 namespace Key {
 inline constexpr const char container[] = "container";
 inline constexpr const char videoEncoder[] = "videoEncoder";
@@ -33,8 +37,11 @@ inline constexpr const char otherParams[] = "otherParams";
 inline constexpr const char subtitleLanguage[] = "subtitleLanguage";
 inline constexpr const char formatFile[] = "formatFile";
 inline constexpr const char defaultPath[] = "defaultPath";
-// What a run does when a job's output already exists: an ExistingOutput index (0 Rename, 1 Skip, 2 Overwrite).
+// What a run does when a job's output already exists: an ExistingOutput index (0 Rename, 1 Skip, 2
+// Overwrite).
 inline constexpr const char existingOutput[] = "existingOutput";
+// How many jobs a run converts at once; 0 and 1 both mean one after another.
+inline constexpr const char simultaneousJobs[] = "simultaneousJobs";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -50,7 +57,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 17> &allKeys();
+const std::array<KeyInfo, 18> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

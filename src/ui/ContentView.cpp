@@ -88,6 +88,13 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
             m_sheet->lowerSheet();
     });
     connect(m_status, &RunStatus::isDisableChanged, this, &ContentView::updateCommands);
+    // Jobs converting side by side show their own percentage in their rows.
+    connect(m_status, &RunStatus::changed, this, [this] {
+        QHash<QUuid, double> percents;
+        for (const RunStatus::RunningJob &job : m_status->runningJobs())
+            percents.insert(job.id, job.percentValue);
+        m_model->setRunning(percents);
+    });
     connect(m_encoder, &BatchEncoder::jobFinished, this, [this](const QUuid &id) { m_model->refresh(id); });
     connect(m_encoder, &BatchEncoder::runFinished, this, [this] {
         m_model->refreshAll();

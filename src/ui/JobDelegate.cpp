@@ -12,6 +12,9 @@
 #include <QPainterPath>
 #include <QToolTip>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 QColor resultColor(JobResult::Status status, const QPalette &palette)
@@ -81,7 +84,12 @@ QList<StatusLine> statusLines(const QModelIndex &index, const QPalette &palette)
 {
     QList<StatusLine> lines;
     const JobResult result = index.data(JobListModel::ResultRole).value<JobResult>();
-    if (result.status != JobResult::Status::None) {
+    if (const QVariant progress = index.data(JobListModel::ProgressRole); progress.isValid()) {
+        const double percent =
+            std::isfinite(progress.toDouble()) ? std::clamp(progress.toDouble(), 0.0, 100.0) : 0;
+        lines.append({StatusLine::Kind::Result, JobDelegate::tr("Converting… %1%").arg(percent, 0, 'f', 0),
+                      palette.color(QPalette::Text)});
+    } else if (result.status != JobResult::Status::None) {
         lines.append({StatusLine::Kind::Result,
                       resultLine(result, index.data(JobListModel::WrittenRole).toString()),
                       resultColor(result.status, palette)});

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace {
@@ -147,6 +148,16 @@ Setup::Setup(QWidget *parent) : QDialog(parent)
                                   Qt::ToolTipRole);
     m_existingOutput->setItemData(2, tr("Replace the file once the new one is complete"), Qt::ToolTipRole);
 
+    // Entry i runs i + 1 jobs at once; more than the cores would only share them.
+    row = addRow(tr("Simultaneous jobs"));
+    QStringList counts;
+    for (int jobs = 1; jobs <= std::max(1, QThread::idealThreadCount()); ++jobs)
+        counts << QString::number(jobs);
+    m_simultaneousJobs = addPicker(row, counts, QStringLiteral("simultaneousJobsPicker"));
+    m_simultaneousJobs->setToolTip(
+        tr("How many files are converted at once; 1 converts them one after another"));
+    row->addStretch(1);
+
     auto *line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
@@ -199,6 +210,7 @@ void Setup::load()
     selectIndex(m_audioEncoder, Preferences::readInt(Key::audioEncoder));
     selectIndex(m_formatFile, Preferences::readInt(Key::formatFile));
     selectIndex(m_existingOutput, int(Preferences::existingOutput()));
+    selectIndex(m_simultaneousJobs, Preferences::simultaneousJobs() - 1);
 
     m_quicktime->setChecked(Preferences::readBool(Key::quicktime));
     m_deInterlace->setChecked(Preferences::readBool(Key::deInterlace));
@@ -230,4 +242,5 @@ void Setup::save() const
     Preferences::writeText(Key::subtitleLanguage, m_subtitleLanguage->text());
     Preferences::writeInt(Key::formatFile, m_formatFile->currentIndex());
     Preferences::writeInt(Key::existingOutput, m_existingOutput->currentIndex());
+    Preferences::writeInt(Key::simultaneousJobs, m_simultaneousJobs->currentIndex() + 1);
 }

@@ -31,6 +31,7 @@ private:
     QComboBox *m_audioSampling = nullptr;
     QComboBox *m_formatFile = nullptr;
     QComboBox *m_existingOutput = nullptr;
+    QComboBox *m_simultaneousJobs = nullptr;
     QCheckBox *m_quicktime = nullptr;
     QCheckBox *m_deInterlace = nullptr;
     QCheckBox *m_autoCrop = nullptr;

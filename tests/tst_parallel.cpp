@@ -1,0 +1,297 @@
+// Several jobs at once: side by side on this machine, and spread over hosts by GNU parallel.
+#include "TestSupport.h"
+
+#include "encoding/BatchEncoder.h"
+#include "encoding/RunStatus.h"
+#include "session/Session.h"
+#include "tools/ShellQuote.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace TestSupport;
+using Status = JobResult::Status;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeScript(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return writeFile(path, text) && file.setPermissions(file.permissions() | QFile::ExeOwner);
+}
+
+// Whether ffmpeg decodes the whole file without an error.
+bool plays(const QString &path)
+{
+    QByteArray err;
+    return run(realTool(QStringLiteral("ffmpeg")),
+               {"-v", "error", "-nostdin", "-i", "file:" + path, "-f", "null", "-"}, nullptr, &err) == 0 &&
+           err.isEmpty();
+}
+
+// Stands in for ssh: runs the command here, in a folder of its own per host, as a login there would.
+// Host "unreachable" answers as ssh does when it cannot connect.
+const QByteArray standInSsh = R"(#!/bin/bash
+while [ $# -gt 0 ]; do
+  case "$1" in
+    -l|-p|-o|-i|-F) shift 2;;
+    -*) shift;;
+    *) break;;
+  esac
+done
+host=$1; shift
+[ "$1" = -- ] && shift
+echo "$host" >> "$SSH_LOG"
+if [ "$host" = unreachable ]; then
+  echo "ssh: connect to host unreachable port 22: Connection refused" >&2
+  exit 255
+fi
+# Over there, the command is in a session of its own: only the end of the connection can stop it.
+mkdir -p "$REMOTE_ROOT/$host" && cd "$REMOTE_ROOT/$host" && HOME="$REMOTE_ROOT/$host" exec setsid -w bash -c "$*"
+)";
+
+// Processes working in a folder below `root`.
+int processesIn(const QString &root)
+{
+    int count = 0;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(entry)).symLinkTarget();
+        count += entry.toInt() > 0 && cwd.startsWith(root);
+    }
+    return count;
+}
+
+} // namespace
+
+class TestParallel : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_clip;
+
+    QString folder(const QString &name)
+    {
+        const QString path = m_dir.filePath(name);
+        QDir(path).removeRecursively();
+        QDir().mkpath(path);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        isolateSettings();
+        QVERIFY(m_dir.isValid());
+        m_clip = m_dir.filePath(QStringLiteral("clip.mkv"));
+        QVERIFY(generateSimpleClip(m_clip, 1.0));
+    }
+
+    // Two at once through the session as the window runs it: every output plays, each job has its own
+    // result, and the one ffmpeg refuses says why.
+    void twoAtOnceWithAFailure()
+    {
+        const QString dir = folder(QStringLiteral("side"));
+        QStringList sources;
+        for (int i = 0; i < 4; ++i) {
+            sources << dir + QStringLiteral("/clip %1.mkv").arg(i);
+            QVERIFY(QFile::copy(m_clip, sources.last()));
+        }
+        Session session{ToolRunner(realResourceDir())};
+        QSignalSpy imported(&session, &Session::importFinished);
+        session.import({sources,
+                        {},
+                        {},
+                        [](MediaVideo &job) {
+                            job.container = 0;
+                            job.videoPreset = VideoPresets::ultrafast;
+                            if (job.source.endsWith(QStringLiteral("clip 2.mkv")))
+                                job.otherParam = QStringLiteral("-no_such_option");
+                        },
+                        false});
+        QVERIFY(imported.wait(60000));
+        const QList<MediaVideo::Ptr> jobs = session.jobs()->jobs();
+        QCOMPARE(jobs.size(), 4);
+
+        int mostAtOnce = 0;
+        connect(session.status(), &RunStatus::changed, this,
+                [&] { mostAtOnce = std::max(mostAtOnce, int(session.status()->runningJobs().size())); });
+        QSignalSpy results(session.encoder(), &BatchEncoder::jobFinished);
+        QSignalSpy finished(session.encoder(), &BatchEncoder::runFinished);
+        session.encoder()->setSimultaneousJobs(2);
+        QVERIFY(session.encoder()->start(jobs));
+        QVERIFY(finished.wait(120000));
+
+        QVERIFY(mostAtOnce >= 1); // two at once is certain only with encoders that wait (below)
+        QCOMPARE(results.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            const JobResult &result = jobs[i]->result;
+            if (i == 2) {
+                QCOMPARE(result.status, Status::Failed);
+                QVERIFY2(result.reason.contains(QStringLiteral("no_such_option")), qPrintable(result.reason));
+                QVERIFY(!QFileInfo::exists(jobs[i]->destination));
+            } else {
+                QVERIFY2(result.status == Status::Succeeded, qPrintable(result.reason));
+                QVERIFY(plays(jobs[i]->destination));
+            }
+        }
+        QCOMPARE(QDir(dir).entryList({QStringLiteral(".*tavrix-*")}, QDir::AllEntries | QDir::Hidden),
+                 QStringList());
+        QVERIFY(session.status()->runningJobs().isEmpty() && !session.status()->isSideBySide());
+    }
+
+    // Stop while two encoders run: both end with everything they started, their unfinished files go,
+    // and the job that was waiting is not run.
+    void stopTwoAtOnce()
+    {
+        const QString dir = folder(QStringLiteral("stop"));
+        const QString groups = dir + QStringLiteral("/groups");
+        QTemporaryDir fakes;
+        QVERIFY(QFile::link(fakeToolPath(), fakes.filePath(QStringLiteral("encoder"))));
+        qputenv("FAKE_TOOL_SCRIPT_ENCODER", "outlast;fork;pgid:" + groups.toUtf8() + ";hang");
+        qputenv("FAKE_TOOL_SCRIPT_MEDIAINFO", "out:");
+        RunStatus status;
+        BatchEncoder encoder(&status, ToolRunner(fakes.path()));
+        encoder.setStopGrace(300);
+        encoder.setSimultaneousJobs(2);
+        encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &, CropDetection) {
+            return CommandLine{shellQuote(fakes.filePath(QStringLiteral("encoder"))) + " -i " +
+                                   shellQuote(job.source) + ' ' + shellQuote(job.destination),
+                               {}};
+        });
+        QList<MediaVideo::Ptr> jobs;
+        for (int i = 0; i < 3; ++i) {
+            const QString source = dir + QStringLiteral("/in%1.mov").arg(i);
+            QVERIFY(writeFile(source, "source bytes"));
+            jobs << std::make_shared<MediaVideo>(source, dir + QStringLiteral("/out%1.mp4").arg(i));
+        }
+        QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
+        QVERIFY(encoder.start(jobs));
+        QTRY_COMPARE_WITH_TIMEOUT(readAll(groups).count('\n'), 4, 10000); // two encoders and their children
+        QList<pid_t> running;
+        for (const QByteArray &line : readAll(groups).trimmed().split('\n'))
+            running << line.split(' ').last().toInt();
+        QCOMPARE(QDir(dir).entryList({QStringLiteral(".*tavrix-*")}, QDir::Files | QDir::Hidden).size(), 2);
+
+        encoder.stop();
+        QVERIFY(finished.wait(10000));
+        for (const pid_t group : running)
+            QTRY_COMPARE_WITH_TIMEOUT(livingMembers(group), 0, 5000);
+        QCOMPARE(QDir(dir).entryList({QStringLiteral(".*tavrix-*"), QStringLiteral("out*")},
+                                     QDir::Files | QDir::Hidden),
+                 QStringList());
+        QCOMPARE(jobs[0]->result.status, Status::Stopped);
+        QCOMPARE(jobs[1]->result.status, Status::Stopped);
+        QCOMPARE(jobs[2]->result.status, Status::NotRun);
+    }
+
+    // `encode --hosts` through the real GNU parallel with a stand-in ssh: the sources go to the hosts,
+    // the outputs come back beside them, and each job's result says how it went.
+    void hosts_data()
+    {
+        QTest::addColumn<QByteArray>("hosts");
+        QTest::addColumn<bool>("reachable");
+        QTest::newRow("two hosts") << QByteArray("1/hostA\n1/hostB\n") << true;
+        QTest::newRow("this machine and a host") << QByteArray("1/:\n1/hostA\n") << true;
+        QTest::newRow("unreachable host") << QByteArray("1/unreachable\n") << false;
+    }
+    void hosts()
+    {
+        QFETCH(QByteArray, hosts);
+        QFETCH(bool, reachable);
+        if (QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("rsync")).isEmpty())
+            QSKIP("GNU parallel and rsync are needed (dev.sh installs them)");
+        const QString dir = folder(QStringLiteral("hosts"));
+        const QString remote = folder(QStringLiteral("remote"));
+        const QStringList names{QStringLiteral("plain.mkv"), QStringLiteral("a \"b\" $HOME 'c'\nd.mkv"),
+                                QStringLiteral("-dash.mkv")};
+        for (const QString &name : names)
+            QVERIFY(QFile::copy(m_clip, dir + QLatin1Char('/') + name));
+        QVERIFY(writeFile(dir + QStringLiteral("/hosts"), hosts));
+        QVERIFY(writeScript(dir + QStringLiteral("/ssh"), standInSsh));
+
+        QByteArray out;
+        const int status =
+            run(QStringLiteral(TAVRIX_CLI_PATH),
+                {"encode", "--video-encoder", "libx264", "--preset", "ultrafast", "--container", "mp4",
+                 "--hosts", dir + "/hosts", dir},
+                &out, nullptr,
+                {"PARALLEL_SSH=" + dir + "/ssh", "REMOTE_ROOT=" + remote, "SSH_LOG=" + dir + "/ssh.log"});
+        QCOMPARE(status, reachable ? 0 : 1);
+        const QByteArray reached = readAll(dir + "/ssh.log");
+        for (const QByteArray &line : hosts.split('\n'))
+            if (line.contains('/') && !line.endsWith(':'))
+                QVERIFY2(reached.contains(line.split('/').last()), reached.constData());
+        for (const QString &name : names) {
+            const QString output = dir + QLatin1Char('/') + QFileInfo(name).completeBaseName() + ".mp4";
+            QCOMPARE(QFileInfo::exists(output), reachable);
+            if (reachable)
+                QVERIFY2(plays(output), qPrintable(output));
+        }
+        if (!reachable)
+            QCOMPARE(out.count("The host unreachable could not be reached: ssh: connect to host "
+                               "unreachable port 22: Connection refused"),
+                     2 * names.size()); // on its line and in the summary
+        else
+            QVERIFY2(out.contains("3 jobs: 3 succeeded"), out.constData());
+        // Nothing is left behind, here or on the hosts.
+        QCOMPARE(QDir(dir).entryList({QStringLiteral(".*tavrix-*")}, QDir::AllEntries | QDir::Hidden),
+                 QStringList());
+        QDirIterator left(remote, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QVERIFY2(!left.hasNext(), qPrintable(left.hasNext() ? left.next() : QString()));
+    }
+
+    // Ctrl-C while a host converts: GNU parallel ends the job over there and nothing is left behind.
+    void hostsInterrupted()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("rsync")).isEmpty())
+            QSKIP("GNU parallel and rsync are needed (dev.sh installs them)");
+        const QString dir = folder(QStringLiteral("interrupted"));
+        const QString remote = folder(QStringLiteral("remote"));
+        QVERIFY(
+            generateClip(dir + "/long.mkv", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=30",
+                                             "-c:v", "libx264", "-preset", "ultrafast"}));
+        QVERIFY(writeFile(dir + QStringLiteral("/hosts"), "1/hostA\n"));
+        QVERIFY(writeScript(dir + QStringLiteral("/ssh"), standInSsh));
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PARALLEL_SSH", dir + "/ssh");
+        env.insert("REMOTE_ROOT", remote);
+        env.insert("SSH_LOG", dir + "/ssh.log");
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(TAVRIX_CLI_PATH),
+                  {"encode", "--preset", "veryslow", "--hosts", dir + "/hosts", dir + "/long.mkv"});
+        const auto converting = [&] {
+            QDirIterator it(remote, {QStringLiteral("tavrix-output.*")}, QDir::Files | QDir::Hidden,
+                            QDirIterator::Subdirectories);
+            return it.hasNext();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(converting(), 30000);
+        ::kill(pid_t(cli.processId()), SIGINT);
+        QVERIFY(cli.waitForFinished(20000));
+        QCOMPARE(cli.exitCode(), 130);
+        QTRY_COMPARE_WITH_TIMEOUT(processesIn(remote), 0, 5000);
+        QCOMPARE(QDir(dir).entryList({QStringLiteral(".*tavrix-*"), QStringLiteral("long.mp4")},
+                                     QDir::AllEntries | QDir::Hidden),
+                 QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestParallel)
+#include "tst_parallel.moc"
