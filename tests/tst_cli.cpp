@@ -120,7 +120,7 @@ private slots:
         Preferences::writeInt(Preferences::Key::audioDebit, 256);
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 17);
+        QCOMPARE(lines.size(), 20);
         QVERIFY(lines.contains("formatFile=2") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "formatFile"}).out, QStringLiteral("0\n"));

@@ -25,7 +25,8 @@ private slots:
     void storedOrders()
     {
         QCOMPARE(rawTexts<VideoEncoders>(),
-                 (QStringList{"libx264", "h264_videotoolbox", "libx265", "hevc_videotoolbox"}));
+                 (QStringList{"libx264", "h264_videotoolbox", "libx265", "hevc_videotoolbox", "h264_vaapi",
+                              "hevc_vaapi", "h264_nvenc", "hevc_nvenc", "h264_qsv", "hevc_qsv"}));
         QCOMPARE(rawTexts<AudioEncoders>(), (QStringList{"aac", "libmp3lame", "copy"}));
         QCOMPARE(rawTexts<VideoProfiles>(),
                  (QStringList{"auto", "baseline", "main", "high", "high10", "high422", "high444"}));
@@ -56,7 +57,7 @@ private slots:
         QCOMPARE(caseFromRawText<VideoProfiles>("auto"), std::optional(VideoProfiles::Auto));
         QCOMPARE(caseAt<VideoTunes>(9), std::nullopt);
         QCOMPARE(caseAt<VideoTunes>(-1), std::nullopt);
-        QCOMPARE(caseAtOrFirst<VideoEncoders>(7), VideoEncoders::libx264);
+        QCOMPARE(caseAtOrFirst<VideoEncoders>(10), VideoEncoders::libx264);
         QCOMPARE(indexOfCase(AudioEncoders::copy), 2);
         QCOMPARE(qHash(VideoTunes::film), qHash(QStringLiteral("film")));
         QCOMPARE(Lists::rateFigure("Auto"), 0);
@@ -159,7 +160,7 @@ private slots:
 
     void zeroDefaults()
     {
-        QCOMPARE(Preferences::allKeys().size(), std::size_t(17));
+        QCOMPARE(Preferences::allKeys().size(), std::size_t(20));
         for (const Preferences::KeyInfo &info : Preferences::allKeys()) {
             QVERIFY(!Preferences::contains(info.key));
             QCOMPARE(Preferences::readInt(info.key), 0);

@@ -6,7 +6,6 @@
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
 #include "tools/CropPresets.h"
-#include "tools/EncoderCatalog.h"
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
 #include "ui/ImageView.h"
@@ -194,7 +193,6 @@ private slots:
     void init()
     {
         Preferences::clear();
-        EncoderCatalog::instance().reset();
         m_panels = FakePanels();
     }
 

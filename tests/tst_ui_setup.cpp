@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QPointer>
 #include <QPushButton>
 #include <QtTest>
@@ -80,11 +81,7 @@ class TestSetup : public QObject
 
 private slots:
     void initTestCase() { TestSupport::isolateSettings(); }
-    void init()
-    {
-        Preferences::clear();
-        EncoderCatalog::instance().reset();
-    }
+    void init() { Preferences::clear(); }
     void cleanup() { delete m_sheet.data(); }
 
     void anEmptyStoreShowsFirstEntriesAndOkWritesEveryKey()
@@ -98,11 +95,12 @@ private slots:
         QCOMPARE(child<QLineEdit>("otherParamsEdit")->text(), QString());
         QCOMPARE(child<QLineEdit>("subtitleLanguageEdit")->text(), QString());
         press("okButton"); // every key is written, even unchanged: "Auto" entries as 0
-        QCOMPARE(storedKeys(), (QStringList{"container=0", "quicktime=false", "autoCrop=false",
-                                            "deInterlace=false", "videoEncoder=0", "videoProfile=0",
-                                            "videoPreset=0", "videoTune=0", "videoDebit=0", "audioEncoder=0",
-                                            "audioDebit=0", "audioSampling=0", "otherParams=\"\"",
-                                            "subtitleLanguage=\"\"", "formatFile=0", "existingOutput=0"}));
+        QCOMPARE(storedKeys(),
+                 (QStringList{"container=0", "quicktime=false", "autoCrop=false", "deInterlace=false",
+                              "videoEncoder=0", "videoProfile=0", "videoPreset=0", "videoTune=0",
+                              "videoDebit=0", "audioEncoder=0", "audioDebit=0", "audioSampling=0",
+                              "otherParams=\"\"", "subtitleLanguage=\"\"", "formatFile=0", "existingOutput=0",
+                              "videoRate=0", "videoQuality=23", "vaapiDevice=\"\""}));
         QVERIFY(!Preferences::contains(Key::defaultPath));
     }
 
@@ -125,6 +123,9 @@ private slots:
         Preferences::writeInt(Key::formatFile, 2);
         Preferences::writeText(Key::defaultPath, "/out");
         Preferences::writeInt(Key::existingOutput, 2);
+        Preferences::writeInt(Key::videoRate, 1);
+        Preferences::writeInt(Key::videoQuality, 30);
+        Preferences::writeText(Key::vaapiDevice, "/dev/dri/renderD130"); // kept even where it is missing
         const QStringList before = storedKeys();
 
         open();
@@ -197,21 +198,28 @@ private slots:
         QCOMPARE(storedKeys(), before);
     }
 
-    void marksEncodersTheInstalledFfmpegLacks()
+    void greysEncodersThatCannotBeUsedWithTheReason()
     {
-        EncoderCatalog::instance().setAvailable({"libx264", "libx265", "aac"});
-        open();
+        EncoderCatalog catalog{QString()};
+        catalog.setResult({"h264_nvenc", false, "Cannot load libcuda.so.1"});
+        catalog.setResult({"hevc_videotoolbox", false, "Unknown encoder 'hevc_videotoolbox'"});
+        catalog.setResult({"libmp3lame", false, "Unknown encoder 'libmp3lame'"});
+        m_sheet = new Setup(nullptr, &catalog);
+        m_sheet->show();
         auto *video = child<QComboBox>("videoEncoderPicker");
-        QCOMPARE(video->count(), 4); // the positions are stored data: nothing is left out
+        QCOMPARE(video->count(), 10); // the positions are stored data: nothing is left out
         QVERIFY(video->itemData(0, Qt::ToolTipRole).toString().isEmpty());
-        QVERIFY(video->itemData(3, Qt::ToolTipRole).toString().contains("hevc_videotoolbox"));
-        video->setCurrentIndex(3);
-        QVERIFY(video->toolTip().contains("hevc_videotoolbox"));
+        QCOMPARE(video->itemData(6, Qt::ToolTipRole).toString(),
+                 "h264_nvenc cannot be used: Cannot load libcuda.so.1");
+        const auto *rows = qobject_cast<QListView *>(video->view());
+        QVERIFY(rows->isRowHidden(3) && !rows->isRowHidden(6)); // Apple's encoders only where they work
+        video->setCurrentIndex(6);
+        QVERIFY(video->toolTip().contains("libcuda.so.1"));
         auto *audio = child<QComboBox>("audioEncoderPicker");
-        QVERIFY(audio->itemData(1, Qt::ToolTipRole).toString().contains("libmp3lame"));
+        QVERIFY(audio->itemData(1, Qt::ToolTipRole).toString().contains("Unknown encoder 'libmp3lame'"));
         QVERIFY(audio->itemData(2, Qt::ToolTipRole).toString().isEmpty());
         press("okButton");
-        QCOMPARE(Preferences::readInt(Key::videoEncoder), 3); // still the stored position
+        QCOMPARE(Preferences::readInt(Key::videoEncoder), 6); // still the stored position
     }
 };
 

@@ -6,16 +6,20 @@
 #include "tools/ToolRunner.h"
 #include "ui/DetailView.h"
 #include "ui/ImageView.h"
+#include "ui/Pickers.h"
 #include "ui/Setup.h"
 #include "ui/Translations.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cstdio>
 
@@ -105,7 +109,9 @@ int main(int argc, char *argv[])
     Preferences::writeInt(Preferences::Key::videoDebit, 1600);
     Preferences::writeBool(Preferences::Key::deInterlace, true);
     Preferences::writeText(Preferences::Key::subtitleLanguage, QStringLiteral("fre"));
-    EncoderCatalog::instance().refresh(ToolRunner());
+    // The encoders as this machine has them: the ones it cannot use are greyed, with ffmpeg's reason.
+    EncoderCatalog catalog{QString()};
+    catalog.checkAll(ToolRunner(), [](const std::function<void()> &task) { task(); });
 
     QWidget mainWindow;
     mainWindow.setWindowTitle(QStringLiteral("Tavrix"));
@@ -114,9 +120,31 @@ int main(int argc, char *argv[])
 
     bool ok = true;
     auto *editor = new DetailView(sampleJob(), &mainWindow);
+    editor->setEncoderCatalog(&catalog);
     editor->open();
     settle();
     ok &= save(editor, out.filePath(QStringLiteral("editor.png")));
+    // The reason of an unusable encoder is the help tip of its entry; the tip is a window of its own,
+    // so the screen is taken where the editor is.
+    if (auto *codecs = editor->findChild<SegmentedPicker *>(QStringLiteral("videoCodecPicker"))) {
+        for (int i = 0; i < codecs->count(); ++i) {
+            QAbstractButton *entry = codecs->button(i);
+            if (entry->text() != QLatin1String("h264_nvenc"))
+                continue;
+            const QPoint at = entry->mapToGlobal(entry->rect().bottomLeft());
+            QToolTip::showText(at, entry->toolTip(), entry);
+            settle(600);
+            const QRect area = editor->frameGeometry().united(QRect(at, QSize(500, 60)));
+            const bool saved =
+                QGuiApplication::primaryScreen()
+                    ->grabWindow(0, area.x(), area.y(), area.width(), std::min(area.height(), 520))
+                    .save(out.filePath(QStringLiteral("editor-encoders.png")));
+            std::printf("%s %s\n", saved ? "wrote" : "could not write",
+                        qPrintable(out.filePath(QStringLiteral("editor-encoders.png"))));
+            ok &= saved;
+            QToolTip::hideText();
+        }
+    }
     // At its smallest the form scrolls both ways; nothing is cut off.
     const QSize opened = editor->size();
     editor->resize(editor->minimumSize());
@@ -143,7 +171,7 @@ int main(int argc, char *argv[])
     oups->reject();
     settle(100);
 
-    auto *setup = new Setup(&mainWindow);
+    auto *setup = new Setup(&mainWindow, &catalog);
     setup->open();
     settle();
     ok &= save(setup, out.filePath(QStringLiteral("setup.png")));
@@ -153,12 +181,13 @@ int main(int argc, char *argv[])
     // The longer French labels must fit as well.
     installTranslations(QLocale(QLocale::French, QLocale::France));
     auto *french = new DetailView(sampleJob(), &mainWindow);
+    french->setEncoderCatalog(&catalog);
     french->open();
     settle();
     ok &= save(french, out.filePath(QStringLiteral("editor-fr.png")));
     french->reject();
     settle(100);
-    auto *frenchSetup = new Setup(&mainWindow);
+    auto *frenchSetup = new Setup(&mainWindow, &catalog);
     frenchSetup->open();
     settle();
     ok &= save(frenchSetup, out.filePath(QStringLiteral("setup-fr.png")));

@@ -20,6 +20,7 @@ struct CliSettings
     std::optional<int> container;
     std::optional<VideoEncoders> videoEncoder;
     std::optional<int> videoDebit;
+    std::optional<int> quality; // constant quality instead of a bitrate
     std::optional<VideoPresets> preset;
     std::optional<VideoProfiles> profile;
     std::optional<VideoTunes> tune;
@@ -52,7 +53,8 @@ bool hasMediaStreams(const MediaVideo &job);
 // Creates the job for `source` with the stored defaults, probes it and applies `settings`. Problems
 // that concern this file only (unreadable, a track it does not have) are added to `warnings`.
 // The settings of this run applied to a job already probed from `source` (as a session import makes it).
-void applySettings(MediaVideo &job, const QString &source, const CliSettings &settings, QStringList &warnings);
+void applySettings(MediaVideo &job, const QString &source, const CliSettings &settings,
+                   QStringList &warnings);
 
 MediaVideo::Ptr importJob(const QString &source, const CliSettings &settings, const ToolRunner &tools,
                           QStringList &warnings);

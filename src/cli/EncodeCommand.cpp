@@ -266,6 +266,8 @@ int encodeCommand(const QStringList &arguments)
     // Probed side by side by the session's workers; the jobs come back in the order of the files.
     Session session;
     Session *owner = &session;
+    // What earlier checks found out about this ffmpeg refuses the jobs it cannot encode; nothing is run.
+    session.encoders()->loadCache(session.tools());
     bool outputClosed = false;
     g_outputClosed = [owner, &outputClosed] {
         outputClosed = true;

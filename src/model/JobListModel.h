@@ -11,6 +11,8 @@
 //
 // Rows are reordered by dragging (the job ids travel in the drag) and files dropped from a file
 // manager are handed on through filesDropped(); the model itself never probes anything.
+class EncoderCatalog;
+
 class JobListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -71,6 +73,9 @@ public:
     void setConflicts(const QList<OutputConflict> &conflicts);
     OutputConflict conflict(int row) const;
 
+    // Where the rows' warnings about unusable encoders come from; none without a catalog.
+    void setEncoderCatalog(const EncoderCatalog *catalog) { m_catalog = catalog; }
+
     // While false, drops of files and of rows are refused (a run is using the list).
     void setAcceptsDrops(bool accepts) { m_acceptsDrops = accepts; }
     bool acceptsDrops() const { return m_acceptsDrops; }
@@ -83,4 +88,5 @@ private:
     QList<MediaVideo::Ptr> m_jobs;
     QHash<QUuid, OutputConflict> m_conflicts; // by job, so that they follow moves until the next check
     bool m_acceptsDrops = true;
+    const EncoderCatalog *m_catalog = nullptr;
 };

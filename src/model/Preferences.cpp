@@ -38,9 +38,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 17> &allKeys()
+const std::array<KeyInfo, 20> &allKeys()
 {
-    static const std::array<KeyInfo, 17> keys{{
+    static const std::array<KeyInfo, 20> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -58,6 +58,9 @@ const std::array<KeyInfo, 17> &allKeys()
         {Key::formatFile, Kind::Integer, 0, last(Lists::nameTemplates())},
         {Key::defaultPath, Kind::Text},
         {Key::existingOutput, Kind::Integer, 0, 2},
+        {Key::videoRate, Kind::Integer, 0, caseCount<VideoRate>() - 1},
+        {Key::videoQuality, Kind::Integer, Lists::minVideoQuality, Lists::maxVideoQuality},
+        {Key::vaapiDevice, Kind::Text},
     }};
     return keys;
 }
@@ -66,6 +69,11 @@ ExistingOutput existingOutput()
 {
     const int value = readInt(Key::existingOutput);
     return value >= 0 && value <= 2 ? ExistingOutput(value) : ExistingOutput::Rename;
+}
+
+int videoQuality()
+{
+    return contains(Key::videoQuality) ? readInt(Key::videoQuality) : Lists::defaultVideoQuality;
 }
 
 const KeyInfo *keyInfo(const QString &key)

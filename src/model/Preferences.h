@@ -15,6 +15,7 @@ namespace Preferences {
 // What a run does when a job's destination already exists. The stored index keeps its meaning.
 enum class ExistingOutput { Rename = 0, Skip = 1, Overwrite = 2 };
 ExistingOutput existingOutput(); // the stored policy; anything unknown reads as Rename
+int videoQuality();              // the stored quality, or Lists::defaultVideoQuality when absent
 
 namespace Key {
 inline constexpr const char container[] = "container";
@@ -33,8 +34,15 @@ inline constexpr const char otherParams[] = "otherParams";
 inline constexpr const char subtitleLanguage[] = "subtitleLanguage";
 inline constexpr const char formatFile[] = "formatFile";
 inline constexpr const char defaultPath[] = "defaultPath";
-// What a run does when a job's output already exists: an ExistingOutput index (0 Rename, 1 Skip, 2 Overwrite).
+// What a run does when a job's output already exists: an ExistingOutput index (0 Rename, 1 Skip, 2
+// Overwrite).
 inline constexpr const char existingOutput[] = "existingOutput";
+// A VideoRate index: 0 the bitrate of "videoDebit", 1 the constant quality of "videoQuality".
+inline constexpr const char videoRate[] = "videoRate";
+// Constant quality, 0 to 51, lower is better; absent reads as Lists::defaultVideoQuality.
+inline constexpr const char videoQuality[] = "videoQuality";
+// The render node VAAPI encoders use; absent or empty: the first /dev/dri/renderD*.
+inline constexpr const char vaapiDevice[] = "vaapiDevice";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -50,7 +58,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 17> &allKeys();
+const std::array<KeyInfo, 20> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

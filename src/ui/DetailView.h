@@ -9,6 +9,7 @@
 #include <functional>
 
 class QCheckBox;
+class EncoderCatalog;
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
@@ -17,6 +18,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
+class QSpinBox;
 class QTimer;
 class QToolButton;
 class QVBoxLayout;
@@ -37,6 +39,9 @@ public:
 
     // Where the command line is located and the crop detection runs; the installed tools by default.
     void setToolRunner(const ToolRunner &tools);
+    // Greys the encoders that failed their check, with the reason; the command line then says why a job
+    // with one of them will not be encoded. Without a catalog every encoder looks usable.
+    void setEncoderCatalog(const EncoderCatalog *catalog);
 
     // Tells what the next run will meet at the destination of the job as edited (empty: nothing); the
     // note under the destination field shows it. Without one, the editor says nothing of it.
@@ -89,6 +94,7 @@ private:
 
     MediaVideo::Ptr m_job;
     ToolRunner m_tools;
+    const EncoderCatalog *m_catalog = nullptr;
     int m_formatFile = 0;
     bool m_loading = false;
 
@@ -113,7 +119,9 @@ private:
 
     QComboBox *m_videoTracks = nullptr;
     SegmentedPicker *m_videoCodec = nullptr;
+    QComboBox *m_videoRate = nullptr;
     QComboBox *m_videoDebit = nullptr;
+    QSpinBox *m_videoQuality = nullptr;
     QComboBox *m_width = nullptr;
     QComboBox *m_height = nullptr;
     QCheckBox *m_deInterlace = nullptr;

@@ -1,6 +1,11 @@
 #include "ui/Pickers.h"
 
+#include "model/Vocabulary.h"
 #include "tools/EncoderCatalog.h"
+
+#include <QCoreApplication>
+#include <QListView>
+#include <QSpinBox>
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -114,31 +119,72 @@ QToolButton *pictographButton(char32_t pictograph, const QIcon &icon, QWidget *p
     return button;
 }
 
-void markUnavailableEncoders(QComboBox *picker)
+namespace {
+
+// Entries stay where they are (their position is what is stored); only their look changes. The chosen
+// entry is always shown, so a stored Apple encoder still reads as itself.
+bool isOffered(const EncoderCatalog &catalog, const QString &encoder, bool chosen)
 {
-    const EncoderCatalog &catalog = EncoderCatalog::instance();
+    const std::optional<VideoEncoders> video = caseFromRawText<VideoEncoders>(encoder);
+    return chosen || !video || catalog.isOffered(*video);
+}
+
+} // namespace
+
+void markUnavailableEncoders(QComboBox *picker, const EncoderCatalog *catalog)
+{
+    if (!catalog)
+        return;
+    auto *list = qobject_cast<QListView *>(picker->view());
     for (int i = 0; i < picker->count(); ++i) {
         const QString encoder = picker->itemText(i);
-        if (catalog.isAvailable(encoder))
+        if (list)
+            list->setRowHidden(i, !isOffered(*catalog, encoder, i == picker->currentIndex()));
+        if (catalog->isAvailable(encoder))
             continue;
-        picker->setItemData(i, EncoderCatalog::unavailableTip(encoder), Qt::ToolTipRole);
+        picker->setItemData(i, EncoderCatalog::unavailableTip(encoder, catalog->unavailableReason(encoder)),
+                            Qt::ToolTipRole);
         picker->setItemData(i, picker->palette().color(QPalette::Disabled, QPalette::Text),
                             Qt::ForegroundRole);
     }
     // The closed picker shows the help tip of the chosen entry too.
-    const auto showTip = [picker](int index) {
-        picker->setToolTip(picker->itemData(index, Qt::ToolTipRole).toString());
-    };
-    QObject::connect(picker, &QComboBox::currentIndexChanged, picker, showTip);
-    showTip(picker->currentIndex());
+    if (!picker->property("encoderTips").toBool()) {
+        picker->setProperty("encoderTips", true);
+        QObject::connect(picker, &QComboBox::currentIndexChanged, picker, [picker](int index) {
+            picker->setToolTip(picker->itemData(index, Qt::ToolTipRole).toString());
+        });
+    }
+    picker->setToolTip(picker->itemData(picker->currentIndex(), Qt::ToolTipRole).toString());
 }
 
-void markUnavailableEncoders(SegmentedPicker *picker)
+void markUnavailableEncoders(SegmentedPicker *picker, const EncoderCatalog *catalog)
 {
-    const EncoderCatalog &catalog = EncoderCatalog::instance();
+    if (!catalog)
+        return;
     for (int i = 0; i < picker->count(); ++i) {
         const QString encoder = picker->button(i)->text();
-        if (!catalog.isAvailable(encoder))
-            picker->setEntryUnavailable(i, EncoderCatalog::unavailableTip(encoder));
+        picker->button(i)->setVisible(isOffered(*catalog, encoder, i == picker->currentIndex()));
+        if (!catalog->isAvailable(encoder))
+            picker->setEntryUnavailable(
+                i, EncoderCatalog::unavailableTip(encoder, catalog->unavailableReason(encoder)));
     }
+}
+
+QStringList rateChoices()
+{
+    return {QCoreApplication::translate("Pickers", "Bitrate"),
+            QCoreApplication::translate("Pickers", "Quality")};
+}
+
+QSpinBox *qualityBox(QWidget *parent)
+{
+    auto *box = new QSpinBox(parent);
+    box->setObjectName(QStringLiteral("videoQualityBox"));
+    box->setRange(Lists::minVideoQuality, Lists::maxVideoQuality);
+    box->setValue(Lists::defaultVideoQuality);
+    box->setToolTip(QCoreApplication::translate(
+        "Pickers",
+        "Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is "
+        "their default)"));
+    return box;
 }

@@ -14,6 +14,8 @@ class QToolButton;
 
 // A row of mutually exclusive buttons, one per entry. Entries that do not fit into `maxWidth` wrap
 // onto further rows of equally wide buttons, so a long list never widens its dialog.
+class EncoderCatalog;
+class QSpinBox;
 class SegmentedPicker : public QWidget
 {
     Q_OBJECT
@@ -51,5 +53,12 @@ void setGlyphCheck(std::function<bool(const QFont &font, char32_t character)> ch
 QToolButton *pictographButton(char32_t pictograph, const QIcon &icon, QWidget *parent);
 
 // Marks the picker entries whose encoder the installed ffmpeg lacks (the entry texts are encoder names).
-void markUnavailableEncoders(QComboBox *picker);
-void markUnavailableEncoders(SegmentedPicker *picker);
+// Greys the entries whose encoder failed its check, with the reason as help tip, and hides the encoders
+// the catalog does not offer (Apple's, off a Mac). Call again when the catalog changes. A null catalog
+// marks nothing.
+void markUnavailableEncoders(QComboBox *picker, const EncoderCatalog *catalog);
+// The entries of a rate picker, in the order of VideoRate: "Bitrate", "Quality".
+QStringList rateChoices();
+// The constant quality box (0 to 51, lower is better), named "videoQualityBox".
+QSpinBox *qualityBox(QWidget *parent);
+void markUnavailableEncoders(SegmentedPicker *picker, const EncoderCatalog *catalog);
