@@ -35,11 +35,11 @@ SegmentedPicker::SegmentedPicker(const QStringList &entries, int maxWidth, QWidg
         widest = std::max(widest, button->sizeHint().width() + 8);
         buttons << button;
     }
-    const int columns =
+    m_columns =
         std::max(1, std::min(int(entries.size()), (maxWidth + grid->spacing()) / (widest + grid->spacing())));
     for (int i = 0; i < buttons.size(); ++i) {
         buttons.at(i)->setMinimumWidth(widest);
-        grid->addWidget(buttons.at(i), i / columns, i % columns);
+        grid->addWidget(buttons.at(i), i / m_columns, i % m_columns);
     }
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
 
@@ -49,6 +49,24 @@ SegmentedPicker::SegmentedPicker(const QStringList &entries, int maxWidth, QWidg
         m_current = id;
         emit currentIndexChanged(id);
     });
+}
+
+void SegmentedPicker::setEntryShown(int index, bool shown)
+{
+    QAbstractButton *entry = button(index);
+    if (!entry || entry->isVisibleTo(this) == shown)
+        return;
+    entry->setVisible(shown);
+    auto *grid = static_cast<QGridLayout *>(layout());
+    int cell = 0;
+    for (int i = 0; i < count(); ++i) {
+        QAbstractButton *each = button(i);
+        grid->removeWidget(each);
+        if (each->isVisibleTo(this) || (i == index && shown)) {
+            grid->addWidget(each, cell / m_columns, cell % m_columns);
+            ++cell;
+        }
+    }
 }
 
 void SegmentedPicker::setCurrentIndex(int index)
@@ -163,7 +181,7 @@ void markUnavailableEncoders(SegmentedPicker *picker, const EncoderCatalog *cata
         return;
     for (int i = 0; i < picker->count(); ++i) {
         const QString encoder = picker->button(i)->text();
-        picker->button(i)->setVisible(isOffered(*catalog, encoder, i == picker->currentIndex()));
+        picker->setEntryShown(i, isOffered(*catalog, encoder, i == picker->currentIndex()));
         if (!catalog->isAvailable(encoder))
             picker->setEntryUnavailable(
                 i, EncoderCatalog::unavailableTip(encoder, catalog->unavailableReason(encoder)));

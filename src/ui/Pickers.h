@@ -12,10 +12,11 @@ class QGridLayout;
 class QIcon;
 class QToolButton;
 
-// A row of mutually exclusive buttons, one per entry. Entries that do not fit into `maxWidth` wrap
-// onto further rows of equally wide buttons, so a long list never widens its dialog.
 class EncoderCatalog;
 class QSpinBox;
+
+// A row of mutually exclusive buttons, one per entry. Entries that do not fit into `maxWidth` wrap
+// onto further rows of equally wide buttons, so a long list never widens its dialog.
 class SegmentedPicker : public QWidget
 {
     Q_OBJECT
@@ -32,6 +33,8 @@ public:
     // Greys an entry out and gives it a help tip, leaving it selectable: its position is stored data.
     void setEntryUnavailable(int index, const QString &tip);
     bool isEntryAvailable(int index) const;
+    // Hides or shows an entry; the shown ones close up, in order. Its position is unchanged.
+    void setEntryShown(int index, bool shown);
 
 signals:
     void currentIndexChanged(int index);
@@ -40,6 +43,7 @@ private:
     QStringList m_entries;
     QButtonGroup *m_group;
     int m_current = -1;
+    int m_columns = 1;
 };
 
 // Whether `font` can draw `character` itself; tests may answer instead (an empty check puts the
