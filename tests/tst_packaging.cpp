@@ -7,9 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QSettings>
 #include <QStandardPaths>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 namespace {
@@ -84,19 +82,6 @@ private slots:
                 listed = listed || types.contains(alias);
             QVERIFY2(listed, qPrintable(extension + QStringLiteral(" -> ") + type.name()));
         }
-    }
-
-    void iconIsScalable()
-    {
-        QFile file(packagingFile(QStringLiteral("org.tavrix.Tavrix.svg")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QXmlStreamReader xml(&file);
-        QVERIFY(xml.readNextStartElement());
-        QCOMPARE(xml.name().toString(), QStringLiteral("svg"));
-        QVERIFY(!xml.attributes().value(QLatin1String("viewBox")).isEmpty());
-        while (!xml.atEnd())
-            xml.readNext();
-        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     }
 
     void installedWhereDesktopsLook()

@@ -1,30 +1,28 @@
-// The job editor: loading, writing back on "Ok" and nothing on "Cancel", the crop preview, its fit on a
-// small screen; the rules it applies are tested on their own (tst_rules, tst_crop).
+// The job editor: loading, writing back on "Ok" and nothing on "Cancel", the crop preview and the
+// autocrop, its fit on a small screen; the rules it applies are tested on their own (tst_rules,
+// tst_crop).
 #include "TestSupport.h"
 
+#include "model/JobJson.h"
 #include "model/JobListModel.h"
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
+#include "session/Session.h"
 #include "tools/CropPresets.h"
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
 #include "ui/ImageView.h"
-#include "ui/JobDelegate.h"
-#include "ui/JobListView.h"
 #include "ui/MainWindow.h"
 #include "ui/Panels.h"
 #include "ui/Pickers.h"
-#include "ui/Translations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -32,8 +30,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QToolButton>
-#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -64,32 +60,12 @@ public:
     }
 };
 
-// Every field the editor may write, as readable lines, so a difference names the field.
+// Every field of the job but its id, one per line, so that a difference names the field.
 QStringList settingsOf(const MediaVideo &job)
 {
-    return {"source=" + job.source,
-            "destination=" + job.destination,
-            "container=" + QString::number(job.container),
-            "isQuicktime=" + QString::number(job.isQuicktime),
-            "deInterlace=" + QString::number(job.deInterlace),
-            "videoTrack=" + QString::number(job.videoTrack),
-            "videoEncoder=" + rawText(job.videoEncoder),
-            "videoDebit=" + QString::number(job.videoDebit),
-            "width=" + QString::number(job.width),
-            "height=" + QString::number(job.height),
-            "videoCrop=" + job.videoCrop,
-            "cropValue=" + QString::number(job.cropValue),
-            "videoPreset=" + rawText(job.videoPreset),
-            "videoProfile=" + rawText(job.videoProfile),
-            "videoTune=" + rawText(job.videoTune),
-            "audioDebit=" + QString::number(job.audioDebit),
-            "audioSampling=" + QString::number(job.audioSampling),
-            "audioEncoder=" + rawText(job.audioEncoder),
-            "audioTrack=" + QString::number(job.audioTrack),
-            "otherParam=" + job.otherParam,
-            "subtitleTrack=" + QString::number(job.subtitleTrack),
-            "subtitleExternal=" + job.subtitleExternal,
-            "subtitleLanguage=" + job.subtitleLanguage};
+    QJsonObject fields = jobFieldsToJson(job, OptionForm::RawText);
+    fields.remove(QStringLiteral("id"));
+    return QString::fromUtf8(QJsonDocument(fields).toJson()).split(QLatin1Char('\n'));
 }
 
 // The bounds of the red pixels (a null rectangle for none).
@@ -114,6 +90,7 @@ class TestDetailView : public QObject
 
     FakePanels m_panels;
     QTemporaryDir m_dir;
+    Session m_session{ToolRunner(TestSupport::realResourceDir())};
     QList<QPointer<DetailView>> m_open;
     const QString m_subtitle = m_dir.filePath("film.srt");
 
@@ -140,7 +117,7 @@ class TestDetailView : public QObject
 
     DetailView *open(const MediaVideo::Ptr &job)
     {
-        auto *view = new DetailView(job);
+        auto *view = new DetailView(job, m_session, m_panels);
         m_open << view;
         view->show();
         return view;
@@ -187,7 +164,6 @@ private slots:
         QVERIFY(m_dir.isValid());
         QFile subtitle(m_subtitle);
         QVERIFY(subtitle.open(QIODevice::WriteOnly));
-        Panels::setInstance(&m_panels);
     }
 
     void init()
@@ -202,8 +178,6 @@ private slots:
             delete view.data();
         m_open.clear();
     }
-
-    void cleanupTestCase() { Panels::setInstance(nullptr); }
 
     // The reference job: every field away from its default, as referenceFields() shows it.
     MediaVideo::Ptr referenceJob()
@@ -290,73 +264,54 @@ private slots:
         QCOMPARE(shown(view, name), text);
     }
 
-    void loadsEveryFieldAndWritesItBackUnchanged()
+    // Every field is shown as the job has it and written back on "Ok" only: unchanged, or as the
+    // user set it in the form; "Cancel" after any change, and the "Oups" of a job without a source,
+    // leave the job as it was.
+    void okWritesAndCancelDoesNot_data()
     {
-        auto job = referenceJob();
-        const QStringList before = settingsOf(*job);
-        QPointer<DetailView> view = open(job);
-        QCOMPARE(shown(view, "sourceEdit"), job->source);
-        QVERIFY(!child<QLineEdit>(view, "sourceEdit")->isEnabled());
-        QCOMPARE(view->destination(), m_dir.filePath("film.mkv"));
-        for (const auto &[name, text] : referenceFields())
-            QCOMPARE(shown(view, name), text);
-        QCOMPARE(view->crop(), ManualCrop);
-        QCOMPARE(view->cropText(), "1920:800:0:140");
-        click(view, "okButton");
-        QVERIFY(closed(view));
-        QCOMPARE(settingsOf(*job), before);
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Ok, unchanged") << "unchanged";
+        QTest::newRow("Ok, every field set") << "set";
+        QTest::newRow("Cancel after every change") << "cancel";
+        QTest::newRow("no source, Close") << "oups";
     }
-
-    void writesEveryChangedFieldOnOk()
+    void okWritesAndCancelDoesNot()
     {
-        auto job = makeJob();
-        QPointer<DetailView> view = open(job);
-        for (const auto &[name, text] : referenceFields()) {
-            if (name != "subtitleExternalEdit")
-                enter(view, name, text);
-        }
-        pick(view, "cropPicker", ManualCrop);
-        commit(child<QLineEdit>(view, "cropEdit"), "1920:800:0:140");
-        m_panels.openAnswer = m_subtitle; // the external subtitle comes from its panel
-        click(view, "subtitleButton");
-        QTRY_COMPARE(shown(view, "subtitleExternalEdit"), m_subtitle);
-        QCOMPARE(m_panels.extensions, (QStringList{"srt", "ssa", "ass"}));
-        click(view, "okButton");
-        QVERIFY(closed(view));
-        QCOMPARE(settingsOf(*job), settingsOf(*referenceJob()));
-    }
-
-    void cancelLeavesTheJobUntouched_data()
-    {
-        QTest::addColumn<bool>("hasSource");
-        QTest::newRow("Cancel") << true;
-        QTest::newRow("no source, Close") << false; // the editor only says "Oups"
-    }
-    void cancelLeavesTheJobUntouched()
-    {
-        QFETCH(bool, hasSource);
-        auto job = hasSource ? makeJob() : std::make_shared<MediaVideo>(QString(), QString("/out/x.mp4"));
-        job->cropValue = ManualCrop;
+        QFETCH(QString, how);
+        auto job = how == "unchanged" ? referenceJob()
+                   : how == "oups"    ? std::make_shared<MediaVideo>(QString(), QString("/out/x.mp4"))
+                                      : makeJob();
         const QStringList before = settingsOf(*job);
         const QImage frame = job->image();
         QPointer<DetailView> view = open(job);
-        if (hasSource) {
-            for (const auto &[name, text] : referenceFields())
-                enter(view, name, text); // every field changed
-            commit(child<QLineEdit>(view, "destinationEdit"), m_dir.filePath("other"));
-            commit(child<QLineEdit>(view, "cropEdit"), "100:100:0:0");
-            click(view, "previewButton");
-            m_panels.openAnswer = "/subs/new.srt";
-            click(view, "subtitleButton");
-            QTRY_COMPARE(m_panels.openCalls, 1);
-            view->findChild<ImageView *>()->accept();
-        } else {
+        if (how == "oups") {
             QCOMPARE(child<QLabel>(view, "oupsLabel")->text(), "Oups");
             QVERIFY(!child<QPushButton>(view, "okButton"));
+            click(view, "closeButton");
+        } else if (how == "unchanged") {
+            QCOMPARE(shown(view, "sourceEdit"), job->source);
+            QVERIFY(!child<QLineEdit>(view, "sourceEdit")->isEnabled());
+            for (const auto &[name, text] : referenceFields())
+                QCOMPARE(shown(view, name), text);
+            QCOMPARE(view->cropText(), "1920:800:0:140");
+            click(view, "okButton");
+        } else {
+            for (const auto &[name, text] : referenceFields()) {
+                if (name != "subtitleExternalEdit")
+                    enter(view, name, text);
+            }
+            pick(view, "cropPicker", ManualCrop);
+            commit(child<QLineEdit>(view, "cropEdit"), "1920:800:0:140");
+            click(view, "previewButton");
+            view->findChild<ImageView *>()->accept();
+            m_panels.openAnswer = m_subtitle; // the external subtitle comes from its panel
+            click(view, "subtitleButton");
+            QTRY_COMPARE(shown(view, "subtitleExternalEdit"), m_subtitle);
+            QCOMPARE(m_panels.extensions, (QStringList{"srt", "ssa", "ass"}));
+            click(view, how == "set" ? "okButton" : "cancelButton");
         }
-        click(view, hasSource ? "cancelButton" : "closeButton");
         QVERIFY(closed(view));
-        QCOMPARE(settingsOf(*job), before);
+        QCOMPARE(settingsOf(*job), how == "set" ? settingsOf(*referenceJob()) : before);
         QCOMPARE(job->image(), frame);
     }
 
@@ -370,7 +325,10 @@ private slots:
         QCOMPARE(view->destination(), m_dir.filePath("film.mkv")); // what was shown, not the job's
         m_panels.saveAnswer = "/out/exported.mkv";
         click(view, "exportButton");
+        QCOMPARE(m_panels.saveCalls, 0); // the panel comes a moment after the button
         QTRY_COMPARE(m_panels.saveCalls, 1);
+        QCOMPARE(m_panels.suggested, m_dir.filePath("film.mkv"));
+        QCOMPARE(m_panels.extensions, QStringList{"mkv"});
         commit(edit, "");
         QCOMPARE(view->destination(), "/out/exported.mkv");
 
@@ -388,93 +346,6 @@ private slots:
         QCOMPARE(job->destination, m_dir.filePath("typed.mkv"));
     }
 
-    void exportPanel()
-    {
-        auto job = makeJob();
-        QPointer<DetailView> view = open(job);
-        m_panels.saveAnswer = "/out/film.mkv";
-        click(view, "exportButton");
-        QCOMPARE(m_panels.saveCalls, 0); // the panel comes a moment after the button
-        QTRY_COMPARE(m_panels.saveCalls, 1);
-        QCOMPARE(m_panels.suggested, job->destination);
-        QCOMPARE(m_panels.extensions, QStringList{"mp4"});
-        QCOMPARE(shown(view, "containerPicker"), "mkv");
-        click(view, "okButton");
-        QCOMPARE(job->destination, "/out/film.mkv");
-        QCOMPARE(job->container, 1);
-    }
-
-    void subtitleTrackRoundTrip_data()
-    {
-        QTest::addColumn<QStringList>("tracks");
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<int>("loaded");
-        QTest::addColumn<int>("picked");
-        const QStringList one{"No subtitle", "5 UTF-8 English"};
-        QTest::newRow("none available") << QStringList{} << 0 << 0 << -1;
-        QTest::newRow("one stream dropped") << one << 1 << 1 << 0;
-        QTest::newRow("third of three") << QStringList{"No subtitle", "Select 3 track(s) for encoding",
-                                                       "5 UTF-8 en", "6 UTF-8 fr", "7 UTF-8 de"}
-                                        << 2 << 2 << 4;
-        QTest::newRow("stored index beyond the list") << one << 7 << 0 << -1;
-    }
-    void subtitleTrackRoundTrip()
-    {
-        QFETCH(QStringList, tracks);
-        QFETCH(int, stored);
-        QFETCH(int, loaded);
-        QFETCH(int, picked);
-        auto job = makeJob();
-        job->container = 1; // Matroska takes any subtitle
-        job->destination = m_dir.filePath("film.mkv");
-        job->subtitleTracks = tracks;
-        job->subtitleTrack = stored;
-        QPointer<DetailView> view = open(job);
-        auto *picker = child<QComboBox>(view, "subtitleTrackPicker");
-        QCOMPARE(picker->isEnabled(), !tracks.isEmpty());
-        QCOMPARE(picker->currentText(), tracks.isEmpty() ? QString("No subtitle") : tracks.at(loaded));
-        if (picked >= 0)
-            picker->setCurrentIndex(picked);
-        click(view, "okButton");
-        QVERIFY(closed(view));
-        QCOMPARE(job->subtitleTrack, picked >= 0 ? picked : loaded);
-    }
-
-    void aBitmapSubtitleInMp4IsRefused()
-    {
-        auto job = makeJob();
-        job->subtitleTracks = {"No subtitle", "5 PGS English"};
-        QPointer<DetailView> view = open(job);
-        enter(view, "subtitleTrackPicker", "5 PGS English");
-        click(view, "okButton");
-        auto *refusal = view->findChild<QMessageBox *>("subtitleRefusal");
-        QVERIFY(refusal && !refusal->text().isEmpty());
-        QVERIFY(!closed(view));
-        QCOMPARE(job->subtitleTrack, 0);
-        refusal->accept();
-        enter(view, "containerPicker", "mkv"); // Matroska holds it
-        click(view, "okButton");
-        QVERIFY(closed(view));
-        QCOMPARE(job->subtitleTrack, 1);
-        QCOMPARE(job->container, 1);
-    }
-
-    void showsTheCommandLineForTheCurrentChoices()
-    {
-        auto job = makeJob();
-        QPointer<DetailView> view = open(job);
-        auto *command = child<QPlainTextEdit>(view, "commandLineView");
-        QVERIFY(command->isReadOnly());
-        QTRY_VERIFY(command->toPlainText().contains("libx264"));
-        enter(view, "videoCodecPicker", "libx265");
-        enter(view, "containerPicker", "mkv");
-        QTRY_VERIFY(command->toPlainText().contains("libx265") &&
-                    command->toPlainText().contains("film.mkv"));
-        QCOMPARE(job->videoEncoder, VideoEncoders::libx264); // shown, not written
-        click(view, "copyCommandButton");
-        QCOMPARE(QApplication::clipboard()->text(), command->toPlainText());
-    }
-
     void cropRowAndPreview_data()
     {
         QTest::addColumn<QSize>("size");
@@ -490,10 +361,6 @@ private slots:
         // PAL 4:3 with 16:15 pixels: the stored text is 760:536:4:16, the outline 576:576:96:0.
         QTest::newRow("4:3 PAL 16:15") << QSize(720, 576) << 16.0 / 15.0 << 7 << ""
                                        << "760:536:4:16" << QRect(96, 0, 576, 576);
-        QTest::newRow("none") << QSize(320, 240) << 1.0 << 0 << "12:34:56:78"
-                              << "" << QRect();
-        QTest::newRow("manual") << QSize(320, 240) << 1.0 << 1 << "100:100:10:20"
-                                << "100:100:10:20" << QRect(10, 120, 100, 100);
     }
     void cropRowAndPreview()
     {
@@ -539,53 +406,82 @@ private slots:
         QCOMPARE(job->videoCrop, text);
     }
 
-    // A manual crop on a 320x240 job whose source is `source`.
-    MediaVideo::Ptr autocropJob(const QString &source)
+    // A manual crop on a 320x240 job. The detection runs on the session's workers while the window
+    // goes on; a second press meanwhile is ignored, and closing the editor drops the result.
+    void autocrop_data()
     {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("found");
+        QTest::addColumn<bool>("closeWhileRunning");
+        QTest::newRow("letterbox") << "letterbox.mp4"
+                                   << "320:160:0:40" << false;
+        QTest::newRow("nothing found") << "missing.mp4"
+                                       << "1:2:3:4" << false;
+        QTest::newRow("closed while running") << "letterbox.mp4"
+                                              << "1:2:3:4" << true;
+    }
+    void autocrop()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, found);
+        QFETCH(bool, closeWhileRunning);
+        const QString clip = m_dir.filePath("letterbox.mp4");
+        if (!QFileInfo::exists(clip))
+            QVERIFY(TestSupport::generateClip(clip,
+                                              {"-f", "lavfi", "-i", "testsrc=size=320x160:rate=25:duration=2",
+                                               "-vf", "pad=320:240:0:40", "-c:v", "libx264", "-preset",
+                                               "ultrafast", "-pix_fmt", "yuv420p"}));
         auto job = makeJob(320, 240);
-        job->source = source;
+        job->source = m_dir.filePath(source);
         job->durationVideoMiddle = "00:00:00";
         job->cropValue = ManualCrop;
         job->videoCrop = "1:2:3:4";
-        return job;
-    }
-
-    void autocropRunsInTheBackground()
-    {
-        const QString clip = m_dir.filePath("letterbox.mp4");
-        QVERIFY(TestSupport::generateClip(
-            clip, {"-f", "lavfi", "-i", "testsrc=size=320x160:rate=25:duration=2", "-vf", "pad=320:240:0:40",
-                   "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p"}));
-        auto job = autocropJob(clip);
         QPointer<DetailView> view = open(job);
         auto *button = child<QPushButton>(view, "autocropButton");
         button->click();
-        QVERIFY(view->isDetectingCrop());
-        QVERIFY(!button->isEnabled());
+        QVERIFY(view->isDetectingCrop() && !button->isEnabled());
         QVERIFY(child<QProgressBar>(view, "cropBusy")->isVisibleTo(view));
-        button->click();                       // ignored while the first one runs
-        QCOMPARE(view->cropText(), "1:2:3:4"); // the window went on without waiting
-        QTRY_VERIFY_WITH_TIMEOUT(!view->isDetectingCrop(), 60000);
-        QVERIFY(button->isEnabled());
-        QVERIFY(!child<QProgressBar>(view, "cropBusy")->isVisibleTo(view));
-        QCOMPARE(view->cropText(), "320:160:0:40");
-        click(view, "okButton");
-        QCOMPARE(job->videoCrop, "320:160:0:40");
-        QCOMPARE(job->cropValue, ManualCrop);
+        button->click();
+        if (closeWhileRunning) {
+            click(view, "cancelButton");
+            QTRY_VERIFY(view.isNull());
+            QVERIFY(m_session.workers().waitForPool(60000));
+            QCoreApplication::processEvents();
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(!view->isDetectingCrop(), 60000);
+            QVERIFY(button->isEnabled() && !child<QProgressBar>(view, "cropBusy")->isVisibleTo(view));
+            QCOMPARE(view->cropText(), found);
+            QCOMPARE(child<QLabel>(view, "cropNote")->isVisibleTo(view), found == "1:2:3:4");
+            click(view, "okButton");
+        }
+        QCOMPARE(job->videoCrop, found);
     }
 
-    void autocropThatFindsNothingKeepsTheText()
+    // The window goes away while an autocrop's ffmpeg never ends: nothing waits for it, and it is
+    // gone with the window.
+    void autocropEndsWithTheWindow()
     {
-        auto job = autocropJob(m_dir.filePath("missing.mp4"));
-        QPointer<DetailView> view = open(job);
-        click(view, "autocropButton");
-        QTRY_VERIFY_WITH_TIMEOUT(!view->isDetectingCrop(), 60000);
-        QCOMPARE(view->cropText(), "1:2:3:4");
-        QVERIFY(child<QLabel>(view, "cropNote")->isVisibleTo(view));
-        click(view, "autocropButton");
-        click(view, "cancelButton"); // closed while it runs: the result goes nowhere
-        QTRY_VERIFY(view.isNull());
-        QCOMPARE(job->videoCrop, "1:2:3:4");
+        TestSupport::ResourceDir hanging(TestSupport::ResourceDir::Entry::Fake,
+                                         TestSupport::ResourceDir::Entry::Real);
+        const QString groups = m_dir.filePath("groups");
+        auto window = std::make_unique<MainWindow>(ToolRunner(hanging.path()));
+        ContentView &content = *window->content();
+        QVERIFY(content.waitForCatalog(30000)); // asked of the fake before it is told to hang
+        qputenv("FAKE_TOOL_SCRIPT_FFMPEG", "pgid:" + groups.toUtf8() + ";hang");
+        const auto unset = qScopeGuard([] { qunsetenv("FAKE_TOOL_SCRIPT_FFMPEG"); });
+        auto job = makeJob(320, 240);
+        job->cropValue = ManualCrop;
+        content.model()->append(job);
+        content.editJob(content.model()->index(0));
+        auto *editor = window->findChild<DetailView *>();
+        QVERIFY(editor);
+        click(editor, "autocropButton");
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(groups).size() > 0, 30000);
+        window.reset();
+        QFile file(groups);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray group = file.readAll().split('\n').value(0).split(' ').value(1);
+        QCOMPARE(TestSupport::livingMembers(group.toLongLong()), 0);
     }
 
     // The test's screen is a laptop's, 1366x768 (see main()). Opened there, and then made as small as
@@ -619,82 +515,6 @@ private slots:
         }
         for (const char *button : {"okButton", "cancelButton"})
             QVERIFY(view->rect().contains(child<QWidget>(view, button)->geometry()));
-    }
-
-    // Where the font has no floppy disk the buttons would show an empty box: they show the save icon
-    // instead, and keep the label as their text.
-    void saveButtonsShowAnIconWithoutTheGlyph_data()
-    {
-        QTest::addColumn<bool>("glyph");
-        QTest::newRow("font without the glyph") << false;
-        QTest::newRow("font with the glyph") << true;
-    }
-    void saveButtonsShowAnIconWithoutTheGlyph()
-    {
-        QFETCH(bool, glyph);
-        setGlyphCheck([glyph](const QFont &, char32_t) { return glyph; });
-        const auto restore = qScopeGuard([] { setGlyphCheck({}); });
-        QPointer<DetailView> view = open(makeJob());
-        for (const char *name : {"exportButton", "subtitleButton"}) {
-            auto *button = child<QToolButton>(view, name);
-            QCOMPARE(button->icon().isNull(), glyph);
-            QCOMPARE(button->text(), QString::fromUcs4(U"\U0001F4BE"));
-        }
-    }
-
-    void cropPickerSpeaksTheUsersLanguage()
-    {
-        QVERIFY(!installTranslations(QLocale(QLocale::French, QLocale::France)).isEmpty());
-        const auto english = qScopeGuard([] {
-            for (QTranslator *translator : qApp->findChildren<QTranslator *>()) {
-                QCoreApplication::removeTranslator(translator);
-                delete translator;
-            }
-        });
-        auto job = makeJob();
-        job->cropValue = ManualCrop;
-        QPointer<DetailView> view = open(job);
-        auto *picker = child<QComboBox>(view, "cropPicker");
-        QCOMPARE(picker->itemText(NoCrop), "aucun");
-        QCOMPARE(picker->itemText(ManualCrop), "manuel");
-        QCOMPARE(picker->itemText(3), "2:35.1");
-        pick(view, "cropPicker", NoCrop);
-        click(view, "okButton");
-        QCOMPARE(job->cropValue, NoCrop);
-    }
-
-    // Besides a press on the name, Return on the current row and a double-click anywhere on a row open
-    // the editor, once.
-    void returnAndDoubleClickOpenTheEditor()
-    {
-        MainWindow window{ToolRunner(TestSupport::realResourceDir())};
-        window.show();
-        ContentView &content = *window.content();
-        content.model()->append(makeJob());
-        JobListView *list = content.listView();
-        const QRect row = list->visualRect(content.model()->index(0));
-        const QRect name = JobDelegate::layout(row, list->fontMetrics()).name;
-        const auto editors = [&window] { return window.findChildren<DetailView *>().size(); };
-        const auto closeEditor = [&] {
-            window.findChild<DetailView *>()->reject();
-            QTRY_COMPARE(editors(), 0);
-        };
-
-        list->setCurrentIndex(content.model()->index(0));
-        QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(editors(), 1);
-        closeEditor();
-        // As the window system sends it: the second press comes as the double-click.
-        const auto doubleClick = [list](QPoint at) {
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-            QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
-        };
-        doubleClick(QPoint(row.center().x(), name.center().y()));
-        QCOMPARE(editors(), 1);
-        closeEditor();
-        doubleClick(QPoint(name.left() + 4, name.center().y()));
-        QCOMPARE(editors(), 1);
     }
 };
 

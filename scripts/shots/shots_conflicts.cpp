@@ -4,10 +4,10 @@
 // under an X server (xcb).
 //
 //   tavrix-shots-conflicts OUTDIR
+#include "model/JobListModel.h"
 #include "model/Preferences.h"
 #include "tools/ToolRunner.h"
 #include "ui/ContentView.h"
-#include "model/JobListModel.h"
 #include "ui/MainWindow.h"
 #include "ui/Panels.h"
 #include "ui/Translations.h"
@@ -132,12 +132,12 @@ int main(int argc, char *argv[])
     // Converted once before: its output is there already.
     QFile::copy(phone.filePath(QStringLiteral("interview.mov")),
                 phone.filePath(QStringLiteral("interview.mp4")));
-    Panels::setInstance(&panels);
 
     auto window = std::make_unique<MainWindow>();
     window->centerOnScreen();
     window->show();
     ContentView *view = window->content();
+    view->setPanels(&panels);
     view->waitForCatalog(30000);
     view->command(QStringLiteral("open"))->trigger();
     if (!waitFor(
@@ -189,7 +189,6 @@ int main(int argc, char *argv[])
         summary->close();
     window.reset();
 
-    Panels::setInstance(nullptr);
     std::printf("%s\n%s\n", qPrintable(out.filePath(QStringLiteral("conflicts.png"))),
                 qPrintable(out.filePath(QStringLiteral("folder-run.png"))));
     return 0;

@@ -2,10 +2,12 @@
 // tavrix-shots-editor OUTDIR
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
+#include "session/Session.h"
 #include "tools/EncoderCatalog.h"
 #include "tools/ToolRunner.h"
 #include "ui/DetailView.h"
 #include "ui/ImageView.h"
+#include "ui/Panels.h"
 #include "ui/Pickers.h"
 #include "ui/Setup.h"
 #include "ui/Translations.h"
@@ -109,18 +111,19 @@ int main(int argc, char *argv[])
     Preferences::writeInt(Preferences::Key::videoDebit, 1600);
     Preferences::writeBool(Preferences::Key::deInterlace, true);
     Preferences::writeText(Preferences::Key::subtitleLanguage, QStringLiteral("fre"));
+    Session session;
     // The encoders as this machine has them: the ones it cannot use are greyed, with ffmpeg's reason.
-    EncoderCatalog catalog{QString()};
-    catalog.checkAll(ToolRunner(), [](const std::function<void()> &task) { task(); });
-
+    session.checkEncoders();
+    session.waitForEncoderCheck();
+    const EncoderCatalog *catalog = session.encoders();
+    Panels panels;
     QWidget mainWindow;
     mainWindow.setWindowTitle(QStringLiteral("Tavrix"));
     mainWindow.resize(1100, 950);
     mainWindow.show();
 
     bool ok = true;
-    auto *editor = new DetailView(sampleJob(), &mainWindow);
-    editor->setEncoderCatalog(&catalog);
+    auto *editor = new DetailView(sampleJob(), session, panels, &mainWindow);
     editor->open();
     settle();
     ok &= save(editor, out.filePath(QStringLiteral("editor.png")));
@@ -164,14 +167,14 @@ int main(int argc, char *argv[])
     editor->reject();
     settle(100);
 
-    auto *oups = new DetailView(std::make_shared<MediaVideo>(), &mainWindow);
+    auto *oups = new DetailView(std::make_shared<MediaVideo>(), session, panels, &mainWindow);
     oups->open();
     settle();
     ok &= save(oups, out.filePath(QStringLiteral("editor-oups.png")));
     oups->reject();
     settle(100);
 
-    auto *setup = new Setup(&mainWindow, &catalog);
+    auto *setup = new Setup(&mainWindow, catalog);
     setup->open();
     settle();
     ok &= save(setup, out.filePath(QStringLiteral("setup.png")));
@@ -180,14 +183,13 @@ int main(int argc, char *argv[])
 
     // The longer French labels must fit as well.
     installTranslations(QLocale(QLocale::French, QLocale::France));
-    auto *french = new DetailView(sampleJob(), &mainWindow);
-    french->setEncoderCatalog(&catalog);
+    auto *french = new DetailView(sampleJob(), session, panels, &mainWindow);
     french->open();
     settle();
     ok &= save(french, out.filePath(QStringLiteral("editor-fr.png")));
     french->reject();
     settle(100);
-    auto *frenchSetup = new Setup(&mainWindow, &catalog);
+    auto *frenchSetup = new Setup(&mainWindow, catalog);
     frenchSetup->open();
     settle();
     ok &= save(frenchSetup, out.filePath(QStringLiteral("setup-fr.png")));

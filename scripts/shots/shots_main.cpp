@@ -4,10 +4,10 @@
 //   tavrix-shots-main OUTDIR
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
+#include "model/JobListModel.h"
 #include "model/Preferences.h"
 #include "tools/ToolRunner.h"
 #include "ui/ContentView.h"
-#include "model/JobListModel.h"
 #include "ui/MainWindow.h"
 #include "ui/Panels.h"
 #include "ui/ProgressionView.h"
@@ -130,12 +130,11 @@ int main(int argc, char *argv[])
             return fail("ffmpeg could not make the clips");
         panels.files << path;
     }
-    Panels::setInstance(&panels);
-
     MainWindow window;
     window.centerOnScreen();
     window.show();
     ContentView &view = *window.content();
+    view.setPanels(&panels);
     view.destinationField()->setText(converted.path());
     view.commitDestination();
     view.waitForCatalog(30000);
@@ -173,7 +172,6 @@ int main(int argc, char *argv[])
     if (!window.grab().save(out.filePath(QStringLiteral("results.png"))))
         return fail("could not save results.png");
 
-    Panels::setInstance(nullptr);
     std::printf("%s\n%s\n%s\n", qPrintable(out.filePath(QStringLiteral("main.png"))),
                 qPrintable(out.filePath(QStringLiteral("progress.png"))),
                 qPrintable(out.filePath(QStringLiteral("results.png"))));

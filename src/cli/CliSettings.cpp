@@ -278,15 +278,6 @@ bool hasMediaStreams(const MediaVideo &job)
     return !job.videoTracks.isEmpty() || job.audioTracks.size() > 1;
 }
 
-MediaVideo::Ptr importJob(const QString &source, const CliSettings &s, const ToolRunner &tools,
-                          QStringList &warnings)
-{
-    const QString path = QFileInfo(source).absoluteFilePath();
-    MediaVideo::Ptr job = createMediaVideo(path, importDestination(path, s.dest.value_or(QString())), tools);
-    applySettings(*job, source, s, warnings);
-    return job;
-}
-
 void applySettings(MediaVideo &probed, const QString &source, const CliSettings &s, QStringList &warnings)
 {
     const QString path = QFileInfo(source).absoluteFilePath();

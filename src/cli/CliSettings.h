@@ -11,8 +11,6 @@
 #include <cstdio>
 #include <optional>
 
-class ToolRunner;
-
 // Settings given on the command line. Each one set overrides the stored default for this run only.
 struct CliSettings
 {
@@ -50,14 +48,11 @@ QString sourceProblem(const QString &path);
 // Whether the probe found anything to convert or copy: a video or an audio stream.
 bool hasMediaStreams(const MediaVideo &job);
 
-// Creates the job for `source` with the stored defaults, probes it and applies `settings`. Problems
-// that concern this file only (unreadable, a track it does not have) are added to `warnings`.
-// The settings of this run applied to a job already probed from `source` (as a session import makes it).
+// Applies `settings` to a job already probed from `source` (as a session import makes it, with the
+// stored defaults). Problems that concern this file only (unreadable, a track it does not have) are
+// added to `warnings`; `source` is named in them as the user gave it.
 void applySettings(MediaVideo &job, const QString &source, const CliSettings &settings,
                    QStringList &warnings);
-
-MediaVideo::Ptr importJob(const QString &source, const CliSettings &settings, const ToolRunner &tools,
-                          QStringList &warnings);
 
 // Adds --help and --version and parses `arguments` (arguments[0] the program). Returns the exit status
 // when the command is done already: 0 after help or version, 2 after an unknown option (one line on

@@ -1,12 +1,15 @@
 #include "cli/CliSettings.h"
 #include "cli/Commands.h"
 
+#include "session/Session.h"
 #include "tools/CommandLine.h"
 #include "tools/Log.h"
 #include "tools/ShellQuote.h"
 #include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QJsonDocument>
 
 namespace {
@@ -51,19 +54,44 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
     // Standard output carries the results alone.
     setDiagnosticStream(nullptr);
 
+    // The files that can be probed are probed side by side by the session's workers; their jobs come
+    // back in the order of the files, and everything is printed in that order once they are all in.
+    QStringList problems;
+    QStringList sources;
+    for (const QString &file : files) {
+        problems << sourceProblem(file);
+        if (problems.constLast().isEmpty())
+            sources << QFileInfo(file).absoluteFilePath();
+    }
+    Session session(tools);
+    if (!sources.isEmpty()) {
+        QEventLoop importing;
+        QObject::connect(&session, &Session::importFinished, &importing, &QEventLoop::quit);
+        session.import({sources, {}, settings->dest.value_or(QString()), {}, false});
+        importing.exec();
+    }
+    const QList<MediaVideo::Ptr> jobs = session.jobs()->jobs();
+
     // A file that gives no job is named with the reason; the others still get theirs.
     bool allDone = true;
     const auto refuse = [&](const QString &file, const QString &why) {
         printLine(stderr, QStringLiteral("tavrix-cli %1: %2: %3").arg(command, printableText(file), why));
         allDone = false;
     };
-    for (const QString &file : files) {
-        if (const QString problem = sourceProblem(file); !problem.isEmpty()) {
-            refuse(file, problem);
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString &file = files.at(i);
+        if (!problems.at(i).isEmpty()) {
+            refuse(file, problems.at(i));
+            continue;
+        }
+        const MediaVideo::Ptr job = jobs.value(next++);
+        if (!job) {
+            refuse(file, tr("not a media file: mediainfo finds no video or audio stream in it"));
             continue;
         }
         QStringList warnings;
-        const MediaVideo::Ptr job = importJob(file, *settings, tools, warnings);
+        applySettings(*job, file, *settings, warnings);
         if (!hasMediaStreams(*job)) {
             // A tool that failed explains the empty job better than the file does.
             refuse(file, job->probeError.isEmpty()
@@ -74,7 +102,7 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
         for (const QString &warning : std::as_const(warnings))
             printLine(stderr,
                       QStringLiteral("tavrix-cli %1: warning: %2").arg(command, printableText(warning)));
-        allDone = each(*job, tools) && allDone;
+        allDone = each(*job, session.tools()) && allDone;
     }
     return allDone ? ExitOk : ExitFailure;
 }

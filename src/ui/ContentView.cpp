@@ -123,6 +123,8 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
 
 ContentView::~ContentView()
 {
+    // Editors go first: an autocrop of theirs still running is stopped before the workers are joined.
+    qDeleteAll(findChildren<DetailView *>(Qt::FindDirectChildrenOnly));
     // A session of the application goes on without this view; one of its own stops with it.
     if (m_ownSession)
         m_ownSession->stop();
@@ -334,7 +336,7 @@ void ContentView::importFiles()
 {
     runPanelLater([this] {
         const QStringList files =
-            Panels::instance().openFiles(this, tr("Import video file"), Lists::videoExtensions());
+            m_panels->openFiles(this, tr("Import video file"), Lists::videoExtensions());
         if (!files.isEmpty())
             startImport(files, {}, m_text1, true);
     });
@@ -344,7 +346,7 @@ void ContentView::importDirectory()
 {
     runPanelLater([this] {
         const QString directory =
-            Panels::instance().openDirectory(this, tr("Import video file from directory"), m_text1);
+            m_panels->openDirectory(this, tr("Import video file from directory"), m_text1);
         if (!directory.isEmpty())
             startImport({}, {directory}, {}, true);
     });
@@ -561,8 +563,7 @@ void ContentView::editJob(const QModelIndex &index)
     const MediaVideo::Ptr job = m_model->job(index.row());
     if (!job)
         return;
-    auto *d = new DetailView(job, this);
-    d->setEncoderCatalog(m_session->encoders());
+    auto *d = new DetailView(job, *m_session, *m_panels, this);
     d->setConflictCheck([this](const MediaVideo &edited) { return conflictText(edited); });
     connect(d, &QDialog::finished, this, [this, id = job->id, d] {
         m_model->refresh(id);
@@ -575,8 +576,7 @@ void ContentView::editJob(const QModelIndex &index)
 void ContentView::chooseDestination()
 {
     runPanelLater([this] {
-        const QString directory =
-            Panels::instance().openDirectory(this, tr("Choose the destination folder"), m_text1);
+        const QString directory = m_panels->openDirectory(this, tr("Choose the destination folder"), m_text1);
         if (directory.isEmpty())
             return;
         m_destination->setText(directory);

@@ -3,6 +3,7 @@
 #include "model/MediaVideo.h"
 #include "tools/OutputConflict.h"
 #include "tools/ToolRunner.h"
+#include "ui/Panels.h"
 
 #include <QList>
 #include <QPointer>
@@ -59,6 +60,11 @@ public:
     QLineEdit *destinationField() const { return m_destination; }
     const ToolRunner &tools() const;
     Session *session() const { return m_session; }
+
+    // The open and save panels of this window and of the editors it opens. Until another is given
+    // (the caller keeps it, and it must outlive the view) they are the system's own.
+    Panels &panels() const { return *m_panels; }
+    void setPanels(Panels *panels) { m_panels = panels ? panels : &m_systemPanels; }
 
     // The destination directory as last committed; empty means beside each source.
     QString destinationDirectory() const { return m_text1; }
@@ -130,6 +136,8 @@ private:
     // Declared first: a session of this view's own goes last, after every widget that shows its list.
     std::unique_ptr<Session> m_ownSession;
     Session *m_session;
+    Panels m_systemPanels;
+    Panels *m_panels = &m_systemPanels;
     RunStatus *m_status;
     JobListModel *m_model;
     BatchEncoder *m_encoder;

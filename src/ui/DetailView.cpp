@@ -2,12 +2,12 @@
 
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
+#include "session/Session.h"
 #include "tools/CommandLine.h"
 #include "tools/Crop.h"
 #include "tools/CropPresets.h"
 #include "tools/EncoderCatalog.h"
 #include "tools/JobRules.h"
-#include "tools/SerialQueue.h"
 #include "ui/ImageView.h"
 #include "ui/Panels.h"
 #include "ui/Pickers.h"
@@ -190,8 +190,11 @@ signals:
 
 } // namespace
 
-DetailView::DetailView(MediaVideo::Ptr job, QWidget *parent) : QDialog(parent), m_job(std::move(job))
+DetailView::DetailView(MediaVideo::Ptr job, Session &session, Panels &panels, QWidget *parent)
+    : QDialog(parent), m_job(std::move(job)), m_session(session), m_panels(panels), m_tools(session.tools())
 {
+    // The detection's ffmpeg stops when this editor goes; the session's end stops every tool anyway.
+    m_tools.setCancellation(m_closing);
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("detailView"));
@@ -203,25 +206,16 @@ DetailView::DetailView(MediaVideo::Ptr job, QWidget *parent) : QDialog(parent), 
     m_formatFile = Preferences::readInt(Preferences::Key::formatFile);
     buildEditor();
     load();
+    followEncoderCatalog(session.encoders());
 }
 
 DetailView::~DetailView()
 {
-    // A detection still running finishes on its own; its worker is then let go without the window
-    // waiting for it.
-    if (m_cropQueue) {
-        connect(m_cropQueue, &SerialQueue::finished, m_cropQueue, &QObject::deleteLater);
-        m_cropQueue->finish();
-    }
+    // A detection still running is stopped; its worker ends on its own without the window waiting.
+    m_closing->store(true);
 }
 
-void DetailView::setToolRunner(const ToolRunner &tools)
-{
-    m_tools = tools;
-    updateCommandLine();
-}
-
-void DetailView::setEncoderCatalog(const EncoderCatalog *catalog)
+void DetailView::followEncoderCatalog(const EncoderCatalog *catalog)
 {
     if (m_catalog)
         disconnect(m_catalog, nullptr, this, nullptr);
@@ -751,8 +745,7 @@ void DetailView::followChoices(bool containerChanged)
 void DetailView::runExportPanel()
 {
     const QString extension = Lists::containers().at(pickerIndex(m_container));
-    const QString chosen =
-        Panels::instance().saveFile(this, tr("Export video"), m_destination->text(), extension);
+    const QString chosen = m_panels.saveFile(this, tr("Export video"), m_destination->text(), extension);
     if (chosen.isEmpty())
         return;
     m_destinationNote->hide();
@@ -764,8 +757,7 @@ void DetailView::runExportPanel()
 
 void DetailView::runSubtitlePanel()
 {
-    const QString chosen =
-        Panels::instance().openFile(this, tr("Import subtitle"), Lists::subtitleExtensions());
+    const QString chosen = m_panels.openFile(this, tr("Import subtitle"), Lists::subtitleExtensions());
     if (!chosen.isEmpty())
         m_subtitleExternal->setText(chosen);
 }
@@ -813,13 +805,15 @@ void DetailView::autocrop()
     m_cropNote->setText(tr("Looking for black borders…"));
     m_cropNote->show();
 
-    if (!m_cropQueue)
-        m_cropQueue = new SerialQueue(QStringLiteral("org.tavrix.Tavrix.autocrop.queue"));
+    // The relay lives on this thread; the connection goes with the editor, so a result that comes
+    // after it is dropped.
     auto *relay = new CropRelay;
     connect(relay, &CropRelay::detected, this, &DetailView::cropDetected, Qt::QueuedConnection);
-    m_cropQueue->enqueue([relay, tools = m_tools, source = m_job->source, seek = m_job->durationVideoMiddle] {
+    m_session.workers().run([relay, tools = m_tools, closing = m_closing, source = m_job->source,
+                             seek = m_job->durationVideoMiddle] {
         const QString text = detectCrop(tools, source, seek);
-        emit relay->detected(text);
+        if (!closing->load())
+            emit relay->detected(text);
         relay->deleteLater();
     });
 }

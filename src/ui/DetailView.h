@@ -6,7 +6,9 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class EncoderCatalog;
@@ -22,26 +24,23 @@ class QSpinBox;
 class QTimer;
 class QToolButton;
 class QVBoxLayout;
+class Panels;
 class SegmentedPicker;
-class SerialQueue;
+class Session;
 
 // The editor of one job: works on copies of the job's settings and writes them back on "Ok".
 //
-// It deletes itself when closed, so open it with `new DetailView(job, parent)->open()`.
+// It deletes itself when closed, so open it with `new DetailView(job, session, panels, parent)->open()`.
+// The crop detection runs on the session's workers with the session's tools; `session` and `panels`
+// must outlive the editor.
 class DetailView : public QDialog
 {
     Q_OBJECT
 public:
-    explicit DetailView(MediaVideo::Ptr job, QWidget *parent = nullptr);
+    DetailView(MediaVideo::Ptr job, Session &session, Panels &panels, QWidget *parent = nullptr);
     ~DetailView() override;
 
     const MediaVideo::Ptr &job() const { return m_job; }
-
-    // Where the command line is located and the crop detection runs; the installed tools by default.
-    void setToolRunner(const ToolRunner &tools);
-    // Greys the encoders that failed their check, with the reason; the command line then says why a job
-    // with one of them will not be encoded. Without a catalog every encoder looks usable.
-    void setEncoderCatalog(const EncoderCatalog *catalog);
 
     // Tells what the next run will meet at the destination of the job as edited (empty: nothing); the
     // note under the destination field shows it. Without one, the editor says nothing of it.
@@ -59,6 +58,9 @@ public:
     MediaVideo edited() const;
 
 private:
+    // Greys the encoders that failed their check, with the reason, now and as answers come; the command
+    // line then says why a job with one of them will not be encoded.
+    void followEncoderCatalog(const EncoderCatalog *catalog);
     void buildOups();
     void buildEditor();
     // One builder per group of the form; each adds its rows to `column`.
@@ -93,6 +95,8 @@ private:
     void updateConflictNote();
 
     MediaVideo::Ptr m_job;
+    Session &m_session;
+    Panels &m_panels;
     ToolRunner m_tools;
     const EncoderCatalog *m_catalog = nullptr;
     int m_formatFile = 0;
@@ -150,5 +154,6 @@ private:
     QScrollArea *m_scroll = nullptr;
     QHBoxLayout *m_cropBusyRow = nullptr;
     QTimer *m_commandTimer = nullptr;
-    SerialQueue *m_cropQueue = nullptr; // made on the first detection
+    // Set when the editor goes: the detection still running stops its ffmpeg and its result is dropped.
+    std::shared_ptr<std::atomic_bool> m_closing = std::make_shared<std::atomic_bool>(false);
 };

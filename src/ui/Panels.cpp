@@ -4,8 +4,6 @@
 
 namespace {
 
-Panels *g_override = nullptr;
-
 // "Videos (*.mp4 *.MP4 ...)": both letter cases, since camera files are often upper case.
 QString filterFor(const QString &label, const QStringList &extensions)
 {
@@ -37,15 +35,4 @@ QString Panels::saveFile(QWidget *parent, const QString &title, const QString &s
 {
     return QFileDialog::getSaveFileName(parent, title, suggestedPath,
                                         filterFor(QFileDialog::tr("Files"), {extension}));
-}
-
-Panels &Panels::instance()
-{
-    static Panels real;
-    return g_override ? *g_override : real;
-}
-
-void Panels::setInstance(Panels *panels)
-{
-    g_override = panels;
 }

@@ -5,7 +5,8 @@
 
 class QWidget;
 
-// The open and save panels. Windows ask the current instance, so tests can put a double in its place.
+// The open and save panels. The window that owns the editors holds one and hands it to them, so a
+// test can give a double instead.
 class Panels
 {
 public:
@@ -17,8 +18,4 @@ public:
     virtual QString openDirectory(QWidget *parent, const QString &title, const QString &startDir = {});
     virtual QString saveFile(QWidget *parent, const QString &title, const QString &suggestedPath,
                              const QString &extension);
-
-    static Panels &instance();
-    // Replaces the panels (nullptr restores the real ones); the caller keeps ownership.
-    static void setInstance(Panels *panels);
 };
