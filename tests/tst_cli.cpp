@@ -151,8 +151,8 @@ private slots:
                            "deInterlace destination durationVideo durationVideoMiddle height id image info "
                            "isQuicktime otherParam source subtitleExternal subtitleLanguage subtitleTrack "
                            "subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
-                           "videoHeight videoPixelAspectRatio videoPreset videoProfile videoTrack "
-                           "videoTracks videoTune videoWidth width"));
+                           "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "
+                           "videoTrack videoTracks videoTune videoWidth width"));
         QCOMPARE(job["source"].toString(), m_clip);
         QCOMPARE(job["destination"].toString(), m_dir.filePath("two audio.mkv"));
         QCOMPARE(job["container"].toInt(-1), 1);

@@ -100,7 +100,7 @@ private slots:
     void emptySourceRunsNoTool()
     {
         Preferences::writeInt(Key::container, 5);
-        Preferences::writeInt(Key::videoEncoder, 9);
+        Preferences::writeInt(Key::videoEncoder, 10);
         Preferences::writeInt(Key::videoProfile, -1);
         Preferences::writeInt(Key::videoPreset, 10);
         Preferences::writeInt(Key::videoTune, 99);
