@@ -142,17 +142,63 @@ bool generateClip(const QString &path, const QStringList &inputArgs)
     return true;
 }
 
+bool generateClip(const QString &path, const QString &inputArgs)
+{
+    return generateClip(path, (inputArgs + QStringLiteral(" -c:v libx264 -preset ultrafast -pix_fmt yuv420p"))
+                                  .split(QLatin1Char(' ')));
+}
+
 bool generateSimpleClip(const QString &path, double seconds)
 {
     const QString duration = QString::number(seconds);
     return generateClip(path,
-                        {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                         QStringLiteral("testsrc=size=320x240:rate=25:duration=") + duration,
-                         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                         QStringLiteral("sine=frequency=440:duration=") + duration, QStringLiteral("-c:v"),
-                         QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
-                         QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-c:a"),
-                         QStringLiteral("aac"), QStringLiteral("-shortest")});
+                        QStringLiteral("-f lavfi -i testsrc=size=320x240:rate=25:duration=%1 -f lavfi -i "
+                                       "sine=frequency=440:duration=%1 -c:a aac -shortest")
+                            .arg(duration));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QStringList entries(const QString &dir)
+{
+    QStringList names =
+        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
+ScopedEnv::ScopedEnv(std::initializer_list<std::pair<const char *, QByteArray>> values)
+{
+    for (const auto &[name, value] : values) {
+        m_old.append({name, qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray()});
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
+    }
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    for (const auto &[name, value] : std::as_const(m_old))
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+}
+
+WorkingDir::WorkingDir() : m_old(QDir::currentPath())
+{
+    QDir::setCurrent(m_dir.path());
+}
+
+WorkingDir::~WorkingDir()
+{
+    QDir::setCurrent(m_old);
 }
 
 } // namespace TestSupport

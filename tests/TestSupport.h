@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <utility>
 
 // Shared helpers for the tests: fake tools, generated clips, an isolated settings store.
 namespace TestSupport {
@@ -42,11 +46,47 @@ private:
 // Generates a clip with the real ffmpeg: `inputArgs` are the options before the output path
 // (for instance lavfi sources and codecs). Returns false and warns on failure.
 bool generateClip(const QString &path, const QStringList &inputArgs);
+// The same with the options written as one text split at blanks; the video is H.264 made fast.
+bool generateClip(const QString &path, const QString &inputArgs);
 // A small clip: `seconds` of a 320x240 test picture at 25 fps with a tone, H.264 and AAC.
 bool generateSimpleClip(const QString &path, double seconds = 1.0);
 
 // Runs the program and returns its exit code (-1 when it did not start or crashed), with its output.
 int run(const QString &program, const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr,
         const QStringList &extraEnv = {}, int timeoutMs = 120000);
+
+QByteArray readFile(const QString &path);
+bool writeFile(const QString &path, const QByteArray &bytes);
+// Every name in a folder, hidden ones too, sorted.
+QStringList entries(const QString &dir);
+
+// Sets environment variables (an empty value unsets) for its lifetime, then restores them.
+class ScopedEnv
+{
+public:
+    ScopedEnv(std::initializer_list<std::pair<const char *, QByteArray>> values);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    QList<std::pair<const char *, QByteArray>> m_old;
+};
+
+// An empty working directory for its lifetime: whatever a hostile name makes a shell run lands here.
+class WorkingDir
+{
+public:
+    WorkingDir();
+    ~WorkingDir();
+    WorkingDir(const WorkingDir &) = delete;
+    WorkingDir &operator=(const WorkingDir &) = delete;
+    QString path() const { return m_dir.path(); }
+    bool isEmpty() const { return entries(m_dir.path()).isEmpty(); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_old;
+};
 
 } // namespace TestSupport

@@ -4,10 +4,8 @@
 #include "model/Preferences.h"
 #include "tools/ToolRunner.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
@@ -60,39 +58,25 @@ private slots:
 
     void helpAndVersion()
     {
-        for (const QString command : {"probe", "command", "defaults"}) {
-            const Run help = cli({command, "--help"});
-            QCOMPARE(help.status, 0);
-            QVERIFY2(help.out.startsWith("Usage: tavrix-cli " + command + " "), qPrintable(help.out));
-        }
-        const Run version = cli({"command", "--version"});
-        QCOMPARE(version.status, 0);
-        QCOMPARE(version.out, QStringLiteral("tavrix-cli " TAVRIX_VERSION "\n"));
+        QVERIFY(cli({"probe", "--help"}).out.startsWith("Usage: tavrix-cli probe "));
+        QCOMPARE(cli({"command", "--version"}).out, QStringLiteral("tavrix-cli " TAVRIX_VERSION "\n"));
     }
 
     void badUse_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("unknown option") << QStringList{"probe", "--bogus", "x.mp4"};
-        QTest::newRow("no file") << QStringList{"command"};
         QTest::newRow("container") << QStringList{"command", "--container", "avi", "x.mp4"};
-        QTest::newRow("encoder") << QStringList{"command", "--video-encoder", "LIBX264", "x.mp4"};
         QTest::newRow("bitrate") << QStringList{"command", "--video-bitrate", "10x", "x.mp4"};
-        QTest::newRow("width") << QStringList{"probe", "--width", "-5", "x.mp4"};
-        QTest::newRow("crop") << QStringList{"probe", "--crop", "1920:1080", "x.mp4"};
         QTest::newRow("crop and a newline") << QStringList{"probe", "--crop", "1920:800:0:0\n", "x.mp4"};
         QTest::newRow("width past 16384") << QStringList{"probe", "--width", "20000", "x.mp4"};
-        QTest::newRow("audio bitrate") << QStringList{"command", "--audio-bitrate", "99999", "x.mp4"};
-        QTest::newRow("template") << QStringList{"probe", "--template", "3", "x.mp4"};
         QTest::newRow("both ways") << QStringList{"probe", "--quicktime", "--no-quicktime", "x.mp4"};
         QTest::newRow("dest") << QStringList{"probe", "--dest", "/nonexistent/dir", "x.mp4"};
-        QTest::newRow("subtitle") << QStringList{"probe", "--subtitle", "/nonexistent.srt", "x.mp4"};
         QTest::newRow("defaults key") << QStringList{"defaults", "bogus"};
-        QTest::newRow("defaults index") << QStringList{"defaults", "formatFile", "3"};
+        QTest::newRow("encode nothing") << QStringList{"encode"};
+        QTest::newRow("encode container") << QStringList{"encode", "--container", "avi", "x.mov"};
         QTest::newRow("defaults boolean") << QStringList{"defaults", "autoCrop", "maybe"};
-        QTest::newRow("defaults figure") << QStringList{"defaults", "videoDebit", "-1"};
         QTest::newRow("defaults figure too high") << QStringList{"defaults", "audioSampling", "999999"};
-        QTest::newRow("defaults reset with key") << QStringList{"defaults", "--reset", "autoCrop"};
         QTest::newRow("defaults too many") << QStringList{"defaults", "otherParams", "-threads", "2"};
     }
 
@@ -109,10 +93,8 @@ private slots:
     void defaults()
     {
         QCOMPARE(cli({"defaults", "autoCrop", "true"}).status, 0);
-        QCOMPARE(cli({"defaults", "formatFile", "2"}).status, 0);
         QCOMPARE(cli({"defaults", "otherParams", "-threads 2"}).status, 0);
         QCOMPARE(cli({"defaults", "videoEncoder", "libx265"}).status, 0); // a case name stores its index
-        QCOMPARE(cli({"defaults", "autoCrop"}).out, QStringLiteral("true\n"));
         QCOMPARE(cli({"defaults", "videoEncoder"}).out, QStringLiteral("2\n"));
         // The store the application reads.
         QVERIFY(Preferences::readBool(Preferences::Key::autoCrop));
@@ -121,9 +103,8 @@ private slots:
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 20);
-        QVERIFY(lines.contains("formatFile=2") && lines.contains("subtitleLanguage="));
+        QVERIFY(lines.contains("autoCrop=true") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
-        QCOMPARE(cli({"defaults", "formatFile"}).out, QStringLiteral("0\n"));
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
 
         // A store that cannot be written says so and fails; nothing is stored.
@@ -153,16 +134,10 @@ private slots:
                            "subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
                            "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "
                            "videoTrack videoTracks videoTune videoWidth width"));
-        QCOMPARE(job["source"].toString(), m_clip);
         QCOMPARE(job["destination"].toString(), m_dir.filePath("two audio.mkv"));
-        QCOMPARE(job["container"].toInt(-1), 1);
-        QCOMPARE(job["videoEncoder"].toString(), QStringLiteral("libx264"));
-        QCOMPARE(job["durationVideo"].toString(), QStringLiteral("00:00:01"));
-        QCOMPARE(job["audioTracks"].toArray().size(), 3);
         QCOMPARE(job["audioTrack"].toInt(), 2);
         QCOMPARE(job["videoCrop"].toString(), QStringLiteral("320:136:0:48"));
         QCOMPARE(job["cropValue"].toInt(), 3);
-        QCOMPARE(job["image"].toObject(), (QJsonObject{{"width", 320}, {"height", 240}}));
     }
 
     // A file that gives no job is named on standard error with the reason and fails the run; the
@@ -171,28 +146,28 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << m_dir.filePath("missing.mp4") << "no such file";
-        QTest::newRow("not media") << m_dir.filePath("notes.mp4") << "not a media file";
-        QTest::newRow("directory") << m_dir.path() << "is a directory";
+        QTest::addColumn<QString>("command");
+        QTest::newRow("missing") << m_dir.filePath("missing.mp4") << "no such file"
+                                 << "probe";
+        QTest::newRow("not media") << m_dir.filePath("notes.mp4") << "not a media file"
+                                   << "command";
+        QTest::newRow("directory") << m_dir.path() << "is a directory"
+                                   << "probe";
     }
 
     void refusedSources()
     {
         QFETCH(QString, path);
         QFETCH(QString, reason);
-        QFile notes(m_dir.filePath("notes.mp4"));
-        QVERIFY(notes.open(QIODevice::WriteOnly));
-        notes.write("not a video\n");
-        notes.close();
-        for (const QString command : {"probe", "command"}) {
-            const Run r = cli({command, "--template", "2", path, m_clip});
-            QCOMPARE(r.status, 1);
-            QCOMPARE(r.out.count('\n'), 1); // the clip's
-            QVERIFY(r.out.contains("two audio"));
-            QVERIFY2(r.err.startsWith("tavrix-cli " + command + ": " + path + ": " + reason) &&
-                         r.err.count('\n') == 1,
-                     qPrintable(r.err));
-        }
+        QFETCH(QString, command);
+        QVERIFY(TestSupport::writeFile(m_dir.filePath("notes.mp4"), "not a video\n"));
+        const Run r = cli({command, "--template", "2", path, m_clip});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.out.count('\n'), 1); // the clip's
+        QVERIFY(r.out.contains("two audio"));
+        QVERIFY2(r.err.startsWith("tavrix-cli " + command + ": " + path + ": " + reason) &&
+                     r.err.count('\n') == 1,
+                 qPrintable(r.err));
     }
 
     void command()
@@ -234,9 +209,7 @@ private slots:
     void hostileNameEndToEnd()
     {
         QFETCH(QString, name);
-        QTemporaryDir cwd;
-        const auto back = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
-        QVERIFY(QDir::setCurrent(cwd.path()));
+        const TestSupport::WorkingDir cwd;
         QTemporaryDir in;
         const QString source = in.filePath(name);
         QVERIFY(QFile::copy(m_clip, source));
@@ -244,18 +217,16 @@ private slots:
                            "1", "--crop", "detect", "--dest", cwd.path(), source});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out.count('\n'), 1);
-        QFile commands(in.filePath("commands"));
-        QVERIFY(commands.open(QIODevice::WriteOnly));
-        commands.write(r.out.toUtf8());
-        commands.close();
+        const QString commands = in.filePath("commands");
+        QVERIFY(TestSupport::writeFile(commands, r.out.toUtf8()));
         QByteArray log;
-        QCOMPARE(TestSupport::run("/bin/bash",
-                                  {"-c", "while IFS= read -r l; do bash -c \"$l\" || exit; done < \"$0\"",
-                                   commands.fileName()},
-                                  nullptr, &log),
+        QCOMPARE(TestSupport::run(
+                     "/bin/bash",
+                     {"-c", "while IFS= read -r l; do bash -c \"$l\" || exit; done < \"$0\"", commands},
+                     nullptr, &log),
                  0);
-        QVERIFY2(QFileInfo(cwd.filePath(name)).size() > 0, log.constData());
-        QVERIFY(!QFile::exists(cwd.filePath("X")));
+        QCOMPARE(TestSupport::entries(cwd.path()), QStringList{name});
+        QVERIFY2(QFileInfo(cwd.path() + '/' + name).size() > 0, log.constData());
         QVERIFY(!QFile::exists(in.filePath("X")));
     }
 

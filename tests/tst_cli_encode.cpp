@@ -4,7 +4,6 @@
 #include "tools/ToolRunner.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -19,12 +18,6 @@ const QString cli = QStringLiteral(TAVRIX_CLI_PATH);
 const QStringList fast{QStringLiteral("--video-encoder"), QStringLiteral("libx264"),
                        QStringLiteral("--preset"), QStringLiteral("ultrafast")};
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Processes whose command line mentions `text`.
 int processesMentioning(const QByteArray &text)
 {
@@ -33,7 +26,7 @@ int processesMentioning(const QByteArray &text)
     for (const QString &entry : entries) {
         bool isPid = false;
         entry.toInt(&isPid);
-        if (isPid && readAll(QStringLiteral("/proc/%1/cmdline").arg(entry)).contains(text))
+        if (isPid && TestSupport::readFile(QStringLiteral("/proc/%1/cmdline").arg(entry)).contains(text))
             ++count;
     }
     return count;
@@ -63,9 +56,7 @@ private slots:
         QVERIFY(TestSupport::generateSimpleClip(m_dir.filePath(QStringLiteral("in/first.mov")), 1.0));
         QVERIFY(
             TestSupport::generateSimpleClip(m_dir.filePath(QStringLiteral("in/sub/deeper/SECOND.MKV")), 1.0));
-        QFile notes(m_dir.filePath(QStringLiteral("in/sub/notes.txt")));
-        QVERIFY(notes.open(QIODevice::WriteOnly));
-        notes.write("not a video");
+        QVERIFY(TestSupport::writeFile(m_dir.filePath(QStringLiteral("in/sub/notes.txt")), "not a video"));
     }
 
     void folderToDestination()
@@ -91,21 +82,6 @@ private slots:
         }
     }
 
-    void missingEncoderFails()
-    {
-        const QString dest = m_dir.filePath(QStringLiteral("out_missing"));
-        QVERIFY(QDir().mkpath(dest));
-        QByteArray out;
-        const int code =
-            encode({QStringLiteral("--dest"), dest, QStringLiteral("--video-encoder"),
-                    QStringLiteral("h264_videotoolbox"), m_dir.filePath(QStringLiteral("in/first.mov"))},
-                   &out);
-        QCOMPARE(code, 1);
-        QVERIFY2(out.contains("Failed: ffmpeg exited with status 1: Unknown encoder 'h264_videotoolbox'"),
-                 out.constData());
-        QVERIFY(QDir(dest).isEmpty());
-    }
-
     // A file already at the destination, the source itself included, is never lost: the run takes a free
     // name (the stored choice, Rename, with factory settings), skips the job or, asked to, replaces the file
     // once the new one is complete; a failed job leaves it as it was.
@@ -125,10 +101,6 @@ private slots:
             << "clip.mp4" << false << QStringList{"--existing", "skip"} << 1
             << "Not run     %1/clip.mp4: The destination is the source file itself"
             << "";
-        QTest::newRow("unrelated file, rename")
-            << "clip.mov" << true << fast << 0
-            << "[1 / 1] clip.mov  Succeeded: written to clip-1.mp4 (clip.mp4 exists)"
-            << "clip-1.mp4";
         QTest::newRow("unrelated file, failure")
             << "clip.mov" << true << fast + QStringList{"--width", "161", "--height", "121"} << 1
             << "Failed      %1/clip.mov: ffmpeg exited with status 1: libx264: width not divisible by 2 "
@@ -152,18 +124,10 @@ private slots:
         QVERIFY(QDir().mkpath(dir));
         const QString path = QDir(dir).filePath(source);
         QVERIFY(TestSupport::generateSimpleClip(path, 1.0));
-        const QByteArray sourceBytes = readAll(path);
+        const QByteArray sourceBytes = TestSupport::readFile(path);
         const QString other = QDir(dir).filePath(QStringLiteral("clip.mp4"));
-        if (unrelated) {
-            QFile file(other);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("precious") == 8);
-        }
-        const auto names = [&dir] {
-            QStringList list = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-            list.sort();
-            return list;
-        };
-        QStringList expected = names();
+        QVERIFY(!unrelated || TestSupport::writeFile(other, "precious"));
+        QStringList expected = TestSupport::entries(dir);
         if (!video.isEmpty() && !expected.contains(video)) {
             expected << video;
             expected.sort();
@@ -172,18 +136,18 @@ private slots:
         QByteArray out;
         QCOMPARE(encode(args << path, &out), code);
         QVERIFY2(out.contains(message.replace("%1", dir).toUtf8()), out.constData());
-        QCOMPARE(readAll(path), sourceBytes);
+        QCOMPARE(TestSupport::readFile(path), sourceBytes);
         if (unrelated && video != QLatin1String("clip.mp4"))
-            QCOMPARE(readAll(other), QByteArray("precious"));
-        QCOMPARE(names(), expected);
+            QCOMPARE(TestSupport::readFile(other), QByteArray("precious"));
+        QCOMPARE(TestSupport::entries(dir), expected);
         if (!video.isEmpty())
             QCOMPARE(m_tools.mediaInfoField(QDir(dir).filePath(video), "Video", "Format"),
                      QStringLiteral("AVC"));
     }
 
-    // Names that are not UTF-8 cannot be opened by any path we can spell: each is named on standard
-    // error and the run fails, though every job it could run succeeded. Names holding escape sequences
-    // reach the terminal escaped.
+    // Names that are not UTF-8 cannot be opened by any path we can spell, and a path may not exist: each
+    // is named on standard error and the run fails, though every job it could run succeeded. Names holding
+    // escape sequences reach the terminal escaped.
     void unusableNamesAreListed()
     {
         const QByteArray tree = QFile::encodeName(m_dir.filePath(QStringLiteral("odd")));
@@ -197,43 +161,21 @@ private slots:
         QVERIFY(QDir().mkpath(dest));
         QByteArray out;
         QByteArray err;
-        QCOMPARE(
-            encode(QStringList{QStringLiteral("--dest"), dest, QFile::decodeName(tree)} + fast, &out, &err),
-            1);
+        const QString missing = QStringLiteral("/nonexistent/clip.mov");
+        QCOMPARE(encode(QStringList{"--dest", dest, QFile::decodeName(tree), missing} + fast, &out, &err), 1);
         QVERIFY2(out.contains("[1 / 1] esc\\x1b]0;title\\x07.mov  Succeeded"), out.constData());
         QVERIFY(out.contains("1 jobs: 1 succeeded"));
-        QCOMPARE(err.count('\n'), 2);
+        QCOMPARE(err.count('\n'), 3);
+        QVERIFY(err.contains(missing.toUtf8() + "”: no such file or directory"));
         QVERIFY2(err.contains(tree + "/caf\\xe9.mov”: the name is not valid UTF-8"), err.constData());
         QVERIFY2(err.contains(tree + "/legacy\\xe9dir”: the name is not valid UTF-8"), err.constData());
         for (const char control : {'\x1b', '\x07', '\xe9'})
             QVERIFY(!out.contains(control) && !err.contains(control));
     }
 
-    void usageErrors_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("nothing given") << QStringList{} << 2 << "no file or directory given";
-        QTest::newRow("bad value") << QStringList{"--container", "avi", "x.mov"} << 2 << "--container";
-        QTest::newRow("missing path")
-            << QStringList{"/nonexistent/clip.mov"} << 1 << "no such file or directory";
-    }
-
-    void usageErrors()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(int, code);
-        QFETCH(QString, message);
-        QByteArray out;
-        QByteArray err;
-        QCOMPARE(encode(args, &out, &err), code);
-        QVERIFY2(err.contains(message.toUtf8()), err.constData());
-    }
-
-    // Ctrl-C (or SIGTERM) mid-job ends the encoder, leaves no unfinished file and exits with 130.
-    // Signal 0 stands for the reader of standard output going away (`encode ... | head -2`). A killed
-    // program cannot clean up, but its encoder still dies with it.
+    // Ctrl-C, SIGTERM or SIGHUP mid-job ends the encoder, leaves no unfinished file and exits with 128 + the
+    // signal. Signal 0 stands for the reader of standard output going away (`encode ... | head -1`). A
+    // killed program cannot clean up, but its encoder still dies with it.
     void interrupted_data()
     {
         QTest::addColumn<int>("signal");
@@ -241,6 +183,8 @@ private slots:
         QTest::newRow("SIGINT") << int(SIGINT) << 130;
         QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
         QTest::newRow("SIGHUP") << int(SIGHUP) << 129;
+        QTest::newRow("closed output") << 0 << 1;
+        QTest::newRow("SIGKILL") << int(SIGKILL) << -1;
     }
 
     void interrupted()
@@ -259,35 +203,25 @@ private slots:
         if (signal == 0) {
             process.setStandardOutputProcess(&head);
             head.start(QStringLiteral("head"), {QStringLiteral("-1")});
+            QVERIFY(head.waitForStarted());
         }
         process.start(cli, {QStringLiteral("encode"), QStringLiteral("--dest"), dest,
                             QStringLiteral("--video-encoder"), QStringLiteral("libx265"),
                             QStringLiteral("--preset"), QStringLiteral("slow"), clip});
         QVERIFY(process.waitForStarted());
-        QByteArray out;
-        QElapsedTimer clock;
-        clock.start();
-        QProcess &reader = signal == 0 ? head : process;
-        while (!out.contains("[1 / 1] long.mov\n") && clock.elapsed() < 60000 &&
-               reader.state() == QProcess::Running) {
-            reader.waitForReadyRead(100);
-            out += reader.readAllStandardOutput();
-        }
-        out += reader.readAllStandardOutput();
-        QVERIFY2(out.contains("[1 / 1] long.mov\n"), out.constData());
-        // The encoder writes into a temporary file beside the output, whose name begins with this.
+        // The encoder writes into a temporary file beside the output, whose name begins with this; it has
+        // started once a process names that file: the shell, then the ffmpeg it becomes.
         const QByteArray output = QDir(dest).filePath(QStringLiteral(".long.mp4.tavrix-")).toUtf8();
-        // The encoder has started once a process names that file: the shell, then the ffmpeg it becomes.
-        QElapsedTimer waited;
-        waited.start();
-        while (processesMentioning(output) == 0 && process.state() == QProcess::Running &&
-               waited.elapsed() < 30000) {
-            process.waitForReadyRead(50);
-            out += process.readAllStandardOutput();
-        }
-        QVERIFY2(process.state() == QProcess::Running, process.readAllStandardError().constData());
-        if (signal == 0)
-            QVERIFY(head.waitForFinished(10000));
+        // Sticky: the macro asks twice, and a shell turning into ffmpeg shows no command line for a moment.
+        bool started = false;
+        QTRY_VERIFY_WITH_TIMEOUT((started = started || processesMentioning(output) > 0) ||
+                                     process.state() != QProcess::Running,
+                                 60000);
+        // A closed output may be noticed before the encoder starts: the run still ends cleanly.
+        QVERIFY2(signal == 0 || process.state() == QProcess::Running,
+                 process.readAllStandardError().constData());
+        if (signal == 0) // head may be gone already, which waitForFinished() reports as false
+            QVERIFY(head.state() == QProcess::NotRunning || head.waitForFinished(10000));
         else
             ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(20000));
@@ -299,8 +233,9 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), exitCode);
         if (signal != 0) {
-            out += process.readAllStandardOutput();
-            QVERIFY2(out.contains("long.mov  Stopped"), out.constData());
+            const QByteArray out = process.readAllStandardOutput();
+            QVERIFY2(out.contains("[1 / 1] long.mov\n") && out.contains("long.mov  Stopped"),
+                     out.constData());
         }
         QCOMPARE(processesMentioning(output), 0);
         QVERIFY(QDir(dest).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));

@@ -23,7 +23,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using TestSupport::entries;
+using TestSupport::readFile;
 using TestSupport::ResourceDir;
+using TestSupport::writeFile;
 using Status = JobResult::Status;
 using Number = std::optional<double>;
 using Existing = Preferences::ExistingOutput;
@@ -42,73 +45,25 @@ struct Snapshot
     double jobLeft;
 };
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-// ffmpeg 5.1 converting a 2 s clip into a full disk (-f matroska /dev/full): it exits with status 0, and the
-// encoders print their statistics after the error.
+// ffmpeg 5.1 converting a 2 s clip into a full disk (-f matroska /dev/full), recorded and shortened: it
+// exits with status 0, and the encoders print their statistics after the error.
 const char *const diskFullMatroska = R"(Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'clip.mov':
   Metadata:
-    major_brand     : qt  
-    minor_version   : 512
-    compatible_brands: qt  
     encoder         : Lavf59.27.100
   Duration: 00:00:02.00, start: 0.000000, bitrate: 219 kb/s
-  Stream #0:0[0x1]: Video: h264 (Constrained Baseline) (avc1 / 0x31637661), yuv420p(progressive), 320x240 [SAR 1:1 DAR 4:3], 138 kb/s, 25 fps, 25 tbr, 12800 tbn (default)
-    Metadata:
-      handler_name    : VideoHandler
-      vendor_id       : FFMP
-      encoder         : Lavc59.37.100 libx264
-  Stream #0:1[0x2]: Audio: aac (LC) (mp4a / 0x6134706D), 44100 Hz, mono, fltp, 69 kb/s (default)
-    Metadata:
-      handler_name    : SoundHandler
-      vendor_id       : [0][0][0][0]
 Stream mapping:
   Stream #0:0 -> #0:0 (h264 (native) -> h264 (libx264))
-  Stream #0:1 -> #0:1 (aac (native) -> aac (native))
 [libx264 @ 0x55991b8c8500] using SAR=1/1
-[libx264 @ 0x55991b8c8500] using cpu capabilities: MMX2 SSE2Fast SSSE3 SSE4.2 AVX FMA3 BMI2 AVX2 AVX512
-[libx264 @ 0x55991b8c8500] profile Constrained Baseline, level 1.3, 4:2:0, 8-bit
-[libx264 @ 0x55991b8c8500] 264 - core 164 r3095 baee400 - H.264/MPEG-4 AVC codec - Copyleft 2003-2022 - http://www.videolan.org/x264.html - options: cabac=0 ref=1 deblock=0:0:0 analyse=0:0 me=dia subme=0 psy=1 psy_rd=1.00:0.00 mixed_ref=0 me_range=16 chroma_me=1 trellis=0 8x8dct=0 cqm=0 deadzone=21,11 fast_pskip=1 chroma_qp_offset=0 threads=3 lookahead_threads=1 sliced_threads=0 nr=0 decimate=1 interlaced=0 bluray_compat=0 constrained_intra=0 bframes=0 weightp=0 keyint=250 keyint_min=25 scenecut=0 intra_refresh=0 rc=crf mbtree=0 crf=23.0 qcomp=0.60 qpmin=0 qpmax=69 qpstep=4 ip_ratio=1.40 aq=0
 Output #0, matroska, to '/dev/full':
-  Metadata:
-    major_brand     : qt  
-    minor_version   : 512
-    compatible_brands: qt  
-    encoder         : Lavf59.27.100
-  Stream #0:0: Video: h264 (H264 / 0x34363248), yuv420p(progressive), 320x240 [SAR 1:1 DAR 4:3], q=2-31, 25 fps, 1k tbn (default)
-    Metadata:
-      handler_name    : VideoHandler
-      vendor_id       : FFMP
-      encoder         : Lavc59.37.100 libx264
     Side data:
       cpb: bitrate max/min/avg: 0/0/0 buffer size: 0 vbv_delay: N/A
-  Stream #0:1: Audio: aac (LC) ([255][0][0][0] / 0x00FF), 44100 Hz, mono, fltp, 69 kb/s (default)
-    Metadata:
-      handler_name    : SoundHandler
-      vendor_id       : [0][0][0][0]
-      encoder         : Lavc59.37.100 aac
 frame=    1 fps=0.0 q=0.0 size=       1kB time=00:00:00.04 bitrate= 157.1kbits/s speed=4.34x    
 Error writing trailer of /dev/full: No space left on device
 frame=   50 fps=0.0 q=-1.0 Lsize=      53kB time=00:00:02.02 bitrate= 213.8kbits/s speed=5.36x    
 video:33kB audio:17kB subtitle:0kB other streams:0kB global headers:0kB muxing overhead: 3.716086%
 Error closing file /dev/full: No space left on device
 [libx264 @ 0x55991b8c8500] frame I:1     Avg QP:20.00  size:  6083
-[libx264 @ 0x55991b8c8500] frame P:49    Avg QP:16.59  size:   561
-[libx264 @ 0x55991b8c8500] mb I  I16..4: 100.0%  0.0%  0.0%
 [libx264 @ 0x55991b8c8500] mb P  I16..4:  2.4%  0.0%  0.0%  P16..4: 17.3%  0.0%  0.0%  0.0%  0.0%    skip:80.3%
-[libx264 @ 0x55991b8c8500] coded y,uvDC,uvAC intra: 21.6% 59.4% 29.5% inter: 5.6% 12.9% 6.8%
-[libx264 @ 0x55991b8c8500] i16 v,h,dc,p: 70%  7%  4% 20%
-[libx264 @ 0x55991b8c8500] i8c dc,h,v,p: 20%  7% 55% 18%
 [libx264 @ 0x55991b8c8500] kb/s:134.38
 [aac @ 0x55991b8c8500] Qavg: 105.398)";
 
@@ -143,16 +98,7 @@ QString describeEntry(const QString &path)
         return "fifo " + inode;
     if (S_ISDIR(st.st_mode))
         return "directory " + inode;
-    return "file " + inode + ' ' + QCryptographicHash::hash(readAll(path), QCryptographicHash::Md5).toHex();
-}
-
-// Every name in a folder, hidden ones too.
-QStringList entries(const QString &dir)
-{
-    QStringList names =
-        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
+    return "file " + inode + ' ' + QCryptographicHash::hash(readFile(path), QCryptographicHash::Md5).toHex();
 }
 
 } // namespace
@@ -172,7 +118,6 @@ private:
     int m_sourceCount = 0;
     ToolRunner m_realTools{TestSupport::realResourceDir()};
     ResourceDir m_realFfmpeg{ResourceDir::Entry::Real, ResourceDir::Entry::Fake};
-    MediaVideo::Ptr m_probed; // a small real clip, probed once
     int m_rowCount = 0;
 
     // A folder of its own for one row.
@@ -186,42 +131,30 @@ private:
     QString smallClip()
     {
         const QString clip = m_dir.filePath(QStringLiteral("small.mov"));
-        if (QFileInfo::exists(clip) ||
-            TestSupport::generateClip(clip,
-                                      {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=2", "-f",
-                                       "lavfi", "-i", "sine=duration=2", "-c:v", "libx264", "-preset",
-                                       "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest"}))
-            return clip;
-        return {};
+        const bool made =
+            QFileInfo::exists(clip) ||
+            TestSupport::generateClip(clip, "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -f "
+                                            "lavfi -i sine=duration=2 -c:a aac -shortest");
+        return made ? clip : QString();
     }
 
-    // A job on a copy of the small clip at `sourcePath`, converted fast with libx264.
+    // A job converting a copy of the small clip at `sourcePath` fast with libx264.
     MediaVideo::Ptr realJob(const QString &sourcePath, const QString &destination)
     {
-        const QString clip = smallClip();
-        if (!m_probed) {
-            m_probed = createMediaVideo(clip, importDestination(clip), m_realTools);
-            m_probed->container = 0;
-            m_probed->videoEncoder = VideoEncoders::libx264;
-            m_probed->videoPreset = VideoPresets::ultrafast;
-        }
-        if (!QFile::copy(clip, sourcePath))
+        if (!QFile::copy(smallClip(), sourcePath))
             return nullptr;
-        auto job = std::make_shared<MediaVideo>(*m_probed);
-        job->id = QUuid::createUuid();
-        job->source = sourcePath;
-        job->destination = destination;
+        const MediaVideo::Ptr job = createMediaVideo(sourcePath, destination, m_realTools);
+        job->container = 0;
+        job->videoEncoder = VideoEncoders::libx264;
+        job->videoPreset = VideoPresets::ultrafast;
         return job;
     }
 
     // A source file (its content does not matter to the fakes).
-    QString source(const QString &name = {})
+    QString source()
     {
-        const QString path =
-            m_dir.filePath(name.isEmpty() ? QStringLiteral("source%1.mov").arg(++m_sourceCount) : name);
-        if (!QFileInfo::exists(path))
-            writeFile(path, "source bytes");
-        return path;
+        const QString path = m_dir.filePath(QStringLiteral("source%1.mov").arg(++m_sourceCount));
+        return writeFile(path, "source bytes") ? path : QString();
     }
 
     MediaVideo::Ptr job(const QString &sourcePath, const QString &destination = {})
@@ -232,20 +165,15 @@ private:
             destination.isEmpty() ? info.path() + "/out_" + info.completeBaseName() + ".mp4" : destination);
     }
 
-    // The encoder is the fake under a name of its own, so that its script is not the one ffmpeg reads the
-    // finished file back with.
-    QString fakeCommand(const MediaVideo &job) const
-    {
-        return shellQuote(QDir(m_fakes.path()).filePath(QStringLiteral("encoder"))) + " -i " +
-               shellQuote(job.source) + ' ' + shellQuote(job.destination);
-    }
-
-    // An encoder that starts the fake like ffmpeg: tool path, the source, then the output last.
+    // An encoder that starts the fake like ffmpeg: tool path, the source, then the output last. The fake
+    // runs under a name of its own, so that its script is not the one ffmpeg reads the file back with.
     std::unique_ptr<BatchEncoder> fakeEncoder()
     {
         auto encoder = std::make_unique<BatchEncoder>(m_status.get(), ToolRunner(m_fakes.path()));
         encoder->setCommandBuilder([this](const MediaVideo &job, const ToolRunner &, CropDetection) {
-            return CommandLine{fakeCommand(job), {}};
+            return CommandLine{shellQuote(m_fakes.path() + "/encoder") + " -i " + shellQuote(job.source) +
+                                   ' ' + shellQuote(job.destination),
+                               {}};
         });
         return encoder;
     }
@@ -264,8 +192,6 @@ private:
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
         return encoder.start(jobs) && finished.wait(30000);
     }
-
-    bool runFake(const QList<MediaVideo::Ptr> &jobs) { return runToEnd(*fakeEncoder(), jobs); }
 
 private slots:
     void initTestCase()
@@ -303,13 +229,9 @@ private slots:
         const QString progress = QStringLiteral("frame=  120 fps= 30 q=28.0 size=     256kB time=00:00:04.80 "
                                                 "bitrate= 436.9kbits/s speed=1.2x");
         QTest::newRow("quarter") << progress << Number(480) << Number(25) << "-";
-        QTest::newRow("no frame count") << progress << Number() << Number(100) << "-";
         QTest::newRow("count too low") << progress << Number(60) << Number(200) << "-";
-        QTest::newRow("zero count reads as none") << progress << Number(0) << Number(100) << "-";
         QTest::newRow("frame 0 without count")
             << QStringLiteral("frame=    0 fps=0.0 q=0.0 size=0kB") << Number() << Number(0) << "-";
-        QTest::newRow("tab trimmed") << QStringLiteral("frame=\t48\tfps=1") << Number(480) << Number(10)
-                                     << "-";
         QTest::newRow("duration") << QStringLiteral(
                                          "  Duration: 00:00:10.00, start: 0.000000, bitrate: 213 kb/s")
                                   << Number(480) << Number() << "00:00:10.00";
@@ -322,10 +244,6 @@ private slots:
             << QStringLiteral("fps= 30 frame=  120 q=28.0") << Number(480) << Number() << "-";
         QTest::newRow("frame not a number")
             << QStringLiteral("frame=  12a fps= 30") << Number(480) << Number() << "-";
-        QTest::newRow("frame empty") << QStringLiteral("frame= fps= 3") << Number(480) << Number() << "-";
-        QTest::newRow("no digits at all") << QStringLiteral("frame=fps=") << Number(480) << Number() << "-";
-        QTest::newRow("no frame") << QStringLiteral("size=  256kB time=00:00:04.80") << Number(480)
-                                  << Number() << "-";
         QTest::newRow("first frame only")
             << QStringLiteral("frame=  240 fps= 30 q=1\rframe=  360 fps= 30 q=1") << Number(480) << Number(50)
             << "-";
@@ -346,11 +264,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<Number>("value");
         QTest::newRow("whole") << "480" << Number(480);
-        QTest::newRow("fraction") << "12.5" << Number(12.5);
         QTest::newRow("leading blank") << " 480" << Number();
         QTest::newRow("trailing text") << "480 frames" << Number();
-        QTest::newRow("trailing newline") << "480\n" << Number();
-        QTest::newRow("empty") << "" << Number();
         QTest::newRow("not finite") << "inf" << Number();
     }
 
@@ -392,8 +307,6 @@ private slots:
             QStringLiteral("frame=  120 fps= 30 q=28.0 size=256kB time=00:00:04.80 bitrate=1k speed=1.2x");
         // 360 frames left at 30 fps; 60 s of later jobs at 1.2x.
         QTest::newRow("frames") << line << Number(480) << Number(19.2) << 60.0 << 12.0 << 62.0;
-        QTest::newRow("last job") << line << Number(480) << Number() << 0.0 << 12.0 << 12.0;
-        QTest::newRow("later unknown") << line << Number(480) << Number() << -1.0 << 12.0 << -1.0;
         // No frame count: (19.2 - 4.8) s of source at 1.2x.
         QTest::newRow("time and speed") << line << Number() << Number(19.2) << 0.0 << 12.0 << 12.0;
         // No speed= field: 30 fps against 25 fps of source is 1.2x.
@@ -423,8 +336,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("bar");
         QTest::newRow("third of seven") << "3" << 7 << 25.0 << "[3 / 7] 25.00%" << 25;
-        QTest::newRow("run just started") << "" << 5 << 0.0 << "[ / 5] 0.00%" << 0;
-        QTest::newRow("full") << "1" << 1 << 100.0 << "[1 / 1] 100.00%" << 100;
         QTest::newRow("count too low") << "2" << 2 << 250.0 << "[2 / 2] 100.00%" << 100;
         QTest::newRow("negative") << "2" << 2 << -4.0 << "[2 / 2] 0.00%" << 0;
     }
@@ -442,107 +353,9 @@ private slots:
         QTEST(status.barValue(), "bar");
     }
 
-    // A job succeeds only when ffmpeg wrote something; a failed job says why with ffmpeg's error line and
-    // leaves a file that was there before as it was.
-    void results_data()
-    {
-        QTest::addColumn<QByteArray>("ffmpeg");
-        QTest::addColumn<QByteArray>("before"); // the destination's content before the run, if any
-        QTest::addColumn<int>("status");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("reason");
-        QTest::addColumn<QString>("tail");
-        const auto row = [](const char *name, const QByteArray &ffmpeg, const char *before, Status status,
-                            int exitCode, const char *reason, const char *tail) {
-            QTest::newRow(name) << ffmpeg << QByteArray(before) << int(status) << exitCode << QString(reason)
-                                << QString(tail);
-        };
-        row("success", "outlast;exit:0", "", Status::Succeeded, 0, "", "");
-        row("unknown encoder",
-            "outlast;err:Unknown encoder 'h264_videotoolbox'\\nConversion failed!\\n;exit:1", "",
-            Status::Failed, 1, "ffmpeg exited with status 1: Unknown encoder 'h264_videotoolbox'",
-            "Unknown encoder");
-        row("crash", "outlast;crash", "", Status::Failed, SIGSEGV, "signal 11", "");
-        row("exit 0 without output", "exit:0", "", Status::Failed, 0, "ended without writing", "");
-        row("failure keeps a file it never opened", "err:No such filter\\n;exit:1", "precious",
-            Status::Failed, 1, "No such filter", "");
-        row("failure keeps a file that was there", "sleep:20;outlast;exit:1", "precious", Status::Failed, 1,
-            "", "");
-        row("disk full, status 1", "outlast;" + printing(diskFullMp4) + ";exit:1", "", Status::Failed, 1,
-            "ffmpeg exited with status 1: Could not write header for output file #0 (incorrect codec "
-            "parameters "
-            "?): No space left on device",
-            "Qavg");
-        row("disk full, status 0", "outlast;" + printing(diskFullMatroska) + ";exit:0", "precious",
-            Status::Failed, 0, "Error writing trailer of /dev/full: No space left on device", "Qavg");
-    }
-
-    void results()
-    {
-        QFETCH(QByteArray, ffmpeg);
-        QFETCH(QByteArray, before);
-        QFETCH(QString, reason);
-        QFETCH(QString, tail);
-        script(ffmpeg);
-        const auto encoder = fakeEncoder();
-        const MediaVideo::Ptr one = job(source());
-        QVERIFY(before.isEmpty() || writeFile(one->destination, before));
-        const QStringList namesBefore = entries(m_dir.path());
-        QSignalSpy finishedJobs(encoder.get(), &BatchEncoder::jobFinished);
-        QVERIFY(runToEnd(*encoder, {one}));
-        QCOMPARE(finishedJobs.size(), 1);
-        QCOMPARE(finishedJobs[0][0].value<QUuid>(), one->id);
-        QTEST(int(one->result.status), "status");
-        QTEST(one->result.exitCode, "exitCode");
-        QVERIFY2(one->result.reason.contains(reason), qPrintable(one->result.reason));
-        QVERIFY(one->result.outputTail.contains(tail));
-        if (!before.isEmpty())
-            QCOMPARE(readAll(one->destination), before);
-        const bool succeeded = one->result.status == Status::Succeeded;
-        QCOMPARE(entries(m_dir.path()).size(),
-                 namesBefore.size() + (succeeded ? 1 : 0)); // nothing left behind
-        QFile::remove(one->destination);
-    }
-
-    // Progress written in odd-sized pieces is read in order: the percentage never steps back, reaches
-    // 100 and returns to 0 when the process ends; the time left is known meanwhile.
-    void progressInOddPieces_data()
-    {
-        QTest::addColumn<QByteArray>("mediainfo");
-        QTest::addColumn<QList<double>>("percents");
-        QTest::newRow("frame count") << QByteArray("out:480") << QList<double>{25, 50, 75, 100};
-        QTest::newRow("no frame count") << QByteArray("out:480 frames") << QList<double>{100};
-    }
-
-    void progressInOddPieces()
-    {
-        QFETCH(QByteArray, mediainfo);
-        QFETCH(QList<double>, percents);
-        script("err:  Duration: 00:00:19.20, start: 0.000000, bitrate: 1 kb/s\\n;progress:480:120:7;outlast",
-               mediainfo);
-        const MediaVideo::Ptr one = job(source());
-        QVERIFY(runFake({one}));
-        QCOMPARE(one->result.status, Status::Succeeded);
-
-        QList<double> seen;
-        bool knewTimeLeft = false;
-        for (const Snapshot &s : std::as_const(m_snapshots)) {
-            if (s.percent > 0 && (seen.isEmpty() || seen.last() != s.percent))
-                seen << s.percent;
-            knewTimeLeft = knewTimeLeft || s.jobLeft >= 0;
-        }
-        for (int i = 1; i < seen.size(); ++i)
-            QVERIFY2(seen[i] > seen[i - 1], "the percentage stepped back");
-        for (double value : std::as_const(seen))
-            QVERIFY(percents.contains(value));
-        QCOMPARE(seen.last(), 100.0);
-        QCOMPARE(m_status->percentValue(), 0.0);
-        QVERIFY(knewTimeLeft);
-        QCOMPARE(m_status->jobSecondsLeft(), -1.0);
-    }
-
-    // The run status goes through its states in order: the start block raises the sheet, each job shows
-    // in turn with its percentage reset before the next, and the end block lowers the sheet.
+    // The run status goes through its states in order: the start block raises the sheet; each job shows in
+    // turn, its progress (written in odd-sized pieces) read in order, never stepping back, up to 100 and
+    // back to 0 before the next, the time left known meanwhile; the end block lowers the sheet.
     void runStatusInOrder_data()
     {
         QTest::addColumn<int>("count");
@@ -555,7 +368,8 @@ private slots:
         QFETCH(int, count);
         // Each source's frame count is asked once.
         const QString asked = m_dir.filePath(QStringLiteral("asked_%1").arg(count));
-        script("progress:100:50:13;outlast", "pgid:" + asked.toUtf8() + ";out:100");
+        script("err:  Duration: 00:00:19.20, start: 0.000000, bitrate: 1 kb/s\\n;progress:480:120:7;outlast",
+               "pgid:" + asked.toUtf8() + ";out:480");
         QList<MediaVideo::Ptr> jobs;
         QStringList numbers;
         for (int i = 1; i <= count; ++i) {
@@ -565,7 +379,7 @@ private slots:
         const auto encoder = fakeEncoder();
         QVERIFY(runToEnd(*encoder, jobs));
         QVERIFY(!encoder->isRunning());
-        QCOMPARE(readAll(asked).count('\n'), count);
+        QCOMPARE(readFile(asked).count('\n'), count);
         QCOMPARE(m_status->nbrFilesEncoding(), count);
 
         const auto firstJob = std::find_if(m_snapshots.cbegin(), m_snapshots.cend(),
@@ -574,110 +388,102 @@ private slots:
             return s.shown && s.disabled && s.active.isEmpty() && s.percent == 0;
         }));
         QString active;
-        double lastPercent = 0;
+        double last = 0;
+        int full = 0;
+        bool knewTimeLeft = false;
         QStringList order;
         for (const Snapshot &s : std::as_const(m_snapshots)) {
             if (s.active != active) {
-                QCOMPARE(lastPercent, 0.0);
+                QCOMPARE(last, 0.0);
                 active = s.active;
                 order << active;
                 QCOMPARE(s.file, QFileInfo(jobs[active.toInt() - 1]->source).fileName());
             }
-            lastPercent = s.percent;
+            if (s.percent > 0) {
+                QVERIFY2(s.percent >= last, "the percentage stepped back");
+                QVERIFY(QList<double>({25, 50, 75, 100}).contains(s.percent));
+            }
+            full += s.percent == 100 && last != 100;
+            last = s.percent;
+            knewTimeLeft = knewTimeLeft || s.jobLeft >= 0;
         }
         QCOMPARE(order, numbers);
+        QCOMPARE(full, count);
+        QCOMPARE(knewTimeLeft, count > 0);
         QCOMPARE(m_status->activeEncoding(), numbers.value(count - 1));
         QCOMPARE(m_status->percentValue(), 0.0);
+        QCOMPARE(m_status->jobSecondsLeft(), -1.0);
         QVERIFY(!m_snapshots.last().shown && !m_snapshots.last().disabled);
         for (const MediaVideo::Ptr &j : jobs)
             QCOMPARE(j->result.status, Status::Succeeded);
     }
 
-    // The command that runs and the source are logged as they are, even with format characters in the
-    // name; the command writes into a temporary file beside the output.
-    void diagnosticsAreLoggedVerbatim()
+    // How one job ends on the fake encoder: ffmpeg's own error line is the reason; a destination that is
+    // the source by whatever name, a vanished source or a refused command never run, even under Overwrite;
+    // a shell that cannot start fails the job.
+    void outcomes_data()
     {
-        script("outlast");
-        const QString path = source(QStringLiteral("100% %s %1 clip.mov"));
-        const MediaVideo::Ptr one = job(path);
-        const QString command = fakeCommand(*one);
-        const QString output = shellQuote(one->destination);
-        const QString running =
-            QRegularExpression::escape(command.chopped(output.size())) +
-            QRegularExpression::escape(
-                shellQuote(m_dir.filePath(".out_100% %s %1 clip.mp4.tavrix-")).chopped(1)) +
-            "[A-Za-z0-9]{6}\\.mp4\"$";
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^" + running));
-        QTest::ignoreMessage(QtInfoMsg, qPrintable("Source = " + path));
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^Ffmpeg path = " + running));
-        QVERIFY(runFake({one}));
-        QCOMPARE(one->result.status, Status::Succeeded);
-    }
-
-    // Each job that cannot start its shell is reported and failed; the next job is still tried.
-    void shellThatCannotStart()
-    {
-        const auto encoder = fakeEncoder();
-        encoder->setShellProgram(m_dir.filePath(QStringLiteral("no-such-shell")));
-        const QList<MediaVideo::Ptr> jobs{job(source()), job(source())};
-        for (int i = 0; i < 2; ++i)
-            QTest::ignoreMessage(
-                QtWarningMsg,
-                QRegularExpression("^Erreur 'self.ope\\(\\)' .*No such file or directory.* \\[" +
-                                   QRegularExpression::escape(jobs[i]->source) +
-                                   QStringLiteral(", %1\\]$").arg(i + 1)));
-        QVERIFY(runToEnd(*encoder, jobs));
-        for (const MediaVideo::Ptr &j : jobs)
-            QCOMPARE(j->result.status, Status::Failed);
-    }
-
-    // Jobs that must not run leave their source as it was and say why; not even Overwrite writes onto the
-    // source, whatever name leads to it.
-    void notRun_data()
-    {
+        QTest::addColumn<QByteArray>("ffmpeg");
         QTest::addColumn<QString>("how");
-        QTest::addColumn<QString>("reason");
-        const QString self = QStringLiteral("is the source file itself");
-        QTest::newRow("destination is the source") << "same" << self;
-        QTest::newRow("destination is the source, with a dot") << "dot" << self;
-        QTest::newRow("destination is a symbolic link to the source") << "link" << self;
-        QTest::newRow("destination is a hard link to the source") << "hard" << self;
-        QTest::newRow("source vanished") << "gone"
-                                         << "no longer exists";
-        QTest::newRow("command refused") << "refused"
-                                         << "The file has no video stream.";
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("reason"); // a part of it
+        const auto row = [](const char *name, const QByteArray &ffmpeg, const char *how, Status status,
+                            int exitCode, const char *reason) {
+            QTest::newRow(name) << ffmpeg << QString(how) << int(status) << exitCode << QString(reason);
+        };
+        const char *self = "is the source file itself";
+        row("success", "outlast;exit:0", "", Status::Succeeded, 0, "");
+        row("crash", "outlast;crash", "", Status::Failed, SIGSEGV, "signal 11");
+        row("disk full, status 1", "outlast;" + printing(diskFullMp4) + ";exit:1", "", Status::Failed, 1,
+            "ffmpeg exited with status 1: Could not write header for output file #0 (incorrect codec "
+            "parameters ?): No space left on device");
+        row("disk full, status 0", "outlast;" + printing(diskFullMatroska) + ";exit:0", "", Status::Failed, 0,
+            "Error writing trailer of /dev/full: No space left on device");
+        row("destination is the source, with a dot", "outlast", "dot", Status::NotRun, 0, self);
+        row("destination is a symbolic link to the source", "outlast", "link", Status::NotRun, 0, self);
+        row("destination is a hard link to the source", "outlast", "hard", Status::NotRun, 0, self);
+        row("source vanished", "outlast", "gone", Status::NotRun, 0, "no longer exists");
+        row("command refused", "outlast", "refused", Status::NotRun, 0, "The file has no video stream.");
+        row("shell cannot start", "outlast", "no shell", Status::Failed, -1, "");
     }
 
-    void notRun()
+    void outcomes()
     {
+        QFETCH(QByteArray, ffmpeg);
         QFETCH(QString, how);
         QFETCH(QString, reason);
-        script("outlast;exit:0");
+        script(ffmpeg);
         const auto encoder = fakeEncoder();
         encoder->setExistingOutput(Existing::Overwrite); // the policy that replaces, even so not the source
-        const QString path = how == "gone" ? m_dir.filePath("gone.mov") : source("self_" + how + ".mp4");
-        QString destination = how == "dot" ? m_dir.path() + "/./" + QFileInfo(path).fileName() : path;
-        if (how == "link" || how == "hard") {
-            destination = m_dir.filePath("link_" + how + ".mp4");
-            if (how == "link")
-                QVERIFY(QFile::link(path, destination));
-            else
-                QCOMPARE(
-                    ::link(QFile::encodeName(path).constData(), QFile::encodeName(destination).constData()),
-                    0);
-        }
-        if (how == "gone" || how == "refused")
-            destination = m_dir.filePath("out_" + how + ".mp4");
+        const QString path = how == "gone" ? m_dir.filePath("gone.mov") : source();
+        QString destination = m_dir.filePath("out_" + QString::number(m_sourceCount) + ".mp4");
+        const QByteArray from = QFile::encodeName(path), to = QFile::encodeName(destination);
+        if (how == "dot")
+            destination = m_dir.path() + "/./" + QFileInfo(path).fileName();
+        if (how == "link")
+            QCOMPARE(::symlink(from.constData(), to.constData()), 0);
+        if (how == "hard")
+            QCOMPARE(::link(from.constData(), to.constData()), 0);
         if (how == "refused")
             encoder->setCommandBuilder([reason](const MediaVideo &, const ToolRunner &, CropDetection) {
                 return CommandLine{{}, reason};
             });
+        if (how == "no shell")
+            encoder->setShellProgram(m_dir.filePath(QStringLiteral("no-such-shell")));
         const MediaVideo::Ptr one = job(path, destination);
-        QVERIFY(runToEnd(*encoder, {one}));
-        QCOMPARE(one->result.status, Status::NotRun);
+        QSignalSpy finishedJobs(encoder.get(), &BatchEncoder::jobFinished);
+        QVERIFY(runToEnd(*encoder, {one, job(source())}));
+        QCOMPARE(finishedJobs.size(), 2); // the next job is still tried
+        QCOMPARE(finishedJobs[0][0].value<QUuid>(), one->id);
+        QTEST(int(one->result.status), "status");
+        QTEST(one->result.exitCode, "exitCode");
         QVERIFY2(one->result.reason.contains(reason), qPrintable(one->result.reason));
-        QCOMPARE(readAll(path), QByteArray(how == "gone" ? "" : "source bytes"));
-        QVERIFY(!QFileInfo::exists(m_dir.filePath("out_" + how + ".mp4")));
+        QVERIFY(!ffmpeg.contains("Qavg") || one->result.outputTail.contains("Qavg"));
+        QCOMPARE(readFile(path), QByteArray(how == "gone" ? "" : "source bytes"));
+        if (how != "dot" && how != "link" && how != "hard")
+            QCOMPARE(QFileInfo::exists(destination), one->result.status == Status::Succeeded);
+        QCOMPARE(entries(m_dir.path()).filter(".tavrix-"), QStringList()); // nothing left behind
     }
 
     // Jobs of one run that share a destination, or write onto another job's source: Rename gives the later
@@ -716,10 +522,10 @@ private slots:
         QVERIFY2(other->result.reason.contains(second), qPrintable(other->result.reason));
         QCOMPARE(int(onSource->result.status), later);
         QVERIFY2(onSource->result.reason.contains(third), qPrintable(onSource->result.reason));
-        QCOMPARE(readAll(first->source), QByteArray("source bytes"));
-        QCOMPARE(readAll(first->destination), QByteArray("partial"));
+        QCOMPARE(readFile(first->source), QByteArray("source bytes"));
+        QCOMPARE(readFile(first->destination), QByteArray("partial"));
         if (later == int(Status::Succeeded))
-            QCOMPARE(readAll(other->result.writtenPath), QByteArray("partial"));
+            QCOMPARE(readFile(other->result.writtenPath), QByteArray("partial"));
     }
 
     // Stop mid-job, or destroy the encoder (quitting the application): the shell, the encoder and its own
@@ -729,7 +535,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("ffmpeg");
         QTest::addColumn<bool>("destroy");
-        QTest::newRow("ends on SIGTERM") << QByteArray("outlast;fork;pgid:%1;hang") << false;
         QTest::newRow("ignores SIGTERM") << QByteArray("outlast;ignoreterm;fork;pgid:%1;hang") << false;
         QTest::newRow("encoder destroyed") << QByteArray("outlast;fork;pgid:%1;hang") << true;
     }
@@ -745,10 +550,10 @@ private slots:
         const QList<MediaVideo::Ptr> jobs{job(source()), job(source()), job(source())};
         QSignalSpy finished(encoder.get(), &BatchEncoder::runFinished);
         QVERIFY(encoder->start(jobs));
-        QTRY_COMPARE_WITH_TIMEOUT(readAll(groups).count('\n'), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(groups).count('\n'), 2, 10000);
         QCOMPARE(entries(m_dir.path()).filter(".tavrix-").size(), 1); // the file being written
         QVERIFY(!encoder->start(jobs)); // a second run is refused while this one is active
-        const pid_t group = readAll(groups).split('\n').first().split(' ').last().toInt();
+        const pid_t group = readFile(groups).split('\n').first().split(' ').last().toInt();
         QVERIFY(group > 1);
         QVERIFY(TestSupport::livingMembers(group) >= 2);
 
@@ -758,7 +563,8 @@ private slots:
             encoder->stop();
             QVERIFY(finished.wait(10000));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::livingMembers(group), 0, 5000); // SIGKILL takes effect a moment later
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::livingMembers(group), 0,
+                                  5000); // SIGKILL takes effect a moment later
         QVERIFY(!QFileInfo::exists(jobs[0]->destination));
         QCOMPARE(entries(m_dir.path()).filter(".tavrix-"), QStringList());
         if (destroy)
@@ -798,14 +604,6 @@ private slots:
                "[aac @ 0x558ba23aa280] Qavg: 102.568\nConversion failed!"
             << "AVFilterGraph: No such filter: 'foo'"
             << "";
-        QTest::newRow("unknown option")
-            << "Unrecognized option 'foo'.\nError splitting the argument list: Option "
-               "not found"
-            << "Unrecognized option 'foo'."
-            << "";
-        QTest::newRow("missing input") << "/in/clip.mov: No such file or directory"
-                                       << "/in/clip.mov: No such file or directory"
-                                       << "";
         QTest::newRow("damaged source, then the cause")
             << "[h264 @ 0x1] error while decoding MB 3 4\n[h264 @ 0x1] concealing 20 DC, 20 AC, 20 MV "
                "errors\n"
@@ -833,34 +631,51 @@ private slots:
         QTEST(writeFailureLine(lines), "writeFailure");
     }
 
-    // Success means this job wrote something ffmpeg can read back: a stale file at the destination, an
-    // empty output or one without a stream is a failure, and the stale file stays as it was.
-    void falseSuccess_data()
+    // Real ffmpeg through the real command line, onto a stale file under Overwrite. Success means this job
+    // wrote something ffmpeg can read back: the stale file, an empty output or one without a stream is a
+    // failure, and the stale file stays as it was. An encoder this build lacks fails with ffmpeg's own
+    // reason. A good job's progress is read, and the log shows the crop detected when it started.
+    void realConversions_data()
     {
         QTest::addColumn<QString>("command"); // shell text writing to %1; empty for the real command
-        QTest::addColumn<QString>("otherParam");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("reason"); // empty: the job succeeds
+        const QString nothing = QStringLiteral("ffmpeg ended without writing “clip.mp4”.");
         QTest::newRow("ffmpeg writes nothing") << ""
-                                               << "-version"
-                                               << "ffmpeg ended without writing “clip.mp4”.";
+                                               << "-version" << nothing;
         QTest::newRow("empty output") << ": > %1"
-                                      << ""
-                                      << "ffmpeg ended without writing “clip.mp4”.";
+                                      << "" << nothing;
         QTest::newRow("output without a stream") << "printf 'not a video' > %1"
                                                  << ""
                                                  << "ffmpeg ended without error, but “clip.mp4” cannot be "
-                                                    "read back: mov,mp4,m4a,3gp,3g2,mj2: moov atom not found";
+                                                    "read back: mov,mp4,m4a,3gp,3g2,mj2: moov "
+                                                    "atom not found";
+        QTest::newRow("encoder this build lacks")
+            << ""
+            << "toolbox"
+            << "ffmpeg exited with status 1: Unknown encoder 'h264_videotoolbox'";
+        QTest::newRow("success, crop detected") << ""
+                                                << "crop"
+                                                << "";
     }
 
-    void falseSuccess()
+    void realConversions()
     {
         QFETCH(QString, command);
-        QFETCH(QString, otherParam);
+        QFETCH(QString, edit);
         QFETCH(QString, reason);
         const QString dir = rowDirectory();
-        const MediaVideo::Ptr one = realJob(dir + "/clip.mov", dir + "/clip.mp4");
+        const QString name = QStringLiteral("clip \"%s\" $x.mov");
+        const MediaVideo::Ptr one = realJob(dir + '/' + name, dir + "/clip.mp4");
         QVERIFY(one);
-        one->otherParam = otherParam;
+        one->otherParam = edit == "-version" ? edit : QString();
+        if (edit == "toolbox")
+            one->videoEncoder = VideoEncoders::h264_videotoolbox;
+        if (edit == "crop") {
+            one->videoCrop = QStringLiteral("-1");
+            QTest::ignoreMessage(QtInfoMsg,
+                                 QRegularExpression("^Ffmpeg path = .* -vf [^ ]*crop=\\d+:\\d+:\\d+:\\d+,"));
+        }
         QVERIFY(writeFile(one->destination, "stale"));
         BatchEncoder encoder(m_status.get(), m_realTools);
         encoder.setExistingOutput(Existing::Overwrite);
@@ -869,10 +684,17 @@ private slots:
                 return CommandLine{command.arg(shellQuote(job.destination)), {}};
             });
         QVERIFY(runToEnd(encoder, {one}));
-        QCOMPARE(one->result.status, Status::Failed);
         QCOMPARE(one->result.reason, reason);
-        QCOMPARE(readAll(one->destination), QByteArray("stale"));
-        QCOMPARE(entries(dir), (QStringList{"clip.mov", "clip.mp4"}));
+        QCOMPARE(one->result.status, reason.isEmpty() ? Status::Succeeded : Status::Failed);
+        QCOMPARE(entries(dir), (QStringList{name, "clip.mp4"}));
+        if (!reason.isEmpty()) {
+            QCOMPARE(readFile(one->destination), QByteArray("stale"));
+            return;
+        }
+        QCOMPARE(m_realTools.mediaInfoField(one->destination, "Video", "Format"), QStringLiteral("AVC"));
+        QVERIFY(std::any_of(m_snapshots.cbegin(), m_snapshots.cend(),
+                            [](const Snapshot &s) { return s.percent > 0; }));
+        QCOMPARE(m_status->percentValue(), 0.0);
     }
 
     // Whatever stands at the destination and whatever happens to the job, a file the run did not create
@@ -987,39 +809,7 @@ private slots:
                                                    ? QStringList{"kept.mp4"}
                                                    : QStringList{}));
         if (!written.isEmpty())
-            QCOMPARE(readAll(dir + '/' + written), readAll(clip));
-    }
-
-    // Real ffmpeg through the real command line, its progress read: a job with an encoder this build
-    // lacks fails with ffmpeg's own reason, and the next job still converts.
-    void realRun()
-    {
-        const ToolRunner tools(TestSupport::realResourceDir());
-        QTemporaryDir out;
-        const QString path = m_dir.filePath(QStringLiteral("two \"%s\" $x.mkv"));
-        QVERIFY(TestSupport::generateSimpleClip(path, 1.0));
-        const MediaVideo::Ptr missing =
-            createMediaVideo(path, out.filePath(QStringLiteral("missing.mp4")), tools);
-        missing->videoEncoder = VideoEncoders::h264_videotoolbox;
-        const MediaVideo::Ptr good = createMediaVideo(path, importDestination(path, out.path()), tools);
-        good->videoEncoder = VideoEncoders::libx264;
-        good->videoPreset = VideoPresets::ultrafast;
-        good->videoCrop = QStringLiteral("-1");
-
-        BatchEncoder encoder(m_status.get(), tools);
-        // The log shows the command that ran, with the crop detected when the job started.
-        QTest::ignoreMessage(QtInfoMsg,
-                             QRegularExpression("^Ffmpeg path = .* -vf [^ ]*crop=\\d+:\\d+:\\d+:\\d+,"));
-        QVERIFY(runToEnd(encoder, {missing, good}));
-        QCOMPARE(missing->result.status, Status::Failed);
-        QVERIFY2(missing->result.reason.contains("Unknown encoder 'h264_videotoolbox'"),
-                 qPrintable(missing->result.reason));
-        QVERIFY(!QFileInfo::exists(missing->destination));
-        QCOMPARE(good->result.status, Status::Succeeded);
-        QCOMPARE(tools.mediaInfoField(good->destination, "Video", "Format"), QStringLiteral("AVC"));
-        QVERIFY(std::any_of(m_snapshots.cbegin(), m_snapshots.cend(),
-                            [](const Snapshot &s) { return s.percent > 0; }));
-        QCOMPARE(m_status->percentValue(), 0.0);
+            QCOMPARE(readFile(dir + '/' + written), readFile(clip));
     }
 };
 
