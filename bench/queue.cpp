@@ -1,9 +1,13 @@
 // The saved job list with 1 000 jobs as a folder of camera files gives: two audio streams, a subtitle
 // stream, a failed result with its output tail on one job in ten.
 //
-// Prints the time to save and to load the list (the median of several rounds) and the size of the file.
+// Prints the time to save and to load the list (the median of several rounds) and the size of the file,
+// then the same list through a session as the window keeps it: restored into the list model (previews
+// come later, in the background), and the part of a save the user interface thread pays (a copy of the
+// list) beside the write that follows on the writing queue.
 //
 //   bench_queue [JOBS] [ROUNDS]     (1000 and 15 by default)
+#include "session/Session.h"
 #include "store/QueueFile.h"
 
 #include <QCoreApplication>
@@ -43,8 +47,9 @@ QList<MediaVideo::Ptr> cameraJobs(int count)
             job->result.status = JobResult::Status::Failed;
             job->result.exitCode = 1;
             job->result.reason = QStringLiteral("Error while decoding stream #0:1");
-            job->result.outputTail = QStringLiteral("[ac3 @ 0x55d] frame sync error\nError while decoding stream "
-                                                    "#0:1\nConversion failed!");
+            job->result.outputTail =
+                QStringLiteral("[ac3 @ 0x55d] frame sync error\nError while decoding stream "
+                               "#0:1\nConversion failed!");
         }
         jobs << job;
     }
@@ -73,7 +78,7 @@ int main(int argc, char *argv[])
     for (int round = 0; round < rounds; ++round) {
         QElapsedTimer timer;
         timer.start();
-        const QueueFile::SaveResult saved = file.save(jobs, jobs[count / 2]->id);
+        const QueueFile::SaveResult saved = file.save(jobs, {jobs[count / 2]->id});
         saves.push_back(timer.nsecsElapsed() / 1e6);
         if (!saved.ok()) {
             std::fprintf(stderr, "%s\n", qPrintable(saved.error));
@@ -87,10 +92,40 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
+    std::vector<double> restores;
+    std::vector<double> uiSaves;
+    std::vector<double> writes;
+    for (int round = 0; round < rounds; ++round) {
+        Session session;
+        QElapsedTimer timer;
+        timer.start();
+        const QString message = session.keepJobsIn(dir.path(), false);
+        restores.push_back(timer.nsecsElapsed() / 1e6);
+        if (!message.isEmpty() || session.jobs()->rowCount() != count) {
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+            return 1;
+        }
+        // One edit, then the turn of the event loop that takes the copy and hands it to the writer.
+        timer.start();
+        session.jobs()->refresh(session.jobs()->job(0)->id);
+        QCoreApplication::processEvents();
+        uiSaves.push_back(timer.nsecsElapsed() / 1e6);
+        timer.start();
+        const QString error = session.flushJobs();
+        writes.push_back(timer.nsecsElapsed() / 1e6);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+    }
     const qint64 size = QFileInfo(file.path()).size();
     std::printf("%d jobs, median of %d rounds\n", count, rounds);
     std::printf("  save: %.1f ms\n", median(saves));
     std::printf("  load: %.1f ms\n", median(loads));
     std::printf("  file: %lld bytes (%.0f bytes a job)\n", size, double(size) / count);
+    std::printf("  restore through the session, list filled: %.1f ms\n", median(restores));
+    std::printf("  save through the session: %.1f ms on the user interface thread, then %.1f ms more until "
+                "written\n",
+                median(uiSaves), median(writes));
     return 0;
 }

@@ -1,24 +1,21 @@
-// What outlives the process: the saved job list (round trips on a probed clip, kills in mid-write, files
-// it cannot use), its lock, the job logs with their cap and rotation, and the single-instance channel
-// between real processes. The test binary plays the other process when started with --save-loop or
-// --instance.
+// What outlives the process: the saved job list (round trips on a probed clip, files it cannot use; kills
+// in mid-write and the lock are tst_queue's), the job logs with their cap and rotation, and the
+// single-instance channel between real processes. The test binary plays the other process when started
+// with --instance.
 #include "TestSupport.h"
 
 #include "store/JobLogs.h"
 #include "store/QueueFile.h"
-#include "store/QueueLock.h"
 #include "store/SingleInstance.h"
 #include "tools/Log.h"
 #include "tools/MediaProbe.h"
 #include "tools/ToolRunner.h"
 
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <tuple>
 
@@ -36,20 +33,6 @@ QList<MediaVideo::Ptr> taggedList(char tag, int count)
         jobs.last()->audioTracks = {"Select 2 track(s) for encoding", "1: aac " + name, "2: ac3"};
     }
     return jobs;
-}
-
-// Child: holds the lock and saves two lists in turn until it is killed.
-int saveLoop(const QString &directory)
-{
-    QueueLock lock(directory);
-    const QueueFile file(directory);
-    const QList<MediaVideo::Ptr> lists[2] = {taggedList('a', 300), taggedList('b', 200)};
-    if (!lock.tryLock() || !file.save(lists[0]).ok())
-        return 3;
-    std::printf("ready\n");
-    std::fflush(stdout);
-    for (int i = 1;; ++i)
-        file.save(lists[i % 2], lists[i % 2][i % 7]->id);
 }
 
 // Child: a start of the application as far as the channel goes. It hands its paths to a running
@@ -179,7 +162,7 @@ private slots:
         }
         const auto other = std::make_shared<MediaVideo>("/in/other.mov", "/out/other.mkv");
         const QueueFile file(dir.filePath("data"));
-        QVERIFY(file.save({other, job}, running ? job->id : QUuid()).ok());
+        QVERIFY(file.save({other, job}, running ? QSet{job->id} : QSet<QUuid>()).ok());
 
         const QueueFile::LoadResult loaded = file.load();
         QCOMPARE(loaded.message, QString());
@@ -255,38 +238,6 @@ private slots:
         QCOMPARE(contents(unwritable ? file.directory() : dir.filePath("queue.json.2.bad")),
                  field.isEmpty() || unwritable ? content : QByteArray("(missing)"));
         QCOMPARE(contents(dir.filePath("queue.json.bad")), QByteArray("older"));
-    }
-
-    // A writer killed at any moment leaves a list that loads whole, the old one or the new one. Its lock
-    // holds while it lives and is taken over once it is dead.
-    void killedWhileSaving()
-    {
-        QTemporaryDir dir;
-        const QueueFile file(dir.path());
-        const QList<MediaVideo::Ptr> lists[2] = {taggedList('a', 300), taggedList('b', 200)};
-        for (int round = 0; round < 16; ++round) {
-            QProcess saver;
-            saver.start(QCoreApplication::applicationFilePath(), {"--save-loop", dir.path()});
-            QCOMPARE(readLineFrom(saver), QByteArray("ready"));
-            QueueLock lock(dir.path());
-            QVERIFY(!lock.tryLock() && !lock.error().isEmpty());
-            QCOMPARE(QueueLock::holder(dir.path()), saver.processId());
-            QThread::msleep(QRandomGenerator::global()->bounded(30));
-            ::kill(pid_t(saver.processId()), SIGKILL);
-            QVERIFY(saver.waitForFinished(30000));
-
-            const QueueFile::LoadResult loaded = file.load();
-            QCOMPARE(loaded.message, QString());
-            const QList<MediaVideo::Ptr> &expected = lists[loaded.jobs.size() == 300 ? 0 : 1];
-            QCOMPARE(loaded.jobs.size(), expected.size());
-            for (qsizetype i = 0; i < expected.size(); ++i)
-                compareJobs(*loaded.jobs[i], *expected[i]);
-        }
-        QCOMPARE(QueueLock::holder(dir.path()), 0);
-        QueueLock lock(dir.path());
-        QVERIFY(lock.tryLock());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({"queue.json", "queue.lock"}));
     }
 
     void logCap_data()
@@ -410,8 +361,6 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() >= 3 && args[1] == "--save-loop")
-        return saveLoop(args[2]);
     if (args.size() >= 3 && args[1] == "--instance")
         return instance(args[2], args.mid(3));
     TestStore test;

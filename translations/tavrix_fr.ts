@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
 <context>
+    <name>AppDelegate</name>
+    <message>
+        <source>%1 The list starts empty and is not saved.</source>
+        <translation>%1 La liste commence vide et n’est pas enregistrée.</translation>
+    </message>
+    <message>
+        <source>Job list</source>
+        <translation>Liste des tâches</translation>
+    </message>
+</context>
+<context>
     <name>BatchEncoder</name>
     <message>
         <source>Stopped by the user</source>

@@ -2,6 +2,7 @@
 
 #include "session/Session.h"
 #include "session/StopSignals.h"
+#include "store/SingleInstance.h"
 #include "tools/ToolProcess.h"
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDebug>
 #include <QIcon>
 
 int main(int argc, char *argv[])
@@ -30,11 +32,19 @@ int main(int argc, char *argv[])
                                  QStringLiteral("[files...]"));
     parser.process(app);
 
+    // One window per user: a later start hands its files to the window and ends.
+    const QStringList files = parser.positionalArguments();
+    if (sendToRunningInstance(files, 5000))
+        return 0;
+    InstanceServer instance;
+    if (!instance.listen())
+        qWarning().noquote() << instance.error();
+
     // Quitting waits for the import and encoding threads; the tools they run end now, and no new one starts.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { ToolProcess::closeDown(); });
 
     AppDelegate delegate;
-    delegate.applicationDidFinishLaunching(parser.positionalArguments());
+    delegate.applicationDidFinishLaunching(files, &instance);
 
     // Logout (SIGTERM), a closed terminal (SIGHUP) and Ctrl-C stop the run as Stop does, then quit:
     // the unfinished file is removed and no tool is left behind.

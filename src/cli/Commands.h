@@ -8,6 +8,7 @@ int probeCommand(const QStringList &arguments);
 int commandCommand(const QStringList &arguments);
 int defaultsCommand(const QStringList &arguments);
 int encodeCommand(const QStringList &arguments);
+int queueCommand(const QStringList &arguments);
 int encodersCommand(const QStringList &arguments);
 
 // Exit statuses.

@@ -1,5 +1,6 @@
 #include "cli/CliSettings.h"
 #include "cli/Commands.h"
+#include "cli/EncodeRun.h"
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
@@ -175,6 +176,150 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
 
 } // namespace
 
+QStringList collectInputs(const QStringList &inputs, const QString &command, bool &inputProblem)
+{
+    const QString prefix = QStringLiteral("tavrix-cli ") + command + QStringLiteral(": ");
+    QStringList files;
+    for (const QString &input : inputs) {
+        const QFileInfo info(input);
+        if (info.isDir()) {
+            const VideoScan found = findVideoFiles(info.absoluteFilePath());
+            // Nothing found is left out without a word, and the run then cannot count as a full success.
+            for (const QString &name : found.unusable)
+                write(stderr, prefix + tr("“%1”: the name is not valid UTF-8, so it cannot be opened; rename "
+                                          "it to convert it\n")
+                                           .arg(name));
+            inputProblem = inputProblem || !found.unusable.isEmpty();
+            if (found.files.isEmpty() && found.unusable.isEmpty())
+                write(stderr, prefix + tr("no video files in “%1”\n").arg(printableText(input)));
+            files += found.files;
+        } else if (info.exists()) {
+            files << info.absoluteFilePath();
+        } else {
+            write(stderr, prefix + tr("“%1”: no such file or directory\n").arg(printableText(input)));
+            inputProblem = true;
+        }
+    }
+    return files;
+}
+
+EncodeRun::EncodeRun(QString command, bool verbose) : m_command(std::move(command))
+{
+    // Standard output carries the progress and the summary; the core's diagnostic lines go aside.
+    setDiagnosticStream(verbose ? stderr : nullptr);
+    if (!verbose) {
+        QLoggingCategory::setFilterRules(
+            QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false"));
+    }
+    // Ctrl-C, SIGTERM and SIGHUP stop the run as Stop does; a closed output does too.
+    if (!m_stopSignals.isWatching()) {
+        write(stderr, prefix() + tr("cannot watch for Ctrl-C\n"));
+        return;
+    }
+    ::signal(SIGPIPE, SIG_IGN);
+    for (const QString &name : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
+        const ToolLocation where = m_session.tools().locateTool(name);
+        if (!where.ok()) {
+            write(stderr, prefix() + where.error + QLatin1Char('\n'));
+            return;
+        }
+    }
+    // What earlier checks found out about this ffmpeg refuses the jobs it cannot encode; nothing is run.
+    m_session.encoders()->loadCache(m_session.tools());
+    Session *owner = &m_session;
+    g_outputClosed = [this, owner] {
+        m_outputClosed = true;
+        owner->stop();
+    };
+    QObject::connect(&m_stopSignals, &StopSignals::received, &m_session, [this, owner] {
+        // The message goes to standard error: standard output may be the closed pipe itself.
+        write(stderr, QLatin1Char('\n') + prefix() + tr("stopping…\n"));
+        owner->stop();
+    });
+    m_ready = true;
+}
+
+EncodeRun::~EncodeRun()
+{
+    g_outputClosed = {};
+}
+
+QString EncodeRun::prefix() const
+{
+    return QStringLiteral("tavrix-cli ") + m_command + QStringLiteral(": ");
+}
+
+std::optional<int> EncodeRun::interrupted() const
+{
+    if (m_stopSignals.firstSignal() != 0)
+        return StopSignals::exitStatusFor(m_stopSignals.firstSignal());
+    return std::nullopt;
+}
+
+QList<MediaVideo::Ptr> EncodeRun::import(const QStringList &files, const CliSettings &settings)
+{
+    // Probed side by side by the session's workers; the jobs come back in the order of the files.
+    const qsizetype before = m_session.jobs()->rowCount();
+    {
+        QEventLoop importing;
+        QObject::connect(&m_session, &Session::importFinished, &importing, &QEventLoop::quit);
+        m_session.import({files, {}, settings.dest.value_or(QString()), {}, false});
+        importing.exec();
+    }
+    const QList<MediaVideo::Ptr> jobs = m_session.jobs()->jobs().mid(before);
+    for (const MediaVideo::Ptr &job : jobs) {
+        QStringList warnings;
+        applySettings(*job, job->source, settings, warnings);
+        for (const QString &warning : std::as_const(warnings))
+            write(stderr, prefix() + printableText(warning) + QLatin1Char('\n'));
+    }
+    // The settings changed the jobs after they entered the list.
+    m_session.jobs()->refreshAll();
+    return jobs;
+}
+
+int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences::ExistingOutput> existing,
+                   bool inputProblem)
+{
+    RunStatus &status = *m_session.status();
+    BatchEncoder &encoder = *m_session.encoder();
+    encoder.setExistingOutput(existing.value_or(Preferences::existingOutput()));
+    ProgressPrinter printer(status, jobs);
+    QEventLoop loop;
+    QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });
+    QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
+                     [&](const QUuid &id, const JobResult &result) { printer.jobFinished(id, result); });
+    QObject::connect(&encoder, &BatchEncoder::runFinished, &loop, &QEventLoop::quit);
+    // A reader that went away is noticed at once, not only at the next line written.
+    QTimer readerGone;
+    QObject::connect(&readerGone, &QTimer::timeout, &loop, [] {
+        pollfd out{STDOUT_FILENO, 0, 0};
+        if (g_outputClosed && ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP))) {
+            const std::function<void()> closed = std::exchange(g_outputClosed, {});
+            closed();
+        }
+    });
+    readerGone.start(250);
+
+    // The rows about to run show no result until theirs comes, as in the window.
+    for (const MediaVideo::Ptr &job : jobs)
+        job->result = JobResult();
+    encoder.start(jobs);
+    loop.exec();
+    g_outputClosed = {};
+    if (!m_outputClosed)
+        printSummary(jobs);
+
+    if (const std::optional<int> status = interrupted())
+        return *status;
+    if (m_outputClosed)
+        return ExitFailure;
+    const bool allSucceeded = std::all_of(jobs.cbegin(), jobs.cend(), [](const MediaVideo::Ptr &job) {
+        return job->result.status == JobResult::Status::Succeeded;
+    });
+    return allSucceeded && !inputProblem ? ExitOk : ExitFailure;
+}
+
 int encodeCommand(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -205,127 +350,19 @@ int encodeCommand(const QStringList &arguments)
         write(stderr, tr("tavrix-cli encode: no file or directory given\n"));
         return ExitUsage;
     }
-    const bool verbose = parser.isSet(QStringLiteral("verbose"));
-    // Standard output carries the progress and the summary; the core's diagnostic lines go aside.
-    setDiagnosticStream(verbose ? stderr : nullptr);
-    if (!verbose) {
-        QLoggingCategory::setFilterRules(
-            QStringLiteral("default.debug=false\ndefault.info=false\norg.tavrix.Tavrix.Tavrix.info=false"));
-    }
-    // Ctrl-C, SIGTERM and SIGHUP stop the run as Stop does; a closed output does too.
-    StopSignals stopSignals;
-    if (!stopSignals.isWatching()) {
-        write(stderr, tr("tavrix-cli encode: cannot watch for Ctrl-C\n"));
+    EncodeRun run(QStringLiteral("encode"), parser.isSet(QStringLiteral("verbose")));
+    if (!run.ready())
         return ExitFailure;
-    }
-    ::signal(SIGPIPE, SIG_IGN);
-    const auto interrupted = [&stopSignals]() -> std::optional<int> {
-        if (stopSignals.firstSignal() != 0)
-            return StopSignals::exitStatusFor(stopSignals.firstSignal());
-        return std::nullopt;
-    };
-
-    const ToolRunner tools;
-    for (const QString &name : {QStringLiteral("ffmpeg"), QStringLiteral("mediainfo")}) {
-        const ToolLocation where = tools.locateTool(name);
-        if (!where.ok()) {
-            write(stderr, QStringLiteral("tavrix-cli encode: ") + where.error + QLatin1Char('\n'));
-            return ExitFailure;
-        }
-    }
 
     bool inputProblem = false;
-    QStringList files;
-    const QStringList inputs = parser.positionalArguments();
-    for (const QString &input : inputs) {
-        const QFileInfo info(input);
-        if (info.isDir()) {
-            const VideoScan found = findVideoFiles(info.absoluteFilePath());
-            // Nothing found is left out without a word, and the run then cannot count as a full success.
-            for (const QString &name : found.unusable)
-                write(stderr, tr("tavrix-cli encode: “%1”: the name is not valid UTF-8, so it cannot be "
-                                 "opened; rename it to convert it\n")
-                                  .arg(name));
-            inputProblem = inputProblem || !found.unusable.isEmpty();
-            if (found.files.isEmpty() && found.unusable.isEmpty())
-                write(stderr, tr("tavrix-cli encode: no video files in “%1”\n").arg(printableText(input)));
-            files += found.files;
-        } else if (info.exists()) {
-            files << info.absoluteFilePath();
-        } else {
-            write(stderr,
-                  tr("tavrix-cli encode: “%1”: no such file or directory\n").arg(printableText(input)));
-            inputProblem = true;
-        }
-    }
+    const QStringList files =
+        collectInputs(parser.positionalArguments(), QStringLiteral("encode"), inputProblem);
     if (files.isEmpty()) {
         write(stderr, tr("tavrix-cli encode: nothing to convert\n"));
         return ExitFailure;
     }
-
-    // Probed side by side by the session's workers; the jobs come back in the order of the files.
-    Session session;
-    Session *owner = &session;
-    // What earlier checks found out about this ffmpeg refuses the jobs it cannot encode; nothing is run.
-    session.encoders()->loadCache(session.tools());
-    bool outputClosed = false;
-    g_outputClosed = [owner, &outputClosed] {
-        outputClosed = true;
-        owner->stop();
-    };
-    QObject::connect(&stopSignals, &StopSignals::received, &session, [owner] {
-        // The message goes to standard error: standard output may be the closed pipe itself.
-        write(stderr, tr("\ntavrix-cli encode: stopping…\n"));
-        owner->stop();
-    });
-    {
-        QEventLoop importing;
-        QObject::connect(&session, &Session::importFinished, &importing, &QEventLoop::quit);
-        session.import({files, {}, settings->dest.value_or(QString()), {}, false});
-        importing.exec();
-    }
-    if (const std::optional<int> status = interrupted())
+    const QList<MediaVideo::Ptr> jobs = run.import(files, *settings);
+    if (const std::optional<int> status = run.interrupted())
         return *status;
-    const QList<MediaVideo::Ptr> jobs = session.jobs()->jobs();
-    for (const MediaVideo::Ptr &job : jobs) {
-        QStringList warnings;
-        applySettings(*job, job->source, *settings, warnings);
-        for (const QString &warning : std::as_const(warnings))
-            write(stderr, QStringLiteral("tavrix-cli encode: ") + printableText(warning) + QLatin1Char('\n'));
-    }
-
-    RunStatus &status = *session.status();
-    BatchEncoder &encoder = *session.encoder();
-    encoder.setExistingOutput(settings->existing.value_or(Preferences::existingOutput()));
-    ProgressPrinter printer(status, jobs);
-    QEventLoop loop;
-    QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });
-    QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
-                     [&](const QUuid &id, const JobResult &result) { printer.jobFinished(id, result); });
-    QObject::connect(&encoder, &BatchEncoder::runFinished, &loop, &QEventLoop::quit);
-    // A reader that went away is noticed at once, not only at the next line written.
-    QTimer readerGone;
-    QObject::connect(&readerGone, &QTimer::timeout, &loop, [] {
-        pollfd out{STDOUT_FILENO, 0, 0};
-        if (g_outputClosed && ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP))) {
-            const std::function<void()> closed = std::exchange(g_outputClosed, {});
-            closed();
-        }
-    });
-    readerGone.start(250);
-
-    encoder.start(jobs);
-    loop.exec();
-    g_outputClosed = {};
-    if (!outputClosed)
-        printSummary(jobs);
-
-    if (const std::optional<int> status = interrupted())
-        return *status;
-    if (outputClosed)
-        return ExitFailure;
-    const bool allSucceeded = std::all_of(jobs.cbegin(), jobs.cend(), [](const MediaVideo::Ptr &job) {
-        return job->result.status == JobResult::Status::Succeeded;
-    });
-    return allSucceeded && !inputProblem ? ExitOk : ExitFailure;
+    return run.run(jobs, settings->existing, inputProblem);
 }

@@ -530,6 +530,8 @@ void BatchEncoder::Run::runJob(int index)
                                       "Writing to the temporary file %1, which becomes %2 once complete")
                                       .arg(temporary->path, target);
 
+    QMetaObject::invokeMethod(
+        encoder, [owner = encoder, id = job->id] { emit owner->jobStarted(id); }, Qt::QueuedConnection);
     const ProcessOutcome outcome = ope({QStringLiteral("-c"), command.text}, job->source, number);
 
     JobResult result;

@@ -55,6 +55,8 @@ public:
     static QString queueLabel();
 
 signals:
+    // On the user interface thread: the job's encoder is about to start (a saved list marks it running).
+    void jobStarted(const QUuid &id);
     // On the user interface thread; the job's `result` is already set when this is emitted.
     void jobFinished(const QUuid &id, const JobResult &result);
     void runFinished();

@@ -228,6 +228,20 @@ void JobListModel::append(const MediaVideo::Ptr &job)
     endInsertRows();
 }
 
+void JobListModel::append(const QList<MediaVideo::Ptr> &jobs)
+{
+    QList<MediaVideo::Ptr> added;
+    for (const MediaVideo::Ptr &job : jobs) {
+        if (job)
+            added << job;
+    }
+    if (added.isEmpty())
+        return;
+    beginInsertRows({}, rowCount(), rowCount() + int(added.size()) - 1);
+    m_jobs += added;
+    endInsertRows();
+}
+
 void JobListModel::removeJobs(QList<int> rows)
 {
     // From the bottom up, so the rows still to remove keep their numbers; neighbours go together.
@@ -305,11 +319,11 @@ void JobListModel::moveJobs(QList<int> rows, int target)
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void JobListModel::refresh(const QUuid &id)
+void JobListModel::refresh(const QUuid &id, const QList<int> &roles)
 {
     const int row = rowOf(id);
     if (row >= 0)
-        emit dataChanged(index(row), index(row));
+        emit dataChanged(index(row), index(row), roles);
 }
 
 void JobListModel::refreshAll()

@@ -57,6 +57,8 @@ public:
     int rowOf(const QUuid &id) const;
 
     void append(const MediaVideo::Ptr &job);
+    // Appends every job in one insertion (a restored list of thousands of jobs).
+    void append(const QList<MediaVideo::Ptr> &jobs);
     // Removes every listed row, whatever their order; out-of-range rows are ignored.
     void removeJobs(QList<int> rows);
     void clear();
@@ -64,8 +66,9 @@ public:
     // `target` now (the end of the list when `target` is the row count or more).
     void moveJobs(QList<int> rows, int target);
 
-    // The job changed outside the model (editor, run result, catalogue): repaint its row.
-    void refresh(const QUuid &id);
+    // The job changed outside the model (editor, run result, catalogue): repaint its row. `roles`, when
+    // given, says that only they changed (a preview made again changes no setting).
+    void refresh(const QUuid &id, const QList<int> &roles = {});
     void refreshAll();
 
     // The conflicts of every job, in list order, as findOutputConflicts() gives them; rows whose text

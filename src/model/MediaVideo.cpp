@@ -60,6 +60,13 @@ bool MediaVideo::setImageData(const QByteArray &encoded)
     return true;
 }
 
+void MediaVideo::copyImageFrom(const MediaVideo &other)
+{
+    m_imageData = other.m_imageData;
+    m_imageSize = other.m_imageSize;
+    m_thumbnail = other.m_thumbnail;
+}
+
 void MediaVideo::setImage(const QImage &image)
 {
     if (image.isNull()) {

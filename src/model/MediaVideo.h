@@ -76,6 +76,8 @@ public:
     // made once, and editors decode the full picture on demand.
     bool setImageData(const QByteArray &encoded); // false, and nothing changed, when it does not decode
     void setImage(const QImage &image);
+    // The preview of `other`, decoded already (on a worker), without decoding it again.
+    void copyImageFrom(const MediaVideo &other);
     QImage image() const;
     const QByteArray &imageData() const { return m_imageData; }
     QSize imageSize() const { return m_imageSize; }

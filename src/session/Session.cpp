@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 ToolRunner cancelledBy(ToolRunner tools, std::shared_ptr<std::atomic_bool> flag)
@@ -22,6 +24,9 @@ Session::Session(ToolRunner tools, QObject *parent, QString encoderCache)
       m_encoder(&m_status, m_tools)
 {
     qRegisterMetaType<ImportReport>();
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(0);
+    connect(&m_saveTimer, &QTimer::timeout, this, &Session::save);
     m_jobs.setEncoderCatalog(&m_encoders);
     // A job whose encoder failed its check is refused with the check's reason.
     m_encoder.setCommandBuilder(
@@ -61,7 +66,158 @@ Session::~Session()
 {
     stop();
     m_closing->store(true);
+    // A job still converting is saved as running: it comes back Interrupted.
+    flushJobs();
     // The members do the rest, in reverse order: the encoder joins its worker, then the workers end.
+}
+
+QString Session::keepJobsIn(const QString &folder, bool previews)
+{
+    if (m_queueFile)
+        return {};
+    m_queueFile.emplace(folder);
+    const QueueFile::LoadResult loaded = m_queueFile->load();
+    m_jobs.append(loaded.jobs);
+    if (previews)
+        remakePreviews(loaded.jobs);
+
+    connect(&m_jobs, &JobListModel::rowsInserted, this, &Session::scheduleSave);
+    connect(&m_jobs, &JobListModel::rowsRemoved, this, &Session::scheduleSave);
+    connect(&m_jobs, &JobListModel::rowsMoved, this, &Session::scheduleSave);
+    connect(&m_jobs, &JobListModel::layoutChanged, this, &Session::scheduleSave);
+    connect(&m_jobs, &JobListModel::modelReset, this, &Session::scheduleSave);
+    connect(&m_jobs, &JobListModel::dataChanged, this,
+            [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
+                // What the rows show of the file system and the previews are not part of a job.
+                const bool shownOnly =
+                    !roles.isEmpty() && std::all_of(roles.begin(), roles.end(), [](int role) {
+                        return role == JobListModel::ConflictRole || role == JobListModel::ThumbnailRole;
+                    });
+                if (!shownOnly)
+                    scheduleSave();
+            });
+    connect(&m_encoder, &BatchEncoder::jobStarted, this, [this](const QUuid &id) {
+        m_runningJobs.insert(id);
+        scheduleSave();
+    });
+    connect(&m_encoder, &BatchEncoder::jobFinished, this, [this](const QUuid &id) {
+        m_runningJobs.remove(id);
+        scheduleSave();
+    });
+    connect(&m_encoder, &BatchEncoder::runFinished, this, [this] {
+        m_runningJobs.clear();
+        scheduleSave();
+        for (const auto &[job, picture] : std::exchange(m_heldPreviews, {}))
+            previewMade(job, picture);
+    });
+    return loaded.message;
+}
+
+void Session::scheduleSave()
+{
+    if (m_queueFile && !m_saveTimer.isActive())
+        m_saveTimer.start();
+}
+
+void Session::save()
+{
+    if (!m_queueFile)
+        return;
+    // Copies are cheap (their texts and pictures are shared) and let the writer read without a lock
+    // while this thread goes on editing the jobs.
+    QList<MediaVideo::Ptr> copies;
+    copies.reserve(m_jobs.rowCount());
+    for (const MediaVideo::Ptr &job : m_jobs.jobs())
+        copies << std::make_shared<MediaVideo>(*job);
+    const std::shared_ptr<PendingSave> pending = m_pendingSave;
+    {
+        const std::lock_guard lock(pending->mutex);
+        pending->jobs = std::move(copies);
+        pending->running = m_runningJobs;
+        pending->pending = true;
+        if (pending->writing)
+            return; // the writer takes the newest list when it is done with the one it writes
+        pending->writing = true;
+    }
+    m_workers.write([this, pending, file = *m_queueFile] {
+        for (;;) {
+            QList<MediaVideo::Ptr> jobs;
+            QSet<QUuid> running;
+            {
+                const std::lock_guard lock(pending->mutex);
+                if (!pending->pending) {
+                    pending->writing = false;
+                    return;
+                }
+                pending->pending = false;
+                jobs = std::exchange(pending->jobs, {});
+                running = pending->running;
+            }
+            const QString error = file.save(jobs, running).error;
+            {
+                const std::lock_guard lock(pending->mutex);
+                pending->lastError = error;
+            }
+            QMetaObject::invokeMethod(
+                this, [this, error] { saved(error); }, Qt::QueuedConnection);
+        }
+    });
+}
+
+void Session::saved(const QString &error)
+{
+    if (error.isEmpty()) {
+        m_saveFailing = false;
+    } else if (!m_saveFailing) {
+        m_saveFailing = true;
+        emit jobsNotSaved(error);
+    }
+}
+
+QString Session::flushJobs()
+{
+    if (!m_queueFile)
+        return {};
+    if (m_saveTimer.isActive()) {
+        m_saveTimer.stop();
+        save();
+    }
+    m_workers.waitForWrites();
+    const std::lock_guard lock(m_pendingSave->mutex);
+    return m_pendingSave->lastError;
+}
+
+void Session::remakePreviews(const QList<MediaVideo::Ptr> &jobs)
+{
+    for (const MediaVideo::Ptr &job : jobs) {
+        if (job->source.isEmpty())
+            continue;
+        // After any import: nobody waits for these, and a job removed meanwhile needs none.
+        m_workers.runLater([this, weak = std::weak_ptr<MediaVideo>(job), source = job->source,
+                            seek = job->durationVideoMiddle, tools = m_tools] {
+            if (weak.expired() || m_closing->load())
+                return;
+            auto picture = std::make_shared<MediaVideo>();
+            if (!picture->setImageData(makePreviewImage(tools, source, seek)))
+                return;
+            QMetaObject::invokeMethod(
+                this, [this, weak, picture] { previewMade(weak, picture); }, Qt::QueuedConnection);
+        });
+    }
+}
+
+void Session::previewMade(const std::weak_ptr<MediaVideo> &job, const std::shared_ptr<MediaVideo> &picture)
+{
+    const MediaVideo::Ptr target = job.lock();
+    if (!target)
+        return;
+    // A run reads its jobs on its own thread; the picture waits until it has ended.
+    if (m_encoder.isRunning()) {
+        m_heldPreviews.append({job, picture});
+        return;
+    }
+    target->copyImageFrom(*picture);
+    m_jobs.refresh(target->id, {JobListModel::ThumbnailRole});
 }
 
 int Session::import(ImportRequest request)

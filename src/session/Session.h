@@ -6,17 +6,22 @@
 #include "model/MediaVideo.h"
 #include "session/Workers.h"
 #include "tools/EncoderCatalog.h"
+#include "store/QueueFile.h"
 #include "tools/ToolRunner.h"
 
 #include <QHash>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
+#include <QTimer>
 
 #include <atomic>
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 // What to import: files go into `directory` (beside their source when it is empty); the video files
 // found below `folders` always go beside their source.
@@ -81,7 +86,20 @@ public:
     // Stops the run and every import.
     void stop();
 
+    // Keeps the job list in the data folder `folder` from now on. The list saved there joins the list at
+    // once, each job with its settings and last result (one that was being converted comes back
+    // Interrupted and is not started); with `previews`, their pictures are made again in the background.
+    // Every later change of the list, and every result, is saved there, once per turn of the event loop,
+    // off this thread. Returns what the user must be told once (the saved list could not be used), or
+    // empty text.
+    QString keepJobsIn(const QString &folder, bool previews = true);
+    // Writes what is not saved yet and waits until it is written. Returns why the last save failed, or
+    // empty text when the saved list is the list in memory.
+    QString flushJobs();
+
 signals:
+    // The list could not be saved: once, until a save succeeds again.
+    void jobsNotSaved(const QString &message);
     // The import has found its files; `total` of them will be probed.
     void importStarted(int import, int total);
     // A job of the import entered the list (or was dropped after a stop): `done` of `total`.
@@ -105,6 +123,22 @@ private:
     // On this thread: the job numbered `sequence` is ready (null when it was dropped).
     void probed(int sequence, const MediaVideo::Ptr &job, const QString &fileName);
     void finishImport(int import);
+    void scheduleSave();
+    void save();
+    void saved(const QString &error);
+    void remakePreviews(const QList<MediaVideo::Ptr> &jobs);
+    void previewMade(const std::weak_ptr<MediaVideo> &job, const std::shared_ptr<MediaVideo> &picture);
+
+    // What the writing queue saves next; the newest list replaces one not written yet.
+    struct PendingSave
+    {
+        std::mutex mutex;
+        QList<MediaVideo::Ptr> jobs; // copies, taken on this thread
+        QSet<QUuid> running;
+        bool pending = false;
+        bool writing = false;
+        QString lastError;
+    };
 
     // Set when the session ends: every tool it started, whoever runs it, is stopped.
     std::shared_ptr<std::atomic_bool> m_closing = std::make_shared<std::atomic_bool>(false);
@@ -124,6 +158,14 @@ private:
     QMap<int, Import> m_imports;                             // by number, so older imports come first
     QHash<int, std::pair<MediaVideo::Ptr, QString>> m_ready; // by sequence, waiting for earlier ones
     int m_expected = 0;
+
+    std::optional<QueueFile> m_queueFile;
+    QTimer m_saveTimer;
+    QSet<QUuid> m_runningJobs; // encoders started and not ended, as this thread has heard
+    std::shared_ptr<PendingSave> m_pendingSave = std::make_shared<PendingSave>();
+    bool m_saveFailing = false;
+    // Previews made while a run reads the jobs wait for its end.
+    QList<std::pair<std::weak_ptr<MediaVideo>, std::shared_ptr<MediaVideo>>> m_heldPreviews;
 };
 
 Q_DECLARE_METATYPE(ImportReport)

@@ -6,8 +6,9 @@
 
 class SerialQueue;
 
-// The background workers of a session: a small pool for probes and other short tool runs, and one
-// serial queue where imports are prepared (folders walked, work numbered) one import after another.
+// The background workers of a session: a small pool for probes and other short tool runs, one serial
+// queue where imports are prepared (folders walked, work numbered) one import after another, and one
+// where files are written, so that a save never waits behind probes.
 //
 // Nothing else in a session starts a thread. The destructor waits for every task, so whatever a task
 // posts to must be declared before the Workers that run it.
@@ -25,6 +26,12 @@ public:
 
     // Runs `task` on the pool, after the tasks queued before it have started.
     void run(std::function<void()> task);
+    // Runs `task` on the pool once no task queued with run() is waiting: work nobody waits for.
+    void runLater(std::function<void()> task);
+    // Runs `block` on the writing queue, after every block queued before it has ended.
+    void write(std::function<void()> block);
+    // Waits until every block queued on the writing queue so far has ended.
+    void waitForWrites();
     // Runs `block` on the import queue, after every block queued before it has ended.
     void serial(std::function<void()> block);
 
@@ -36,4 +43,5 @@ public:
 private:
     QThreadPool m_pool;
     SerialQueue *m_serial;
+    SerialQueue *m_writer;
 };

@@ -229,7 +229,7 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     return job;
 }
 
-QueueFile::SaveResult QueueFile::save(const QList<MediaVideo::Ptr> &jobs, const QUuid &running) const
+QueueFile::SaveResult QueueFile::save(const QList<MediaVideo::Ptr> &jobs, const QSet<QUuid> &running) const
 {
     const auto failure = [this](const QString &reason) {
         return SaveResult{tr("The job list could not be saved to “%1”: %2").arg(path(), reason)};
@@ -243,8 +243,7 @@ QueueFile::SaveResult QueueFile::save(const QList<MediaVideo::Ptr> &jobs, const 
     for (qsizetype i = 0; i < jobs.size(); ++i) {
         const MediaVideo &job = *jobs[i];
         bytes += i == 0 ? "\n" : ",\n";
-        bytes += QJsonDocument(jobToJson(job, !running.isNull() && job.id == running))
-                     .toJson(QJsonDocument::Compact);
+        bytes += QJsonDocument(jobToJson(job, running.contains(job.id))).toJson(QJsonDocument::Compact);
     }
     bytes += "\n]}\n";
 

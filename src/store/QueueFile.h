@@ -4,6 +4,7 @@
 
 #include <QJsonObject>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 
@@ -41,9 +42,9 @@ public:
         QString error; // one line for the user; empty on success
         bool ok() const { return error.isEmpty(); }
     };
-    // Writes `jobs` in their order, creating the folder when needed. The job whose id is `running` is
-    // marked as being converted; it loads as Interrupted.
-    SaveResult save(const QList<MediaVideo::Ptr> &jobs, const QUuid &running = {}) const;
+    // Writes `jobs` in their order, creating the folder when needed. The jobs whose ids are in `running`
+    // are marked as being converted; they load as Interrupted.
+    SaveResult save(const QList<MediaVideo::Ptr> &jobs, const QSet<QUuid> &running = {}) const;
 
     struct LoadResult
     {

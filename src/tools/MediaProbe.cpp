@@ -80,6 +80,17 @@ QString marker(int k)
 
 } // namespace
 
+QByteArray makePreviewImage(const ToolRunner &tools, const QString &source, const QString &seekTime)
+{
+    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/tavrix-preview-XXXXXX"));
+    if (!work.isValid())
+        return {};
+    const QString path =
+        extractPreviewFrame(tools, source, work.filePath(QStringLiteral("image.png")), seekTime);
+    QFile file(path);
+    return !path.isEmpty() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 const QList<MediaInfoQuery> &probeQueries()
 {
     static const QList<MediaInfoQuery> queries{

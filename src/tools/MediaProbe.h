@@ -13,6 +13,10 @@ QString formatDuration(double milliseconds);
 // A tool that fails (times out, crashes, cannot start) leaves its reason in the job's `probeError`.
 MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destination, const ToolRunner &tools);
 
+// The preview frame of `source` at `seekTime` as ffmpeg encoded it, in a folder of this call's own;
+// empty when none could be made. Runs ffmpeg synchronously: never on the user interface thread.
+QByteArray makePreviewImage(const ToolRunner &tools, const QString &source, const QString &seekTime);
+
 // One question to mediainfo: a section ("General", "Video", ...) and an Inform template.
 struct MediaInfoQuery
 {

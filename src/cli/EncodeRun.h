@@ -1,0 +1,51 @@
+#pragma once
+
+#include "cli/CliSettings.h"
+#include "model/MediaVideo.h"
+#include "model/Preferences.h"
+#include "session/Session.h"
+#include "session/StopSignals.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The files named by `inputs`: files as they are, the video files found at any depth in folders.
+// What cannot be used is said on standard error, each line starting "tavrix-cli COMMAND: ", and sets
+// `inputProblem`.
+QStringList collectInputs(const QStringList &inputs, const QString &command, bool &inputProblem);
+
+// How `encode` converts jobs, shared by every command that converts, so they all behave alike: the
+// diagnostics kept off standard output, Ctrl-C, SIGTERM, SIGHUP and a closed output stopping the run, a
+// progress line per job, the summary and the exit status.
+class EncodeRun
+{
+public:
+    // `command` names the command in messages ("encode", "queue run").
+    EncodeRun(QString command, bool verbose);
+    ~EncodeRun();
+
+    // False when the run cannot go on (signals cannot be watched, a tool is missing); it said why.
+    bool ready() const { return m_ready; }
+    Session &session() { return m_session; }
+    // The exit status for the stop signal received, if one was.
+    std::optional<int> interrupted() const;
+
+    // Probes the files through the session and applies `settings` to the new jobs, which it returns.
+    QList<MediaVideo::Ptr> import(const QStringList &files, const CliSettings &settings);
+    // Converts `jobs`, one after another, and returns the exit status: 0 only when every job succeeded
+    // and there was no `inputProblem`, 128 + the number of a stop signal, else 1.
+    int run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences::ExistingOutput> existing,
+            bool inputProblem);
+
+private:
+    QString prefix() const;
+
+    QString m_command;
+    StopSignals m_stopSignals;
+    Session m_session;
+    bool m_ready = false;
+    bool m_outputClosed = false;
+};
