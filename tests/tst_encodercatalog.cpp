@@ -1,133 +1,232 @@
-// Which encoders the installed ffmpeg has, read from its own encoder list.
+// Which encoders can be used here (one-frame checks, kept per ffmpeg binary), and the command options of
+// each encoder family in bitrate and constant quality.
 #include "TestSupport.h"
 
 #include "model/MediaVideo.h"
+#include "session/Session.h"
+#include "tools/CommandLine.h"
 #include "tools/EncoderCatalog.h"
 #include "tools/ToolRunner.h"
 
 #include <QtTest>
 
-using TestSupport::ResourceDir;
-
 class TestEncoderCatalog : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+
+    // A resource directory whose ffmpeg is a copy of the fake tool: its time can be changed alone.
+    QString fakeResources(const QString &name)
+    {
+        const QString dir = m_dir.filePath(name);
+        QDir().mkpath(dir);
+        QFile::remove(dir + "/ffmpeg");
+        if (!QFile::copy(TestSupport::fakeToolPath(), dir + "/ffmpeg"))
+            qWarning("cannot copy the fake tool");
+        return dir;
+    }
+    static int linesIn(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? int(file.readAll().count('\n')) : 0;
+    }
+    static void inline_(std::function<void()> task) { task(); }
+
 private slots:
-    void init() { EncoderCatalog::instance().reset(); }
-    void cleanupTestCase() { EncoderCatalog::instance().reset(); }
-
-    void parsesTheInstalledFfmpegList()
+    void initTestCase()
     {
-        QByteArray out;
-        QCOMPARE(TestSupport::run(TestSupport::realTool("ffmpeg"), {"-hide_banner", "-encoders"}, &out), 0);
-        const QString text = QString::fromUtf8(out);
-        const QSet<QString> names = EncoderCatalog::parseEncoderList(text);
-
-        // Every line after the dashes is one encoder; the legend before them is none.
-        const qsizetype dashes = text.indexOf(QLatin1String("------"));
-        QVERIFY(dashes > 0);
-        const QStringList entries = text.mid(dashes).split('\n', Qt::SkipEmptyParts).mid(1);
-        QCOMPARE(names.size(), entries.size());
-        for (const char *name : {"libx264", "libx265", "aac", "libmp3lame", "mov_text"})
-            QVERIFY2(names.contains(name), name);
-        for (const char *legend : {"=", "Video", "Audio", "Subtitle", "------"})
-            QVERIFY2(!names.contains(legend), legend);
+        TestSupport::isolateSettings();
+        QVERIFY(m_dir.isValid());
     }
 
-    void parsesPiecesOfOutput_data()
+    void commandShapes_data()
     {
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<QStringList>("names");
-        const QString legend = " V..... = Video\n A..... = Audio\n ------\n";
-        QTest::newRow("video and audio") << legend + " V....D libx264  H.264\n A..... aac  AAC\n"
-                                         << QStringList{"libx264", "aac"};
-        QTest::newRow("carriage returns") << QString(legend).replace('\n', "\r\n") + " VF.... cfhd  GoPro\r\n"
-                                          << QStringList{"cfhd"};
-        QTest::newRow("no dashes, no list") << " V....D libx264  H.264\n" << QStringList{};
-        QTest::newRow("junk after the list") << legend + " V....D libx264  H.264\nConversion failed!\n"
-                                             << QStringList{"libx264"};
-        QTest::newRow("empty") << QString() << QStringList{};
+        QTest::addColumn<QString>("encoder");
+        QTest::addColumn<int>("quality"); // -1: the bitrate of 1000k
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<QString>("profile");
+        QTest::addColumn<QString>("expected"); // the command between the input and the audio, or "!error"
+        QTest::newRow("x264 bitrate") << "libx264" << -1 << "slow"
+                                      << "high10"
+                                      << "-vf scale=-2:-2 -map 0:0 -c:v libx264 -b:v 1000k -preset slow "
+                                         "-profile:v high10 -pix_fmt yuv420p";
+        QTest::newRow("x264 quality") << "libx264" << 18 << "auto"
+                                      << "auto"
+                                      << "-vf scale=-2:-2 -map 0:0 -c:v libx264 -crf 18 -pix_fmt yuv420p";
+        QTest::newRow("x265 quality, no high10")
+            << "libx265" << 28 << "veryslow"
+            << "high10"
+            << "-vf scale=-2:-2 -map 0:0 -c:v libx265 -crf 28 -preset veryslow "
+               "-pix_fmt yuv420p";
+        QTest::newRow("vaapi bitrate: device, upload after crop and scale")
+            << "h264_vaapi" << -1 << "slow"
+            << "baseline"
+            << "-vaapi_device /dev/dri/renderD129 -y -i /in/clip.mov -vf crop=1920:800:0:140,scale=1280:-2,"
+               "format=nv12,hwupload -map 0:0 -c:v h264_vaapi -b:v 1000k -profile:v constrained_baseline";
+        QTest::newRow("vaapi quality")
+            << "hevc_vaapi" << 25 << "auto"
+            << "main"
+            << "-vaapi_device /dev/dri/renderD129 -y -i /in/clip.mov -vf crop=1920:800:0:140,"
+               "scale=1280:-2,format=nv12,hwupload -map 0:0 -c:v hevc_vaapi -qp 25 -profile:v main";
+        QTest::newRow("nvenc bitrate")
+            << "h264_nvenc" << -1 << "ultrafast"
+            << "high444"
+            << "-vf scale=-2:-2 -map 0:0 -c:v h264_nvenc -b:v 1000k -preset p1 -pix_fmt yuv420p";
+        QTest::newRow("nvenc quality")
+            << "hevc_nvenc" << 30 << "medium"
+            << "main"
+            << "-vf scale=-2:-2 -map 0:0 -c:v hevc_nvenc -cq 30 -preset p4 -profile:v main "
+               "-pix_fmt yuv420p";
+        QTest::newRow("qsv bitrate") << "h264_qsv" << -1 << "superfast"
+                                     << "main"
+                                     << "-vf scale=-2:-2 -map 0:0 -c:v h264_qsv -b:v 1000k -preset veryfast "
+                                        "-profile:v main -pix_fmt nv12";
+        QTest::newRow("qsv quality")
+            << "hevc_qsv" << 22 << "slower"
+            << "high"
+            << "-vf scale=-2:-2 -map 0:0 -c:v hevc_qsv -global_quality 22 -preset slower "
+               "-pix_fmt nv12";
+        QTest::newRow("videotoolbox has no quality") << "hevc_videotoolbox" << 20 << "auto"
+                                                     << "auto"
+                                                     << "!hevc_videotoolbox has no constant quality mode";
     }
-    void parsesPiecesOfOutput()
+    void commandShapes()
     {
-        QFETCH(QString, output);
-        QFETCH(QStringList, names);
-        QCOMPARE(EncoderCatalog::parseEncoderList(output), QSet<QString>(names.begin(), names.end()));
+        QFETCH(QString, encoder);
+        QFETCH(int, quality);
+        QFETCH(QString, preset);
+        QFETCH(QString, profile);
+        QFETCH(QString, expected);
+        MediaVideo job(QStringLiteral("/in/clip.mov"), QStringLiteral("/out/clip.mkv"));
+        job.deInterlace = false;
+        job.videoPixelAspectRatio = 1.0;
+        job.videoTracks = {QStringLiteral("1 0 AVC")};
+        job.audioTracks = {QStringLiteral("summary"), QStringLiteral("2 1 AAC")};
+        job.audioTrack = 1;
+        job.videoEncoder = *caseFromRawText<VideoEncoders>(encoder);
+        job.videoPreset = *caseFromRawText<VideoPresets>(preset);
+        job.videoProfile = *caseFromRawText<VideoProfiles>(profile);
+        job.videoTune = VideoTunes::film; // x264 takes it; no hardware encoder does
+        if (quality >= 0) {
+            job.videoRate = VideoRate::Quality;
+            job.videoQuality = quality;
+        }
+        if (encoder.endsWith("_vaapi")) {
+            job.videoCrop = QStringLiteral("1920:800:0:140");
+            job.width = 1280;
+        }
+        CommandContext context;
+        context.ffmpegPath = QStringLiteral("/bin/ffmpeg");
+        context.vaapiDevice = QStringLiteral("/dev/dri/renderD129");
+        const CommandLine command = buildCommandLine(job, context);
+        if (expected.startsWith('!')) {
+            QVERIFY2(command.error.contains(expected.mid(1)), qPrintable(command.error));
+            return;
+        }
+        QVERIFY2(command.ok(), qPrintable(command.error));
+        const QString tune = encoder == "libx264" ? " -tune film" : "";
+        const QString prefix = encoder.endsWith("_vaapi") ? "/bin/ffmpeg -hide_banner "
+                                                          : "/bin/ffmpeg -hide_banner -y -i /in/clip.mov ";
+        const QString suffix =
+            " -map 0:1 -c:a aac -b:a 160k -ac 2 -ar 44100 -async 1 -f matroska /out/clip.mkv";
+        QString text = QString(command.text).remove('"');
+        if (!tune.isEmpty())
+            text.remove(tune);
+        QCOMPARE(text, prefix + expected + suffix);
     }
 
-    void refreshAsksTheInstalledFfmpeg()
+    void availabilityFromFfmpegAnswers_data()
     {
-        EncoderCatalog &catalog = EncoderCatalog::instance();
-        QVERIFY(!catalog.isKnown());
-        QVERIFY(catalog.isAvailable("hevc_videotoolbox")); // nothing known yet: nothing marked
-
-        QVERIFY(catalog.refresh(ToolRunner(TestSupport::realResourceDir())));
-        QVERIFY(catalog.isKnown());
-        QVERIFY(catalog.isAvailable("libx264"));
-        QVERIFY(catalog.isAvailable("copy"));               // passes the stream through, no encoder needed
-        QVERIFY(!catalog.isAvailable("hevc_videotoolbox")); // a macOS encoder, absent on this system
-    }
-
-    void refreshKeepsWhatWasKnownWhenTheToolFails_data()
-    {
-        QTest::addColumn<int>("entry");
         QTest::addColumn<QByteArray>("script");
-        QTest::newRow("missing ffmpeg") << int(ResourceDir::Entry::Missing) << QByteArray();
-        QTest::newRow("no list") << int(ResourceDir::Entry::Fake)
-                                 << QByteArray("err:Unknown option\\n;exit:1");
-        QTest::newRow("crash") << int(ResourceDir::Entry::Fake) << QByteArray("out: ------\\n;crash");
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("works") << QByteArray("exit:0") << true << QString();
+        QTest::newRow("no driver")
+            << QByteArray(
+                   "err:[h264_nvenc @ 0x55e74ffb1700] Cannot load libcuda.so.1\\nError initializing output "
+                   "stream 0:0 -- Error while opening encoder\\n;exit:1")
+            << false << "Cannot load libcuda.so.1";
+        QTest::newRow("x265 chatter first")
+            << QByteArray("err:x265 [info]: HEVC encoder\\nx265 [error]: bad\\n;exit:1") << false
+            << "x265 [error]: bad";
+        QTest::newRow("silent failure") << QByteArray("exit:3") << false << "ffmpeg exited with status 3";
+        QTest::newRow("hangs") << QByteArray("err:[h264_qsv] waiting\\n;hang") << false
+                               << "ffmpeg did not answer in 0.3 s";
+        QTest::newRow("crashes") << QByteArray("crash") << false << "ffmpeg crashed (signal 11)";
     }
-    void refreshKeepsWhatWasKnownWhenTheToolFails()
+    void availabilityFromFfmpegAnswers()
     {
-        QFETCH(int, entry);
         QFETCH(QByteArray, script);
-        EncoderCatalog &catalog = EncoderCatalog::instance();
-        catalog.setAvailable({"libx264"});
-        const ResourceDir dir(ResourceDir::Entry(entry), ResourceDir::Entry::Missing);
+        QFETCH(bool, available);
+        QFETCH(QString, reason);
+        ToolRunner tools(fakeResources("answers"));
+        ToolRunner::TimeLimits limits;
+        limits.encoderCheck = std::chrono::milliseconds(300);
+        tools.setTimeLimits(limits);
         qputenv("FAKE_TOOL_SCRIPT", script);
-        const bool refreshed = catalog.refresh(ToolRunner(dir.path()));
+        const EncoderCatalog::Check check = EncoderCatalog::check("h264_nvenc", tools, {});
         qunsetenv("FAKE_TOOL_SCRIPT");
-        QVERIFY(!refreshed);
-        QVERIFY(catalog.isKnown());
-        QVERIFY(catalog.isAvailable("libx264"));
-        QVERIFY(!catalog.isAvailable("libx265"));
+        QCOMPARE(check.available, available);
+        QCOMPARE(check.reason, reason);
     }
 
-    void warnsAboutAJobThatUsesAMissingEncoder()
+    void answersAreKeptUntilTheBinaryChanges()
     {
-        EncoderCatalog &catalog = EncoderCatalog::instance();
-        MediaVideo job;
-        job.videoEncoder = VideoEncoders::hevc_videotoolbox;
-        job.audioEncoder = AudioEncoders::libmp3lame;
-        QCOMPARE(catalog.jobWarning(job), QString()); // unknown list: no warning
+        const QString resources = fakeResources("cached");
+        const QString calls = m_dir.filePath("calls");
+        const QString cache = m_dir.filePath("cache/encoders.json");
+        const int all = int(EncoderCatalog::checkedEncoders().size());
+        qputenv("FAKE_TOOL_SCRIPT", ("pgid:" + calls + ";exit:0").toUtf8());
+        const auto checkAll = [&] {
+            EncoderCatalog catalog(cache);
+            QVERIFY(catalog.checkAll(ToolRunner(resources), inline_));
+            QVERIFY(catalog.isKnown());
+        };
+        checkAll();
+        const int first = linesIn(calls);
+        // Without a render node the VAAPI encoders fail without running anything.
+        QCOMPARE(first, all - (EncoderCatalog::renderNodes().isEmpty() ? 2 : 0));
+        checkAll();
+        QCOMPARE(linesIn(calls), first);
 
-        catalog.setAvailable({"libx264", "libx265", "aac"});
-        QVERIFY(catalog.jobWarning(job).contains("hevc_videotoolbox"));
-        QVERIFY(catalog.jobWarning(job).contains("libmp3lame"));
-        job.audioEncoder = AudioEncoders::copy;
-        QVERIFY(catalog.jobWarning(job).contains("hevc_videotoolbox"));
-        QVERIFY(!catalog.jobWarning(job).contains("copy"));
-        job.videoEncoder = VideoEncoders::libx265;
-        QCOMPARE(catalog.jobWarning(job), QString());
+        QFile binary(resources + "/ffmpeg");
+        QVERIFY(binary.open(QIODevice::ReadWrite));
+        QVERIFY(binary.setFileTime(binary.fileTime(QFileDevice::FileModificationTime).addSecs(-60),
+                                   QFileDevice::FileModificationTime));
+        binary.close();
+        checkAll();
+        qunsetenv("FAKE_TOOL_SCRIPT");
+        QCOMPARE(linesIn(calls), 2 * first);
     }
 
-    void answersFromSeveralThreads()
+    void aJobWithAnUnusableEncoderIsFlaggedAndRefused()
     {
-        EncoderCatalog &catalog = EncoderCatalog::instance();
-        std::atomic<int> wrong{0};
-        QThread *reader = QThread::create([&] {
-            for (int i = 0; i < 20000; ++i) {
-                if (!catalog.isAvailable("aac"))
-                    ++wrong;
-            }
-        });
-        reader->start();
-        for (int i = 0; i < 2000; ++i)
-            catalog.setAvailable(i % 2 ? QSet<QString>{"aac"} : QSet<QString>{"aac", "libx264"});
-        QVERIFY(reader->wait(30000));
-        delete reader;
-        QCOMPARE(wrong.load(), 0);
+        const QString source = m_dir.filePath("source.mov");
+        QFile(source).open(QIODevice::WriteOnly);
+        Session session(ToolRunner(TestSupport::realResourceDir()), nullptr, QString());
+        session.encoders()->setResult({"h264_nvenc", false, "Cannot load libcuda.so.1"});
+        auto job = std::make_shared<MediaVideo>(source, m_dir.filePath("out.mkv"));
+        job->videoTracks = {QStringLiteral("1 0 AVC")};
+        job->videoEncoder = VideoEncoders::h264_nvenc;
+        session.jobs()->append(job);
+        QVERIFY(session.jobs()->index(0).data(JobListModel::WarningRole).toString().contains("libcuda.so.1"));
+
+        QSignalSpy finished(session.encoder(), &BatchEncoder::runFinished);
+        QVERIFY(session.encoder()->start({job}));
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(job->result.status, JobResult::Status::NotRun);
+        QCOMPARE(job->result.reason, "h264_nvenc cannot be used: Cannot load libcuda.so.1");
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("out.mkv")));
+    }
+
+    void debiansFfmpegHasLibx264()
+    {
+        const ToolRunner tools(TestSupport::realResourceDir());
+        const EncoderCatalog::Check x264 = EncoderCatalog::check("libx264", tools, {});
+        QVERIFY2(x264.available, qPrintable(x264.reason));
+        const EncoderCatalog::Check apple = EncoderCatalog::check("hevc_videotoolbox", tools, {});
+        QCOMPARE(apple.reason, "Unknown encoder 'hevc_videotoolbox'");
     }
 };
 

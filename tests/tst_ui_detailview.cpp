@@ -9,7 +9,6 @@
 #include "model/Preferences.h"
 #include "session/Session.h"
 #include "tools/CropPresets.h"
-#include "tools/EncoderCatalog.h"
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
 #include "ui/MainWindow.h"
@@ -207,7 +206,6 @@ private slots:
     void init()
     {
         Preferences::clear();
-        EncoderCatalog::instance().reset();
         m_panels = FakePanels();
     }
 

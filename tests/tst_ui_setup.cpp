@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QPointer>
 #include <QPushButton>
 #include <QThread>
@@ -16,10 +17,11 @@ namespace Key = Preferences::Key;
 
 namespace {
 
-const char *const Pickers[] = {"containerPicker",    "videoEncoderPicker",  "videoProfilePicker",
-                               "videoPresetPicker",  "videoTunePicker",     "videoDebitPicker",
-                               "audioEncoderPicker", "audioDebitPicker",    "audioSamplingPicker",
-                               "formatFilePicker",   "existingOutputPicker"};
+const char *const Pickers[] = {"containerPicker",    "videoEncoderPicker",   "videoProfilePicker",
+                               "videoPresetPicker",  "videoTunePicker",      "videoDebitPicker",
+                               "audioEncoderPicker", "audioDebitPicker",     "audioSamplingPicker",
+                               "formatFilePicker",   "existingOutputPicker", "videoRatePicker",
+                               "vaapiDevicePicker"};
 
 // Every key the sheet writes, as "key=value", with "absent" for a key never written.
 QStringList storedKeys()
@@ -84,24 +86,27 @@ private slots:
         QTest::newRow("empty store")
             << "Ok"
             << ""
-            << "mp4,libx264,auto,auto,auto,Auto,aac,Auto,Auto,None,Rename,off,off,off,,"
+            << "mp4,libx264,auto,auto,auto,Auto,aac,Auto,Auto,None,Rename,Bitrate,First render "
+               "node,off,off,off,,"
             << "container=0,quicktime=false,autoCrop=false,deInterlace=false,videoEncoder=0,videoProfile=0,"
                "videoPreset=0,videoTune=0,videoDebit=0,audioEncoder=0,audioDebit=0,audioSampling=0,"
-               "otherParams=\"\",subtitleLanguage=\"\",formatFile=0,existingOutput=0,simultaneousJobs=1";
+               "otherParams=\"\",subtitleLanguage=\"\",formatFile=0,existingOutput=0,simultaneousJobs=1,"
+               "videoRate=0,videoQuality=23,vaapiDevice=\"\"";
         QTest::newRow("every key set, a figure unlisted")
             << "Ok"
             << "container=1,quicktime=1,autoCrop=1,deInterlace=1,videoEncoder=3,videoProfile=6,videoPreset=9,"
                "videoTune=8,videoDebit=1200,audioEncoder=2,audioDebit=384,audioSampling=48000,formatFile=2,"
                "existingOutput=2,otherParams=-movflags +faststart,subtitleLanguage=eng,defaultPath=/out,"
-               "simultaneousJobs=99"
+               "simultaneousJobs=99,videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/renderD130"
             << "mkv,hevc_videotoolbox,high444,veryslow,ssim,Auto,copy,384,48000,{source}_{videoCodec}_{"
                "audioCodec},"
-               "Overwrite,on,on,on,-movflags +faststart,eng"
+               "Overwrite,Quality,/dev/dri/renderD130,on,on,on,-movflags +faststart,eng"
             << "container=1,quicktime=true,autoCrop=true,deInterlace=true,videoEncoder=3,videoProfile=6,"
                "videoPreset=9,videoTune=8,videoDebit=0,audioEncoder=2,audioDebit=384,audioSampling=48000,"
                "otherParams=\"-movflags +faststart\",subtitleLanguage=\"eng\",formatFile=2,existingOutput=2,"
                "simultaneousJobs=" +
-                   QString::number(QThread::idealThreadCount()); // no more than the cores
+                   QString::number(QThread::idealThreadCount()) + // no more than the cores
+                   ",videoRate=1,videoQuality=30,vaapiDevice=\"/dev/dri/renderD130\"";
         for (const char *how : {"Cancel", "Escape"})
             QTest::newRow(how) << how << "otherParams=-threads 2"
                                << ""

@@ -513,19 +513,23 @@
         <source>manual</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Rate</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
     <message>
-        <source>%1 is not available in the installed ffmpeg</source>
+        <source>no VAAPI device (/dev/dri/renderD*)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The installed ffmpeg has no %1 encoder: this job will fail</source>
+        <source>%1 cannot be used: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The installed ffmpeg has no %1 and no %2 encoder: this job will fail</source>
+        <source>This job will not be encoded: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -757,6 +761,21 @@ Output: %2</source>
     </message>
     <message>
         <source>the system bus cannot be reached.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Pickers</name>
+    <message>
+        <source>Bitrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1025,6 +1044,22 @@ Output: %2</source>
     </message>
     <message>
         <source>Replace the file once the new one is complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rate Video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VAAPI device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>First render node</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The graphics device that h264_vaapi and hevc_vaapi encode on</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

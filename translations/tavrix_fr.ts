@@ -552,20 +552,24 @@
         <source>No command: %1</source>
         <translation>Pas de commande : %1</translation>
     </message>
+    <message>
+        <source>Rate</source>
+        <translation>Débit</translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
     <message>
-        <source>%1 is not available in the installed ffmpeg</source>
-        <translation>%1 n’est pas disponible dans le ffmpeg installé</translation>
+        <source>no VAAPI device (/dev/dri/renderD*)</source>
+        <translation>aucun périphérique VAAPI (/dev/dri/renderD*)</translation>
     </message>
     <message>
-        <source>The installed ffmpeg has no %1 encoder: this job will fail</source>
-        <translation>Le ffmpeg installé n’a pas d’encodeur %1 : cette tâche échouera</translation>
+        <source>%1 cannot be used: %2</source>
+        <translation>%1 est inutilisable : %2</translation>
     </message>
     <message>
-        <source>The installed ffmpeg has no %1 and no %2 encoder: this job will fail</source>
-        <translation>Le ffmpeg installé n’a ni l’encodeur %1 ni l’encodeur %2 : cette tâche échouera</translation>
+        <source>This job will not be encoded: %1</source>
+        <translation>Cette tâche ne sera pas encodée : %1</translation>
     </message>
 </context>
 <context>
@@ -803,6 +807,21 @@ Sortie : %2</translation>
     <message>
         <source>the system bus cannot be reached.</source>
         <translation>le bus système est injoignable.</translation>
+    </message>
+</context>
+<context>
+    <name>Pickers</name>
+    <message>
+        <source>Bitrate</source>
+        <translation>Débit binaire</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualité</translation>
+    </message>
+    <message>
+        <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
+        <translation>Qualité constante : plus bas donne mieux et plus gros (x264 et x265 : 18 ressemble à la source, 23 est leur valeur par défaut)</translation>
     </message>
 </context>
 <context>
@@ -1079,6 +1098,22 @@ Sortie : %2</translation>
     <message>
         <source>Replace the file once the new one is complete</source>
         <translation>Remplacer le fichier une fois le nouveau terminé</translation>
+    </message>
+    <message>
+        <source>Rate Video</source>
+        <translation>Débit vidéo</translation>
+    </message>
+    <message>
+        <source>VAAPI device</source>
+        <translation>Périphérique VAAPI</translation>
+    </message>
+    <message>
+        <source>First render node</source>
+        <translation>Premier nœud de rendu</translation>
+    </message>
+    <message>
+        <source>The graphics device that h264_vaapi and hevc_vaapi encode on</source>
+        <translation>Le périphérique graphique sur lequel h264_vaapi et hevc_vaapi encodent</translation>
     </message>
 </context>
 <context>

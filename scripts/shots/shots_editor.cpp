@@ -8,16 +8,20 @@
 #include "ui/DetailView.h"
 #include "ui/ImageView.h"
 #include "ui/Panels.h"
+#include "ui/Pickers.h"
 #include "ui/Setup.h"
 #include "ui/Translations.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cstdio>
 
@@ -107,9 +111,11 @@ int main(int argc, char *argv[])
     Preferences::writeInt(Preferences::Key::videoDebit, 1600);
     Preferences::writeBool(Preferences::Key::deInterlace, true);
     Preferences::writeText(Preferences::Key::subtitleLanguage, QStringLiteral("fre"));
-    EncoderCatalog::instance().refresh(ToolRunner());
-
     Session session;
+    // The encoders as this machine has them: the ones it cannot use are greyed, with ffmpeg's reason.
+    session.checkEncoders();
+    session.waitForEncoderCheck();
+    const EncoderCatalog *catalog = session.encoders();
     Panels panels;
     QWidget mainWindow;
     mainWindow.setWindowTitle(QStringLiteral("Tavrix"));
@@ -121,6 +127,27 @@ int main(int argc, char *argv[])
     editor->open();
     settle();
     ok &= save(editor, out.filePath(QStringLiteral("editor.png")));
+    // The reason of an unusable encoder is the help tip of its entry; the tip is a window of its own,
+    // so the screen is taken where the editor is.
+    if (auto *codecs = editor->findChild<SegmentedPicker *>(QStringLiteral("videoCodecPicker"))) {
+        for (int i = 0; i < codecs->count(); ++i) {
+            QAbstractButton *entry = codecs->button(i);
+            if (entry->text() != QLatin1String("h264_nvenc"))
+                continue;
+            const QPoint at = entry->mapToGlobal(entry->rect().bottomLeft());
+            QToolTip::showText(at, entry->toolTip(), entry);
+            settle(600);
+            const QRect area = editor->frameGeometry().united(QRect(at, QSize(500, 60)));
+            const bool saved =
+                QGuiApplication::primaryScreen()
+                    ->grabWindow(0, area.x(), area.y(), area.width(), std::min(area.height(), 520))
+                    .save(out.filePath(QStringLiteral("editor-encoders.png")));
+            std::printf("%s %s\n", saved ? "wrote" : "could not write",
+                        qPrintable(out.filePath(QStringLiteral("editor-encoders.png"))));
+            ok &= saved;
+            QToolTip::hideText();
+        }
+    }
     // At its smallest the form scrolls both ways; nothing is cut off.
     const QSize opened = editor->size();
     editor->resize(editor->minimumSize());
@@ -147,7 +174,7 @@ int main(int argc, char *argv[])
     oups->reject();
     settle(100);
 
-    auto *setup = new Setup(&mainWindow);
+    auto *setup = new Setup(&mainWindow, catalog);
     setup->open();
     settle();
     ok &= save(setup, out.filePath(QStringLiteral("setup.png")));
@@ -162,7 +189,7 @@ int main(int argc, char *argv[])
     ok &= save(french, out.filePath(QStringLiteral("editor-fr.png")));
     french->reject();
     settle(100);
-    auto *frenchSetup = new Setup(&mainWindow);
+    auto *frenchSetup = new Setup(&mainWindow, catalog);
     frenchSetup->open();
     settle();
     ok &= save(frenchSetup, out.filePath(QStringLiteral("setup-fr.png")));

@@ -118,6 +118,10 @@ void addSettingsOptions(QCommandLineParser &parser)
         tr("Video encoder: %1.").arg(rawTexts<VideoEncoders>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
     add(QStringLiteral("video-bitrate"), tr("Video bitrate in kbit/s, or auto."), QStringLiteral("KBITS"));
+    add(QStringLiteral("quality"),
+        tr("Constant quality instead of a bitrate, 0 to 51, lower is better: -crf for libx264 and libx265, "
+           "-qp for VAAPI, -cq for NVENC, -global_quality for QSV (none for VideoToolbox)."),
+        QStringLiteral("N"));
     add(QStringLiteral("preset"),
         tr("Encoder preset: %1.").arg(rawTexts<VideoPresets>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
@@ -190,6 +194,21 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         !readIndex(parser, "video-track", 999, s.videoTrack, error) ||
         !readIndex(parser, "template", int(Lists::nameTemplates().size()) - 1, s.templateIndex, error))
         return std::nullopt;
+    if (parser.isSet(QStringLiteral("quality"))) {
+        if (s.videoDebit) {
+            error = tr("--quality and --video-bitrate contradict each other");
+            return std::nullopt;
+        }
+        s.quality = readWhole(parser.value(QStringLiteral("quality")), Lists::minVideoQuality,
+                              Lists::maxVideoQuality);
+        if (!s.quality) {
+            error = tr("--quality: “%1” is not a whole number from %2 to %3")
+                        .arg(parser.value(QStringLiteral("quality")))
+                        .arg(Lists::minVideoQuality)
+                        .arg(Lists::maxVideoQuality);
+            return std::nullopt;
+        }
+    }
 
     for (const auto &[on, off, target] : {std::tuple{"deinterlace", "no-deinterlace", &s.deinterlace},
                                           std::tuple{"quicktime", "no-quicktime", &s.quicktime}}) {
@@ -275,8 +294,15 @@ void applySettings(MediaVideo &probed, const QString &source, const CliSettings 
         job->container = *s.container;
     if (s.videoEncoder)
         job->videoEncoder = *s.videoEncoder;
-    if (s.videoDebit)
+    // A rate given here wins over the stored choice of bitrate or quality.
+    if (s.videoDebit) {
         job->videoDebit = *s.videoDebit;
+        job->videoRate = VideoRate::Bitrate;
+    }
+    if (s.quality) {
+        job->videoQuality = *s.quality;
+        job->videoRate = VideoRate::Quality;
+    }
     if (s.preset)
         job->videoPreset = *s.preset;
     if (s.profile)

@@ -18,6 +18,7 @@ struct CliSettings
     std::optional<int> container;
     std::optional<VideoEncoders> videoEncoder;
     std::optional<int> videoDebit;
+    std::optional<int> quality; // constant quality instead of a bitrate
     std::optional<VideoPresets> preset;
     std::optional<VideoProfiles> profile;
     std::optional<VideoTunes> tune;

@@ -9,6 +9,7 @@ int commandCommand(const QStringList &arguments);
 int defaultsCommand(const QStringList &arguments);
 int encodeCommand(const QStringList &arguments);
 int queueCommand(const QStringList &arguments);
+int encodersCommand(const QStringList &arguments);
 
 // Exit statuses.
 inline constexpr int ExitOk = 0;

@@ -31,6 +31,8 @@ QStringList namesOf(const QString &key)
         return rawTexts<VideoTunes>();
     if (key == QLatin1String(Key::audioEncoder))
         return rawTexts<AudioEncoders>();
+    if (key == QLatin1String(Key::videoRate))
+        return rawTexts<VideoRate>();
     if (key == QLatin1String(Key::formatFile))
         return Lists::nameTemplates();
     return {};

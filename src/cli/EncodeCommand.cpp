@@ -232,6 +232,8 @@ EncodeRun::EncodeRun(QString command, bool verbose) : m_command(std::move(comman
             return;
         }
     }
+    // What earlier checks found out about this ffmpeg refuses the jobs it cannot encode; nothing is run.
+    m_session.encoders()->loadCache(m_session.tools());
     Session *owner = &m_session;
     g_outputClosed = [this, owner] {
         m_outputClosed = true;

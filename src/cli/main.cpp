@@ -23,6 +23,17 @@ void printUsage(std::FILE *stream)
                "  defaults                       list the stored defaults\n"
                "  defaults KEY [VALUE]           print or set one stored default\n"
                "  defaults --reset               clear the stored defaults\n"
+               "  encoders                       each encoder, \"available\" or \"unavailable: REASON\"\n"
+               "\n"
+               "Encoders: libx264 and libx265 are software encoders. h264_vaapi and hevc_vaapi encode on\n"
+               "the graphics card through /dev/dri/renderD* (the first one, or the \"vaapiDevice\" default);\n"
+               "h264_nvenc and hevc_nvenc need an NVIDIA card and driver; h264_qsv and hevc_qsv an Intel\n"
+               "card with oneVPL or Media SDK. h264_videotoolbox and hevc_videotoolbox exist on macOS only.\n"
+               "A job whose encoder cannot be used is refused with the reason ffmpeg gave.\n"
+               "\n"
+               "Quality: --quality N encodes at a constant quality instead of a bitrate (0 to 51, lower is\n"
+               "better): -crf for libx264 and libx265, -qp for VAAPI, -cq for NVENC, -global_quality for\n"
+               "QSV. The VideoToolbox encoders have no constant quality here; give them a bitrate.\n"
                "\n"
                "Run 'tavrix-cli COMMAND --help' for the options of a command.\n",
                stream);
@@ -62,6 +73,8 @@ int main(int argc, char *argv[])
         return encodeCommand(arguments);
     if (command == QLatin1String("queue"))
         return queueCommand(arguments);
+    if (command == QLatin1String("encoders"))
+        return encodersCommand(arguments);
 
     std::fprintf(stderr, "tavrix-cli: unknown command '%s'\n", qPrintable(printableText(command)));
     printUsage(stderr);

@@ -24,6 +24,8 @@ QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
     o[QStringLiteral("isQuicktime")] = job.isQuicktime;
     o[QStringLiteral("videoEncoder")] = option(job.videoEncoder, form);
     o[QStringLiteral("videoDebit")] = job.videoDebit;
+    o[QStringLiteral("videoRate")] = option(job.videoRate, form);
+    o[QStringLiteral("videoQuality")] = job.videoQuality;
     o[QStringLiteral("width")] = job.width;
     o[QStringLiteral("height")] = job.height;
     o[QStringLiteral("videoCrop")] = job.videoCrop;

@@ -50,7 +50,7 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const
     case ResultRole:
         return QVariant::fromValue(job.result);
     case WarningRole:
-        return EncoderCatalog::instance().jobWarning(job);
+        return m_catalog ? m_catalog->jobWarning(job) : QString();
     case IdRole:
         return job.id;
     case DestinationRole:

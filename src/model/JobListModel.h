@@ -11,6 +11,8 @@
 //
 // Rows are reordered by dragging (the job ids travel in the drag) and files dropped from a file
 // manager are handed on through filesDropped(); the model itself never probes anything.
+class EncoderCatalog;
+
 class JobListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -77,6 +79,8 @@ public:
 
     // The jobs converting side by side now and their percentages; their rows are repainted.
     void setRunning(const QHash<QUuid, double> &percents);
+    // Where the rows' warnings about unusable encoders come from; none without a catalog.
+    void setEncoderCatalog(const EncoderCatalog *catalog) { m_catalog = catalog; }
 
     // While false, drops of files and of rows are refused (a run is using the list).
     void setAcceptsDrops(bool accepts) { m_acceptsDrops = accepts; }
@@ -91,4 +95,5 @@ private:
     QHash<QUuid, OutputConflict> m_conflicts; // by job, so that they follow moves until the next check
     bool m_acceptsDrops = true;
     QHash<QUuid, double> m_running;
+    const EncoderCatalog *m_catalog = nullptr;
 };

@@ -36,7 +36,9 @@ public:
     bool isQuicktime = true;
     VideoEncoders videoEncoder = VideoEncoders::libx265;
     int videoDebit = 1000; // kbit/s, 0 = automatic
-    int width = -2;        // pixels, -2 = automatic
+    VideoRate videoRate = VideoRate::Bitrate;
+    int videoQuality = Lists::defaultVideoQuality; // used with VideoRate::Quality, lower is better
+    int width = -2;                                // pixels, -2 = automatic
     int height = -2;
     QString videoCrop; // empty = none, "-1" = detect when encoding, else "W:H:X:Y"
     VideoProfiles videoProfile = VideoProfiles::Auto;

@@ -41,9 +41,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 18> &allKeys()
+const std::array<KeyInfo, 21> &allKeys()
 {
-    static const std::array<KeyInfo, 18> keys{{
+    static const std::array<KeyInfo, 21> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -62,6 +62,9 @@ const std::array<KeyInfo, 18> &allKeys()
         {Key::defaultPath, Kind::Text},
         {Key::existingOutput, Kind::Integer, 0, 2},
         {Key::simultaneousJobs, Kind::Integer, 0, MaxSimultaneousJobs},
+        {Key::videoRate, Kind::Integer, 0, caseCount<VideoRate>() - 1},
+        {Key::videoQuality, Kind::Integer, Lists::minVideoQuality, Lists::maxVideoQuality},
+        {Key::vaapiDevice, Kind::Text},
     }};
     return keys;
 }
@@ -75,6 +78,11 @@ ExistingOutput existingOutput()
 int simultaneousJobs()
 {
     return std::clamp(readInt(Key::simultaneousJobs), 1, std::max(1, QThread::idealThreadCount()));
+}
+
+int videoQuality()
+{
+    return contains(Key::videoQuality) ? readInt(Key::videoQuality) : Lists::defaultVideoQuality;
 }
 
 const KeyInfo *keyInfo(const QString &key)

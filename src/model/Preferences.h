@@ -15,6 +15,7 @@ namespace Preferences {
 // What a run does when a job's destination already exists. The stored index keeps its meaning.
 enum class ExistingOutput { Rename = 0, Skip = 1, Overwrite = 2 };
 ExistingOutput existingOutput(); // the stored policy; anything unknown reads as Rename
+int videoQuality();              // the stored quality, or Lists::defaultVideoQuality when absent
 
 inline constexpr int MaxSimultaneousJobs = 256;
 // The stored number of jobs run at once, from 1 to the number of cores.
@@ -42,6 +43,12 @@ inline constexpr const char defaultPath[] = "defaultPath";
 inline constexpr const char existingOutput[] = "existingOutput";
 // How many jobs a run converts at once; 0 and 1 both mean one after another.
 inline constexpr const char simultaneousJobs[] = "simultaneousJobs";
+// A VideoRate index: 0 the bitrate of "videoDebit", 1 the constant quality of "videoQuality".
+inline constexpr const char videoRate[] = "videoRate";
+// Constant quality, 0 to 51, lower is better; absent reads as Lists::defaultVideoQuality.
+inline constexpr const char videoQuality[] = "videoQuality";
+// The render node VAAPI encoders use; absent or empty: the first /dev/dri/renderD*.
+inline constexpr const char vaapiDevice[] = "vaapiDevice";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -57,7 +64,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 18> &allKeys();
+const std::array<KeyInfo, 21> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

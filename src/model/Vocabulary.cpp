@@ -2,6 +2,34 @@
 
 #include <QFileInfo>
 
+EncoderFamily familyOf(VideoEncoders encoder)
+{
+    switch (encoder) {
+    case VideoEncoders::libx264:
+        return EncoderFamily::X264;
+    case VideoEncoders::libx265:
+        return EncoderFamily::X265;
+    case VideoEncoders::h264_videotoolbox:
+    case VideoEncoders::hevc_videotoolbox:
+        return EncoderFamily::VideoToolbox;
+    case VideoEncoders::h264_vaapi:
+    case VideoEncoders::hevc_vaapi:
+        return EncoderFamily::Vaapi;
+    case VideoEncoders::h264_nvenc:
+    case VideoEncoders::hevc_nvenc:
+        return EncoderFamily::Nvenc;
+    case VideoEncoders::h264_qsv:
+    case VideoEncoders::hevc_qsv:
+        return EncoderFamily::Qsv;
+    }
+    return EncoderFamily::X264;
+}
+
+bool isHevc(VideoEncoders encoder)
+{
+    return rawText(encoder).startsWith(QLatin1String("hevc_")) || encoder == VideoEncoders::libx265;
+}
+
 namespace Lists {
 
 const QStringList &containers()

@@ -11,19 +11,55 @@
 #include <optional>
 #include <span>
 
-enum class VideoEncoders { libx264, h264_videotoolbox, libx265, hevc_videotoolbox };
+enum class VideoEncoders {
+    libx264,
+    h264_videotoolbox,
+    libx265,
+    hevc_videotoolbox,
+    h264_vaapi,
+    hevc_vaapi,
+    h264_nvenc,
+    hevc_nvenc,
+    h264_qsv,
+    hevc_qsv
+};
 enum class AudioEncoders { aac, libmp3lame, copy };
 // `Auto` is the case whose raw text is "auto": the encoder chooses and no option is written.
 enum class VideoProfiles { Auto, baseline, main, high, high10, high422, high444 };
-enum class VideoPresets { Auto, ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow };
+enum class VideoPresets {
+    Auto,
+    ultrafast,
+    superfast,
+    veryfast,
+    faster,
+    fast,
+    medium,
+    slow,
+    slower,
+    veryslow
+};
 enum class VideoTunes { Auto, film, animation, grain, stillimage, fastdecode, zerolatency, psnr, ssim };
+
+// How a job's video bitrate is chosen: the figure of `videoDebit`, or a constant quality
+// (`videoQuality`, lower is better).
+enum class VideoRate { Bitrate, Quality };
+
+// Encoders that share their options (rate, preset, profile, hardware setup).
+enum class EncoderFamily { X264, X265, VideoToolbox, Vaapi, Nvenc, Qsv };
+EncoderFamily familyOf(VideoEncoders encoder);
+bool isHevc(VideoEncoders encoder);
 
 namespace vocabulary_detail {
 template<typename E> struct Names;
 template<> struct Names<VideoEncoders>
 {
-    static constexpr std::array<const char *, 4> raw{"libx264", "h264_videotoolbox", "libx265",
-                                                      "hevc_videotoolbox"};
+    static constexpr std::array<const char *, 10> raw{
+        "libx264",    "h264_videotoolbox", "libx265",    "hevc_videotoolbox", "h264_vaapi",
+        "hevc_vaapi", "h264_nvenc",        "hevc_nvenc", "h264_qsv",          "hevc_qsv"};
+};
+template<> struct Names<VideoRate>
+{
+    static constexpr std::array<const char *, 2> raw{"bitrate", "quality"};
 };
 template<> struct Names<AudioEncoders>
 {
@@ -32,17 +68,18 @@ template<> struct Names<AudioEncoders>
 template<> struct Names<VideoProfiles>
 {
     static constexpr std::array<const char *, 7> raw{"auto",   "baseline", "main",   "high",
-                                                      "high10", "high422",  "high444"};
+                                                     "high10", "high422",  "high444"};
 };
 template<> struct Names<VideoPresets>
 {
-    static constexpr std::array<const char *, 10> raw{"auto", "ultrafast", "superfast", "veryfast", "faster",
-                                                       "fast", "medium",    "slow",      "slower",   "veryslow"};
+    static constexpr std::array<const char *, 10> raw{"auto",   "ultrafast", "superfast", "veryfast",
+                                                      "faster", "fast",      "medium",    "slow",
+                                                      "slower", "veryslow"};
 };
 template<> struct Names<VideoTunes>
 {
-    static constexpr std::array<const char *, 9> raw{"auto",       "film",        "animation", "grain", "stillimage",
-                                                      "fastdecode", "zerolatency", "psnr",      "ssim"};
+    static constexpr std::array<const char *, 9> raw{
+        "auto", "film", "animation", "grain", "stillimage", "fastdecode", "zerolatency", "psnr", "ssim"};
 };
 } // namespace vocabulary_detail
 
@@ -92,11 +129,26 @@ template<typename E> QStringList rawTexts()
     return out;
 }
 
-inline size_t qHash(VideoEncoders v, size_t start = 0) { return qHash(rawText(v), start); }
-inline size_t qHash(AudioEncoders v, size_t start = 0) { return qHash(rawText(v), start); }
-inline size_t qHash(VideoProfiles v, size_t start = 0) { return qHash(rawText(v), start); }
-inline size_t qHash(VideoPresets v, size_t start = 0) { return qHash(rawText(v), start); }
-inline size_t qHash(VideoTunes v, size_t start = 0) { return qHash(rawText(v), start); }
+inline size_t qHash(VideoEncoders v, size_t start = 0)
+{
+    return qHash(rawText(v), start);
+}
+inline size_t qHash(AudioEncoders v, size_t start = 0)
+{
+    return qHash(rawText(v), start);
+}
+inline size_t qHash(VideoProfiles v, size_t start = 0)
+{
+    return qHash(rawText(v), start);
+}
+inline size_t qHash(VideoPresets v, size_t start = 0)
+{
+    return qHash(rawText(v), start);
+}
+inline size_t qHash(VideoTunes v, size_t start = 0)
+{
+    return qHash(rawText(v), start);
+}
 
 // The fixed choice lists shown by the pickers.
 namespace Lists {
@@ -121,6 +173,10 @@ inline constexpr int maxVideoDebit = 1000000;   // kbit/s
 inline constexpr int maxAudioDebit = 1536;      // kbit/s, uncompressed stereo at 48 kHz
 inline constexpr int maxAudioSampling = 384000; // Hz
 inline constexpr int maxOutputSize = 16384;     // pixels
+// Constant quality: the scale of -crf, -qp, -cq and -global_quality, lower is better.
+inline constexpr int minVideoQuality = 0;
+inline constexpr int maxVideoQuality = 51;
+inline constexpr int defaultVideoQuality = 23;
 
 // Container extension for a stored container index; indexes outside the list read as "mp4".
 QString containerExtension(int container);

@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include "tools/CommandLine.h"
 #include "tools/FileScan.h"
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
@@ -18,13 +19,47 @@ ToolRunner cancelledBy(ToolRunner tools, std::shared_ptr<std::atomic_bool> flag)
 
 } // namespace
 
-Session::Session(ToolRunner tools, QObject *parent)
-    : QObject(parent), m_tools(cancelledBy(std::move(tools), m_closing)), m_encoder(&m_status, m_tools)
+Session::Session(ToolRunner tools, QObject *parent, QString encoderCache)
+    : QObject(parent), m_tools(cancelledBy(std::move(tools), m_closing)), m_encoders(std::move(encoderCache)),
+      m_encoder(&m_status, m_tools)
 {
     qRegisterMetaType<ImportReport>();
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(0);
     connect(&m_saveTimer, &QTimer::timeout, this, &Session::save);
+    m_jobs.setEncoderCatalog(&m_encoders);
+    // A job whose encoder failed its check is refused with the check's reason.
+    m_encoder.setCommandBuilder(
+        [catalog = &m_encoders](const MediaVideo &job, const ToolRunner &runner, CropDetection crop) {
+            return commandLine(job, runner, crop, catalog);
+        });
+}
+
+void Session::checkEncoders()
+{
+    if (m_encodersChecked.valid())
+        return;
+    auto checked = std::make_shared<std::promise<void>>();
+    m_encodersChecked = checked->get_future().share();
+    // Even reading the cache touches the disk: none of it on this thread.
+    m_workers.run([this, checked] {
+        const bool started = m_encoders.checkAll(
+            m_tools, [this](std::function<void()> task) { m_workers.run(std::move(task)); },
+            [checked] { checked->set_value(); });
+        if (!started)
+            checked->set_value();
+    });
+}
+
+bool Session::waitForEncoderCheck(int milliseconds)
+{
+    if (!m_encodersChecked.valid())
+        return false;
+    if (milliseconds < 0) {
+        m_encodersChecked.wait();
+        return true;
+    }
+    return m_encodersChecked.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready;
 }
 
 Session::~Session()
@@ -240,7 +275,9 @@ int Session::import(ImportRequest request)
                 }
                 QMetaObject::invokeMethod(
                     this,
-                    [this, sequence, job, name = QFileInfo(source).fileName()] { probed(sequence, job, name); },
+                    [this, sequence, job, name = QFileInfo(source).fileName()] {
+                        probed(sequence, job, name);
+                    },
                     Qt::QueuedConnection);
             });
         }
@@ -273,7 +310,8 @@ void Session::probed(int sequence, const MediaVideo::Ptr &job, const QString &fi
         const int sequenceDone = m_expected++;
         int owner = -1;
         for (auto it = m_imports.begin(); it != m_imports.end(); ++it) {
-            if (it->started && sequenceDone >= it->firstSequence && sequenceDone < it->firstSequence + it->total) {
+            if (it->started && sequenceDone >= it->firstSequence &&
+                sequenceDone < it->firstSequence + it->total) {
                 owner = it.key();
                 break;
             }

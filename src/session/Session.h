@@ -5,6 +5,7 @@
 #include "model/JobListModel.h"
 #include "model/MediaVideo.h"
 #include "session/Workers.h"
+#include "tools/EncoderCatalog.h"
 #include "store/QueueFile.h"
 #include "tools/ToolRunner.h"
 
@@ -17,6 +18,7 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -54,13 +56,23 @@ class Session : public QObject
 {
     Q_OBJECT
 public:
-    explicit Session(ToolRunner tools = ToolRunner(), QObject *parent = nullptr);
+    // `encoderCache` is the file where the encoder checks are kept (EncoderCatalog).
+    explicit Session(ToolRunner tools = ToolRunner(), QObject *parent = nullptr,
+                     QString encoderCache = EncoderCatalog::defaultCacheFile());
     ~Session() override;
 
     const ToolRunner &tools() const { return m_tools; }
     RunStatus *status() { return &m_status; }
     JobListModel *jobs() { return &m_jobs; }
     Workers &workers() { return m_workers; }
+    EncoderCatalog *encoders() { return &m_encoders; }
+
+    // Finds out in the background which encoders can be used (side by side on the workers); the
+    // catalog tells each answer as it comes. Runs once per session.
+    void checkEncoders();
+    // Waits for the answers of checkEncoders(); false when `milliseconds` ran out first (or it was never
+    // asked). For tests and the command line, never the user interface thread.
+    bool waitForEncoderCheck(int milliseconds = -1);
     BatchEncoder *encoder() { return &m_encoder; }
 
     // Queues an import and returns its number. Files are probed side by side on the workers, and the
@@ -131,6 +143,8 @@ private:
     // Set when the session ends: every tool it started, whoever runs it, is stopped.
     std::shared_ptr<std::atomic_bool> m_closing = std::make_shared<std::atomic_bool>(false);
     ToolRunner m_tools;
+    EncoderCatalog m_encoders;
+    std::shared_future<void> m_encodersChecked;
     RunStatus m_status;
     JobListModel m_jobs;
     Workers m_workers;
@@ -141,7 +155,7 @@ private:
 
     // Touched on this thread only.
     int m_nextImport = 1;
-    QMap<int, Import> m_imports;                   // by number, so older imports come first
+    QMap<int, Import> m_imports;                             // by number, so older imports come first
     QHash<int, std::pair<MediaVideo::Ptr, QString>> m_ready; // by sequence, waiting for earlier ones
     int m_expected = 0;
 

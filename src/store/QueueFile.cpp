@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -172,6 +173,9 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
         caseAtOrFirst<VideoEncoders>(r.integer("videoEncoder", indexOfCase(job->videoEncoder)));
     // Figures outside their meaning read as automatic, as an unreadable list entry does.
     job->videoDebit = std::max(0, r.integer("videoDebit", job->videoDebit));
+    job->videoRate = caseAtOrFirst<VideoRate>(r.integer("videoRate", indexOfCase(job->videoRate)));
+    job->videoQuality = std::clamp(r.integer("videoQuality", job->videoQuality), Lists::minVideoQuality,
+                                   Lists::maxVideoQuality);
     const auto size = [](int pixels) { return pixels > 0 ? pixels : -2; };
     job->width = size(r.integer("width", job->width));
     job->height = size(r.integer("height", job->height));

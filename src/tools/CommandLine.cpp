@@ -3,6 +3,7 @@
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
 #include "tools/Crop.h"
+#include "tools/EncoderCatalog.h"
 #include "tools/JobRules.h"
 #include "tools/Log.h"
 #include "tools/ShellQuote.h"
@@ -11,6 +12,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <array>
 
 namespace {
 
@@ -38,32 +42,69 @@ QString outputPath(const QString &path)
     return path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
 }
 
-bool takesProfile(VideoEncoders encoder, VideoProfiles profile)
+// The profile word the encoder understands, or empty when it takes no such profile. The hardware
+// encoders follow the x264 and x265 rules, limited to the profiles every card offers for 8-bit output.
+QString profileWord(VideoEncoders encoder, VideoProfiles profile)
 {
-    switch (encoder) {
-    case VideoEncoders::libx264:
-        return true;
-    case VideoEncoders::h264_videotoolbox:
-        return profile == VideoProfiles::baseline || profile == VideoProfiles::main ||
-               profile == VideoProfiles::high;
-    case VideoEncoders::libx265:
-    case VideoEncoders::hevc_videotoolbox:
-        return profile == VideoProfiles::main;
-    }
-    return false;
+    const bool commonH264 = profile == VideoProfiles::baseline || profile == VideoProfiles::main ||
+                            profile == VideoProfiles::high;
+    bool taken = false;
+    if (encoder == VideoEncoders::libx264)
+        taken = true;
+    else if (isHevc(encoder))
+        taken = profile == VideoProfiles::main;
+    else
+        taken = commonH264;
+    if (!taken)
+        return {};
+    // VAAPI knows only the constrained form of baseline.
+    if (encoder == VideoEncoders::h264_vaapi && profile == VideoProfiles::baseline)
+        return QStringLiteral("constrained_baseline");
+    return rawText(profile);
 }
 
 bool takesTune(VideoEncoders encoder, VideoTunes tune)
 {
-    switch (encoder) {
-    case VideoEncoders::libx264:
-    case VideoEncoders::h264_videotoolbox:
+    switch (familyOf(encoder)) {
+    case EncoderFamily::X264:
         return true;
-    case VideoEncoders::libx265:
-    case VideoEncoders::hevc_videotoolbox:
+    case EncoderFamily::X265:
         return tune != VideoTunes::film && tune != VideoTunes::stillimage;
+    case EncoderFamily::VideoToolbox:
+        return encoder == VideoEncoders::h264_videotoolbox ||
+               (tune != VideoTunes::film && tune != VideoTunes::stillimage);
+    case EncoderFamily::Vaapi:
+    case EncoderFamily::Nvenc:
+    case EncoderFamily::Qsv:
+        // Their tunes (NVENC's hq, ll, ...) share no meaning with the x264 ones.
+        return false;
     }
     return false;
+}
+
+// The preset word the encoder understands, or empty when it has none for this preset.
+QString presetWord(VideoEncoders encoder, VideoPresets preset)
+{
+    if (preset == VideoPresets::Auto)
+        return {};
+    const int step = indexOfCase(preset); // 1 ultrafast .. 9 veryslow
+    switch (familyOf(encoder)) {
+    case EncoderFamily::X264:
+    case EncoderFamily::X265:
+    case EncoderFamily::VideoToolbox:
+        return rawText(preset);
+    case EncoderFamily::Nvenc: {
+        // p1 (fastest) to p7 (best); medium is NVENC's own default, p4.
+        static constexpr std::array<int, 10> p{0, 1, 1, 2, 3, 3, 4, 5, 6, 7};
+        return QStringLiteral("p%1").arg(p[std::size_t(step)]);
+    }
+    case EncoderFamily::Qsv:
+        // QSV names the x264 presets from veryfast on; the two faster ones become its fastest.
+        return step <= indexOfCase(VideoPresets::veryfast) ? QStringLiteral("veryfast") : rawText(preset);
+    case EncoderFamily::Vaapi:
+        return {};
+    }
+    return {};
 }
 
 // A list index as stored; one past the list reads as the first entry.
@@ -73,6 +114,28 @@ int storedIndex(int index, qsizetype size)
 }
 
 } // namespace
+
+std::optional<QString> videoRateOptions(const MediaVideo &job)
+{
+    if (job.videoRate == VideoRate::Bitrate)
+        return job.videoDebit >= 1 ? QStringLiteral("-b:v %1k ").arg(job.videoDebit) : QString();
+    const int q = std::clamp(job.videoQuality, Lists::minVideoQuality, Lists::maxVideoQuality);
+    switch (familyOf(job.videoEncoder)) {
+    case EncoderFamily::X264:
+    case EncoderFamily::X265:
+        return QStringLiteral("-crf %1 ").arg(q);
+    case EncoderFamily::Vaapi:
+        return QStringLiteral("-qp %1 ").arg(q);
+    case EncoderFamily::Nvenc:
+        return QStringLiteral("-cq %1 ").arg(q);
+    case EncoderFamily::Qsv:
+        return QStringLiteral("-global_quality %1 ").arg(q);
+    case EncoderFamily::VideoToolbox:
+        // Its -q:v runs the other way (100 is best) and only on some Macs: no shared scale to offer.
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
 
 QString streamAddress(const QString &trackLine)
 {
@@ -151,7 +214,26 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
                 job.probeError.isEmpty() ? tr("“%1” has no video stream to encode.").arg(job.source)
                                          : job.probeError};
 
+    if (context.unavailableReason) {
+        for (const QString &encoder : {rawText(job.videoEncoder), rawText(job.audioEncoder)}) {
+            const QString reason = context.unavailableReason(encoder);
+            if (!reason.isEmpty())
+                return {{}, tr("%1 cannot be used: %2").arg(encoder, reason)};
+        }
+    }
+    const std::optional<QString> rate = videoRateOptions(job);
+    if (!rate)
+        return {{}, tr("%1 has no constant quality mode; choose a bitrate.").arg(rawText(job.videoEncoder))};
+    const EncoderFamily family = familyOf(job.videoEncoder);
+    if (family == EncoderFamily::Vaapi && context.vaapiDevice.isEmpty())
+        return {{},
+                tr("%1 needs a VAAPI device (/dev/dri/renderD*); none was found.")
+                    .arg(rawText(job.videoEncoder))};
+
     QString cmd = shellQuote(context.ffmpegPath) + QStringLiteral(" -hide_banner ");
+    // The device is a global option: it must come before the input.
+    if (family == EncoderFamily::Vaapi)
+        cmd += QStringLiteral("-vaapi_device ") + shellQuote(context.vaapiDevice) + QLatin1Char(' ');
     const QString globalParams = joinParameters(splitParameters(context.globalParams));
     if (!globalParams.isEmpty())
         cmd += globalParams + QLatin1Char(' ');
@@ -189,6 +271,9 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
                        .arg(crop->y());
     }
     filters << QStringLiteral("scale=%1:%2").arg(job.width).arg(job.height);
+    // VAAPI encodes frames that live on the card: the software picture is finished, then uploaded.
+    if (family == EncoderFamily::Vaapi)
+        filters << QStringLiteral("format=nv12,hwupload");
     cmd += QStringLiteral("-vf ") + filters.join(QLatin1Char(',')) + QLatin1Char(' ');
 
     const QString videoLine = job.videoTracks.at(storedIndex(job.videoTrack, job.videoTracks.size()));
@@ -196,15 +281,21 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     cmd += QStringLiteral("-map ") + (videoAddress.isEmpty() ? QStringLiteral("0:0") : videoAddress) +
            QLatin1Char(' ');
     cmd += QStringLiteral("-c:v ") + rawText(job.videoEncoder) + QLatin1Char(' ');
-    if (job.videoDebit >= 1)
-        cmd += QStringLiteral("-b:v %1k ").arg(job.videoDebit);
-    if (job.videoPreset != VideoPresets::Auto)
-        cmd += QStringLiteral("-preset ") + rawText(job.videoPreset) + QLatin1Char(' ');
-    if (job.videoProfile != VideoProfiles::Auto && takesProfile(job.videoEncoder, job.videoProfile))
-        cmd += QStringLiteral("-profile:v ") + rawText(job.videoProfile) + QLatin1Char(' ');
+    cmd += *rate;
+    const QString preset = presetWord(job.videoEncoder, job.videoPreset);
+    if (!preset.isEmpty())
+        cmd += QStringLiteral("-preset ") + preset + QLatin1Char(' ');
+    const QString profile =
+        job.videoProfile == VideoProfiles::Auto ? QString() : profileWord(job.videoEncoder, job.videoProfile);
+    if (!profile.isEmpty())
+        cmd += QStringLiteral("-profile:v ") + profile + QLatin1Char(' ');
     if (job.videoTune != VideoTunes::Auto && takesTune(job.videoEncoder, job.videoTune))
         cmd += QStringLiteral("-tune ") + rawText(job.videoTune) + QLatin1Char(' ');
-    cmd += QStringLiteral("-pix_fmt yuv420p ");
+    // Uploaded VAAPI frames keep their own format; QSV takes nv12 rather than converting yuv420p itself.
+    if (family == EncoderFamily::Qsv)
+        cmd += QStringLiteral("-pix_fmt nv12 ");
+    else if (family != EncoderFamily::Vaapi)
+        cmd += QStringLiteral("-pix_fmt yuv420p ");
 
     // Entry 0 is the summary: every stream; a source without audio has nothing after it.
     QStringList audioLines;
@@ -260,8 +351,7 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     if (!mp4) {
         cmd += QStringLiteral("-f matroska ");
     } else {
-        if (job.isQuicktime && (job.videoEncoder == VideoEncoders::libx265 ||
-                                job.videoEncoder == VideoEncoders::hevc_videotoolbox))
+        if (job.isQuicktime && isHevc(job.videoEncoder))
             cmd += QStringLiteral("-tag:v hvc1 ");
         cmd += QStringLiteral("-f mp4 ");
     }
@@ -269,7 +359,8 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     return {cmd, {}};
 }
 
-CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, CropDetection crop)
+CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, CropDetection crop,
+                        const EncoderCatalog *catalog)
 {
     const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
     if (!ffmpeg.ok())
@@ -283,5 +374,11 @@ CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, CropDete
         context.detectCrop = [] { return QString::fromLatin1(DetectedCropPlaceholder); };
     // A command built only to be shown (the editor rebuilds it on every change) tells nothing on stdout.
     context.writeDiagnostics = crop == CropDetection::Run;
+    if (familyOf(job.videoEncoder) == EncoderFamily::Vaapi)
+        context.vaapiDevice = EncoderCatalog::vaapiDevice();
+    if (catalog)
+        context.unavailableReason = [catalog](const QString &encoder) {
+            return catalog->unavailableReason(encoder);
+        };
     return buildCommandLine(job, context);
 }

@@ -4,7 +4,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
+class EncoderCatalog;
 class MediaVideo;
 class ToolRunner;
 
@@ -25,9 +27,10 @@ enum class CropDetection {
 };
 
 // Builds the shell command that converts `job`. With CropDetection::Run a "-1" crop runs ffmpeg first,
-// so that form is not for the user interface thread.
+// so that form is not for the user interface thread. With a catalog, a job whose encoder the catalog
+// found unusable gets no command but the catalog's reason.
 CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools,
-                        CropDetection crop = CropDetection::Run);
+                        CropDetection crop = CropDetection::Run, const EncoderCatalog *catalog = nullptr);
 
 // Everything the command depends on besides the job; commandLine() fills it from the tools, the
 // stored preference "otherParams" and the file system.
@@ -38,8 +41,15 @@ struct CommandContext
     std::function<QString()> detectCrop;                 // for a "-1" crop: "crop=W:H:X:Y" or anything else
     std::function<bool(const QString &path)> fileExists; // for the external subtitle; null = the file system
     bool writeDiagnostics = true; // the "Encode audioTrack" lines; off when the command is only shown
+    QString vaapiDevice;          // the render node for VAAPI encoders
+    // Why an encoder cannot be used, or empty text; null = every encoder can.
+    std::function<QString(const QString &encoder)> unavailableReason;
 };
 CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &context);
+
+// The options that choose the video rate: "-b:v 1000k ", "-crf 23 ", ... (empty for an automatic
+// bitrate); nullopt when the encoder has no constant quality mode.
+std::optional<QString> videoRateOptions(const MediaVideo &job);
 
 // The crop element written for a "-1" crop by CropDetection::Describe.
 inline constexpr const char DetectedCropPlaceholder[] = "crop=<detected-when-encoding>";

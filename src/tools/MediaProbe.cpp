@@ -184,6 +184,8 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->videoTune = caseAtOrFirst<VideoTunes>(Preferences::readInt(Key::videoTune));
     job->audioEncoder = caseAtOrFirst<AudioEncoders>(Preferences::readInt(Key::audioEncoder));
     job->videoDebit = Preferences::readInt(Key::videoDebit);
+    job->videoRate = caseAtOrFirst<VideoRate>(Preferences::readInt(Key::videoRate));
+    job->videoQuality = Preferences::videoQuality();
     job->audioDebit = Preferences::readInt(Key::audioDebit);
     job->audioSampling = Preferences::readInt(Key::audioSampling);
     job->isQuicktime = Preferences::readBool(Key::quicktime);

@@ -15,7 +15,8 @@ using std::chrono::milliseconds;
 inline constexpr milliseconds MediaInfo{30'000};
 inline constexpr milliseconds PreviewFrame{30'000};
 inline constexpr milliseconds CropDetection{60'000};
-inline constexpr milliseconds EncoderList{60'000};
+// One frame through one encoder: a card or driver that hangs must not keep the answer away for long.
+inline constexpr milliseconds EncoderCheck{20'000};
 inline constexpr milliseconds None{0};
 } // namespace ToolTimeLimit
 

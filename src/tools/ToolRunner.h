@@ -34,7 +34,7 @@ public:
         std::chrono::milliseconds mediaInfo = ToolTimeLimit::MediaInfo;
         std::chrono::milliseconds previewFrame = ToolTimeLimit::PreviewFrame;
         std::chrono::milliseconds cropDetection = ToolTimeLimit::CropDetection;
-        std::chrono::milliseconds encoderList = ToolTimeLimit::EncoderList;
+        std::chrono::milliseconds encoderCheck = ToolTimeLimit::EncoderCheck;
     };
 
     explicit ToolRunner(QString resourceDir = defaultResourceDir());

@@ -130,14 +130,10 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
         qCInfo(lcTavrix).noquote() << "Ffmpeg path =" << ffmpeg.path;
     }
 
-    // Which encoders this ffmpeg has is asked once, off this thread; rows then show their warnings.
-    auto asked = std::make_shared<std::promise<void>>();
-    m_catalogAsked = asked->get_future().share();
-    m_session->workers().run([asked, catalogTools = tools(), model = m_model] {
-        if (EncoderCatalog::instance().refresh(catalogTools))
-            QMetaObject::invokeMethod(model, &JobListModel::refreshAll, Qt::QueuedConnection);
-        asked->set_value();
-    });
+    // Which encoders can be used is found out once per session, in the background; rows show their
+    // warnings as the answers come.
+    connect(m_session->encoders(), &EncoderCatalog::changed, m_model, &JobListModel::refreshAll);
+    m_session->checkEncoders();
     connect(m_session, &Session::importFinished, this, [this](int, const ImportReport &report) {
         updateCommands();
         if (!report.skipped.isEmpty())
@@ -353,11 +349,7 @@ QString ContentView::reportMissingTools()
 
 bool ContentView::waitForCatalog(int milliseconds)
 {
-    if (milliseconds < 0) {
-        m_catalogAsked.wait();
-        return true;
-    }
-    return m_catalogAsked.wait_for(std::chrono::milliseconds(milliseconds)) == std::future_status::ready;
+    return m_session->waitForEncoderCheck(milliseconds);
 }
 
 void ContentView::runPanelLater(std::function<void()> panel)
@@ -461,7 +453,7 @@ void ContentView::toggleSetup()
     }
     if (isRunning() || m_status->isDisable())
         return;
-    m_setup = new Setup(this);
+    m_setup = new Setup(this, m_session->encoders());
     connect(m_setup, &QDialog::finished, m_setup, &QObject::deleteLater);
     // The policy for existing outputs may have changed, and with it what the rows say.
     connect(m_setup, &QDialog::accepted, this, &ContentView::scheduleConflicts);

@@ -88,7 +88,7 @@ public:
     // Looks for ffmpeg and mediainfo. When one is missing, the first call shows a dialog saying what
     // to install; the message is returned either way (empty when both are there).
     QString reportMissingTools();
-    // Waits for the encoder catalogue to have asked ffmpeg which encoders it has.
+    // Waits for the encoder checks of the session to have answered.
     bool waitForCatalog(int milliseconds = -1);
 
 public slots:
@@ -173,7 +173,6 @@ private:
     QList<MediaVideo::Ptr> m_runJobs; // the jobs of the run going on or just ended
     QList<QAction *> m_commands;
     QAction *m_retryFailed = nullptr;
-    std::shared_future<void> m_catalogAsked;
     QString m_text1;
     bool m_panelPending = false;
     bool m_toolsReported = false;

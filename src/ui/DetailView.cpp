@@ -6,6 +6,7 @@
 #include "tools/CommandLine.h"
 #include "tools/Crop.h"
 #include "tools/CropPresets.h"
+#include "tools/EncoderCatalog.h"
 #include "tools/JobRules.h"
 #include "ui/ImageView.h"
 #include "ui/Panels.h"
@@ -31,6 +32,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -204,12 +206,30 @@ DetailView::DetailView(MediaVideo::Ptr job, Session &session, Panels &panels, QW
     m_formatFile = Preferences::readInt(Preferences::Key::formatFile);
     buildEditor();
     load();
+    followEncoderCatalog(session.encoders());
 }
 
 DetailView::~DetailView()
 {
     // A detection still running is stopped; its worker ends on its own without the window waiting.
     m_closing->store(true);
+}
+
+void DetailView::followEncoderCatalog(const EncoderCatalog *catalog)
+{
+    if (m_catalog)
+        disconnect(m_catalog, nullptr, this, nullptr);
+    m_catalog = catalog;
+    if (!m_videoCodec)
+        return; // the "Oups" sheet has no picker
+    const auto mark = [this] {
+        markUnavailableEncoders(m_videoCodec, m_catalog);
+        markUnavailableEncoders(m_audioCodec, m_catalog);
+        updateCommandLine();
+    };
+    if (m_catalog)
+        connect(m_catalog, &EncoderCatalog::changed, this, mark);
+    mark();
 }
 
 void DetailView::buildOups()
@@ -348,16 +368,28 @@ void DetailView::buildVideoGroup(QVBoxLayout *column, QWidget *content)
 
     row = addRow(column, tr("Codec"), content);
     m_videoCodec = segmentedPicker(rawTexts<VideoEncoders>(), QStringLiteral("videoCodecPicker"), content);
-    markUnavailableEncoders(m_videoCodec);
     row->addWidget(m_videoCodec);
     row->addStretch(1);
     connect(m_videoCodec, &SegmentedPicker::currentIndexChanged, this, [this] { followChoices(false); });
 
-    row = addRow(column, tr("Bitrate"), content);
+    row = addRow(column, tr("Rate"), content);
+    m_videoRate = new QComboBox(content);
+    m_videoRate->setObjectName(QStringLiteral("videoRatePicker"));
+    m_videoRate->addItems(rateChoices());
+    row->addWidget(m_videoRate);
     m_videoDebit = listPicker(Lists::videoDebits(), QStringLiteral("videoDebitPicker"), content);
     row->addWidget(m_videoDebit);
+    m_videoQuality = qualityBox(content);
+    row->addWidget(m_videoQuality);
     row->addStretch(1);
+    connect(m_videoRate, &QComboBox::currentIndexChanged, this, [this](int index) {
+        // Only the figure that counts can be changed; the other keeps its value for a switch back.
+        m_videoDebit->setEnabled(index == int(VideoRate::Bitrate));
+        m_videoQuality->setEnabled(index == int(VideoRate::Quality));
+        scheduleCommandLine();
+    });
     connect(m_videoDebit, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
+    connect(m_videoQuality, &QSpinBox::valueChanged, this, &DetailView::scheduleCommandLine);
 
     row = addRow(column, tr("Size"), content);
     row->addWidget(new QLabel(tr("Width"), content));
@@ -458,7 +490,6 @@ void DetailView::buildAudioGroup(QVBoxLayout *column, QWidget *content)
 
     row = addRow(column, tr("Codec"), content);
     m_audioCodec = segmentedPicker(rawTexts<AudioEncoders>(), QStringLiteral("audioCodecPicker"), content);
-    markUnavailableEncoders(m_audioCodec);
     row->addWidget(m_audioCodec);
     row->addStretch(1);
     connect(m_audioCodec, &SegmentedPicker::currentIndexChanged, this, [this] { followChoices(false); });
@@ -593,6 +624,10 @@ void DetailView::load()
         m_videoTracks->setCurrentIndex(job.videoTrack);
     m_videoCodec->setCurrentIndex(indexOfCase(job.videoEncoder));
     m_videoDebit->setCurrentIndex(figureIndex(Lists::videoDebits(), job.videoDebit));
+    m_videoQuality->setValue(job.videoQuality);
+    m_videoRate->setCurrentIndex(indexOfCase(job.videoRate));
+    m_videoDebit->setEnabled(job.videoRate == VideoRate::Bitrate);
+    m_videoQuality->setEnabled(job.videoRate == VideoRate::Quality);
     m_width->setCurrentIndex(figureIndex(Lists::widths(), job.width));
     m_height->setCurrentIndex(figureIndex(Lists::heights(), job.height));
     m_deInterlace->setChecked(job.deInterlace);
@@ -844,6 +879,8 @@ void DetailView::applyTo(MediaVideo &target) const
     target.videoTrack = m_videoTrack;
     target.videoEncoder = caseAtOrFirst<VideoEncoders>(m_videoCodec->currentIndex());
     target.videoDebit = Lists::rateFigure(Lists::videoDebits().at(pickerIndex(m_videoDebit)));
+    target.videoRate = caseAtOrFirst<VideoRate>(m_videoRate->currentIndex());
+    target.videoQuality = m_videoQuality->value();
     target.width = Lists::sizeFigure(Lists::widths().at(pickerIndex(m_width)));
     target.height = Lists::sizeFigure(Lists::heights().at(pickerIndex(m_height)));
     target.videoCrop = m_cropEdit->text();
@@ -902,7 +939,7 @@ void DetailView::updateCommandLine()
 {
     if (!m_commandLine)
         return;
-    const CommandLine command = commandLine(edited(), m_tools, CropDetection::Describe);
+    const CommandLine command = commandLine(edited(), m_tools, CropDetection::Describe, m_catalog);
     m_commandLine->setPlainText(command.ok() ? command.text : tr("No command: %1").arg(command.error));
     updateConflictNote();
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QCheckBox;
+class EncoderCatalog;
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
@@ -19,6 +20,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
+class QSpinBox;
 class QTimer;
 class QToolButton;
 class QVBoxLayout;
@@ -56,6 +58,9 @@ public:
     MediaVideo edited() const;
 
 private:
+    // Greys the encoders that failed their check, with the reason, now and as answers come; the command
+    // line then says why a job with one of them will not be encoded.
+    void followEncoderCatalog(const EncoderCatalog *catalog);
     void buildOups();
     void buildEditor();
     // One builder per group of the form; each adds its rows to `column`.
@@ -93,6 +98,7 @@ private:
     Session &m_session;
     Panels &m_panels;
     ToolRunner m_tools;
+    const EncoderCatalog *m_catalog = nullptr;
     int m_formatFile = 0;
     bool m_loading = false;
 
@@ -117,7 +123,9 @@ private:
 
     QComboBox *m_videoTracks = nullptr;
     SegmentedPicker *m_videoCodec = nullptr;
+    QComboBox *m_videoRate = nullptr;
     QComboBox *m_videoDebit = nullptr;
+    QSpinBox *m_videoQuality = nullptr;
     QComboBox *m_width = nullptr;
     QComboBox *m_height = nullptr;
     QCheckBox *m_deInterlace = nullptr;

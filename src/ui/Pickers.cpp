@@ -1,6 +1,11 @@
 #include "ui/Pickers.h"
 
+#include "model/Vocabulary.h"
 #include "tools/EncoderCatalog.h"
+
+#include <QCoreApplication>
+#include <QListView>
+#include <QSpinBox>
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -30,11 +35,11 @@ SegmentedPicker::SegmentedPicker(const QStringList &entries, int maxWidth, QWidg
         widest = std::max(widest, button->sizeHint().width() + 8);
         buttons << button;
     }
-    const int columns =
+    m_columns =
         std::max(1, std::min(int(entries.size()), (maxWidth + grid->spacing()) / (widest + grid->spacing())));
     for (int i = 0; i < buttons.size(); ++i) {
         buttons.at(i)->setMinimumWidth(widest);
-        grid->addWidget(buttons.at(i), i / columns, i % columns);
+        grid->addWidget(buttons.at(i), i / m_columns, i % m_columns);
     }
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
 
@@ -44,6 +49,24 @@ SegmentedPicker::SegmentedPicker(const QStringList &entries, int maxWidth, QWidg
         m_current = id;
         emit currentIndexChanged(id);
     });
+}
+
+void SegmentedPicker::setEntryShown(int index, bool shown)
+{
+    QAbstractButton *entry = button(index);
+    if (!entry || entry->isVisibleTo(this) == shown)
+        return;
+    entry->setVisible(shown);
+    auto *grid = static_cast<QGridLayout *>(layout());
+    int cell = 0;
+    for (int i = 0; i < count(); ++i) {
+        QAbstractButton *each = button(i);
+        grid->removeWidget(each);
+        if (each->isVisibleTo(this) || (i == index && shown)) {
+            grid->addWidget(each, cell / m_columns, cell % m_columns);
+            ++cell;
+        }
+    }
 }
 
 void SegmentedPicker::setCurrentIndex(int index)
@@ -114,31 +137,72 @@ QToolButton *pictographButton(char32_t pictograph, const QIcon &icon, QWidget *p
     return button;
 }
 
-void markUnavailableEncoders(QComboBox *picker)
+namespace {
+
+// Entries stay where they are (their position is what is stored); only their look changes. The chosen
+// entry is always shown, so a stored Apple encoder still reads as itself.
+bool isOffered(const EncoderCatalog &catalog, const QString &encoder, bool chosen)
 {
-    const EncoderCatalog &catalog = EncoderCatalog::instance();
+    const std::optional<VideoEncoders> video = caseFromRawText<VideoEncoders>(encoder);
+    return chosen || !video || catalog.isOffered(*video);
+}
+
+} // namespace
+
+void markUnavailableEncoders(QComboBox *picker, const EncoderCatalog *catalog)
+{
+    if (!catalog)
+        return;
+    auto *list = qobject_cast<QListView *>(picker->view());
     for (int i = 0; i < picker->count(); ++i) {
         const QString encoder = picker->itemText(i);
-        if (catalog.isAvailable(encoder))
+        if (list)
+            list->setRowHidden(i, !isOffered(*catalog, encoder, i == picker->currentIndex()));
+        if (catalog->isAvailable(encoder))
             continue;
-        picker->setItemData(i, EncoderCatalog::unavailableTip(encoder), Qt::ToolTipRole);
+        picker->setItemData(i, EncoderCatalog::unavailableTip(encoder, catalog->unavailableReason(encoder)),
+                            Qt::ToolTipRole);
         picker->setItemData(i, picker->palette().color(QPalette::Disabled, QPalette::Text),
                             Qt::ForegroundRole);
     }
     // The closed picker shows the help tip of the chosen entry too.
-    const auto showTip = [picker](int index) {
-        picker->setToolTip(picker->itemData(index, Qt::ToolTipRole).toString());
-    };
-    QObject::connect(picker, &QComboBox::currentIndexChanged, picker, showTip);
-    showTip(picker->currentIndex());
+    if (!picker->property("encoderTips").toBool()) {
+        picker->setProperty("encoderTips", true);
+        QObject::connect(picker, &QComboBox::currentIndexChanged, picker, [picker](int index) {
+            picker->setToolTip(picker->itemData(index, Qt::ToolTipRole).toString());
+        });
+    }
+    picker->setToolTip(picker->itemData(picker->currentIndex(), Qt::ToolTipRole).toString());
 }
 
-void markUnavailableEncoders(SegmentedPicker *picker)
+void markUnavailableEncoders(SegmentedPicker *picker, const EncoderCatalog *catalog)
 {
-    const EncoderCatalog &catalog = EncoderCatalog::instance();
+    if (!catalog)
+        return;
     for (int i = 0; i < picker->count(); ++i) {
         const QString encoder = picker->button(i)->text();
-        if (!catalog.isAvailable(encoder))
-            picker->setEntryUnavailable(i, EncoderCatalog::unavailableTip(encoder));
+        picker->setEntryShown(i, isOffered(*catalog, encoder, i == picker->currentIndex()));
+        if (!catalog->isAvailable(encoder))
+            picker->setEntryUnavailable(
+                i, EncoderCatalog::unavailableTip(encoder, catalog->unavailableReason(encoder)));
     }
+}
+
+QStringList rateChoices()
+{
+    return {QCoreApplication::translate("Pickers", "Bitrate"),
+            QCoreApplication::translate("Pickers", "Quality")};
+}
+
+QSpinBox *qualityBox(QWidget *parent)
+{
+    auto *box = new QSpinBox(parent);
+    box->setObjectName(QStringLiteral("videoQualityBox"));
+    box->setRange(Lists::minVideoQuality, Lists::maxVideoQuality);
+    box->setValue(Lists::defaultVideoQuality);
+    box->setToolTip(QCoreApplication::translate(
+        "Pickers",
+        "Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is "
+        "their default)"));
+    return box;
 }

@@ -12,6 +12,9 @@ class QGridLayout;
 class QIcon;
 class QToolButton;
 
+class EncoderCatalog;
+class QSpinBox;
+
 // A row of mutually exclusive buttons, one per entry. Entries that do not fit into `maxWidth` wrap
 // onto further rows of equally wide buttons, so a long list never widens its dialog.
 class SegmentedPicker : public QWidget
@@ -30,6 +33,8 @@ public:
     // Greys an entry out and gives it a help tip, leaving it selectable: its position is stored data.
     void setEntryUnavailable(int index, const QString &tip);
     bool isEntryAvailable(int index) const;
+    // Hides or shows an entry; the shown ones close up, in order. Its position is unchanged.
+    void setEntryShown(int index, bool shown);
 
 signals:
     void currentIndexChanged(int index);
@@ -38,6 +43,7 @@ private:
     QStringList m_entries;
     QButtonGroup *m_group;
     int m_current = -1;
+    int m_columns = 1;
 };
 
 // Whether `font` can draw `character` itself; tests may answer instead (an empty check puts the
@@ -51,5 +57,12 @@ void setGlyphCheck(std::function<bool(const QFont &font, char32_t character)> ch
 QToolButton *pictographButton(char32_t pictograph, const QIcon &icon, QWidget *parent);
 
 // Marks the picker entries whose encoder the installed ffmpeg lacks (the entry texts are encoder names).
-void markUnavailableEncoders(QComboBox *picker);
-void markUnavailableEncoders(SegmentedPicker *picker);
+// Greys the entries whose encoder failed its check, with the reason as help tip, and hides the encoders
+// the catalog does not offer (Apple's, off a Mac). Call again when the catalog changes. A null catalog
+// marks nothing.
+void markUnavailableEncoders(QComboBox *picker, const EncoderCatalog *catalog);
+// The entries of a rate picker, in the order of VideoRate: "Bitrate", "Quality".
+QStringList rateChoices();
+// The constant quality box (0 to 51, lower is better), named "videoQualityBox".
+QSpinBox *qualityBox(QWidget *parent);
+void markUnavailableEncoders(SegmentedPicker *picker, const EncoderCatalog *catalog);

@@ -2,6 +2,7 @@
 
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
+#include "tools/EncoderCatalog.h"
 #include "ui/Pickers.h"
 
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -44,7 +46,7 @@ int figureOf(const QComboBox *picker)
 
 } // namespace
 
-Setup::Setup(QWidget *parent) : QDialog(parent)
+Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
 {
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -91,7 +93,7 @@ Setup::Setup(QWidget *parent) : QDialog(parent)
 
     row = addRow(tr("Codec Video"));
     m_videoEncoder = addPicker(row, rawTexts<VideoEncoders>(), QStringLiteral("videoEncoderPicker"));
-    markUnavailableEncoders(m_videoEncoder);
+
     m_deInterlace = addToggle(row, tr("DeInterlace"), QStringLiteral("deInterlaceToggle"));
 
     row = addRow(tr("Profile Video"));
@@ -110,9 +112,25 @@ Setup::Setup(QWidget *parent) : QDialog(parent)
     m_videoDebit = addPicker(row, Lists::videoDebits(), QStringLiteral("videoDebitPicker"));
     row->addStretch(1);
 
+    row = addRow(tr("Rate Video"));
+    m_videoRate = addPicker(row, rateChoices(), QStringLiteral("videoRatePicker"));
+    m_videoQuality = qualityBox(this);
+    row->addWidget(m_videoQuality);
+    row->addStretch(1);
+    connect(m_videoRate, &QComboBox::currentIndexChanged, m_videoQuality,
+            [this](int index) { m_videoQuality->setEnabled(index == int(VideoRate::Quality)); });
+
+    row = addRow(tr("VAAPI device"));
+    m_vaapiDevice = addPicker(row, {tr("First render node")}, QStringLiteral("vaapiDevicePicker"));
+    m_vaapiDevice->setItemData(0, QString());
+    for (const QString &node : EncoderCatalog::renderNodes())
+        m_vaapiDevice->addItem(node, node);
+    m_vaapiDevice->setToolTip(tr("The graphics device that h264_vaapi and hevc_vaapi encode on"));
+    row->addStretch(1);
+
     row = addRow(tr("Codec Audio"));
     m_audioEncoder = addPicker(row, rawTexts<AudioEncoders>(), QStringLiteral("audioEncoderPicker"));
-    markUnavailableEncoders(m_audioEncoder);
+
     row->addStretch(1);
 
     row = addRow(tr("Bitrate Audio"));
@@ -197,6 +215,15 @@ Setup::Setup(QWidget *parent) : QDialog(parent)
         toggle->setMinimumWidth(toggleWidth);
 
     load();
+    markUnavailableEncoders(m_videoEncoder, catalog);
+    markUnavailableEncoders(m_audioEncoder, catalog);
+    if (catalog) {
+        // Answers that arrive while the sheet is open grey their entries at once.
+        connect(catalog, &EncoderCatalog::changed, this, [this, catalog] {
+            markUnavailableEncoders(m_videoEncoder, catalog);
+            markUnavailableEncoders(m_audioEncoder, catalog);
+        });
+    }
     resize(sizeHint().expandedTo(minimumSize()));
 }
 
@@ -219,6 +246,15 @@ void Setup::load()
     selectFigure(m_videoDebit, Preferences::readInt(Key::videoDebit));
     selectFigure(m_audioDebit, Preferences::readInt(Key::audioDebit));
     selectFigure(m_audioSampling, Preferences::readInt(Key::audioSampling));
+
+    selectIndex(m_videoRate, Preferences::readInt(Key::videoRate));
+    m_videoQuality->setValue(Preferences::videoQuality());
+    m_videoQuality->setEnabled(m_videoRate->currentIndex() == int(VideoRate::Quality));
+    // A stored node that is gone (another machine, a card removed) stays visible as it was chosen.
+    const QString device = Preferences::readText(Key::vaapiDevice).value_or(QString());
+    if (!device.isEmpty() && m_vaapiDevice->findData(device) < 0)
+        m_vaapiDevice->addItem(device, device);
+    m_vaapiDevice->setCurrentIndex(std::max(0, m_vaapiDevice->findData(device)));
 
     m_otherParams->setText(Preferences::readText(Key::otherParams).value_or(QString()));
     m_subtitleLanguage->setText(Preferences::readText(Key::subtitleLanguage).value_or(QString()));
@@ -243,4 +279,7 @@ void Setup::save() const
     Preferences::writeInt(Key::formatFile, m_formatFile->currentIndex());
     Preferences::writeInt(Key::existingOutput, m_existingOutput->currentIndex());
     Preferences::writeInt(Key::simultaneousJobs, m_simultaneousJobs->currentIndex() + 1);
+    Preferences::writeInt(Key::videoRate, m_videoRate->currentIndex());
+    Preferences::writeInt(Key::videoQuality, m_videoQuality->value());
+    Preferences::writeText(Key::vaapiDevice, m_vaapiDevice->currentData().toString());
 }

@@ -2,9 +2,11 @@
 
 #include <QDialog>
 
+class EncoderCatalog;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QSpinBox;
 
 // The settings sheet: the defaults that newly imported jobs copy, written to the store on "Ok".
 //
@@ -14,7 +16,8 @@ class Setup : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Setup(QWidget *parent = nullptr);
+    // `catalog` greys the encoders that cannot be used here; without one every encoder looks usable.
+    explicit Setup(QWidget *parent = nullptr, const EncoderCatalog *catalog = nullptr);
 
 private:
     void load();
@@ -32,6 +35,9 @@ private:
     QComboBox *m_formatFile = nullptr;
     QComboBox *m_existingOutput = nullptr;
     QComboBox *m_simultaneousJobs = nullptr;
+    QComboBox *m_videoRate = nullptr;
+    QSpinBox *m_videoQuality = nullptr;
+    QComboBox *m_vaapiDevice = nullptr;
     QCheckBox *m_quicktime = nullptr;
     QCheckBox *m_deInterlace = nullptr;
     QCheckBox *m_autoCrop = nullptr;
