@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QThread>
 
 #include <algorithm>
 
@@ -30,7 +31,7 @@ void usage(std::FILE *stream)
     std::fputs(
         "Usage: tavrix-cli queue list\n"
         "       tavrix-cli queue add [SETTINGS] FILE|DIR...\n"
-        "       tavrix-cli queue run [--verbose] [--notify]\n"
+        "       tavrix-cli queue run [--verbose] [--notify] [--jobs N]\n"
         "       tavrix-cli queue clear\n"
         "\n"
         "The job list of the Tavrix window, kept in ~/.local/share/Tavrix/queue.json.\n"
@@ -162,6 +163,11 @@ int queueCommand(const QStringList &arguments)
             QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
         parser.addOption(QCommandLineOption(QStringLiteral("notify"),
                                             tr("Show a desktop notification when the run has ended.")));
+        parser.addOption(QCommandLineOption(
+            QStringLiteral("jobs"),
+            tr("Convert N files at once, from 1 (one after another) to the number of cores. Default: the "
+               "stored setting."),
+            QStringLiteral("N")));
     } else if (command != QLatin1String("list") && command != QLatin1String("clear")) {
         std::fprintf(stderr, "tavrix-cli queue: unknown command '%s'\n", qPrintable(printableText(command)));
         usage(stderr);
@@ -193,7 +199,8 @@ int queueCommand(const QStringList &arguments)
     if (!lock.tryLock()) {
         const bool withSettings =
             std::any_of(parser.optionNames().cbegin(), parser.optionNames().cend(), [](const QString &name) {
-                return name != QLatin1String("verbose") && name != QLatin1String("notify");
+                return name != QLatin1String("verbose") && name != QLatin1String("notify") &&
+                       name != QLatin1String("jobs");
             });
         return lockedOut(command, lock, folder, inputs, withSettings);
     }
@@ -202,12 +209,25 @@ int queueCommand(const QStringList &arguments)
     if (command == QLatin1String("clear"))
         return clear(folder);
 
+    std::optional<int> jobsAtOnce;
+    if (command == QLatin1String("run") && parser.isSet(QStringLiteral("jobs"))) {
+        bool number = false;
+        const int value = parser.value(QStringLiteral("jobs")).toInt(&number);
+        const int most = std::max(1, QThread::idealThreadCount());
+        if (!number || value < 1 || value > most) {
+            fail(command, tr("--jobs takes a number from 1 to %1").arg(most));
+            return ExitUsage;
+        }
+        jobsAtOnce = value;
+    }
     EncodeRun run(QStringLiteral("queue ") + command,
                   command == QLatin1String("run") && parser.isSet(QStringLiteral("verbose")));
     run.setNotifying(command == QLatin1String("run") && parser.isSet(QStringLiteral("notify")));
     if (!run.ready())
         return ExitFailure;
     Session &session = run.session();
+    if (jobsAtOnce)
+        session.encoder()->setSimultaneousJobs(*jobsAtOnce);
     reportList(command, session.keepJobsIn(folder, false));
 
     if (command == QLatin1String("add")) {
