@@ -188,9 +188,6 @@ private slots:
         QTest::newRow("duration") << QStringLiteral(
                                          "  Duration: 00:00:10.00, start: 0.000000, bitrate: 213 kb/s")
                                   << Number(480) << Number() << "00:00:10.00";
-        QTest::newRow("first frame only")
-            << QStringLiteral("frame=  240 fps= 30 q=1\rframe=  360 fps= 30 q=1") << Number(480) << Number(50)
-            << "-";
     }
 
     void parseEncoderOutput()

@@ -111,16 +111,13 @@ private slots:
         }
         Session session{ToolRunner(realResourceDir())};
         QSignalSpy imported(&session, &Session::importFinished);
-        session.import({sources,
-                        {},
-                        {},
-                        [](MediaVideo &job) {
-                            job.container = 0;
-                            job.videoPreset = VideoPresets::ultrafast;
-                            if (job.source.endsWith(QStringLiteral("clip 2.mkv")))
-                                job.otherParam = QStringLiteral("-no_such_option");
-                        },
-                        false});
+        const auto edit = [](MediaVideo &job) {
+            job.container = 0;
+            job.videoPreset = VideoPresets::ultrafast;
+            if (job.source.endsWith(QStringLiteral("clip 2.mkv")))
+                job.otherParam = QStringLiteral("-no_such_option");
+        };
+        session.import({sources, {}, {}, edit, false});
         QVERIFY(imported.wait(60000));
         const QList<MediaVideo::Ptr> jobs = session.jobs()->jobs();
         QCOMPARE(jobs.size(), 4);

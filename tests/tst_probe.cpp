@@ -69,15 +69,11 @@ private slots:
     // read as their first case, figures out of range as 0.
     void storedDefaults()
     {
-        for (const auto &[key, value] : {std::pair(Key::container, 5),
-                                         {Key::videoEncoder, 2},
-                                         {Key::videoProfile, -1},
-                                         {Key::videoPreset, 6},
-                                         {Key::videoTune, 99},
-                                         {Key::audioEncoder, 1},
-                                         {Key::audioDebit, -160},
-                                         {Key::videoDebit, 1200},
-                                         {Key::audioSampling, 48000}})
+        const QList<std::pair<const char *, int>> stored{
+            {Key::container, 5},     {Key::videoEncoder, 2},  {Key::videoProfile, -1},
+            {Key::videoPreset, 6},   {Key::videoTune, 99},    {Key::audioEncoder, 1},
+            {Key::audioDebit, -160}, {Key::videoDebit, 1200}, {Key::audioSampling, 48000}};
+        for (const auto &[key, value] : stored)
             Preferences::writeInt(key, value);
         Preferences::writeBool(Key::deInterlace, true);
         const ResourceDir fakes(ResourceDir::Entry::Fake, ResourceDir::Entry::Fake);
