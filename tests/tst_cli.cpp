@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 
 #include "model/Preferences.h"
-#include "tools/ToolRunner.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -8,7 +8,6 @@
 #include "tools/CommandLine.h"
 #include "tools/Log.h"
 #include "tools/MediaProbe.h"
-#include "tools/OutputName.h"
 #include "tools/ShellQuote.h"
 
 #include <QCryptographicHash>
