@@ -153,13 +153,18 @@ private slots:
         QVERIFY(lock.tryLock());
     }
 
-    // A list it cannot use is kept aside and the user told once; a folder it cannot write is told once.
+    // A list it cannot use is kept aside beside an older one and the user told once in one line; a folder
+    // it cannot write is told once.
     void unusableList_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("keptAside");
         QTest::newRow("newer version") << QByteArray("{\"version\":9,\"jobs\":[]}") << true;
         QTest::newRow("truncated") << QByteArray("{\"version\":1,\"jobs\":[{\"source\":\"/v/a") << true;
+        QTest::newRow("not JSON") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << true;
+        QTest::newRow("text for a number")
+            << QByteArray(R"({"version":1,"jobs":[{"container":"1"}]})") << true;
+        QTest::newRow("bad identity") << QByteArray(R"({"version":1,"jobs":[{"id":"not-a-uuid"}]})") << true;
         QTest::newRow("folder is a file") << QByteArray() << false;
     }
     void unusableList()
@@ -168,13 +173,13 @@ private slots:
         QFETCH(bool, keptAside);
         QTemporaryDir dir;
         const QString folder = keptAside ? dir.path() : dir.filePath("file");
-        QFile file(keptAside ? QueueFile(folder).path() : folder);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
+        QVERIFY(TestSupport::writeFile(keptAside ? QueueFile(folder).path() : folder, content));
+        QVERIFY(!keptAside || TestSupport::writeFile(folder + "/queue.json.bad", "older"));
 
         Session session;
         const QString message = session.keepJobsIn(folder, false);
         QCOMPARE(message.isEmpty(), !keptAside);
+        QVERIFY(!message.contains('\n'));
         QCOMPARE(session.jobs()->rowCount(), 0);
         QSignalSpy notSaved(&session, &Session::jobsNotSaved);
         for (int i = 0; i < 2; ++i) {
@@ -184,9 +189,8 @@ private slots:
         }
         QCOMPARE(notSaved.size(), keptAside ? 0 : 1);
         if (keptAside) {
-            QFile bad(folder + "/queue.json.bad");
-            QVERIFY(bad.open(QIODevice::ReadOnly));
-            QCOMPARE(bad.readAll(), content);
+            QCOMPARE(TestSupport::readFile(folder + "/queue.json.2.bad"), content);
+            QCOMPARE(TestSupport::readFile(folder + "/queue.json.bad"), QByteArray("older"));
             QCOMPARE(saved(folder).size(), 2);
         }
     }

@@ -1,7 +1,7 @@
-// What outlives the process: the saved job list (round trips on a probed clip, files it cannot use; kills
-// in mid-write and the lock are tst_queue's), the job logs with their cap and rotation, and the
-// single-instance channel between real processes. The test binary plays the other process when started
-// with --instance.
+// What outlives the process: the saved job list (round trips on a probed clip, fields it cannot use; files
+// it cannot use, kills in mid-write and the lock are tst_queue's), the job logs with their cap and rotation,
+// and the single-instance channel between real processes. The test binary plays the other process when
+// started with --instance.
 #include "TestSupport.h"
 
 #include "store/JobLogs.h"
@@ -22,18 +22,6 @@
 using Status = JobResult::Status;
 
 namespace {
-
-QList<MediaVideo::Ptr> taggedList(char tag, int count)
-{
-    QList<MediaVideo::Ptr> jobs;
-    for (int i = 0; i < count; ++i) {
-        const QString name = QStringLiteral("%1-%2").arg(QLatin1Char(tag)).arg(i);
-        jobs << std::make_shared<MediaVideo>("/videos/" + name + ".mov", "/out/" + name + ".mkv");
-        jobs.last()->id = QUuid::createUuidV5(QUuid(), name);
-        jobs.last()->audioTracks = {"Select 2 track(s) for encoding", "1: aac " + name, "2: ac3"};
-    }
-    return jobs;
-}
 
 // Child: a start of the application as far as the channel goes. It hands its paths to a running
 // instance, or becomes the instance and prints what it receives (each path in hex, then "end").
@@ -60,18 +48,6 @@ QByteArray readLineFrom(QProcess &process)
     while (!process.canReadLine() && process.waitForReadyRead(30000)) {
     }
     return process.readLine().trimmed();
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Every field but the preview, compared exactly: a restored job must build the very command it had.
@@ -102,7 +78,8 @@ private slots:
     {
         TestSupport::isolateSettings();
         setDiagnosticStream(nullptr);
-        QVERIFY(write(m_clips.filePath("a.srt"), "1\n00:00:00,000 --> 00:00:01,000\nHello\n"));
+        QVERIFY(
+            TestSupport::writeFile(m_clips.filePath("a.srt"), "1\n00:00:00,000 --> 00:00:01,000\nHello\n"));
         // Two video, two audio and one subtitle stream: every track choice can differ from its start.
         QVERIFY(TestSupport::generateClip(
             m_clips.filePath("rich.mkv"),
@@ -116,17 +93,12 @@ private slots:
     void roundTrip_data()
     {
         QTest::addColumn<bool>("edited");
-        QTest::addColumn<bool>("running");
-        QTest::addColumn<Status>("status");
-        QTest::newRow("as imported") << false << false << Status::None;
-        QTest::newRow("every setting changed, hostile texts, failed") << true << false << Status::Failed;
-        QTest::newRow("running when saved") << true << true << Status::Interrupted;
+        QTest::newRow("as imported") << false;
+        QTest::newRow("every setting changed, hostile texts, failed") << true;
     }
     void roundTrip()
     {
         QFETCH(bool, edited);
-        QFETCH(bool, running);
-        QFETCH(Status, status);
         QTemporaryDir dir;
         const MediaVideo::Ptr job = createMediaVideo(m_clips.filePath("rich.mkv"), dir.filePath("out.mkv"),
                                                      ToolRunner(TestSupport::realResourceDir()));
@@ -157,12 +129,17 @@ private slots:
             job->subtitleLanguage = "eng";
             job->cropValue = 3;
             job->videoPixelAspectRatio = 0.1 + 0.2;
-            job->result = {Status::Failed, 187, "Conversion failed", "[aac] bad\nConversion failed!",
-                           "/out/clip-1.mp4", "clip.mp4 exists", {}};
+            job->result = {Status::Failed,
+                           187,
+                           "Conversion failed",
+                           "[aac] bad\nConversion failed!",
+                           "/out/clip-1.mp4",
+                           "clip.mp4 exists",
+                           {}};
         }
         const auto other = std::make_shared<MediaVideo>("/in/other.mov", "/out/other.mkv");
         const QueueFile file(dir.filePath("data"));
-        QVERIFY(file.save({other, job}, running ? QSet{job->id} : QSet<QUuid>()).ok());
+        QVERIFY(file.save({other, job}).ok());
 
         const QueueFile::LoadResult loaded = file.load();
         QCOMPARE(loaded.message, QString());
@@ -171,73 +148,39 @@ private slots:
         compareJobs(*loaded.jobs[1], *job);
         QCOMPARE(loaded.jobs[0]->result.status, Status::None);
         const JobResult &result = loaded.jobs[1]->result;
-        QCOMPARE(result.status, status);
-        if (status == Status::Interrupted)
-            QVERIFY(!result.reason.isEmpty() && result.outputTail.isEmpty());
-        else
-            QVERIFY(std::tie(result.exitCode, result.reason, result.outputTail) ==
-                    std::tie(job->result.exitCode, job->result.reason, job->result.outputTail));
+        QVERIFY(
+            std::tie(result.status, result.exitCode, result.reason, result.outputTail) ==
+            std::tie(job->result.status, job->result.exitCode, job->result.reason, job->result.outputTail));
     }
 
-    // What cannot be trusted is kept aside beside an older copy and the list starts empty; what the user
-    // cannot fix reads as its default; a folder that cannot be written fails the save alone.
-    void unusableFiles_data()
+    // What the user cannot fix in the file reads as its default.
+    void unfixableFieldsReadAsDefault_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("field"); // "" = kept aside, "unwritable" = the folder is a file
+        QTest::addColumn<QByteArray>("fields");
+        QTest::addColumn<QString>("field");
         QTest::addColumn<int>("value");
-        const auto job = [](const char *fields) {
-            return "{\"version\":1,\"jobs\":[{" + QByteArray(fields) + "}]}";
-        };
-        QTest::newRow("unknown fields") << job(R"("colour":"red","x":{})") << "container" << 1;
-        QTest::newRow("container past the list") << job(R"("container":7)") << "container" << 0;
+        QTest::newRow("unknown fields") << QByteArray(R"("colour":"red","x":{})") << "container" << 1;
+        QTest::newRow("container past the list") << QByteArray(R"("container":7)") << "container" << 0;
         QTest::newRow("track past the list")
-            << job(R"("audioTracks":["all","1"],"audioTrack":2)") << "audioTrack" << 0;
-        QTest::newRow("crop preset past the table") << job(R"("cropValue":99)") << "cropValue" << 0;
-        QTest::newRow("negative width") << job(R"("width":-7)") << "width" << -2;
-        QTest::newRow("unknown status") << job(R"("result":{"status":42})") << "status" << 0;
-        QTemporaryDir dir;
-        QueueFile(dir.path()).save(taggedList('t', 3));
-        const QByteArray whole = contents(QueueFile(dir.path()).path());
-        QTest::newRow("truncated") << whole.left(whole.size() / 2) << "" << 0;
-        QTest::newRow("empty") << QByteArray() << "" << 0;
-        QTest::newRow("not JSON") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << "" << 0;
-        QTest::newRow("newer version") << QByteArray(R"({"version":2,"jobs":[]})") << "" << 0;
-        QTest::newRow("text for a number") << job(R"("container":"1")") << "" << 0;
-        QTest::newRow("fraction for a whole") << job(R"("videoDebit":2.5)") << "" << 0;
-        QTest::newRow("bad identity") << job(R"("id":"not-a-uuid")") << "" << 0;
-        QTest::newRow("folder is a file") << QByteArray("mine") << "unwritable" << 0;
+            << QByteArray(R"("audioTracks":["all","1"],"audioTrack":2)") << "audioTrack" << 0;
+        QTest::newRow("negative width") << QByteArray(R"("width":-7)") << "width" << -2;
+        QTest::newRow("unknown status") << QByteArray(R"("result":{"status":42})") << "status" << 0;
     }
-    void unusableFiles()
+    void unfixableFieldsReadAsDefault()
     {
-        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, fields);
         QFETCH(QString, field);
         QFETCH(int, value);
         QTemporaryDir dir;
-        const bool unwritable = field == "unwritable";
-        const QueueFile file(unwritable ? dir.filePath("data") : dir.path());
-        QVERIFY(write(unwritable ? file.directory() : file.path(), content));
-        QVERIFY(write(dir.filePath("queue.json.bad"), "older"));
-
+        const QueueFile file(dir.path());
+        QVERIFY(TestSupport::writeFile(file.path(), R"({"version":1,"jobs":[{)" + fields + "}]}"));
         const QueueFile::LoadResult loaded = file.load();
-        QCOMPARE(loaded.message.isEmpty(), !field.isEmpty());
-        QVERIFY(!loaded.message.contains('\n'));
-        QCOMPARE(loaded.keptAside, field.isEmpty() ? dir.filePath("queue.json.2.bad") : QString());
-        QCOMPARE(loaded.jobs.size(), field.isEmpty() || unwritable ? 0 : 1);
-        if (field.isEmpty()) {
-            QCOMPARE(contents(loaded.keptAside), content);
-        } else if (!unwritable) {
-            const MediaVideo &job = *loaded.jobs[0];
-            const QJsonObject json = QueueFile::jobToJson(job);
-            QCOMPARE(field == "status" ? int(job.result.status) : json.value(field).toInt(INT_MIN), value);
-        }
-
-        const QueueFile::SaveResult saved = file.save(taggedList('n', 2));
-        QCOMPARE(saved.ok(), !unwritable);
-        QVERIFY(unwritable ? saved.error.contains(file.path()) : file.load().jobs.size() == 2);
-        QCOMPARE(contents(unwritable ? file.directory() : dir.filePath("queue.json.2.bad")),
-                 field.isEmpty() || unwritable ? content : QByteArray("(missing)"));
-        QCOMPARE(contents(dir.filePath("queue.json.bad")), QByteArray("older"));
+        QCOMPARE(loaded.message, QString());
+        QCOMPARE(loaded.jobs.size(), 1);
+        const MediaVideo &job = *loaded.jobs[0];
+        QCOMPARE(field == "status" ? int(job.result.status)
+                                   : QueueFile::jobToJson(job).value(field).toInt(INT_MIN),
+                 value);
     }
 
     void logCap_data()
@@ -264,12 +207,12 @@ private slots:
             log.append(line);
             all += line + '\n';
             // Held-back lines reach the file as the run goes, not only at its end.
-            const QByteArray now = i % 1000 == 999 ? contents(log.path()) : QByteArray();
+            const QByteArray now = i % 1000 == 999 ? TestSupport::readFile(log.path()) : QByteArray();
             QVERIFY(now.size() <= cap);
             QVERIFY(now.isEmpty() || now.mid(now.lastIndexOf('\n', -2) + 1, 8).toInt() > i - 1000);
         }
         log.close();
-        const QByteArray kept = contents(log.path());
+        const QByteArray kept = TestSupport::readFile(log.path());
         if (all.size() <= cap)
             QCOMPARE(kept, all);
         else
@@ -289,10 +232,10 @@ private slots:
         const JobLogs logs(dir.path(), 4096, 4);
         QVERIFY(QDir().mkpath(logs.folder()));
         const QString foreign = logs.folder() + "/notes.log";
-        QVERIFY(write(foreign, {}));
-        QVERIFY(write(logs.folder() + "/20000101-000000-000_" +
-                          QUuid::createUuid().toString(QUuid::WithoutBraces) + ".log",
-                      {}));
+        QVERIFY(TestSupport::writeFile(foreign, {}));
+        QVERIFY(TestSupport::writeFile(logs.folder() + "/20000101-000000-000_" +
+                                           QUuid::createUuid().toString(QUuid::WithoutBraces) + ".log",
+                                       {}));
         QList<MediaVideo> jobs;
         for (const char *source : {"../../../etc/passwd", "/in/a\nb\x01\u202e c:d*\"'.mov", "..\\..\\x.mov",
                                    "/in/été 名前.mp4", "/in/.hidden"})
