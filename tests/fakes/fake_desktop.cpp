@@ -46,7 +46,7 @@ QString format(const QVariant &value)
     return value.toString();
 }
 
-class Recorder : public QObject
+class Recorder : public QDBusVirtualObject
 {
     Q_OBJECT
 
@@ -68,10 +68,17 @@ public:
     }
 
     // Runs on the connection's own thread: the call is carried to this object's thread.
-    void handle(const QString &who, const QDBusMessage &call, const QDBusConnection &bus)
+    bool handleMessage(const QDBusMessage &call, const QDBusConnection &bus) override
     {
+        if (call.type() != QDBusMessage::MethodCallMessage)
+            return false;
+        const QString who = call.path().startsWith("/org/freedesktop/login1")    ? "logind"
+                            : call.path().startsWith("/org/freedesktop/portal/") ? "portal"
+                                                                                 : "notifications";
         QMetaObject::invokeMethod(this, [this, who, call, bus] { dispatch(who, call, bus); });
+        return true;
     }
+    QString introspect(const QString &) const override { return {}; }
 
 public slots:
     void launcherUpdate(const QDBusMessage &signal)
@@ -143,24 +150,6 @@ private:
     uint m_notifications = 0;
 };
 
-class Service : public QDBusVirtualObject
-{
-public:
-    Service(Recorder *recorder, QString who) : m_recorder(recorder), m_who(std::move(who)) {}
-    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
-    {
-        if (message.type() != QDBusMessage::MethodCallMessage)
-            return false;
-        m_recorder->handle(m_who, message, connection);
-        return true;
-    }
-    QString introspect(const QString &) const override { return {}; }
-
-private:
-    Recorder *m_recorder;
-    QString m_who;
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -194,7 +183,7 @@ int main(int argc, char **argv)
         if (absent.contains(who))
             continue;
         QDBusConnection connection(bus);
-        if (!connection.registerVirtualObject(path, new Service(&recorder, who), QDBusConnection::SubPath) ||
+        if (!connection.registerVirtualObject(path, &recorder, QDBusConnection::SubPath) ||
             !connection.registerService(name)) {
             std::fprintf(stderr, "fake_desktop: cannot serve %s: %s\n", name,
                          qPrintable(connection.lastError().message()));
