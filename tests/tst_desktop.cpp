@@ -10,16 +10,13 @@
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
 #include "tools/Log.h"
-#include "tools/ShellQuote.h"
 
 #include <QDBusConnectionInterface>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cerrno>
 #include <csignal>
 #include <memory>
 #include <sys/prctl.h>
@@ -44,11 +41,6 @@ void startOrphanProof(QProcess &process, const QString &program, const QStringLi
     process.start(program, args);
 }
 
-bool isGone(qint64 pid)
-{
-    return ::kill(pid_t(pid), 0) == -1 && errno == ESRCH;
-}
-
 const QString logindInhibit = QStringLiteral("logind.Inhibit\tsleep:idle\tTavrix\tConverting videos\tblock");
 const QString portalInhibit = QStringLiteral("portal.Inhibit\t\t12\t{reason=Converting videos}");
 const QString logindReleased = QStringLiteral("logind.InhibitReleased");
@@ -66,24 +58,19 @@ private slots:
         // Services that answer may be slow on a loaded machine; only the silent ones should time out.
         DesktopBuses::setCallTimeoutMs(10000);
         QVERIFY(m_dir.isValid());
-        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-        QFile file(config);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QString config = m_dir.filePath("bus.conf");
         // No service directories: nothing installed on the machine is started on the test's buses.
-        file.write(
-            QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                           "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                           "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                           "<auth>EXTERNAL</auth><policy context=\"default\">"
-                           "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                           "<allow own=\"*\"/></policy></busconfig>\n")
-                .arg(m_dir.path())
-                .toUtf8());
-        file.close();
+        QVERIFY(TestSupport::writeFile(
+            config, QString("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
+                            "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                            "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                            "<auth>EXTERNAL</auth><policy context=\"default\">"
+                            "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                            "<allow own=\"*\"/></policy></busconfig>\n")
+                        .arg(m_dir.path())
+                        .toUtf8()));
         for (QProcess *bus : {&m_sessionBus, &m_systemBus}) {
-            startOrphanProof(*bus, QStringLiteral("dbus-daemon"),
-                             {QStringLiteral("--config-file=") + config, QStringLiteral("--print-address"),
-                              QStringLiteral("--nofork")});
+            startOrphanProof(*bus, "dbus-daemon", {"--config-file=" + config, "--print-address", "--nofork"});
             QVERIFY2(bus->waitForStarted(), "dbus-daemon (Debian package dbus-daemon) is needed");
             QVERIFY(bus->waitForReadyRead(10000));
         }
@@ -92,7 +79,7 @@ private slots:
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_systemBus.readLine().trimmed());
         qunsetenv("DBUS_STARTER_ADDRESS");
         qunsetenv("DBUS_STARTER_BUS_TYPE");
-        m_log = m_dir.filePath(QStringLiteral("calls.log"));
+        m_log = m_dir.filePath("calls.log");
         previousHandler = qInstallMessageHandler(captureSkips);
     }
 
@@ -100,10 +87,8 @@ private slots:
     {
         qInstallMessageHandler(previousHandler);
         for (QProcess *bus : {&m_sessionBus, &m_systemBus}) {
-            const qint64 pid = bus->processId();
             bus->terminate();
             QVERIFY(bus->waitForFinished(10000));
-            QVERIFY(isGone(pid));
         }
     }
 
@@ -112,15 +97,12 @@ private slots:
         if (m_fake.state() != QProcess::NotRunning) {
             // Answers the fake already sent reach their callers before it goes; a reply lost to its end
             // would read as a missing service in the next test. A round trip on each bus lets them in.
-            for (QDBusConnection bus : {QDBusConnection::sessionBus(), QDBusConnection::systemBus()}) {
+            for (QDBusConnection bus : {QDBusConnection::sessionBus(), QDBusConnection::systemBus()})
                 if (bus.isConnected())
-                    bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
-            }
+                    bus.interface()->isServiceRegistered("org.freedesktop.DBus");
             QCoreApplication::processEvents();
-            const qint64 pid = m_fake.processId();
             m_fake.terminate();
             QVERIFY(m_fake.waitForFinished(10000));
-            QVERIFY(isGone(pid));
         }
         skippedFeatures.clear();
     }
@@ -139,9 +121,9 @@ private slots:
         QFETCH(QString, end);
         QVERIFY(startFake(fakeOptions));
         auto inhibitor = std::make_unique<SleepInhibitor>();
-        QVERIFY(inhibitor->inhibit(QStringLiteral("Converting videos")));
-        QVERIFY(inhibitor->inhibit(QStringLiteral("Converting videos"))); // already inhibiting: nothing asked
-        if (end == QLatin1String("release at once")) {
+        QVERIFY(inhibitor->inhibit("Converting videos"));
+        QVERIFY(inhibitor->inhibit("Converting videos")); // already inhibiting: nothing asked
+        if (end == "release at once") {
             inhibitor->release();
         } else {
             QTRY_VERIFY(inhibitor->holdsLogindLock() && inhibitor->holdsPortalLock());
@@ -239,7 +221,7 @@ private slots:
         QSignalSpy refreshed(&power, &PowerActions::refreshed);
         QSignalSpy failed(&power, &PowerActions::failed);
         for (int round = 0; round < 2; ++round) {
-            QCOMPARE(inhibitor.inhibit(QStringLiteral("Converting videos")), !noBus);
+            QCOMPARE(inhibitor.inhibit("Converting videos"), !noBus);
             inhibitor.release();
             QCOMPARE(RunNotifier(buses).notifyRunFinished({.converted = 1}), !noBus);
             LauncherProgress(buses).setProgress(0.5);
@@ -306,16 +288,13 @@ private:
     bool startFake(const QStringList &options = {})
     {
         QFile::remove(m_log);
-        startOrphanProof(m_fake, QStringLiteral(FAKE_DESKTOP_PATH), QStringList{m_log} + options);
+        startOrphanProof(m_fake, FAKE_DESKTOP_PATH, QStringList{m_log} + options);
         return m_fake.waitForStarted() && m_fake.waitForReadyRead(10000) && m_fake.readLine() == "ready\n";
     }
 
     QStringList calls() const
     {
-        QFile file(m_log);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return QString::fromUtf8(TestSupport::readFile(m_log)).split('\n', Qt::SkipEmptyParts);
     }
 
     static QStringList sorted(QStringList list)
