@@ -200,9 +200,8 @@ private slots:
     void windowAndCli()
     {
         QTemporaryDir home;
-        QVERIFY(QDir().mkpath(home.filePath("runtime")));
-        QFile(home.filePath("runtime"))
-            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(
+            QDir().mkdir(home.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const QStringList env{"XDG_DATA_HOME=" + home.filePath("data"),
                               "XDG_RUNTIME_DIR=" + home.filePath("runtime"),
                               "XDG_CONFIG_HOME=" + TestSupport::settingsHome(), "QT_QPA_PLATFORM=offscreen"};
@@ -213,9 +212,7 @@ private slots:
 
         // A list from a newer Tavrix is kept aside; the window starts empty and keeps its own.
         QVERIFY(QDir().mkpath(folder));
-        QFile newer(QueueFile(folder).path());
-        QVERIFY(newer.open(QIODevice::WriteOnly) && newer.write("{\"version\":9}") > 0);
-        newer.close();
+        QVERIFY(TestSupport::writeFile(QueueFile(folder).path(), "{\"version\":9}"));
         QProcess window;
         window.setProcessEnvironment(environment);
         window.start(TAVRIX_GUI_PATH, {});
