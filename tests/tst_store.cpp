@@ -1,7 +1,6 @@
 // What outlives the process: the saved job list (round trips on a probed clip, fields it cannot use; files
 // it cannot use, kills in mid-write and the lock are tst_queue's), the job logs with their cap and rotation,
-// and the single-instance channel between real processes. The test binary plays the other process when
-// started with --instance.
+// and the single-instance channel.
 #include "TestSupport.h"
 
 #include "store/JobLogs.h"
@@ -11,44 +10,19 @@
 #include "tools/MediaProbe.h"
 #include "tools/ToolRunner.h"
 
-#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <climits>
-#include <cstdio>
+#include <future>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <tuple>
+#include <unistd.h>
 
 using Status = JobResult::Status;
 
 namespace {
-
-// Child: a start of the application as far as the channel goes. It hands its paths to a running
-// instance, or becomes the instance and prints what it receives (each path in hex, then "end").
-int instance(const QString &name, const QStringList &paths)
-{
-    if (sendToRunningInstance(paths, 5000, name))
-        return 0;
-    InstanceServer server(name);
-    if (!server.listen())
-        return 2;
-    QObject::connect(&server, &InstanceServer::pathsReceived, [](const QStringList &received) {
-        for (const QString &path : received)
-            std::printf("%s\n", QFile::encodeName(path).toHex().constData());
-        std::printf("end\n");
-        std::fflush(stdout);
-    });
-    std::printf("listening\n");
-    std::fflush(stdout);
-    return QCoreApplication::exec();
-}
-
-QByteArray readLineFrom(QProcess &process)
-{
-    while (!process.canReadLine() && process.waitForReadyRead(30000)) {
-    }
-    return process.readLine().trimmed();
-}
 
 // Every field but the preview, compared exactly: a restored job must build the very command it had.
 void compareJobs(const MediaVideo &a, const MediaVideo &b)
@@ -259,56 +233,35 @@ private slots:
         QCOMPARE(logs.latestFor(jobs[2].id), QString());
     }
 
-    // A second start hands its paths to the first and ends; a socket left by a killed instance is taken
-    // over, one that still answers never is.
+    // A start hands its paths to the running instance whole, relative ones made absolute (the two real
+    // starts are tst_queue's); a socket left by a killed instance is taken over, one that answers never is.
     void singleInstance()
     {
         QTemporaryDir dir;
         const QString name = dir.filePath("instance");
-        QProcess first;
-        first.start(QCoreApplication::applicationFilePath(), {"--instance", name});
-        QCOMPARE(readLineFrom(first), QByteArray("listening"));
-
-        const QStringList paths{"/v/a b.mov", "rel/new\nline.mkv", "-dash.mp4", "/v/q'\"$(x)`\\.mp4",
-                                "/v/été 📼.mov"};
-        QProcess second;
-        second.setWorkingDirectory(dir.path());
-        second.start(QCoreApplication::applicationFilePath(), QStringList{"--instance", name} + paths);
-        QVERIFY(second.waitForFinished(30000));
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
-        QStringList received;
-        for (QByteArray line = readLineFrom(first); !line.isEmpty() && line != "end";
-             line = readLineFrom(first))
-            received << QFile::decodeName(QByteArray::fromHex(line));
-        QCOMPARE(received,
-                 QStringList({paths[0], dir.filePath(paths[1]), dir.filePath(paths[2]), paths[3], paths[4]}));
-
-        first.kill();
-        QVERIFY(first.waitForFinished(30000) && QFileInfo::exists(name));
+        // What a killed instance leaves behind: the socket file with nobody listening.
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, QFile::encodeName(name).constData(), sizeof address.sun_path);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        ::close(fd);
         QVERIFY(!sendToRunningInstance({"/x.mov"}, 2000, name));
         InstanceServer server(name);
         QVERIFY2(server.listen(), qPrintable(server.error()));
-        QSignalSpy spy(&server, &InstanceServer::pathsReceived);
-        QProcess third;
-        third.start(QCoreApplication::applicationFilePath(), {"--instance", name, "/v/c.mov"});
-        QVERIFY(spy.wait(30000));
-        QCOMPARE(spy.first().first().toStringList(), QStringList{"/v/c.mov"});
-        QVERIFY(third.waitForFinished(30000) && third.exitCode() == 0);
+
+        QSignalSpy received(&server, &InstanceServer::pathsReceived);
+        const QStringList paths{"/v/a b.mov", "rel/new\nline.mkv", "-dash.mp4", "/v/q'\"$(x)`\\.mp4",
+                                "/v/été 📼.mov"};
+        auto sent = std::async(std::launch::async, [&] { return sendToRunningInstance(paths, 30000, name); });
+        QVERIFY(received.wait(30000) && sent.get());
+        QCOMPARE(received.first().first().toStringList(),
+                 QStringList({paths[0], QDir::current().filePath(paths[1]),
+                              QDir::current().filePath(paths[2]), paths[3], paths[4]}));
         InstanceServer rival(name);
         QVERIFY(!rival.listen() && !rival.error().isEmpty());
     }
 };
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() >= 3 && args[1] == "--instance")
-        return instance(args[2], args.mid(3));
-    TestStore test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestStore)
 #include "tst_store.moc"
