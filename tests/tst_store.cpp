@@ -143,13 +143,12 @@ private slots:
                  value);
     }
 
+    // A real encoder's log past the cap is tst_runcontrol's; these are the edges it does not reach.
     void logCap_data()
     {
         QTest::addColumn<qint64>("cap");
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("length");
-        QTest::newRow("under the cap") << qint64(4000) << 20 << 30;
-        QTest::newRow("over the cap") << qint64(4000) << 500 << 30;
         QTest::newRow("one line longer than the cap") << qint64(1000) << 1 << 5000;
         QTest::newRow("written out while it runs") << qint64(300 * 1024) << 20000 << 80;
     }
@@ -173,15 +172,12 @@ private slots:
         }
         log.close();
         const QByteArray kept = TestSupport::readFile(log.path());
-        if (all.size() <= cap)
-            QCOMPARE(kept, all);
-        else
-            QVERIFY(kept.size() <= cap && kept.size() > cap / 2 && kept.count("left out ...]\n") == 1);
+        QVERIFY(kept.size() <= cap && kept.size() > cap / 2 && kept.count("left out ...]\n") == 1);
         // The beginning says what was asked, the end what went wrong; whole lines around the marker.
-        const qsizetype marker = all.size() <= cap ? 0 : kept.indexOf("[... ");
-        const QByteArray end = kept.mid(all.size() <= cap ? 0 : kept.indexOf('\n', marker) + 1);
+        const qsizetype marker = kept.indexOf("[... ");
+        const QByteArray end = kept.mid(kept.indexOf('\n', marker) + 1);
         QVERIFY(all.endsWith(end) && kept.startsWith(all.left(marker)));
-        QVERIFY(length > cap / 4 || all.size() <= cap || (marker > 0 && all.contains('\n' + end)));
+        QVERIFY(length > cap / 4 || (marker > 0 && all.contains('\n' + end)));
     }
 
     // The newest logs stay, files the program did not name are never touched, and no source name
