@@ -34,13 +34,6 @@ QList<MediaVideo::Ptr> saved(const QString &folder)
     return QueueFile(folder).load().jobs;
 }
 
-bool importInto(Session &session, const QStringList &files)
-{
-    QSignalSpy finished(&session, &Session::importFinished);
-    session.import({files, {}, {}, {}, false});
-    return finished.wait(60000);
-}
-
 // Child: keeps a list of 300 jobs through a session and reorders it on every turn of the event loop.
 int saveLoop(const QString &folder)
 {
@@ -94,8 +87,13 @@ private slots:
             Session session(ToolRunner(TestSupport::realResourceDir()));
             QCOMPARE(session.keepJobsIn(data.path()), QString());
             JobListModel &list = *session.jobs();
-            QVERIFY(importInto(session,
-                               {m_dir.filePath("a.mp4"), m_dir.filePath("b.mp4"), m_dir.filePath("c.mp4")}));
+            QSignalSpy imported(&session, &Session::importFinished);
+            session.import({{m_dir.filePath("a.mp4"), m_dir.filePath("b.mp4"), m_dir.filePath("c.mp4")},
+                            {},
+                            {},
+                            {},
+                            false});
+            QVERIFY(imported.wait(60000));
             QTRY_COMPARE(sources(saved(data.path())), QStringList({"a.mp4", "b.mp4", "c.mp4"}));
             list.moveJobs({2}, 0);
             QTRY_COMPARE(sources(saved(data.path())), QStringList({"c.mp4", "a.mp4", "b.mp4"}));

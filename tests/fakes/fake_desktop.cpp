@@ -161,7 +161,6 @@ int main(int argc, char **argv)
     QHash<QString, QString> options;
     for (const QString &arg : args.mid(2))
         options.insert(arg.section('=', 0, 0), arg.section('=', 1));
-    const QStringList absent = options.value("absent").split(',');
 
     Recorder recorder(args.at(1), options);
     QDBusConnection session = QDBusConnection::sessionBus();
@@ -180,7 +179,7 @@ int main(int argc, char **argv)
         {session, "notifications", "org.freedesktop.Notifications", "/org/freedesktop/Notifications"},
     };
     for (const auto &[bus, who, name, path] : services) {
-        if (absent.contains(who))
+        if (options.value("absent").split(',').contains(who))
             continue;
         QDBusConnection connection(bus);
         if (!connection.registerVirtualObject(path, &recorder, QDBusConnection::SubPath) ||
