@@ -88,11 +88,9 @@ private slots:
             QCOMPARE(session.keepJobsIn(data.path()), QString());
             JobListModel &list = *session.jobs();
             QSignalSpy imported(&session, &Session::importFinished);
-            session.import({{m_dir.filePath("a.mp4"), m_dir.filePath("b.mp4"), m_dir.filePath("c.mp4")},
-                            {},
-                            {},
-                            {},
-                            false});
+            const QStringList files{m_dir.filePath("a.mp4"), m_dir.filePath("b.mp4"),
+                                    m_dir.filePath("c.mp4")};
+            session.import({files, {}, {}, {}, false});
             QVERIFY(imported.wait(60000));
             QTRY_COMPARE(sources(saved(data.path())), QStringList({"a.mp4", "b.mp4", "c.mp4"}));
             list.moveJobs({2}, 0);
