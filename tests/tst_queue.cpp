@@ -34,13 +34,6 @@ QList<MediaVideo::Ptr> saved(const QString &folder)
     return QueueFile(folder).load().jobs;
 }
 
-bool importInto(Session &session, const QStringList &files)
-{
-    QSignalSpy finished(&session, &Session::importFinished);
-    session.import({files, {}, {}, {}, false});
-    return finished.wait(60000);
-}
-
 // Child: keeps a list of 300 jobs through a session and reorders it on every turn of the event loop.
 int saveLoop(const QString &folder)
 {
@@ -94,8 +87,11 @@ private slots:
             Session session(ToolRunner(TestSupport::realResourceDir()));
             QCOMPARE(session.keepJobsIn(data.path()), QString());
             JobListModel &list = *session.jobs();
-            QVERIFY(importInto(session,
-                               {m_dir.filePath("a.mp4"), m_dir.filePath("b.mp4"), m_dir.filePath("c.mp4")}));
+            QSignalSpy imported(&session, &Session::importFinished);
+            const QStringList files{m_dir.filePath("a.mp4"), m_dir.filePath("b.mp4"),
+                                    m_dir.filePath("c.mp4")};
+            session.import({files, {}, {}, {}, false});
+            QVERIFY(imported.wait(60000));
             QTRY_COMPARE(sources(saved(data.path())), QStringList({"a.mp4", "b.mp4", "c.mp4"}));
             list.moveJobs({2}, 0);
             QTRY_COMPARE(sources(saved(data.path())), QStringList({"c.mp4", "a.mp4", "b.mp4"}));
@@ -153,13 +149,18 @@ private slots:
         QVERIFY(lock.tryLock());
     }
 
-    // A list it cannot use is kept aside and the user told once; a folder it cannot write is told once.
+    // A list it cannot use is kept aside beside an older one and the user told once in one line; a folder
+    // it cannot write is told once.
     void unusableList_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("keptAside");
         QTest::newRow("newer version") << QByteArray("{\"version\":9,\"jobs\":[]}") << true;
         QTest::newRow("truncated") << QByteArray("{\"version\":1,\"jobs\":[{\"source\":\"/v/a") << true;
+        QTest::newRow("not JSON") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << true;
+        QTest::newRow("text for a number")
+            << QByteArray(R"({"version":1,"jobs":[{"container":"1"}]})") << true;
+        QTest::newRow("bad identity") << QByteArray(R"({"version":1,"jobs":[{"id":"not-a-uuid"}]})") << true;
         QTest::newRow("folder is a file") << QByteArray() << false;
     }
     void unusableList()
@@ -168,13 +169,13 @@ private slots:
         QFETCH(bool, keptAside);
         QTemporaryDir dir;
         const QString folder = keptAside ? dir.path() : dir.filePath("file");
-        QFile file(keptAside ? QueueFile(folder).path() : folder);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
+        QVERIFY(TestSupport::writeFile(keptAside ? QueueFile(folder).path() : folder, content));
+        QVERIFY(!keptAside || TestSupport::writeFile(folder + "/queue.json.bad", "older"));
 
         Session session;
         const QString message = session.keepJobsIn(folder, false);
         QCOMPARE(message.isEmpty(), !keptAside);
+        QVERIFY(!message.contains('\n'));
         QCOMPARE(session.jobs()->rowCount(), 0);
         QSignalSpy notSaved(&session, &Session::jobsNotSaved);
         for (int i = 0; i < 2; ++i) {
@@ -184,9 +185,8 @@ private slots:
         }
         QCOMPARE(notSaved.size(), keptAside ? 0 : 1);
         if (keptAside) {
-            QFile bad(folder + "/queue.json.bad");
-            QVERIFY(bad.open(QIODevice::ReadOnly));
-            QCOMPARE(bad.readAll(), content);
+            QCOMPARE(TestSupport::readFile(folder + "/queue.json.2.bad"), content);
+            QCOMPARE(TestSupport::readFile(folder + "/queue.json.bad"), QByteArray("older"));
             QCOMPARE(saved(folder).size(), 2);
         }
     }
@@ -196,9 +196,8 @@ private slots:
     void windowAndCli()
     {
         QTemporaryDir home;
-        QVERIFY(QDir().mkpath(home.filePath("runtime")));
-        QFile(home.filePath("runtime"))
-            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(
+            QDir().mkdir(home.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const QStringList env{"XDG_DATA_HOME=" + home.filePath("data"),
                               "XDG_RUNTIME_DIR=" + home.filePath("runtime"),
                               "XDG_CONFIG_HOME=" + TestSupport::settingsHome(), "QT_QPA_PLATFORM=offscreen"};
@@ -209,9 +208,7 @@ private slots:
 
         // A list from a newer Tavrix is kept aside; the window starts empty and keeps its own.
         QVERIFY(QDir().mkpath(folder));
-        QFile newer(QueueFile(folder).path());
-        QVERIFY(newer.open(QIODevice::WriteOnly) && newer.write("{\"version\":9}") > 0);
-        newer.close();
+        QVERIFY(TestSupport::writeFile(QueueFile(folder).path(), "{\"version\":9}"));
         QProcess window;
         window.setProcessEnvironment(environment);
         window.start(TAVRIX_GUI_PATH, {});

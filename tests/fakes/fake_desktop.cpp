@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QSet>
 #include <QSocketNotifier>
-#include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
@@ -26,112 +25,91 @@
 
 namespace {
 
-struct Options
-{
-    QSet<QString> absent;
-    QString canSuspend = QStringLiteral("yes");
-    QString canPowerOff = QStringLiteral("yes");
-    int delayMs = 0;
-    bool hang = false;
-};
-
 QString format(const QVariant &value)
 {
     if (value.userType() == qMetaTypeId<QDBusArgument>()) {
         const auto argument = value.value<QDBusArgument>();
-        if (argument.currentType() == QDBusArgument::MapType)
-            return format(qdbus_cast<QVariantMap>(argument));
-        return format(qdbus_cast<QStringList>(argument));
+        return argument.currentType() == QDBusArgument::MapType ? format(qdbus_cast<QVariantMap>(argument))
+                                                                : format(qdbus_cast<QStringList>(argument));
     }
     if (value.userType() == QMetaType::QVariantMap) {
         QStringList entries;
         const QVariantMap map = value.toMap();
         for (auto it = map.cbegin(); it != map.cend(); ++it)
-            entries << it.key() + QLatin1Char('=') + format(it.value());
-        return QLatin1Char('{') + entries.join(QLatin1Char(',')) + QLatin1Char('}');
+            entries << it.key() + '=' + format(it.value());
+        return '{' + entries.join(',') + '}';
     }
     if (value.userType() == QMetaType::QStringList)
-        return QLatin1Char('[') + value.toStringList().join(QLatin1Char(',')) + QLatin1Char(']');
+        return '[' + value.toStringList().join(',') + ']';
     if (value.userType() == qMetaTypeId<QDBusObjectPath>())
         return value.value<QDBusObjectPath>().path();
     return value.toString();
 }
 
-class Recorder : public QObject
+class Recorder : public QDBusVirtualObject
 {
     Q_OBJECT
 
 public:
-    Recorder(const QString &path, Options options) : m_log(path), m_options(std::move(options))
+    Recorder(const QString &path, QHash<QString, QString> options)
+        : m_log(path), m_options(std::move(options))
     {
-        if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-            std::fprintf(stderr, "fake_desktop: cannot write %s\n", qPrintable(path));
+        if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append))
             std::exit(2);
-        }
     }
-
-    const Options &options() const { return m_options; }
 
     void record(const QString &what, const QVariantList &arguments)
     {
         QStringList fields{what};
         for (const QVariant &argument : arguments)
             fields << format(argument);
-        m_log.write((fields.join(QLatin1Char('\t')) + QLatin1Char('\n')).toUtf8());
+        m_log.write((fields.join('\t') + '\n').toUtf8());
         m_log.flush();
     }
 
-    // Answers `call` now, later or never, as the options say.
-    void answer(const QDBusConnection &bus, const QDBusMessage &reply)
-    {
-        if (m_options.hang)
-            return;
-        if (m_options.delayMs > 0)
-            QTimer::singleShot(m_options.delayMs, this, [bus, reply] { QDBusConnection(bus).send(reply); });
-        else
-            QDBusConnection(bus).send(reply);
-    }
-
     // Runs on the connection's own thread: the call is carried to this object's thread.
-    bool handle(const QString &who, const QDBusMessage &call, const QDBusConnection &bus)
+    bool handleMessage(const QDBusMessage &call, const QDBusConnection &bus) override
     {
+        if (call.type() != QDBusMessage::MethodCallMessage)
+            return false;
+        const QString who = call.path().startsWith("/org/freedesktop/login1")    ? "logind"
+                            : call.path().startsWith("/org/freedesktop/portal/") ? "portal"
+                                                                                 : "notifications";
         QMetaObject::invokeMethod(this, [this, who, call, bus] { dispatch(who, call, bus); });
         return true;
     }
+    QString introspect(const QString &) const override { return {}; }
 
 public slots:
     void launcherUpdate(const QDBusMessage &signal)
     {
-        record(QStringLiteral("launcher.Update"), QVariantList{signal.path()} + signal.arguments());
+        record("launcher.Update", QVariantList{signal.path()} + signal.arguments());
     }
 
 private:
-    void dispatch(const QString &who, const QDBusMessage &call, const QDBusConnection &bus)
+    void dispatch(const QString &who, const QDBusMessage &call, QDBusConnection bus)
     {
-        const QString member = call.member();
-        const bool closesRequest = who == QLatin1String("portal") && member == QLatin1String("Close");
+        const QString what = who + '.' + call.member();
         // A request is closed on the object the portal handed out, whose path the caller cannot know.
-        record(who + QLatin1Char('.') + member,
-               closesRequest ? QVariantList{m_requests.contains(call.path()) ? QStringLiteral("issued")
-                                                                             : QStringLiteral("unknown")}
-                             : call.arguments());
-        if (who == QLatin1String("logind") && member == QLatin1String("Inhibit"))
-            answer(bus, call.createReply(QVariant::fromValue(logindLock())));
-        else if (who == QLatin1String("logind") && member == QLatin1String("CanSuspend"))
-            answer(bus, call.createReply(m_options.canSuspend));
-        else if (who == QLatin1String("logind") && member == QLatin1String("CanPowerOff"))
-            answer(bus, call.createReply(m_options.canPowerOff));
-        else if (who == QLatin1String("logind") &&
-                 (member == QLatin1String("Suspend") || member == QLatin1String("PowerOff")))
-            answer(bus, call.createReply());
-        else if (who == QLatin1String("portal") && member == QLatin1String("Inhibit"))
-            answer(bus, call.createReply(QVariant::fromValue(portalRequest(call.service()))));
-        else if (closesRequest && m_requests.remove(call.path()))
-            answer(bus, call.createReply());
-        else if (who == QLatin1String("notifications") && member == QLatin1String("Notify"))
-            answer(bus, call.createReply(uint(++m_notifications)));
-        else
-            bus.send(call.createErrorReply(QDBusError::UnknownMethod, member));
+        const bool closesRequest = what == "portal.Close";
+        const bool known = closesRequest && m_requests.remove(call.path());
+        record(what, closesRequest ? QVariantList{known ? "issued" : "unknown"} : call.arguments());
+        QVariantList reply;
+        if (what == "logind.Inhibit")
+            reply = {QVariant::fromValue(logindLock())};
+        else if (what == "logind.CanSuspend" || what == "logind.CanPowerOff")
+            reply = {m_options.value(what == "logind.CanSuspend" ? "can-suspend" : "can-poweroff", "yes")};
+        else if (what == "portal.Inhibit")
+            reply = {QVariant::fromValue(portalRequest(call.service()))};
+        else if (what == "notifications.Notify")
+            reply = {uint(++m_notifications)};
+        else if (what != "logind.Suspend" && what != "logind.PowerOff" && !known)
+            return void(bus.send(call.createErrorReply(QDBusError::UnknownMethod, call.member())));
+        const QDBusMessage answer = call.createReply(reply);
+        if (m_options.contains("hang"))
+            return;
+        QTimer::singleShot(m_options.value("delay").toInt(), this,
+                           [bus, answer] { QDBusConnection(bus).send(answer); });
     }
 
     // The write end goes to the caller; the lock ends when every copy of it is closed, which the read end
@@ -151,54 +129,26 @@ private:
             notifier->setEnabled(false);
             notifier->deleteLater();
             ::close(readEnd);
-            record(QStringLiteral("logind.InhibitReleased"), {});
+            record("logind.InhibitReleased", {});
         });
         return lock;
     }
 
     QDBusObjectPath portalRequest(QString sender)
     {
-        sender.remove(0, 1).replace(QLatin1Char('.'), QLatin1Char('_'));
+        sender.remove(0, 1).replace('.', '_');
         const QString path =
-            QStringLiteral("/org/freedesktop/portal/desktop/request/%1/t%2").arg(sender).arg(++m_issued);
+            QString("/org/freedesktop/portal/desktop/request/%1/t%2").arg(sender).arg(++m_issued);
         m_requests.insert(path);
         return QDBusObjectPath(path);
     }
 
     QFile m_log;
-    Options m_options;
+    QHash<QString, QString> m_options;
     QSet<QString> m_requests;
     int m_issued = 0;
     uint m_notifications = 0;
 };
-
-class Service : public QDBusVirtualObject
-{
-public:
-    Service(Recorder *recorder, QString who) : m_recorder(recorder), m_who(std::move(who)) {}
-
-    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
-    {
-        if (message.type() != QDBusMessage::MethodCallMessage)
-            return false;
-        return m_recorder->handle(m_who, message, connection);
-    }
-    QString introspect(const QString &) const override { return {}; }
-
-private:
-    Recorder *m_recorder;
-    QString m_who;
-};
-
-bool serve(QDBusConnection bus, const QString &name, const QString &path, Service *service)
-{
-    if (!bus.registerVirtualObject(path, service, QDBusConnection::SubPath) || !bus.registerService(name)) {
-        std::fprintf(stderr, "fake_desktop: cannot serve %s: %s\n", qPrintable(name),
-                     qPrintable(bus.lastError().message()));
-        return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -206,53 +156,42 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        std::fprintf(stderr, "usage: fake_desktop LOGFILE [OPTION...]\n");
+    if (args.size() < 2)
         return 2;
-    }
-    Options options;
-    for (const QString &arg : args.mid(2)) {
-        const QString value = arg.section(QLatin1Char('='), 1);
-        if (arg.startsWith(QLatin1String("absent="))) {
-            const QStringList names = value.split(QLatin1Char(','));
-            options.absent = QSet<QString>(names.cbegin(), names.cend());
-        } else if (arg.startsWith(QLatin1String("can-suspend=")))
-            options.canSuspend = value;
-        else if (arg.startsWith(QLatin1String("can-poweroff=")))
-            options.canPowerOff = value;
-        else if (arg.startsWith(QLatin1String("delay=")))
-            options.delayMs = value.toInt();
-        else if (arg == QLatin1String("hang"))
-            options.hang = true;
-    }
+    QHash<QString, QString> options;
+    for (const QString &arg : args.mid(2))
+        options.insert(arg.section('=', 0, 0), arg.section('=', 1));
 
     Recorder recorder(args.at(1), options);
-    Service logind(&recorder, QStringLiteral("logind"));
-    Service portal(&recorder, QStringLiteral("portal"));
-    Service notifications(&recorder, QStringLiteral("notifications"));
     QDBusConnection session = QDBusConnection::sessionBus();
     QDBusConnection system = QDBusConnection::systemBus();
-
     // Before any name is requested, so that the match rule is in place once "ready" is printed.
-    if (!session.connect(QString(), QString(), QStringLiteral("com.canonical.Unity.LauncherEntry"),
-                         QStringLiteral("Update"), &recorder, SLOT(launcherUpdate(QDBusMessage))))
+    if (!session.connect({}, {}, "com.canonical.Unity.LauncherEntry", "Update", &recorder,
+                         SLOT(launcherUpdate(QDBusMessage))))
         return 1;
-    if (!options.absent.contains(QStringLiteral("logind")) &&
-        !serve(system, QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
-               &logind))
-        return 1;
-    if (!options.absent.contains(QStringLiteral("portal")) &&
-        !serve(session, QStringLiteral("org.freedesktop.portal.Desktop"),
-               QStringLiteral("/org/freedesktop/portal/desktop"), &portal))
-        return 1;
-    if (!options.absent.contains(QStringLiteral("notifications")) &&
-        !serve(session, QStringLiteral("org.freedesktop.Notifications"),
-               QStringLiteral("/org/freedesktop/Notifications"), &notifications))
-        return 1;
+    const struct
+    {
+        QDBusConnection bus;
+        const char *who, *name, *path;
+    } services[] = {
+        {system, "logind", "org.freedesktop.login1", "/org/freedesktop/login1"},
+        {session, "portal", "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop"},
+        {session, "notifications", "org.freedesktop.Notifications", "/org/freedesktop/Notifications"},
+    };
+    for (const auto &[bus, who, name, path] : services) {
+        if (options.value("absent").split(',').contains(who))
+            continue;
+        QDBusConnection connection(bus);
+        if (!connection.registerVirtualObject(path, &recorder, QDBusConnection::SubPath) ||
+            !connection.registerService(name)) {
+            std::fprintf(stderr, "fake_desktop: cannot serve %s: %s\n", name,
+                         qPrintable(connection.lastError().message()));
+            return 1;
+        }
+    }
     // A round trip on each bus: every request above has been handled once it returns.
-    session.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
-    system.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
-
+    session.interface()->isServiceRegistered("org.freedesktop.DBus");
+    system.interface()->isServiceRegistered("org.freedesktop.DBus");
     std::printf("ready\n");
     std::fflush(stdout);
     return app.exec();
