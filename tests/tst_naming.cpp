@@ -67,6 +67,34 @@ private slots:
         QCOMPARE(job.destination, destination);
     }
 
+    // A new destination folder: the job keeps its file name (or takes the template's) in that folder,
+    // and goes back beside its source when the folder is cleared.
+    void movedDestinations_data()
+    {
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<int>("templ");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("name kept") << "/o/kept.mkv"
+                                   << "/new" << 0 << "/new/kept.mkv";
+        QTest::newRow("cleared: beside the source") << "/o/kept.mkv"
+                                                    << "" << 0 << "/in/kept.mkv";
+        QTest::newRow("template") << "/o/kept.mkv"
+                                  << "/new" << 2 << "/new/clip_x264_aac.mp4";
+        QTest::newRow("no name yet") << ""
+                                     << "/new" << 0 << "/new/clip.mp4";
+    }
+    void movedDestinations()
+    {
+        QFETCH(QString, destination);
+        QFETCH(QString, folder);
+        QFETCH(int, templ);
+        MediaVideo job(QStringLiteral("/in/clip.mov"), destination);
+        job.videoEncoder = VideoEncoders::libx264;
+        job.container = 0;
+        QTEST(movedDestination(job, folder, templ), "expected");
+    }
+
     // "-N" before the last extension, the first free N.
     void freeNames_data()
     {

@@ -51,6 +51,16 @@ QString importDestination(const QString &source, const QString &directory)
     return withoutExtension(base) + QStringLiteral(".mp4");
 }
 
+QString movedDestination(const MediaVideo &job, const QString &directory, int templateIndex)
+{
+    const QString name =
+        QFileInfo(templateIndex != 0 ? outputNameWithTemplate(job, templateIndex) : job.destination)
+            .fileName();
+    // An empty folder sends the job back beside its source rather than to a bare name.
+    const QString folder = directory.isEmpty() ? QFileInfo(job.source).absolutePath() : directory;
+    return name.isEmpty() ? importDestination(job.source, folder) : QDir(folder).filePath(name);
+}
+
 QString outputName(const MediaVideo &job, const QString &videoCodec, const QString &audioCodec,
                    const QString &extension)
 {

@@ -19,6 +19,9 @@ QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const Q
 // Destination of a newly imported source: into `directory` when it is not empty, otherwise beside the
 // source; in both cases with the extension replaced by "mp4".
 QString importDestination(const QString &source, const QString &directory = {});
+// The job's destination once the destination folder becomes `directory`: the same file name (the
+// template's when `templateIndex` is not 0) in that folder, or beside the source when it is empty.
+QString movedDestination(const MediaVideo &job, const QString &directory, int templateIndex);
 
 // `path` with "-N" before its last extension: clip.mp4 -> clip-1.mp4, a.b.mkv -> a.b-1.mkv, name -> name-1.
 // A dot that starts the file name or sits in a directory name is not an extension.

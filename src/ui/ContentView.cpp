@@ -692,14 +692,9 @@ void ContentView::commitDestination()
 
 void ContentView::retargetAll()
 {
-    const bool templated = Preferences::readInt(Preferences::Key::formatFile) != 0;
-    for (const MediaVideo::Ptr &job : m_model->jobs()) {
-        const QString name = fileName(templated ? outputName(*job) : job->destination);
-        // An empty field sends every job back beside its source rather than to a bare name.
-        const QString directory = m_text1.isEmpty() ? QFileInfo(job->source).absolutePath() : m_text1;
-        job->destination =
-            name.isEmpty() ? importDestination(job->source, directory) : QDir(directory).filePath(name);
-    }
+    const int templateIndex = Preferences::readInt(Preferences::Key::formatFile);
+    for (const MediaVideo::Ptr &job : m_model->jobs())
+        job->destination = movedDestination(*job, m_text1, templateIndex);
     m_model->refreshAll();
     // A folder just typed may have been made for it meanwhile: ask the file system again.
     refreshConflicts(true);
