@@ -210,6 +210,46 @@ QStringList collectInputs(const QStringList &inputs, const QString &command, boo
     return files;
 }
 
+void addRunOptions(QCommandLineParser &parser, bool hosts)
+{
+    parser.addOption(
+        QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
+    parser.addOption(QCommandLineOption(QStringLiteral("notify"),
+                                        tr("Show a desktop notification when the run has ended.")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("jobs"),
+        hosts ? tr("Convert N files at once, from 1 (one after another) to the number of cores; with "
+                   "--hosts, N at once on each host. Default: the stored setting.")
+              : tr("Convert N files at once, from 1 (one after another) to the number of cores. Default: "
+                   "the stored setting."),
+        QStringLiteral("N")));
+    if (hosts)
+        parser.addOption(QCommandLineOption(
+            QStringLiteral("hosts"),
+            tr("Spread the files over the hosts listed in FILE, through GNU parallel: one ssh login a line "
+               "(\"[N/]user@host\"), \":\" for this machine. Each source is copied to the host that takes "
+               "it, converted there with its own ffmpeg, and the result copied back."),
+            QStringLiteral("FILE")));
+}
+
+std::optional<int> readJobsAtOnce(const QCommandLineParser &parser, const QString &command, bool &ok)
+{
+    ok = true;
+    if (!parser.optionNames().contains(QStringLiteral("jobs")))
+        return std::nullopt;
+    bool number = false;
+    const int value = parser.value(QStringLiteral("jobs")).toInt(&number);
+    const bool overHosts = parser.optionNames().contains(QStringLiteral("hosts"));
+    const int most = overHosts ? Preferences::MaxSimultaneousJobs : std::max(1, QThread::idealThreadCount());
+    if (!number || value < 1 || value > most) {
+        write(stderr, QStringLiteral("tavrix-cli ") + command + QStringLiteral(": ") +
+                          tr("--jobs takes a number from 1 to %1\n").arg(most));
+        ok = false;
+        return std::nullopt;
+    }
+    return value;
+}
+
 EncodeRun::EncodeRun(QString command, bool verbose) : m_command(std::move(command))
 {
     // Standard output carries the progress and the summary; the core's diagnostic lines go aside.
@@ -359,21 +399,7 @@ int encodeCommand(const QStringList &arguments)
            "or, with --jobs or --hosts, several at once."));
     parser.addHelpOption();
     addSettingsOptions(parser);
-    parser.addOption(
-        QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
-    parser.addOption(QCommandLineOption(QStringLiteral("notify"),
-                                        tr("Show a desktop notification when the run has ended.")));
-    parser.addOption(QCommandLineOption(
-        QStringLiteral("jobs"),
-        tr("Convert N files at once, from 1 (one after another) to the number of cores; with --hosts, "
-           "N at once on each host. Default: the stored setting."),
-        QStringLiteral("N")));
-    parser.addOption(QCommandLineOption(
-        QStringLiteral("hosts"),
-        tr("Spread the files over the hosts listed in FILE, through GNU parallel: one ssh login a line "
-           "(\"[N/]user@host\"), \":\" for this machine. Each source is copied to the host that takes "
-           "it, converted there with its own ffmpeg, and the result copied back."),
-        QStringLiteral("FILE")));
+    addRunOptions(parser, true);
     parser.addPositionalArgument(QStringLiteral("FILE|DIR"), tr("Video files or directories to convert."),
                                  QStringLiteral("FILE|DIR..."));
     if (!parser.parse(arguments)) {
@@ -395,18 +421,10 @@ int encodeCommand(const QStringList &arguments)
         write(stderr, tr("tavrix-cli encode: no file or directory given\n"));
         return ExitUsage;
     }
-    std::optional<int> jobsAtOnce;
-    if (parser.isSet(QStringLiteral("jobs"))) {
-        bool number = false;
-        const int value = parser.value(QStringLiteral("jobs")).toInt(&number);
-        const int most = parser.isSet(QStringLiteral("hosts")) ? Preferences::MaxSimultaneousJobs
-                                                               : std::max(1, QThread::idealThreadCount());
-        if (!number || value < 1 || value > most) {
-            write(stderr, tr("tavrix-cli encode: --jobs takes a number from 1 to %1\n").arg(most));
-            return ExitUsage;
-        }
-        jobsAtOnce = value;
-    }
+    bool jobsOk = true;
+    const std::optional<int> jobsAtOnce = readJobsAtOnce(parser, QStringLiteral("encode"), jobsOk);
+    if (!jobsOk)
+        return ExitUsage;
     QString hosts;
     QString parallelProgram;
     if (parser.isSet(QStringLiteral("hosts"))) {

@@ -6,6 +6,7 @@
 #include "session/Session.h"
 #include "session/StopSignals.h"
 
+#include <QCommandLineParser>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,12 @@
 // What cannot be used is said on standard error, each line starting "tavrix-cli COMMAND: ", and sets
 // `inputProblem`.
 QStringList collectInputs(const QStringList &inputs, const QString &command, bool &inputProblem);
+
+// The options of every command that converts: --verbose, --notify and --jobs, and --hosts with `hosts`.
+void addRunOptions(QCommandLineParser &parser, bool hosts);
+// The number --jobs gives, if it is given: from 1 to the cores (to many with --hosts, per host). `ok` is
+// false, and why said on standard error, when it is out of range.
+std::optional<int> readJobsAtOnce(const QCommandLineParser &parser, const QString &command, bool &ok);
 
 // How `encode` converts jobs, shared by every command that converts, so they all behave alike: the
 // diagnostics kept off standard output, Ctrl-C, SIGTERM, SIGHUP and a closed output stopping the run, a

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QThread>
 
 #include <algorithm>
 
@@ -159,15 +158,7 @@ int queueCommand(const QStringList &arguments)
                                      QStringLiteral("FILE|DIR..."));
     } else if (command == QLatin1String("run")) {
         parser.setApplicationDescription(tr("Converts the jobs of the saved list that have not succeeded."));
-        parser.addOption(
-            QCommandLineOption(QStringLiteral("verbose"), tr("Also show the encoder command lines.")));
-        parser.addOption(QCommandLineOption(QStringLiteral("notify"),
-                                            tr("Show a desktop notification when the run has ended.")));
-        parser.addOption(QCommandLineOption(
-            QStringLiteral("jobs"),
-            tr("Convert N files at once, from 1 (one after another) to the number of cores. Default: the "
-               "stored setting."),
-            QStringLiteral("N")));
+        addRunOptions(parser, false);
     } else if (command != QLatin1String("list") && command != QLatin1String("clear")) {
         std::fprintf(stderr, "tavrix-cli queue: unknown command '%s'\n", qPrintable(printableText(command)));
         usage(stderr);
@@ -209,17 +200,10 @@ int queueCommand(const QStringList &arguments)
     if (command == QLatin1String("clear"))
         return clear(folder);
 
-    std::optional<int> jobsAtOnce;
-    if (command == QLatin1String("run") && parser.isSet(QStringLiteral("jobs"))) {
-        bool number = false;
-        const int value = parser.value(QStringLiteral("jobs")).toInt(&number);
-        const int most = std::max(1, QThread::idealThreadCount());
-        if (!number || value < 1 || value > most) {
-            fail(command, tr("--jobs takes a number from 1 to %1").arg(most));
-            return ExitUsage;
-        }
-        jobsAtOnce = value;
-    }
+    bool jobsOk = true;
+    const std::optional<int> jobsAtOnce = readJobsAtOnce(parser, QStringLiteral("queue ") + command, jobsOk);
+    if (!jobsOk)
+        return ExitUsage;
     EncodeRun run(QStringLiteral("queue ") + command,
                   command == QLatin1String("run") && parser.isSet(QStringLiteral("verbose")));
     run.setNotifying(command == QLatin1String("run") && parser.isSet(QStringLiteral("notify")));
