@@ -98,6 +98,21 @@ Timing timeBashLoop(const QStringList &commands)
     return {clock.nsecsElapsed() / 1e9, cpuSeconds() - cpu};
 }
 
+// Runs `jobs` and returns how many succeeded.
+int runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs)
+{
+    int succeeded = 0;
+    QEventLoop loop;
+    QObject::connect(&encoder, &BatchEncoder::runFinished, &loop, &QEventLoop::quit);
+    QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
+                     [&succeeded](const QUuid &, const JobResult &r) {
+                         succeeded += r.status == JobResult::Status::Succeeded;
+                     });
+    encoder.start(jobs);
+    loop.exec();
+    return succeeded;
+}
+
 Timing timeEncoder(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, const QStringList &commands,
                    int *succeeded)
 {
@@ -118,15 +133,7 @@ Timing timeEncoder(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, 
         }
         return CommandLine{{}, QStringLiteral("unknown job")};
     });
-    QEventLoop loop;
-    QObject::connect(&encoder, &BatchEncoder::runFinished, &loop, &QEventLoop::quit);
-    *succeeded = 0;
-    QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
-                     [succeeded](const QUuid &, const JobResult &r) {
-                         *succeeded += r.status == JobResult::Status::Succeeded;
-                     });
-    encoder.start(jobs);
-    loop.exec();
+    *succeeded = runToEnd(encoder, jobs);
     return {clock.nsecsElapsed() / 1e9, cpuSeconds() - cpu};
 }
 
@@ -141,15 +148,7 @@ double timeRun(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, int 
     encoder.setExistingOutput(Preferences::ExistingOutput::Overwrite);
     encoder.setSimultaneousJobs(jobsAtOnce);
     encoder.setHosts(hostsFile);
-    QEventLoop loop;
-    QObject::connect(&encoder, &BatchEncoder::runFinished, &loop, &QEventLoop::quit);
-    *succeeded = 0;
-    QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
-                     [succeeded](const QUuid &, const JobResult &r) {
-                         *succeeded += r.status == JobResult::Status::Succeeded;
-                     });
-    encoder.start(jobs);
-    loop.exec();
+    *succeeded = runToEnd(encoder, jobs);
     return clock.nsecsElapsed() / 1e9;
 }
 
