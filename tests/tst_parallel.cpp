@@ -62,6 +62,10 @@ fi
 mkdir -p "$REMOTE_ROOT/$host" && cd "$REMOTE_ROOT/$host" && HOME="$REMOTE_ROOT/$host" exec setsid -w bash -c "$*"
 )";
 
+// A login shell GNU parallel cannot run jobs with, as on a machine where SHELL is unset or not a
+// POSIX shell.
+const QString noUsableShell = QStringLiteral("SHELL=/nonexistent/fish");
+
 // Processes working in a folder below `root`.
 int processesIn(const QString &root)
 {
@@ -176,8 +180,9 @@ private slots:
                 {"encode", "--video-encoder", "libx264", "--preset", "ultrafast", "--container", "mp4",
                  "--hosts", dir + "/hosts", dir},
                 &out, nullptr,
-                {"PARALLEL_SSH=" + dir + "/ssh", "REMOTE_ROOT=" + remote, "SSH_LOG=" + dir + "/ssh.log"});
-        QCOMPARE(status, reachable ? 0 : 1);
+                {"PARALLEL_SSH=" + dir + "/ssh", "REMOTE_ROOT=" + remote, "SSH_LOG=" + dir + "/ssh.log",
+                 noUsableShell});
+        QVERIFY2(status == (reachable ? 0 : 1), out.constData());
         const QByteArray reached = readFile(dir + "/ssh.log");
         for (const QByteArray &line : hosts.split('\n'))
             if (line.contains('/') && !line.endsWith(':'))
@@ -216,7 +221,8 @@ private slots:
         QProcess cli;
         const TestSupport::ScopedEnv env{{"PARALLEL_SSH", (dir + "/ssh").toUtf8()},
                                          {"REMOTE_ROOT", remote.toUtf8()},
-                                         {"SSH_LOG", (dir + "/ssh.log").toUtf8()}};
+                                         {"SSH_LOG", (dir + "/ssh.log").toUtf8()},
+                                         {"SHELL", noUsableShell.mid(6).toUtf8()}};
         cli.start(QStringLiteral(TAVRIX_CLI_PATH),
                   {"encode", "--preset", "veryslow", "--hosts", dir + "/hosts", dir + "/long.mkv"});
         const auto converting = [&] {

@@ -983,6 +983,10 @@ void BatchEncoder::Run::runOnHosts()
     // Its own words and anything a job printed are read here; none of it reaches our standard output.
     ToolProcess parallel(QStringLiteral("parallel"), parallelProgram, arguments);
     parallel.setChannels(ToolProcess::Channels::Merged);
+    // GNU parallel runs each job, here and on the hosts, through the user's login shell ($SHELL), or
+    // guesses one from its parent when that is unset. The job is a plain `bash -c` line, which a csh,
+    // a fish or a missing shell would break; any POSIX shell carries it.
+    parallel.setEnvironmentVariable(QStringLiteral("PARALLEL_SHELL"), QStringLiteral("/bin/sh"));
     parallel.setGracePeriod(std::chrono::milliseconds(stopGraceMs));
     parallel.setCancellation(stopFlag);
     OutputTail said;
@@ -1059,7 +1063,10 @@ void BatchEncoder::Run::runOnHosts()
             p.temporary = TemporaryFile{};
         if (outcome.kind == ProcessOutcome::Kind::Exited && outcome.exitCode == 0 &&
             p.temporary->path.isEmpty()) {
-            fail(p, tr("On %1: the converted file did not come back.").arg(p.host),
+            const QString said = failureLine(outcome.tail.lines());
+            fail(p,
+                 said.isEmpty() ? tr("On %1: the converted file did not come back.").arg(p.host)
+                                : tr("On %1: the converted file did not come back: %2").arg(p.host, said),
                  JobResult::Status::Failed);
             continue;
         }

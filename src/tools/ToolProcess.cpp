@@ -119,7 +119,10 @@ ToolOutcome ToolProcess::run()
     QProcess process;
     process.setProgram(m_program);
     process.setArguments(m_arguments);
-    process.setProcessEnvironment(toolEnvironment());
+    QProcessEnvironment environment = toolEnvironment();
+    for (auto it = m_extraEnvironment.cbegin(); it != m_extraEnvironment.cend(); ++it)
+        environment.insert(it.key(), it.value());
+    process.setProcessEnvironment(environment);
     // ffmpeg reads commands from its standard input; it gets an immediate end of file instead.
     process.setStandardInputFile(QProcess::nullDevice());
     if (m_channels == Channels::Merged) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -95,6 +96,8 @@ public:
         std::atomic_int held{0};
     };
     void setPause(std::shared_ptr<PauseControl> pause) { m_pause = std::move(pause); }
+    // A variable set for this tool on top of the program's environment.
+    void setEnvironmentVariable(const QString &name, const QString &value) { m_extraEnvironment.insert(name, value); }
 
     // Starts the tool and returns once it has ended and every line has been handed over. Anything the
     // tool left running in its group is killed.
@@ -122,6 +125,7 @@ private:
     std::atomic_bool m_stopRequested{false};
     std::shared_ptr<const std::atomic_bool> m_cancelled;
     std::shared_ptr<PauseControl> m_pause;
+    QHash<QString, QString> m_extraEnvironment;
 
     bool stopAsked() const { return m_stopRequested.load() || (m_cancelled && m_cancelled->load()); }
 };
