@@ -243,6 +243,24 @@ FR = {
     "Converting videos": "Conversion de vidéos",
     "Conversion stopped": "Conversion arrêtée",
     "Conversion finished": "Conversion terminée",
+    "On %1: the converted file did not come back: %2": "Sur %1 : le fichier converti n’est pas revenu : %2",
+    "“%1” has no video stream to encode.": "« %1 » n’a pas de flux vidéo à encoder.",
+    "%1 cannot be used: %2": "%1 ne peut pas être utilisé : %2",
+    "%1 has no constant quality mode; choose a bitrate.":
+        "%1 n’a pas de mode à qualité constante ; choisissez un débit.",
+    "%1 needs a VAAPI device (/dev/dri/renderD*); none was found.":
+        "%1 a besoin d’un périphérique VAAPI (/dev/dri/renderD*) ; aucun n’a été trouvé.",
+    "The crop “%1” is not of the form width:height:x:y.":
+        "Le recadrage « %1 » n’est pas de la forme largeur:hauteur:x:y.",
+    "The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose Matroska or no "
+    "subtitle stream.":
+        "La piste de sous-titres « %1 » est en images (%2), ce que MP4 ne peut pas contenir ; choisissez "
+        "Matroska ou aucune piste de sous-titres.",
+    "The subtitle file “%1” does not exist.": "Le fichier de sous-titres « %1 » n’existe pas.",
+    "The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose Matroska or a text "
+    "subtitle file.":
+        "Le fichier de sous-titres « %1 » contient des sous-titres en images (%2), ce que MP4 ne peut pas "
+        "contenir ; choisissez Matroska ou un fichier de sous-titres texte.",
 }
 FR_PLURAL = {
     "%n converted": ["%n convertie", "%n converties"],

@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>AppDelegate</name>
+    <message>
+        <source>%1 The list starts empty and is not saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Job list</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>BatchEncoder</name>
     <message>
         <source>Stopped by the user</source>
@@ -113,6 +124,61 @@
     </message>
     <message>
         <source>The run was stopped after the file before it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>On %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot make a temporary folder: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write the list of jobs: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GNU parallel could not run the job: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GNU parallel did not run the job: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The host %1 could not be reached: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>On %1: the converted file did not come back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>On %1: the converted file did not come back: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>“%1” has no video stream to encode.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 cannot be used: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 has no constant quality mode; choose a bitrate.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 needs a VAAPI device (/dev/dri/renderD*); none was found.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The crop “%1” is not of the form width:height:x:y.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -583,6 +649,10 @@ Press to edit this job.</source>
 Output: %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Converting… %1%</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JobListView</name>
@@ -630,6 +700,21 @@ Output: %2</source>
     </message>
     <message>
         <source>written to %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>JobRules</name>
+    <message>
+        <source>The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose Matroska or no subtitle stream.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose Matroska or a text subtitle file.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -734,6 +819,21 @@ Output: %2</source>
     </message>
 </context>
 <context>
+    <name>Pickers</name>
+    <message>
+        <source>Bitrate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>PowerActions</name>
     <message>
         <source>Do nothing</source>
@@ -761,21 +861,6 @@ Output: %2</source>
     </message>
     <message>
         <source>the system bus cannot be reached.</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>Pickers</name>
-    <message>
-        <source>Bitrate</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Quality</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1060,6 +1145,14 @@ Output: %2</source>
     </message>
     <message>
         <source>The graphics device that h264_vaapi and hevc_vaapi encode on</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Simultaneous jobs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>How many files are converted at once; 1 converts them one after another</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -154,6 +154,33 @@
         <source>The run was stopped after the file before it</source>
         <translation>La série a été arrêtée après le fichier précédent</translation>
     </message>
+    <message>
+        <source>On %1: the converted file did not come back: %2</source>
+        <translation>Sur %1 : le fichier converti n’est pas revenu : %2</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>“%1” has no video stream to encode.</source>
+        <translation>« %1 » n’a pas de flux vidéo à encoder.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be used: %2</source>
+        <translation>%1 ne peut pas être utilisé : %2</translation>
+    </message>
+    <message>
+        <source>%1 has no constant quality mode; choose a bitrate.</source>
+        <translation>%1 n’a pas de mode à qualité constante ; choisissez un débit.</translation>
+    </message>
+    <message>
+        <source>%1 needs a VAAPI device (/dev/dri/renderD*); none was found.</source>
+        <translation>%1 a besoin d’un périphérique VAAPI (/dev/dri/renderD*) ; aucun n’a été trouvé.</translation>
+    </message>
+    <message>
+        <source>The crop “%1” is not of the form width:height:x:y.</source>
+        <translation>Le recadrage « %1 » n’est pas de la forme largeur:hauteur:x:y.</translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>
@@ -679,6 +706,21 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>JobRules</name>
+    <message>
+        <source>The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose Matroska or no subtitle stream.</source>
+        <translation>La piste de sous-titres « %1 » est en images (%2), ce que MP4 ne peut pas contenir ; choisissez Matroska ou aucune piste de sous-titres.</translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” does not exist.</source>
+        <translation>Le fichier de sous-titres « %1 » n’existe pas.</translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose Matroska or a text subtitle file.</source>
+        <translation>Le fichier de sous-titres « %1 » contient des sous-titres en images (%2), ce que MP4 ne peut pas contenir ; choisissez Matroska ou un fichier de sous-titres texte.</translation>
+    </message>
+</context>
+<context>
     <name>LogViewer</name>
     <message>
         <source>Log of %1</source>
@@ -779,6 +821,21 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>Pickers</name>
+    <message>
+        <source>Bitrate</source>
+        <translation>Débit binaire</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualité</translation>
+    </message>
+    <message>
+        <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
+        <translation>Qualité constante : plus bas donne mieux et plus gros (x264 et x265 : 18 ressemble à la source, 23 est leur valeur par défaut)</translation>
+    </message>
+</context>
+<context>
     <name>PowerActions</name>
     <message>
         <source>Do nothing</source>
@@ -807,21 +864,6 @@ Sortie : %2</translation>
     <message>
         <source>the system bus cannot be reached.</source>
         <translation>le bus système est injoignable.</translation>
-    </message>
-</context>
-<context>
-    <name>Pickers</name>
-    <message>
-        <source>Bitrate</source>
-        <translation>Débit binaire</translation>
-    </message>
-    <message>
-        <source>Quality</source>
-        <translation>Qualité</translation>
-    </message>
-    <message>
-        <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
-        <translation>Qualité constante : plus bas donne mieux et plus gros (x264 et x265 : 18 ressemble à la source, 23 est leur valeur par défaut)</translation>
     </message>
 </context>
 <context>

@@ -18,10 +18,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// Messages of the rules; lupdate files them under this context.
+struct CommandLineText
 {
-    return QCoreApplication::translate("CommandLine", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+};
 
 bool isPlainWord(const QString &word)
 {
@@ -211,23 +212,26 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     // A probe cut short says why; that is the news, not the missing stream.
     if (job.videoTracks.isEmpty())
         return {{},
-                job.probeError.isEmpty() ? tr("“%1” has no video stream to encode.").arg(job.source)
-                                         : job.probeError};
+                job.probeError.isEmpty()
+                    ? CommandLineText::tr("“%1” has no video stream to encode.").arg(job.source)
+                    : job.probeError};
 
     if (context.unavailableReason) {
         for (const QString &encoder : {rawText(job.videoEncoder), rawText(job.audioEncoder)}) {
             const QString reason = context.unavailableReason(encoder);
             if (!reason.isEmpty())
-                return {{}, tr("%1 cannot be used: %2").arg(encoder, reason)};
+                return {{}, CommandLineText::tr("%1 cannot be used: %2").arg(encoder, reason)};
         }
     }
     const std::optional<QString> rate = videoRateOptions(job);
     if (!rate)
-        return {{}, tr("%1 has no constant quality mode; choose a bitrate.").arg(rawText(job.videoEncoder))};
+        return {{},
+                CommandLineText::tr("%1 has no constant quality mode; choose a bitrate.")
+                    .arg(rawText(job.videoEncoder))};
     const EncoderFamily family = familyOf(job.videoEncoder);
     if (family == EncoderFamily::Vaapi && context.vaapiDevice.isEmpty())
         return {{},
-                tr("%1 needs a VAAPI device (/dev/dri/renderD*); none was found.")
+                CommandLineText::tr("%1 needs a VAAPI device (/dev/dri/renderD*); none was found.")
                     .arg(rawText(job.videoEncoder))};
 
     QString cmd = shellQuote(context.ffmpegPath) + QStringLiteral(" -hide_banner ");
@@ -262,7 +266,9 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     } else if (!job.videoCrop.isEmpty()) {
         const std::optional<QRect> crop = cropRect(job.videoCrop);
         if (!crop)
-            return {{}, tr("The crop “%1” is not of the form width:height:x:y.").arg(job.videoCrop)};
+            return {
+                {},
+                CommandLineText::tr("The crop “%1” is not of the form width:height:x:y.").arg(job.videoCrop)};
         // The numbers that were checked, not the text around them (a stored newline would end the command).
         filters << QStringLiteral("crop=%1:%2:%3:%4")
                        .arg(crop->width())

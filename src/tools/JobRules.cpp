@@ -12,10 +12,11 @@
 
 namespace {
 
-QString tr(const char *text)
+// Messages of the rules; lupdate files them under this context.
+struct JobRulesText
 {
-    return QCoreApplication::translate("JobRules", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(JobRules)
+};
 
 // The Format word of a subtitle line.
 QString subtitleFormat(const QString &line)
@@ -71,8 +72,9 @@ SubtitleCheck checkSubtitles(const MediaVideo &job,
             if (isPictureFormat(format))
                 return {
                     SubtitleCheck::Problem::PictureInMp4,
-                    tr("The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose "
-                       "Matroska or no subtitle stream.")
+                    JobRulesText::tr(
+                        "The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose "
+                        "Matroska or no subtitle stream.")
                         .arg(stream.line.trimmed(), format)};
         }
     }
@@ -81,11 +83,13 @@ SubtitleCheck checkSubtitles(const MediaVideo &job,
         return {};
     if (!(fileExists ? fileExists(external) : QFileInfo(external).isFile()))
         return {SubtitleCheck::Problem::MissingFile,
-                tr("The subtitle file “%1” does not exist.").arg(QDir::toNativeSeparators(external))};
+                JobRulesText::tr("The subtitle file “%1” does not exist.")
+                    .arg(QDir::toNativeSeparators(external))};
     if (const QString format = pictureFileFormat(external); mp4 && !format.isEmpty())
         return {SubtitleCheck::Problem::PictureInMp4,
-                tr("The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose "
-                   "Matroska or a text subtitle file.")
+                JobRulesText::tr(
+                    "The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose "
+                    "Matroska or a text subtitle file.")
                     .arg(QFileInfo(external).fileName(), format)};
     return {};
 }
