@@ -173,15 +173,18 @@ private slots:
             QVERIFY(QFile::copy(m_clip, dir + QLatin1Char('/') + name));
         QVERIFY(writeFile(dir + QStringLiteral("/hosts"), hosts));
         QVERIFY(writeScript(dir + QStringLiteral("/ssh"), standInSsh));
+        // The subtitle goes to the host with the source, and is read there from the copy.
+        const QString subtitle = folder(QStringLiteral("subtitle")) + QStringLiteral("/sub \"x\".srt");
+        QVERIFY(writeFile(subtitle, "1\n00:00:00,000 --> 00:00:00,900\nHello\n"));
+        const QString data = folder(QStringLiteral("data"));
 
         QByteArray out;
-        const int status =
-            run(QStringLiteral(TAVRIX_CLI_PATH),
-                {"encode", "--video-encoder", "libx264", "--preset", "ultrafast", "--container", "mp4",
-                 "--hosts", dir + "/hosts", dir},
-                &out, nullptr,
-                {"PARALLEL_SSH=" + dir + "/ssh", "REMOTE_ROOT=" + remote, "SSH_LOG=" + dir + "/ssh.log",
-                 noUsableShell});
+        const int status = run(QStringLiteral(TAVRIX_CLI_PATH),
+                               {"encode", "--video-encoder", "libx264", "--preset", "ultrafast",
+                                "--container", "mp4", "--subtitle", subtitle, "--hosts", dir + "/hosts", dir},
+                               &out, nullptr,
+                               {"PARALLEL_SSH=" + dir + "/ssh", "REMOTE_ROOT=" + remote,
+                                "SSH_LOG=" + dir + "/ssh.log", "XDG_DATA_HOME=" + data, noUsableShell});
         QVERIFY2(status == (reachable ? 0 : 1), out.constData());
         const QByteArray reached = readFile(dir + "/ssh.log");
         for (const QByteArray &line : hosts.split('\n'))
@@ -190,9 +193,23 @@ private slots:
         for (const QString &name : names) {
             const QString output = dir + QLatin1Char('/') + QFileInfo(name).completeBaseName() + ".mp4";
             QCOMPARE(QFileInfo::exists(output), reachable);
-            if (reachable)
+            if (reachable) {
                 QVERIFY2(plays(output), qPrintable(output));
+                QByteArray streams;
+                run(realTool(QStringLiteral("ffmpeg")), {"-hide_banner", "-i", "file:" + output}, nullptr,
+                    &streams);
+                QVERIFY2(streams.contains("Subtitle: mov_text"), streams.constData());
+            }
         }
+        // Each job keeps its log; one that ran on a host shows the command it ran there.
+        int logs = 0;
+        for (QDirIterator it(data, {QStringLiteral("*.log")}, QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext(); ++logs) {
+            const QByteArray log = readFile(it.next());
+            if (log.startsWith("On host"))
+                QVERIFY2(log.contains(R"(from './sub "x".srt')"), log.constData());
+        }
+        QCOMPARE(logs, names.size());
         if (!reachable)
             QCOMPARE(out.count("The host unreachable could not be reached: ssh: connect to host "
                                "unreachable port 22: Connection refused"),

@@ -261,6 +261,10 @@ FR = {
     "subtitle file.":
         "Le fichier de sous-titres « %1 » contient des sous-titres en images (%2), ce que MP4 ne peut pas "
         "contenir ; choisissez Matroska ou un fichier de sous-titres texte.",
+    "On %1:": "Sur %1 :",
+    "The subtitle file has the same name as the source; rename one of them to convert on other hosts.":
+        "Le fichier de sous-titres porte le même nom que la source ; renommez l’un des deux pour convertir "
+        "sur d’autres machines.",
 }
 FR_PLURAL = {
     "%n converted": ["%n convertie", "%n converties"],

@@ -158,6 +158,14 @@
         <source>On %1: the converted file did not come back: %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The subtitle file has the same name as the source; rename one of them to convert on other hosts.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>On %1:</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>

@@ -158,6 +158,14 @@
         <source>On %1: the converted file did not come back: %2</source>
         <translation>Sur %1 : le fichier converti n’est pas revenu : %2</translation>
     </message>
+    <message>
+        <source>The subtitle file has the same name as the source; rename one of them to convert on other hosts.</source>
+        <translation>Le fichier de sous-titres porte le même nom que la source ; renommez l’un des deux pour convertir sur d’autres machines.</translation>
+    </message>
+    <message>
+        <source>On %1:</source>
+        <translation>Sur %1 :</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>

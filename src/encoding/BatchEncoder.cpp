@@ -517,7 +517,8 @@ struct BatchEncoder::Run
             const QString suffix = QFileInfo(target).suffix();
             QString name =
                 QStringLiteral("tavrix-output") + (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
-            if (name == QFileInfo(job->source).fileName())
+            while (name == QFileInfo(job->source).fileName() ||
+                   (!job->subtitleExternal.isEmpty() && name == QFileInfo(job->subtitleExternal).fileName()))
                 name.prepend(QStringLiteral("new-"));
             return name;
         }
@@ -903,6 +904,7 @@ void BatchEncoder::Run::runOnHosts()
         result.reason = reason;
         p.discard();
         release(p.number);
+        p.closeLog(result);
         finish(p.job, p.number, result);
     };
     if (!work.isValid()) {
@@ -912,9 +914,10 @@ void BatchEncoder::Run::runOnHosts()
         return;
     }
 
-    // Three NUL-ended fields per job, so that any name passes: the file to send (the part after "/./"
-    // is its name over there), the file to bring back, and the command. The command runs in a folder
-    // of its own on the host; on this machine (":") nothing is sent and it works on the files in place.
+    // Four NUL-ended fields per job, so that any name passes: the file to send (the part after "/./"
+    // is its name over there), the file to bring back, the external subtitle to send (the source
+    // again when there is none) and the command. The command runs in a folder of its own on the host;
+    // on this machine (":") nothing is sent and it works on the files in place.
     const QString ffmpeg = shellQuote(tools.locateTool(QStringLiteral("ffmpeg")).path);
     // GNU parallel cuts a returned path at a line break, so the output comes back through a link
     // with a plain name to the job's folder.
@@ -923,25 +926,53 @@ void BatchEncoder::Run::runOnHosts()
         QFile::link(p.directory, link);
         return link + QStringLiteral("/./") + p.returnedName();
     };
+    // An input of the command read from the folder over there, where it is sent.
+    const auto inputThere = [](QString &command, const QString &path) {
+        const QString here = QStringLiteral(" -i ") + shellQuote(path) + QLatin1Char(' ');
+        if (!command.contains(here))
+            return false;
+        command.replace(here, QStringLiteral(" -i ") +
+                                  shellQuote(QStringLiteral("./") + QFileInfo(path).fileName()) +
+                                  QLatin1Char(' '));
+        return true;
+    };
     QByteArray input;
-    for (const Prepared &p : std::as_const(prepared)) {
+    QStringList commandsThere; // per job, for its log
+    for (int i = 0; i < prepared.size();) {
+        Prepared &p = prepared[i];
         const QFileInfo source(p.job->source);
         const QString local = p.directory + QLatin1Char('/') + p.returnedName();
         QString there = p.command.text;
         if (!ffmpeg.isEmpty() && there.startsWith(ffmpeg))
             there.replace(0, ffmpeg.size(), QStringLiteral("ffmpeg"));
-        there.replace(QStringLiteral(" -i ") + shellQuote(p.job->source) + QLatin1Char(' '),
-                      QStringLiteral(" -i ") + shellQuote(QStringLiteral("./") + source.fileName()) +
-                          QLatin1Char(' '));
+        inputThere(there, p.job->source);
+        QFileInfo subtitle = source;
+        if (!p.job->subtitleExternal.isEmpty() && inputThere(there, p.job->subtitleExternal)) {
+            subtitle = QFileInfo(p.job->subtitleExternal);
+            // Both land in one folder over there.
+            if (subtitle.fileName() == source.fileName()) {
+                fail(p,
+                     tr("The subtitle file has the same name as the source; rename one of them to convert "
+                        "on other hosts."),
+                     JobResult::Status::Failed);
+                prepared.removeAt(i);
+                continue;
+            }
+        }
         if (there.endsWith(shellQuote(local)))
             there.replace(there.size() - shellQuote(local).size(), shellQuote(local).size(),
                           shellQuote(p.returnedName()));
         const QString command = QStringLiteral("if [ \"$PARALLEL_SSHLOGIN\" = : ]; then ") + p.command.text +
                                 QStringLiteral("; else ") + there + QStringLiteral("; fi");
         for (const QString &field :
-             {source.absolutePath() + QStringLiteral("/./") + source.fileName(), returnPath(p), command})
+             {source.absolutePath() + QStringLiteral("/./") + source.fileName(), returnPath(p),
+              subtitle.absolutePath() + QStringLiteral("/./") + subtitle.fileName(), command})
             input += QFile::encodeName(field) + '\0';
+        commandsThere << there;
+        ++i;
     }
+    if (prepared.isEmpty())
+        return;
     const QString inputPath = work.filePath(QStringLiteral("jobs"));
     const QString logPath = work.filePath(QStringLiteral("joblog"));
     QFile inputFile(inputPath);
@@ -956,13 +987,15 @@ void BatchEncoder::Run::runOnHosts()
 
     QStringList arguments = {QStringLiteral("--null"),
                              QStringLiteral("--max-args"),
-                             QStringLiteral("3"),
+                             QStringLiteral("4"),
                              QStringLiteral("--sshloginfile"),
                              QFileInfo(hostsFile).absoluteFilePath(),
                              QStringLiteral("--workdir"),
                              QStringLiteral("..."),
                              QStringLiteral("--transferfile"),
                              QStringLiteral("{1}"),
+                             QStringLiteral("--transferfile"),
+                             QStringLiteral("{3}"),
                              QStringLiteral("--return"),
                              QStringLiteral("{2}"),
                              QStringLiteral("--cleanup"),
@@ -974,7 +1007,7 @@ void BatchEncoder::Run::runOnHosts()
                              inputPath};
     if (jobsPerHost > 0)
         arguments << QStringLiteral("--jobs") << QString::number(jobsPerHost);
-    arguments << QStringLiteral("bash") << QStringLiteral("-c") << QStringLiteral("{3}");
+    arguments << QStringLiteral("bash") << QStringLiteral("-c") << QStringLiteral("{4}");
 
     status->post([](RunStatus &s) {
         s.setCurrentEncodeFile(QString());
@@ -1034,13 +1067,21 @@ void BatchEncoder::Run::runOnHosts()
             outcome.kind = stopRequested ? ProcessOutcome::Kind::Stopped : ProcessOutcome::Kind::Crashed;
             outcome.exitCode = signal;
         }
+        p.log = openLog ? openLog(*p.job) : JobLogSink();
+        if (p.log.append)
+            p.log.append(p.host == QStringLiteral(":")
+                             ? QStringLiteral("$ ") + p.command.text
+                             : tr("On %1:").arg(p.host) + QStringLiteral(" $ ") + commandsThere.value(i));
         QFile errors(work.filePath(QStringLiteral("job-%1.err").arg(i + 1)));
         if (errors.open(QIODevice::ReadOnly)) {
             LineSplitter splitter;
             QList<QByteArray> lines = splitter.push(errors.readAll());
             lines += splitter.flush();
-            for (const QByteArray &line : std::as_const(lines))
+            for (const QByteArray &line : std::as_const(lines)) {
                 outcome.tail.add(decodeLine(line));
+                if (p.log.append)
+                    p.log.append(decodeLine(line));
+            }
         }
         if (stopRequested)
             outcome.kind = ProcessOutcome::Kind::Stopped;
