@@ -69,6 +69,45 @@ private slots:
         QCOMPARE(written, (QStringList{"first.mp4", "SECOND.mp4"}));
     }
 
+    // Extra options reach ffmpeg as the shell reads them, quotes included; one ffmpeg refuses fails the
+    // job, the run exits with 1 and names the job's log, which holds ffmpeg's words.
+    void extraOptions_data()
+    {
+        QTest::addColumn<QString>("params");
+        QTest::addColumn<QByteArray>("said"); // empty: the job succeeds
+        QTest::newRow("a quoted value") << R"(-metadata title="two words")" << QByteArray();
+        QTest::newRow("an unknown option") << "-no_such_option" << QByteArray("no_such_option");
+    }
+    void extraOptions()
+    {
+        QFETCH(QString, params);
+        QFETCH(QByteArray, said);
+        const QTemporaryDir work;
+        QByteArray out;
+        const int code =
+            TestSupport::run(cli,
+                             QStringList{"encode", "--dest", work.path(), "--params", params,
+                                         m_dir.filePath(QStringLiteral("in/first.mov"))} +
+                                 fast,
+                             &out, nullptr, {"XDG_DATA_HOME=" + work.filePath(QStringLiteral("data"))});
+        const QString output = work.filePath(QStringLiteral("first.mp4"));
+        if (said.isEmpty()) {
+            QVERIFY2(code == 0, out.constData());
+            QByteArray info;
+            TestSupport::run(TestSupport::realTool(QStringLiteral("ffmpeg")), {"-hide_banner", "-i", output},
+                             nullptr, &info);
+            QVERIFY2(info.contains("title           : two words"), info.constData());
+            return;
+        }
+        QCOMPARE(code, 1);
+        QVERIFY2(out.contains("[1 / 1] first.mov  Failed: ffmpeg exited with status"), out.constData());
+        QVERIFY(!QFileInfo::exists(output));
+        const int at = out.indexOf("      log: ");
+        QVERIFY(at >= 0);
+        const QByteArray log = out.mid(at + 11, out.indexOf('\n', at) - at - 11);
+        QVERIFY2(TestSupport::readFile(QFile::decodeName(log)).contains(said), log.constData());
+    }
+
     // A file already at the destination, the source itself included, is never lost: the run takes a free
     // name (the stored choice, Rename, with factory settings), skips the job or, asked to, replaces the file
     // once the new one is complete.
