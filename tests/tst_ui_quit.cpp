@@ -100,13 +100,13 @@ private slots:
 
         int asked = 0;
         window->setCloseQuestion([&asked](QWidget *) { return ++asked > 1; });
-        QCOMPARE(run(WM_CLOSE_PATH, {window->windowTitle()}), 0);
+        QCOMPARE(run(WM_CLOSE_PATH, {QString::number(window->winId())}), 0);
         QTRY_COMPARE(asked, 1);
         QVERIFY(window->isVisible());
         QVERIFY(view.isRunning());
 
         QSignalSpy ended(view.encoder(), &BatchEncoder::runFinished);
-        QCOMPARE(run(WM_CLOSE_PATH, {window->windowTitle()}), 0);
+        QCOMPARE(run(WM_CLOSE_PATH, {QString::number(window->winId())}), 0);
         QTRY_COMPARE(asked, 2);
         QTRY_VERIFY(!window->isVisible());
         QVERIFY(ended.size() == 1 || ended.wait(10000));
