@@ -281,8 +281,7 @@ private slots:
         auto window = std::make_unique<MainWindow>(ToolRunner(hanging.path()));
         ContentView &content = *window->content();
         QVERIFY(content.waitForCatalog(30000)); // asked of the fake before it is told to hang
-        qputenv("FAKE_TOOL_SCRIPT_FFMPEG", "pgid:" + groups.toUtf8() + ";hang");
-        const auto unset = qScopeGuard([] { qunsetenv("FAKE_TOOL_SCRIPT_FFMPEG"); });
+        const TestSupport::ScopedEnv hang{{"FAKE_TOOL_SCRIPT_FFMPEG", "pgid:" + groups.toUtf8() + ";hang"}};
         auto job = makeJob();
         job->cropValue = ManualCrop;
         content.model()->append(job);
@@ -292,31 +291,20 @@ private slots:
         click(editor, "autocropButton");
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(groups).size() > 0, 30000);
         window.reset();
-        QFile file(groups);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray group = file.readAll().split('\n').value(0).split(' ').value(1);
+        const QByteArray group = TestSupport::readFile(groups).split('\n').value(0).split(' ').value(1);
         QCOMPARE(TestSupport::livingMembers(group.toLongLong()), 0);
     }
 
-    // The test's screen is a laptop's, 1366x768 (see main()). Opened there, and then made as small as
-    // it goes, the editor stays on the screen and every control can be scrolled to.
-    void fitsASmallScreen_data()
-    {
-        QTest::addColumn<bool>("smallest");
-        QTest::newRow("as opened") << false;
-        QTest::newRow("at its minimum size") << true;
-    }
+    // The test's screen is a laptop's, 1366x768 (see main()). Opened there the editor stays on the screen;
+    // made as small as it goes, every control can still be scrolled to.
     void fitsASmallScreen()
     {
-        QFETCH(bool, smallest);
         QPointer<DetailView> view = open(makeJob());
         const QRect screen = view->screen()->availableGeometry();
         QCOMPARE(screen.size(), QSize(1366, 768));
         QVERIFY(screen.contains(view->frameGeometry()));
-        if (smallest) {
-            view->resize(view->minimumSize());
-            QVERIFY(view->width() < 800 && view->height() < 600);
-        }
+        view->resize(view->minimumSize());
+        QVERIFY(view->width() < 800 && view->height() < 600);
         QCoreApplication::processEvents();
         auto *scroll = child<QScrollArea>(view, "editorScroll");
         const QWidget *form = scroll->widget();
