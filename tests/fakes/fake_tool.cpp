@@ -20,10 +20,12 @@
 //   exit:N                   exit with status N
 // Without the variable it prints its arguments, one per line, and exits 0.
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -67,14 +69,10 @@ void pause(long ms)
 
 std::string scriptVariable(const char *argv0)
 {
-    std::string name = argv0;
-    const std::size_t slash = name.rfind('/');
-    if (slash != std::string::npos)
-        name = name.substr(slash + 1);
+    std::string name = std::strrchr(argv0, '/') ? std::strrchr(argv0, '/') + 1 : argv0;
     for (char &c : name)
-        c = c >= 'a' && c <= 'z'                               ? char(c - 'a' + 'A')
-            : (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c
-                                                               : '_';
+        c = std::isalnum(static_cast<unsigned char>(c)) ? char(std::toupper(static_cast<unsigned char>(c)))
+                                                        : '_';
     return "FAKE_TOOL_SCRIPT_" + name;
 }
 
