@@ -27,11 +27,9 @@ namespace {
 
 QString format(const QVariant &value)
 {
-    if (value.userType() == qMetaTypeId<QDBusArgument>()) {
-        const auto argument = value.value<QDBusArgument>();
-        return argument.currentType() == QDBusArgument::MapType ? format(qdbus_cast<QVariantMap>(argument))
-                                                                : format(qdbus_cast<QStringList>(argument));
-    }
+    // Qt hands over a string array as a QStringList, a dictionary as a QDBusArgument.
+    if (value.userType() == qMetaTypeId<QDBusArgument>())
+        return format(qdbus_cast<QVariantMap>(value.value<QDBusArgument>()));
     if (value.userType() == QMetaType::QVariantMap) {
         QStringList entries;
         const QVariantMap map = value.toMap();
