@@ -208,10 +208,6 @@ private slots:
         QVERIFY(failed.at(0).at(1).toString().startsWith("The computer could not be suspended: "));
         QCOMPARE(power.choices(), QList({WhenDone::Nothing, WhenDone::Quit}));
         QVERIFY(!inhibitor.holdsLogindLock() && !inhibitor.holdsPortalLock());
-        if (noBus) {
-            QDBusConnection::disconnectFromBus(name + " session");
-            QDBusConnection::disconnectFromBus(name + " system");
-        }
     }
 
     // A run without a window: the locks are taken while it lasts, the launcher follows it from its
