@@ -31,18 +31,12 @@
 
 namespace {
 
-// Answers the panels as the test says and remembers what it was asked.
+// Answers the panels as the test says.
 class FakePanels : public Panels
 {
 public:
     QString answer;
-    QStringList extensions;
-
-    QString openFile(QWidget *, const QString &, const QStringList &e) override
-    {
-        extensions = e;
-        return answer;
-    }
+    QString openFile(QWidget *, const QString &, const QStringList &) override { return answer; }
 };
 
 // Every field of the job but its id, one per line, so that a difference names the field.
@@ -239,7 +233,6 @@ private slots:
                 m_panels.answer = text;
                 click(view, "subtitleButton");
                 QTRY_COMPARE(shown(view, name), text);
-                QCOMPARE(m_panels.extensions, (QStringList{"srt", "ssa", "ass"}));
             } else {
                 enter(view, name, text);
             }
@@ -324,13 +317,11 @@ int main(int argc, char **argv)
 {
     // A laptop's screen: the editor must fit 1366x768.
     QTemporaryDir dir;
-    QFile config(dir.filePath("screen.json"));
-    if (!config.open(QIODevice::WriteOnly) ||
-        config.write(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768,
-                         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") < 0)
+    const QString config = dir.filePath("screen.json");
+    if (!TestSupport::writeFile(config, R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366,
+        "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})"))
         return 1;
-    config.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
     QApplication app(argc, argv);
     TestDetailView test;
     QTEST_SET_MAIN_SOURCE_PATH
