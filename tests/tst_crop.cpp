@@ -1,4 +1,4 @@
-// Crop arithmetic, crop presets, typed crops, the preview outline, and a hostile name before crop detection.
+// Crop presets and their arithmetic, typed crops, the preview outline, and a hostile name before crop detection.
 #include "TestSupport.h"
 
 #include "model/MediaVideo.h"
@@ -23,35 +23,6 @@ private slots:
         QVERIFY(TestSupport::generateClip(m_audioOnly, "-f lavfi -i sine=duration=1 -c:a aac"));
     }
 
-    void arithmetic_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<double>("W");
-        QTest::addColumn<double>("H");
-        QTest::addColumn<double>("R");
-        QTest::addColumn<double>("P");
-        QTest::addColumn<QString>("expected");
-
-        QTest::newRow("keep height 4:3") << 3 << 1920.0 << 1080.0 << 1.3333 << 1.0 << "1440:1080:240:0";
-        QTest::newRow("by width ratio 2.35") << 2 << 1920.0 << 1080.0 << 2.35 << 1.0 << "816:816:552:128";
-        QTest::newRow("width not a multiple of 8")
-            << 1 << 1916.0 << 1080.0 << 2.35 << 1.0 << "1912:808:2:136";
-        QTest::newRow("zero picture") << 1 << 0.0 << 0.0 << 2.35 << 0.0 << "0:0:0:0";
-    }
-
-    void arithmetic()
-    {
-        QFETCH(int, mode);
-        QFETCH(double, W);
-        QFETCH(double, H);
-        QFETCH(double, R);
-        QFETCH(double, P);
-        const QString got = mode == 1   ? cropKeepWidth(W, H, R, P)
-                            : mode == 2 ? cropByWidthRatio(W, H, R, P)
-                                        : cropKeepHeight(W, H, R, P);
-        QTEST(got, "expected");
-    }
-
     // Preset index to stored crop text and preview outline; "=" for an outline equal to the text.
     void presets_data()
     {
@@ -73,6 +44,9 @@ private slots:
         row("2:35.1", 3, "x", "1920:816:0:128");
         // Stored text and outline differ for non-square pixels.
         row("4:3 on PAL 16/15", 7, "x", "760:536:4:16", "576:576:96:0", 720, 576, 16.0 / 15.0);
+        row("2:35.1, width not a multiple of 8", 3, "x", "1912:808:2:136", "=", 1916);
+        row("5:3 keeps the height", 8, "x", "1792:1072:64:0");
+        row("never probed", 3, "x", "0:0:0:0", "=", 0, 0, 0.0);
         row("index past the table", 10, "x", "", "");
     }
 
