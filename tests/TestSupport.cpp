@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <optional>
+#include <algorithm>
 #include <utility>
 
 namespace TestSupport {
@@ -52,44 +52,27 @@ QString toolParentPath()
     return QStringLiteral(TOOL_PARENT_PATH);
 }
 
-namespace {
-
-// The state letter and process group of /proc/PID/stat, or nothing for a process that is gone.
-std::optional<std::pair<QByteArray, qint64>> processState(const QString &pid)
+QList<Process> livingProcesses()
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray text = stat.readAll();
-    // pid (comm) state ppid pgrp ...; comm may hold blanks, so read after the last ')'.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 3)
-        return std::nullopt;
-    return std::pair(fields[0], fields[2].toLongLong());
+    QList<Process> list;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QString dir = QStringLiteral("/proc/") + entry;
+        const QByteArray stat = readFile(dir + QStringLiteral("/stat"));
+        // pid (comm) state ppid pgrp ...; comm may hold blanks, so read after the last ')'.
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (entry.toLongLong() <= 0 || fields.size() < 3 || fields[0] == "Z")
+            continue;
+        list.append({entry.toLongLong(), fields[0].at(0), fields[2].toLongLong(),
+                     readFile(dir + QStringLiteral("/comm")).trimmed(), readFile(dir + QStringLiteral("/cmdline")),
+                     QFileInfo(dir + QStringLiteral("/cwd")).symLinkTarget()});
+    }
+    return list;
 }
-
-} // namespace
 
 int livingMembers(qint64 group)
 {
-    int count = 0;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool isPid = false;
-        entry.toInt(&isPid);
-        if (!isPid)
-            continue;
-        const auto state = processState(entry);
-        if (state && state->second == group && state->first != "Z")
-            ++count;
-    }
-    return count;
-}
-
-bool isAlive(qint64 pid)
-{
-    const auto state = processState(QString::number(pid));
-    return state && state->first != "Z";
+    const QList<Process> all = livingProcesses();
+    return std::count_if(all.cbegin(), all.cend(), [group](const Process &p) { return p.group == group; });
 }
 
 ResourceDir::ResourceDir(Entry ffmpeg, Entry mediainfo)

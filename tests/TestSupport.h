@@ -25,10 +25,20 @@ QString fakeToolPath();
 // A program that runs one mediainfo question through ToolRunner (see tests/fakes/tool_parent.cpp).
 QString toolParentPath();
 
-// Processes of a group that are still alive (zombies waiting for their reaper do not count).
+// A process as /proc shows it.
+struct Process
+{
+    qint64 pid = 0;
+    char state = 0; // "R", "S", "T"...
+    qint64 group = 0;
+    QByteArray name;
+    QByteArray commandLine; // the arguments, each ended by a NUL
+    QString workingDir;
+};
+// Every living process (zombies waiting for their reaper do not count).
+QList<Process> livingProcesses();
+// Living processes of a group.
 int livingMembers(qint64 group);
-// Whether the process is alive (a zombie is not).
-bool isAlive(qint64 pid);
 
 // A temporary resource directory whose "ffmpeg" and "mediainfo" entries are the fake tool, the real
 // tool or absent.

@@ -20,10 +20,8 @@ const QStringList fast{"--video-encoder", "libx264", "--preset", "ultrafast"};
 // Processes whose command line mentions `text`.
 int processesMentioning(const QByteArray &text)
 {
-    int count = 0;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs))
-        count += entry.toInt() > 0 && TestSupport::readFile("/proc/" + entry + "/cmdline").contains(text);
-    return count;
+    const QList<TestSupport::Process> all = TestSupport::livingProcesses();
+    return std::count_if(all.cbegin(), all.cend(), [&](const auto &p) { return p.commandLine.contains(text); });
 }
 
 } // namespace

@@ -69,12 +69,8 @@ const QString noUsableShell = QStringLiteral("SHELL=/nonexistent/fish");
 // Processes working in a folder below `root`.
 int processesIn(const QString &root)
 {
-    int count = 0;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        const QString cwd = QFileInfo(QStringLiteral("/proc/%1/cwd").arg(entry)).symLinkTarget();
-        count += entry.toInt() > 0 && cwd.startsWith(root);
-    }
-    return count;
+    const QList<TestSupport::Process> all = TestSupport::livingProcesses();
+    return std::count_if(all.cbegin(), all.cend(), [&](const auto &p) { return p.workingDir.startsWith(root); });
 }
 
 } // namespace

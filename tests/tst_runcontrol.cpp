@@ -23,22 +23,14 @@ using Status = JobResult::Status;
 
 namespace {
 
-// The state letter ("R", "S", "T"...) of a process, 0 once it is gone.
-char processState(const QString &pid)
-{
-    const QByteArray line = TestSupport::readFile(QStringLiteral("/proc/%1/stat").arg(pid));
-    return line.isEmpty() ? 0 : line.at(line.lastIndexOf(')') + 2);
-}
-
-// The states of the ffmpeg processes whose command line mentions `marker`.
-QStringList ffmpegStates(const QString &marker)
+// The state letters ("R", "S", "T"...) of the processes called `name` whose command line mentions
+// `marker`.
+QStringList processStates(const QString &marker, const QByteArray &name = "ffmpeg")
 {
     QStringList states;
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        if (TestSupport::readFile("/proc/" + pid + "/comm").trimmed() == "ffmpeg" &&
-            TestSupport::readFile("/proc/" + pid + "/cmdline").contains(marker.toUtf8()))
-            states << QString(QChar::fromLatin1(processState(pid)));
-    }
+    for (const TestSupport::Process &p : TestSupport::livingProcesses())
+        if (p.name == name && p.commandLine.contains(marker.toUtf8()))
+            states << QString(QChar::fromLatin1(p.state));
     return states;
 }
 
@@ -96,7 +88,7 @@ private slots:
         // Past ffmpeg's start, whose slow first frames would blur the rates.
         QTRY_VERIFY(status.percentValue() >= 25 && status.jobSecondsLeft() > 0);
         encoder.setPaused(true);
-        QTRY_COMPARE(ffmpegStates(m_dir.path()), QStringList{"T"});
+        QTRY_COMPARE(processStates(m_dir.path()), QStringList{"T"});
         QVERIFY(status.paused() && encoder.isHeld());
         QTest::qWait(2000); // longer than the work done so far
         // Estimates made after the pause (ffmpeg reports at once when it goes on, then catches up).
@@ -175,20 +167,20 @@ private slots:
         QProcess cli;
         cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         cli.start(QStringLiteral(TAVRIX_CLI_PATH),
-                  {QStringLiteral("encode"), QStringLiteral("--dest"), m_dir.filePath(QStringLiteral("cli")),
+                  {QStringLiteral("encode"), QStringLiteral("--dest"), m_dir.filePath(QStringLiteral("ctrl-z")),
                    QStringLiteral("--params"), QStringLiteral("-af arealtime"), m_clip});
-        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("cli")) && cli.waitForStarted());
-        const QString marker = m_dir.filePath(QStringLiteral("cli/"));
-        QTRY_COMPARE_WITH_TIMEOUT(ffmpegStates(marker).size(), 1, 20000);
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("ctrl-z")) && cli.waitForStarted());
+        const QString marker = m_dir.filePath(QStringLiteral("ctrl-z")); // the destination folder
+        QTRY_COMPARE_WITH_TIMEOUT(processStates(marker).size(), 1, 20000);
         ::kill(pid_t(cli.processId()), SIGTSTP);
-        QTRY_COMPARE(processState(QString::number(cli.processId())), 'T');
-        QCOMPARE(ffmpegStates(marker), QStringList{"T"});
+        QTRY_COMPARE(processStates(marker, "tavrix-cli"), QStringList{"T"});
+        QCOMPARE(processStates(marker), QStringList{"T"});
         ::kill(pid_t(cli.processId()), SIGCONT);
-        QTRY_VERIFY(processState(QString::number(cli.processId())) != 'T' &&
-                    ffmpegStates(marker) != QStringList{"T"});
+        QTRY_VERIFY(processStates(marker, "tavrix-cli") != QStringList{"T"} &&
+                    processStates(marker) != QStringList{"T"});
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitCode(), 0);
-        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("cli/clip.mp4"))).size() > 0);
+        QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("ctrl-z/clip.mp4"))).size() > 0);
     }
 };
 
