@@ -63,7 +63,8 @@ QList<Process> livingProcesses()
         if (entry.toLongLong() <= 0 || fields.size() < 3 || fields[0] == "Z")
             continue;
         list.append({entry.toLongLong(), fields[0].at(0), fields[2].toLongLong(),
-                     readFile(dir + QStringLiteral("/comm")).trimmed(), readFile(dir + QStringLiteral("/cmdline")),
+                     readFile(dir + QStringLiteral("/comm")).trimmed(),
+                     readFile(dir + QStringLiteral("/cmdline")),
                      QFileInfo(dir + QStringLiteral("/cwd")).symLinkTarget()});
     }
     return list;
@@ -73,6 +74,14 @@ int livingMembers(qint64 group)
 {
     const QList<Process> all = livingProcesses();
     return std::count_if(all.cbegin(), all.cend(), [group](const Process &p) { return p.group == group; });
+}
+
+int survivors(const QString &groupsFile)
+{
+    int living = 0;
+    for (const QByteArray &line : readFile(groupsFile).split('\n'))
+        living += line.isEmpty() ? 0 : livingMembers(line.split(' ').value(1).toLongLong());
+    return living;
 }
 
 ResourceDir::ResourceDir(Entry ffmpeg, Entry mediainfo)

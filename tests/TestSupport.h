@@ -39,6 +39,8 @@ struct Process
 QList<Process> livingProcesses();
 // Living processes of a group.
 int livingMembers(qint64 group);
+// Living processes of the groups listed in a file that the fake tool's "pgid:FILE" steps wrote.
+int survivors(const QString &groupsFile);
 
 // A temporary resource directory whose "ffmpeg" and "mediainfo" entries are the fake tool, the real
 // tool or absent.

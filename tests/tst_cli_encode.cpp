@@ -21,7 +21,8 @@ const QStringList fast{"--video-encoder", "libx264", "--preset", "ultrafast"};
 int processesMentioning(const QByteArray &text)
 {
     const QList<TestSupport::Process> all = TestSupport::livingProcesses();
-    return std::count_if(all.cbegin(), all.cend(), [&](const auto &p) { return p.commandLine.contains(text); });
+    return std::count_if(all.cbegin(), all.cend(),
+                         [&](const auto &p) { return p.commandLine.contains(text); });
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Crop presets and their arithmetic, typed crops, the preview outline, and a hostile name before crop detection.
+// Crop presets and their arithmetic, typed crops, the preview outline, and a hostile name before crop
+// detection.
 #include "TestSupport.h"
 
 #include "model/MediaVideo.h"

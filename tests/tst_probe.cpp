@@ -65,15 +65,15 @@ private slots:
 
     void init() { Preferences::clear(); }
 
-    // With an empty path only the defaults are read and no tool starts. Stored indexes past the lists
-    // read as their first case, figures out of range as 0.
+    // With an empty path only the defaults are read and no tool starts; a stored index past its list reads
+    // as its first case.
     void storedDefaults()
     {
-        const QList<std::pair<const char *, int>> stored{
-            {Key::container, 5},     {Key::videoEncoder, 2},  {Key::videoProfile, -1},
-            {Key::videoPreset, 6},   {Key::videoTune, 99},    {Key::audioEncoder, 1},
-            {Key::audioDebit, -160}, {Key::videoDebit, 1200}, {Key::audioSampling, 48000}};
-        for (const auto &[key, value] : stored)
+        for (const auto &[key, value] : {std::pair(Key::container, 5),
+                                         {Key::videoEncoder, 2},
+                                         {Key::videoTune, 99},
+                                         {Key::audioEncoder, 1},
+                                         {Key::videoDebit, 1200}})
             Preferences::writeInt(key, value);
         Preferences::writeBool(Key::deInterlace, true);
         const ResourceDir fakes(ResourceDir::Entry::Fake, ResourceDir::Entry::Fake);
@@ -81,12 +81,10 @@ private slots:
         const TestSupport::ScopedEnv script{{"FAKE_TOOL_SCRIPT", "touch:" + ran.toUtf8()}};
         const MediaVideo::Ptr job = createMediaVideo({}, "/out/x.mkv", ToolRunner(fakes.path()));
         QVERIFY(!QFile::exists(ran));
-        QCOMPARE(
-            QList<int>({job->container, int(job->videoEncoder), int(job->videoProfile), int(job->videoPreset),
-                        int(job->videoTune), int(job->audioEncoder), job->audioDebit, job->videoDebit,
-                        job->audioSampling, job->deInterlace}),
-            QList<int>({0, int(VideoEncoders::libx265), int(VideoProfiles::Auto), int(VideoPresets::medium),
-                        int(VideoTunes::Auto), int(AudioEncoders::libmp3lame), 0, 1200, 48000, 1}));
+        QCOMPARE(QList<int>({job->container, int(job->videoEncoder), int(job->videoTune),
+                             int(job->audioEncoder), job->videoDebit, job->deInterlace}),
+                 QList<int>({0, int(VideoEncoders::libx265), int(VideoTunes::Auto),
+                             int(AudioEncoders::libmp3lame), 1200, 1}));
         QCOMPARE(job->destination, QStringLiteral("/out/x.mkv"));
     }
 

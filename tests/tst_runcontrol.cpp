@@ -167,8 +167,9 @@ private slots:
         QProcess cli;
         cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         cli.start(QStringLiteral(TAVRIX_CLI_PATH),
-                  {QStringLiteral("encode"), QStringLiteral("--dest"), m_dir.filePath(QStringLiteral("ctrl-z")),
-                   QStringLiteral("--params"), QStringLiteral("-af arealtime"), m_clip});
+                  {QStringLiteral("encode"), QStringLiteral("--dest"),
+                   m_dir.filePath(QStringLiteral("ctrl-z")), QStringLiteral("--params"),
+                   QStringLiteral("-af arealtime"), m_clip});
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("ctrl-z")) && cli.waitForStarted());
         const QString marker = m_dir.filePath(QStringLiteral("ctrl-z")); // the destination folder
         QTRY_COMPARE_WITH_TIMEOUT(processStates(marker).size(), 1, 20000);

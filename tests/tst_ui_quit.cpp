@@ -22,19 +22,6 @@
 
 using namespace TestSupport;
 
-namespace {
-
-// How many processes are left in the groups the fake tools wrote down.
-int survivors(const QString &groupsFile)
-{
-    int living = 0;
-    for (const QByteArray &line : readFile(groupsFile).split('\n'))
-        living += line.isEmpty() ? 0 : livingMembers(line.split(' ').value(1).toLongLong());
-    return living;
-}
-
-} // namespace
-
 class TestQuit : public QObject
 {
     Q_OBJECT
