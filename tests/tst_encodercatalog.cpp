@@ -32,42 +32,31 @@ private slots:
         QTest::addColumn<QString>("preset");
         QTest::addColumn<QString>("profile");
         QTest::addColumn<QString>("expected"); // the command between the input and the audio, or "!error"
-        QTest::newRow("x264 bitrate") << "libx264" << -1 << "slow"
-                                      << "high10"
-                                      << "-vf scale=-2:-2 -map 0:0 -c:v libx264 -b:v 1000k -preset slow "
-                                         "-profile:v high10 -pix_fmt yuv420p";
-        QTest::newRow("x265 quality, no high10")
-            << "libx265" << 28 << "veryslow"
-            << "high10"
-            << "-vf scale=-2:-2 -map 0:0 -c:v libx265 -crf 28 -preset veryslow "
-               "-pix_fmt yuv420p";
-        QTest::newRow("vaapi bitrate: device, upload after crop and scale")
-            << "h264_vaapi" << -1 << "slow"
-            << "baseline"
-            << "-vaapi_device /dev/dri/renderD129 -y -i /in/clip.mov -vf crop=1920:800:0:140,scale=1280:-2,"
-               "format=nv12,hwupload -map 0:0 -c:v h264_vaapi -b:v 1000k -profile:v constrained_baseline";
-        QTest::newRow("vaapi quality")
-            << "hevc_vaapi" << 25 << "auto"
-            << "main"
-            << "-vaapi_device /dev/dri/renderD129 -y -i /in/clip.mov -vf crop=1920:800:0:140,"
-               "scale=1280:-2,format=nv12,hwupload -map 0:0 -c:v hevc_vaapi -qp 25 -profile:v main";
-        QTest::newRow("nvenc quality")
-            << "hevc_nvenc" << 30 << "medium"
-            << "main"
-            << "-vf scale=-2:-2 -map 0:0 -c:v hevc_nvenc -cq 30 -preset p4 -profile:v main "
-               "-pix_fmt yuv420p";
-        QTest::newRow("qsv bitrate") << "h264_qsv" << -1 << "superfast"
-                                     << "main"
-                                     << "-vf scale=-2:-2 -map 0:0 -c:v h264_qsv -b:v 1000k -preset veryfast "
-                                        "-profile:v main -pix_fmt nv12";
-        QTest::newRow("qsv quality")
-            << "hevc_qsv" << 22 << "slower"
-            << "high"
-            << "-vf scale=-2:-2 -map 0:0 -c:v hevc_qsv -global_quality 22 -preset slower "
-               "-pix_fmt nv12";
-        QTest::newRow("videotoolbox has no quality") << "hevc_videotoolbox" << 20 << "auto"
-                                                     << "auto"
-                                                     << "!hevc_videotoolbox has no constant quality mode";
+        const auto row = [](const char *name, const char *encoder, int quality, const char *preset,
+                            const char *profile, const QString &expected) {
+            QTest::newRow(name) << QString(encoder) << quality << QString(preset) << QString(profile)
+                                << expected;
+        };
+        const QString vaapi = "-vaapi_device /dev/dri/renderD129 -y -i /in/clip.mov -vf crop=1920:800:0:140,"
+                              "scale=1280:-2,format=nv12,hwupload -map 0:0 ";
+        row("x264 bitrate", "libx264", -1, "slow", "high10",
+            "-vf scale=-2:-2 -map 0:0 -c:v libx264 -b:v 1000k -preset slow -profile:v high10 -pix_fmt "
+            "yuv420p");
+        row("x265 quality, no high10", "libx265", 28, "veryslow", "high10",
+            "-vf scale=-2:-2 -map 0:0 -c:v libx265 -crf 28 -preset veryslow -pix_fmt yuv420p");
+        row("vaapi bitrate: device, upload after crop and scale", "h264_vaapi", -1, "slow", "baseline",
+            vaapi + "-c:v h264_vaapi -b:v 1000k -profile:v constrained_baseline");
+        row("vaapi quality", "hevc_vaapi", 25, "auto", "main",
+            vaapi + "-c:v hevc_vaapi -qp 25 -profile:v main");
+        row("nvenc quality", "hevc_nvenc", 30, "medium", "main",
+            "-vf scale=-2:-2 -map 0:0 -c:v hevc_nvenc -cq 30 -preset p4 -profile:v main -pix_fmt yuv420p");
+        row("qsv bitrate", "h264_qsv", -1, "superfast", "main",
+            "-vf scale=-2:-2 -map 0:0 -c:v h264_qsv -b:v 1000k -preset veryfast -profile:v main -pix_fmt "
+            "nv12");
+        row("qsv quality", "hevc_qsv", 22, "slower", "high",
+            "-vf scale=-2:-2 -map 0:0 -c:v hevc_qsv -global_quality 22 -preset slower -pix_fmt nv12");
+        row("videotoolbox has no quality", "hevc_videotoolbox", 20, "auto", "auto",
+            "!hevc_videotoolbox has no constant quality mode");
     }
     void commandShapes()
     {
@@ -140,9 +129,7 @@ private slots:
         const TestSupport::ResourceDir resources(TestSupport::ResourceDir::Entry::Fake,
                                                  TestSupport::ResourceDir::Entry::Missing);
         ToolRunner tools(resources.path());
-        ToolRunner::TimeLimits limits;
-        limits.encoderCheck = std::chrono::milliseconds(300);
-        tools.setTimeLimits(limits);
+        tools.setTimeLimits({.encoderCheck = std::chrono::milliseconds(300)});
         const TestSupport::ScopedEnv env{{"FAKE_TOOL_SCRIPT", script}};
         const EncoderCatalog::Check check = EncoderCatalog::check("h264_nvenc", tools, {});
         QCOMPARE(check.available, available);
