@@ -1,15 +1,10 @@
-// Crop presets and their arithmetic, typed crops, the preview outline, and a hostile name before crop
-// detection.
+// Crop presets and their arithmetic, typed crops, the preview outline and the detector's report.
 #include "TestSupport.h"
 
 #include "model/MediaVideo.h"
 #include "tools/Crop.h"
 #include "tools/CropPresets.h"
-#include "tools/Log.h"
-#include "tools/ToolRunner.h"
 
-#include <QImage>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestCrop : public QObject
@@ -17,13 +12,6 @@ class TestCrop : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        setDiagnosticStream(nullptr);
-        QVERIFY(m_dir.isValid());
-        QVERIFY(TestSupport::generateClip(m_audioOnly, "-f lavfi -i sine=duration=1 -c:a aac"));
-    }
-
     // Preset index to stored crop text and preview outline; "=" for an outline equal to the text.
     void presets_data()
     {
@@ -136,21 +124,6 @@ private slots:
                                    : cropReportIn(text),
               "expected");
     }
-
-    // ffmpeg names the input in its output; the name must neither run nor count as a crop.
-    void hostileAudioOnlyName()
-    {
-        const ToolRunner tools(TestSupport::realResourceDir());
-        const TestSupport::WorkingDir cwd;
-        QCOMPARE(detectCrop(tools, m_audioOnly, "00:00:00"), QString());
-        QCOMPARE(extractPreviewFrame(tools, m_audioOnly, m_dir.filePath("audio.png"), "00:00:00"), QString());
-        QVERIFY(cwd.isEmpty());
-        QVERIFY(!QFile::exists(m_dir.filePath("INJECTED")));
-    }
-
-private:
-    QTemporaryDir m_dir;
-    const QString m_audioOnly = m_dir.filePath("crop=$(touch INJECTED).mp4");
 };
 
 QTEST_GUILESS_MAIN(TestCrop)

@@ -50,7 +50,7 @@ private slots:
                                   "-metadata:s:s:1 language=fre -metadata:s:s:2 language=ger"},
             {"pal été.mp4", "-f lavfi -i testsrc=size=720x576:rate=5:duration=1 -vf setsar=16/15"},
             {"two-video.mkv", video + " -f lavfi -i testsrc=size=160x120:rate=10:duration=1 -map 0 -map 1"},
-            {"audio-only.m4a", "-f lavfi -i sine=duration=1 -c:a aac"},
+            {"crop=$(touch INJECTED) audio.m4a", "-f lavfi -i sine=duration=1 -c:a aac"},
             // 320x240 with bars: the picture is 320x128 from y 56.
             {"letterboxed.mp4",
              "-f lavfi -i color=black:size=320x240:rate=10:duration=2 -f lavfi -i "
@@ -114,7 +114,8 @@ private slots:
         // Two pictures: the facts of the first, not both run together into one number.
         row("two video streams", "two-video.mkv", whole + "Matroska 00:00:02.000 V:2 A: S:",
             "v:1 0 AVC *Size: 320x240|v:2 1 AVC *Size: 160x120|a:Select  track(s) for encoding");
-        row("audio only", "audio-only.m4a",
+        // ffmpeg names the input in its output: the name neither runs nor counts as a crop.
+        row("audio only, a hostile name", "crop=$(touch INJECTED) audio.m4a",
             "00:00:01 00:00:00 0x0 par 1.000 image 0x0 crop /0 MPEG-4 00:00:01.000 V: A:1 S:",
             "a:Select 1 track(s) for encoding|a:1 0 Advanced Audio Codec");
         row("letterbox", "letterboxed.mp4",
@@ -132,7 +133,9 @@ private slots:
         QFETCH(QString, lines);
         Preferences::writeBool(Key::autoCrop, true);
         const TestSupport::ScopedEnv locale{{"LC_ALL", "C"}, {"LANG", "C"}};
+        const TestSupport::WorkingDir cwd; // what a name made a shell run would land here
         const MediaVideo::Ptr job = probe(clip(name));
+        QVERIFY(cwd.isEmpty());
         const QSize image = job->hasImage() ? job->imageSize() : QSize(0, 0);
         QTEST(QStringLiteral("%1 %2 %3x%4 par %5 image %6x%7 crop %8/%9 %10")
                   .arg(job->durationVideo(), job->durationVideoMiddle)
