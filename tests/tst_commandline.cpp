@@ -253,6 +253,20 @@ private slots:
         refused("no video stream", "has no video stream", [](MediaVideo &j) { j.videoTracks.clear(); });
         refused("stored crop that is not a crop", "is not of the form width:height:x:y",
                 [](MediaVideo &j) { j.videoCrop = "$(touch X)"; });
+        refused("crop outside the picture", "“-80:100:2000:0” does not fit in the picture (1920×1080)",
+                [](MediaVideo &j) {
+                    j.videoWidth = 1920, j.videoHeight = 1080;
+                    j.videoCrop = "-80:100:2000:0";
+                });
+        // The crop applies once the pixels are square: 768 wide here.
+        row("crop of a PAL picture",
+            T + IN + "-vf yadif=0:-1:0,scale=iw*sar:ih,setsar=1,crop=760:536:4:16,scale=-2:-2 " + V + PIX +
+                A + OUT,
+            [](MediaVideo &j) {
+                j.videoWidth = 720, j.videoHeight = 576;
+                j.videoPixelAspectRatio = 16.0 / 15.0;
+                j.videoCrop = "760:536:4:16";
+            });
     }
 
     void texts()

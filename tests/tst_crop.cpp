@@ -35,6 +35,9 @@ private slots:
         row("4:3 on PAL 16/15", 7, "x", "760:536:4:16", "576:576:96:0", 720, 576, 16.0 / 15.0);
         row("2:35.1, width not a multiple of 8", 3, "x", "1912:808:2:136", "=", 1916);
         row("5:3 keeps the height", 8, "x", "1792:1072:64:0");
+        // A picture narrower than the ratio keeps its width (and a wider one its height) instead.
+        row("5:3 on a 4:3 picture", 8, "x", "320:192:0:24", "=", 320, 240);
+        row("16:9 on a scope picture", 9, "x", "1440:808:240:0", "=", 1920, 816);
         row("never probed", 3, "x", "0:0:0:0", "=", 0, 0, 0.0);
         row("index past the table", 10, "x", "", "");
     }

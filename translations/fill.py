@@ -252,6 +252,8 @@ FR = {
         "%1 a besoin d’un périphérique VAAPI (/dev/dri/renderD*) ; aucun n’a été trouvé.",
     "The crop “%1” is not of the form width:height:x:y.":
         "Le recadrage « %1 » n’est pas de la forme largeur:hauteur:x:y.",
+    "The crop “%1” does not fit in the picture (%2×%3).":
+        "Le recadrage « %1 » déborde de l’image (%2×%3).",
     "The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose Matroska or no "
     "subtitle stream.":
         "La piste de sous-titres « %1 » est en images (%2), ce que MP4 ne peut pas contenir ; choisissez "

@@ -189,6 +189,10 @@
         <source>The crop “%1” is not of the form width:height:x:y.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The crop “%1” does not fit in the picture (%2×%3).</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>

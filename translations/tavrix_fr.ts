@@ -189,6 +189,10 @@
         <source>The crop “%1” is not of the form width:height:x:y.</source>
         <translation>Le recadrage « %1 » n’est pas de la forme largeur:hauteur:x:y.</translation>
     </message>
+    <message>
+        <source>The crop “%1” does not fit in the picture (%2×%3).</source>
+        <translation>Le recadrage « %1 » déborde de l’image (%2×%3).</translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>

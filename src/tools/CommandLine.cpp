@@ -269,6 +269,18 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
             return {
                 {},
                 CommandLineText::tr("The crop “%1” is not of the form width:height:x:y.").arg(job.videoCrop)};
+        // ffmpeg refuses a rectangle outside the picture (the crop applies after the pixels are made square),
+        // and would only say so once the job runs.
+        const QRect picture(0, 0, qRound(job.videoWidth * job.videoPixelAspectRatio), job.videoHeight);
+        const bool inside = crop->width() > 0 && crop->height() > 0 && crop->x() >= 0 && crop->y() >= 0 &&
+                            crop->x() + crop->width() <= picture.width() + 1 &&
+                            crop->y() + crop->height() <= picture.height() + 1;
+        if (!picture.isEmpty() && !inside)
+            return {{},
+                    CommandLineText::tr("The crop “%1” does not fit in the picture (%2×%3).")
+                        .arg(job.videoCrop)
+                        .arg(picture.width())
+                        .arg(picture.height())};
         // The numbers that were checked, not the text around them (a stored newline would end the command).
         filters << QStringLiteral("crop=%1:%2:%3:%4")
                        .arg(crop->width())

@@ -32,16 +32,31 @@ int cropPresetIndex(const QString &name)
 
 namespace {
 
+// Whether a crop lies inside a picture `width` by `height` (in square pixels), a rounding pixel aside.
+bool fitsPicture(const QString &crop, double width, double height)
+{
+    const std::optional<CropNumbers> c = parseCrop(crop, {.negative = true});
+    return c && c->x >= 0 && c->y >= 0 && c->x + c->width <= width + 1 && c->y + c->height <= height + 1;
+}
+
 // The crop string of a preset for a picture of `width` by `height` whose pixels are `factor` wide.
+// Keeping the width of a picture narrower than the ratio would cut more than its height (and keeping
+// the height of a wider one more than its width): the other side is kept instead, so that the crop
+// still has the ratio and lies inside the picture.
 QString presetCrop(const CropPreset &preset, double width, double height, double factor)
 {
+    const auto keepWidth = [&] { return cropKeepWidth(width, height, preset.ratio, factor); };
+    const auto keepHeight = [&] { return cropKeepHeight(width, height, preset.ratio, factor); };
+    QString crop;
     switch (preset.cropMode) {
     case CropMode::cropmode1:
-        return cropKeepWidth(width, height, preset.ratio, factor);
+        crop = keepWidth();
+        return fitsPicture(crop, width * factor, height) ? crop : keepHeight();
     case CropMode::cropmode2:
         return cropByWidthRatio(width, height, preset.ratio, factor);
     case CropMode::cropmode3:
-        return cropKeepHeight(width, height, preset.ratio, factor);
+        crop = keepHeight();
+        return fitsPicture(crop, width * factor, height) ? crop : keepWidth();
     case CropMode::cropno:
         break;
     }
