@@ -172,6 +172,7 @@ int main(int argc, char *argv[])
     window->centerOnScreen();
     window->show();
     view = window->content();
+    view->setPanels(&panels);
     view->waitForCatalog(30000);
     view->command(QStringLiteral("openDirectory"))->trigger();
     if (!waitFor([&] { return view->model()->rowCount() == 3 && !view->isImporting(); }, 120000))
