@@ -95,18 +95,19 @@ ResourceDir::ResourceDir(Entry ffmpeg, Entry mediainfo)
     place(QStringLiteral("mediainfo"), mediainfo);
 }
 
+QProcessEnvironment environmentWith(const QStringList &entries)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &entry : entries)
+        env.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    return env;
+}
+
 int run(const QString &program, const QStringList &args, QByteArray *out, QByteArray *err,
         const QStringList &extraEnv, int timeoutMs)
 {
     QProcess process;
-    if (!extraEnv.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString &entry : extraEnv) {
-            const int eq = entry.indexOf(QLatin1Char('='));
-            env.insert(entry.left(eq), entry.mid(eq + 1));
-        }
-        process.setProcessEnvironment(env);
-    }
+    process.setProcessEnvironment(environmentWith(extraEnv));
     process.start(program, args);
     if (!process.waitForStarted(-1) || !process.waitForFinished(timeoutMs)) {
         process.kill();

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -62,6 +63,9 @@ bool generateClip(const QString &path, const QStringList &inputArgs);
 bool generateClip(const QString &path, const QString &inputArgs);
 // A small clip: `seconds` of a 320x240 test picture at 25 fps with a tone, H.264 and AAC.
 bool generateSimpleClip(const QString &path, double seconds = 1.0);
+
+// This process's environment with "NAME=value" entries added or replaced.
+QProcessEnvironment environmentWith(const QStringList &entries);
 
 // Runs the program and returns its exit code (-1 when it did not start or crashed), with its output.
 int run(const QString &program, const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr,

@@ -202,15 +202,12 @@ private slots:
                               "XDG_RUNTIME_DIR=" + home.filePath("runtime"),
                               "XDG_CONFIG_HOME=" + TestSupport::settingsHome(), "QT_QPA_PLATFORM=offscreen"};
         const QString folder = home.filePath("data/Tavrix");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const QString &entry : env)
-            environment.insert(entry.section('=', 0, 0), entry.section('=', 1));
 
         // A list from a newer Tavrix is kept aside; the window starts empty and keeps its own.
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(TestSupport::writeFile(QueueFile(folder).path(), "{\"version\":9}"));
         QProcess window;
-        window.setProcessEnvironment(environment);
+        window.setProcessEnvironment(TestSupport::environmentWith(env));
         window.start(TAVRIX_GUI_PATH, {});
         QTRY_COMPARE_WITH_TIMEOUT(QueueLock::holder(folder), window.processId(), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(home.filePath("runtime/tavrix-instance")), 30000);

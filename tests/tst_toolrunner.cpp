@@ -153,9 +153,8 @@ private slots:
     {
         const QString groups = m_dir.filePath("orphan-groups");
         QProcess parent;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("FAKE_TOOL_SCRIPT", "pgid:" + groups + ";hang");
-        parent.setProcessEnvironment(env);
+        parent.setProcessEnvironment(
+            TestSupport::environmentWith({"FAKE_TOOL_SCRIPT=pgid:" + groups + ";hang"}));
         parent.start(TestSupport::toolParentPath(), {m_fakes.path(), "clip.mp4"});
         QVERIFY(parent.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(pidAndGroup(groups).first != 0, 10000);

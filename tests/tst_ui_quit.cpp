@@ -120,11 +120,8 @@ private slots:
 
         QFile::remove(m_groups);
         QProcess app;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("FAKE_TOOL_SCRIPT_MEDIAINFO"),
-                   QStringLiteral("pgid:") + m_groups + QStringLiteral(";hang"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), settingsHome());
-        app.setProcessEnvironment(env);
+        app.setProcessEnvironment(environmentWith(
+            {"FAKE_TOOL_SCRIPT_MEDIAINFO=pgid:" + m_groups + ";hang", "XDG_CONFIG_HOME=" + settingsHome()}));
         app.start(root + QStringLiteral("/bin/tavrix"), {clip, clip});
         QVERIFY(app.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_groups).size() > 0, 30000);
