@@ -270,11 +270,13 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
                 {},
                 CommandLineText::tr("The crop “%1” is not of the form width:height:x:y.").arg(job.videoCrop)};
         // ffmpeg refuses a rectangle outside the picture (the crop applies after the pixels are made square),
-        // and would only say so once the job runs.
-        const QRect picture(0, 0, qRound(job.videoWidth * job.videoPixelAspectRatio), job.videoHeight);
+        // and would only say so once the job runs. Left unchecked when the picture was never probed.
+        const double shownWidth = job.videoWidth * job.videoPixelAspectRatio;
+        const QRect picture(0, 0, shownWidth >= 1 && shownWidth < 1e6 ? qRound(shownWidth) : 0,
+                            job.videoHeight);
         const bool inside = crop->width() > 0 && crop->height() > 0 && crop->x() >= 0 && crop->y() >= 0 &&
-                            crop->x() + crop->width() <= picture.width() + 1 &&
-                            crop->y() + crop->height() <= picture.height() + 1;
+                            qint64(crop->x()) + crop->width() <= picture.width() + 1 &&
+                            qint64(crop->y()) + crop->height() <= picture.height() + 1;
         if (!picture.isEmpty() && !inside)
             return {{},
                     CommandLineText::tr("The crop “%1” does not fit in the picture (%2×%3).")
