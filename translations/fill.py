@@ -191,8 +191,8 @@ FR = {
     "E&ncoding": "E&ncodage",
     "Encoding in progress": "Encodage en cours",
     "An encoding run is in progress. Stop it and quit Tavrix?": "Un encodage est en cours. L’arrêter et quitter Tavrix ?",
-    "The file being converted is left unfinished and removed; the jobs still waiting are not converted.":
-        "Le fichier en cours de conversion reste inachevé et est supprimé ; les tâches en attente ne sont pas converties.",
+    "Files being converted are left unfinished and removed; the jobs still waiting are not converted.":
+        "Les fichiers en cours de conversion restent inachevés et sont supprimés ; les tâches en attente ne sont pas converties.",
     "Stop and Quit": "Arrêter et quitter",
     "Continue Encoding": "Continuer l’encodage",
     "Stop": "Arrêter",

@@ -772,15 +772,15 @@ Output: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The file being converted is left unfinished and removed; the jobs still waiting are not converted.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Stop and Quit</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>Continue Encoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files being converted are left unfinished and removed; the jobs still waiting are not converted.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -774,16 +774,16 @@ Sortie : %2</translation>
         <translation>Arrêter la conversion et quitter ?</translation>
     </message>
     <message>
-        <source>The file being converted is left unfinished and removed; the jobs still waiting are not converted.</source>
-        <translation>Le fichier en cours de conversion reste inachevé et est supprimé ; les tâches en attente ne sont pas converties.</translation>
-    </message>
-    <message>
         <source>Stop and Quit</source>
         <translation>Arrêter et quitter</translation>
     </message>
     <message>
         <source>Continue Encoding</source>
         <translation>Continuer l’encodage</translation>
+    </message>
+    <message>
+        <source>Files being converted are left unfinished and removed; the jobs still waiting are not converted.</source>
+        <translation>Les fichiers en cours de conversion restent inachevés et sont supprimés ; les tâches en attente ne sont pas converties.</translation>
     </message>
 </context>
 <context>

@@ -60,7 +60,8 @@ bool MainWindow::askStopAndQuit(QWidget *parent)
     QMessageBox box(QMessageBox::Question, tr("Encoding in progress"), tr("Stop the conversion and quit?"),
                     QMessageBox::NoButton, parent);
     box.setObjectName(QStringLiteral("closeQuestion"));
-    box.setInformativeText(tr("The file being converted is left unfinished and removed; the jobs still "
+    // One file or several may be converting (jobs side by side): the text holds for both.
+    box.setInformativeText(tr("Files being converted are left unfinished and removed; the jobs still "
                               "waiting are not converted."));
     QPushButton *stop = box.addButton(tr("Stop and Quit"), QMessageBox::DestructiveRole);
     QPushButton *keepGoing = box.addButton(tr("Continue Encoding"), QMessageBox::RejectRole);
