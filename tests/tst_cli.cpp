@@ -45,6 +45,7 @@ private slots:
                                           "-f lavfi -i testsrc=size=320x240:rate=10:duration=1 -f lavfi -i "
                                           "sine=duration=1 -f lavfi -i sine=frequency=880:duration=1 "
                                           "-map 0 -map 1 -map 2 -c:a aac"));
+        QVERIFY(TestSupport::writeFile(m_noHosts, "\n# studio is away\n   \n"));
     }
 
     void init() { QCOMPARE(cli({"defaults", "--reset"}).status, 0); }
@@ -61,6 +62,7 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"probe", "--bogus", "x.mp4"};
         QTest::newRow("crop and a newline") << QStringList{"probe", "--crop", "1920:800:0:0\n", "x.mp4"};
         QTest::newRow("defaults figure too high") << QStringList{"defaults", "audioSampling", "999999"};
+        QTest::newRow("hosts file without a host") << QStringList{"encode", "--hosts", m_noHosts, m_clip};
     }
 
     void badUse()
@@ -214,6 +216,7 @@ private:
     QTemporaryDir m_dir;
     QTemporaryDir m_home;
     QString m_clip;
+    const QString m_noHosts = m_dir.filePath("hosts");
 };
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLoggingCategory>
@@ -435,6 +436,20 @@ int encodeCommand(const QStringList &arguments)
             return ExitUsage;
         }
         hosts = file.absoluteFilePath();
+        // GNU parallel skips empty lines and comments; with no login left it would convert everything here,
+        // which is not what was asked.
+        QFile list(hosts);
+        bool listsAHost = false;
+        if (list.open(QIODevice::ReadOnly))
+            while (!listsAHost && !list.atEnd()) {
+                const QByteArray line = list.readLine().trimmed();
+                listsAHost = !line.isEmpty() && !line.startsWith('#');
+            }
+        if (!listsAHost) {
+            write(stderr, tr("tavrix-cli encode: “%1” lists no host\n")
+                              .arg(printableText(parser.value(QStringLiteral("hosts")))));
+            return ExitUsage;
+        }
         parallelProgram = QStandardPaths::findExecutable(QStringLiteral("parallel"));
         if (parallelProgram.isEmpty()) {
             write(stderr, tr("tavrix-cli encode: --hosts needs GNU parallel; install the Debian package "
