@@ -274,10 +274,7 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         const double shownWidth = job.videoWidth * job.videoPixelAspectRatio;
         const QRect picture(0, 0, shownWidth >= 1 && shownWidth < 1e6 ? qRound(shownWidth) : 0,
                             job.videoHeight);
-        const bool inside = crop->width() > 0 && crop->height() > 0 && crop->x() >= 0 && crop->y() >= 0 &&
-                            qint64(crop->x()) + crop->width() <= picture.width() + 1 &&
-                            qint64(crop->y()) + crop->height() <= picture.height() + 1;
-        if (!picture.isEmpty() && !inside)
+        if (!picture.isEmpty() && !cropFits(*crop, picture.width(), picture.height()))
             return {{},
                     CommandLineText::tr("The crop “%1” does not fit in the picture (%2×%3).")
                         .arg(job.videoCrop)

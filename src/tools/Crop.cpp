@@ -220,6 +220,12 @@ std::optional<QRect> cropRect(const QString &text)
     return crop ? std::optional(crop->rect()) : std::nullopt;
 }
 
+bool cropFits(const QRect &crop, double width, double height)
+{
+    return crop.width() > 0 && crop.height() > 0 && crop.x() >= 0 && crop.y() >= 0 &&
+           qint64(crop.x()) + crop.width() <= width + 1 && qint64(crop.y()) + crop.height() <= height + 1;
+}
+
 QString findCropString(const QString &text)
 {
     const std::optional<CropNumbers> crop = parseCrop(text, {.anywhere = true});

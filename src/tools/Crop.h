@@ -63,6 +63,9 @@ bool isCropString(const QString &text);
 // The rectangle of a crop string of four integers (a typed crop may hold a negative width); nullopt for
 // anything else.
 std::optional<QRect> cropRect(const QString &text);
+// Whether a crop lies inside a picture `width` by `height` in square pixels, a rounding pixel aside; an
+// empty rectangle lies nowhere.
+bool cropFits(const QRect &crop, double width, double height);
 // The first W:H:X:Y group of whole numbers found anywhere in `text`, or empty text.
 QString findCropString(const QString &text);
 

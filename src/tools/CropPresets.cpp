@@ -32,11 +32,10 @@ int cropPresetIndex(const QString &name)
 
 namespace {
 
-// Whether a crop lies inside a picture `width` by `height` (in square pixels), a rounding pixel aside.
 bool fitsPicture(const QString &crop, double width, double height)
 {
-    const std::optional<CropNumbers> c = parseCrop(crop, {.negative = true});
-    return c && c->x >= 0 && c->y >= 0 && c->x + c->width <= width + 1 && c->y + c->height <= height + 1;
+    const std::optional<QRect> rect = cropRect(crop);
+    return rect && cropFits(*rect, width, height);
 }
 
 // The crop string of a preset for a picture of `width` by `height` whose pixels are `factor` wide.
