@@ -60,7 +60,9 @@ StopSignals::~StopSignals()
 
 QList<int> StopSignals::defaultSignals()
 {
-    return {SIGINT, SIGTERM, SIGHUP};
+    // Every signal whose default would end the program without a word (SIGQUIT, Ctrl-\\ in a terminal, with a
+    // core): ending through a stop removes the unfinished files and ends the tools.
+    return {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM};
 }
 
 void StopSignals::drain()
