@@ -69,19 +69,28 @@ private slots:
     }
 
     // Extra options reach ffmpeg as the shell reads them, quotes included; one ffmpeg refuses fails the
-    // job, the run exits with 1 and names the job's log, which holds ffmpeg's words.
+    // job, the run exits with 1 and names the job's log, which holds ffmpeg's words. An existing file
+    // named there as another output is never replaced, even with -y among them.
     void extraOptions_data()
     {
-        QTest::addColumn<QString>("params");
+        QTest::addColumn<QString>("params");  // %1: a file of the user's
         QTest::addColumn<QByteArray>("said"); // empty: the job succeeds
         QTest::newRow("a quoted value") << R"(-metadata title="two words")" << QByteArray();
         QTest::newRow("an unknown option") << "-no_such_option" << QByteArray("no_such_option");
+        QTest::newRow("a user's file as a second output")
+            << "-f mp4 %1 -map 0:0" << QByteArray("victim.mp4' already exists. Exiting.");
+        QTest::newRow("the same, with -y")
+            << "-y -f mp4 %1 -map 0:0" << QByteArray("victim.mp4' already exists. Exiting.");
     }
     void extraOptions()
     {
         QFETCH(QString, params);
         QFETCH(QByteArray, said);
         const QTemporaryDir work;
+        const QString victim = work.filePath(QStringLiteral("victim.mp4"));
+        QVERIFY(TestSupport::writeFile(victim, "the user's own"));
+        if (params.contains(QLatin1String("%1")))
+            params = params.arg(victim);
         QByteArray out;
         const int code =
             TestSupport::run(cli,
@@ -105,6 +114,7 @@ private slots:
         QVERIFY(at >= 0);
         const QByteArray log = out.mid(at + 11, out.indexOf('\n', at) - at - 11);
         QVERIFY2(TestSupport::readFile(QFile::decodeName(log)).contains(said), log.constData());
+        QCOMPARE(TestSupport::readFile(victim), QByteArray("the user's own"));
     }
 
     // A file already at the destination, the source itself included, is never lost: the run takes a free
@@ -197,7 +207,12 @@ private slots:
         QTest::addColumn<int>("signal");
         QTest::addColumn<int>("exitCode"); // -1: killed
         QTest::newRow("SIGINT") << int(SIGINT) << 130;
+        QTest::newRow("SIGQUIT") << int(SIGQUIT) << 131;
+        QTest::newRow("SIGUSR1") << int(SIGUSR1) << 138;
+        QTest::newRow("SIGUSR2") << int(SIGUSR2) << 140;
+        QTest::newRow("SIGALRM") << int(SIGALRM) << 142;
         QTest::newRow("closed output") << 0 << 1;
+        // What a kill leaves behind, the next run into the same folder removes.
         QTest::newRow("SIGKILL") << int(SIGKILL) << -1;
     }
 
@@ -222,8 +237,8 @@ private slots:
         process.start(cli,
                       {"encode", "--dest", dest, "--video-encoder", "libx265", "--preset", "slow", clip});
         QVERIFY(process.waitForStarted());
-        // The encoder writes into a temporary file beside the output, whose name begins with this; it has
-        // started once a process names that file: the shell, then the ffmpeg it becomes.
+        // The encoder writes into a folder of its own beside the output, whose name begins with this; it
+        // has started once a process names that folder: the shell, then the ffmpeg it becomes.
         const QByteArray output = QDir(dest).filePath(QStringLiteral(".long.mp4.tavrix-")).toUtf8();
         // Sticky: the macro asks twice, and a shell turning into ffmpeg shows no command line for a moment.
         bool started = false;
@@ -241,6 +256,14 @@ private slots:
         if (exitCode < 0) {
             QCOMPARE(process.exitStatus(), QProcess::CrashExit);
             QTRY_COMPARE_WITH_TIMEOUT(processesMentioning(output), 0, 5000);
+            QCOMPARE(QDir(dest).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+            QByteArray out;
+            QCOMPARE(
+                encode(QStringList{"--dest", dest, m_dir.filePath(QStringLiteral("in/first.mov"))} + fast,
+                       &out),
+                0);
+            QCOMPARE(QDir(dest).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList{"first.mp4"});
             return;
         }
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);

@@ -13,7 +13,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -203,6 +205,71 @@ private slots:
         const EncoderOutput out = ::parseEncoderOutput(chunk, frameCount);
         QTEST(out.percentValue, "percent");
         QCOMPARE(out.duration.value_or(QStringLiteral("-")), duration);
+    }
+
+    // How long a finished job's output should be: the source cut by the time options among the extra
+    // parameters; nothing when they change the length in other ways.
+    void expectedOutputSeconds_data()
+    {
+        QTest::addColumn<QString>("params");
+        QTest::addColumn<Number>("expected"); // of a 20 s source
+        QTest::newRow("no parameters") << "" << Number(20);
+        QTest::newRow("a length") << "-t 5" << Number(5);
+        QTest::newRow("a length in milliseconds") << "-t 1500ms" << Number(1.5);
+        QTest::newRow("a length beyond the end") << "-t 30" << Number(20);
+        QTest::newRow("a start") << "-ss 5.5" << Number(14.5);
+        QTest::newRow("a start and an end as clocks") << "-ss 00:00:05 -to 0:12" << Number(7);
+        QTest::newRow("the end of the source") << "-sseof -3" << Number(3);
+        QTest::newRow("a value that only looks like an option")
+            << "-metadata title=-t -c:a copy" << Number(20);
+        QTest::newRow("a filter changes the length") << "-vf setpts=2*PTS" << Number();
+        QTest::newRow("a frame limit") << "-frames:v 10" << Number();
+        QTest::newRow("an unreadable time") << "-t soon" << Number();
+        QTest::newRow("a time missing") << "-ss" << Number();
+    }
+
+    void expectedOutputSeconds()
+    {
+        QFETCH(QString, params);
+        QTEST(::expectedOutputSeconds(20, splitParameters(params)), "expected");
+    }
+
+    void fallsShort_data()
+    {
+        QTest::addColumn<double>("output");
+        QTest::addColumn<double>("expected");
+        QTest::addColumn<bool>("short");
+        QTest::newRow("half") << 9.68 << 20.0 << true;
+        QTest::newRow("under a second missing") << 19.1 << 20.0 << false;
+        QTest::newRow("over a second, under 2 %") << 98.5 << 100.0 << false;
+        QTest::newRow("3 % of a long film") << 97.0 << 100.0 << true;
+        QTest::newRow("longer") << 20.5 << 20.0 << false;
+    }
+
+    void fallsShort()
+    {
+        QFETCH(double, output);
+        QFETCH(double, expected);
+        QTEST(::fallsShort(output, expected), "short");
+    }
+
+    // ffmpeg 5.1 reading a source cut in half (an MP4 whose index is at its start): the decoder's
+    // complaint comes first, the demuxer's "partial file" names the cause.
+    void damagedInputLine()
+    {
+        const QStringList lines =
+            QString::fromLatin1(R"([aac @ 0x55a444e90e40] Input buffer exhausted before END element found
+Error while decoding stream #0:1: Invalid data found when processing input
+[mov,mp4,m4a,3gp,3g2,mj2 @ 0x55a444e7e980] stream 0, offset 0x44269: partial file
+[mov,mp4,m4a,3gp,3g2,mj2 @ 0x55a444e7e980] stream 1, offset 0x4451c: partial file
+  Metadata:
+    title           : a corrupt title)")
+                .split('\n');
+        QCOMPARE(::damagedInputLine(lines), QStringLiteral("stream 0, offset 0x44269: partial file"));
+        QCOMPARE(
+            ::damagedInputLine(lines.mid(0, 2)),
+            QStringLiteral("Error while decoding stream #0:1: Invalid data found when processing input"));
+        QCOMPARE(::damagedInputLine(lines.mid(4)), QString());
     }
 
     // Progress lines end in "\r"; pieces end anywhere, even inside a multi-byte character.
@@ -536,6 +603,130 @@ private slots:
         QVERIFY(std::any_of(m_snapshots.cbegin(), m_snapshots.cend(),
                             [](const Snapshot &s) { return s.percent > 0; }));
         QCOMPARE(m_status->percentValue(), 0.0);
+    }
+
+    // A run first removes the job folders that earlier runs on this machine left behind (a kill, a power
+    // cut), once it can prove that the process which made each one is gone; anything else stays.
+    void abandonedFolders_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("boot");
+        QTest::addColumn<QString>("pid");   // "self", "ended" or a number
+        QTest::addColumn<QString>("start"); // "self" or a number
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("a process that ended") << "here"
+                                              << "now"
+                                              << "ended"
+                                              << "self" << true;
+        QTest::newRow("this very process") << "here"
+                                           << "now"
+                                           << "self"
+                                           << "self" << false;
+        QTest::newRow("its number, reused") << "here"
+                                            << "now"
+                                            << "self"
+                                            << "1" << true;
+        QTest::newRow("before the machine started") << "here"
+                                                    << "before"
+                                                    << "self"
+                                                    << "self" << true;
+        QTest::newRow("another machine on a shared disk") << "elsewhere"
+                                                          << "before"
+                                                          << "ended"
+                                                          << "1" << false;
+        QTest::newRow("no note") << ""
+                                 << ""
+                                 << ""
+                                 << "" << false;
+    }
+
+    void abandonedFolders()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, boot);
+        QFETCH(QString, pid);
+        QFETCH(QString, start);
+        const QString dir = rowDirectory();
+        const QString left = dir + QStringLiteral("/.old.mp4.tavrix-Ab12Cd");
+        QVERIFY(QDir().mkpath(left));
+        QVERIFY(writeFile(left + "/tavrix-output.mp4", "half a film"));
+        QVERIFY(writeFile(dir + QStringLiteral("/.notes.tavrix-Xy12Zz"), "a file of the user's"));
+        if (!host.isEmpty()) {
+            QProcess ended;
+            ended.start(QStringLiteral("true"));
+            QVERIFY(ended.waitForStarted());
+            const qint64 endedPid = ended.processId();
+            QVERIFY(ended.waitForFinished());
+            const QByteArray self = readFile("/proc/self/stat");
+            const QByteArray selfStart = self.mid(self.lastIndexOf(')') + 2).split(' ').value(19);
+            const QByteArray note =
+                "host=" + (host == "here" ? QSysInfo::machineHostName().toUtf8() : host.toUtf8()) +
+                "\nboot=" +
+                (boot == "now" ? readFile("/proc/sys/kernel/random/boot_id").trimmed() : boot.toUtf8()) +
+                "\npid=" +
+                (pid == "self"    ? QByteArray::number(QCoreApplication::applicationPid())
+                 : pid == "ended" ? QByteArray::number(endedPid)
+                                  : pid.toUtf8()) +
+                "\nstart=" + (start == "self" ? selfStart : start.toUtf8()) + "\n";
+            QVERIFY(writeFile(left + "/tavrix-owner", note));
+        }
+        script("outlast;exit:0");
+        const auto encoder = fakeEncoder();
+        const MediaVideo::Ptr one = job(dir + "/new.mp4");
+        QVERIFY(runToEnd(*encoder, {one}));
+        QCOMPARE(one->result.status, Status::Succeeded);
+        QFETCH(bool, removed);
+        QStringList expected{".notes.tavrix-Xy12Zz", "new.mp4"};
+        if (!removed)
+            expected.insert(1, ".old.mp4.tavrix-Ab12Cd");
+        QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 expected);
+    }
+
+    // A source cut short (a download that stopped, a full card) converts to what is left of it: the job
+    // is Incomplete, says how much is missing and why, and keeps that output.
+    void incompleteOutputs_data()
+    {
+        QTest::addColumn<bool>("cut"); // the source's second half is missing, its index (at its start) whole
+        QTest::addColumn<QString>("params");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason"); // a pattern
+        QTest::newRow("whole source") << false << "" << int(Status::Succeeded) << "^$";
+        QTest::newRow("cut source")
+            << true << "" << int(Status::Incomplete)
+            << "^The output lasts \\d\\.\\d s of the source's 6\\.0 s; ffmpeg: stream "
+               "\\d, offset 0x[0-9a-f]+: partial file$";
+        QTest::newRow("cut source, the part asked for is whole")
+            << true << "-t 2" << int(Status::Succeeded) << "^$";
+        QTest::newRow("cut source, a window past the cut")
+            << true << "-ss 1 -t 4" << int(Status::Incomplete)
+            << "^The output lasts \\d\\.\\d s of the 4\\.0 s asked for; ffmpeg: .*partial file$";
+        QTest::newRow("whole source, from a start") << false << "-ss 2" << int(Status::Succeeded) << "^$";
+    }
+
+    void incompleteOutputs()
+    {
+        QFETCH(bool, cut);
+        QFETCH(QString, params);
+        QFETCH(QString, reason);
+        const QString whole = m_dir.filePath(QStringLiteral("six.mp4"));
+        QVERIFY(QFileInfo::exists(whole) ||
+                TestSupport::generateClip(whole,
+                                          "-f lavfi -i testsrc=size=160x120:rate=25:duration=6 -f lavfi -i "
+                                          "sine=duration=6 -c:a aac -shortest -movflags +faststart"));
+        const QString dir = rowDirectory();
+        const QByteArray bytes = readFile(whole);
+        QVERIFY(writeFile(dir + "/clip.mp4", cut ? bytes.left(bytes.size() / 2) : bytes));
+        const MediaVideo::Ptr one = createMediaVideo(dir + "/clip.mp4", dir + "/clip.mkv", m_realTools);
+        one->videoPreset = VideoPresets::ultrafast;
+        one->container = 1;
+        one->otherParam = params;
+        BatchEncoder encoder(m_status.get(), m_realTools);
+        QVERIFY(runToEnd(encoder, {one}));
+        QVERIFY2(QRegularExpression(reason).match(one->result.reason).hasMatch(),
+                 qPrintable(one->result.reason));
+        QTEST(int(one->result.status), "status");
+        QCOMPARE(entries(dir), (QStringList{"clip.mkv", "clip.mp4"})); // the output is kept either way
     }
 
     // Whatever stands at the destination and whatever happens to the job, a file the run did not create

@@ -148,7 +148,7 @@ private:
 
 void printSummary(const QList<MediaVideo::Ptr> &jobs)
 {
-    int counts[5] = {};
+    int counts[int(JobResult::Status::Incomplete) + 1] = {};
     const auto count = [&counts](JobResult::Status status) { return counts[int(status)]; };
     QString text = tr("Summary:") + QLatin1Char('\n');
     for (const MediaVideo::Ptr &job : jobs) {
@@ -164,12 +164,16 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
         else if (!r.reason.isEmpty())
             line += QStringLiteral(": ") + printableText(r.reason);
         text += line + QLatin1Char('\n');
+        if (r.status == JobResult::Status::Incomplete)
+            line += QStringLiteral(" -> ") +
+                    printableText(r.writtenPath.isEmpty() ? job->destination : r.writtenPath);
         if (r.status == JobResult::Status::Failed && !r.outputTail.isEmpty()) {
             const QStringList tail = r.outputTail.split(QLatin1Char('\n'));
             for (const QString &tailLine : tail.mid(std::max<qsizetype>(0, tail.size() - 4)))
                 text += QStringLiteral("      | ") + printableText(tailLine) + QLatin1Char('\n');
         }
-        if (r.status == JobResult::Status::Failed && !r.logPath.isEmpty())
+        if ((r.status == JobResult::Status::Failed || r.status == JobResult::Status::Incomplete) &&
+            !r.logPath.isEmpty())
             text += tr("      log: %1").arg(printableText(r.logPath)) + QLatin1Char('\n');
     }
     text += tr("%1 jobs: %2 succeeded, %3 failed, %4 not run, %5 stopped.")
@@ -177,8 +181,13 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
                 .arg(count(JobResult::Status::Succeeded))
                 .arg(count(JobResult::Status::Failed))
                 .arg(count(JobResult::Status::NotRun) + count(JobResult::Status::None))
-                .arg(count(JobResult::Status::Stopped)) +
-            QLatin1Char('\n');
+                .arg(count(JobResult::Status::Stopped) + count(JobResult::Status::Interrupted));
+    // Said only when there are some, so that the line reads as before for everyone else.
+    if (const int incomplete = count(JobResult::Status::Incomplete); incomplete > 0)
+        text += QLatin1Char(' ') + QCoreApplication::translate("tavrix-cli",
+                                                               "%n incomplete (shorter than the source).",
+                                                               nullptr, incomplete);
+    text += QLatin1Char('\n');
     write(stdout, text);
 }
 

@@ -36,6 +36,9 @@ void RunDesktop::jobFinished(const QUuid &, const JobResult &result)
     case JobResult::Status::Succeeded:
         ++m_counts.converted;
         break;
+    case JobResult::Status::Incomplete:
+        ++m_counts.incomplete;
+        break;
     case JobResult::Status::Failed:
         ++m_counts.failed;
         break;

@@ -33,6 +33,8 @@ QString RunNotifier::summary(const RunCounts &counts)
 QString RunNotifier::body(const RunCounts &counts)
 {
     QStringList parts{tr("%n converted", nullptr, counts.converted)};
+    if (counts.incomplete > 0)
+        parts << tr("%n incomplete", nullptr, counts.incomplete);
     if (counts.failed > 0)
         parts << tr("%n failed", nullptr, counts.failed);
     if (counts.stopped > 0)

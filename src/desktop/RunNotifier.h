@@ -9,6 +9,7 @@
 struct RunCounts
 {
     int converted = 0;
+    int incomplete = 0; // converted, but shorter than the source
     int failed = 0;
     int stopped = 0; // stopped by the user while they ran
     int notRun = 0;

@@ -21,6 +21,7 @@
 #include <QRegularExpression>
 #include <QSemaphore>
 #include <QSet>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -35,6 +36,7 @@
 #include <thread>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,6 +85,13 @@ bool isSameFile(const QString &a, const QString &b)
         return true;
     const std::optional<FileId> first = FileId::of(a);
     return first && first == FileId::of(b);
+}
+
+// A regular file, through links: something ffmpeg can read to its end without waiting.
+bool isRegularFile(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // What stands at a path, the path itself looked at: a link is not followed.
@@ -142,85 +151,283 @@ QString obstacleRefusal(Obstacle obstacle, const QString &destination)
     return {};
 }
 
-// The file a job writes into, created by the run itself beside the output, under a hidden name that
-// keeps the output's extension: ".clip.mp4.tavrix-Xy12Ab.mp4".
+// The finished output in the job's folder, as found once ffmpeg has ended.
 struct TemporaryFile
 {
     QString path;
     FileId id;
 
-    // Still the file the run created (nobody put another in its place meanwhile).
+    // Still the file found then (nobody put another in its place meanwhile).
     bool isOurs() const
     {
         struct stat st;
-        return occupantOf(path, &st) == Occupant::RegularFile && FileId{st.st_dev, st.st_ino} == id;
+        return !path.isEmpty() && occupantOf(path, &st) == Occupant::RegularFile &&
+               FileId{st.st_dev, st.st_ino} == id;
     }
+};
 
-    void remove() const
+// A small text file read without following a link or waiting on a pipe; empty for anything else.
+QByteArray readSmallFile(int directory, const char *name)
+{
+    const int fd = ::openat(directory, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    // The files of /proc tell no size: read up to the limit.
+    constexpr qsizetype Limit = 4096;
+    QByteArray bytes;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= Limit) {
+        bytes.resize(Limit);
+        qsizetype size = 0;
+        ssize_t got = 0;
+        while (size < Limit && (got = ::read(fd, bytes.data() + size, Limit - size)) > 0)
+            size += got;
+        bytes.resize(size);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// When a process started, in clock ticks since boot (field 22 of /proc/PID/stat); empty when it is gone.
+QByteArray processStart(qint64 pid)
+{
+    const QByteArray stat = readSmallFile(AT_FDCWD, QByteArray("/proc/" + QByteArray::number(pid) + "/stat"));
+    const qsizetype afterName = stat.lastIndexOf(')');
+    if (afterName < 0)
+        return {};
+    // The fields after the name start with the third (the state).
+    const QList<QByteArray> fields = stat.mid(afterName + 2).split(' ');
+    return fields.value(19);
+}
+
+// Who made a job's folder: enough for a later run to prove that its maker is gone.
+struct FolderOwner
+{
+    QByteArray host;
+    QByteArray boot;
+    qint64 pid = 0;
+    QByteArray start;
+
+    static FolderOwner self()
     {
-        if (!path.isEmpty() && isOurs())
-            ::unlink(QFile::encodeName(path).constData());
+        const qint64 pid = QCoreApplication::applicationPid();
+        return {QSysInfo::machineHostName().toUtf8(),
+                readSmallFile(AT_FDCWD, "/proc/sys/kernel/random/boot_id").trimmed(), pid, processStart(pid)};
     }
+    QByteArray text() const
+    {
+        return "host=" + host + "\nboot=" + boot + "\npid=" + QByteArray::number(pid) + "\nstart=" + start +
+               "\n";
+    }
+    static std::optional<FolderOwner> read(const QByteArray &text)
+    {
+        FolderOwner owner;
+        for (const QByteArray &line : text.split('\n')) {
+            const qsizetype equals = line.indexOf('=');
+            const QByteArray key = line.left(equals);
+            const QByteArray value = line.mid(equals + 1);
+            if (key == "host")
+                owner.host = value;
+            else if (key == "boot")
+                owner.boot = value;
+            else if (key == "pid")
+                owner.pid = value.toLongLong();
+            else if (key == "start")
+                owner.start = value;
+        }
+        if (owner.host.isEmpty() || owner.boot.isEmpty() || owner.pid <= 0 || owner.start.isEmpty())
+            return std::nullopt;
+        return owner;
+    }
+    // Made on this machine by a process that has ended (or before the machine last started). A folder
+    // from another machine sharing the disk is never judged.
+    bool isGone() const
+    {
+        const FolderOwner now = self();
+        if (host != now.host || now.boot.isEmpty())
+            return false;
+        return boot != now.boot || processStart(pid) != start;
+    }
+};
 
-    static std::optional<TemporaryFile> create(const QString &output, QString &error)
+// Removes what is in the folder open as `fd`, at any depth, without following links. Everything in a
+// job's folder was put there by the run (or by GNU parallel returning a job's output).
+void removeContents(int fd, int depth = 0)
+{
+    const int listing = ::dup(fd);
+    if (listing < 0)
+        return;
+    DIR *dir = ::fdopendir(listing);
+    if (!dir) {
+        ::close(listing);
+        return;
+    }
+    QList<QByteArray> names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names << name;
+    }
+    ::closedir(dir);
+    for (const QByteArray &name : std::as_const(names)) {
+        if (::unlinkat(fd, name.constData(), 0) == 0 || errno != EISDIR || depth >= 16)
+            continue;
+        const int child = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (child < 0)
+            continue;
+        removeContents(child, depth + 1);
+        ::close(child);
+        ::unlinkat(fd, name.constData(), AT_REMOVEDIR);
+    }
+}
+
+// The folder a job's output is written into: made by the run itself beside the output, readable by the
+// user alone, ".clip.mp4.tavrix-Xy12Ab". ffmpeg creates the output in it and is told never to replace
+// a file, so nothing that existed before the run can be written through. A note in it names the process
+// that made it, so that a later run can tell a folder left by a kill or a power cut from one in use.
+//
+// The folder is known by descriptors as well as by name: it is removed wherever it is, even when its
+// parent was renamed or replaced during the run.
+class PrivateFolder
+{
+public:
+    static constexpr char OwnerNote[] = "tavrix-owner";
+
+    static std::shared_ptr<PrivateFolder> create(const QString &output, QString &error)
     {
         static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
         const QFileInfo info(output);
-        const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+        const QString parentPath = info.absolutePath();
+        const int parent =
+            ::open(QFile::encodeName(parentPath).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (parent < 0) {
+            error = QString::fromLocal8Bit(::strerror(errno));
+            return nullptr;
+        }
         bool shortName = false;
         for (int attempt = 0; attempt < 100; ++attempt) {
             QString random;
             for (int i = 0; i < 6; ++i)
                 random += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)]);
             const QString name = (shortName ? QString() : QLatin1Char('.') + info.fileName()) +
-                                 QStringLiteral(".tavrix-") + random + suffix;
-            const QString path = info.absolutePath() + QLatin1Char('/') + name;
-            // Created here and only here: never an existing file, never through a link.
-            const int fd = ::open(QFile::encodeName(path).constData(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-            if (fd < 0) {
+                                 QStringLiteral(".tavrix-") + random;
+            const QByteArray encoded = QFile::encodeName(name);
+            if (::mkdirat(parent, encoded.constData(), 0700) != 0) {
                 if (errno == ENAMETOOLONG && !shortName) {
                     shortName = true;
                     continue;
                 }
                 if (errno == EEXIST)
                     continue;
-                error = QString::fromLocal8Bit(::strerror(errno));
-                return std::nullopt;
+                break;
             }
-            struct stat st;
-            const bool known = ::fstat(fd, &st) == 0;
-            ::close(fd);
-            if (!known) {
+            auto folder = std::shared_ptr<PrivateFolder>(new PrivateFolder);
+            folder->m_parent = parent;
+            folder->m_name = encoded;
+            folder->m_path = parentPath + QLatin1Char('/') + name;
+            folder->m_fd =
+                ::openat(parent, encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int note = folder->m_fd < 0
+                                 ? -1
+                                 : ::openat(folder->m_fd, OwnerNote,
+                                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            const QByteArray owner = FolderOwner::self().text();
+            const bool noted = note >= 0 && ::write(note, owner.constData(), owner.size()) == owner.size();
+            if (note >= 0)
+                ::close(note);
+            if (!noted) {
                 error = QString::fromLocal8Bit(::strerror(errno));
-                ::unlink(QFile::encodeName(path).constData());
-                return std::nullopt;
+                folder->remove();
+                return nullptr;
             }
-            return TemporaryFile{path, FileId{st.st_dev, st.st_ino}};
+            return folder;
         }
-        error = QString::fromLocal8Bit(::strerror(EEXIST));
-        return std::nullopt;
+        error = QString::fromLocal8Bit(::strerror(errno));
+        ::close(parent);
+        return nullptr;
     }
-};
 
-// The folder a job's output comes back into from another host: made by the run itself beside the
-// output, readable by the user alone, ".clip.mp4.tavrix-Xy12Ab".
-namespace TemporaryDirectory {
-QString create(const QString &output, QString &error)
-{
-    const QFileInfo info(output);
-    for (const QString &name : {QLatin1Char('.') + info.fileName(), QString()}) {
-        QByteArray pattern = QFile::encodeName(info.absolutePath() + QLatin1Char('/') + name +
-                                               QStringLiteral(".tavrix-XXXXXX"));
-        if (::mkdtemp(pattern.data()))
-            return QFile::decodeName(pattern);
-        if (errno != ENAMETOOLONG)
-            break;
+    ~PrivateFolder()
+    {
+        for (const int fd : {m_fd, m_parent})
+            if (fd >= 0)
+                ::close(fd);
     }
-    error = QString::fromLocal8Bit(::strerror(errno));
-    return {};
-}
-} // namespace TemporaryDirectory
+
+    const QString &path() const { return m_path; }
+
+    // The folder's name still leads to this folder.
+    bool isInPlace() const
+    {
+        struct stat here;
+        struct stat there;
+        return m_fd >= 0 && ::fstat(m_fd, &here) == 0 &&
+               ::lstat(QFile::encodeName(m_path).constData(), &there) == 0 && S_ISDIR(there.st_mode) &&
+               here.st_dev == there.st_dev && here.st_ino == there.st_ino;
+    }
+
+    // Removes the folder and what is in it, wherever its parent now is.
+    void remove()
+    {
+        if (m_removed || m_fd < 0)
+            return;
+        m_removed = true;
+        removeContents(m_fd);
+        ::unlinkat(m_parent, m_name.constData(), AT_REMOVEDIR);
+    }
+
+    // Removes the job folders in `directory` that runs on this machine left behind and whose process is
+    // gone. Anything else, however it is named, is left alone.
+    static void removeAbandoned(const QString &directory)
+    {
+        const int parent =
+            ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (parent < 0)
+            return;
+        const int listing = ::dup(parent);
+        DIR *dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+        if (!dir) {
+            if (listing >= 0)
+                ::close(listing);
+            ::close(parent);
+            return;
+        }
+        QList<QByteArray> candidates;
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name.startsWith('.') && name.contains(".tavrix-") &&
+                (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN))
+                candidates << name;
+        }
+        ::closedir(dir);
+        for (const QByteArray &name : std::as_const(candidates)) {
+            const int fd =
+                ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            struct stat st;
+            const std::optional<FolderOwner> owner = FolderOwner::read(readSmallFile(fd, OwnerNote));
+            if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && owner && owner->isGone()) {
+                qCInfo(lcTavrix).noquote()
+                    << QStringLiteral("Removing %1, left by an earlier run")
+                           .arg(directory + QLatin1Char('/') + QFile::decodeName(name));
+                removeContents(fd);
+                ::unlinkat(parent, name.constData(), AT_REMOVEDIR);
+            }
+            ::close(fd);
+        }
+        ::close(parent);
+    }
+
+private:
+    PrivateFolder() = default;
+
+    QString m_path;
+    QByteArray m_name;
+    int m_parent = -1;
+    int m_fd = -1;
+    bool m_removed = false;
+};
 
 // Gives `from` the name `to` unless something, even a dangling link, has that name: 0 or an errno.
 int renameWithoutReplacing(const QString &from, const QString &to)
@@ -250,7 +457,8 @@ struct ReadBack
 {
     enum class Kind { Readable, Unreadable, Stopped };
     Kind kind = Kind::Unreadable;
-    QString problem; // for Unreadable: ffmpeg's line saying why, or a sentence of ours
+    QString problem;               // for Unreadable: ffmpeg's line saying why, or a sentence of ours
+    std::optional<double> seconds; // for Readable: how long the file lasts, when ffmpeg tells
 };
 
 ReadBack readBack(const ToolRunner &tools, const TemporaryFile &file, const QString &shownName,
@@ -268,19 +476,33 @@ ReadBack readBack(const ToolRunner &tools, const TemporaryFile &file, const QStr
         {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), input},
         ToolTimeLimit::CropDetection, [&](const QString &line) {
             readable = readable || stream.match(line).hasMatch();
-            lines << line;
+            // What ffmpeg says of a command without an output, which this one is on purpose.
+            if (line != QLatin1StringView("At least one output file must be specified"))
+                lines << line;
         });
     if (readable)
-        return {ReadBack::Kind::Readable, {}};
+        return {ReadBack::Kind::Readable, {}, firstDuration(lines)};
     if (outcome.kind == ToolOutcome::Kind::Stopped)
-        return {ReadBack::Kind::Stopped, {}};
+        return {ReadBack::Kind::Stopped, {}, {}};
     if (!outcome.finished())
-        return {ReadBack::Kind::Unreadable, outcome.reason()};
+        return {ReadBack::Kind::Unreadable, outcome.reason(), {}};
     QString problem = failureLine(lines);
     problem.replace(input, shownName);
     if (problem.isEmpty())
         problem = BatchEncoder::tr("it holds no stream.");
-    return {ReadBack::Kind::Unreadable, problem};
+    return {ReadBack::Kind::Unreadable, problem, {}};
+}
+
+// GNU parallel's own words when it could not read a line of the hosts file. It reports that as a bug of
+// its own, with an identifier that says what it could not read, followed by advice about big files.
+QString sshLoginComplaint(const QStringList &lines)
+{
+    static const QRegularExpression bugId(QStringLiteral("The bugid: (SSHLogin .*)$"));
+    for (const QString &line : lines) {
+        if (const QRegularExpressionMatch match = bugId.match(line); match.hasMatch())
+            return match.captured(1);
+    }
+    return {};
 }
 
 // The last lines of the encoder's output; a run of progress lines keeps only its latest. Long enough
@@ -319,6 +541,7 @@ struct ProcessOutcome
     int exitCode = 0; // the signal number for Crashed
     QString error;
     OutputTail tail;
+    std::optional<double> sourceSeconds; // the first input's length as ffmpeg read it, else as probed
 };
 
 // How long a run has been paused, so the time left measures only the time the encoders worked.
@@ -440,6 +663,7 @@ struct BatchEncoder::Run
     int stopGraceMs = 3000;
     ExistingOutput existingOutput = ExistingOutput::Rename;
     QList<double> durations; // seconds of each source, negative when unknown
+    QString globalParams;    // the extra parameters every job gets, as the run started
     // Shared with every tool the run starts, so that a stop reaches them all.
     std::shared_ptr<std::atomic_bool> stopFlag = std::make_shared<std::atomic_bool>(false);
     std::atomic_bool &stopRequested = *stopFlag;
@@ -453,6 +677,7 @@ struct BatchEncoder::Run
     // Touched on the encoding queue only.
     QSet<QString> claimedDestinations; // canonical paths of the outputs this run writes
     QSet<QString> sourcePaths;         // canonical
+    QSet<QString> sweptFolders;        // destination folders already rid of abandoned job folders
     std::set<FileId> sourceFiles;
     // The next job's frame count, asked while the current job encodes so no run waits for mediainfo.
     int prefetchIndex = -1;
@@ -483,7 +708,7 @@ struct BatchEncoder::Run
         processes.removeOne(process);
     }
 
-    // A job whose output name is decided and whose temporary file (or folder) exists.
+    // A job whose output name is decided and whose folder exists.
     struct Prepared
     {
         MediaVideo::Ptr job;
@@ -492,8 +717,8 @@ struct BatchEncoder::Run
         QString target; // the name it will have, unless something takes it meanwhile
         QString cause;  // why target is not destination
         bool replace = false;
-        std::optional<TemporaryFile> temporary;
-        QString directory; // for a job run on another host: the folder its output comes back into
+        std::shared_ptr<PrivateFolder> folder;  // ffmpeg writes (or GNU parallel returns) the output here
+        std::optional<TemporaryFile> temporary; // the output found there once ffmpeg has ended
         QString host;
         CommandLine command;
         JobLogSink log; // opened as the encoder starts
@@ -511,7 +736,7 @@ struct BatchEncoder::Run
             log = {};
         }
 
-        // The name of the output in `directory` and on the host, never the source's name there.
+        // The name of the output in `folder` and on the host, never the source's name there.
         QString returnedName() const
         {
             const QString suffix = QFileInfo(target).suffix();
@@ -522,19 +747,23 @@ struct BatchEncoder::Run
                 name.prepend(QStringLiteral("new-"));
             return name;
         }
+        QString outputPath() const { return folder->path() + QLatin1Char('/') + returnedName(); }
+        // Looks for the output ffmpeg wrote: a regular file, in the folder still where it was made.
+        void findOutput()
+        {
+            struct stat st;
+            if (folder->isInPlace() && occupantOf(outputPath(), &st) == Occupant::RegularFile)
+                temporary = TemporaryFile{outputPath(), FileId{st.st_dev, st.st_ino}};
+            else
+                temporary = TemporaryFile{};
+        }
+        // Removes the folder with whatever is still in it (an output that was not kept, a partial copy).
         void discard() const
         {
-            if (temporary)
-                temporary->remove();
-            if (!directory.isEmpty()) {
-                const QString returned = directory + QLatin1Char('/') + returnedName();
-                if (occupantOf(returned) == Occupant::RegularFile)
-                    ::unlink(QFile::encodeName(returned).constData());
-                ::rmdir(QFile::encodeName(directory).constData());
-            }
+            if (folder)
+                folder->remove();
         }
     };
-    enum class Placement { File, Directory };
 
     void collectSources();
     bool isSourceOfRun(const QString &path) const;
@@ -544,12 +773,15 @@ struct BatchEncoder::Run
     void startJobSideBySide(int index);
     void joinWorkers();
     void runOnHosts();
-    // Decides the output's name and makes the temporary file; reports the job and gives nothing when it
+    // Decides the output's name and makes the job's folder; reports the job and gives nothing when it
     // cannot run.
-    std::optional<Prepared> prepare(int index, Placement placement);
+    std::optional<Prepared> prepare(int index);
     void execute(Prepared p);
     // Reports the job from how its encoder ended, giving the checked output its name.
     void conclude(Prepared &p, const ProcessOutcome &outcome);
+    // Makes a succeeded job Incomplete when its output falls short of what it should hold.
+    void judgeLength(JobResult &result, const MediaVideo &job, const ProcessOutcome &outcome,
+                     std::optional<double> outputSeconds) const;
     void release(int number);
     // Gives the finished temporary file its name: `target`, or the next free name when something took
     // that name meanwhile (a replace only for Overwrite). The name written, or empty and `error`.
@@ -622,7 +854,7 @@ void BatchEncoder::Run::prefetchFrameCount(int index)
     if (prefetchedFrameCount.valid())
         prefetchedFrameCount.wait();
     prefetchIndex = -1;
-    if (index >= jobs.size() || !jobs[index] || stopRequested)
+    if (index >= jobs.size() || !jobs[index] || stopRequested || !isRegularFile(jobs[index]->source))
         return;
     prefetchIndex = index;
     prefetchedFrameCount = std::async(std::launch::async, [tools = tools, source = jobs[index]->source] {
@@ -657,7 +889,7 @@ void BatchEncoder::Run::release(int number)
     claimedDestinations.remove(claimedBy.take(number));
 }
 
-std::optional<BatchEncoder::Run::Prepared> BatchEncoder::Run::prepare(int index, Placement placement)
+std::optional<BatchEncoder::Run::Prepared> BatchEncoder::Run::prepare(int index)
 {
     if (index < 0 || index >= jobs.size() || !jobs[index])
         return std::nullopt;
@@ -677,6 +909,11 @@ std::optional<BatchEncoder::Run::Prepared> BatchEncoder::Run::prepare(int index,
         return notRun(tr("The run was stopped after the file before it"));
     if (!QFileInfo::exists(job->source))
         return notRun(tr("The source file “%1” no longer exists.").arg(job->source));
+    // Whatever the saved list says: reading a pipe or a device would wait for ever.
+    if (!isRegularFile(job->source))
+        return notRun(tr("The source “%1” is not a regular file (a folder, a pipe or a device); it is not "
+                         "converted.")
+                          .arg(job->source));
     if (job->destination.isEmpty())
         return notRun(tr("The job has no destination."));
 
@@ -708,28 +945,26 @@ std::optional<BatchEncoder::Run::Prepared> BatchEncoder::Run::prepare(int index,
         claimedBy.insert(number, claimed);
     }
 
-    QString error;
-    MediaVideo running = *job;
-    if (placement == Placement::File) {
-        p.temporary = TemporaryFile::create(p.target, error);
-        if (p.temporary)
-            running.destination = p.temporary->path;
-    } else {
-        p.directory = TemporaryDirectory::create(p.target, error);
-        if (!p.directory.isEmpty())
-            running.destination = p.directory + QLatin1Char('/') + p.returnedName();
+    const QString folder = QFileInfo(p.target).absolutePath();
+    if (!sweptFolders.contains(folder)) {
+        sweptFolders.insert(folder);
+        PrivateFolder::removeAbandoned(folder);
     }
-    if (running.destination == job->destination) {
+    QString error;
+    p.folder = PrivateFolder::create(p.target, error);
+    if (!p.folder) {
         release(number);
         JobResult result;
         result.status = JobResult::Status::Failed;
         result.exitCode = -1;
-        result.reason = tr("Cannot create a file in “%1”: %2").arg(QFileInfo(p.target).absolutePath(), error);
+        result.reason = tr("Cannot create a folder in “%1”: %2").arg(folder, error);
         finish(job, number, result);
         return std::nullopt;
     }
+    MediaVideo running = *job;
+    running.destination = p.outputPath();
 
-    // The command that runs writes into the temporary file; the one shown elsewhere names the output.
+    // The command that runs writes into the job's folder; the one shown elsewhere names the output.
     p.command = builder(running, tools, CropDetection::Run);
     if (!p.command.ok() || stopRequested) {
         p.discard();
@@ -741,9 +976,8 @@ std::optional<BatchEncoder::Run::Prepared> BatchEncoder::Run::prepare(int index,
     qCInfo(lcTavrix).noquote() << QStringLiteral("Source = ") + job->source;
     qCInfo(lcTavrix).noquote() << QStringLiteral("Ffmpeg path = ") + p.command.text;
     writeDiagnostic(job->source);
-    qCInfo(lcTavrix).noquote() << QStringLiteral(
-                                      "Writing to the temporary file %1, which becomes %2 once complete")
-                                      .arg(running.destination, p.target);
+    qCInfo(lcTavrix).noquote()
+        << QStringLiteral("Writing to %1, which becomes %2 once complete").arg(running.destination, p.target);
     return p;
 }
 
@@ -765,6 +999,7 @@ void BatchEncoder::Run::execute(Prepared p)
         p.closeLog(result);
         return finish(p.job, p.number, result);
     }
+    p.findOutput();
     conclude(p, outcome);
 }
 
@@ -807,9 +1042,11 @@ void BatchEncoder::Run::conclude(Prepared &p, const ProcessOutcome &outcome)
                                 : tr("ffmpeg exited with status %1: %2").arg(outcome.exitCode).arg(message);
         } else if (!writeFailure.isEmpty()) {
             result.reason = tr("ffmpeg could not finish writing “%1”: %2").arg(shownName, writeFailure);
-        } else if (!temporary.isOurs()) {
-            result.reason = tr("The file being written was removed or replaced while ffmpeg ran.");
-        } else if (occupantOf(temporary.path, &st) != Occupant::RegularFile || st.st_size == 0) {
+        } else if (!p.folder->isInPlace()) {
+            result.reason = tr("The folder “%1” was moved or replaced while ffmpeg ran.")
+                                .arg(QFileInfo(p.folder->path()).absolutePath());
+        } else if (!temporary.isOurs() || ::stat(QFile::encodeName(temporary.path).constData(), &st) != 0 ||
+                   st.st_size == 0) {
             result.reason = tr("ffmpeg ended without writing “%1”.").arg(shownName);
         } else {
             const ReadBack check = readBack(tools, temporary, shownName, stopFlag);
@@ -821,6 +1058,7 @@ void BatchEncoder::Run::conclude(Prepared &p, const ProcessOutcome &outcome)
                                     .arg(shownName, check.problem);
             } else {
                 result.status = JobResult::Status::Succeeded;
+                judgeLength(result, *job, outcome, check.seconds);
             }
         }
         break;
@@ -829,7 +1067,9 @@ void BatchEncoder::Run::conclude(Prepared &p, const ProcessOutcome &outcome)
     if (!p.host.isEmpty() && p.host != QLatin1String(":") && result.status == JobResult::Status::Failed)
         result.reason = tr("On %1: %2").arg(p.host, result.reason);
 
-    if (result.status == JobResult::Status::Succeeded) {
+    const bool keep =
+        result.status == JobResult::Status::Succeeded || result.status == JobResult::Status::Incomplete;
+    if (keep) {
         QString error;
         const QString written = place(temporary, p.destination, p.target, p.replace, p.cause, error);
         if (written.isEmpty()) {
@@ -844,21 +1084,40 @@ void BatchEncoder::Run::conclude(Prepared &p, const ProcessOutcome &outcome)
             if (written != p.destination) {
                 result.writtenPath = written;
                 result.renameCause = p.cause;
-                result.reason = result.writtenNote();
+                result.reason = result.reason.isEmpty()
+                                    ? result.writtenNote()
+                                    : result.reason + QStringLiteral("; ") + result.writtenNote();
             }
         }
     }
-    if (result.status != JobResult::Status::Succeeded)
-        p.discard();
-    else if (!p.directory.isEmpty())
-        ::rmdir(QFile::encodeName(p.directory).constData());
+    // What is left in the folder was not kept: an output that failed, or nothing but the owner's note.
+    p.discard();
     p.closeLog(result);
     finish(job, number, result);
 }
 
+void BatchEncoder::Run::judgeLength(JobResult &result, const MediaVideo &job, const ProcessOutcome &outcome,
+                                    std::optional<double> outputSeconds) const
+{
+    if (!outcome.sourceSeconds || !outputSeconds)
+        return;
+    const std::optional<double> expected = expectedOutputSeconds(
+        *outcome.sourceSeconds, splitParameters(globalParams) + splitParameters(job.otherParam));
+    if (!expected || !fallsShort(*outputSeconds, *expected))
+        return;
+    result.status = JobResult::Status::Incomplete;
+    const QString lasts = QString::number(*outputSeconds, 'f', 1);
+    const QString asked = QString::number(*expected, 'f', 1);
+    result.reason = qFuzzyCompare(*expected, *outcome.sourceSeconds)
+                        ? tr("The output lasts %1 s of the source's %2 s").arg(lasts, asked)
+                        : tr("The output lasts %1 s of the %2 s asked for").arg(lasts, asked);
+    if (const QString damage = damagedInputLine(outcome.tail.lines()); !damage.isEmpty())
+        result.reason += QStringLiteral("; ffmpeg: ") + damage;
+}
+
 void BatchEncoder::Run::runJob(int index)
 {
-    if (std::optional<Prepared> prepared = prepare(index, Placement::File))
+    if (std::optional<Prepared> prepared = prepare(index))
         execute(std::move(*prepared));
 }
 
@@ -866,7 +1125,7 @@ void BatchEncoder::Run::startJobSideBySide(int index)
 {
     // A slot is taken before the job's name is decided, so a stop while waiting runs nothing more.
     freeSlots.acquire();
-    std::optional<Prepared> prepared = prepare(index, Placement::File);
+    std::optional<Prepared> prepared = prepare(index);
     if (!prepared) {
         freeSlots.release();
         return;
@@ -891,7 +1150,7 @@ void BatchEncoder::Run::runOnHosts()
 {
     QList<Prepared> prepared;
     for (int i = 0; i < jobs.size(); ++i)
-        if (std::optional<Prepared> p = prepare(i, Placement::Directory))
+        if (std::optional<Prepared> p = prepare(i))
             prepared << std::move(*p);
     if (prepared.isEmpty())
         return;
@@ -923,7 +1182,7 @@ void BatchEncoder::Run::runOnHosts()
     // with a plain name to the job's folder.
     const auto returnPath = [&work](const Prepared &p) {
         const QString link = work.filePath(QStringLiteral("return-%1").arg(p.number));
-        QFile::link(p.directory, link);
+        QFile::link(p.folder->path(), link);
         return link + QStringLiteral("/./") + p.returnedName();
     };
     // An input of the command read from the folder over there, where it is sent.
@@ -941,7 +1200,7 @@ void BatchEncoder::Run::runOnHosts()
     for (int i = 0; i < prepared.size();) {
         Prepared &p = prepared[i];
         const QFileInfo source(p.job->source);
-        const QString local = p.directory + QLatin1Char('/') + p.returnedName();
+        const QString local = p.outputPath();
         QString there = p.command.text;
         if (!ffmpeg.isEmpty() && there.startsWith(ffmpeg))
             there.replace(0, ffmpeg.size(), QStringLiteral("ffmpeg"));
@@ -1054,6 +1313,9 @@ void BatchEncoder::Run::runOnHosts()
             else if (!ended.finished())
                 fail(p, tr("GNU parallel could not run the job: %1").arg(ended.reason()),
                      JobResult::Status::Failed);
+            else if (const QString login = sshLoginComplaint(said.lines()); !login.isEmpty())
+                fail(p, tr("GNU parallel cannot read the hosts file “%1”: %2").arg(hostsFile, login),
+                     JobResult::Status::Failed);
             else
                 fail(p, tr("GNU parallel did not run the job: %1").arg(failureLine(said.lines())),
                      JobResult::Status::Failed);
@@ -1073,15 +1335,33 @@ void BatchEncoder::Run::runOnHosts()
                              ? QStringLiteral("$ ") + p.command.text
                              : tr("On %1:").arg(p.host) + QStringLiteral(" $ ") + commandsThere.value(i));
         QFile errors(work.filePath(QStringLiteral("job-%1.err").arg(i + 1)));
+        QStringList lines;
         if (errors.open(QIODevice::ReadOnly)) {
             LineSplitter splitter;
-            QList<QByteArray> lines = splitter.push(errors.readAll());
-            lines += splitter.flush();
-            for (const QByteArray &line : std::as_const(lines)) {
-                outcome.tail.add(decodeLine(line));
-                if (p.log.append)
-                    p.log.append(decodeLine(line));
-            }
+            QList<QByteArray> bytes = splitter.push(errors.readAll());
+            bytes += splitter.flush();
+            for (const QByteArray &line : std::as_const(bytes))
+                lines << decodeLine(line);
+        }
+        static const QRegularExpression notFound(QStringLiteral("\\bffmpeg: (command )?not found$"));
+        bool noFfmpeg = false;
+        for (const QString &line : std::as_const(lines)) {
+            if (p.log.append)
+                p.log.append(line);
+            noFfmpeg = noFfmpeg || notFound.match(line).hasMatch();
+            // When the command failed, rsync's complaint that the output is missing only follows from it.
+            if (outcome.exitCode == 0 || !(line.startsWith(QStringLiteral("rsync: ")) ||
+                                           line.startsWith(QStringLiteral("rsync error: "))))
+                outcome.tail.add(line);
+        }
+        outcome.sourceSeconds = firstDuration(lines);
+        if (!outcome.sourceSeconds && durations.value(p.number - 1, -1) > 0)
+            outcome.sourceSeconds = durations[p.number - 1];
+        if (outcome.kind == ProcessOutcome::Kind::Exited && outcome.exitCode == 127 && noFfmpeg &&
+            !stopRequested) {
+            fail(p, tr("ffmpeg is not installed on %1 (or not on its PATH).").arg(p.host),
+                 JobResult::Status::Failed);
+            continue;
         }
         if (stopRequested)
             outcome.kind = ProcessOutcome::Kind::Stopped;
@@ -1096,12 +1376,7 @@ void BatchEncoder::Run::runOnHosts()
                  JobResult::Status::Failed);
             continue;
         }
-        const QString returned = p.directory + QLatin1Char('/') + p.returnedName();
-        struct stat st;
-        if (occupantOf(returned, &st) == Occupant::RegularFile)
-            p.temporary = TemporaryFile{returned, FileId{st.st_dev, st.st_ino}};
-        else
-            p.temporary = TemporaryFile{};
+        p.findOutput();
         if (outcome.kind == ProcessOutcome::Kind::Exited && outcome.exitCode == 0 &&
             p.temporary->path.isEmpty()) {
             const QString said = failureLine(outcome.tail.lines());
@@ -1239,6 +1514,8 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
         break;
     }
 
+    outcome.sourceSeconds = state->duration;
+
     // Every change this job posted lands before the reset, so the next job starts from 0.
     if (sideBySide())
         return outcome;
@@ -1252,7 +1529,7 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
 BatchEncoder::BatchEncoder(RunStatus *status, ToolRunner tools, QObject *parent)
     : QObject(parent), m_status(status), m_tools(std::move(tools)),
       m_builder([](const MediaVideo &job, const ToolRunner &runner, CropDetection crop) {
-          return commandLine(job, runner, crop);
+          return commandLine(job, runner, crop, nullptr, ExistingFiles::Keep);
       })
 {
 }
@@ -1288,6 +1565,7 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     run->shell = m_shell;
     run->stopGraceMs = m_stopGraceMs;
     run->existingOutput = m_existingOutput.value_or(Preferences::existingOutput());
+    run->globalParams = Preferences::readText(Preferences::Key::otherParams).value_or(QString());
     run->openLog = m_logOpener;
     run->parallelJobs = std::max(1, m_jobs.value_or(Preferences::simultaneousJobs()));
     run->hostsFile = m_hostsFile;

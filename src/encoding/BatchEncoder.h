@@ -20,9 +20,10 @@ class SerialQueue;
 // Converts a list of jobs one after another on a background serial queue, or several at once: the
 // queue then decides each job's output name in list order and hands the encoder to a worker thread.
 //
-// A job writes into a temporary file of its own beside its output and gives it the output's name only
-// once ffmpeg has written something it can read back, so a file the run did not create is never
-// overwritten, truncated or deleted (Overwrite replaces the old file whole, on success only).
+// A job writes into a new folder of its own beside its output and gives what ffmpeg wrote there the
+// output's name only once it reads back, so a file the run did not create is never overwritten,
+// truncated or deleted (Overwrite replaces the old file whole, on success only). A job whose output is
+// shorter than its source (a damaged or cut source) is Incomplete, and keeps that output.
 //
 // Lives on the user interface thread. The run status is written through RunStatus::post, so the
 // user interface sees every change in the order it was made. `status` must outlive the encoder.
@@ -30,7 +31,8 @@ class BatchEncoder : public QObject
 {
     Q_OBJECT
 public:
-    // Builds the shell command of a job; commandLine() unless a test or benchmark gives its own.
+    // Builds the shell command a job runs (ffmpeg told never to replace a file); commandLine() unless a
+    // test or benchmark gives its own.
     using CommandBuilder = std::function<CommandLine(const MediaVideo &, const ToolRunner &, CropDetection)>;
 
     explicit BatchEncoder(RunStatus *status, ToolRunner tools = ToolRunner(), QObject *parent = nullptr);

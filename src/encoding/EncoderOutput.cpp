@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -204,4 +205,102 @@ TimeLeft estimateTimeLeft(const ProgressFields &progress, std::optional<double> 
     else if (speed > 0)
         left.run = left.job + laterSeconds / speed;
     return left;
+}
+
+std::optional<double> readOptionTime(const QString &text)
+{
+    static const QRegularExpression clock(QStringLiteral("\\A(-?)(?:(\\d+):)?(\\d+):(\\d+(?:\\.\\d*)?)\\z"));
+    static const QRegularExpression plain(QStringLiteral("\\A(-?\\d+(?:\\.\\d*)?|-?\\.\\d+)(s|ms|us)?\\z"));
+    if (const QRegularExpressionMatch match = clock.match(text); match.hasMatch()) {
+        const double seconds = match.captured(2).toDouble() * 3600 + match.captured(3).toDouble() * 60 +
+                               match.captured(4).toDouble();
+        return match.captured(1).isEmpty() ? seconds : -seconds;
+    }
+    if (const QRegularExpressionMatch match = plain.match(text); match.hasMatch()) {
+        const double value = match.captured(1).toDouble();
+        const QString unit = match.captured(2);
+        if (unit == QLatin1String("ms"))
+            return value / 1e3;
+        if (unit == QLatin1String("us"))
+            return value / 1e6;
+        return value;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> firstDuration(const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        if (const std::optional<QString> text = parseEncoderOutput(line, std::nullopt).duration)
+            return readClock(*text);
+    }
+    return std::nullopt;
+}
+
+std::optional<double> expectedOutputSeconds(double sourceSeconds, const QStringList &parameterWords)
+{
+    // Options whose effect on the length cannot be told from their words.
+    static const QRegularExpression unknownLength(
+        QStringLiteral("\\A-(fs|frames(:.*)?|[vad]frames|vf|af|filter(:.*)?|filter_complex|lavfi|"
+                       "filter_script(:.*)?|shortest|itsscale(:.*)?|stream_loop)\\z"));
+    double start = 0;
+    std::optional<double> length;
+    std::optional<double> end;
+    std::optional<double> fromEnd;
+    for (qsizetype i = 0; i < parameterWords.size(); ++i) {
+        const QString &word = parameterWords[i];
+        if (unknownLength.match(word).hasMatch())
+            return std::nullopt;
+        const bool timeOption = word == QLatin1String("-ss") || word == QLatin1String("-t") ||
+                                word == QLatin1String("-to") || word == QLatin1String("-sseof");
+        if (!timeOption)
+            continue;
+        const std::optional<double> value = readOptionTime(parameterWords.value(i + 1));
+        if (!value)
+            return std::nullopt;
+        ++i;
+        if (word == QLatin1String("-ss"))
+            start = std::max(start, *value);
+        else if (word == QLatin1String("-t"))
+            length = length ? std::min(*length, *value) : *value;
+        else if (word == QLatin1String("-to"))
+            end = end ? std::min(*end, *value) : *value;
+        else
+            fromEnd = std::abs(*value);
+    }
+    double expected = sourceSeconds - start;
+    if (fromEnd)
+        expected = std::min(expected, *fromEnd);
+    if (end)
+        expected = std::min(expected, *end - start);
+    if (length)
+        expected = std::min(expected, *length);
+    return std::max(0.0, expected);
+}
+
+bool fallsShort(double outputSeconds, double expectedSeconds)
+{
+    const double missing = expectedSeconds - outputSeconds;
+    return missing > 1.0 && missing > 0.02 * expectedSeconds;
+}
+
+QString damagedInputLine(const QStringList &lines)
+{
+    static const QRegularExpression context(QStringLiteral("^\\[[^\\]]*\\]\\s*"));
+    static const QRegularExpression decoding(
+        QStringLiteral("^Error while decoding|Invalid data found when processing input|corrupt|"
+                       "Truncating packet|Packet mismatch|missing picture in access unit"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString firstDecodingError;
+    for (const QString &line : lines) {
+        if (!isMessage(line))
+            continue;
+        QString text = line.trimmed();
+        text.remove(context);
+        if (text.endsWith(QLatin1StringView("partial file")))
+            return text;
+        if (firstDecodingError.isEmpty() && decoding.match(text).hasMatch())
+            firstDecodingError = text;
+    }
+    return firstDecodingError;
 }

@@ -57,3 +57,26 @@ QString failureLine(const QStringList &lines);
 // The line saying that writing the output failed, or empty. ffmpeg 5 exits with status 0 when it
 // cannot write a Matroska trailer for want of space, so the status alone does not tell.
 QString writeFailureLine(const QStringList &lines);
+
+// Seconds of a time as ffmpeg's options take it: "[-][HH:]MM:SS[.m...]" or "[-]S[.m...]" with an
+// optional unit "s", "ms" or "us"; nothing for anything else.
+std::optional<double> readOptionTime(const QString &text);
+
+// The first "Duration:" of ffmpeg's description of its inputs, in seconds (the first input's length);
+// nothing when there is none or it reads "N/A".
+std::optional<double> firstDuration(const QStringList &lines);
+
+// How long a job's output should last: the source's `sourceSeconds` cut by the -ss, -sseof, -t and -to
+// among the words of its extra parameters (the smallest window they can mean). Nothing when the words
+// change the length in a way not worked out here (filters, frame or size limits, -shortest) or a
+// time cannot be read: the output is then not judged by its length.
+std::optional<double> expectedOutputSeconds(double sourceSeconds, const QStringList &parameterWords);
+
+// An output of `outputSeconds` misses part of what it should hold: shorter than `expectedSeconds` by
+// more than 2 % and more than one second (container rounding and a few lost frames stay within that).
+bool fallsShort(double outputSeconds, double expectedSeconds);
+
+// The line in which ffmpeg says that its input is damaged or cut short ("partial file", a decoding
+// error), without the "[mov,mp4 @ 0x...]" prefix; a "partial file" line wins over decoding errors.
+// Empty when there is none.
+QString damagedInputLine(const QStringList &lines);

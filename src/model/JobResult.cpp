@@ -18,8 +18,26 @@ QString JobResult::statusText(Status status)
         return QCoreApplication::translate("JobResult", "Stopped");
     case Status::Interrupted:
         return QCoreApplication::translate("JobResult", "Interrupted");
+    case Status::Incomplete:
+        return QCoreApplication::translate("JobResult", "Incomplete");
     }
     return {};
+}
+
+bool JobResult::isRetryable() const
+{
+    switch (status) {
+    case Status::Failed:
+    case Status::Stopped:
+    case Status::Interrupted:
+    case Status::Incomplete:
+        return true;
+    case Status::None:
+    case Status::Succeeded:
+    case Status::NotRun:
+        break;
+    }
+    return false;
 }
 
 QString JobResult::writtenNote() const

@@ -15,12 +15,15 @@ struct JobResult
         // Was running when the program ended (crash, power cut); restored from the saved list, never
         // started again by itself.
         Interrupted,
+        // ffmpeg ended without error but the output is shorter than the source (a damaged or truncated
+        // source); the output is kept, since it is what could be saved.
+        Incomplete,
     };
 
     Status status = Status::None;
     int exitCode = 0;   // meaningful for Failed
     QString reason;     // one line for the user
-    QString outputTail; // last lines of the encoder's output, for Failed
+    QString outputTail; // last lines of the encoder's output, for Failed and Incomplete
     // Set when the output went to a free name because the destination's was taken: the file written
     // (e.g. /videos/clip-1.mp4) and why ("clip.mp4 exists").
     QString writtenPath;
@@ -29,6 +32,8 @@ struct JobResult
     QString logPath;
 
     static QString statusText(Status status);
+    // Converted again by Retry Failed: failed, stopped, interrupted or incomplete.
+    bool isRetryable() const;
     QString text() const { return statusText(status); }
     // "written to clip-1.mp4 (clip.mp4 exists)"; empty when the destination itself was written.
     QString writtenNote() const;

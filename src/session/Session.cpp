@@ -31,7 +31,7 @@ Session::Session(ToolRunner tools, QObject *parent, QString encoderCache)
     // A job whose encoder failed its check is refused with the check's reason.
     m_encoder.setCommandBuilder(
         [catalog = &m_encoders](const MediaVideo &job, const ToolRunner &runner, CropDetection crop) {
-            return commandLine(job, runner, crop, catalog);
+            return commandLine(job, runner, crop, catalog, ExistingFiles::Keep);
         });
 }
 

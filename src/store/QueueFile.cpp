@@ -209,7 +209,7 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     const QJsonObject result = r.object("result");
     Reader rr(result, error);
     const int status = rr.integer("status", 0);
-    job->result.status = status >= 0 && status <= int(JobResult::Status::Interrupted)
+    job->result.status = status >= 0 && status <= int(JobResult::Status::Incomplete)
                              ? JobResult::Status(status)
                              : JobResult::Status::None;
     job->result.exitCode = rr.integer("exitCode", 0);

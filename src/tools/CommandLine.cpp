@@ -238,10 +238,18 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     // The device is a global option: it must come before the input.
     if (family == EncoderFamily::Vaapi)
         cmd += QStringLiteral("-vaapi_device ") + shellQuote(context.vaapiDevice) + QLatin1Char(' ');
-    const QString globalParams = joinParameters(splitParameters(context.globalParams));
+    const bool keep = context.existingFiles == ExistingFiles::Keep;
+    const auto parameters = [keep](const QString &text) {
+        QStringList words = splitParameters(text);
+        if (keep)
+            words.removeAll(QStringLiteral("-y"));
+        return joinParameters(words);
+    };
+    const QString globalParams = parameters(context.globalParams);
     if (!globalParams.isEmpty())
         cmd += globalParams + QLatin1Char(' ');
-    cmd += QStringLiteral("-y -i ") + shellQuote(job.source) + QLatin1Char(' ');
+    cmd += (keep ? QStringLiteral("-n -i ") : QStringLiteral("-y -i ")) + shellQuote(job.source) +
+           QLatin1Char(' ');
 
     const auto exists = [&context](const QString &path) {
         return context.fileExists ? context.fileExists(path) : QFileInfo(path).isFile();
@@ -361,7 +369,7 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
                    word(QStringLiteral("language=") + job.subtitleLanguage) + QLatin1Char(' ');
     }
 
-    const QString ownParams = joinParameters(splitParameters(job.otherParam));
+    const QString ownParams = parameters(job.otherParam);
     if (!ownParams.isEmpty())
         cmd += ownParams + QLatin1Char(' ');
 
@@ -377,7 +385,7 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
 }
 
 CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, CropDetection crop,
-                        const EncoderCatalog *catalog)
+                        const EncoderCatalog *catalog, ExistingFiles existing)
 {
     const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
     if (!ffmpeg.ok())
@@ -397,5 +405,6 @@ CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, CropDete
         context.unavailableReason = [catalog](const QString &encoder) {
             return catalog->unavailableReason(encoder);
         };
+    context.existingFiles = existing;
     return buildCommandLine(job, context);
 }

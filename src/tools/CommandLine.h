@@ -26,11 +26,18 @@ enum class CropDetection {
               // (for showing the command)
 };
 
+// What ffmpeg does with an output name that exists. The command shown to the user replaces it (-y), as
+// one run by hand would; the run's never does (-n): it writes into a new folder of its own, so the only
+// outputs that can exist are those named in the extra parameters, and a user's file is never replaced
+// through them.
+enum class ExistingFiles { Replace, Keep };
+
 // Builds the shell command that converts `job`. With CropDetection::Run a "-1" crop runs ffmpeg first,
 // so that form is not for the user interface thread. With a catalog, a job whose encoder the catalog
 // found unusable gets no command but the catalog's reason.
 CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools,
-                        CropDetection crop = CropDetection::Run, const EncoderCatalog *catalog = nullptr);
+                        CropDetection crop = CropDetection::Run, const EncoderCatalog *catalog = nullptr,
+                        ExistingFiles existing = ExistingFiles::Replace);
 
 // Everything the command depends on besides the job; commandLine() fills it from the tools, the
 // stored preference "otherParams" and the file system.
@@ -44,6 +51,8 @@ struct CommandContext
     QString vaapiDevice;          // the render node for VAAPI encoders
     // Why an encoder cannot be used, or empty text; null = every encoder can.
     std::function<QString(const QString &encoder)> unavailableReason;
+    // Keep writes -n, and a -y among the extra parameters is left out (ffmpeg lets -y win over -n).
+    ExistingFiles existingFiles = ExistingFiles::Replace;
 };
 CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &context);
 

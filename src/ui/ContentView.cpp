@@ -483,15 +483,8 @@ QList<MediaVideo::Ptr> ContentView::retryableJobs() const
 {
     QList<MediaVideo::Ptr> jobs;
     for (const MediaVideo::Ptr &job : m_model->jobs()) {
-        switch (job->result.status) {
-        case JobResult::Status::Failed:
-        case JobResult::Status::Stopped:
-        case JobResult::Status::Interrupted:
+        if (job->result.isRetryable())
             jobs << job;
-            break;
-        default:
-            break;
-        }
     }
     return jobs;
 }
@@ -593,7 +586,7 @@ void ContentView::askToConvertAgain()
 void ContentView::showRunSummary()
 {
     const QList<MediaVideo::Ptr> jobs = std::exchange(m_runJobs, {});
-    int succeeded = 0, failed = 0, notRun = 0, stopped = 0;
+    int succeeded = 0, incomplete = 0, failed = 0, notRun = 0, stopped = 0;
     QStringList reasons;
     int unexplained = 0;
     for (const MediaVideo::Ptr &job : jobs) {
@@ -601,6 +594,9 @@ void ContentView::showRunSummary()
         case JobResult::Status::Succeeded:
             ++succeeded;
             continue;
+        case JobResult::Status::Incomplete:
+            ++incomplete;
+            break;
         case JobResult::Status::Failed:
             ++failed;
             break;
@@ -626,6 +622,8 @@ void ContentView::showRunSummary()
     QStringList counts;
     if (succeeded > 0)
         counts << tr("%n succeeded", nullptr, succeeded);
+    if (incomplete > 0)
+        counts << tr("%n incomplete", nullptr, incomplete);
     if (failed > 0)
         counts << tr("%n failed", nullptr, failed);
     if (stopped > 0)
@@ -636,7 +634,7 @@ void ContentView::showRunSummary()
         reasons << tr("… and %1 more").arg(unexplained);
 
     auto *box = new QMessageBox(
-        failed > 0 ? QMessageBox::Warning : QMessageBox::Information, tr("Encoding finished"),
+        failed + incomplete > 0 ? QMessageBox::Warning : QMessageBox::Information, tr("Encoding finished"),
         tr("Encoding finished: %1.").arg(counts.join(QStringLiteral(", "))), QMessageBox::Ok, window());
     box->setObjectName(QStringLiteral("runSummary"));
     box->setInformativeText(reasons.join(QLatin1Char('\n')));

@@ -26,6 +26,7 @@ QColor resultColor(JobResult::Status status, const QPalette &palette)
         return QColor(0xc6, 0x28, 0x28);
     case JobResult::Status::Stopped:
     case JobResult::Status::Interrupted:
+    case JobResult::Status::Incomplete:
         return QColor(0xe6, 0x5c, 0x00);
     case JobResult::Status::NotRun:
     case JobResult::Status::None:
@@ -45,6 +46,9 @@ QString resultLine(const JobResult &result, const QString &written)
         return QStringLiteral("✓ ") + text;
     case JobResult::Status::Failed:
         return QStringLiteral("✗ ") +
+               (result.reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, result.reason));
+    case JobResult::Status::Incomplete:
+        return QStringLiteral("⚠ ") +
                (result.reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, result.reason));
     case JobResult::Status::NotRun:
         return result.reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, result.reason);
