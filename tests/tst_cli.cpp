@@ -103,6 +103,41 @@ private slots:
                  err.constData());
     }
 
+    // A line the store cannot read back is never dropped by a write: nothing is stored, the file stays
+    // as it was, and the one line said is true.
+    void defaultsKeepAnUnreadableLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("line");
+        QTest::newRow("a line of garbage")
+            << QStringList{"defaults", "videoEncoder", "libx265"}
+            << QByteArray("[General]\nautoCrop=true\nthis is not a setting\nvideoEncoder=1\n") << 3;
+        QTest::newRow("an unclosed section, reset")
+            << QStringList{"defaults", "--reset"} << QByteArray("[General\nautoCrop=true\n") << 1;
+        QTest::newRow("an open quote")
+            << QStringList{"defaults", "autoCrop", "false"}
+            << QByteArray("[General]\notherParams=\"-threads 2\nautoCrop=true\n") << 2;
+    }
+    void defaultsKeepAnUnreadableLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, content);
+        QFETCH(int, line);
+        const QString file = Preferences::storeLocation();
+        QVERIFY(TestSupport::writeFile(file, content));
+        const Run r = cli(args);
+        const QByteArray after = TestSupport::readFile(file);
+        QFile::remove(file);
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(r.err, QStringLiteral("tavrix-cli defaults: the settings file “%1” has a line Tavrix cannot "
+                                       "read (line %2); nothing was stored; fix or remove it\n")
+                            .arg(file)
+                            .arg(line));
+        QCOMPARE(after, content);
+    }
+
     void probe()
     {
         const Run r = cli({"probe", "--container", "mkv", "--crop", "2:35.1", "--audio-track", "2", m_clip});

@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
 
 using Status = JobResult::Status;
 
@@ -161,6 +162,11 @@ private slots:
         QTest::newRow("text for a number")
             << QByteArray(R"({"version":1,"jobs":[{"container":"1"}]})") << true;
         QTest::newRow("bad identity") << QByteArray(R"({"version":1,"jobs":[{"id":"not-a-uuid"}]})") << true;
+        QTest::newRow("relative destination")
+            << QByteArray(R"({"version":1,"jobs":[{"source":"/v/a.mov","destination":"out/a.mkv"}]})")
+            << true;
+        QTest::newRow("relative source")
+            << QByteArray(R"({"version":1,"jobs":[{"source":"a.mov","destination":"/o/a.mkv"}]})") << true;
         QTest::newRow("folder is a file") << QByteArray() << false;
     }
     void unusableList()
@@ -188,6 +194,64 @@ private slots:
             QCOMPARE(TestSupport::readFile(folder + "/queue.json.2.bad"), content);
             QCOMPARE(TestSupport::readFile(folder + "/queue.json.bad"), QByteArray("older"));
             QCOMPARE(saved(folder).size(), 2);
+        }
+    }
+
+    // What a power cut, a stray program or a hostile hand leaves at the lock or the list. A lock that
+    // holds nothing is taken over; anything but a regular file is refused with its path, left where it
+    // is, and never waited on.
+    void leftInTheDataFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("status");
+        QTest::newRow("empty lock") << "queue.lock"
+                                    << "file" << QByteArray() << 0;
+        QTest::newRow("garbled lock") << "queue.lock"
+                                      << "file" << QByteArray("\0\0\0\0x\n", 6) << 0;
+        QTest::newRow("lock of another program") << "queue.lock"
+                                                 << "file" << QByteArray("PID\nsleep\n") << 0;
+        QTest::newRow("lock is a link") << "queue.lock"
+                                        << "link" << QByteArray() << 1;
+        QTest::newRow("lock is a FIFO") << "queue.lock"
+                                        << "fifo" << QByteArray() << 1;
+        QTest::newRow("list is a FIFO") << "queue.json"
+                                        << "fifo" << QByteArray() << 1;
+    }
+    void leftInTheDataFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, content);
+        QFETCH(int, status);
+        QTemporaryDir home;
+        const QString path = home.filePath("Tavrix/" + name);
+        QVERIFY(QDir().mkpath(home.filePath("Tavrix")));
+        QProcess other; // a live process that is not Tavrix
+        other.start("sleep", {"60"});
+        QVERIFY(other.waitForStarted());
+        if (kind == "file")
+            QVERIFY(
+                TestSupport::writeFile(path, content.replace("PID", QByteArray::number(other.processId()))));
+        else if (kind == "link")
+            QVERIFY(QFile::link(home.filePath("elsewhere"), path));
+        else
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+
+        QByteArray out, err;
+        QCOMPARE(TestSupport::run(TAVRIX_CLI_PATH, {"queue", "list"}, &out, &err,
+                                  {"XDG_DATA_HOME=" + home.path()}, 20000),
+                 status);
+        other.kill();
+        other.waitForFinished();
+        if (status == 0) {
+            QVERIFY2(err.isEmpty(), err.constData());
+            QVERIFY(!QFileInfo::exists(path)); // taken over, then released
+        } else {
+            QVERIFY2(err.count('\n') == 1 && err.contains(path.toUtf8() + "” is not a regular file"),
+                     err.constData());
+            QCOMPARE(QString(QFileInfo(path).isSymLink() ? "link" : "fifo"), kind);
         }
     }
 

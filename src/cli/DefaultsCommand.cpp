@@ -51,12 +51,12 @@ QString shown(const Preferences::KeyInfo &info)
     return {};
 }
 
-// The store refused the write (a read-only file or folder): nothing was kept.
-int unwritable()
+// The exit status of a write; when nothing was stored, one line on standard error says why.
+int reported(const Preferences::WriteResult &written)
 {
-    printLine(stderr, QStringLiteral("tavrix-cli defaults: ") +
-                          tr("cannot write the settings file “%1”; nothing was stored")
-                              .arg(printableText(Preferences::storeLocation())));
+    if (written)
+        return ExitOk;
+    printLine(stderr, QStringLiteral("tavrix-cli defaults: ") + printableText(written.error));
     return ExitFailure;
 }
 
@@ -69,7 +69,7 @@ int store(const Preferences::KeyInfo &info, const QString &value)
         printLine(stderr, QStringLiteral("tavrix-cli defaults: ") + printableText(why));
         return ExitUsage;
     };
-    bool written = false;
+    Preferences::WriteResult written;
     switch (info.kind) {
     case Preferences::Kind::Integer: {
         const QStringList names = namesOf(key);
@@ -110,7 +110,7 @@ int store(const Preferences::KeyInfo &info, const QString &value)
         written = Preferences::writeText(info.key, value);
         break;
     }
-    return written ? ExitOk : unwritable();
+    return reported(written);
 }
 
 } // namespace
@@ -139,7 +139,7 @@ int defaultsCommand(const QStringList &arguments)
     if (parser.isSet(reset)) {
         if (!args.isEmpty())
             return fail(tr("--reset takes no KEY or VALUE"));
-        return Preferences::clear() ? ExitOk : unwritable();
+        return reported(Preferences::clear());
     }
     if (args.size() > 2)
         return fail(tr("too many arguments; to store text with spaces, put it in quotes"));

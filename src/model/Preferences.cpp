@@ -2,13 +2,20 @@
 
 #include "model/Vocabulary.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QThread>
 
 #include <algorithm>
-
+#include <cerrno>
+#include <functional>
 #include <limits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Preferences {
 namespace {
@@ -24,14 +31,67 @@ QString k(const char *key)
     return QString::fromLatin1(key);
 }
 
-// Written through to the file now, so that a store that cannot be written is known to the caller.
-bool commit(QSettings &settings)
+QString tr(const char *text)
 {
+    return QCoreApplication::translate("Preferences", text);
+}
+
+// Checks the file as it is on disk, then makes `change` and writes it through now, so that the caller
+// knows whether it was stored. QSettings rewrites the whole file from what it parsed: a line it could
+// not read would be dropped without a word (its status says FormatError only to the first reader in a
+// process, and only after the rewrite), so such a file is not written at all.
+WriteResult write(const std::function<void(QSettings &)> &change)
+{
+    QSettings settings = store();
+    const QString path = settings.fileName();
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (::stat(name.constData(), &info) == 0) {
+        if (!S_ISREG(info.st_mode))
+            return {tr("the settings file “%1” is not a regular file; nothing was stored").arg(path)};
+        QByteArray text;
+        const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QFile file;
+        if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+            text = file.readAll();
+        else if (fd >= 0)
+            ::close(fd);
+        if (const int line = unreadableLine(text))
+            return {tr("the settings file “%1” has a line Tavrix cannot read (line %2); nothing was stored; "
+                       "fix or remove it")
+                        .arg(path)
+                        .arg(line)};
+    }
+    change(settings);
     settings.sync();
-    if (settings.status() != QSettings::NoError)
-        return false;
-    const QFileInfo file(settings.fileName());
-    return !file.exists() || file.isWritable();
+    // FormatError here would mean the file was rewritten all the same: the value is stored.
+    const QFileInfo file(path);
+    if (settings.status() == QSettings::AccessError || (file.exists() && !file.isWritable()))
+        return {tr("cannot write the settings file “%1”; nothing was stored").arg(path)};
+    return {};
+}
+
+// Whether `line` ends in a backslash that is not itself escaped: the next line would be read as its
+// continuation.
+bool continues(const QByteArray &line)
+{
+    qsizetype backslashes = 0;
+    for (qsizetype i = line.size() - 1; i >= 0 && line[i] == '\\'; --i)
+        ++backslashes;
+    return backslashes % 2 == 1;
+}
+
+// Whether the quotes of a value are closed: an open quote swallows the lines after it.
+bool quotesClosed(const QByteArray &value)
+{
+    bool open = false;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\')
+            ++i;
+        else if (value[i] == '"')
+            open = !open;
+    }
+    return !open;
 }
 
 int last(const QStringList &list)
@@ -126,27 +186,22 @@ std::optional<QString> readText(const char *key)
     return value.toString();
 }
 
-bool writeInt(const char *key, int value)
+WriteResult writeInt(const char *key, int value)
 {
-    QSettings settings = store();
-    settings.setValue(k(key), value);
-    return commit(settings);
+    return write([&](QSettings &settings) { settings.setValue(k(key), value); });
 }
 
-bool writeBool(const char *key, bool value)
+WriteResult writeBool(const char *key, bool value)
 {
-    QSettings settings = store();
-    settings.setValue(k(key), value);
-    return commit(settings);
+    return write([&](QSettings &settings) { settings.setValue(k(key), value); });
 }
 
-bool writeText(const char *key, const QString &value)
+WriteResult writeText(const char *key, const QString &value)
 {
     // An empty QString would read back as an invalid (absent) value from the native format, so it is
     // stored as an explicit empty string.
-    QSettings settings = store();
-    settings.setValue(k(key), value.isNull() ? QStringLiteral("") : value);
-    return commit(settings);
+    return write(
+        [&](QSettings &settings) { settings.setValue(k(key), value.isNull() ? QStringLiteral("") : value); });
 }
 
 bool contains(const char *key)
@@ -154,18 +209,34 @@ bool contains(const char *key)
     return store().contains(k(key));
 }
 
-bool remove(const char *key)
+WriteResult remove(const char *key)
 {
-    QSettings settings = store();
-    settings.remove(k(key));
-    return commit(settings);
+    return write([&](QSettings &settings) { settings.remove(k(key)); });
 }
 
-bool clear()
+WriteResult clear()
 {
-    QSettings settings = store();
-    settings.clear();
-    return commit(settings);
+    return write([](QSettings &settings) { settings.clear(); });
+}
+
+int unreadableLine(const QByteArray &text)
+{
+    const QList<QByteArray> lines = text.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
+        if (line.startsWith('[')) {
+            if (line.endsWith(']'))
+                continue;
+            return int(i + 1);
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (equals <= 0 || line.left(equals).trimmed().isEmpty() || !quotesClosed(line.mid(equals + 1)) ||
+            continues(line))
+            return int(i + 1);
+    }
+    return 0;
 }
 
 QString storeLocation()

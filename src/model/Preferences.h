@@ -73,14 +73,29 @@ int readInt(const char *key); // 0 for a value outside the key's range
 bool readBool(const char *key);
 std::optional<QString> readText(const char *key); // nullopt when absent; empty text is kept apart
 
-// The writes return false when the store could not be written (a read-only or unreachable file).
-bool writeInt(const char *key, int value);
-bool writeBool(const char *key, bool value);
-bool writeText(const char *key, const QString &value);
+// What a write did: stored, or nothing stored and why.
+struct WriteResult
+{
+    QString error; // one line for the user, naming the file; empty when the value was stored
+    bool ok() const { return error.isEmpty(); }
+    explicit operator bool() const { return ok(); }
+};
+
+// A write stores nothing when the file cannot be written (read-only, unreachable) or holds a line the
+// store could not read back: rewriting the file would drop that line, so it is left byte for byte as
+// it was and the user is told which line to fix.
+WriteResult writeInt(const char *key, int value);
+WriteResult writeBool(const char *key, bool value);
+WriteResult writeText(const char *key, const QString &value);
 
 bool contains(const char *key);
-bool remove(const char *key);
-bool clear(); // removes every key of the store
+WriteResult remove(const char *key);
+WriteResult clear(); // removes every key of the store
+
+// The first line (from 1) of settings-file text that the store would not read back whole: neither
+// blank, a ";" comment, a [section] nor key=value (with its quotes closed and no line continued);
+// 0 when every line reads.
+int unreadableLine(const QByteArray &text);
 
 QString storeLocation(); // the file behind the store, for messages
 } // namespace Preferences

@@ -15,8 +15,14 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -119,6 +125,50 @@ int indexOrFirst(int index, qsizetype count)
     return index >= 0 && index < count ? index : 0;
 }
 
+// Whether `path` is absent, a regular file, or a link to one: anything else (a FIFO, a device, a folder)
+// is never opened, since opening it could block or have effects of its own, and never replaced.
+enum class Kind { Absent, Regular, Other };
+Kind kindOf(const QString &path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? Kind::Absent : Kind::Other;
+    return S_ISREG(info.st_mode) ? Kind::Regular : Kind::Other;
+}
+
+// The whole of a regular file, opened without blocking; false with `error` set otherwise.
+bool readRegular(const QString &path, QByteArray &bytes, QString &error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    QFile file;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        error = tr("it is not a regular file");
+        return false;
+    }
+    if (info.st_size > MaxFileSize) {
+        ::close(fd);
+        error = tr("the file is too large");
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        error = file.errorString();
+        return false;
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString defaultDataFolder()
@@ -166,6 +216,12 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     }
     job->source = r.text("source", job->source);
     job->destination = r.text("destination", job->destination);
+    // A relative path would be taken from whatever folder the next run starts in.
+    for (const auto &[key, path] :
+         {std::pair("source", &job->source), std::pair("destination", &job->destination)}) {
+        if (!path->isEmpty() && QDir::isRelativePath(*path) && error.isEmpty())
+            error = QStringLiteral("“%1” is not an absolute path").arg(QLatin1String(key));
+    }
     job->container = indexOrFirst(r.integer("container", job->container), Lists::containers().size());
     job->deInterlace = r.boolean("deInterlace", job->deInterlace);
     job->isQuicktime = r.boolean("isQuicktime", job->isQuicktime);
@@ -236,6 +292,8 @@ QueueFile::SaveResult QueueFile::save(const QList<MediaVideo::Ptr> &jobs, const 
     };
     if (!QDir().mkpath(m_directory))
         return failure(tr("the folder cannot be created"));
+    if (kindOf(path()) == Kind::Other)
+        return failure(tr("it is not a regular file; move it away or remove it"));
 
     // One job per line: still small, and a person recovering a list can read it.
     QByteArray bytes =
@@ -256,20 +314,23 @@ QueueFile::SaveResult QueueFile::save(const QList<MediaVideo::Ptr> &jobs, const 
 QueueFile::LoadResult QueueFile::load() const
 {
     LoadResult out;
-    QFile file(path());
-    if (!QFileInfo::exists(path()))
+    const Kind kind = kindOf(path());
+    if (kind == Kind::Absent)
         return out;
+    if (kind == Kind::Other) {
+        // Not moved aside: whatever it is stays where the user put it, and saves leave it alone too.
+        out.message = tr("The saved job list “%1” is not a regular file; the list starts empty and is not "
+                         "saved until it is moved away or removed.")
+                          .arg(path());
+        return out;
+    }
 
     QString problem;
     bool newer = false;
-    if (QFileInfo(file).size() > MaxFileSize) {
-        problem = tr("the file is too large");
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        problem = file.errorString();
-    } else {
+    QByteArray bytes;
+    if (readRegular(path(), bytes, problem)) {
         QJsonParseError parseError;
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
-        file.close();
+        const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
         const QJsonObject root = document.object();
         const QJsonValue version = root.value(QStringLiteral("version"));
         const QJsonValue jobs = root.value(QStringLiteral("jobs"));

@@ -21,9 +21,11 @@ QString defaultDataFolder();
 //
 // Loading is forgiving about what the user cannot fix and strict about what it cannot trust: unknown
 // fields are ignored and out-of-range choices read as their defaults, but a file that is not valid
-// JSON, holds a field of the wrong type or comes from a newer version is moved aside as
+// JSON, holds a field of the wrong type or a relative source or destination, or comes from a newer
+// version is moved aside as
 // "queue.json.bad" (or "queue.json.2.bad", ... when that exists) and the list starts empty, so that the
-// next save cannot overwrite what the user might want to recover.
+// next save cannot overwrite what the user might want to recover. Anything but a regular file (or a
+// link to one) at the list's path is never opened, moved or replaced: loading says so and saving fails.
 //
 // The object only knows its folder; calls from several threads must not overlap (one writer at a time
 // across processes is QueueLock's business).

@@ -11,10 +11,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QThread>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace {
 
@@ -196,8 +199,16 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
     column->addLayout(buttons);
 
     connect(ok, &QPushButton::clicked, this, [this] {
-        save();
-        accept();
+        const QString error = save();
+        if (error.isEmpty()) {
+            accept();
+            return;
+        }
+        // The sheet stays open with what the user chose, to try again once the file is fixed.
+        auto *box =
+            new QMessageBox(QMessageBox::Warning, tr("Settings not saved"), error, QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -260,26 +271,34 @@ void Setup::load()
     m_subtitleLanguage->setText(Preferences::readText(Key::subtitleLanguage).value_or(QString()));
 }
 
-void Setup::save() const
+QString Setup::save() const
 {
-    Preferences::writeInt(Key::container, m_container->currentIndex());
-    Preferences::writeBool(Key::quicktime, m_quicktime->isChecked());
-    Preferences::writeBool(Key::autoCrop, m_autoCrop->isChecked());
-    Preferences::writeBool(Key::deInterlace, m_deInterlace->isChecked());
-    Preferences::writeInt(Key::videoEncoder, m_videoEncoder->currentIndex());
-    Preferences::writeInt(Key::videoProfile, m_videoProfile->currentIndex());
-    Preferences::writeInt(Key::videoPreset, m_videoPreset->currentIndex());
-    Preferences::writeInt(Key::videoTune, m_videoTune->currentIndex());
-    Preferences::writeInt(Key::videoDebit, figureOf(m_videoDebit));
-    Preferences::writeInt(Key::audioEncoder, m_audioEncoder->currentIndex());
-    Preferences::writeInt(Key::audioDebit, figureOf(m_audioDebit));
-    Preferences::writeInt(Key::audioSampling, figureOf(m_audioSampling));
-    Preferences::writeText(Key::otherParams, m_otherParams->text());
-    Preferences::writeText(Key::subtitleLanguage, m_subtitleLanguage->text());
-    Preferences::writeInt(Key::formatFile, m_formatFile->currentIndex());
-    Preferences::writeInt(Key::existingOutput, m_existingOutput->currentIndex());
-    Preferences::writeInt(Key::simultaneousJobs, m_simultaneousJobs->currentIndex() + 1);
-    Preferences::writeInt(Key::videoRate, m_videoRate->currentIndex());
-    Preferences::writeInt(Key::videoQuality, m_videoQuality->value());
-    Preferences::writeText(Key::vaapiDevice, m_vaapiDevice->currentData().toString());
+    // The writes after a refused one would be refused the same way: the first reason is enough.
+    const std::initializer_list<std::function<Preferences::WriteResult()>> writes{
+        [&] { return Preferences::writeInt(Key::container, m_container->currentIndex()); },
+        [&] { return Preferences::writeBool(Key::quicktime, m_quicktime->isChecked()); },
+        [&] { return Preferences::writeBool(Key::autoCrop, m_autoCrop->isChecked()); },
+        [&] { return Preferences::writeBool(Key::deInterlace, m_deInterlace->isChecked()); },
+        [&] { return Preferences::writeInt(Key::videoEncoder, m_videoEncoder->currentIndex()); },
+        [&] { return Preferences::writeInt(Key::videoProfile, m_videoProfile->currentIndex()); },
+        [&] { return Preferences::writeInt(Key::videoPreset, m_videoPreset->currentIndex()); },
+        [&] { return Preferences::writeInt(Key::videoTune, m_videoTune->currentIndex()); },
+        [&] { return Preferences::writeInt(Key::videoDebit, figureOf(m_videoDebit)); },
+        [&] { return Preferences::writeInt(Key::audioEncoder, m_audioEncoder->currentIndex()); },
+        [&] { return Preferences::writeInt(Key::audioDebit, figureOf(m_audioDebit)); },
+        [&] { return Preferences::writeInt(Key::audioSampling, figureOf(m_audioSampling)); },
+        [&] { return Preferences::writeText(Key::otherParams, m_otherParams->text()); },
+        [&] { return Preferences::writeText(Key::subtitleLanguage, m_subtitleLanguage->text()); },
+        [&] { return Preferences::writeInt(Key::formatFile, m_formatFile->currentIndex()); },
+        [&] { return Preferences::writeInt(Key::existingOutput, m_existingOutput->currentIndex()); },
+        [&] { return Preferences::writeInt(Key::simultaneousJobs, m_simultaneousJobs->currentIndex() + 1); },
+        [&] { return Preferences::writeInt(Key::videoRate, m_videoRate->currentIndex()); },
+        [&] { return Preferences::writeInt(Key::videoQuality, m_videoQuality->value()); },
+        [&] { return Preferences::writeText(Key::vaapiDevice, m_vaapiDevice->currentData().toString()); },
+    };
+    for (const auto &write : writes) {
+        if (const Preferences::WriteResult written = write(); !written)
+            return written.error;
+    }
+    return {};
 }

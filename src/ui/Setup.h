@@ -21,7 +21,7 @@ public:
 
 private:
     void load();
-    void save() const;
+    QString save() const; // empty when every default was stored, else why not
 
     QComboBox *m_container = nullptr;
     QComboBox *m_videoEncoder = nullptr;
