@@ -5,16 +5,24 @@
 #include "encoding/RunStatus.h"
 #include "session/Session.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace TestSupport;
 using Status = JobResult::Status;
@@ -73,6 +81,89 @@ int processesIn(const QString &root)
     return std::count_if(all.cbegin(), all.cend(),
                          [&](const auto &p) { return p.workingDir.startsWith(root); });
 }
+
+// Thirty seconds of picture: converting it with a slow preset outlasts the wait for it to start.
+bool generateLongClip(const QString &path)
+{
+    return generateClip(path, {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=30", "-c:v",
+                               "libx264", "-preset", "ultrafast"});
+}
+
+// A real ssh host on this machine: a private sshd on 127.0.0.1 with keys and settings of its own, reached
+// as "tavrix-loopback" through a client config of its own. sshd gives a login the account's real home,
+// so over there GNU parallel works in ~/.parallel/tmp of the account that runs the tests.
+class LoopbackHost
+{
+public:
+    // Starts it, the client config going to `clientConfig`; empty when it answers, else why not.
+    QString start(const QString &dir, const QString &clientConfig)
+    {
+        const QStringList sbin{QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin"),
+                               QStringLiteral("/sbin")};
+        const QString sshd = QStandardPaths::findExecutable(QStringLiteral("sshd"), sbin);
+        const QString keygen = QStandardPaths::findExecutable(QStringLiteral("ssh-keygen"));
+        const QString ssh = QStandardPaths::findExecutable(QStringLiteral("ssh"));
+        if (sshd.isEmpty() || keygen.isEmpty() || ssh.isEmpty())
+            return QStringLiteral("sshd, ssh and ssh-keygen are needed (dev.sh installs openssh-server)");
+        for (const char *key : {"host_key", "user_key"})
+            if (run(keygen, {"-q", "-N", "", "-t", "ed25519", "-f", dir + "/" + key}) != 0)
+                return QStringLiteral("ssh-keygen failed");
+        QFile::copy(dir + "/user_key.pub", dir + "/authorized_keys");
+        // A free port: the kernel picks one for a socket that is closed right away.
+        const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        ::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &size);
+        ::close(socket);
+        const QByteArray port = QByteArray::number(ntohs(address.sin_port));
+        // As root, sshd wants its privilege separation folder, which only a started ssh service makes.
+        if (::geteuid() == 0 && !QFileInfo::exists(QStringLiteral("/run/sshd")))
+            m_madeRunDir = QDir().mkpath(QStringLiteral("/run/sshd"));
+        const QByteArray d = QFile::encodeName(dir);
+        writeFile(dir + "/sshd_config", "ListenAddress 127.0.0.1\nPort " + port + "\nHostKey " + d +
+                                            "/host_key\nAuthorizedKeysFile " + d +
+                                            "/authorized_keys\nStrictModes no\nUsePAM no\nPidFile none\n"
+                                            "PasswordAuthentication no\n");
+        writeFile(clientConfig, "Host tavrix-loopback\n  HostName 127.0.0.1\n  Port " + port + "\n  User " +
+                                    QByteArray(::getpwuid(::geteuid())->pw_name) + "\n  IdentityFile " + d +
+                                    "/user_key\n  IdentitiesOnly yes\n  UserKnownHostsFile " + d +
+                                    "/known_hosts\n  StrictHostKeyChecking no\n  BatchMode yes\n"
+                                    "  LogLevel ERROR\n");
+        m_sshd.setProcessChannelMode(QProcess::MergedChannels);
+        m_sshd.start(sshd, {"-D", "-e", "-f", dir + "/sshd_config"});
+        QByteArray said;
+        QDeadlineTimer deadline(10000);
+        while (!said.contains("Server listening") && m_sshd.state() != QProcess::NotRunning &&
+               !deadline.hasExpired())
+            if (m_sshd.waitForReadyRead(100))
+                said += m_sshd.readAll();
+        if (!said.contains("Server listening"))
+            return QStringLiteral("sshd did not start: ") + QString::fromLocal8Bit(said.trimmed());
+        QByteArray err;
+        if (run(ssh, {"-F", clientConfig, "tavrix-loopback", "true"}, nullptr, &err, {}, 20000) != 0)
+            return QStringLiteral("cannot log in through the private sshd: ") + QString::fromLocal8Bit(err);
+        return {};
+    }
+    ~LoopbackHost()
+    {
+        m_sshd.kill();
+        m_sshd.waitForFinished(5000);
+        if (m_madeRunDir)
+            QDir().rmdir(QStringLiteral("/run/sshd"));
+    }
+    // Where GNU parallel keeps the files it sends there.
+    static QString parallelFolder()
+    {
+        return QFile::decodeName(::getpwuid(::geteuid())->pw_dir) + QStringLiteral("/.parallel/tmp/");
+    }
+
+private:
+    QProcess m_sshd;
+    bool m_madeRunDir = false;
+};
 
 } // namespace
 
@@ -225,9 +316,7 @@ private slots:
             QSKIP("GNU parallel and rsync are needed (dev.sh installs them)");
         const QString dir = folder(QStringLiteral("interrupted"));
         const QString remote = folder(QStringLiteral("remote"));
-        QVERIFY(
-            generateClip(dir + "/long.mkv", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=30",
-                                             "-c:v", "libx264", "-preset", "ultrafast"}));
+        QVERIFY(generateLongClip(dir + "/long.mkv"));
         QVERIFY(writeFile(dir + QStringLiteral("/hosts"), "1/hostA\n"));
         QVERIFY(writeScript(dir + QStringLiteral("/ssh"), standInSsh));
         QProcess cli;
@@ -248,6 +337,61 @@ private slots:
         QCOMPARE(cli.exitCode(), 130);
         QTRY_COMPARE_WITH_TIMEOUT(processesIn(remote), 0, 5000);
         QCOMPARE(entries(dir), (QStringList{"hosts", "long.mkv", "ssh", "ssh.log"}));
+        QDirIterator left(remote, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QVERIFY2(!left.hasNext(), qPrintable(left.hasNext() ? left.next() : QString()));
+    }
+
+    // The same over a real ssh connection: the ffmpeg over there ends, and the copies sent there go.
+    void hostsInterruptedOverSsh()
+    {
+        if (!haveParallel())
+            QSKIP("GNU parallel and rsync are needed (dev.sh installs them)");
+        const QString dir = folder(QStringLiteral("over-ssh"));
+        LoopbackHost host;
+        if (const QString why = host.start(folder(QStringLiteral("sshd")), dir + "/ssh_config");
+            !why.isEmpty())
+            QSKIP(qPrintable(why));
+        // A name of this test alone, to tell its copy from anything else in the home over there.
+        const QString name = QStringLiteral("stopped-%1.mkv").arg(QCoreApplication::applicationPid());
+        QVERIFY(generateLongClip(dir + "/" + name));
+        QVERIFY(writeFile(dir + QStringLiteral("/hosts"), "1/tavrix-loopback\n"));
+        QString there; // the folder the ffmpeg over there works in
+        const bool hadFolder = QFileInfo::exists(LoopbackHost::parallelFolder());
+        const auto cleanup = qScopeGuard([&] {
+            if (QFileInfo::exists(there + "/" + name))
+                QDir(there).removeRecursively();
+            if (!hadFolder) // and only while it is empty: another run may be using it
+                for (const char *folder : {".", ".."})
+                    QDir().rmdir(QDir::cleanPath(LoopbackHost::parallelFolder() + folder));
+        });
+        QProcess cli;
+        const TestSupport::ScopedEnv env{{"PARALLEL_SSH", ("ssh -F " + dir + "/ssh_config").toUtf8()},
+                                         {"SHELL", noUsableShell.mid(6).toUtf8()}};
+        cli.start(QStringLiteral(TAVRIX_CLI_PATH),
+                  {"encode", "--preset", "veryslow", "--hosts", dir + "/hosts", dir + "/" + name});
+        const auto converting = [&] {
+            for (const Process &p : livingProcesses())
+                if (p.name == "ffmpeg" && p.commandLine.contains(name.toUtf8()) &&
+                    p.workingDir.startsWith(LoopbackHost::parallelFolder()))
+                    there = p.workingDir;
+            return !there.isEmpty();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(converting(), 60000);
+        ::kill(pid_t(cli.processId()), SIGINT);
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 130);
+        // Nothing of the run goes on: over there in its folder, nor here (every ssh and rsync of the run
+        // names the run's folder).
+        const auto ofRun = [&] {
+            const QList<Process> all = livingProcesses();
+            return std::count_if(all.cbegin(), all.cend(), [&](const Process &p) {
+                return p.workingDir == there || p.workingDir.startsWith(there + "/") ||
+                       p.commandLine.contains(QFile::encodeName(dir + "/"));
+            });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(ofRun(), 0, 10000);
+        QVERIFY2(!QFileInfo::exists(there + "/" + name), qPrintable(there));
+        QCOMPARE(entries(dir).filter(QStringLiteral(".tavrix-")), QStringList());
     }
 };
 

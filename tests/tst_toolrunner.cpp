@@ -148,6 +148,28 @@ private slots:
         QVERIFY(!QFile::exists(marker));
     }
 
+    // A tool deaf to SIGTERM that put a child in a group of its own, as GNU parallel does with each job
+    // (ssh, rsync): stopped, it takes the child with it.
+    void stopEndsChildrenInGroupsOfTheirOwn()
+    {
+        const QString groups = m_dir.filePath("own-groups");
+        const auto cleanup = qScopeGuard([&] { ::kill(pid_t(pidAndGroup(groups).first), SIGKILL); });
+        const ScopedEnv env{{"FAKE_TOOL_SCRIPT", "pgid:" + groups.toUtf8() + ";hang"}};
+        const auto stop = std::make_shared<std::atomic_bool>(false);
+        std::thread runner([&] {
+            ToolProcess process(
+                "parallel", "/bin/bash",
+                {"-c", "trap '' TERM; setsid " + shellQuote(TestSupport::fakeToolPath()) + " & wait"});
+            process.setGracePeriod(200ms);
+            process.setCancellation(stop);
+            process.run();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(pidAndGroup(groups).first != 0, 10000);
+        *stop = true;
+        runner.join();
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::survivors(groups), 0, 5000);
+    }
+
     // Killed without a chance to stop anything, the program takes its tool with it.
     void toolDiesWithItsParent()
     {

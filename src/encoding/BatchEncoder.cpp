@@ -1244,13 +1244,19 @@ void BatchEncoder::Run::runOnHosts()
     }
     inputFile.close();
 
+    // Each job works over there in a folder of its own below the login's home, named for this run alone:
+    // a stop ends the jobs before their --cleanup, and then this run's folders are removed by name. On
+    // this machine (":") the same folders are made in `work`, where GNU parallel runs.
+    const QString folders = QStringLiteral(".parallel/tmp/tavrix-%1-")
+                                .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+    const QString hosts = QFileInfo(hostsFile).absoluteFilePath();
     QStringList arguments = {QStringLiteral("--null"),
                              QStringLiteral("--max-args"),
                              QStringLiteral("4"),
                              QStringLiteral("--sshloginfile"),
-                             QFileInfo(hostsFile).absoluteFilePath(),
+                             hosts,
                              QStringLiteral("--workdir"),
-                             QStringLiteral("..."),
+                             folders + QStringLiteral("{#}"),
                              QStringLiteral("--transferfile"),
                              QStringLiteral("{1}"),
                              QStringLiteral("--transferfile"),
@@ -1266,6 +1272,10 @@ void BatchEncoder::Run::runOnHosts()
                              inputPath};
     if (jobsPerHost > 0)
         arguments << QStringLiteral("--jobs") << QString::number(jobsPerHost);
+    // Stopped, it ends its jobs with this, waiting between the signals: here, within our grace period;
+    // over there the same, once the job sees its connection gone.
+    arguments << QStringLiteral("--termseq")
+              << QStringLiteral("TERM,%1,KILL,25").arg(std::max(stopGraceMs / 2, 50));
     arguments << QStringLiteral("bash") << QStringLiteral("-c") << QStringLiteral("{4}");
 
     status->post([](RunStatus &s) {
@@ -1275,6 +1285,7 @@ void BatchEncoder::Run::runOnHosts()
     // Its own words and anything a job printed are read here; none of it reaches our standard output.
     ToolProcess parallel(QStringLiteral("parallel"), parallelProgram, arguments);
     parallel.setChannels(ToolProcess::Channels::Merged);
+    parallel.setWorkingDirectory(work.path());
     // GNU parallel runs each job, here and on the hosts, through the user's login shell ($SHELL), or
     // guesses one from its parent when that is unset. The job is a plain `bash -c` line, which a csh,
     // a fish or a missing shell would break; any POSIX shell carries it.
@@ -1290,6 +1301,19 @@ void BatchEncoder::Run::runOnHosts()
     const ToolOutcome ended = parallel.run();
     untrack(&parallel);
     --encoders;
+    if (ended.kind == ToolOutcome::Kind::Stopped || ended.kind == ToolOutcome::Kind::Crashed) {
+        // One login to each host removes what this run sent there; bounded, as a host may not answer.
+        ToolProcess sweep(QStringLiteral("parallel"), parallelProgram,
+                          {QStringLiteral("--nonall"), QStringLiteral("--sshloginfile"), hosts,
+                           QStringLiteral("rm -rf -- ") + folders + QLatin1Char('*')});
+        sweep.setWorkingDirectory(work.path());
+        sweep.setEnvironmentVariable(QStringLiteral("PARALLEL_SHELL"), QStringLiteral("/bin/sh"));
+        sweep.setTimeLimit(ToolTimeLimit::HostCleanup);
+        sweep.setGracePeriod(std::chrono::milliseconds(stopGraceMs));
+        if (const ToolOutcome swept = sweep.run(); !swept.succeeded())
+            qCWarning(lcTavrix).noquote()
+                << QStringLiteral("Removing the run's files on the hosts: ") + swept.reason();
+    }
 
     // Seq, Host, Starttime, JobRuntime, Send, Receive, Exitval, Signal, Command.
     QHash<int, QStringList> log;

@@ -11,8 +11,13 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -75,6 +80,67 @@ QProcessEnvironment toolEnvironment()
     return env;
 }
 
+// A process as /proc shows it: enough to find a tool's descendants and to know one again later.
+struct ProcessEntry
+{
+    pid_t pid = 0;
+    pid_t parent = 0;
+    pid_t group = 0;
+    unsigned long long start = 0; // in clock ticks since boot: a reused pid has another
+};
+
+std::optional<ProcessEntry> readProcess(pid_t pid)
+{
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", int(pid));
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    char text[1024];
+    const ssize_t size = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (size <= 0)
+        return std::nullopt;
+    text[size] = '\0';
+    // "pid (name) state parent group ..." where the name may hold anything, ')' too.
+    const char *rest = std::strrchr(text, ')');
+    char state = 0;
+    int parent = 0;
+    int group = 0;
+    unsigned long long start = 0;
+    // Then 16 fields up to the start time.
+    const char *format = " %c %d %d %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %llu";
+    if (!rest || std::sscanf(rest + 1, format, &state, &parent, &group, &start) != 4 || state == 'Z')
+        return std::nullopt;
+    return ProcessEntry{pid, pid_t(parent), pid_t(group), start};
+}
+
+// The descendants of `root` that are in another process group than `group`.
+QList<ProcessEntry> straysOf(pid_t root, pid_t group)
+{
+    QList<ProcessEntry> all;
+    if (DIR *proc = ::opendir("/proc")) {
+        while (const dirent *entry = ::readdir(proc))
+            if (const int pid = std::atoi(entry->d_name); pid > 0)
+                if (const std::optional<ProcessEntry> process = readProcess(pid))
+                    all << *process;
+        ::closedir(proc);
+    }
+    QSet<pid_t> family{root};
+    QList<ProcessEntry> strays;
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const ProcessEntry &process : std::as_const(all))
+            if (family.contains(process.parent) && !family.contains(process.pid)) {
+                family.insert(process.pid);
+                grew = true;
+                if (process.group != group)
+                    strays << process;
+            }
+    }
+    return strays;
+}
+
 } // namespace
 
 QString ToolOutcome::reason() const
@@ -123,6 +189,8 @@ ToolOutcome ToolProcess::run()
     for (auto it = m_extraEnvironment.cbegin(); it != m_extraEnvironment.cend(); ++it)
         environment.insert(it.key(), it.value());
     process.setProcessEnvironment(environment);
+    if (!m_workingDirectory.isEmpty())
+        process.setWorkingDirectory(m_workingDirectory);
     // ffmpeg reads commands from its standard input; it gets an immediate end of file instead.
     process.setStandardInputFile(QProcess::nullDevice());
     if (m_channels == Channels::Merged) {
@@ -166,6 +234,14 @@ ToolOutcome ToolProcess::run()
     qint64 signalledAt = 0;
     bool killed = false;
     bool held = false;
+    // What the tool started in groups of its own (GNU parallel puts each job in one) is out of reach of
+    // the signals to its group: looked for while the tool lives, for whoever it is parent of no more once
+    // it is gone, and killed after it.
+    QHash<pid_t, ProcessEntry> strays;
+    const auto noteStrays = [&] {
+        for (const ProcessEntry &stray : straysOf(group, group))
+            strays.insert(stray.pid, stray);
+    };
     const auto hold = [&](bool on) {
         if (held == on)
             return;
@@ -181,6 +257,7 @@ ToolOutcome ToolProcess::run()
             else if (m_limit > ToolTimeLimit::None && now >= m_limit.count())
                 endedBy = Kind::TimedOut;
             if (endedBy) {
+                noteStrays();
                 // A stopped group would keep SIGTERM pending forever: it must run to hear it.
                 hold(false);
                 ::kill(-group, SIGTERM);
@@ -189,8 +266,13 @@ ToolOutcome ToolProcess::run()
                 hold(m_pause->paused.load());
             }
         } else if (!killed && now - signalledAt >= m_grace.count()) {
+            // Held first, so that it starts nothing more between the last look and its end.
+            ::kill(-group, SIGSTOP);
+            noteStrays();
             ::kill(-group, SIGKILL);
             killed = true;
+        } else {
+            noteStrays();
         }
         process.waitForReadyRead(PollMs);
         deliver(splitter.push(process.readAll()));
@@ -208,6 +290,11 @@ ToolOutcome ToolProcess::run()
     }
     // Nothing the tool started outlives the run.
     ::kill(-group, SIGKILL);
+    for (const ProcessEntry &stray : std::as_const(strays)) {
+        const std::optional<ProcessEntry> now = readProcess(stray.pid);
+        if (now && now->start == stray.start)
+            ::kill(now->group == stray.group ? -stray.group : stray.pid, SIGKILL);
+    }
 
     if (endedBy) {
         outcome.kind = *endedBy;

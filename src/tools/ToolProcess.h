@@ -18,6 +18,8 @@ inline constexpr milliseconds PreviewFrame{30'000};
 inline constexpr milliseconds CropDetection{60'000};
 // One frame through one encoder: a card or driver that hangs must not keep the answer away for long.
 inline constexpr milliseconds EncoderCheck{20'000};
+// Removing what a stopped run left on the hosts it sent files to: one ssh login to each.
+inline constexpr milliseconds HostCleanup{20'000};
 inline constexpr milliseconds None{0};
 } // namespace ToolTimeLimit
 
@@ -56,7 +58,7 @@ public:
 // a process group of its own and the order to die with us. Its output is cut into lines, each decoded
 // and handed to the line handler as it arrives; the rest is read and dropped, so the child never blocks
 // on a full pipe. A time limit, stop() or stopAll() end the whole group: SIGTERM, then SIGKILL after
-// the grace period.
+// the grace period. What it started in groups of their own (GNU parallel's jobs) is killed after it.
 class ToolProcess
 {
 public:
@@ -82,6 +84,8 @@ public:
     void setTimeLimit(std::chrono::milliseconds limit) { m_limit = limit; } // ToolTimeLimit::None: none
     void setGracePeriod(std::chrono::milliseconds grace) { m_grace = grace; }
     void setChannels(Channels channels) { m_channels = channels; }
+    // The folder the tool starts in; ours when empty.
+    void setWorkingDirectory(const QString &path) { m_workingDirectory = path; }
     void setLineHandler(LineHandler handler) { m_onLine = std::move(handler); }
     // A flag shared with whoever may want this run ended (an import being stopped): set, it acts as stop().
     void setCancellation(std::shared_ptr<const std::atomic_bool> cancelled)
@@ -121,6 +125,7 @@ private:
     std::chrono::milliseconds m_limit = ToolTimeLimit::None;
     std::chrono::milliseconds m_grace = DefaultGrace;
     Channels m_channels = Channels::Merged;
+    QString m_workingDirectory;
     LineHandler m_onLine;
     std::atomic_bool m_stopRequested{false};
     std::shared_ptr<const std::atomic_bool> m_cancelled;
