@@ -5,6 +5,8 @@
 #include "model/Preferences.h"
 #include "tools/OutputName.h"
 
+#include <QDir>
+
 #include <QtTest>
 
 class TestNaming : public QObject
@@ -83,6 +85,9 @@ private slots:
                                   << "/new" << 2 << "/new/clip_x264_aac.mp4";
         QTest::newRow("no name yet") << ""
                                      << "/new" << 0 << "/new/clip.mp4";
+        // A saved list takes whole paths only.
+        QTest::newRow("relative folder") << "/o/kept.mkv"
+                                         << "out" << 0 << QDir::current().filePath("out/kept.mkv");
     }
     void movedDestinations()
     {

@@ -66,6 +66,8 @@ if [ "$host" = unreachable ]; then
   echo "ssh: connect to host unreachable port 22: Connection refused" >&2
   exit 255
 fi
+# A host may have programs of its own in front of, or instead of, this machine's.
+[ -d "$REMOTE_ROOT/.bin-$host" ] && export PATH="$REMOTE_ROOT/.bin-$host${REMOTE_PATH_TAIL-:$PATH}"
 # Over there, the command is in a session of its own: only the end of the connection can stop it.
 mkdir -p "$REMOTE_ROOT/$host" && cd "$REMOTE_ROOT/$host" && HOME="$REMOTE_ROOT/$host" exec setsid -w bash -c "$*"
 )";
@@ -307,6 +309,63 @@ private slots:
         QCOMPARE(entries(dir).filter(QStringLiteral(".tavrix-")), QStringList());
         QDirIterator left(remote, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         QVERIFY2(!left.hasNext(), qPrintable(left.hasNext() ? left.next() : QString()));
+    }
+
+    // What a host or the hosts file can do wrong is said as such, and leaves nothing behind here.
+    void hostFaults_data()
+    {
+        QTest::addColumn<QByteArray>("host");
+        QTest::addColumn<QByteArray>("ffmpeg"); // the host's own ffmpeg; "none": it has none
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no ffmpeg on the host") << QByteArray("bare") << QByteArray("none")
+                                               << "ffmpeg is not installed on bare (or not on its PATH).";
+        QTest::newRow("a folder comes back")
+            << QByteArray("odd") << QByteArray("mkdir \"$out\"; : > \"$out/x\"")
+            << "On odd: the converted file did not come back.";
+        QTest::newRow("a link comes back") << QByteArray("odd") << QByteArray("ln -s /etc/hostname \"$out\"")
+                                           << "On odd: the converted file did not come back.";
+        QTest::newRow("a hosts line GNU parallel cannot read")
+            << QByteArray("-1/hostA") << QByteArray()
+            << "GNU parallel cannot read the hosts file “%1”: "
+               "SSHLogin parser failed on '-1/hostA' => '/hostA'";
+    }
+    void hostFaults()
+    {
+        QFETCH(QByteArray, host);
+        QFETCH(QByteArray, ffmpeg);
+        QFETCH(QString, reason);
+        if (!haveParallel())
+            QSKIP("GNU parallel and rsync are needed (dev.sh installs them)");
+        const QString dir = folder(QStringLiteral("faults"));
+        const QString remote = folder(QStringLiteral("remote"));
+        QVERIFY(QFile::copy(m_clip, dir + QStringLiteral("/clip.mkv")));
+        QVERIFY(writeFile(dir + QStringLiteral("/hosts"), host + '\n'));
+        QVERIFY(writeScript(dir + QStringLiteral("/ssh"), standInSsh));
+        const QString bin = remote + "/.bin-" + QString::fromUtf8(host);
+        QStringList environment{"PARALLEL_SSH=" + dir + "/ssh", "REMOTE_ROOT=" + remote,
+                                "SSH_LOG=" + dir + "/ssh.log",
+                                "XDG_DATA_HOME=" + folder(QStringLiteral("data"))};
+        if (ffmpeg == "none") {
+            // Every program of this machine but ffmpeg.
+            QVERIFY(QDir().mkpath(bin));
+            for (const QFileInfo &program : QDir(QStringLiteral("/usr/bin")).entryInfoList(QDir::Files))
+                if (program.fileName() != QLatin1String("ffmpeg"))
+                    QFile::link(program.absoluteFilePath(), bin + '/' + program.fileName());
+            environment << QStringLiteral("REMOTE_PATH_TAIL=");
+        } else if (!ffmpeg.isEmpty()) {
+            QVERIFY(QDir().mkpath(bin));
+            QVERIFY(writeScript(bin + "/ffmpeg", "#!/bin/bash\nout=\"${@: -1}\"\n" + ffmpeg + '\n'));
+        }
+        QByteArray out;
+        const int status =
+            run(QStringLiteral(TAVRIX_CLI_PATH),
+                {"encode", "--preset", "ultrafast", "--hosts", dir + "/hosts", dir + "/clip.mkv"}, &out,
+                nullptr, environment);
+        QCOMPARE(status, 1);
+        if (reason.contains(QLatin1String("%1")))
+            reason = reason.arg(dir + "/hosts");
+        QVERIFY2(out.contains("clip.mkv  Failed: " + reason.toUtf8() + '\n'), out.constData());
+        QCOMPARE(entries(dir).filter(QStringLiteral(".tavrix-")), QStringList());
     }
 
     // Ctrl-C while a host converts: GNU parallel ends the job over there and nothing is left behind.

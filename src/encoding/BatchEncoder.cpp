@@ -476,9 +476,7 @@ ReadBack readBack(const ToolRunner &tools, const TemporaryFile &file, const QStr
         {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-i"), input},
         ToolTimeLimit::CropDetection, [&](const QString &line) {
             readable = readable || stream.match(line).hasMatch();
-            // What ffmpeg says of a command without an output, which this one is on purpose.
-            if (line != QLatin1StringView("At least one output file must be specified"))
-                lines << line;
+            lines << line;
         });
     if (readable)
         return {ReadBack::Kind::Readable, {}, firstDuration(lines)};
@@ -486,7 +484,14 @@ ReadBack readBack(const ToolRunner &tools, const TemporaryFile &file, const QStr
         return {ReadBack::Kind::Stopped, {}, {}};
     if (!outcome.finished())
         return {ReadBack::Kind::Unreadable, outcome.reason(), {}};
-    QString problem = failureLine(lines);
+    // Only ffmpeg's own messages say why: not its description of what it found (indented, after
+    // "Input #0"), nor its complaint about a command without an output, which this one is on purpose.
+    QStringList messages;
+    for (const QString &line : std::as_const(lines))
+        if (!line.isEmpty() && !line.front().isSpace() && !line.startsWith(QLatin1StringView("Input #")) &&
+            line != QLatin1StringView("At least one output file must be specified"))
+            messages << line;
+    QString problem = failureLine(messages);
     problem.replace(input, shownName);
     if (problem.isEmpty())
         problem = BatchEncoder::tr("it holds no stream.");

@@ -56,8 +56,10 @@ QString movedDestination(const MediaVideo &job, const QString &directory, int te
     const QString name =
         QFileInfo(templateIndex != 0 ? outputNameWithTemplate(job, templateIndex) : job.destination)
             .fileName();
-    // An empty folder sends the job back beside its source rather than to a bare name.
-    const QString folder = directory.isEmpty() ? QFileInfo(job.source).absolutePath() : directory;
+    // An empty folder sends the job back beside its source rather than to a bare name. A relative one
+    // is taken from the current folder now: the saved list holds whole paths only.
+    const QString folder =
+        directory.isEmpty() ? QFileInfo(job.source).absolutePath() : QDir(directory).absolutePath();
     return name.isEmpty() ? importDestination(job.source, folder) : QDir(folder).filePath(name);
 }
 
