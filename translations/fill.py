@@ -18,6 +18,33 @@ HELP_EN = {
 }
 
 FR = {
+    "The source “%1” is not a regular file (a folder, a pipe or a device); it is not converted.":
+        "La source « %1 » n’est pas un fichier ordinaire (un dossier, un tube ou un périphérique) ; elle "
+        "n’est pas convertie.",
+    "Cannot create a folder in “%1”: %2": "Impossible de créer un dossier dans « %1 » : %2",
+    "The folder “%1” was moved or replaced while ffmpeg ran.":
+        "Le dossier « %1 » a été déplacé ou remplacé pendant le travail de ffmpeg.",
+    "The output lasts %1 s of the source's %2 s": "La sortie dure %1 s sur les %2 s de la source",
+    "The output lasts %1 s of the %2 s asked for": "La sortie dure %1 s sur les %2 s demandées",
+    "GNU parallel cannot read the hosts file “%1”: %2":
+        "GNU parallel ne peut pas lire le fichier d’hôtes « %1 » : %2",
+    "ffmpeg is not installed on %1 (or not on its PATH).":
+        "ffmpeg n’est pas installé sur %1 (ou pas dans son PATH).",
+    "Incomplete": "Incomplète",
+    "the settings file “%1” is not a regular file; nothing was stored":
+        "le fichier de réglages « %1 » n’est pas un fichier ordinaire ; rien n’a été enregistré",
+    "the settings file “%1” has a line Tavrix cannot read (line %2); nothing was stored; fix or remove it":
+        "le fichier de réglages « %1 » contient une ligne que Tavrix ne sait pas lire (ligne %2) ; rien n’a "
+        "été enregistré ; corrigez-la ou supprimez-la",
+    "cannot write the settings file “%1”; nothing was stored":
+        "impossible d’écrire le fichier de réglages « %1 » ; rien n’a été enregistré",
+    "it is not a regular file; move it away or remove it":
+        "ce n’est pas un fichier ordinaire ; déplacez-le ou supprimez-le",
+    "The saved job list “%1” is not a regular file; the list starts empty and is not saved until it is moved "
+    "away or removed.":
+        "La liste de tâches enregistrée « %1 » n’est pas un fichier ordinaire ; la liste démarre vide et n’est "
+        "pas enregistrée tant qu’il n’est pas déplacé ou supprimé.",
+    "Settings not saved": "Réglages non enregistrés",
     "Stopped by the user": "Arrêté par l’utilisateur",
     "The source file “%1” no longer exists.": "Le fichier source « %1 » n’existe plus.",
     "The job has no destination.": "La tâche n’a pas de destination.",
@@ -275,6 +302,7 @@ FR_PLURAL = {
     "%n failed": ["%n en échec", "%n en échec"],
     "%n stopped": ["%n arrêtée", "%n arrêtées"],
     "%n not run": ["%n non lancée", "%n non lancées"],
+    "%n incomplete": ["%n incomplète", "%n incomplètes"],
 }
 EN_PLURAL = {"Delete %n jobs": ["Delete %n job", "Delete %n jobs"]}
 

@@ -95,15 +95,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Cannot create a file in “%1”: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>ffmpeg could not finish writing “%1”: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The file being written was removed or replaced while ffmpeg ran.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -164,6 +156,34 @@
     </message>
     <message>
         <source>On %1:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source “%1” is not a regular file (a folder, a pipe or a device); it is not converted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot create a folder in “%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder “%1” was moved or replaced while ffmpeg ran.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The output lasts %1 s of the source&apos;s %2 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The output lasts %1 s of the %2 s asked for</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GNU parallel cannot read the hosts file “%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ffmpeg is not installed on %1 (or not on its PATH).</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -399,6 +419,13 @@
     <message>
         <source>Choose the destination folder</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n incomplete</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -714,6 +741,10 @@ Output: %2</source>
         <source>written to %1 (%2)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Incomplete</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JobRules</name>
@@ -877,6 +908,21 @@ Output: %2</source>
     </message>
 </context>
 <context>
+    <name>Preferences</name>
+    <message>
+        <source>the settings file “%1” is not a regular file; nothing was stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the settings file “%1” has a line Tavrix cannot read (line %2); nothing was stored; fix or remove it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write the settings file “%1”; nothing was stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ProgressSheet</name>
     <message>
         <source>Stop</source>
@@ -956,10 +1002,6 @@ Output: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>the file is too large</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>it is not a job list</source>
         <translation type="unfinished"></translation>
     </message>
@@ -981,6 +1023,14 @@ Output: %2</source>
     </message>
     <message>
         <source>The saved job list could not be read (%1); it was kept as “%2” and the list starts empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it is not a regular file; move it away or remove it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” is not a regular file; the list starts empty and is not saved until it is moved away or removed.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1035,6 +1085,13 @@ Output: %2</source>
     </message>
     <message numerus="yes">
         <source>%n not run</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n incomplete</source>
         <translation type="unfinished">
             <numerusform></numerusform>
             <numerusform></numerusform>
@@ -1165,6 +1222,10 @@ Output: %2</source>
     </message>
     <message>
         <source>How many files are converted at once; 1 converts them one after another</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settings not saved</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -123,16 +123,8 @@
         <translation>Il ne reste aucun nom libre à côté de « %1 ».</translation>
     </message>
     <message>
-        <source>Cannot create a file in “%1”: %2</source>
-        <translation>Impossible de créer un fichier dans « %1 » : %2</translation>
-    </message>
-    <message>
         <source>ffmpeg could not finish writing “%1”: %2</source>
         <translation>ffmpeg n’a pas pu finir d’écrire « %1 » : %2</translation>
-    </message>
-    <message>
-        <source>The file being written was removed or replaced while ffmpeg ran.</source>
-        <translation>Le fichier en cours d’écriture a été supprimé ou remplacé pendant que ffmpeg tournait.</translation>
     </message>
     <message>
         <source>ffmpeg ended without error, but “%1” cannot be read back: %2</source>
@@ -165,6 +157,34 @@
     <message>
         <source>On %1:</source>
         <translation>Sur %1 :</translation>
+    </message>
+    <message>
+        <source>The source “%1” is not a regular file (a folder, a pipe or a device); it is not converted.</source>
+        <translation>La source « %1 » n’est pas un fichier ordinaire (un dossier, un tube ou un périphérique) ; elle n’est pas convertie.</translation>
+    </message>
+    <message>
+        <source>Cannot create a folder in “%1”: %2</source>
+        <translation>Impossible de créer un dossier dans « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>The folder “%1” was moved or replaced while ffmpeg ran.</source>
+        <translation>Le dossier « %1 » a été déplacé ou remplacé pendant le travail de ffmpeg.</translation>
+    </message>
+    <message>
+        <source>The output lasts %1 s of the source&apos;s %2 s</source>
+        <translation>La sortie dure %1 s sur les %2 s de la source</translation>
+    </message>
+    <message>
+        <source>The output lasts %1 s of the %2 s asked for</source>
+        <translation>La sortie dure %1 s sur les %2 s demandées</translation>
+    </message>
+    <message>
+        <source>GNU parallel cannot read the hosts file “%1”: %2</source>
+        <translation>GNU parallel ne peut pas lire le fichier d’hôtes « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>ffmpeg is not installed on %1 (or not on its PATH).</source>
+        <translation>ffmpeg n’est pas installé sur %1 (ou pas dans son PATH).</translation>
     </message>
 </context>
 <context>
@@ -399,6 +419,13 @@
     <message>
         <source>When done</source>
         <translation>Une fois terminé</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n incomplete</source>
+        <translation>
+            <numerusform>%n incomplète</numerusform>
+            <numerusform>%n incomplètes</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -716,6 +743,10 @@ Sortie : %2</translation>
         <source>written to %1 (%2)</source>
         <translation>écrit dans %1 (%2)</translation>
     </message>
+    <message>
+        <source>Incomplete</source>
+        <translation>Incomplète</translation>
+    </message>
 </context>
 <context>
     <name>JobRules</name>
@@ -879,6 +910,21 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>Preferences</name>
+    <message>
+        <source>the settings file “%1” is not a regular file; nothing was stored</source>
+        <translation>le fichier de réglages « %1 » n’est pas un fichier ordinaire ; rien n’a été enregistré</translation>
+    </message>
+    <message>
+        <source>the settings file “%1” has a line Tavrix cannot read (line %2); nothing was stored; fix or remove it</source>
+        <translation>le fichier de réglages « %1 » contient une ligne que Tavrix ne sait pas lire (ligne %2) ; rien n’a été enregistré ; corrigez-la ou supprimez-la</translation>
+    </message>
+    <message>
+        <source>cannot write the settings file “%1”; nothing was stored</source>
+        <translation>impossible d’écrire le fichier de réglages « %1 » ; rien n’a été enregistré</translation>
+    </message>
+</context>
+<context>
     <name>ProgressSheet</name>
     <message>
         <source>Stop</source>
@@ -958,10 +1004,6 @@ Sortie : %2</translation>
         <translation>le dossier ne peut pas être créé</translation>
     </message>
     <message>
-        <source>the file is too large</source>
-        <translation>le fichier est trop volumineux</translation>
-    </message>
-    <message>
         <source>it is not a job list</source>
         <translation>ce n’est pas une liste de tâches</translation>
     </message>
@@ -984,6 +1026,14 @@ Sortie : %2</translation>
     <message>
         <source>The saved job list could not be read (%1); it was kept as “%2” and the list starts empty.</source>
         <translation>La liste des tâches enregistrée n’a pas pu être lue (%1) ; elle a été conservée sous « %2 » et la liste démarre vide.</translation>
+    </message>
+    <message>
+        <source>it is not a regular file; move it away or remove it</source>
+        <translation>ce n’est pas un fichier ordinaire ; déplacez-le ou supprimez-le</translation>
+    </message>
+    <message>
+        <source>The saved job list “%1” is not a regular file; the list starts empty and is not saved until it is moved away or removed.</source>
+        <translation>La liste de tâches enregistrée « %1 » n’est pas un fichier ordinaire ; la liste démarre vide et n’est pas enregistrée tant qu’il n’est pas déplacé ou supprimé.</translation>
     </message>
 </context>
 <context>
@@ -1040,6 +1090,13 @@ Sortie : %2</translation>
         <translation>
             <numerusform>%n non lancée</numerusform>
             <numerusform>%n non lancées</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n incomplete</source>
+        <translation>
+            <numerusform>%n incomplète</numerusform>
+            <numerusform>%n incomplètes</numerusform>
         </translation>
     </message>
 </context>
@@ -1168,6 +1225,10 @@ Sortie : %2</translation>
     <message>
         <source>The graphics device that h264_vaapi and hevc_vaapi encode on</source>
         <translation>Le périphérique graphique sur lequel h264_vaapi et hevc_vaapi encodent</translation>
+    </message>
+    <message>
+        <source>Settings not saved</source>
+        <translation>Réglages non enregistrés</translation>
     </message>
 </context>
 <context>
