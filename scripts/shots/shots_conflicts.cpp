@@ -17,6 +17,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -55,21 +56,23 @@ void settle(int milliseconds = 300)
     waitFor([] { return false; }, milliseconds);
 }
 
-bool makeClip(const QString &path, const QString &picture, double seconds)
+bool makeClip(const QString &path, const QString &picture, double seconds, const QStringList &extra = {})
 {
+    QStringList args{
+        "-hide_banner", "-loglevel",
+        "error",        "-y",
+        "-f",           "lavfi",
+        "-i",           picture,
+        "-f",           "lavfi",
+        "-i",           QStringLiteral("sine=frequency=440:duration=") + QString::number(seconds),
+        "-c:v",         "libx264",
+        "-preset",      "ultrafast",
+        "-pix_fmt",     "yuv420p",
+        "-c:a",         "aac",
+        "-shortest"};
+    args << extra << path;
     QProcess ffmpeg;
-    ffmpeg.start(ToolRunner().locateTool(QStringLiteral("ffmpeg")).path,
-                 {"-hide_banner", "-loglevel",
-                  "error",        "-y",
-                  "-f",           "lavfi",
-                  "-i",           picture,
-                  "-f",           "lavfi",
-                  "-i",           QStringLiteral("sine=frequency=440:duration=") + QString::number(seconds),
-                  "-c:v",         "libx264",
-                  "-preset",      "ultrafast",
-                  "-pix_fmt",     "yuv420p",
-                  "-c:a",         "aac",
-                  "-shortest",    path});
+    ffmpeg.start(ToolRunner().locateTool(QStringLiteral("ffmpeg")).path, args);
     const bool ok = ffmpeg.waitForFinished(-1) && ffmpeg.exitCode() == 0;
     if (!ok)
         std::fprintf(stderr, "%s", ffmpeg.readAllStandardError().constData());
@@ -167,6 +170,11 @@ int main(int argc, char *argv[])
                       clip.seconds))
             return fail("ffmpeg could not make the clips");
     }
+    // A copy from the camera that stopped half way: its index is whole, its second half missing.
+    const QString cut = folder.filePath(QStringLiteral("drone.mp4"));
+    if (!makeClip(cut, QStringLiteral("testsrc2=size=640x360:rate=25"), 8, {"-movflags", "+faststart"}) ||
+        !QFile::resize(cut, QFileInfo(cut).size() / 2))
+        return fail("ffmpeg could not make the clips");
     panels.directory = folder.path();
     window = std::make_unique<MainWindow>();
     window->centerOnScreen();
@@ -175,7 +183,7 @@ int main(int argc, char *argv[])
     view->setPanels(&panels);
     view->waitForCatalog(30000);
     view->command(QStringLiteral("openDirectory"))->trigger();
-    if (!waitFor([&] { return view->model()->rowCount() == 3 && !view->isImporting(); }, 120000))
+    if (!waitFor([&] { return view->model()->rowCount() == 4 && !view->isImporting(); }, 120000))
         return fail("the folder import did not end");
     settle();
     view->startEncoding();

@@ -99,7 +99,9 @@ QList<StatusLine> statusLines(const QModelIndex &index, const QPalette &palette)
                       resultColor(result.status, palette)});
     }
     const QString conflict = index.data(JobListModel::ConflictRole).toString();
-    if (!conflict.isEmpty() && result.status != JobResult::Status::Succeeded)
+    // Once an output was written, the warning about its name is history: the result says which name.
+    if (!conflict.isEmpty() && result.status != JobResult::Status::Succeeded &&
+        result.status != JobResult::Status::Incomplete)
         lines.append({StatusLine::Kind::Conflict, QStringLiteral("⚠ ") + conflict, noteColor});
     return lines;
 }
