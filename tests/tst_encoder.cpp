@@ -12,6 +12,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -692,6 +693,37 @@ Error while decoding stream #0:1: Invalid data found when processing input
             expected.insert(1, ".old.mp4.tavrix-Ab12Cd");
         QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                  expected);
+    }
+
+    // The destination folder renamed while the job runs (another program tidying up): the job fails
+    // saying so, and its own folder is removed wherever it went; nothing is left in either place.
+    void destinationFolderSwapped()
+    {
+        const QString dir = rowDirectory();
+        QVERIFY(QDir().mkpath(dir + "/o"));
+        const MediaVideo::Ptr one = createMediaVideo(smallClip(), dir + "/o/clip.mkv", m_realTools);
+        BatchEncoder encoder(m_status.get(), m_realTools);
+        const QString ffmpeg = m_realTools.locateTool(QStringLiteral("ffmpeg")).path;
+        encoder.setCommandBuilder([ffmpeg](const MediaVideo &job, const ToolRunner &, CropDetection) {
+            return CommandLine{shellQuote(ffmpeg) + " -hide_banner -n -re -i " + shellQuote(job.source) +
+                                   " -c:v libx264 -preset ultrafast -f matroska " +
+                                   shellQuote(job.destination),
+                               {}};
+        });
+        QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
+        QVERIFY(encoder.start({one}));
+        // Once ffmpeg has opened its output, the folder is swapped for an empty one of the same name.
+        QTRY_VERIFY_WITH_TIMEOUT(QDirIterator(dir + "/o", {"tavrix-output.mkv"}, QDir::Files | QDir::Hidden,
+                                              QDirIterator::Subdirectories)
+                                     .hasNext(),
+                                 10000);
+        QVERIFY(QDir(dir).rename("o", "o2"));
+        QVERIFY(QDir(dir).mkdir("o"));
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(one->result.status, Status::Failed);
+        QCOMPARE(one->result.reason, "The folder “" + dir + "/o” was moved or replaced while ffmpeg ran.");
+        QCOMPARE(entries(dir + "/o"), QStringList());
+        QCOMPARE(entries(dir + "/o2"), QStringList());
     }
 
     // A source cut short (a download that stopped, a full card) converts to what is left of it: the job
