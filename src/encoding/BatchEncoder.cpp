@@ -3,6 +3,7 @@
 #include "encoding/EncoderOutput.h"
 #include "tools/Log.h"
 #include "tools/OutputName.h"
+#include "tools/ProcessInfo.h"
 #include "tools/SerialQueue.h"
 #include "tools/ShellQuote.h"
 #include "tools/ToolProcess.h"
@@ -188,16 +189,11 @@ QByteArray readSmallFile(int directory, const char *name)
     return bytes;
 }
 
-// When a process started, in clock ticks since boot (field 22 of /proc/PID/stat); empty when it is gone.
+// When a process started, in clock ticks since boot; empty when it is gone.
 QByteArray processStart(qint64 pid)
 {
-    const QByteArray stat = readSmallFile(AT_FDCWD, QByteArray("/proc/" + QByteArray::number(pid) + "/stat"));
-    const qsizetype afterName = stat.lastIndexOf(')');
-    if (afterName < 0)
-        return {};
-    // The fields after the name start with the third (the state).
-    const QList<QByteArray> fields = stat.mid(afterName + 2).split(' ');
-    return fields.value(19);
+    const std::optional<ProcessEntry> process = readProcess(pid_t(pid));
+    return process ? QByteArray::number(process->start) : QByteArray();
 }
 
 // Who made a job's folder: enough for a later run to prove that its maker is gone.
@@ -211,8 +207,7 @@ struct FolderOwner
     static FolderOwner self()
     {
         const qint64 pid = QCoreApplication::applicationPid();
-        return {QSysInfo::machineHostName().toUtf8(),
-                readSmallFile(AT_FDCWD, "/proc/sys/kernel/random/boot_id").trimmed(), pid, processStart(pid)};
+        return {QSysInfo::machineHostName().toUtf8(), QSysInfo::bootUniqueId(), pid, processStart(pid)};
     }
     QByteArray text() const
     {
