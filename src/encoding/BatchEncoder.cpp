@@ -1,9 +1,9 @@
 #include "encoding/BatchEncoder.h"
 
 #include "encoding/EncoderOutput.h"
+#include "encoding/JobFolder.h"
 #include "tools/Log.h"
 #include "tools/OutputName.h"
-#include "tools/ProcessInfo.h"
 #include "tools/SerialQueue.h"
 #include "tools/ShellQuote.h"
 #include "tools/ToolProcess.h"
@@ -22,7 +22,6 @@
 #include <QRegularExpression>
 #include <QSemaphore>
 #include <QSet>
-#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -37,7 +36,6 @@
 #include <thread>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -165,263 +163,6 @@ struct TemporaryFile
         return !path.isEmpty() && occupantOf(path, &st) == Occupant::RegularFile &&
                FileId{st.st_dev, st.st_ino} == id;
     }
-};
-
-// A small text file read without following a link or waiting on a pipe; empty for anything else.
-QByteArray readSmallFile(int directory, const char *name)
-{
-    const int fd = ::openat(directory, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    // The files of /proc tell no size: read up to the limit.
-    constexpr qsizetype Limit = 4096;
-    QByteArray bytes;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= Limit) {
-        bytes.resize(Limit);
-        qsizetype size = 0;
-        ssize_t got = 0;
-        while (size < Limit && (got = ::read(fd, bytes.data() + size, Limit - size)) > 0)
-            size += got;
-        bytes.resize(size);
-    }
-    ::close(fd);
-    return bytes;
-}
-
-// When a process started, in clock ticks since boot; empty when it is gone.
-QByteArray processStart(qint64 pid)
-{
-    const std::optional<ProcessEntry> process = readProcess(pid_t(pid));
-    return process ? QByteArray::number(process->start) : QByteArray();
-}
-
-// Who made a job's folder: enough for a later run to prove that its maker is gone.
-struct FolderOwner
-{
-    QByteArray host;
-    QByteArray boot;
-    qint64 pid = 0;
-    QByteArray start;
-
-    static FolderOwner self()
-    {
-        const qint64 pid = QCoreApplication::applicationPid();
-        return {QSysInfo::machineHostName().toUtf8(), QSysInfo::bootUniqueId(), pid, processStart(pid)};
-    }
-    QByteArray text() const
-    {
-        return "host=" + host + "\nboot=" + boot + "\npid=" + QByteArray::number(pid) + "\nstart=" + start +
-               "\n";
-    }
-    static std::optional<FolderOwner> read(const QByteArray &text)
-    {
-        FolderOwner owner;
-        for (const QByteArray &line : text.split('\n')) {
-            const qsizetype equals = line.indexOf('=');
-            const QByteArray key = line.left(equals);
-            const QByteArray value = line.mid(equals + 1);
-            if (key == "host")
-                owner.host = value;
-            else if (key == "boot")
-                owner.boot = value;
-            else if (key == "pid")
-                owner.pid = value.toLongLong();
-            else if (key == "start")
-                owner.start = value;
-        }
-        if (owner.host.isEmpty() || owner.boot.isEmpty() || owner.pid <= 0 || owner.start.isEmpty())
-            return std::nullopt;
-        return owner;
-    }
-    // Made on this machine by a process that has ended (or before the machine last started). A folder
-    // from another machine sharing the disk is never judged.
-    bool isGone() const
-    {
-        const FolderOwner now = self();
-        if (host != now.host || now.boot.isEmpty())
-            return false;
-        return boot != now.boot || processStart(pid) != start;
-    }
-};
-
-// Removes what is in the folder open as `fd`, at any depth, without following links. Everything in a
-// job's folder was put there by the run (or by GNU parallel returning a job's output).
-void removeContents(int fd, int depth = 0)
-{
-    const int listing = ::dup(fd);
-    if (listing < 0)
-        return;
-    DIR *dir = ::fdopendir(listing);
-    if (!dir) {
-        ::close(listing);
-        return;
-    }
-    QList<QByteArray> names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name != "." && name != "..")
-            names << name;
-    }
-    ::closedir(dir);
-    for (const QByteArray &name : std::as_const(names)) {
-        if (::unlinkat(fd, name.constData(), 0) == 0 || errno != EISDIR || depth >= 16)
-            continue;
-        const int child = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (child < 0)
-            continue;
-        removeContents(child, depth + 1);
-        ::close(child);
-        ::unlinkat(fd, name.constData(), AT_REMOVEDIR);
-    }
-}
-
-// The folder a job's output is written into: made by the run itself beside the output, readable by the
-// user alone, ".clip.mp4.tavrix-Xy12Ab". ffmpeg creates the output in it and is told never to replace
-// a file, so nothing that existed before the run can be written through. A note in it names the process
-// that made it, so that a later run can tell a folder left by a kill or a power cut from one in use.
-//
-// The folder is known by descriptors as well as by name: it is removed wherever it is, even when its
-// parent was renamed or replaced during the run.
-class PrivateFolder
-{
-public:
-    static constexpr char OwnerNote[] = "tavrix-owner";
-
-    static std::shared_ptr<PrivateFolder> create(const QString &output, QString &error)
-    {
-        static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        const QFileInfo info(output);
-        const QString parentPath = info.absolutePath();
-        const int parent =
-            ::open(QFile::encodeName(parentPath).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (parent < 0) {
-            error = QString::fromLocal8Bit(::strerror(errno));
-            return nullptr;
-        }
-        bool shortName = false;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            QString random;
-            for (int i = 0; i < 6; ++i)
-                random += QLatin1Char(letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)]);
-            const QString name = (shortName ? QString() : QLatin1Char('.') + info.fileName()) +
-                                 QStringLiteral(".tavrix-") + random;
-            const QByteArray encoded = QFile::encodeName(name);
-            if (::mkdirat(parent, encoded.constData(), 0700) != 0) {
-                if (errno == ENAMETOOLONG && !shortName) {
-                    shortName = true;
-                    continue;
-                }
-                if (errno == EEXIST)
-                    continue;
-                break;
-            }
-            auto folder = std::shared_ptr<PrivateFolder>(new PrivateFolder);
-            folder->m_parent = parent;
-            folder->m_name = encoded;
-            folder->m_path = parentPath + QLatin1Char('/') + name;
-            folder->m_fd =
-                ::openat(parent, encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            const int note = folder->m_fd < 0
-                                 ? -1
-                                 : ::openat(folder->m_fd, OwnerNote,
-                                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-            const QByteArray owner = FolderOwner::self().text();
-            const bool noted = note >= 0 && ::write(note, owner.constData(), owner.size()) == owner.size();
-            if (note >= 0)
-                ::close(note);
-            if (!noted) {
-                error = QString::fromLocal8Bit(::strerror(errno));
-                folder->remove();
-                return nullptr;
-            }
-            return folder;
-        }
-        error = QString::fromLocal8Bit(::strerror(errno));
-        ::close(parent);
-        return nullptr;
-    }
-
-    ~PrivateFolder()
-    {
-        for (const int fd : {m_fd, m_parent})
-            if (fd >= 0)
-                ::close(fd);
-    }
-
-    const QString &path() const { return m_path; }
-
-    // The folder's name still leads to this folder.
-    bool isInPlace() const
-    {
-        struct stat here;
-        struct stat there;
-        return m_fd >= 0 && ::fstat(m_fd, &here) == 0 &&
-               ::lstat(QFile::encodeName(m_path).constData(), &there) == 0 && S_ISDIR(there.st_mode) &&
-               here.st_dev == there.st_dev && here.st_ino == there.st_ino;
-    }
-
-    // Removes the folder and what is in it, wherever its parent now is.
-    void remove()
-    {
-        if (m_removed || m_fd < 0)
-            return;
-        m_removed = true;
-        removeContents(m_fd);
-        ::unlinkat(m_parent, m_name.constData(), AT_REMOVEDIR);
-    }
-
-    // Removes the job folders in `directory` that runs on this machine left behind and whose process is
-    // gone. Anything else, however it is named, is left alone.
-    static void removeAbandoned(const QString &directory)
-    {
-        const int parent =
-            ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (parent < 0)
-            return;
-        const int listing = ::dup(parent);
-        DIR *dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
-        if (!dir) {
-            if (listing >= 0)
-                ::close(listing);
-            ::close(parent);
-            return;
-        }
-        QList<QByteArray> candidates;
-        while (const dirent *entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name.startsWith('.') && name.contains(".tavrix-") &&
-                (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN))
-                candidates << name;
-        }
-        ::closedir(dir);
-        for (const QByteArray &name : std::as_const(candidates)) {
-            const int fd =
-                ::openat(parent, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (fd < 0)
-                continue;
-            struct stat st;
-            const std::optional<FolderOwner> owner = FolderOwner::read(readSmallFile(fd, OwnerNote));
-            if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && owner && owner->isGone()) {
-                qCInfo(lcTavrix).noquote()
-                    << QStringLiteral("Removing %1, left by an earlier run")
-                           .arg(directory + QLatin1Char('/') + QFile::decodeName(name));
-                removeContents(fd);
-                ::unlinkat(parent, name.constData(), AT_REMOVEDIR);
-            }
-            ::close(fd);
-        }
-        ::close(parent);
-    }
-
-private:
-    PrivateFolder() = default;
-
-    QString m_path;
-    QByteArray m_name;
-    int m_parent = -1;
-    int m_fd = -1;
-    bool m_removed = false;
 };
 
 // Gives `from` the name `to` unless something, even a dangling link, has that name: 0 or an errno.
@@ -717,7 +458,7 @@ struct BatchEncoder::Run
         QString target; // the name it will have, unless something takes it meanwhile
         QString cause;  // why target is not destination
         bool replace = false;
-        std::shared_ptr<PrivateFolder> folder;  // ffmpeg writes (or GNU parallel returns) the output here
+        std::shared_ptr<JobFolder> folder;  // ffmpeg writes (or GNU parallel returns) the output here
         std::optional<TemporaryFile> temporary; // the output found there once ffmpeg has ended
         QString host;
         CommandLine command;
@@ -948,10 +689,10 @@ std::optional<BatchEncoder::Run::Prepared> BatchEncoder::Run::prepare(int index)
     const QString folder = QFileInfo(p.target).absolutePath();
     if (!sweptFolders.contains(folder)) {
         sweptFolders.insert(folder);
-        PrivateFolder::removeAbandoned(folder);
+        JobFolder::removeAbandoned(folder);
     }
     QString error;
-    p.folder = PrivateFolder::create(p.target, error);
+    p.folder = JobFolder::create(p.target, error);
     if (!p.folder) {
         release(number);
         JobResult result;
