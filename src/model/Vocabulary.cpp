@@ -76,10 +76,13 @@ const QStringList &heights()
 
 const QStringList &videoExtensions()
 {
-    static const QStringList list{QStringLiteral("mp4"), QStringLiteral("mkv"), QStringLiteral("mov"),
-                                  QStringLiteral("tod"), QStringLiteral("avi"), QStringLiteral("dv"),
-                                  QStringLiteral("mpg"), QStringLiteral("mod"), QStringLiteral("mts"),
-                                  QStringLiteral("ts"),  QStringLiteral("m4v")};
+    static const QStringList list{
+        QStringLiteral("mp4"),  QStringLiteral("mkv"), QStringLiteral("mov"),  QStringLiteral("tod"),
+        QStringLiteral("avi"),  QStringLiteral("dv"),  QStringLiteral("mpg"),  QStringLiteral("mod"),
+        QStringLiteral("mts"),  QStringLiteral("ts"),  QStringLiteral("m4v"),  QStringLiteral("webm"),
+        QStringLiteral("m2ts"), QStringLiteral("3gp"), QStringLiteral("3g2"),  QStringLiteral("wmv"),
+        QStringLiteral("asf"),  QStringLiteral("flv"), QStringLiteral("f4v"),  QStringLiteral("vob"),
+        QStringLiteral("mxf"),  QStringLiteral("ogv"), QStringLiteral("mpeg"), QStringLiteral("m2v")};
     return list;
 }
 
