@@ -28,8 +28,9 @@ class TestCli : public QObject
     Run cli(const QStringList &args) const
     {
         QByteArray out, err;
-        const int status = TestSupport::run(TAVRIX_CLI_PATH, args, &out, &err,
-                                            {"XDG_CONFIG_HOME=" + TestSupport::settingsHome()});
+        const int status = TestSupport::run(
+            TAVRIX_CLI_PATH, args, &out, &err,
+            {"XDG_CONFIG_HOME=" + TestSupport::settingsHome(), "XDG_DATA_HOME=" + m_home.filePath("data")});
         return {status, QString::fromUtf8(out), QString::fromUtf8(err)};
     }
 
@@ -186,6 +187,44 @@ private slots:
         QVERIFY2(r.err.startsWith("tavrix-cli " + command + ": " + path + ": " + reason) &&
                      r.err.count('\n') == 1,
                  qPrintable(r.err));
+    }
+
+    // A track the source does not have is never replaced by another one: probe, command and queue add
+    // refuse the file, encode leaves its job not run; each says why and exits with 1.
+    void missingTrack_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("said"); // %1: the source
+        QTest::newRow("probe, audio")
+            << QStringList{"probe", "--audio-track", "9"}
+            << "tavrix-cli probe: %1: The source has 1 audio track; track 9 was asked for.\n";
+        QTest::newRow("command, video")
+            << QStringList{"command", "--video-track", "5"}
+            << "tavrix-cli command: %1: The source has 1 video track; track 5 was asked for.\n";
+        QTest::newRow("queue add, audio")
+            << QStringList{"queue", "add", "--audio-track", "2"}
+            << "tavrix-cli queue add: %1: The source has 1 audio track; track 2 was asked for.\n";
+        QTest::newRow("encode, audio")
+            << QStringList{"encode",  "--audio-track", "9",        "--video-encoder",
+                           "libx264", "--preset",      "ultrafast"}
+            << "%1: The source has 1 audio track; track 9 was asked for.\n";
+        QTest::newRow("encode, video")
+            << QStringList{"encode",  "--video-track", "5",        "--video-encoder",
+                           "libx264", "--preset",      "ultrafast"}
+            << "%1: The source has 1 video track; track 5 was asked for.\n";
+    }
+    void missingTrack()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, said);
+        QTemporaryDir folder;
+        const QString source = folder.filePath("one track.mkv");
+        QVERIFY(TestSupport::generateSimpleClip(source, 0.5));
+        const Run r = cli(args << "--dest" << folder.path() << source);
+        QCOMPARE(r.status, 1);
+        QVERIFY2((r.out + r.err).contains(said.arg(source)), qPrintable(r.out + r.err));
+        QCOMPARE(TestSupport::entries(folder.path()), QStringList{"one track.mkv"});
+        QCOMPARE(cli({"queue", "list"}).out, QString());
     }
 
     void command()

@@ -14,6 +14,8 @@
 
 #include <QDrag>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -92,6 +94,70 @@ private slots:
         for (const MediaVideo::Ptr &job : view.model()->jobs())
             order << QFileInfo(job->source).fileName();
         QCOMPARE(order.join(QLatin1Char(' ')), expected);
+    }
+
+    // A file dropped on the list, or given as `tavrix FILE`, is probed whatever its extension and taken
+    // when it holds video; one without a video stream gives no row and is named in the message, with why.
+    void dropOrArgumentOfAnyExtension_data()
+    {
+        QTest::addColumn<bool>("dropped"); // else given on the command line
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("said"); // the message's list; empty: imported, no message
+        QTest::newRow("dropped video, odd extension") << true << "clip.video"
+                                                      << "";
+        QTest::newRow("given video, odd extension") << false << "clip.video"
+                                                    << "";
+        QTest::newRow("dropped truncated download")
+            << true << "broken.webm"
+            << "broken.webm: not a media file: mediainfo finds no video or audio stream in it";
+        QTest::newRow("given sound file") << false << "tone.mp4"
+                                          << "tone.mp4: no video stream: mediainfo finds only audio in it";
+    }
+    void dropOrArgumentOfAnyExtension()
+    {
+        QFETCH(bool, dropped);
+        QFETCH(QString, name);
+        QFETCH(QString, said);
+        QTemporaryDir folder;
+        const QString file = folder.filePath(name);
+        const QString picture = "testsrc=size=64x48:rate=25:duration=0.5";
+        if (name == "clip.video") {
+            QVERIFY(TestSupport::generateClip(file, "-f lavfi -i " + picture + " -f matroska"));
+        } else if (name == "broken.webm") {
+            QVERIFY(
+                TestSupport::generateClip(file, QStringList{"-f", "lavfi", "-i", picture, "-c:v", "libvpx"}));
+            QVERIFY(TestSupport::writeFile(file, TestSupport::readFile(file).left(64)));
+        } else {
+            QVERIFY(TestSupport::generateClip(file, QStringList{"-f", "lavfi", "-i", "sine=duration=0.5"}));
+        }
+
+        ContentView view{ToolRunner(TestSupport::realResourceDir())};
+        view.resize(600, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QSignalSpy imported(&view, &ContentView::importFinished);
+        if (dropped) {
+            QWidget *viewport = view.listView()->viewport();
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(file)});
+            const QPoint at = viewport->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &enter);
+            QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &move);
+            QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &drop);
+            QVERIFY(drop.isAccepted());
+        } else {
+            view.importArguments({file});
+        }
+        QVERIFY(imported.wait(30000));
+
+        auto *box = view.findChild<QMessageBox *>(QStringLiteral("notImported"));
+        QCOMPARE(box ? box->informativeText() : QString(), said);
+        QCOMPARE(view.model()->rowCount(), said.isEmpty() ? 1 : 0);
+        if (said.isEmpty())
+            QCOMPARE(view.model()->job(0)->videoTracks.size(), 1);
     }
 
     // The destination typed or chosen takes effect on Return, on leaving the field and on Encoding,

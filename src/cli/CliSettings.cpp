@@ -272,14 +272,30 @@ QString sourceProblem(const QString &path)
     return {};
 }
 
-bool hasMediaStreams(const MediaVideo &job)
+namespace {
+
+// `count` streams of the kind, of which `asked` is not one.
+QString missingTrack(bool audio, qsizetype count, int asked)
 {
-    // audioTracks begins with the summary line.
-    return !job.videoTracks.isEmpty() || job.audioTracks.size() > 1;
+    if (count == 0)
+        return (audio ? tr("The source has no audio track; track %1 was asked for.")
+                      : tr("The source has no video track; track %1 was asked for."))
+            .arg(asked);
+    if (count == 1)
+        return (audio ? tr("The source has 1 audio track; track %1 was asked for.")
+                      : tr("The source has 1 video track; track %1 was asked for."))
+            .arg(asked);
+    return (audio ? tr("The source has %1 audio tracks; track %2 was asked for.")
+                  : tr("The source has %1 video tracks; track %2 was asked for."))
+        .arg(count)
+        .arg(asked);
 }
 
-void applySettings(MediaVideo &probed, const QString &source, const CliSettings &s, QStringList &warnings)
+} // namespace
+
+QString applySettings(MediaVideo &probed, const QString &source, const CliSettings &s, QStringList &warnings)
 {
+    QString refusal;
     const QString path = QFileInfo(source).absoluteFilePath();
     const QString destination = importDestination(path, s.dest.value_or(QString()));
     if (!QFileInfo(path).isReadable())
@@ -287,8 +303,6 @@ void applySettings(MediaVideo &probed, const QString &source, const CliSettings 
     MediaVideo *job = &probed;
     if (!job->probeError.isEmpty())
         warnings << tr("%1: %2").arg(source, job->probeError);
-    else if (job->videoTracks.isEmpty() && QFileInfo(path).isReadable())
-        warnings << tr("%1: no video stream found").arg(source);
 
     if (s.container)
         job->container = *s.container;
@@ -334,13 +348,14 @@ void applySettings(MediaVideo &probed, const QString &source, const CliSettings 
         if (*s.videoTrack < job->videoTracks.size())
             job->videoTrack = *s.videoTrack;
         else
-            warnings << tr("%1: has no video track %2").arg(source).arg(*s.videoTrack);
+            refusal = missingTrack(false, job->videoTracks.size(), *s.videoTrack);
     }
+    // Entry 0 of audioTracks is the summary, which stands for every track (0 asks for them all).
     if (s.audioTrack) {
         if (*s.audioTrack < job->audioTracks.size())
             job->audioTrack = *s.audioTrack;
-        else
-            warnings << tr("%1: has no audio track %2").arg(source).arg(*s.audioTrack);
+        else if (refusal.isEmpty())
+            refusal = missingTrack(true, std::max<qsizetype>(0, job->audioTracks.size() - 1), *s.audioTrack);
     }
 
     if (s.crop) {
@@ -372,6 +387,7 @@ void applySettings(MediaVideo &probed, const QString &source, const CliSettings 
     if (QFileInfo(job->destination).absoluteFilePath() == path &&
         s.existing.value_or(Preferences::existingOutput()) != Preferences::ExistingOutput::Rename)
         warnings << tr("%1: the output would replace the source; choose --dest or --template").arg(source);
+    return refusal;
 }
 
 std::optional<int> parseArguments(QCommandLineParser &parser, const QStringList &arguments,

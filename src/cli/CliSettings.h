@@ -45,14 +45,12 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
 
 // Why `path` cannot be probed as a source file (“no such file”, “is a directory”, ...), or empty text.
 QString sourceProblem(const QString &path);
-// Whether the probe found anything to convert or copy: a video or an audio stream.
-bool hasMediaStreams(const MediaVideo &job);
-
 // Applies `settings` to a job already probed from `source` (as a session import makes it, with the
-// stored defaults). Problems that concern this file only (unreadable, a track it does not have) are
-// added to `warnings`; `source` is named in them as the user gave it.
-void applySettings(MediaVideo &job, const QString &source, const CliSettings &settings,
-                   QStringList &warnings);
+// stored defaults). Problems that concern this file only (unreadable, an output that would replace it)
+// are added to `warnings`; `source` is named in them as the user gave it. Returns why the job must not
+// run (a track the source does not have: no other track stands in for it), or empty text.
+QString applySettings(MediaVideo &job, const QString &source, const CliSettings &settings,
+                      QStringList &warnings);
 
 // Adds --help and --version and parses `arguments` (arguments[0] the program). Returns the exit status
 // when the command is done already: 0 after help or version, 2 after an unknown option (one line on

@@ -333,20 +333,30 @@ std::optional<int> EncodeRun::interrupted() const
     return std::nullopt;
 }
 
-QList<MediaVideo::Ptr> EncodeRun::import(const QStringList &files, const CliSettings &settings)
+QList<MediaVideo::Ptr> EncodeRun::import(const QStringList &files, const CliSettings &settings,
+                                         bool &inputProblem)
 {
     // Probed side by side by the session's workers; the jobs come back in the order of the files.
     const qsizetype before = m_session.jobs()->rowCount();
     {
         QEventLoop importing;
-        QObject::connect(&m_session, &Session::importFinished, &importing, &QEventLoop::quit);
+        QObject::connect(&m_session, &Session::importFinished, &importing,
+                         [&](int, const ImportReport &report) {
+                             for (const auto &[source, reason] : report.refused)
+                                 write(stderr, prefix() + printableText(source) + QStringLiteral(": ") +
+                                                   printableText(reason) + QLatin1Char('\n'));
+                             inputProblem = inputProblem || !report.refused.isEmpty();
+                             importing.quit();
+                         });
         m_session.import({files, {}, settings.dest.value_or(QString()), {}, false});
         importing.exec();
     }
     const QList<MediaVideo::Ptr> jobs = m_session.jobs()->jobs().mid(before);
     for (const MediaVideo::Ptr &job : jobs) {
         QStringList warnings;
-        applySettings(*job, job->source, settings, warnings);
+        const QString refusal = applySettings(*job, job->source, settings, warnings);
+        if (!refusal.isEmpty())
+            m_refusals.insert(job->id, refusal);
         for (const QString &warning : std::as_const(warnings))
             write(stderr, prefix() + printableText(warning) + QLatin1Char('\n'));
     }
@@ -382,6 +392,13 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
     });
     readerGone.start(250);
 
+    // A job refused at import is not run, with the reason, rather than run on some other track.
+    if (!m_refusals.isEmpty())
+        encoder.setCommandBuilder([inner = encoder.commandBuilder(), refusals = m_refusals](
+                                      const MediaVideo &job, const ToolRunner &tools, CropDetection crop) {
+            const QString refusal = refusals.value(job.id);
+            return refusal.isEmpty() ? inner(job, tools, crop) : CommandLine{{}, refusal};
+        });
     // The rows about to run show no result until theirs comes, as in the window.
     for (const MediaVideo::Ptr &job : jobs)
         job->result = JobResult();
@@ -487,7 +504,7 @@ int encodeCommand(const QStringList &arguments)
         write(stderr, tr("tavrix-cli encode: nothing to convert\n"));
         return ExitFailure;
     }
-    const QList<MediaVideo::Ptr> jobs = run.import(files, *settings);
+    const QList<MediaVideo::Ptr> jobs = run.import(files, *settings, inputProblem);
     if (const std::optional<int> status = run.interrupted())
         return *status;
     return run.run(jobs, settings->existing, inputProblem);

@@ -7,6 +7,7 @@
 #include "session/StopSignals.h"
 
 #include <QCommandLineParser>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -45,8 +46,12 @@ public:
     // The exit status for the stop signal received, if one was.
     std::optional<int> interrupted() const;
 
-    // Probes the files through the session and applies `settings` to the new jobs, which it returns.
-    QList<MediaVideo::Ptr> import(const QStringList &files, const CliSettings &settings);
+    // Probes the files through the session and applies `settings` to the new jobs, which it returns. A
+    // file that gives no job (no video stream) is said on standard error and sets `inputProblem`.
+    QList<MediaVideo::Ptr> import(const QStringList &files, const CliSettings &settings, bool &inputProblem);
+    // Why `job` must not run although it was imported (a track its source does not have), or empty text.
+    // run() makes such a job Not run with this reason.
+    QString refusal(const MediaVideo &job) const { return m_refusals.value(job.id); }
     // Converts `jobs`, one after another, and returns the exit status: 0 only when every job succeeded
     // and there was no `inputProblem`, 128 + the number of a stop signal, else 1.
     int run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences::ExistingOutput> existing,
@@ -62,4 +67,5 @@ private:
     bool m_ready = false;
     bool m_outputClosed = false;
     bool m_notifying = false;
+    QHash<QUuid, QString> m_refusals; // by job
 };

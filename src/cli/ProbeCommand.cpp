@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonDocument>
 
 namespace {
@@ -64,9 +65,15 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
             sources << QFileInfo(file).absoluteFilePath();
     }
     Session session(tools);
+    QHash<QString, QString> refused; // by source path: why the probe gave no job
     if (!sources.isEmpty()) {
         QEventLoop importing;
-        QObject::connect(&session, &Session::importFinished, &importing, &QEventLoop::quit);
+        QObject::connect(&session, &Session::importFinished, &importing,
+                         [&](int, const ImportReport &report) {
+                             for (const auto &[source, reason] : report.refused)
+                                 refused.insert(source, reason);
+                             importing.quit();
+                         });
         session.import({sources, {}, settings->dest.value_or(QString()), {}, false});
         importing.exec();
     }
@@ -85,18 +92,20 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
             refuse(file, problems.at(i));
             continue;
         }
+        const QString source = QFileInfo(file).absoluteFilePath();
+        if (refused.contains(source)) {
+            refuse(file, printableText(refused.value(source)));
+            continue;
+        }
         const MediaVideo::Ptr job = jobs.value(next++);
         if (!job) {
-            refuse(file, tr("not a media file: mediainfo finds no video or audio stream in it"));
+            refuse(file, tr("the probe was stopped"));
             continue;
         }
         QStringList warnings;
-        applySettings(*job, file, *settings, warnings);
-        if (!hasMediaStreams(*job)) {
-            // A tool that failed explains the empty job better than the file does.
-            refuse(file, job->probeError.isEmpty()
-                             ? tr("not a media file: mediainfo finds no video or audio stream in it")
-                             : printableText(job->probeError));
+        const QString refusal = applySettings(*job, file, *settings, warnings);
+        if (!refusal.isEmpty()) {
+            refuse(file, refusal);
             continue;
         }
         for (const QString &warning : std::as_const(warnings))

@@ -217,11 +217,22 @@ int queueCommand(const QStringList &arguments)
     if (command == QLatin1String("add")) {
         bool inputProblem = false;
         const QStringList files = collectInputs(inputs, QStringLiteral("queue add"), inputProblem);
-        const qsizetype before = session.jobs()->rowCount();
-        const QList<MediaVideo::Ptr> added =
-            files.isEmpty() ? QList<MediaVideo::Ptr>() : run.import(files, *settings);
-        for (int i = 0; i < added.size(); ++i)
-            printJob(int(before) + i + 1, *added[i]);
+        const QList<MediaVideo::Ptr> imported =
+            files.isEmpty() ? QList<MediaVideo::Ptr>() : run.import(files, *settings, inputProblem);
+        // A job that could not run as asked stays out of the list, as it does for probe and command.
+        for (const MediaVideo::Ptr &job : imported) {
+            const QString refusal = run.refusal(*job);
+            if (refusal.isEmpty())
+                continue;
+            fail(command, QStringLiteral("%1: %2").arg(job->source, refusal));
+            session.jobs()->removeJobs({session.jobs()->rowOf(job->id)});
+            inputProblem = true;
+        }
+        for (const MediaVideo::Ptr &job : imported) {
+            const int row = session.jobs()->rowOf(job->id);
+            if (row >= 0)
+                printJob(row + 1, *job);
+        }
         const bool saved = reportList(command, session.flushJobs());
         if (const std::optional<int> status = run.interrupted())
             return *status;

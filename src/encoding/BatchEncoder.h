@@ -71,6 +71,7 @@ public:
     void setLogOpener(LogOpener opener) { m_logOpener = std::move(opener); }
 
     void setCommandBuilder(CommandBuilder builder);
+    const CommandBuilder &commandBuilder() const { return m_builder; }
     // What a job does when its output's name is taken. Without a call, each run follows the stored
     // preference as it is when the run starts.
     void setExistingOutput(Preferences::ExistingOutput policy) { m_existingOutput = policy; }

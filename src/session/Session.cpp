@@ -266,18 +266,21 @@ int Session::import(ImportRequest request)
             tools.setCancellation(cancelled);
             m_workers.run([this, sequence, source, into, cancelled, adjust = request.adjust, tools] {
                 MediaVideo::Ptr job;
+                QString refusal;
                 if (!cancelled->load()) {
                     job = createMediaVideo(source, importDestination(source, into), tools);
-                    if (adjust && !cancelled->load())
-                        adjust(*job);
-                    if (cancelled->load())
+                    refusal = noVideoReason(*job);
+                    if (!refusal.isEmpty())
                         job.reset();
+                    if (job && adjust && !cancelled->load())
+                        adjust(*job);
+                    if (cancelled->load()) {
+                        job.reset();
+                        refusal.clear();
+                    }
                 }
                 QMetaObject::invokeMethod(
-                    this,
-                    [this, sequence, job, name = QFileInfo(source).fileName()] {
-                        probed(sequence, job, name);
-                    },
+                    this, [this, sequence, job, source, refusal] { probed(sequence, job, source, refusal); },
                     Qt::QueuedConnection);
             });
         }
@@ -301,12 +304,14 @@ void Session::importPlanned(int import, int firstSequence, int total, const QStr
         finishImport(import);
 }
 
-void Session::probed(int sequence, const MediaVideo::Ptr &job, const QString &fileName)
+void Session::probed(int sequence, const MediaVideo::Ptr &job, const QString &source, const QString &refusal)
 {
-    m_ready.insert(sequence, {job, fileName});
+    m_ready.insert(sequence, {job, source, refusal});
     // Jobs enter the list in the order they were asked for, whatever order the workers end in.
     while (m_ready.contains(m_expected)) {
-        const auto [ready, name] = m_ready.take(m_expected);
+        const Probed done = m_ready.take(m_expected);
+        const MediaVideo::Ptr &ready = done.job;
+        const QString name = QFileInfo(done.source).fileName();
         const int sequenceDone = m_expected++;
         int owner = -1;
         for (auto it = m_imports.begin(); it != m_imports.end(); ++it) {
@@ -323,6 +328,8 @@ void Session::probed(int sequence, const MediaVideo::Ptr &job, const QString &fi
         if (ready) {
             m_jobs.append(ready);
             ++entry.report.imported;
+        } else if (!done.refusal.isEmpty()) {
+            entry.report.refused.append({done.source, done.refusal});
         }
         if (entry.withSheet) {
             m_status.setNbrFilesEncoding(entry.total);

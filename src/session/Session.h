@@ -5,8 +5,8 @@
 #include "model/JobListModel.h"
 #include "model/MediaVideo.h"
 #include "session/Workers.h"
-#include "tools/EncoderCatalog.h"
 #include "store/QueueFile.h"
+#include "tools/EncoderCatalog.h"
 #include "tools/ToolRunner.h"
 
 #include <QHash>
@@ -44,6 +44,9 @@ struct ImportReport
     bool cancelled = false;
     // Found but not imported: names that cannot be represented, folders that could not be read.
     QStringList skipped;
+    // Probed but not imported, in the order asked for: each source's path and why it gives no job
+    // (noVideoReason()).
+    QList<std::pair<QString, QString>> refused;
 };
 
 // Everything one process works with: the job list, the run status, the background workers and the
@@ -120,8 +123,9 @@ private:
 
     // On this thread: the work of an import is known.
     void importPlanned(int import, int firstSequence, int total, const QStringList &skipped);
-    // On this thread: the job numbered `sequence` is ready (null when it was dropped).
-    void probed(int sequence, const MediaVideo::Ptr &job, const QString &fileName);
+    // On this thread: the job numbered `sequence` is ready (null when it was dropped, or refused for
+    // `refusal`).
+    void probed(int sequence, const MediaVideo::Ptr &job, const QString &source, const QString &refusal);
     void finishImport(int import);
     void scheduleSave();
     void save();
@@ -155,8 +159,14 @@ private:
 
     // Touched on this thread only.
     int m_nextImport = 1;
-    QMap<int, Import> m_imports;                             // by number, so older imports come first
-    QHash<int, std::pair<MediaVideo::Ptr, QString>> m_ready; // by sequence, waiting for earlier ones
+    QMap<int, Import> m_imports; // by number, so older imports come first
+    struct Probed
+    {
+        MediaVideo::Ptr job;
+        QString source;
+        QString refusal;
+    };
+    QHash<int, Probed> m_ready; // by sequence, waiting for earlier ones
     int m_expected = 0;
 
     std::optional<QueueFile> m_queueFile;

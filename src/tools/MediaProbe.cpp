@@ -270,3 +270,16 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->subtitleLanguage = Preferences::readText(Key::subtitleLanguage).value_or(QString());
     return job;
 }
+
+QString noVideoReason(const MediaVideo &job)
+{
+    if (!job.videoTracks.isEmpty())
+        return {};
+    if (!job.probeError.isEmpty())
+        return job.probeError;
+    // The first entry of audioTracks is the summary line, present whatever the file holds.
+    if (job.audioTracks.size() > 1)
+        return QCoreApplication::translate("MediaProbe", "no video stream: mediainfo finds only audio in it");
+    return QCoreApplication::translate("MediaProbe",
+                                       "not a media file: mediainfo finds no video or audio stream in it");
+}

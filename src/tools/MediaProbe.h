@@ -13,6 +13,11 @@ QString formatDuration(double milliseconds);
 // A tool that fails (times out, crashes, cannot start) leaves its reason in the job's `probeError`.
 MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destination, const ToolRunner &tools);
 
+// Why the probed `job` cannot be converted, or empty text when it can: every conversion needs a video
+// stream, so a source in which mediainfo finds none (truncated, audio only, not media) gives no job.
+// A tool that failed explains the missing stream better than the file does.
+QString noVideoReason(const MediaVideo &job);
+
 // The preview frame of `source` at `seekTime` as ffmpeg encoded it, in a folder of this call's own;
 // empty when none could be made. Runs ffmpeg synchronously: never on the user interface thread.
 QByteArray makePreviewImage(const ToolRunner &tools, const QString &source, const QString &seekTime);

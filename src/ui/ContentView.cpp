@@ -140,6 +140,12 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
             reportNotImported(tr("These names are not valid UTF-8, so Tavrix cannot open them. Rename them "
                                  "to import them."),
                               report.skipped);
+        if (!report.refused.isEmpty()) {
+            QStringList lines;
+            for (const auto &[source, reason] : report.refused)
+                lines << tr("%1: %2").arg(printableText(QFileInfo(source).fileName()), reason);
+            reportNotImported(tr("Tavrix cannot convert these files: it needs a video stream."), lines);
+        }
         emit importFinished();
     });
 
@@ -409,10 +415,9 @@ void ContentView::importArguments(const QStringList &paths)
     QStringList refused;
     for (const QString &path : paths) {
         const QFileInfo info(path);
+        // Files of any extension are taken as a drop takes them: probed, and kept when they hold video.
         if (!info.exists())
             refused << tr("%1: no such file or folder").arg(printableText(path));
-        else if (!info.isDir() && !Lists::isVideoFile(path))
-            refused << tr("%1: not a video file").arg(printableText(path));
         else
             accepted << path;
     }

@@ -107,9 +107,8 @@ public slots:
     // Files and folders given by a drop or on the command line: every file is imported, folders are
     // walked for video files. `withSheet` shows the progress sheet meanwhile.
     void importPaths(const QStringList &paths, bool withSheet = false);
-    // Files and folders named on the command line: folders are walked, files are taken when they have a
-    // video extension (as the open panel asks), with the sheet. The others and the missing are listed
-    // in one message.
+    // Files and folders named on the command line, with the sheet: folders are walked, files of any
+    // extension are probed as dropped ones are. The missing are listed in one message.
     void importArguments(const QStringList &paths);
     void editJob(const QModelIndex &index);
     // Checks every job's destination again now. `rescan` forgets what the file system said before.
