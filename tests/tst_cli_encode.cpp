@@ -117,6 +117,58 @@ private slots:
         QCOMPARE(TestSupport::readFile(victim), QByteArray("the user's own"));
     }
 
+    // The video copied as it is: the output's video packets are the source's, byte for byte; MP4 refuses
+    // before the run a video it cannot hold, and MKV takes it.
+    void remux_data()
+    {
+        QTest::addColumn<QString>("codec"); // of the source's video, in an MKV
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QByteArray>("said"); // empty: the job succeeds
+        QTest::newRow("H.264 and AAC, MKV to MP4") << "libx264"
+                                                   << "mp4" << QByteArray();
+        QTest::newRow("FFV1 to MP4") << "ffv1"
+                                     << "mp4"
+                                     << QByteArray(
+                                            "clip.mkv  Not run: MP4 cannot hold the source's FFV1 video as "
+                                            "it is: choose MKV, or an encoder.\n");
+        QTest::newRow("FFV1 to MKV") << "ffv1"
+                                     << "mkv" << QByteArray();
+    }
+    void remux()
+    {
+        QFETCH(QString, codec);
+        QFETCH(QString, container);
+        QFETCH(QByteArray, said);
+        const QTemporaryDir work;
+        const QString source = work.filePath(QStringLiteral("in/clip.mkv"));
+        QVERIFY(QDir().mkpath(work.filePath(QStringLiteral("in"))));
+        QVERIFY(TestSupport::generateClip(source, {"-f", "lavfi", "-i",
+                                                   "testsrc=size=160x120:rate=25:duration=1", "-f", "lavfi",
+                                                   "-i", "sine=duration=1", "-c:v", codec, "-c:a", "aac"}));
+        QByteArray out;
+        const int code = encode({"--dest", work.path(), "--container", container, "--video-encoder", "copy",
+                                 "--audio-encoder", "copy", source},
+                                &out);
+        const QString output = work.filePath("clip." + container);
+        if (!said.isEmpty()) {
+            QCOMPARE(code, 1);
+            QVERIFY2(out.contains(said), out.constData());
+            QVERIFY(!QFileInfo::exists(output));
+            return;
+        }
+        QVERIFY2(code == 0, out.constData());
+        const auto videoHash = [](const QString &file) {
+            QByteArray hash;
+            TestSupport::run(TestSupport::realTool(QStringLiteral("ffmpeg")),
+                             {"-v", "error", "-i", "file:" + file, "-map", "0:v", "-c", "copy", "-f",
+                              "streamhash", "-hash", "md5", "-"},
+                             &hash);
+            return hash;
+        };
+        QVERIFY(videoHash(source).contains("MD5="));
+        QCOMPARE(videoHash(output), videoHash(source));
+    }
+
     // A file already at the destination, the source itself included, is never lost: the run takes a free
     // name (the stored choice, Rename, with factory settings), skips the job or, asked to, replaces the file
     // once the new one is complete.

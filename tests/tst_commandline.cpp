@@ -250,6 +250,36 @@ private slots:
             T + IN + VF + V + PIX + A + "-tag:v hvc1 -f mp4 \"./-out.mp4\"",
             [](MediaVideo &j) { j.destination = "-out.mp4"; });
 
+        // The video copied as it is: no filter, rate, preset, profile, tune or picture format, whatever
+        // the job holds; HEVC keeps its QuickTime tag in MP4, and MP4 refuses what it cannot hold.
+        const auto copied = [](MediaVideo &j) {
+            j.videoEncoder = VideoEncoders::copy;
+            j.audioEncoder = AudioEncoders::copy;
+            j.videoRate = VideoRate::Quality;
+            j.videoCrop = "1920:800:0:140";
+            j.width = 1280;
+            j.videoPreset = VideoPresets::slow;
+            j.videoProfile = VideoProfiles::high;
+            j.videoTune = VideoTunes::film;
+        };
+        row("remux", T + IN + "-map 0:0 -c:v copy -map 0:1 -c:a copy -async 1 " + MP4, copied);
+        row("copied HEVC for QuickTime", T + IN + "-map 0:0 -c:v copy " + A + OUT, [](MediaVideo &j) {
+            j.videoEncoder = VideoEncoders::copy;
+            j.videoTracks = QStringList{"1 0 HEVC 5 000 kb/s Size: 1920x1080 DAR: 16:9 PAR: 1.000"};
+        });
+        refused("copy of a video MP4 cannot hold",
+                "MP4 cannot hold the source's FFV1 video as it is: choose MKV, or an encoder.",
+                [copied](MediaVideo &j) {
+                    copied(j);
+                    j.videoTracks = QStringList{"1 0 FFV1 25.0 Mb/s Size: 1920x1080 DAR: 16:9 PAR: 1.000"};
+                });
+        row("copy of the same into MKV", T + IN + "-map 0:0 -c:v copy -map 0:1 -c:a copy -async 1 " + MKV,
+            [copied](MediaVideo &j) {
+                copied(j);
+                j.container = 1;
+                j.videoTracks = QStringList{"1 0 FFV1 25.0 Mb/s Size: 1920x1080 DAR: 16:9 PAR: 1.000"};
+            });
+
         refused("no video stream", "has no video stream", [](MediaVideo &j) { j.videoTracks.clear(); });
         refused("stored crop that is not a crop", "is not of the form width:height:x:y",
                 [](MediaVideo &j) { j.videoCrop = "$(touch X)"; });

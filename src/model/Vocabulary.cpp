@@ -21,6 +21,8 @@ EncoderFamily familyOf(VideoEncoders encoder)
     case VideoEncoders::h264_qsv:
     case VideoEncoders::hevc_qsv:
         return EncoderFamily::Qsv;
+    case VideoEncoders::copy:
+        return EncoderFamily::Copy;
     }
     return EncoderFamily::X264;
 }

@@ -21,7 +21,8 @@ enum class VideoEncoders {
     h264_nvenc,
     hevc_nvenc,
     h264_qsv,
-    hevc_qsv
+    hevc_qsv,
+    copy // the source's video as it is ("Passthrough")
 };
 enum class AudioEncoders { aac, libmp3lame, copy };
 // `Auto` is the case whose raw text is "auto": the encoder chooses and no option is written.
@@ -45,7 +46,7 @@ enum class VideoTunes { Auto, film, animation, grain, stillimage, fastdecode, ze
 enum class VideoRate { Bitrate, Quality };
 
 // Encoders that share their options (rate, preset, profile, hardware setup).
-enum class EncoderFamily { X264, X265, VideoToolbox, Vaapi, Nvenc, Qsv };
+enum class EncoderFamily { X264, X265, VideoToolbox, Vaapi, Nvenc, Qsv, Copy };
 EncoderFamily familyOf(VideoEncoders encoder);
 bool isHevc(VideoEncoders encoder);
 
@@ -53,9 +54,9 @@ namespace vocabulary_detail {
 template<typename E> struct Names;
 template<> struct Names<VideoEncoders>
 {
-    static constexpr std::array<const char *, 10> raw{
-        "libx264",    "h264_videotoolbox", "libx265",    "hevc_videotoolbox", "h264_vaapi",
-        "hevc_vaapi", "h264_nvenc",        "hevc_nvenc", "h264_qsv",          "hevc_qsv"};
+    static constexpr std::array<const char *, 11> raw{
+        "libx264",    "h264_videotoolbox", "libx265",  "hevc_videotoolbox", "h264_vaapi", "hevc_vaapi",
+        "h264_nvenc", "hevc_nvenc",        "h264_qsv", "hevc_qsv",          "copy"};
 };
 template<> struct Names<VideoRate>
 {

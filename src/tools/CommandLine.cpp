@@ -47,6 +47,8 @@ QString outputPath(const QString &path)
 // encoders follow the x264 and x265 rules, limited to the profiles every card offers for 8-bit output.
 QString profileWord(VideoEncoders encoder, VideoProfiles profile)
 {
+    if (familyOf(encoder) == EncoderFamily::Copy)
+        return {};
     const bool commonH264 = profile == VideoProfiles::baseline || profile == VideoProfiles::main ||
                             profile == VideoProfiles::high;
     bool taken = false;
@@ -79,6 +81,8 @@ bool takesTune(VideoEncoders encoder, VideoTunes tune)
     case EncoderFamily::Qsv:
         // Their tunes (NVENC's hq, ll, ...) share no meaning with the x264 ones.
         return false;
+    case EncoderFamily::Copy:
+        return false;
     }
     return false;
 }
@@ -103,6 +107,7 @@ QString presetWord(VideoEncoders encoder, VideoPresets preset)
         // QSV names the x264 presets from veryfast on; the two faster ones become its fastest.
         return step <= indexOfCase(VideoPresets::veryfast) ? QStringLiteral("veryfast") : rawText(preset);
     case EncoderFamily::Vaapi:
+    case EncoderFamily::Copy:
         return {};
     }
     return {};
@@ -118,6 +123,9 @@ int storedIndex(int index, qsizetype size)
 
 std::optional<QString> videoRateOptions(const MediaVideo &job)
 {
+    // A copied stream keeps the rate it has.
+    if (familyOf(job.videoEncoder) == EncoderFamily::Copy)
+        return QString();
     if (job.videoRate == VideoRate::Bitrate)
         return job.videoDebit >= 1 ? QStringLiteral("-b:v %1k ").arg(job.videoDebit) : QString();
     const int q = std::clamp(job.videoQuality, Lists::minVideoQuality, Lists::maxVideoQuality);
@@ -134,6 +142,8 @@ std::optional<QString> videoRateOptions(const MediaVideo &job)
     case EncoderFamily::VideoToolbox:
         // Its -q:v runs the other way (100 is best) and only on some Macs: no shared scale to offer.
         return std::nullopt;
+    case EncoderFamily::Copy:
+        return QString();
     }
     return std::nullopt;
 }
@@ -258,48 +268,57 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     if (externalSubtitle)
         cmd += QStringLiteral("-i ") + shellQuote(job.subtitleExternal) + QLatin1Char(' ');
 
-    QStringList filters;
-    if (job.deInterlace)
-        filters << QStringLiteral("yadif=0:-1:0");
-    if (job.videoPixelAspectRatio != 1.0)
-        filters << QStringLiteral("scale=iw*sar:ih,setsar=1");
-    if (job.videoCrop == QLatin1String("-1")) {
-        // Only the filter's exact report is used: a file name holding "crop=" appears in the same output.
-        const QString detected = context.detectCrop ? context.detectCrop().trimmed() : QString();
-        if (detected == QLatin1String(DetectedCropPlaceholder))
-            filters << detected;
-        else if (detected.startsWith(QLatin1String("crop=")) && isCropString(detected.mid(5)))
-            filters << QStringLiteral("crop=") +
-                           withoutRoundingBorders(detected.mid(5), job.videoWidth, job.videoHeight);
-    } else if (!job.videoCrop.isEmpty()) {
-        const std::optional<QRect> crop = cropRect(job.videoCrop);
-        if (!crop)
-            return {
-                {},
-                CommandLineText::tr("The crop “%1” is not of the form width:height:x:y.").arg(job.videoCrop)};
-        // ffmpeg refuses a rectangle outside the picture (the crop applies after the pixels are made square),
-        // and would only say so once the job runs. Left unchecked when the picture was never probed.
-        const double shownWidth = job.videoWidth * job.videoPixelAspectRatio;
-        const QRect picture(0, 0, shownWidth >= 1 && shownWidth < 1e6 ? qRound(shownWidth) : 0,
-                            job.videoHeight);
-        if (!picture.isEmpty() && !cropFits(*crop, picture.width(), picture.height()))
-            return {{},
-                    CommandLineText::tr("The crop “%1” does not fit in the picture (%2×%3).")
-                        .arg(job.videoCrop)
-                        .arg(picture.width())
-                        .arg(picture.height())};
-        // The numbers that were checked, not the text around them (a stored newline would end the command).
-        filters << QStringLiteral("crop=%1:%2:%3:%4")
-                       .arg(crop->width())
-                       .arg(crop->height())
-                       .arg(crop->x())
-                       .arg(crop->y());
+    // A copied stream is written as it is: no filter can touch it.
+    const bool copyVideo = family == EncoderFamily::Copy;
+    if (copyVideo) {
+        if (const QString misfit = videoCopyMisfit(job); !misfit.isEmpty())
+            return {{}, misfit};
+    } else {
+        QStringList filters;
+        if (job.deInterlace)
+            filters << QStringLiteral("yadif=0:-1:0");
+        if (job.videoPixelAspectRatio != 1.0)
+            filters << QStringLiteral("scale=iw*sar:ih,setsar=1");
+        if (job.videoCrop == QLatin1String("-1")) {
+            // Only the filter's exact report is used: a file name holding "crop=" appears in the same output.
+            const QString detected = context.detectCrop ? context.detectCrop().trimmed() : QString();
+            if (detected == QLatin1String(DetectedCropPlaceholder))
+                filters << detected;
+            else if (detected.startsWith(QLatin1String("crop=")) && isCropString(detected.mid(5)))
+                filters << QStringLiteral("crop=") +
+                               withoutRoundingBorders(detected.mid(5), job.videoWidth, job.videoHeight);
+        } else if (!job.videoCrop.isEmpty()) {
+            const std::optional<QRect> crop = cropRect(job.videoCrop);
+            if (!crop)
+                return {{},
+                        CommandLineText::tr("The crop “%1” is not of the form width:height:x:y.")
+                            .arg(job.videoCrop)};
+            // ffmpeg refuses a rectangle outside the picture (the crop applies after the pixels are made
+            // square), and would only say so once the job runs. Left unchecked when the picture was never
+            // probed.
+            const double shownWidth = job.videoWidth * job.videoPixelAspectRatio;
+            const QRect picture(0, 0, shownWidth >= 1 && shownWidth < 1e6 ? qRound(shownWidth) : 0,
+                                job.videoHeight);
+            if (!picture.isEmpty() && !cropFits(*crop, picture.width(), picture.height()))
+                return {{},
+                        CommandLineText::tr("The crop “%1” does not fit in the picture (%2×%3).")
+                            .arg(job.videoCrop)
+                            .arg(picture.width())
+                            .arg(picture.height())};
+            // The numbers that were checked, not the text around them (a stored newline would end the
+            // command).
+            filters << QStringLiteral("crop=%1:%2:%3:%4")
+                           .arg(crop->width())
+                           .arg(crop->height())
+                           .arg(crop->x())
+                           .arg(crop->y());
+        }
+        filters << QStringLiteral("scale=%1:%2").arg(job.width).arg(job.height);
+        // VAAPI encodes frames that live on the card: the software picture is finished, then uploaded.
+        if (family == EncoderFamily::Vaapi)
+            filters << QStringLiteral("format=nv12,hwupload");
+        cmd += QStringLiteral("-vf ") + filters.join(QLatin1Char(',')) + QLatin1Char(' ');
     }
-    filters << QStringLiteral("scale=%1:%2").arg(job.width).arg(job.height);
-    // VAAPI encodes frames that live on the card: the software picture is finished, then uploaded.
-    if (family == EncoderFamily::Vaapi)
-        filters << QStringLiteral("format=nv12,hwupload");
-    cmd += QStringLiteral("-vf ") + filters.join(QLatin1Char(',')) + QLatin1Char(' ');
 
     const QString videoLine = job.videoTracks.at(storedIndex(job.videoTrack, job.videoTracks.size()));
     const QString videoAddress = streamAddress(videoLine);
@@ -319,7 +338,7 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     // Uploaded VAAPI frames keep their own format; QSV takes nv12 rather than converting yuv420p itself.
     if (family == EncoderFamily::Qsv)
         cmd += QStringLiteral("-pix_fmt nv12 ");
-    else if (family != EncoderFamily::Vaapi)
+    else if (family != EncoderFamily::Vaapi && !copyVideo)
         cmd += QStringLiteral("-pix_fmt yuv420p ");
 
     // Entry 0 is the summary: every stream; a source without audio has nothing after it.
@@ -376,7 +395,9 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     if (!mp4) {
         cmd += QStringLiteral("-f matroska ");
     } else {
-        if (job.isQuicktime && isHevc(job.videoEncoder))
+        // Apple's players want HEVC tagged hvc1, a copied HEVC stream too.
+        if (job.isQuicktime && (isHevc(job.videoEncoder) ||
+                                (copyVideo && trackFormat(videoLine).startsWith(QLatin1String("HEVC")))))
             cmd += QStringLiteral("-tag:v hvc1 ");
         cmd += QStringLiteral("-f mp4 ");
     }

@@ -42,11 +42,9 @@ QString EncoderCatalog::defaultCacheFile()
 
 QStringList EncoderCatalog::checkedEncoders()
 {
-    QStringList names = rawTexts<VideoEncoders>();
-    for (const QString &audio : rawTexts<AudioEncoders>()) {
-        if (audio != QLatin1String("copy"))
-            names << audio;
-    }
+    QStringList names = rawTexts<VideoEncoders>() + rawTexts<AudioEncoders>();
+    // A stream copied as it is needs no encoder.
+    names.removeAll(QStringLiteral("copy"));
     return names;
 }
 

@@ -94,6 +94,34 @@ SubtitleCheck checkSubtitles(const MediaVideo &job,
     return {};
 }
 
+QString trackFormat(const QString &trackLine)
+{
+    return trackLine.section(QLatin1Char(' '), 2);
+}
+
+QString videoCopyMisfit(const MediaVideo &job)
+{
+    if (job.videoEncoder != VideoEncoders::copy || job.container != 0)
+        return {};
+    const int track = job.videoTrack >= 0 && job.videoTrack < job.videoTracks.size() ? job.videoTrack : 0;
+    const QString format = trackFormat(job.videoTracks.value(track)).trimmed();
+    // A format mediainfo could not name leaves the bitrate or the size first.
+    if (format.isEmpty() || format.startsWith(QLatin1String("Size:")) || format.front().isDigit())
+        return {};
+    // What the MP4 writer takes as it is, as mediainfo names it.
+    static const QStringList mp4{QStringLiteral("AVC"),           QStringLiteral("HEVC"),
+                                 QStringLiteral("AV1"),           QStringLiteral("VP9"),
+                                 QStringLiteral("MPEG-4 Visual"), QStringLiteral("MPEG Video"),
+                                 QStringLiteral("VC-1"),          QStringLiteral("JPEG")};
+    for (const QString &name : mp4) {
+        if (format == name || format.startsWith(name + QLatin1Char(' ')))
+            return {};
+    }
+    return QCoreApplication::translate(
+               "JobRules", "MP4 cannot hold the source's %1 video as it is: choose MKV, or an encoder.")
+        .arg(format.section(QLatin1Char(' '), 0, 0));
+}
+
 int figureIndex(const QStringList &list, int figure)
 {
     return std::max(0, int(list.indexOf(QString::number(figure))));

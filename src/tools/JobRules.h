@@ -38,6 +38,13 @@ struct SubtitleCheck
 SubtitleCheck checkSubtitles(const MediaVideo &job,
                              const std::function<bool(const QString &path)> &fileExists = {});
 
+// The format mediainfo gives for a video track line ("%ID% %StreamOrder% %Format% ..."): "AVC",
+// "MPEG Video", "FFV1 2.0 kb/s ..." (what follows the format is left on: callers compare the start).
+QString trackFormat(const QString &trackLine);
+// Why the job's container cannot hold the source's video as it is, for a job that copies it; empty
+// when it can, or when the source's format is not known (ffmpeg then says).
+QString videoCopyMisfit(const MediaVideo &job);
+
 // Position of a job's figure (bitrate, size, sampling rate) among a list's entries; the first entry
 // ("Auto", "auto") when it is not listed.
 int figureIndex(const QStringList &list, int figure);

@@ -80,8 +80,9 @@ QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const Q
     QString name = Lists::nameTemplates().at(templateIndex);
 
     const QString videoName = videoCodec.isEmpty() ? rawText(job.videoEncoder) : videoCodec;
-    const QString videoShort =
-        videoName.contains(QLatin1String("264")) ? QStringLiteral("x264") : QStringLiteral("x265");
+    const QString videoShort = videoName == QLatin1String("copy")         ? videoName
+                               : videoName.contains(QLatin1String("264")) ? QStringLiteral("x264")
+                                                                          : QStringLiteral("x265");
     const QString audioName = audioCodec.isEmpty() ? rawText(job.audioEncoder) : audioCodec;
     const QString audioShort = audioName.contains(QLatin1String("mp3")) ? QStringLiteral("mp3") : audioName;
 

@@ -370,7 +370,15 @@ void DetailView::buildVideoGroup(QVBoxLayout *column, QWidget *content)
     m_videoCodec = segmentedPicker(rawTexts<VideoEncoders>(), QStringLiteral("videoCodecPicker"), content);
     row->addWidget(m_videoCodec);
     row->addStretch(1);
-    connect(m_videoCodec, &SegmentedPicker::currentIndexChanged, this, [this] { followChoices(false); });
+    connect(m_videoCodec, &SegmentedPicker::currentIndexChanged, this, [this] {
+        updateVideoRows();
+        followChoices(false);
+    });
+    m_copyNote = indentedNote(QStringLiteral("copyNote"), content);
+    m_copyNote->setText(
+        tr("Passthrough: the video is copied as it is; rate, size, deinterlacing, crop, preset, "
+           "profile and tune do not apply."));
+    column->addWidget(m_copyNote);
 
     row = addRow(column, tr("Rate"), content);
     m_videoRate = new QComboBox(content);
@@ -382,10 +390,8 @@ void DetailView::buildVideoGroup(QVBoxLayout *column, QWidget *content)
     m_videoQuality = qualityBox(content);
     row->addWidget(m_videoQuality);
     row->addStretch(1);
-    connect(m_videoRate, &QComboBox::currentIndexChanged, this, [this](int index) {
-        // Only the figure that counts can be changed; the other keeps its value for a switch back.
-        m_videoDebit->setEnabled(index == int(VideoRate::Bitrate));
-        m_videoQuality->setEnabled(index == int(VideoRate::Quality));
+    connect(m_videoRate, &QComboBox::currentIndexChanged, this, [this] {
+        updateVideoRows();
         scheduleCommandLine();
     });
     connect(m_videoDebit, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
@@ -588,6 +594,7 @@ void DetailView::alignRowLabels(QWidget *content)
     }
     m_destinationNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
     m_conflictNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
+    m_copyNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
     m_cropBusyRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
 }
 
@@ -626,8 +633,6 @@ void DetailView::load()
     m_videoDebit->setCurrentIndex(figureIndex(Lists::videoDebits(), job.videoDebit));
     m_videoQuality->setValue(job.videoQuality);
     m_videoRate->setCurrentIndex(indexOfCase(job.videoRate));
-    m_videoDebit->setEnabled(job.videoRate == VideoRate::Bitrate);
-    m_videoQuality->setEnabled(job.videoRate == VideoRate::Quality);
     m_width->setCurrentIndex(figureIndex(Lists::widths(), job.width));
     m_height->setCurrentIndex(figureIndex(Lists::heights(), job.height));
     m_deInterlace->setChecked(job.deInterlace);
@@ -646,6 +651,7 @@ void DetailView::load()
     m_preset->setCurrentIndex(indexOfCase(job.videoPreset));
     m_profile->setCurrentIndex(indexOfCase(job.videoProfile));
     m_tune->setCurrentIndex(indexOfCase(job.videoTune));
+    updateVideoRows();
 
     m_audioTrack = job.audioTrack;
     if (job.audioTrack >= 0 && job.audioTrack < m_audioTracks->count())
@@ -762,6 +768,25 @@ void DetailView::runSubtitlePanel()
         m_subtitleExternal->setText(chosen);
 }
 
+void DetailView::updateVideoRows()
+{
+    if (!m_tune) // still being built
+        return;
+    const bool copy = caseAtOrFirst<VideoEncoders>(m_videoCodec->currentIndex()) == VideoEncoders::copy;
+    m_copyNote->setVisible(copy);
+    for (QWidget *row :
+         std::initializer_list<QWidget *>{m_videoRate, m_width, m_height, m_deInterlace, m_cropPicker,
+                                          m_previewButton, m_preset, m_profile, m_tune})
+        row->setEnabled(!copy);
+    // Only the figure that counts can be changed; the other keeps its value for a switch back.
+    const int rate = pickerIndex(m_videoRate);
+    m_videoDebit->setEnabled(!copy && rate == int(VideoRate::Bitrate));
+    m_videoQuality->setEnabled(!copy && rate == int(VideoRate::Quality));
+    const bool manual = !copy && m_crop == ManualCrop;
+    m_cropEdit->setEnabled(manual);
+    m_autocropButton->setEnabled(manual && !m_detecting);
+}
+
 void DetailView::cropSet(int index)
 {
     if (index >= 0)
@@ -771,9 +796,7 @@ void DetailView::cropSet(int index)
         m_cropEdit->setText(text);
         m_cropEdited = false;
     }
-    const bool manual = m_crop == ManualCrop;
-    m_cropEdit->setEnabled(manual);
-    m_autocropButton->setEnabled(manual && !m_detecting);
+    updateVideoRows();
     if (!m_detecting)
         m_cropNote->hide();
     scheduleCommandLine();
@@ -800,7 +823,7 @@ void DetailView::autocrop()
         return;
     }
     m_detecting = true;
-    m_autocropButton->setEnabled(false);
+    updateVideoRows();
     m_cropBusy->show();
     m_cropNote->setText(tr("Looking for black borders…"));
     m_cropNote->show();
@@ -822,7 +845,7 @@ void DetailView::cropDetected(const QString &text)
 {
     m_detecting = false;
     m_cropBusy->hide();
-    m_autocropButton->setEnabled(m_crop == ManualCrop);
+    updateVideoRows();
     const QString found = withoutRoundingBorders(findCropString(text), m_job->videoWidth, m_job->videoHeight);
     if (found.isEmpty()) {
         m_cropNote->setText(tr("No black borders found: the crop is unchanged."));

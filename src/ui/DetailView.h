@@ -82,6 +82,8 @@ private:
     void runExportPanel();
     void runSubtitlePanel();
 
+    // Enables the video rows that apply to the chosen codec and rate: a copied stream takes none of them.
+    void updateVideoRows();
     void cropSet(int index);
     void cropCommitted();
     void autocrop();
@@ -124,6 +126,7 @@ private:
     QComboBox *m_videoTracks = nullptr;
     SegmentedPicker *m_videoCodec = nullptr;
     QComboBox *m_videoRate = nullptr;
+    QLabel *m_copyNote = nullptr;
     QComboBox *m_videoDebit = nullptr;
     QSpinBox *m_videoQuality = nullptr;
     QComboBox *m_width = nullptr;
