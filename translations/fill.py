@@ -18,6 +18,18 @@ HELP_EN = {
 }
 
 FR = {
+    "Tavrix cannot convert these files: it needs a video stream.":
+        "Tavrix ne peut pas convertir ces fichiers : il lui faut un flux vidéo.",
+    "Passthrough: the video is copied as it is; rate, size, deinterlacing, crop, preset, profile and tune do not "
+    "apply.":
+        "Copie directe : la vidéo est copiée telle quelle ; débit, taille, désentrelacement, recadrage, préréglage, "
+        "profil et réglage ne s’appliquent pas.",
+    "MP4 cannot hold the source's %1 video as it is: choose MKV, or an encoder.":
+        "Le MP4 ne peut pas contenir telle quelle la vidéo %1 de la source : choisissez MKV, ou un encodeur.",
+    "no video stream: mediainfo finds only audio in it":
+        "pas de flux vidéo : mediainfo n’y trouve que du son",
+    "not a media file: mediainfo finds no video or audio stream in it":
+        "pas un fichier multimédia : mediainfo n’y trouve ni flux vidéo ni flux audio",
     "The source “%1” is not a regular file (a folder, a pipe or a device); it is not converted.":
         "La source « %1 » n’est pas un fichier ordinaire (un dossier, un tube ou un périphérique) ; elle "
         "n’est pas convertie.",

@@ -317,10 +317,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1: not a video file</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Some of the files given were not imported.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -426,6 +422,10 @@
             <numerusform></numerusform>
             <numerusform></numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Tavrix cannot convert these files: it needs a video stream.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -622,6 +622,10 @@
         <source>Rate</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Passthrough: the video is copied as it is; rate, size, deinterlacing, crop, preset, profile and tune do not apply.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
@@ -760,6 +764,10 @@ Output: %2</source>
         <source>The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose Matroska or a text subtitle file.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>MP4 cannot hold the source&apos;s %1 video as it is: choose MKV, or an encoder.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LogViewer</name>
@@ -823,6 +831,14 @@ Output: %2</source>
     </message>
     <message>
         <source>No border detection: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no video stream: mediainfo finds only audio in it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a media file: mediainfo finds no video or audio stream in it</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -321,10 +321,6 @@
         <translation>%1 : fichier ou dossier introuvable</translation>
     </message>
     <message>
-        <source>%1: not a video file</source>
-        <translation>%1 : pas un fichier vidéo</translation>
-    </message>
-    <message>
         <source>Some of the files given were not imported.</source>
         <translation>Certains des fichiers indiqués n’ont pas été importés.</translation>
     </message>
@@ -426,6 +422,10 @@
             <numerusform>%n incomplète</numerusform>
             <numerusform>%n incomplètes</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Tavrix cannot convert these files: it needs a video stream.</source>
+        <translation>Tavrix ne peut pas convertir ces fichiers : il lui faut un flux vidéo.</translation>
     </message>
 </context>
 <context>
@@ -622,6 +622,10 @@
         <source>Rate</source>
         <translation>Débit</translation>
     </message>
+    <message>
+        <source>Passthrough: the video is copied as it is; rate, size, deinterlacing, crop, preset, profile and tune do not apply.</source>
+        <translation>Copie directe : la vidéo est copiée telle quelle ; débit, taille, désentrelacement, recadrage, préréglage, profil et réglage ne s’appliquent pas.</translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
@@ -762,6 +766,10 @@ Sortie : %2</translation>
         <source>The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose Matroska or a text subtitle file.</source>
         <translation>Le fichier de sous-titres « %1 » contient des sous-titres en images (%2), ce que MP4 ne peut pas contenir ; choisissez Matroska ou un fichier de sous-titres texte.</translation>
     </message>
+    <message>
+        <source>MP4 cannot hold the source&apos;s %1 video as it is: choose MKV, or an encoder.</source>
+        <translation>Le MP4 ne peut pas contenir telle quelle la vidéo %1 de la source : choisissez MKV, ou un encodeur.</translation>
+    </message>
 </context>
 <context>
     <name>LogViewer</name>
@@ -826,6 +834,14 @@ Sortie : %2</translation>
     <message>
         <source>No border detection: %1</source>
         <translation>Pas de détection des bandes noires : %1</translation>
+    </message>
+    <message>
+        <source>no video stream: mediainfo finds only audio in it</source>
+        <translation>pas de flux vidéo : mediainfo n’y trouve que du son</translation>
+    </message>
+    <message>
+        <source>not a media file: mediainfo finds no video or audio stream in it</source>
+        <translation>pas un fichier multimédia : mediainfo n’y trouve ni flux vidéo ni flux audio</translation>
     </message>
 </context>
 <context>

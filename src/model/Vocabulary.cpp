@@ -1,6 +1,5 @@
 #include "model/Vocabulary.h"
 
-#include <QFileInfo>
 
 EncoderFamily familyOf(VideoEncoders encoder)
 {
@@ -123,11 +122,6 @@ QString containerExtension(int container)
 bool isVideoExtension(const QString &suffix)
 {
     return videoExtensions().contains(suffix, Qt::CaseInsensitive);
-}
-
-bool isVideoFile(const QString &path)
-{
-    return isVideoExtension(QFileInfo(path).suffix());
 }
 
 } // namespace Lists

@@ -184,5 +184,4 @@ QString containerExtension(int container);
 
 // Accepted video file extension, in any letter case ("MTS" and "mts" alike).
 bool isVideoExtension(const QString &suffix);
-bool isVideoFile(const QString &path);
 } // namespace Lists
