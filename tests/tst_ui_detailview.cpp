@@ -242,6 +242,32 @@ private slots:
         QCOMPARE(settingsOf(*job), how == "set" ? settingsOf(*referenceJob()) : before);
     }
 
+    // Passthrough greys the rows that cannot apply to a copied video, and a switch back restores them as
+    // they were, the manual crop's field included.
+    void passthroughGreysWhatDoesNotApply()
+    {
+        QPointer<DetailView> view = open(referenceJob());
+        const QStringList rows{"videoRatePicker",   "videoDebitPicker", "widthPicker", "heightPicker",
+                               "deInterlaceToggle", "cropPicker",       "cropEdit",    "presetPicker",
+                               "profilePicker",     "tunePicker"};
+        const auto enabled = [&] {
+            QStringList on;
+            for (const QString &name : rows)
+                if (view->findChild<QWidget *>(name)->isEnabled())
+                    on << name;
+            return on;
+        };
+        QCOMPARE(enabled(), rows);
+        enter(view, "videoCodecPicker", "copy");
+        QCOMPARE(enabled(), QStringList());
+        QVERIFY(child<QLabel>(view, "copyNote")->isVisible());
+        QTRY_VERIFY(view->commandLineText().contains(" -map 0:1 -c:v copy -map 0:3 -c:a libmp3lame "));
+        enter(view, "videoCodecPicker", "libx264");
+        QCOMPARE(enabled(), rows);
+        QVERIFY(!child<QLabel>(view, "copyNote")->isVisible());
+        click(view, "cancelButton");
+    }
+
     void aRefusedDestinationGoesBackToWhatWasShown()
     {
         auto job = makeJob();

@@ -148,6 +148,18 @@ int main(int argc, char *argv[])
             QToolTip::hideText();
         }
     }
+    // Passthrough: the rows that do not apply to a copied video greyed, with the note under the codecs.
+    if (auto *codecs = editor->findChild<SegmentedPicker *>(QStringLiteral("videoCodecPicker"))) {
+        const int before = codecs->currentIndex();
+        for (int i = 0; i < codecs->count(); ++i) {
+            if (codecs->button(i)->text() == QLatin1String("copy"))
+                codecs->button(i)->click();
+        }
+        settle();
+        ok &= save(editor, out.filePath(QStringLiteral("editor-copy.png")));
+        codecs->button(before)->click();
+        settle();
+    }
     // At its smallest the form scrolls both ways; nothing is cut off.
     const QSize opened = editor->size();
     editor->resize(editor->minimumSize());

@@ -378,7 +378,9 @@ void DetailView::buildVideoGroup(QVBoxLayout *column, QWidget *content)
     m_copyNote->setText(
         tr("Passthrough: the video is copied as it is; rate, size, deinterlacing, crop, preset, "
            "profile and tune do not apply."));
-    column->addWidget(m_copyNote);
+    m_copyNoteRow = new QHBoxLayout;
+    m_copyNoteRow->addWidget(m_copyNote, 1);
+    column->addLayout(m_copyNoteRow);
 
     row = addRow(column, tr("Rate"), content);
     m_videoRate = new QComboBox(content);
@@ -594,7 +596,7 @@ void DetailView::alignRowLabels(QWidget *content)
     }
     m_destinationNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
     m_conflictNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
-    m_copyNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
+    m_copyNoteRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
     m_cropBusyRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
 }
 

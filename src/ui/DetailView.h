@@ -127,6 +127,7 @@ private:
     SegmentedPicker *m_videoCodec = nullptr;
     QComboBox *m_videoRate = nullptr;
     QLabel *m_copyNote = nullptr;
+    QHBoxLayout *m_copyNoteRow = nullptr;
     QComboBox *m_videoDebit = nullptr;
     QSpinBox *m_videoQuality = nullptr;
     QComboBox *m_width = nullptr;
