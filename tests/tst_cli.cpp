@@ -88,7 +88,7 @@ private slots:
         Preferences::writeInt(Preferences::Key::audioDebit, 256);
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 21);
+        QCOMPARE(lines.size(), 22);
         QVERIFY(lines.contains("autoCrop=true") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
@@ -149,7 +149,8 @@ private slots:
         // Scripts read these names.
         QCOMPARE(job.keys().join(' '),
                  QStringLiteral(
-                     "audioDebit audioEncoder audioSampling audioTrack audioTracks container cropValue "
+                     "audioChannels audioDebit audioEncoder audioSampling audioTrack audioTracks container "
+                     "cropValue "
                      "deInterlace destination durationVideo durationVideoMiddle height id image info "
                      "isQuicktime otherParam source subtitleExternal subtitleLanguage subtitleTrack "
                      "subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "

@@ -216,6 +216,15 @@ private slots:
         audioLines("second of two plain audio lines", twoAudio, 2, T + IN + VF + V + PIX + a2 + OUT);
         audioLines("every plain audio line", twoAudio, 0, T + IN + VF + V + PIX + A + a2 + OUT);
         audioLines("no audio stream", {"Select 0 track(s) for encoding"}, 1, T + IN + VF + V + PIX + OUT);
+        // The source's layout kept, surround included; MP3 holds two channels at most.
+        row("channels kept", T + IN + VF + V + PIX + "-map 0:1 -c:a aac -b:a 160k -ar 44100 -async 1 " + OUT,
+            [](MediaVideo &j) { j.audioChannels = AudioChannels::Keep; });
+        row("channels kept, but MP3",
+            T + IN + VF + V + PIX + "-map 0:1 -c:a libmp3lame -b:a 160k -ac 2 -ar 44100 -async 1 " + OUT,
+            [](MediaVideo &j) {
+                j.audioChannels = AudioChannels::Keep;
+                j.audioEncoder = AudioEncoders::libmp3lame;
+            });
 
         const QString ext = "-map 1:0 -c:s mov_text -disposition:s:0 0 ";
         subtitles("external subtitle in mp4", 0, {}, 0, SUB, "fre",

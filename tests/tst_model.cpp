@@ -25,6 +25,7 @@ private slots:
                  (QStringList{"libx264", "h264_videotoolbox", "libx265", "hevc_videotoolbox", "h264_vaapi",
                               "hevc_vaapi", "h264_nvenc", "hevc_nvenc", "h264_qsv", "hevc_qsv", "copy"}));
         QCOMPARE(rawTexts<AudioEncoders>(), (QStringList{"aac", "libmp3lame", "copy"}));
+        QCOMPARE(rawTexts<AudioChannels>(), (QStringList{"stereo", "keep"}));
         QCOMPARE(rawTexts<VideoProfiles>(),
                  (QStringList{"auto", "baseline", "main", "high", "high10", "high422", "high444"}));
         QCOMPARE(rawTexts<VideoPresets>(),

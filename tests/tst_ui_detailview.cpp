@@ -139,6 +139,7 @@ class TestDetailView : public QObject
              [](MediaVideo &j) { j.audioEncoder = AudioEncoders::libmp3lame; }},
             {"audioDebitPicker", "192", [](MediaVideo &j) { j.audioDebit = 192; }},
             {"samplingPicker", "48000", [](MediaVideo &j) { j.audioSampling = 48000; }},
+            {"channelsPicker", "Keep", [](MediaVideo &j) { j.audioChannels = AudioChannels::Keep; }},
             {"otherParamEdit", "-movflags +faststart",
              [](MediaVideo &j) { j.otherParam = "-movflags +faststart"; }},
             {"subtitleTrackPicker", "5 UTF-8 English", [](MediaVideo &j) { j.subtitleTrack = 1; }},

@@ -18,6 +18,13 @@ HELP_EN = {
 }
 
 FR = {
+    "Channels": "Canaux",
+    "Stereo folds a surround source to two channels; Keep writes the source's layout (MP3 keeps two).":
+        "Stéréo ramène une source multicanal à deux canaux ; Conserver garde la disposition de la source "
+        "(le MP3 en garde deux).",
+    "Stereo": "Stéréo",
+    "Keep": "Conserver",
+    "Channels Audio": "Canaux audio",
     "Tavrix cannot convert these files: it needs a video stream.":
         "Tavrix ne peut pas convertir ces fichiers : il lui faut un flux vidéo.",
     "Passthrough: the video is copied as it is; rate, size, deinterlacing, crop, preset, profile and tune do not "

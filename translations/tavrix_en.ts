@@ -626,6 +626,14 @@
         <source>Passthrough: the video is copied as it is; rate, size, deinterlacing, crop, preset, profile and tune do not apply.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Channels</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stereo folds a surround source to two channels; Keep writes the source&apos;s layout (MP3 keeps two).</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
@@ -889,6 +897,14 @@ Output: %2</source>
     </message>
     <message>
         <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1242,6 +1258,10 @@ Output: %2</source>
     </message>
     <message>
         <source>Settings not saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Channels Audio</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -626,6 +626,14 @@
         <source>Passthrough: the video is copied as it is; rate, size, deinterlacing, crop, preset, profile and tune do not apply.</source>
         <translation>Copie directe : la vidéo est copiée telle quelle ; débit, taille, désentrelacement, recadrage, préréglage, profil et réglage ne s’appliquent pas.</translation>
     </message>
+    <message>
+        <source>Channels</source>
+        <translation>Canaux</translation>
+    </message>
+    <message>
+        <source>Stereo folds a surround source to two channels; Keep writes the source&apos;s layout (MP3 keeps two).</source>
+        <translation>Stéréo ramène une source multicanal à deux canaux ; Conserver garde la disposition de la source (le MP3 en garde deux).</translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
@@ -892,6 +900,14 @@ Sortie : %2</translation>
     <message>
         <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
         <translation>Qualité constante : plus bas donne mieux et plus gros (x264 et x265 : 18 ressemble à la source, 23 est leur valeur par défaut)</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>Stéréo</translation>
+    </message>
+    <message>
+        <source>Keep</source>
+        <translation>Conserver</translation>
     </message>
 </context>
 <context>
@@ -1245,6 +1261,10 @@ Sortie : %2</translation>
     <message>
         <source>Settings not saved</source>
         <translation>Réglages non enregistrés</translation>
+    </message>
+    <message>
+        <source>Channels Audio</source>
+        <translation>Canaux audio</translation>
     </message>
 </context>
 <context>

@@ -145,6 +145,9 @@ void addSettingsOptions(QCommandLineParser &parser)
         QStringLiteral("NAME"));
     add(QStringLiteral("audio-bitrate"), tr("Audio bitrate in kbit/s, or auto."), QStringLiteral("KBITS"));
     add(QStringLiteral("audio-sampling"), tr("Audio sampling rate in Hz, or auto."), QStringLiteral("HZ"));
+    add(QStringLiteral("audio-channels"),
+        tr("Audio channels: stereo (two), or keep the source's layout, surround included (MP3 keeps two)."),
+        QStringLiteral("stereo|keep"));
     add(QStringLiteral("audio-track"), tr("Audio track to encode, from 1; 0 encodes every track."),
         QStringLiteral("N"));
     add(QStringLiteral("video-track"), tr("Video track to encode, from 0."), QStringLiteral("N"));
@@ -186,6 +189,7 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         !readCase(parser, "preset", s.preset, error) || !readCase(parser, "profile", s.profile, error) ||
         !readCase(parser, "tune", s.tune, error) ||
         !readCase(parser, "audio-encoder", s.audioEncoder, error) ||
+        !readCase(parser, "audio-channels", s.audioChannels, error) ||
         !readRate(parser, "video-bitrate", Lists::maxVideoDebit, s.videoDebit, error) ||
         !readRate(parser, "audio-bitrate", Lists::maxAudioDebit, s.audioDebit, error) ||
         !readRate(parser, "audio-sampling", Lists::maxAudioSampling, s.audioSampling, error) ||
@@ -337,6 +341,8 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
         job->audioDebit = *s.audioDebit;
     if (s.audioSampling)
         job->audioSampling = *s.audioSampling;
+    if (s.audioChannels)
+        job->audioChannels = *s.audioChannels;
     if (s.subtitle)
         job->subtitleExternal = *s.subtitle;
     if (s.subtitleLanguage)

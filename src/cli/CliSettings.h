@@ -30,6 +30,7 @@ struct CliSettings
     std::optional<AudioEncoders> audioEncoder;
     std::optional<int> audioDebit;
     std::optional<int> audioSampling;
+    std::optional<AudioChannels> audioChannels;
     std::optional<int> audioTrack;
     std::optional<int> videoTrack;
     std::optional<QString> subtitle;

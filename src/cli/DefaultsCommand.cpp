@@ -33,6 +33,8 @@ QStringList namesOf(const QString &key)
         return rawTexts<AudioEncoders>();
     if (key == QLatin1String(Key::videoRate))
         return rawTexts<VideoRate>();
+    if (key == QLatin1String(Key::audioChannels))
+        return rawTexts<AudioChannels>();
     if (key == QLatin1String(Key::formatFile))
         return Lists::nameTemplates();
     return {};

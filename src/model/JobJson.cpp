@@ -35,6 +35,7 @@ QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
     o[QStringLiteral("audioEncoder")] = option(job.audioEncoder, form);
     o[QStringLiteral("audioDebit")] = job.audioDebit;
     o[QStringLiteral("audioSampling")] = job.audioSampling;
+    o[QStringLiteral("audioChannels")] = option(job.audioChannels, form);
     o[QStringLiteral("durationVideo")] = job.durationVideo();
     o[QStringLiteral("durationVideoMiddle")] = job.durationVideoMiddle;
     o[QStringLiteral("audioTracks")] = QJsonArray::fromStringList(job.audioTracks);

@@ -47,6 +47,7 @@ public:
     AudioEncoders audioEncoder = AudioEncoders::aac;
     int audioDebit = 160;      // kbit/s, 0 = automatic
     int audioSampling = 44100; // Hz, 0 = automatic
+    AudioChannels audioChannels = AudioChannels::Stereo;
 
     const QString &durationVideo() const { return m_durationVideo; }
     // Tells the observers before the value changes.

@@ -101,9 +101,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 21> &allKeys()
+const std::array<KeyInfo, 22> &allKeys()
 {
-    static const std::array<KeyInfo, 21> keys{{
+    static const std::array<KeyInfo, 22> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -125,6 +125,7 @@ const std::array<KeyInfo, 21> &allKeys()
         {Key::videoRate, Kind::Integer, 0, caseCount<VideoRate>() - 1},
         {Key::videoQuality, Kind::Integer, Lists::minVideoQuality, Lists::maxVideoQuality},
         {Key::vaapiDevice, Kind::Text},
+        {Key::audioChannels, Kind::Integer, 0, caseCount<AudioChannels>() - 1},
     }};
     return keys;
 }

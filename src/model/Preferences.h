@@ -45,6 +45,8 @@ inline constexpr const char existingOutput[] = "existingOutput";
 inline constexpr const char simultaneousJobs[] = "simultaneousJobs";
 // A VideoRate index: 0 the bitrate of "videoDebit", 1 the constant quality of "videoQuality".
 inline constexpr const char videoRate[] = "videoRate";
+// An AudioChannels index: 0 stereo, 1 the source's layout.
+inline constexpr const char audioChannels[] = "audioChannels";
 // Constant quality, 0 to 51, lower is better; absent reads as Lists::defaultVideoQuality.
 inline constexpr const char videoQuality[] = "videoQuality";
 // The render node VAAPI encoders use; absent or empty: the first /dev/dri/renderD*.
@@ -64,7 +66,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 21> &allKeys();
+const std::array<KeyInfo, 22> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

@@ -1,6 +1,5 @@
 #include "model/Vocabulary.h"
 
-
 EncoderFamily familyOf(VideoEncoders encoder)
 {
     switch (encoder) {

@@ -44,6 +44,9 @@ enum class VideoTunes { Auto, film, animation, grain, stillimage, fastdecode, ze
 // How a job's video bitrate is chosen: the figure of `videoDebit`, or a constant quality
 // (`videoQuality`, lower is better).
 enum class VideoRate { Bitrate, Quality };
+// The channels of the audio written: two (a surround source folded to stereo), or the source's own
+// layout, as far as the encoder can carry it (MP3 holds two at most).
+enum class AudioChannels { Stereo, Keep };
 
 // Encoders that share their options (rate, preset, profile, hardware setup).
 enum class EncoderFamily { X264, X265, VideoToolbox, Vaapi, Nvenc, Qsv, Copy };
@@ -61,6 +64,10 @@ template<> struct Names<VideoEncoders>
 template<> struct Names<VideoRate>
 {
     static constexpr std::array<const char *, 2> raw{"bitrate", "quality"};
+};
+template<> struct Names<AudioChannels>
+{
+    static constexpr std::array<const char *, 2> raw{"stereo", "keep"};
 };
 template<> struct Names<AudioEncoders>
 {

@@ -244,6 +244,8 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
         caseAtOrFirst<AudioEncoders>(r.integer("audioEncoder", indexOfCase(job->audioEncoder)));
     job->audioDebit = std::max(0, r.integer("audioDebit", job->audioDebit));
     job->audioSampling = std::max(0, r.integer("audioSampling", job->audioSampling));
+    job->audioChannels =
+        caseAtOrFirst<AudioChannels>(r.integer("audioChannels", indexOfCase(job->audioChannels)));
     job->setDurationVideo(r.text("durationVideo", job->durationVideo()));
     job->durationVideoMiddle = r.text("durationVideoMiddle", job->durationVideoMiddle);
     job->audioTracks = r.texts("audioTracks");

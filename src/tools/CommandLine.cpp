@@ -358,7 +358,9 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         if (job.audioEncoder != AudioEncoders::copy) {
             if (job.audioDebit >= 1)
                 cmd += QStringLiteral("-b:a %1k ").arg(job.audioDebit);
-            cmd += QStringLiteral("-ac 2 ");
+            // MP3 carries two channels at most; the other encoders take the source's layout.
+            if (job.audioChannels == AudioChannels::Stereo || job.audioEncoder == AudioEncoders::libmp3lame)
+                cmd += QStringLiteral("-ac 2 ");
             if (job.audioSampling >= 1)
                 cmd += QStringLiteral("-ar %1 ").arg(job.audioSampling);
         }

@@ -188,6 +188,7 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->videoQuality = Preferences::videoQuality();
     job->audioDebit = Preferences::readInt(Key::audioDebit);
     job->audioSampling = Preferences::readInt(Key::audioSampling);
+    job->audioChannels = caseAtOrFirst<AudioChannels>(Preferences::readInt(Key::audioChannels));
     job->isQuicktime = Preferences::readBool(Key::quicktime);
     job->deInterlace = Preferences::readBool(Key::deInterlace);
 

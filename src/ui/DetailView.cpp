@@ -509,9 +509,18 @@ void DetailView::buildAudioGroup(QVBoxLayout *column, QWidget *content)
     row->addWidget(new QLabel(tr("Sampling"), content));
     m_sampling = listPicker(Lists::audioSamplings(), QStringLiteral("samplingPicker"), content);
     row->addWidget(m_sampling);
+    row->addSpacing(12);
+    row->addWidget(new QLabel(tr("Channels"), content));
+    m_channels = new QComboBox(content);
+    m_channels->setObjectName(QStringLiteral("channelsPicker"));
+    m_channels->addItems(channelChoices());
+    m_channels->setToolTip(tr("Stereo folds a surround source to two channels; Keep writes the source's "
+                              "layout (MP3 keeps two)."));
+    row->addWidget(m_channels);
     row->addStretch(1);
     connect(m_audioDebit, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
     connect(m_sampling, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
+    connect(m_channels, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
 }
 
 void DetailView::buildOtherGroup(QVBoxLayout *column, QWidget *content)
@@ -663,6 +672,7 @@ void DetailView::load()
     followChoices(true);
     m_audioDebit->setCurrentIndex(figureIndex(Lists::audioDebits(), job.audioDebit));
     m_sampling->setCurrentIndex(figureIndex(Lists::audioSamplings(), job.audioSampling));
+    m_channels->setCurrentIndex(indexOfCase(job.audioChannels));
 
     m_otherParam->setText(job.otherParam);
     m_subtitleTrack = 0;
@@ -915,6 +925,7 @@ void DetailView::applyTo(MediaVideo &target) const
     target.videoTune = caseAtOrFirst<VideoTunes>(m_tune->currentIndex());
     target.audioDebit = Lists::rateFigure(Lists::audioDebits().at(pickerIndex(m_audioDebit)));
     target.audioSampling = Lists::rateFigure(Lists::audioSamplings().at(pickerIndex(m_sampling)));
+    target.audioChannels = caseAtOrFirst<AudioChannels>(pickerIndex(m_channels));
     target.audioEncoder = caseAtOrFirst<AudioEncoders>(m_audioCodec->currentIndex());
     target.audioTrack = m_audioTrack;
     target.otherParam = m_otherParam->text();

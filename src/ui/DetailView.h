@@ -126,6 +126,7 @@ private:
     QComboBox *m_videoTracks = nullptr;
     SegmentedPicker *m_videoCodec = nullptr;
     QComboBox *m_videoRate = nullptr;
+    QComboBox *m_channels = nullptr;
     QLabel *m_copyNote = nullptr;
     QHBoxLayout *m_copyNoteRow = nullptr;
     QComboBox *m_videoDebit = nullptr;

@@ -188,6 +188,11 @@ void markUnavailableEncoders(SegmentedPicker *picker, const EncoderCatalog *cata
     }
 }
 
+QStringList channelChoices()
+{
+    return {QCoreApplication::translate("Pickers", "Stereo"), QCoreApplication::translate("Pickers", "Keep")};
+}
+
 QStringList rateChoices()
 {
     return {QCoreApplication::translate("Pickers", "Bitrate"),

@@ -61,6 +61,8 @@ QToolButton *pictographButton(char32_t pictograph, const QIcon &icon, QWidget *p
 // the catalog does not offer (Apple's, off a Mac). Call again when the catalog changes. A null catalog
 // marks nothing.
 void markUnavailableEncoders(QComboBox *picker, const EncoderCatalog *catalog);
+// The entries of a channel picker, in the order of AudioChannels: "Stereo", "Keep".
+QStringList channelChoices();
 // The entries of a rate picker, in the order of VideoRate: "Bitrate", "Quality".
 QStringList rateChoices();
 // The constant quality box (0 to 51, lower is better), named "videoQualityBox".

@@ -144,6 +144,10 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
     m_audioSampling = addPicker(row, Lists::audioSamplings(), QStringLiteral("audioSamplingPicker"));
     row->addStretch(1);
 
+    row = addRow(tr("Channels Audio"));
+    m_audioChannels = addPicker(row, channelChoices(), QStringLiteral("audioChannelsPicker"));
+    row->addStretch(1);
+
     row = addRow(tr("Other params"));
     m_otherParams = new QLineEdit(this);
     m_otherParams->setObjectName(QStringLiteral("otherParamsEdit"));
@@ -257,6 +261,7 @@ void Setup::load()
     selectFigure(m_videoDebit, Preferences::readInt(Key::videoDebit));
     selectFigure(m_audioDebit, Preferences::readInt(Key::audioDebit));
     selectFigure(m_audioSampling, Preferences::readInt(Key::audioSampling));
+    selectIndex(m_audioChannels, Preferences::readInt(Key::audioChannels));
 
     selectIndex(m_videoRate, Preferences::readInt(Key::videoRate));
     m_videoQuality->setValue(Preferences::videoQuality());
@@ -287,6 +292,7 @@ QString Setup::save() const
         [&] { return Preferences::writeInt(Key::audioEncoder, m_audioEncoder->currentIndex()); },
         [&] { return Preferences::writeInt(Key::audioDebit, figureOf(m_audioDebit)); },
         [&] { return Preferences::writeInt(Key::audioSampling, figureOf(m_audioSampling)); },
+        [&] { return Preferences::writeInt(Key::audioChannels, m_audioChannels->currentIndex()); },
         [&] { return Preferences::writeText(Key::otherParams, m_otherParams->text()); },
         [&] { return Preferences::writeText(Key::subtitleLanguage, m_subtitleLanguage->text()); },
         [&] { return Preferences::writeInt(Key::formatFile, m_formatFile->currentIndex()); },

@@ -32,6 +32,7 @@ private:
     QComboBox *m_audioEncoder = nullptr;
     QComboBox *m_audioDebit = nullptr;
     QComboBox *m_audioSampling = nullptr;
+    QComboBox *m_audioChannels = nullptr;
     QComboBox *m_formatFile = nullptr;
     QComboBox *m_existingOutput = nullptr;
     QComboBox *m_simultaneousJobs = nullptr;
