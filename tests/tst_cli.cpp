@@ -88,7 +88,7 @@ private slots:
         Preferences::writeInt(Preferences::Key::audioDebit, 256);
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 22);
+        QCOMPARE(lines.size(), 23);
         QVERIFY(lines.contains("autoCrop=true") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
@@ -147,15 +147,17 @@ private slots:
         QCOMPARE(r.out.count('\n'), 1);
         const QJsonObject job = QJsonDocument::fromJson(r.out.toUtf8()).object();
         // Scripts read these names.
-        QCOMPARE(job.keys().join(' '),
-                 QStringLiteral(
-                     "audioChannels audioDebit audioEncoder audioSampling audioTrack audioTracks container "
-                     "cropValue "
-                     "deInterlace destination durationVideo durationVideoMiddle height id image info "
-                     "isQuicktime otherParam source subtitleExternal subtitleLanguage subtitleTrack "
-                     "subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
-                     "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "
-                     "videoTrack videoTracks videoTune videoWidth width"));
+        QCOMPARE(
+            job.keys().join(' '),
+            QStringLiteral(
+                "audioChannels audioDebit audioEncoder audioSampling audioTrack audioTracks container "
+                "cropValue "
+                "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle height id image "
+                "info interlaced isQuicktime otherParam source subtitleExternal subtitleLanguage "
+                "subtitleTrack "
+                "subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
+                "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "
+                "videoTrack videoTracks videoTune videoWidth width"));
         QCOMPARE(job["destination"].toString(), m_dir.filePath("two audio.mkv"));
         QCOMPARE(job["audioTrack"].toInt(), 2);
         QCOMPARE(job["videoCrop"].toString(), QStringLiteral("320:136:0:48"));

@@ -187,6 +187,16 @@ private slots:
         row("never probed picture",
             T + IN + "-vf yadif=0:-1:0,scale=iw*sar:ih,setsar=1,scale=-2:-2 " + V + PIX + A + OUT,
             [](MediaVideo &j) { j.videoPixelAspectRatio = 0; });
+        // Deinterlacing left to the source: only an interlaced one is.
+        row("automatic deinterlacing, interlaced source", EXAMPLE1, [](MediaVideo &j) {
+            j.deInterlace = false;
+            j.deInterlaceAuto = j.interlaced = true;
+        });
+        row("automatic deinterlacing, progressive source", T + IN + "-vf scale=-2:-2 " + V + PIX + A + OUT,
+            [](MediaVideo &j) {
+                j.deInterlace = false;
+                j.deInterlaceAuto = true;
+            });
         row("no QuickTime tag", T + IN + VF + V + PIX + A + MP4,
             [](MediaVideo &j) { j.isQuicktime = false; });
 

@@ -88,6 +88,46 @@ private slots:
         QCOMPARE(job->destination, QStringLiteral("/out/x.mkv"));
     }
 
+    // Fresh settings deinterlace what mediainfo finds interlaced (an MPEG-2 field picture, an MBAFF
+    // H.264) and leave a progressive picture as it is; a stored on or off keeps its meaning.
+    void deinterlacing_data()
+    {
+        QTest::addColumn<QString>("stored"); // "" for fresh settings, or the stored "deInterlace"
+        QTest::addColumn<QString>("codec");  // of the source, with "ilme" for an interlaced one
+        QTest::addColumn<bool>("yadif");
+        QTest::newRow("fresh, interlaced MPEG-2") << ""
+                                                  << "mpeg2video ilme" << true;
+        QTest::newRow("fresh, MBAFF H.264") << ""
+                                            << "libx264 ilme" << true;
+        QTest::newRow("fresh, progressive") << ""
+                                            << "libx264" << false;
+        QTest::newRow("stored off, interlaced") << "false"
+                                                << "mpeg2video ilme" << false;
+        QTest::newRow("stored on, progressive") << "true"
+                                                << "libx264" << true;
+    }
+    void deinterlacing()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, codec);
+        if (!stored.isEmpty())
+            Preferences::writeBool(Key::deInterlace, stored == "true");
+        const QString source = clip(QString(codec).replace(' ', '-') + ".mkv");
+        QStringList args{
+            "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=1", "-c:v", codec.section(' ', 0, 0)};
+        if (codec.endsWith("ilme"))
+            args << "-vf"
+                 << "setfield=tff"
+                 << "-flags"
+                 << "+ildct+ilme";
+        QVERIFY(QFileInfo::exists(source) || TestSupport::generateClip(source, args));
+        const MediaVideo::Ptr job = probe(source);
+        QCOMPARE(job->interlaced, codec.endsWith("ilme"));
+        const QString command =
+            commandLine(*job, ToolRunner(TestSupport::realResourceDir()), CropDetection::Describe).text;
+        QTEST(command.contains("-vf yadif=0:-1:0,"), "yadif");
+    }
+
     // What a probe reads, with border detection on; the stream lines as patterns ("*": anything). Our
     // locale is C: the tools are given a UTF-8 one whatever ours is, so a name reaches them intact.
     void probes_data()

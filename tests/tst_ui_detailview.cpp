@@ -122,7 +122,8 @@ class TestDetailView : public QObject
             {"containerPicker", "mkv",
              [this](MediaVideo &j) { j.container = 1, j.destination = m_dir.filePath("film.mkv"); }},
             {"quicktimeToggle", "off", [](MediaVideo &j) { j.isQuicktime = false; }},
-            {"deInterlaceToggle", "off", [](MediaVideo &j) { j.deInterlace = false; }},
+            {"deInterlaceToggle", "auto",
+             [](MediaVideo &j) { j.deInterlace = false, j.deInterlaceAuto = true; }},
             {"videoTrackPicker", "2 1 AVC 400 kb/s Size: 1280x720 DAR: 16:9 PAR: 1.000",
              [](MediaVideo &j) { j.videoTrack = 1; }},
             {"videoCodecPicker", "hevc_videotoolbox",
@@ -162,7 +163,7 @@ class TestDetailView : public QObject
     static QString shown(QWidget *view, const QString &name)
     {
         if (auto *toggle = view->findChild<QCheckBox *>(name))
-            return toggle->isChecked() ? "on" : "off";
+            return toggle->checkState() == Qt::PartiallyChecked ? "auto" : toggle->isChecked() ? "on" : "off";
         if (auto *combo = view->findChild<QComboBox *>(name))
             return combo->currentText();
         if (auto *segmented = view->findChild<SegmentedPicker *>(name))
@@ -176,7 +177,9 @@ class TestDetailView : public QObject
     static void enter(QWidget *view, const QString &name, const QString &text)
     {
         if (auto *toggle = view->findChild<QCheckBox *>(name)) {
-            toggle->setChecked(text == "on");
+            toggle->setCheckState(text == "on"     ? Qt::Checked
+                                  : text == "auto" ? Qt::PartiallyChecked
+                                                   : Qt::Unchecked);
         } else if (auto *combo = view->findChild<QComboBox *>(name)) {
             combo->setCurrentIndex(combo->findText(text));
         } else if (auto *segmented = view->findChild<SegmentedPicker *>(name)) {

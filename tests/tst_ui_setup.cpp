@@ -60,8 +60,10 @@ class TestSetup : public QObject
         QStringList out;
         for (const char *name : Pickers)
             out << child<QComboBox>(name)->currentText();
-        for (const char *name : {"quicktimeToggle", "deInterlaceToggle", "autoCropToggle"})
-            out << (child<QCheckBox>(name)->isChecked() ? "on" : "off");
+        for (const char *name : {"quicktimeToggle", "deInterlaceToggle", "autoCropToggle"}) {
+            const Qt::CheckState state = child<QCheckBox>(name)->checkState();
+            out << (state == Qt::Checked ? "on" : state == Qt::PartiallyChecked ? "auto" : "off");
+        }
         return out << child<QLineEdit>("otherParamsEdit")->text()
                    << child<QLineEdit>("subtitleLanguageEdit")->text();
     }
@@ -71,8 +73,8 @@ private slots:
     void init() { Preferences::clear(); }
     void cleanup() { delete m_sheet.data(); }
 
-    // "Ok" without a change writes every key back as shown: absent keys become zero values (the false
-    // read for deinterlacing wins over the sheet's own "on"), and a figure not in its list is shown as
+    // "Ok" without a change writes every key back as shown: absent keys become zero values (fresh
+    // settings deinterlace interlaced sources only), and a figure not in its list is shown as
     // "Auto" and written as 0. The destination folder is not the sheet's key.
     // "Cancel", after changes, leaves the store as it was.
     void okWritesWhatIsShownCancelNothing_data()
@@ -85,11 +87,11 @@ private slots:
             << "Ok"
             << ""
             << "mp4,libx264,auto,auto,auto,Auto,aac,Auto,Auto,None,Rename,Bitrate,First render "
-               "node,Stereo,off,off,off,,"
+               "node,Stereo,off,auto,off,,"
             << "container=0,quicktime=false,autoCrop=false,deInterlace=false,videoEncoder=0,videoProfile=0,"
                "videoPreset=0,videoTune=0,videoDebit=0,audioEncoder=0,audioDebit=0,audioSampling=0,"
                "otherParams=,subtitleLanguage=,formatFile=0,existingOutput=0,simultaneousJobs=1,"
-               "videoRate=0,videoQuality=23,vaapiDevice=,audioChannels=0";
+               "videoRate=0,videoQuality=23,vaapiDevice=,audioChannels=0,deInterlaceAuto=true";
         QTest::newRow("every key set, a figure unlisted")
             << "Ok"
             << "container=1,quicktime=1,autoCrop=1,deInterlace=1,videoEncoder=3,videoProfile=6,videoPreset=9,"
@@ -105,7 +107,8 @@ private slots:
                "otherParams=-movflags +faststart,subtitleLanguage=eng,formatFile=2,existingOutput=2,"
                "simultaneousJobs=" +
                    QString::number(QThread::idealThreadCount()) + // no more than the cores
-                   ",videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/renderD130,audioChannels=1";
+                   ",videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/renderD130,audioChannels=1,"
+                   "deInterlaceAuto=false";
         QTest::newRow("Cancel") << "Cancel"
                                 << "otherParams=-threads 2"
                                 << ""

@@ -18,6 +18,11 @@ HELP_EN = {
 }
 
 FR = {
+    "Interlaced": "Entrelacé",
+    "Ticked: always deinterlace. Empty: never. A dash (auto): only when mediainfo finds the source interlaced.":
+        "Cochée : toujours désentrelacer. Vide : jamais. Un tiret (auto) : seulement quand mediainfo trouve la "
+        "source entrelacée.",
+    "DeInterlace (auto)": "Désentrelacer (auto)",
     "Channels": "Canaux",
     "Stereo folds a surround source to two channels; Keep writes the source's layout (MP3 keeps two).":
         "Stéréo ramène une source multicanal à deux canaux ; Conserver garde la disposition de la source "

@@ -495,10 +495,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>DeInterlace</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Crop</source>
         <translation type="unfinished"></translation>
     </message>
@@ -706,6 +702,13 @@ Output: %2</source>
     </message>
 </context>
 <context>
+    <name>JobListModel</name>
+    <message>
+        <source>Interlaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>JobListView</name>
     <message>
         <source>Delete</source>
@@ -905,6 +908,18 @@ Output: %2</source>
     </message>
     <message>
         <source>Keep</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ticked: always deinterlace. Empty: never. A dash (auto): only when mediainfo finds the source interlaced.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DeInterlace (auto)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DeInterlace</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1146,10 +1161,6 @@ Output: %2</source>
     </message>
     <message>
         <source>Codec Video</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>DeInterlace</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -499,10 +499,6 @@
         <translation>Hauteur</translation>
     </message>
     <message>
-        <source>DeInterlace</source>
-        <translation>Désentrelacer</translation>
-    </message>
-    <message>
         <source>Crop</source>
         <translation>Recadrage</translation>
     </message>
@@ -708,6 +704,13 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>JobListModel</name>
+    <message>
+        <source>Interlaced</source>
+        <translation>Entrelacé</translation>
+    </message>
+</context>
+<context>
     <name>JobListView</name>
     <message>
         <source>Delete</source>
@@ -908,6 +911,18 @@ Sortie : %2</translation>
     <message>
         <source>Keep</source>
         <translation>Conserver</translation>
+    </message>
+    <message>
+        <source>Ticked: always deinterlace. Empty: never. A dash (auto): only when mediainfo finds the source interlaced.</source>
+        <translation>Cochée : toujours désentrelacer. Vide : jamais. Un tiret (auto) : seulement quand mediainfo trouve la source entrelacée.</translation>
+    </message>
+    <message>
+        <source>DeInterlace (auto)</source>
+        <translation>Désentrelacer (auto)</translation>
+    </message>
+    <message>
+        <source>DeInterlace</source>
+        <translation>Désentrelacer</translation>
     </message>
 </context>
 <context>
@@ -1157,10 +1172,6 @@ Sortie : %2</translation>
     <message>
         <source>Codec Video</source>
         <translation>Codec vidéo</translation>
-    </message>
-    <message>
-        <source>DeInterlace</source>
-        <translation>Désentrelacer</translation>
     </message>
     <message>
         <source>Profile Video</source>

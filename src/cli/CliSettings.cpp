@@ -138,6 +138,7 @@ void addSettingsOptions(QCommandLineParser &parser)
         QStringLiteral("CROP"));
     add(QStringLiteral("deinterlace"), tr("Deinterlace the picture."));
     add(QStringLiteral("no-deinterlace"), tr("Do not deinterlace."));
+    add(QStringLiteral("deinterlace-auto"), tr("Deinterlace only a source mediainfo finds interlaced."));
     add(QStringLiteral("quicktime"), tr("Tag HEVC in MP4 as hvc1 for QuickTime."));
     add(QStringLiteral("no-quicktime"), tr("Do not add the hvc1 tag."));
     add(QStringLiteral("audio-encoder"),
@@ -225,6 +226,12 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         }
         if (yes || no)
             *target = yes;
+    }
+    s.deinterlaceAuto = parser.isSet(QStringLiteral("deinterlace-auto"));
+    if (s.deinterlaceAuto && s.deinterlace) {
+        error = tr("--deinterlace-auto and --%1 contradict each other")
+                    .arg(*s.deinterlace ? QStringLiteral("deinterlace") : QStringLiteral("no-deinterlace"));
+        return std::nullopt;
     }
 
     if (parser.isSet(QStringLiteral("crop"))) {
@@ -331,8 +338,10 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
         job->width = *s.width;
     if (s.height)
         job->height = *s.height;
-    if (s.deinterlace)
-        job->deInterlace = *s.deinterlace;
+    if (s.deinterlace || s.deinterlaceAuto) {
+        job->deInterlace = s.deinterlace.value_or(false);
+        job->deInterlaceAuto = s.deinterlaceAuto;
+    }
     if (s.quicktime)
         job->isQuicktime = *s.quicktime;
     if (s.audioEncoder)

@@ -26,6 +26,7 @@ struct CliSettings
     std::optional<int> height;
     std::optional<QString> crop; // "none", "detect", "W:H:X:Y" or a preset name
     std::optional<bool> deinterlace;
+    bool deinterlaceAuto = false; // only when the source is interlaced
     std::optional<bool> quicktime;
     std::optional<AudioEncoders> audioEncoder;
     std::optional<int> audioDebit;

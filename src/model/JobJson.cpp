@@ -21,6 +21,8 @@ QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
     o[QStringLiteral("destination")] = job.destination;
     o[QStringLiteral("container")] = job.container;
     o[QStringLiteral("deInterlace")] = job.deInterlace;
+    o[QStringLiteral("deInterlaceAuto")] = job.deInterlaceAuto;
+    o[QStringLiteral("interlaced")] = job.interlaced;
     o[QStringLiteral("isQuicktime")] = job.isQuicktime;
     o[QStringLiteral("videoEncoder")] = option(job.videoEncoder, form);
     o[QStringLiteral("videoDebit")] = job.videoDebit;

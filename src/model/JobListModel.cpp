@@ -44,7 +44,10 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const
     case SourceRole:
         return job.source;
     case InfoRole:
-        return job.info;
+        // Interlacing decides whether an automatic deinterlacing takes place: worth seeing.
+        return job.interlaced
+                   ? job.info + QLatin1Char(' ') + QCoreApplication::translate("JobListModel", "Interlaced")
+                   : job.info;
     case ThumbnailRole:
         return job.thumbnail();
     case ResultRole:

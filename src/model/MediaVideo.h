@@ -31,8 +31,9 @@ public:
     QUuid id = QUuid::createUuid();
     QString source;
     QString destination;
-    int container = 1; // index into Lists::containers()
-    bool deInterlace = true;
+    int container = 1;            // index into Lists::containers()
+    bool deInterlace = true;      // always deinterlace
+    bool deInterlaceAuto = false; // deinterlace when the source is interlaced (see `interlaced`)
     bool isQuicktime = true;
     VideoEncoders videoEncoder = VideoEncoders::libx265;
     int videoDebit = 1000; // kbit/s, 0 = automatic
@@ -47,8 +48,12 @@ public:
     AudioEncoders audioEncoder = AudioEncoders::aac;
     int audioDebit = 160;      // kbit/s, 0 = automatic
     int audioSampling = 44100; // Hz, 0 = automatic
+    // Probed: mediainfo reports an interlaced (or MBAFF) scan for the video.
+    bool interlaced = false;
     AudioChannels audioChannels = AudioChannels::Stereo;
 
+    // Whether the command deinterlaces the picture.
+    bool deinterlaces() const { return deInterlace || (deInterlaceAuto && interlaced); }
     const QString &durationVideo() const { return m_durationVideo; }
     // Tells the observers before the value changes.
     void setDurationVideo(const QString &value);

@@ -101,9 +101,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 22> &allKeys()
+const std::array<KeyInfo, 23> &allKeys()
 {
-    static const std::array<KeyInfo, 22> keys{{
+    static const std::array<KeyInfo, 23> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -126,6 +126,7 @@ const std::array<KeyInfo, 22> &allKeys()
         {Key::videoQuality, Kind::Integer, Lists::minVideoQuality, Lists::maxVideoQuality},
         {Key::vaapiDevice, Kind::Text},
         {Key::audioChannels, Kind::Integer, 0, caseCount<AudioChannels>() - 1},
+        {Key::deInterlaceAuto, Kind::Boolean},
     }};
     return keys;
 }
@@ -238,6 +239,22 @@ int unreadableLine(const QByteArray &text)
             return int(i + 1);
     }
     return 0;
+}
+
+Deinterlacing deinterlacing()
+{
+    if (readBool(Key::deInterlace))
+        return Deinterlacing::On;
+    if (!contains(Key::deInterlace) && !contains(Key::deInterlaceAuto))
+        return Deinterlacing::Auto;
+    return readBool(Key::deInterlaceAuto) ? Deinterlacing::Auto : Deinterlacing::Off;
+}
+
+WriteResult writeDeinterlacing(Deinterlacing choice)
+{
+    if (WriteResult always = writeBool(Key::deInterlace, choice == Deinterlacing::On); !always)
+        return always;
+    return writeBool(Key::deInterlaceAuto, choice == Deinterlacing::Auto);
 }
 
 QString storeLocation()

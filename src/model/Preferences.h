@@ -45,6 +45,8 @@ inline constexpr const char existingOutput[] = "existingOutput";
 inline constexpr const char simultaneousJobs[] = "simultaneousJobs";
 // A VideoRate index: 0 the bitrate of "videoDebit", 1 the constant quality of "videoQuality".
 inline constexpr const char videoRate[] = "videoRate";
+// Deinterlacing for new jobs when "deInterlace" is false: true deinterlaces interlaced sources only.
+inline constexpr const char deInterlaceAuto[] = "deInterlaceAuto";
 // An AudioChannels index: 0 stereo, 1 the source's layout.
 inline constexpr const char audioChannels[] = "audioChannels";
 // Constant quality, 0 to 51, lower is better; absent reads as Lists::defaultVideoQuality.
@@ -66,7 +68,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 22> &allKeys();
+const std::array<KeyInfo, 23> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 
@@ -91,6 +93,12 @@ WriteResult writeBool(const char *key, bool value);
 WriteResult writeText(const char *key, const QString &value);
 
 bool contains(const char *key);
+
+// Deinterlacing for new jobs, stored as "deInterlace" (always) and "deInterlaceAuto". With neither
+// stored, as in fresh settings, interlaced sources are deinterlaced; a stored on or off keeps its meaning.
+enum class Deinterlacing { Off, On, Auto };
+Deinterlacing deinterlacing();
+WriteResult writeDeinterlacing(Deinterlacing choice);
 WriteResult remove(const char *key);
 WriteResult clear(); // removes every key of the store
 

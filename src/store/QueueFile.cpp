@@ -224,6 +224,8 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     }
     job->container = indexOrFirst(r.integer("container", job->container), Lists::containers().size());
     job->deInterlace = r.boolean("deInterlace", job->deInterlace);
+    job->deInterlaceAuto = r.boolean("deInterlaceAuto", false);
+    job->interlaced = r.boolean("interlaced", false);
     job->isQuicktime = r.boolean("isQuicktime", job->isQuicktime);
     job->videoEncoder =
         caseAtOrFirst<VideoEncoders>(r.integer("videoEncoder", indexOfCase(job->videoEncoder)));

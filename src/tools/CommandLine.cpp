@@ -275,7 +275,7 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
             return {{}, misfit};
     } else {
         QStringList filters;
-        if (job.deInterlace)
+        if (job.deinterlaces())
             filters << QStringLiteral("yadif=0:-1:0");
         if (job.videoPixelAspectRatio != 1.0)
             filters << QStringLiteral("scale=iw*sar:ih,setsar=1");

@@ -105,6 +105,7 @@ const QList<MediaInfoQuery> &probeQueries()
         {General, AudioSummary},
         {Text, TextTemplate},
         {General, TextSummary},
+        {Video, QStringLiteral("%ScanType%#")},
     };
     return queries;
 }
@@ -190,7 +191,9 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->audioSampling = Preferences::readInt(Key::audioSampling);
     job->audioChannels = caseAtOrFirst<AudioChannels>(Preferences::readInt(Key::audioChannels));
     job->isQuicktime = Preferences::readBool(Key::quicktime);
-    job->deInterlace = Preferences::readBool(Key::deInterlace);
+    const Preferences::Deinterlacing deinterlacing = Preferences::deinterlacing();
+    job->deInterlace = deinterlacing == Preferences::Deinterlacing::On;
+    job->deInterlaceAuto = deinterlacing == Preferences::Deinterlacing::Auto;
 
     if (Preferences::readInt(Key::formatFile) != 0)
         job->destination = outputName(*job);
@@ -211,7 +214,8 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
         Audios,
         AudioCount,
         Texts,
-        TextCount
+        TextCount,
+        ScanType
     };
     const QList<MediaInfoQuery> &queries = probeQueries();
     ToolOutcome mediainfo;
@@ -243,6 +247,8 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->videoDisplayAspectRatio = numberOrOne(first(DisplayRatio));
     job->videoPixelAspectRatio = numberOrOne(first(PixelRatio));
     job->videoTracks = list(Videos);
+    job->interlaced =
+        first(ScanType) == QLatin1String("Interlaced") || first(ScanType) == QLatin1String("MBAFF");
 
     if (hasDuration && Preferences::readBool(Key::autoCrop)) {
         ToolOutcome outcome;

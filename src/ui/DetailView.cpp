@@ -408,13 +408,12 @@ void DetailView::buildVideoGroup(QVBoxLayout *column, QWidget *content)
     m_height = listPicker(Lists::heights(), QStringLiteral("heightPicker"), content);
     row->addWidget(m_height);
     row->addStretch(1);
-    m_deInterlace = new QCheckBox(tr("DeInterlace"), content);
-    m_deInterlace->setObjectName(QStringLiteral("deInterlaceToggle"));
+    m_deInterlace = deinterlaceToggle(content);
     m_deInterlace->setMinimumWidth(LabelWidth);
     row->addWidget(m_deInterlace);
     connect(m_width, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
     connect(m_height, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
-    connect(m_deInterlace, &QCheckBox::toggled, this, &DetailView::scheduleCommandLine);
+    connect(m_deInterlace, &QCheckBox::stateChanged, this, &DetailView::scheduleCommandLine);
 
     buildCropRow(column, content);
 
@@ -646,7 +645,9 @@ void DetailView::load()
     m_videoRate->setCurrentIndex(indexOfCase(job.videoRate));
     m_width->setCurrentIndex(figureIndex(Lists::widths(), job.width));
     m_height->setCurrentIndex(figureIndex(Lists::heights(), job.height));
-    m_deInterlace->setChecked(job.deInterlace);
+    m_deInterlace->setCheckState(job.deInterlace       ? Qt::Checked
+                                 : job.deInterlaceAuto ? Qt::PartiallyChecked
+                                                       : Qt::Unchecked);
 
     printLine(job.videoCrop);
     m_cropEdit->setText(job.videoCrop);
@@ -909,7 +910,8 @@ void DetailView::applyTo(MediaVideo &target) const
 {
     target.container = pickerIndex(m_container);
     target.isQuicktime = m_quicktime->isChecked();
-    target.deInterlace = m_deInterlace->isChecked();
+    target.deInterlace = m_deInterlace->checkState() == Qt::Checked;
+    target.deInterlaceAuto = m_deInterlace->checkState() == Qt::PartiallyChecked;
     target.destination = m_destination->text();
     target.videoTrack = m_videoTrack;
     target.videoEncoder = caseAtOrFirst<VideoEncoders>(m_videoCodec->currentIndex());

@@ -3,6 +3,7 @@
 #include "model/Vocabulary.h"
 #include "tools/EncoderCatalog.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QListView>
 #include <QSpinBox>
@@ -186,6 +187,24 @@ void markUnavailableEncoders(SegmentedPicker *picker, const EncoderCatalog *cata
             picker->setEntryUnavailable(
                 i, EncoderCatalog::unavailableTip(encoder, catalog->unavailableReason(encoder)));
     }
+}
+
+QCheckBox *deinterlaceToggle(QWidget *parent)
+{
+    auto *toggle = new QCheckBox(parent);
+    toggle->setObjectName(QStringLiteral("deInterlaceToggle"));
+    toggle->setTristate(true);
+    toggle->setToolTip(QCoreApplication::translate(
+        "Pickers", "Ticked: always deinterlace. Empty: never. A dash (auto): only when mediainfo finds the "
+                   "source interlaced."));
+    const auto follow = [toggle] {
+        toggle->setText(toggle->checkState() == Qt::PartiallyChecked
+                            ? QCoreApplication::translate("Pickers", "DeInterlace (auto)")
+                            : QCoreApplication::translate("Pickers", "DeInterlace"));
+    };
+    follow();
+    QObject::connect(toggle, &QCheckBox::stateChanged, toggle, follow);
+    return toggle;
 }
 
 QStringList channelChoices()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QStringList>
 #include <QWidget>
 
@@ -61,6 +62,9 @@ QToolButton *pictographButton(char32_t pictograph, const QIcon &icon, QWidget *p
 // the catalog does not offer (Apple's, off a Mac). Call again when the catalog changes. A null catalog
 // marks nothing.
 void markUnavailableEncoders(QComboBox *picker, const EncoderCatalog *catalog);
+// The deinterlacing toggle of the editor and Setup: ticked always, empty never, a dash (shown as
+// "DeInterlace (auto)") when the source is interlaced.
+QCheckBox *deinterlaceToggle(QWidget *parent);
 // The entries of a channel picker, in the order of AudioChannels: "Stereo", "Keep".
 QStringList channelChoices();
 // The entries of a rate picker, in the order of VideoRate: "Bitrate", "Quality".

@@ -97,7 +97,10 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
     row = addRow(tr("Codec Video"));
     m_videoEncoder = addPicker(row, rawTexts<VideoEncoders>(), QStringLiteral("videoEncoderPicker"));
 
-    m_deInterlace = addToggle(row, tr("DeInterlace"), QStringLiteral("deInterlaceToggle"));
+    row->addStretch(1);
+    m_deInterlace = deinterlaceToggle(this);
+    m_deInterlace->setMinimumWidth(ToggleWidth);
+    row->addWidget(m_deInterlace);
 
     row = addRow(tr("Profile Video"));
     m_videoProfile = addPicker(row, rawTexts<VideoProfiles>(), QStringLiteral("videoProfilePicker"));
@@ -255,7 +258,17 @@ void Setup::load()
     selectIndex(m_simultaneousJobs, Preferences::simultaneousJobs() - 1);
 
     m_quicktime->setChecked(Preferences::readBool(Key::quicktime));
-    m_deInterlace->setChecked(Preferences::readBool(Key::deInterlace));
+    switch (Preferences::deinterlacing()) {
+    case Preferences::Deinterlacing::Off:
+        m_deInterlace->setCheckState(Qt::Unchecked);
+        break;
+    case Preferences::Deinterlacing::On:
+        m_deInterlace->setCheckState(Qt::Checked);
+        break;
+    case Preferences::Deinterlacing::Auto:
+        m_deInterlace->setCheckState(Qt::PartiallyChecked);
+        break;
+    }
     m_autoCrop->setChecked(Preferences::readBool(Key::autoCrop));
 
     selectFigure(m_videoDebit, Preferences::readInt(Key::videoDebit));
@@ -283,7 +296,13 @@ QString Setup::save() const
         [&] { return Preferences::writeInt(Key::container, m_container->currentIndex()); },
         [&] { return Preferences::writeBool(Key::quicktime, m_quicktime->isChecked()); },
         [&] { return Preferences::writeBool(Key::autoCrop, m_autoCrop->isChecked()); },
-        [&] { return Preferences::writeBool(Key::deInterlace, m_deInterlace->isChecked()); },
+        [&] {
+            const Qt::CheckState state = m_deInterlace->checkState();
+            return Preferences::writeDeinterlacing(state == Qt::Checked ? Preferences::Deinterlacing::On
+                                                   : state == Qt::PartiallyChecked
+                                                       ? Preferences::Deinterlacing::Auto
+                                                       : Preferences::Deinterlacing::Off);
+        },
         [&] { return Preferences::writeInt(Key::videoEncoder, m_videoEncoder->currentIndex()); },
         [&] { return Preferences::writeInt(Key::videoProfile, m_videoProfile->currentIndex()); },
         [&] { return Preferences::writeInt(Key::videoPreset, m_videoPreset->currentIndex()); },
