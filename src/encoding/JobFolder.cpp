@@ -1,5 +1,7 @@
 #include "encoding/JobFolder.h"
 
+#include "model/RegularFile.h"
+
 #include "tools/Log.h"
 #include "tools/ProcessInfo.h"
 
@@ -20,28 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A small text file read without following a link or waiting on a pipe; empty for anything else.
-QByteArray readSmallFile(int directory, const char *name)
-{
-    const int fd = ::openat(directory, name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    // The files of /proc tell no size: read up to the limit.
-    constexpr qsizetype Limit = 4096;
-    QByteArray bytes;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= Limit) {
-        bytes.resize(Limit);
-        qsizetype size = 0;
-        ssize_t got = 0;
-        while (size < Limit && (got = ::read(fd, bytes.data() + size, Limit - size)) > 0)
-            size += got;
-        bytes.resize(size);
-    }
-    ::close(fd);
-    return bytes;
-}
 
 // When a process started, in clock ticks since boot; empty when it is gone.
 QByteArray processStart(qint64 pid)
@@ -236,7 +216,8 @@ void JobFolder::removeAbandoned(const QString &directory)
         if (fd < 0)
             continue;
         struct stat st;
-        const std::optional<FolderOwner> owner = FolderOwner::read(readSmallFile(fd, OwnerNote));
+        const std::optional<FolderOwner> owner =
+            FolderOwner::read(readRegularFile(OwnerNote, 4096, Links::Refuse, fd).bytes);
         if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && owner && owner->isGone()) {
             qCInfo(lcTavrix).noquote() << QStringLiteral("Removing %1, left by an earlier run")
                                               .arg(directory + QLatin1Char('/') + QFile::decodeName(name));

@@ -1,5 +1,7 @@
 #include "model/Preferences.h"
 
+#include "model/RegularFile.h"
+
 #include "model/Vocabulary.h"
 
 #include <QCoreApplication>
@@ -49,13 +51,7 @@ WriteResult write(const std::function<void(QSettings &)> &change)
     if (::stat(name.constData(), &info) == 0) {
         if (!S_ISREG(info.st_mode))
             return {tr("the settings file “%1” is not a regular file; nothing was stored").arg(path)};
-        QByteArray text;
-        const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        QFile file;
-        if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-            text = file.readAll();
-        else if (fd >= 0)
-            ::close(fd);
+        const QByteArray text = readRegularFile(name, 64 * 1024 * 1024).bytes;
         if (const int line = unreadableLine(text))
             return {tr("the settings file “%1” has a line Tavrix cannot read (line %2); nothing was stored; "
                        "fix or remove it")

@@ -1,5 +1,7 @@
 #include "store/QueueFile.h"
 
+#include "model/RegularFile.h"
+
 #include "model/JobJson.h"
 
 #include "tools/CropPresets.h"
@@ -139,34 +141,23 @@ Kind kindOf(const QString &path)
 // The whole of a regular file, opened without blocking; false with `error` set otherwise.
 bool readRegular(const QString &path, QByteArray &bytes, QString &error)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    QFile file;
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    RegularFileRead read = readRegularFile(QFile::encodeName(path), MaxFileSize);
+    switch (read.problem) {
+    case RegularFileRead::Problem::None:
+        bytes = std::move(read.bytes);
+        return true;
+    case RegularFileRead::Problem::NotRegular:
         error = tr("it is not a regular file");
         return false;
-    }
-    if (info.st_size > MaxFileSize) {
-        ::close(fd);
+    case RegularFileRead::Problem::TooLarge:
         error = tr("the file is too large");
         return false;
+    case RegularFileRead::Problem::Missing:
+    case RegularFileRead::Problem::Unreadable:
+        break;
     }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        error = file.errorString();
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    error = read.error;
+    return false;
 }
 
 } // namespace

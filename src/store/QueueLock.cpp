@@ -1,5 +1,7 @@
 #include "store/QueueLock.h"
 
+#include "model/RegularFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -75,18 +77,7 @@ LockState inspect(const QString &path)
     if (!S_ISREG(info.st_mode))
         return {LockState::NotRegular};
 
-    QByteArray bytes;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-        struct stat opened;
-        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)) {
-            char buffer[1024];
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n > 0)
-                bytes = QByteArray(buffer, n);
-        }
-        ::close(fd);
-    }
+    const QByteArray bytes = readRegularFile(name, 64 * 1024, Links::Refuse).bytes;
     // An empty, unreadable or garbled file holds nothing: what a crash before the write reached the disk
     // leaves behind.
     const QList<QByteArray> lines = bytes.split('\n');
