@@ -88,7 +88,7 @@ private slots:
         Preferences::writeInt(Preferences::Key::audioDebit, 256);
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 23);
+        QCOMPARE(lines.size(), 26);
         QVERIFY(lines.contains("autoCrop=true") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
@@ -153,9 +153,8 @@ private slots:
                 "audioChannels audioDebit audioEncoder audioSampling audioTrack audioTracks container "
                 "cropValue "
                 "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle height id image "
-                "info interlaced isQuicktime otherParam source subtitleExternal subtitleLanguage "
-                "subtitleTrack "
-                "subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
+                "info interlaced isQuicktime keepDate otherParam source streams subtitleBurn subtitleExternal "
+                "subtitleLanguage subtitleTrack subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
                 "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "
                 "videoTrack videoTracks videoTune videoWidth width"));
         QCOMPARE(job["destination"].toString(), m_dir.filePath("two audio.mkv"));

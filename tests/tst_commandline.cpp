@@ -240,9 +240,9 @@ private slots:
         subtitles("external subtitle in mp4", 0, {}, 0, SUB, "fre",
                   T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 language=fre " + OUT);
         subtitles("external subtitle that does not exist", 0, {}, 0, "/data/in/gone.srt", "fre", EXAMPLE1);
-        // MP4 cannot hold a picture subtitle: the job is refused, naming the stream.
-        subtitles("picture subtitle in mp4", 0, threeSubtitles, 3, "", "fre",
-                  "“4 PGS French” is a picture subtitle (PGS), which MP4 cannot hold; choose Matroska", true);
+        // MP4 cannot hold a picture subtitle: it is left out (the row says so), the text ones go.
+        subtitles("picture subtitle in mp4", 0, threeSubtitles, 1, "", "fre",
+                  T + IN + VF + V + PIX + A + "-map 0:s:0 -map 0:s:2 -c:s mov_text " + OUT);
         subtitles("internal and external subtitle in mkv", 1, threeSubtitles, 4, SUB, "eng",
                   T + IN_SUB + VF + V + PIX + A +
                       "-map 0:s:2 -c:s copy -map 1:0 -disposition:s:1 0 -metadata:s:s:1 language=eng " + MKV);

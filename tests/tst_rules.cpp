@@ -27,7 +27,10 @@ private slots:
         QTest::addColumn<int>("container");
         QTest::addColumn<QStringList>("tracks");
         QTest::addColumn<int>("track");
+        QTest::addColumn<QList<int>>("choice"); // {-1}: none made
+        QTest::addColumn<int>("burn");
         QTest::addColumn<QString>("external"); // "+" before the name: the file is there
+        QTest::addColumn<QString>("kept");     // positions of the streams written, then "|" and those left out
         QTest::addColumn<SubtitleCheck::Problem>("problem");
         QTest::addColumn<QString>("reason"); // a part of it
         using P = SubtitleCheck::Problem;
@@ -35,21 +38,26 @@ private slots:
         const QStringList three{"No subtitle", "Select 3 track(s) for encoding", "3 UTF-8 English",
                                 "4 PGS French", "5 UTF-8 German"};
         const auto row = [](const char *name, int container, const QStringList &tracks, int track,
-                            const char *external, P problem, const char *reason = "") {
-            QTest::newRow(name) << container << tracks << track << QString(external) << problem
-                                << QString(reason);
+                            const char *external, const char *kept, P problem, const char *reason = "",
+                            QList<int> choice = {-1}, int burn = 0) {
+            QTest::newRow(name) << container << tracks << track << choice << burn << QString(external)
+                                << QString(kept) << problem << QString(reason);
         };
-        row("nothing", 0, {}, 0, "", P::None);
-        row("picture stream in mp4", 0, one, 1, "", P::PictureInMp4,
-            "“5 PGS English” is a picture subtitle (PGS), which MP4 cannot hold");
-        row("picture stream in mkv", 1, one, 1, "", P::None);
-        row("all of three, one a picture, in mp4", 0, three, 1, "", P::PictureInMp4, "“4 PGS French”");
-        row("index past the list reads as none", 0, one, 9, "", P::None);
-        row("text file in mp4", 0, {}, 0, "+film.srt", P::None);
-        row("missing file", 1, {}, 0, "gone.srt", P::MissingFile, "gone.srt” does not exist");
-        row("picture file in mp4", 0, {}, 0, "+film.sup", P::PictureInMp4,
-            "film.sup” holds picture subtitles (PGS)");
-        row("DVD file in mp4", 0, {}, 0, "+film.SUB", P::PictureInMp4, "(VobSub)");
+        row("nothing", 0, {}, 0, "", "|", P::None);
+        row("picture stream in mp4 is left out", 0, one, 1, "", "|0", P::None,
+            "1 picture subtitle(s) cannot go into MP4: left out");
+        row("picture stream in mkv", 1, one, 1, "", "0|", P::None);
+        row("all of three, one a picture, in mp4", 0, three, 1, "", "0,2|1", P::None, "cannot go into MP4");
+        row("index past the list reads as none", 0, one, 9, "", "|", P::None);
+        row("a choice of two", 1, three, 1, "", "0,2|", P::None, "", {1, 3});
+        row("a choice of none", 1, three, 1, "", "|", P::None, "", {});
+        row("the burnt stream is not kept", 1, three, 1, "", "0,1|", P::None, "", {-1}, 3);
+        row("a burn past the list burns nothing", 1, three, 1, "", "0,1,2|", P::None, "", {-1}, 4);
+        row("text file in mp4", 0, {}, 0, "+film.srt", "|", P::None);
+        row("missing file", 1, {}, 0, "gone.srt", "|", P::MissingFile, "gone.srt” does not exist");
+        row("picture file in mp4 is refused", 0, {}, 0, "+film.sup", "|", P::PictureInMp4,
+            "film.sup” holds picture subtitles (PGS), which MP4 cannot hold");
+        row("DVD file in mp4", 0, {}, 0, "+film.SUB", "|", P::PictureInMp4, "(VobSub)");
     }
 
     void subtitles()
@@ -57,20 +65,36 @@ private slots:
         QFETCH(int, container);
         QFETCH(QStringList, tracks);
         QFETCH(int, track);
+        QFETCH(QList<int>, choice);
+        QFETCH(int, burn);
         QFETCH(QString, external);
+        QFETCH(QString, kept);
         QFETCH(SubtitleCheck::Problem, problem);
         QFETCH(QString, reason);
         MediaVideo job("/in/film.mkv", "/out/film.mp4");
         job.container = container;
         job.subtitleTracks = tracks;
         job.subtitleTrack = track;
+        if (choice != QList<int>{-1})
+            job.subtitleChoice = choice;
+        job.subtitleBurn = burn;
         const bool there = external.startsWith('+');
         job.subtitleExternal = external.isEmpty() ? QString() : "/subs/" + external.mid(there ? 1 : 0);
         const SubtitleCheck check =
             checkSubtitles(job, [&](const QString &path) { return there && path == job.subtitleExternal; });
         QCOMPARE(check.problem, problem);
         QCOMPARE(check.reason.isEmpty(), check.ok());
-        QVERIFY2(check.reason.contains(reason), qPrintable(check.reason));
+        const SubtitlePlan plan = subtitlePlan(job);
+        const auto positions = [](const QList<SubtitleStream> &streams) {
+            QStringList out;
+            for (const SubtitleStream &s : streams)
+                out << QString::number(s.position);
+            return out.join(',');
+        };
+        QCOMPARE(positions(plan.kept) + '|' + positions(plan.leftOut), kept);
+        const QString said = check.ok() ? leftOutNote(job) : check.reason;
+        QCOMPARE(said.isEmpty(), QString(reason).isEmpty());
+        QVERIFY2(said.contains(reason), qPrintable(said));
     }
 
     // What the editor shows for the container and codecs chosen in it, not the job's.

@@ -27,6 +27,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QListWidget>
 #include <QtTest>
 
 namespace {
@@ -73,6 +74,10 @@ class TestDetailView : public QObject
         job->audioTracks = {"Select 2 track(s) for encoding", "3 2 AAC 128 kb/s CBR 48.0 kHz 2 English",
                             "4 3 AAC 96 kb/s CBR 44.1 kHz 2 French"};
         job->subtitleTracks = {"No subtitle", "5 UTF-8 English"};
+        using K = MediaStream::Kind;
+        job->streams = {{K::Audio, 1, "AAC", "en", "English", "", 2, 128000, 0, false, false},
+                        {K::Audio, 2, "AAC", "fr", "French", "Commentary", 2, 96000, 0, false, false},
+                        {K::Subtitle, 1, "UTF-8", "en", "English", "", 0, 0, 0, false, false}};
         QImage frame(1920, 1080, QImage::Format_RGB32);
         frame.fill(QColor(90, 90, 90));
         job->setImage(frame);
@@ -134,7 +139,7 @@ class TestDetailView : public QObject
             {"presetPicker", "slower", [](MediaVideo &j) { j.videoPreset = VideoPresets::slower; }},
             {"profilePicker", "high10", [](MediaVideo &j) { j.videoProfile = VideoProfiles::high10; }},
             {"tunePicker", "zerolatency", [](MediaVideo &j) { j.videoTune = VideoTunes::zerolatency; }},
-            {"audioTrackPicker", "4 3 AAC 96 kb/s CBR 44.1 kHz 2 French",
+            {"audioTrackList", "2 · French · AAC stereo · 96 kb/s · Commentary",
              [](MediaVideo &j) { j.audioTrack = 2; }},
             {"audioCodecPicker", "libmp3lame",
              [](MediaVideo &j) { j.audioEncoder = AudioEncoders::libmp3lame; }},
@@ -143,7 +148,9 @@ class TestDetailView : public QObject
             {"channelsPicker", "Keep", [](MediaVideo &j) { j.audioChannels = AudioChannels::Keep; }},
             {"otherParamEdit", "-movflags +faststart",
              [](MediaVideo &j) { j.otherParam = "-movflags +faststart"; }},
-            {"subtitleTrackPicker", "5 UTF-8 English", [](MediaVideo &j) { j.subtitleTrack = 1; }},
+            {"subtitleTrackList", "1 · English · UTF-8", [](MediaVideo &j) { j.subtitleTrack = 1; }},
+            {"burnSubtitlePicker", "1 · English · UTF-8", [](MediaVideo &j) { j.subtitleBurn = 1; }},
+            {"keepDateToggle", "on", [](MediaVideo &j) { j.keepDate = true; }},
             {"subtitleLanguageEdit", "eng", [](MediaVideo &j) { j.subtitleLanguage = "eng"; }},
             {"cropPicker", "manual",
              [](MediaVideo &j) { j.cropValue = ManualCrop, j.videoCrop = "1920:800:0:140"; }},
@@ -166,6 +173,14 @@ class TestDetailView : public QObject
             return toggle->checkState() == Qt::PartiallyChecked ? "auto" : toggle->isChecked() ? "on" : "off";
         if (auto *combo = view->findChild<QComboBox *>(name))
             return combo->currentText();
+        if (auto *list = view->findChild<QListWidget *>(name)) {
+            QStringList checked;
+            for (int i = 0; i < list->count(); ++i) {
+                if (list->item(i)->checkState() == Qt::Checked)
+                    checked << list->item(i)->text();
+            }
+            return checked.join(" | ");
+        }
         if (auto *segmented = view->findChild<SegmentedPicker *>(name))
             return segmented->currentText();
         if (auto *edit = view->findChild<QLineEdit *>(name))
@@ -182,6 +197,11 @@ class TestDetailView : public QObject
                                                    : Qt::Unchecked);
         } else if (auto *combo = view->findChild<QComboBox *>(name)) {
             combo->setCurrentIndex(combo->findText(text));
+        } else if (auto *list = view->findChild<QListWidget *>(name)) {
+            const QStringList wanted = text.split(" | ", Qt::SkipEmptyParts);
+            for (int i = 0; i < list->count(); ++i)
+                list->item(i)->setCheckState(wanted.contains(list->item(i)->text()) ? Qt::Checked
+                                                                                    : Qt::Unchecked);
         } else if (auto *segmented = view->findChild<SegmentedPicker *>(name)) {
             for (int i = 0; i < segmented->count(); ++i) {
                 if (segmented->button(i)->text() == text)

@@ -4,6 +4,7 @@
 #include "model/Preferences.h"
 #include "tools/Crop.h"
 #include "tools/CropPresets.h"
+#include "tools/JobRules.h"
 #include "tools/MediaProbe.h"
 #include "tools/OutputName.h"
 #include "tools/ShellQuote.h"
@@ -98,6 +99,33 @@ bool readIndex(const QCommandLineParser &parser, const char *name, int max, std:
     return bool(out);
 }
 
+// "all", "none" or "N[,N...]" (numbers from 1).
+bool readTracks(const QCommandLineParser &parser, const char *name, std::optional<TrackChoice> &out,
+                QString &error)
+{
+    const QString option = QString::fromLatin1(name);
+    if (!parser.isSet(option))
+        return true;
+    const QString value = parser.value(option).trimmed();
+    TrackChoice choice;
+    if (value == QLatin1String("all")) {
+        choice.all = true;
+    } else if (value != QLatin1String("none")) {
+        for (const QString &part : value.split(QLatin1Char(','))) {
+            const std::optional<int> n = readWhole(part.trimmed(), 1, 999);
+            if (!n) {
+                error = tr("--%1: “%2” is not all, none nor a list of track numbers from 1 (1,3)")
+                            .arg(option, parser.value(option));
+                return false;
+            }
+            if (!choice.numbers.contains(*n))
+                choice.numbers << *n;
+        }
+    }
+    out = choice;
+    return true;
+}
+
 bool isTypedCrop(const QString &text)
 {
     return parseCrop(text, {.maxDigits = TypedCropDigits}).has_value();
@@ -152,6 +180,20 @@ void addSettingsOptions(QCommandLineParser &parser)
     add(QStringLiteral("audio-track"), tr("Audio track to encode, from 1; 0 encodes every track."),
         QStringLiteral("N"));
     add(QStringLiteral("video-track"), tr("Video track to encode, from 0."), QStringLiteral("N"));
+    add(QStringLiteral("audio-tracks"),
+        tr("Audio tracks to keep, numbered from 1 as probe lists them: all, none, or N[,N...]."),
+        QStringLiteral("LIST"));
+    add(QStringLiteral("audio-languages"),
+        tr("Keep the audio tracks in these languages (e.g. eng,fra); the first track when none is."),
+        QStringLiteral("LANG,..."));
+    add(QStringLiteral("subtitle-tracks"),
+        tr("Subtitle tracks of the source to keep (all by default): all, none, or N[,N...]."),
+        QStringLiteral("LIST"));
+    add(QStringLiteral("subtitle-languages"), tr("Keep the subtitle tracks in these languages only."),
+        QStringLiteral("LANG,..."));
+    add(QStringLiteral("burn-subtitle"), tr("Draw subtitle track N (from 1) into the picture."),
+        QStringLiteral("N"));
+    add(QStringLiteral("keep-date"), tr("Give each output the modification time of its source."));
     add(QStringLiteral("subtitle"), tr("External subtitle file to add."), QStringLiteral("FILE"));
     add(QStringLiteral("subtitle-language"), tr("Language code of the external subtitle, e.g. eng."),
         QStringLiteral("CODE"));
@@ -197,6 +239,8 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         !readSize(parser, "width", s.width, error) || !readSize(parser, "height", s.height, error) ||
         !readIndex(parser, "audio-track", 999, s.audioTrack, error) ||
         !readIndex(parser, "video-track", 999, s.videoTrack, error) ||
+        !readTracks(parser, "audio-tracks", s.audioTracks, error) ||
+        !readTracks(parser, "subtitle-tracks", s.subtitleTracks, error) ||
         !readIndex(parser, "template", int(Lists::nameTemplates().size()) - 1, s.templateIndex, error))
         return std::nullopt;
     if (parser.isSet(QStringLiteral("quality"))) {
@@ -251,6 +295,30 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         }
         s.subtitle = QFileInfo(file).absoluteFilePath();
     }
+    if (s.audioTrack && s.audioTracks) {
+        error = tr("--audio-track and --audio-tracks contradict each other");
+        return std::nullopt;
+    }
+    for (const auto &[name, target] : {std::pair{"audio-languages", &s.audioLanguages},
+                                       std::pair{"subtitle-languages", &s.subtitleLanguages}}) {
+        const QString option = QString::fromLatin1(name);
+        if (!parser.isSet(option))
+            continue;
+        if (languageList(parser.value(option)).isEmpty()) {
+            error = tr("--%1: name at least one language (eng,fra)").arg(option);
+            return std::nullopt;
+        }
+        *target = parser.value(option);
+    }
+    if (parser.isSet(QStringLiteral("burn-subtitle"))) {
+        s.burnSubtitle = readWhole(parser.value(QStringLiteral("burn-subtitle")), 1, 999);
+        if (!s.burnSubtitle) {
+            error = tr("--burn-subtitle: “%1” is not a track number from 1")
+                        .arg(parser.value(QStringLiteral("burn-subtitle")));
+            return std::nullopt;
+        }
+    }
+    s.keepDate = parser.isSet(QStringLiteral("keep-date"));
     if (parser.isSet(QStringLiteral("subtitle-language")))
         s.subtitleLanguage = parser.value(QStringLiteral("subtitle-language"));
     if (parser.isSet(QStringLiteral("params")))
@@ -285,21 +353,38 @@ QString sourceProblem(const QString &path)
 
 namespace {
 
+enum class TrackKind { Video, Audio, Subtitle };
+
 // `count` streams of the kind, of which `asked` is not one.
-QString missingTrack(bool audio, qsizetype count, int asked)
+QString missingTrack(TrackKind kind, qsizetype count, int asked)
 {
-    if (count == 0)
-        return (audio ? tr("The source has no audio track; track %1 was asked for.")
-                      : tr("The source has no video track; track %1 was asked for."))
-            .arg(asked);
-    if (count == 1)
-        return (audio ? tr("The source has 1 audio track; track %1 was asked for.")
-                      : tr("The source has 1 video track; track %1 was asked for."))
-            .arg(asked);
-    return (audio ? tr("The source has %1 audio tracks; track %2 was asked for.")
-                  : tr("The source has %1 video tracks; track %2 was asked for."))
-        .arg(count)
-        .arg(asked);
+    const int k = int(kind);
+    if (count == 0) {
+        const QString texts[] = {tr("The source has no video track; track %1 was asked for."),
+                                 tr("The source has no audio track; track %1 was asked for."),
+                                 tr("The source has no subtitle track; track %1 was asked for.")};
+        return texts[k].arg(asked);
+    }
+    if (count == 1) {
+        const QString texts[] = {tr("The source has 1 video track; track %1 was asked for."),
+                                 tr("The source has 1 audio track; track %1 was asked for."),
+                                 tr("The source has 1 subtitle track; track %1 was asked for.")};
+        return texts[k].arg(asked);
+    }
+    const QString texts[] = {tr("The source has %1 video tracks; track %2 was asked for."),
+                             tr("The source has %1 audio tracks; track %2 was asked for."),
+                             tr("The source has %1 subtitle tracks; track %2 was asked for.")};
+    return texts[k].arg(count).arg(asked);
+}
+
+// The first of `numbers` past `count`, or 0.
+int firstMissing(const QList<int> &numbers, qsizetype count)
+{
+    for (const int n : numbers) {
+        if (n > count)
+            return n;
+    }
+    return 0;
 }
 
 } // namespace
@@ -363,15 +448,62 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
         if (*s.videoTrack < job->videoTracks.size())
             job->videoTrack = *s.videoTrack;
         else
-            refusal = missingTrack(false, job->videoTracks.size(), *s.videoTrack);
+            refusal = missingTrack(TrackKind::Video, job->videoTracks.size(), *s.videoTrack);
     }
     // Entry 0 of audioTracks is the summary, which stands for every track (0 asks for them all).
+    const qsizetype audioCount = std::max<qsizetype>(0, job->audioTracks.size() - 1);
     if (s.audioTrack) {
-        if (*s.audioTrack < job->audioTracks.size())
+        if (*s.audioTrack < job->audioTracks.size()) {
             job->audioTrack = *s.audioTrack;
+            job->audioChoice.reset();
+        }
         else if (refusal.isEmpty())
-            refusal = missingTrack(true, std::max<qsizetype>(0, job->audioTracks.size() - 1), *s.audioTrack);
+            refusal = missingTrack(TrackKind::Audio, audioCount, *s.audioTrack);
     }
+    if (s.audioLanguages) {
+        job->audioChoice.reset();
+        job->audioTrack = audioCount > 0 ? 1 : 0;
+        chooseTracksByLanguage(*job, *s.audioLanguages, {});
+    }
+    if (s.audioTracks) {
+        if (const int missing = firstMissing(s.audioTracks->numbers, audioCount); missing > 0) {
+            if (refusal.isEmpty())
+                refusal = missingTrack(TrackKind::Audio, audioCount, missing);
+        } else if (s.audioTracks->all) {
+            job->audioChoice.reset();
+            job->audioTrack = 0;
+        } else {
+            job->audioChoice = s.audioTracks->numbers;
+        }
+    }
+    // The subtitle lines are ["No subtitle", s1] or ["No subtitle", summary, s1, s2, ...].
+    const qsizetype subtitleCount = job->subtitleTracks.size() - (job->subtitleTracks.size() > 2 ? 2 : 1);
+    if (s.subtitleLanguages) {
+        job->subtitleChoice.reset();
+        job->subtitleTrack = subtitleCount > 0 ? 1 : 0;
+        chooseTracksByLanguage(*job, {}, *s.subtitleLanguages);
+    }
+    if (s.subtitleTracks) {
+        if (const int missing = firstMissing(s.subtitleTracks->numbers, subtitleCount); missing > 0) {
+            if (refusal.isEmpty())
+                refusal = missingTrack(TrackKind::Subtitle, subtitleCount, missing);
+        } else if (s.subtitleTracks->all) {
+            job->subtitleChoice.reset();
+            job->subtitleTrack = subtitleCount > 0 ? 1 : 0;
+        } else {
+            job->subtitleChoice = s.subtitleTracks->numbers;
+        }
+    }
+    if (s.burnSubtitle) {
+        if (*s.burnSubtitle > subtitleCount) {
+            if (refusal.isEmpty())
+                refusal = missingTrack(TrackKind::Subtitle, subtitleCount, *s.burnSubtitle);
+        } else {
+            job->subtitleBurn = *s.burnSubtitle;
+        }
+    }
+    if (s.keepDate)
+        job->keepDate = true;
 
     if (s.crop) {
         const QString &crop = *s.crop;
@@ -399,6 +531,8 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
     if (templateIndex != 0)
         job->destination = outputNameWithTemplate(*job, templateIndex);
     // Renaming writes beside the source (clip.mp4 -> clip-1.mp4); the others leave the job out.
+    if (const QString note = leftOutNote(*job); !note.isEmpty())
+        warnings << tr("%1: %2").arg(source, note);
     if (QFileInfo(job->destination).absoluteFilePath() == path &&
         s.existing.value_or(Preferences::existingOutput()) != Preferences::ExistingOutput::Rename)
         warnings << tr("%1: the output would replace the source; choose --dest or --template").arg(source);

@@ -11,6 +11,13 @@
 #include <cstdio>
 #include <optional>
 
+// Tracks of one kind asked for on the command line: every one, none, or these numbers (from 1).
+struct TrackChoice
+{
+    bool all = false;
+    QList<int> numbers; // empty and not `all`: none
+};
+
 // Settings given on the command line. Each one set overrides the stored default for this run only.
 struct CliSettings
 {
@@ -34,6 +41,12 @@ struct CliSettings
     std::optional<AudioChannels> audioChannels;
     std::optional<int> audioTrack;
     std::optional<int> videoTrack;
+    std::optional<TrackChoice> audioTracks;
+    std::optional<QString> audioLanguages;
+    std::optional<TrackChoice> subtitleTracks;
+    std::optional<QString> subtitleLanguages;
+    std::optional<int> burnSubtitle;
+    bool keepDate = false;
     std::optional<QString> subtitle;
     std::optional<QString> subtitleLanguage;
     std::optional<QString> params;

@@ -188,6 +188,17 @@ int renameWithoutReplacing(const QString &from, const QString &to)
     return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
 }
 
+// Gives the finished file (ours, still in the job's folder) the modification time of its source; a source
+// gone meanwhile leaves the time of writing.
+void takeSourceTime(const TemporaryFile &file, const QString &source)
+{
+    struct stat st;
+    if (!file.isOurs() || ::stat(QFile::encodeName(source).constData(), &st) != 0)
+        return;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    ::utimensat(AT_FDCWD, QFile::encodeName(file.path).constData(), times, 0);
+}
+
 // Whether ffmpeg can open a finished output and finds a stream in it.
 struct ReadBack
 {
@@ -810,6 +821,8 @@ void BatchEncoder::Run::conclude(Prepared &p, const ProcessOutcome &outcome)
 
     const bool keep =
         result.status == JobResult::Status::Succeeded || result.status == JobResult::Status::Incomplete;
+    if (keep && job->keepDate)
+        takeSourceTime(temporary, job->source);
     if (keep) {
         QString error;
         const QString written = place(temporary, p.destination, p.target, p.replace, p.cause, error);

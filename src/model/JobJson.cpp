@@ -55,5 +55,22 @@ QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
     o[QStringLiteral("videoPixelAspectRatio")] = job.videoPixelAspectRatio;
     o[QStringLiteral("videoDisplayAspectRatio")] = job.videoDisplayAspectRatio;
     o[QStringLiteral("otherParam")] = job.otherParam;
+    QJsonArray streams;
+    for (const MediaStream &stream : job.streams)
+        streams.append(streamToJson(stream));
+    o[QStringLiteral("streams")] = streams;
+    const auto numbers = [](const QList<int> &list) {
+        QJsonArray out;
+        for (const int n : list)
+            out.append(n);
+        return out;
+    };
+    // Absent: the tracks follow audioTrack and subtitleTrack.
+    if (job.audioChoice)
+        o[QStringLiteral("audioChoice")] = numbers(*job.audioChoice);
+    if (job.subtitleChoice)
+        o[QStringLiteral("subtitleChoice")] = numbers(*job.subtitleChoice);
+    o[QStringLiteral("subtitleBurn")] = job.subtitleBurn;
+    o[QStringLiteral("keepDate")] = job.keepDate;
     return o;
 }

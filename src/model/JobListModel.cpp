@@ -1,6 +1,7 @@
 #include "model/JobListModel.h"
 
 #include "tools/EncoderCatalog.h"
+#include "tools/JobRules.h"
 
 #include <QDataStream>
 #include <QFileInfo>
@@ -53,7 +54,11 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const
     case ResultRole:
         return QVariant::fromValue(job.result);
     case WarningRole:
-        return m_catalog ? m_catalog->jobWarning(job) : QString();
+    {
+        // An encoder that cannot run outweighs what the container leaves out.
+        const QString encoder = m_catalog ? m_catalog->jobWarning(job) : QString();
+        return encoder.isEmpty() ? leftOutNote(job) : encoder;
+    }
     case IdRole:
         return job.id;
     case DestinationRole:

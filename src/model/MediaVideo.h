@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/JobResult.h"
+#include "model/MediaStream.h"
 #include "model/Vocabulary.h"
 
 #include <QByteArray>
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class ToolRunner;
@@ -51,6 +53,15 @@ public:
     // Probed: mediainfo reports an interlaced (or MBAFF) scan for the video.
     bool interlaced = false;
     AudioChannels audioChannels = AudioChannels::Stereo;
+    // Probed: every stream of the source, described for people (the track lines above describe them for
+    // the command). Empty for a job probed before streams were described.
+    QList<MediaStream> streams;
+    // The audio and subtitle tracks kept, by number from 1 in the source's order, when the user chose
+    // them one by one; nullopt leaves the choice to `audioTrack` and `subtitleTrack`.
+    std::optional<QList<int>> audioChoice;
+    std::optional<QList<int>> subtitleChoice;
+    int subtitleBurn = 0; // the subtitle track drawn into the picture, by number from 1; 0 = none
+    bool keepDate = false; // the output gets the source's modification time
 
     // Whether the command deinterlaces the picture.
     bool deinterlaces() const { return deInterlace || (deInterlaceAuto && interlaced); }

@@ -53,6 +53,12 @@ inline constexpr const char audioChannels[] = "audioChannels";
 inline constexpr const char videoQuality[] = "videoQuality";
 // The render node VAAPI encoders use; absent or empty: the first /dev/dri/renderD*.
 inline constexpr const char vaapiDevice[] = "vaapiDevice";
+// Languages whose tracks new jobs keep ("eng, fra"): absent or empty keeps the first audio track and
+// every subtitle track.
+inline constexpr const char audioLanguages[] = "audioLanguages";
+inline constexpr const char subtitleLanguages[] = "subtitleLanguages";
+// True: new jobs give their output the modification time of its source.
+inline constexpr const char keepDate[] = "keepDate";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -68,7 +74,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 23> &allKeys();
+const std::array<KeyInfo, 26> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

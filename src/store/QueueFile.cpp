@@ -102,6 +102,40 @@ public:
         return out;
     }
 
+    // Whole numbers, or nullopt when the key is absent.
+    std::optional<QList<int>> integers(const char *key)
+    {
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        if (v.isUndefined())
+            return std::nullopt;
+        QList<int> out;
+        const QJsonArray array = v.toArray();
+        for (const QJsonValue &item : array) {
+            const double d = item.toDouble(0.5);
+            if (!item.isDouble() || std::floor(d) != d || d < 0 || d > 9999)
+                return fail(key, "a list of track numbers"), std::nullopt;
+            out << int(d);
+        }
+        if (!v.isArray())
+            return fail(key, "a list of track numbers"), std::nullopt;
+        return out;
+    }
+
+    QList<MediaStream> streams(const char *key)
+    {
+        QList<MediaStream> out;
+        const QJsonValue v = m_object.value(QLatin1String(key));
+        const QJsonArray array = v.toArray();
+        for (const QJsonValue &item : array) {
+            // A stream of a kind this version does not know is only a description: it is left out.
+            if (const std::optional<MediaStream> stream = streamFromJson(item.toObject()))
+                out << *stream;
+        }
+        if (!v.isUndefined() && !v.isArray())
+            fail(key, "a list of streams");
+        return out;
+    }
+
     QJsonObject object(const char *key)
     {
         const QJsonValue v = m_object.value(QLatin1String(key));
@@ -256,6 +290,11 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     job->videoPixelAspectRatio = r.number("videoPixelAspectRatio", job->videoPixelAspectRatio);
     job->videoDisplayAspectRatio = r.number("videoDisplayAspectRatio", job->videoDisplayAspectRatio);
     job->otherParam = r.text("otherParam", job->otherParam);
+    job->streams = r.streams("streams");
+    job->audioChoice = r.integers("audioChoice");
+    job->subtitleChoice = r.integers("subtitleChoice");
+    job->subtitleBurn = std::max(0, r.integer("subtitleBurn", 0));
+    job->keepDate = r.boolean("keepDate", false);
 
     const QJsonObject result = r.object("result");
     Reader rr(result, error);

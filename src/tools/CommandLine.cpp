@@ -113,6 +113,31 @@ QString presetWord(VideoEncoders encoder, VideoPresets preset)
     return {};
 }
 
+// A filter option's value with the characters that end or quote it escaped (the first level of
+// ffmpeg's filter graph escaping).
+QString optionEscaped(const QString &value)
+{
+    QString out;
+    for (const QChar c : value) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('\'') || c == QLatin1Char(':'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+// One filter's description escaped for the graph it goes into (the second level).
+QString graphEscaped(const QString &filter)
+{
+    QString out;
+    for (const QChar c : filter) {
+        if (QStringLiteral("\\'[],;").contains(c))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
 // A list index as stored; one past the list reads as the first entry.
 int storedIndex(int index, qsizetype size)
 {
@@ -268,6 +293,12 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     if (externalSubtitle)
         cmd += QStringLiteral("-i ") + shellQuote(job.subtitleExternal) + QLatin1Char(' ');
 
+    const QString videoLine = job.videoTracks.at(storedIndex(job.videoTrack, job.videoTracks.size()));
+    const QString videoAddress = streamAddress(videoLine).isEmpty() ? QStringLiteral("0:0")
+                                                                      : streamAddress(videoLine);
+    const std::optional<SubtitleStream> burnt = burntSubtitle(job);
+    const bool burnPicture = burnt && isPictureSubtitle(*burnt);
+
     // A copied stream is written as it is: no filter can touch it.
     const bool copyVideo = family == EncoderFamily::Copy;
     if (copyVideo) {
@@ -277,6 +308,12 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         QStringList filters;
         if (job.deinterlaces())
             filters << QStringLiteral("yadif=0:-1:0");
+        // A subtitle is drawn on the source's picture, before it is cropped and scaled. Text goes through
+        // libass, which reads the stream from the source itself; pictures are laid over the frames.
+        if (burnt && !burnPicture)
+            filters << graphEscaped(QStringLiteral("subtitles=filename=") + optionEscaped(job.source) +
+                                    QStringLiteral(":si=%1").arg(burnt->position));
+        const qsizetype beforeOverlay = filters.size();
         if (job.videoPixelAspectRatio != 1.0)
             filters << QStringLiteral("scale=iw*sar:ih,setsar=1");
         if (job.videoCrop == QLatin1String("-1")) {
@@ -317,12 +354,23 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         // VAAPI encodes frames that live on the card: the software picture is finished, then uploaded.
         if (family == EncoderFamily::Vaapi)
             filters << QStringLiteral("format=nv12,hwupload");
-        cmd += QStringLiteral("-vf ") + filters.join(QLatin1Char(',')) + QLatin1Char(' ');
+        if (burnPicture) {
+            const QString before = filters.mid(0, beforeOverlay).join(QLatin1Char(','));
+            const QString after = filters.mid(beforeOverlay).join(QLatin1Char(','));
+            QString graph = QLatin1Char('[') + videoAddress + QLatin1Char(']');
+            if (!before.isEmpty())
+                graph += before + QStringLiteral("[main];[main]");
+            graph += QStringLiteral("[0:s:%1]overlay=eof_action=pass,").arg(burnt->position) + after +
+                     QStringLiteral("[burnt]");
+            cmd += QStringLiteral("-filter_complex ") + word(graph) + QLatin1Char(' ');
+        } else {
+            // Only a burnt subtitle brings text from outside (the source's name) into the filters.
+            const QString chain = filters.join(QLatin1Char(','));
+            cmd += QStringLiteral("-vf ") + (burnt ? shellQuote(chain) : chain) + QLatin1Char(' ');
+        }
     }
 
-    const QString videoLine = job.videoTracks.at(storedIndex(job.videoTrack, job.videoTracks.size()));
-    const QString videoAddress = streamAddress(videoLine);
-    cmd += QStringLiteral("-map ") + (videoAddress.isEmpty() ? QStringLiteral("0:0") : videoAddress) +
+    cmd += QStringLiteral("-map ") + (burnPicture ? word(QStringLiteral("[burnt]")) : videoAddress) +
            QLatin1Char(' ');
     cmd += QStringLiteral("-c:v ") + rawText(job.videoEncoder) + QLatin1Char(' ');
     cmd += *rate;
@@ -341,13 +389,9 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     else if (family != EncoderFamily::Vaapi && !copyVideo)
         cmd += QStringLiteral("-pix_fmt yuv420p ");
 
-    // Entry 0 is the summary: every stream; a source without audio has nothing after it.
     QStringList audioLines;
-    const int audioTrack = storedIndex(job.audioTrack, job.audioTracks.size());
-    if (audioTrack == 0)
-        audioLines = job.audioTracks.mid(1);
-    else
-        audioLines << job.audioTracks.at(audioTrack);
+    for (const int track : chosenAudioTracks(job))
+        audioLines << job.audioTracks.at(track);
     for (const QString &line : std::as_const(audioLines)) {
         if (context.writeDiagnostics)
             writeDiagnostic(QStringLiteral("Encode audioTrack ") + line);
@@ -371,19 +415,25 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     const SubtitleCheck subtitles = checkSubtitles(job, exists);
     if (subtitles.problem == SubtitleCheck::Problem::PictureInMp4)
         return {{}, subtitles.reason};
-    const QList<SubtitleStream> subtitleStreams = chosenSubtitleStreams(job);
+    // Matroska takes every subtitle as it is; MP4 and WebM take text in their own format, and picture
+    // subtitles are left out (the job's row says so).
     const bool mp4 = job.container == 0;
+    const bool matroska = containerTakesEverySubtitle(job.container);
+    const QString subtitleCodec = matroska ? QStringLiteral("copy")
+                                  : mp4    ? QStringLiteral("mov_text")
+                                           : QStringLiteral("webvtt");
+    const QList<SubtitleStream> subtitleStreams = subtitlePlan(job).kept;
     for (const SubtitleStream &stream : subtitleStreams)
         cmd += QStringLiteral("-map 0:s:%1 ").arg(stream.position);
     if (!subtitleStreams.isEmpty())
-        cmd += mp4 ? QStringLiteral("-c:s mov_text ") : QStringLiteral("-c:s copy ");
+        cmd += QStringLiteral("-c:s ") + subtitleCodec + QLatin1Char(' ');
 
     if (externalSubtitle) {
         // The external stream comes after the source's own, so its output index is their number.
         const int index = int(subtitleStreams.size());
         cmd += QStringLiteral("-map 1:0 ");
-        if (mp4 && subtitleStreams.isEmpty())
-            cmd += QStringLiteral("-c:s mov_text ");
+        if (!matroska && subtitleStreams.isEmpty())
+            cmd += QStringLiteral("-c:s ") + subtitleCodec + QLatin1Char(' ');
         cmd += QStringLiteral("-disposition:s:%1 0 ").arg(index);
         if (!job.subtitleLanguage.isEmpty())
             cmd += QStringLiteral("-metadata:s:s:%1 ").arg(index) +

@@ -46,15 +46,42 @@ QString pictureFileFormat(const QString &path)
 
 } // namespace
 
+QList<int> chosenAudioTracks(const MediaVideo &job)
+{
+    const int count = int(std::max<qsizetype>(0, job.audioTracks.size() - 1));
+    QList<int> out;
+    if (job.audioChoice) {
+        for (int n = 1; n <= count; ++n) {
+            if (job.audioChoice->contains(n))
+                out << n;
+        }
+        return out;
+    }
+    // Entry 0 is the summary, which stands for every stream; an index past the list reads as it.
+    const int track = job.audioTrack >= 1 && job.audioTrack <= count ? job.audioTrack : 0;
+    if (track > 0)
+        return {track};
+    for (int n = 1; n <= count; ++n)
+        out << n;
+    return out;
+}
+
 QList<SubtitleStream> chosenSubtitleStreams(const MediaVideo &job)
 {
     const qsizetype count = job.subtitleTracks.size();
+    const int first = count > 2 ? 2 : 1;
+    QList<SubtitleStream> streams;
+    if (job.subtitleChoice) {
+        for (int i = first; i < count; ++i) {
+            if (job.subtitleChoice->contains(i - first + 1))
+                streams.append({job.subtitleTracks.at(i), i - first});
+        }
+        return streams;
+    }
     const int track = job.subtitleTrack >= 0 && job.subtitleTrack < count ? job.subtitleTrack : 0;
     if (track < 1)
         return {};
-    const int first = count > 2 ? 2 : 1;
     const bool all = track < first;
-    QList<SubtitleStream> streams;
     for (int i = first; i < count; ++i) {
         if (all || i == track)
             streams.append({job.subtitleTracks.at(i), i - first});
@@ -62,22 +89,55 @@ QList<SubtitleStream> chosenSubtitleStreams(const MediaVideo &job)
     return streams;
 }
 
+bool isPictureSubtitle(const SubtitleStream &stream)
+{
+    return isPictureFormat(subtitleFormat(stream.line));
+}
+
+std::optional<SubtitleStream> burntSubtitle(const MediaVideo &job)
+{
+    if (job.subtitleBurn < 1 || job.videoEncoder == VideoEncoders::copy)
+        return std::nullopt;
+    const qsizetype count = job.subtitleTracks.size();
+    const int index = (count > 2 ? 1 : 0) + job.subtitleBurn;
+    if (index < 1 || index >= count || (count > 2 && index < 2))
+        return std::nullopt;
+    return SubtitleStream{job.subtitleTracks.at(index), job.subtitleBurn - 1};
+}
+
+SubtitlePlan subtitlePlan(const MediaVideo &job)
+{
+    SubtitlePlan plan;
+    const std::optional<SubtitleStream> burnt = burntSubtitle(job);
+    const bool matroska = containerTakesEverySubtitle(job.container);
+    for (const SubtitleStream &stream : chosenSubtitleStreams(job)) {
+        if (burnt && burnt->position == stream.position)
+            continue;
+        if (!matroska && isPictureSubtitle(stream))
+            plan.leftOut << stream;
+        else
+            plan.kept << stream;
+    }
+    return plan;
+}
+
+QString leftOutNote(const MediaVideo &job)
+{
+    const qsizetype left = subtitlePlan(job).leftOut.size();
+    if (left == 0)
+        return {};
+    return JobRulesText::tr("%n picture subtitle(s) cannot go into %1: left out", nullptr, int(left))
+        .arg(Lists::containers().value(job.container).toUpper());
+}
+
+bool containerTakesEverySubtitle(int container)
+{
+    return Lists::containers().value(container) == QLatin1String("mkv");
+}
+
 SubtitleCheck checkSubtitles(const MediaVideo &job,
                              const std::function<bool(const QString &path)> &fileExists)
 {
-    const bool mp4 = job.container == 0;
-    if (mp4) {
-        for (const SubtitleStream &stream : chosenSubtitleStreams(job)) {
-            const QString format = subtitleFormat(stream.line);
-            if (isPictureFormat(format))
-                return {
-                    SubtitleCheck::Problem::PictureInMp4,
-                    JobRulesText::tr(
-                        "The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose "
-                        "Matroska or no subtitle stream.")
-                        .arg(stream.line.trimmed(), format)};
-        }
-    }
     const QString external = job.subtitleExternal;
     if (external.isEmpty())
         return {};
@@ -85,12 +145,14 @@ SubtitleCheck checkSubtitles(const MediaVideo &job,
         return {SubtitleCheck::Problem::MissingFile,
                 JobRulesText::tr("The subtitle file “%1” does not exist.")
                     .arg(QDir::toNativeSeparators(external))};
-    if (const QString format = pictureFileFormat(external); mp4 && !format.isEmpty())
+    // A file the user added is meant to be in the output: it is refused rather than left out.
+    if (const QString format = pictureFileFormat(external);
+        !containerTakesEverySubtitle(job.container) && !format.isEmpty())
         return {SubtitleCheck::Problem::PictureInMp4,
-                JobRulesText::tr(
-                    "The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose "
-                    "Matroska or a text subtitle file.")
-                    .arg(QFileInfo(external).fileName(), format)};
+                JobRulesText::tr("The subtitle file “%1” holds picture subtitles (%2), which %3 cannot hold; "
+                                 "choose Matroska or a text subtitle file.")
+                    .arg(QFileInfo(external).fileName(), format,
+                         Lists::containers().value(job.container).toUpper())};
     return {};
 }
 

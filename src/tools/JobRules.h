@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class MediaVideo;
 
@@ -17,16 +18,40 @@ struct SubtitleStream
     QString line;
     int position = 0;
 };
-// The source streams the job's subtitleTrack chooses. The track list is [] or ["No subtitle", s1] or
+// The audio tracks the job keeps, by number from 1, in the source's order: its own choice when it has
+// one, else what `audioTrack` says (0 or an index past the list: every track).
+QList<int> chosenAudioTracks(const MediaVideo &job);
+
+// The source streams the job's subtitleChoice, or else its subtitleTrack, chooses. The track list is [] or ["No subtitle", s1] or
 // ["No subtitle", summary, s1, s2, ...]; the summary takes them all, and an index past the list none.
 QList<SubtitleStream> chosenSubtitleStreams(const MediaVideo &job);
 
-// Whether the job's subtitles (chosen streams, external file) fit its container, and why not.
+// A subtitle stream drawn as pictures (PGS, VobSub, DVB), which only Matroska holds.
+bool isPictureSubtitle(const SubtitleStream &stream);
+// The chosen stream drawn into the picture; none when the video is copied.
+std::optional<SubtitleStream> burntSubtitle(const MediaVideo &job);
+// Whether `container` holds every subtitle as it is (Matroska); MP4 and WebM take text subtitles only,
+// converted to their own format.
+bool containerTakesEverySubtitle(int container);
+
+// The chosen subtitle streams that go into the output as streams, and those the container cannot hold
+// (picture subtitles in MP4 or WebM), which are left out rather than refusing the job. The burnt
+// stream is in neither.
+struct SubtitlePlan
+{
+    QList<SubtitleStream> kept;
+    QList<SubtitleStream> leftOut;
+};
+SubtitlePlan subtitlePlan(const MediaVideo &job);
+// "2 picture subtitles cannot go into MP4: left out", or empty text.
+QString leftOutNote(const MediaVideo &job);
+
+// Whether the job's external subtitle file fits its container, and why not.
 struct SubtitleCheck
 {
     enum class Problem {
         None,
-        PictureInMp4, // a picture subtitle (stream or file) in MP4, which holds only text subtitles
+        PictureInMp4, // a picture subtitle file in MP4 or WebM, which hold only text subtitles
         MissingFile,  // the external subtitle file is not there
     };
     Problem problem = Problem::None;

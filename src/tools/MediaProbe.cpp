@@ -32,6 +32,10 @@ const QString AudioTemplate =
 const QString TextTemplate = QStringLiteral("%ID% %Format% %Language/String%#");
 const QString InfoTemplate =
     QStringLiteral("%Format% %Duration/String3% V:%VideoCount% A:%AudioCount% S:%TextCount%");
+// One record per stream, the same fields for every kind; the separators are not mediainfo's.
+const QString StreamTemplate = QStringLiteral(
+    "%Format%|~f~|%Language%|~f~|%Language/String%|~f~|%Title%|~f~|%Channel(s)%|~f~|%BitRate%|~f~|"
+    "%BitDepth%|~f~|%Default%|~f~|%Forced%|~r~|");
 const QString AudioSummary = QStringLiteral("Select %AudioCount% track(s) for encoding");
 const QString TextSummary = QStringLiteral("Select %TextCount% track(s) for encoding");
 
@@ -72,6 +76,44 @@ void takePreview(MediaVideo &job, const ToolRunner &tools, const QString &workDi
     file.remove();
 }
 
+// The streams of one kind from the answer to StreamTemplate, numbered from 1.
+QList<MediaStream> streamRecords(MediaStream::Kind kind, const QString &answer)
+{
+    QList<MediaStream> out;
+    const QStringList records = answer.split(QStringLiteral("|~r~|"), Qt::SkipEmptyParts);
+    for (const QString &record : records) {
+        const QStringList f = record.split(QStringLiteral("|~f~|"));
+        if (f.size() != 9)
+            continue;
+        MediaStream s;
+        s.kind = kind;
+        s.number = int(out.size()) + 1;
+        s.format = f[0].trimmed();
+        s.language = f[1].trimmed();
+        s.languageName = f[2].trimmed();
+        s.title = f[3].simplified();
+        // "6" or, for a few formats, "8 / 6": the first figure is the stream's.
+        s.channels = std::max(0, f[4].section(QLatin1Char('/'), 0, 0).trimmed().toInt());
+        s.bitRate = std::max(0, int(std::min(f[5].section(QLatin1Char('/'), 0, 0).trimmed().toDouble(), 2e9)));
+        s.bitDepth = std::max(0, f[6].section(QLatin1Char('/'), 0, 0).trimmed().toInt());
+        s.isDefault = f[7].trimmed() == QLatin1String("Yes");
+        s.isForced = f[8].trimmed() == QLatin1String("Yes");
+        out << s;
+    }
+    return out;
+}
+
+// The track numbers of `streams` in one of `languages`.
+QList<int> tracksIn(const QList<MediaStream> &streams, const QStringList &languages)
+{
+    QList<int> out;
+    for (const MediaStream &s : streams) {
+        if (languageIsOneOf(s.language, languages) || languageIsOneOf(s.languageName, languages))
+            out << s.number;
+    }
+    return out;
+}
+
 // Marks where the answer to query K begins in the combined output.
 QString marker(int k)
 {
@@ -106,6 +148,9 @@ const QList<MediaInfoQuery> &probeQueries()
         {Text, TextTemplate},
         {General, TextSummary},
         {Video, QStringLiteral("%ScanType%#")},
+        {Video, StreamTemplate},
+        {Audio, StreamTemplate},
+        {Text, StreamTemplate},
     };
     return queries;
 }
@@ -191,6 +236,7 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->audioSampling = Preferences::readInt(Key::audioSampling);
     job->audioChannels = caseAtOrFirst<AudioChannels>(Preferences::readInt(Key::audioChannels));
     job->isQuicktime = Preferences::readBool(Key::quicktime);
+    job->keepDate = Preferences::readBool(Key::keepDate);
     const Preferences::Deinterlacing deinterlacing = Preferences::deinterlacing();
     job->deInterlace = deinterlacing == Preferences::Deinterlacing::On;
     job->deInterlaceAuto = deinterlacing == Preferences::Deinterlacing::Auto;
@@ -215,7 +261,10 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
         AudioCount,
         Texts,
         TextCount,
-        ScanType
+        ScanType,
+        VideoStreams,
+        AudioStreams,
+        TextStreams
     };
     const QList<MediaInfoQuery> &queries = probeQueries();
     ToolOutcome mediainfo;
@@ -272,10 +321,44 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
             job->subtitleTracks.prepend(facts[TextCount]);
         job->subtitleTracks.prepend(QStringLiteral("No subtitle"));
     }
-    job->subtitleTrack = 0;
+    // Every subtitle stream is kept: entry 1 is the summary that stands for them all, or the only one.
+    job->subtitleTrack = job->subtitleTracks.isEmpty() ? 0 : 1;
+
+    job->streams = streamRecords(MediaStream::Kind::Video, facts[VideoStreams]) +
+                   streamRecords(MediaStream::Kind::Audio, facts[AudioStreams]) +
+                   streamRecords(MediaStream::Kind::Subtitle, facts[TextStreams]);
+    chooseTracksByLanguage(*job, Preferences::readText(Key::audioLanguages).value_or(QString()),
+                           Preferences::readText(Key::subtitleLanguages).value_or(QString()));
 
     job->subtitleLanguage = Preferences::readText(Key::subtitleLanguage).value_or(QString());
     return job;
+}
+
+void chooseTracksByLanguage(MediaVideo &job, const QString &audioLanguages, const QString &subtitleLanguages)
+{
+    const QStringList audio = languageList(audioLanguages);
+    const QList<MediaStream> audioStreams = streamsOf(job.streams, MediaStream::Kind::Audio);
+    // The track lines and the descriptions come from the same mediainfo run; a mismatch leaves the
+    // choice to the lines.
+    if (!audio.isEmpty() && audioStreams.size() == job.audioTracks.size() - 1) {
+        const QList<int> chosen = tracksIn(audioStreams, audio);
+        if (!chosen.isEmpty()) {
+            job.audioChoice = chosen;
+            job.audioTrack = chosen.size() == 1 ? chosen.front() : 0;
+        }
+    }
+    const QStringList subtitles = languageList(subtitleLanguages);
+    const QList<MediaStream> subtitleStreams = streamsOf(job.streams, MediaStream::Kind::Subtitle);
+    const qsizetype lines = job.subtitleTracks.size() > 2 ? job.subtitleTracks.size() - 2
+                                                          : job.subtitleTracks.size() - 1;
+    if (!subtitles.isEmpty() && !subtitleStreams.isEmpty() && subtitleStreams.size() == lines) {
+        const QList<int> chosen = tracksIn(subtitleStreams, subtitles);
+        job.subtitleChoice = chosen;
+        if (chosen.isEmpty())
+            job.subtitleTrack = 0;
+        else if (chosen.size() == 1)
+            job.subtitleTrack = chosen.front() + (job.subtitleTracks.size() > 2 ? 1 : 0);
+    }
 }
 
 QString noVideoReason(const MediaVideo &job)

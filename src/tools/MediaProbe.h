@@ -13,6 +13,10 @@ QString formatDuration(double milliseconds);
 // A tool that fails (times out, crashes, cannot start) leaves its reason in the job's `probeError`.
 MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destination, const ToolRunner &tools);
 
+// Keeps, of a probed job's tracks, those in the languages listed ("eng, fra"): for audio the first track
+// stays when none is in them; for subtitles none then stays. An empty list changes nothing.
+void chooseTracksByLanguage(MediaVideo &job, const QString &audioLanguages, const QString &subtitleLanguages);
+
 // Why the probed `job` cannot be converted, or empty text when it can: every conversion needs a video
 // stream, so a source in which mediainfo finds none (truncated, audio only, not media) gives no job.
 // A tool that failed explains the missing stream better than the file does.

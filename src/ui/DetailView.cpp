@@ -25,6 +25,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -143,6 +144,50 @@ QComboBox *trackPicker(const QStringList &entries, const QString &name, QWidget 
         picker->setItemData(picker->count() - 1, entry, Qt::ToolTipRole);
     }
     return picker;
+}
+
+// The source's tracks of one kind as a list of check boxes, each readable ("1 · English · AC-3 5.1"),
+// with the probed line as its tip. A few rows are shown; more scroll.
+QListWidget *trackChecklist(const QStringList &labels, const QStringList &lines, const QString &name,
+                            QWidget *parent)
+{
+    auto *list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setMaximumWidth(RowWidth);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        auto *item = new QListWidgetItem(labels.at(i), list);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+        item->setToolTip(lines.value(i).trimmed());
+    }
+    const int rows = int(std::clamp<qsizetype>(labels.size(), 1, 4));
+    const int rowHeight = std::max(list->fontMetrics().height() + 6, list->sizeHintForRow(0));
+    list->setFixedHeight(rows * rowHeight + 2 * list->frameWidth() + 2);
+    return list;
+}
+
+// The readable labels of a job's tracks of one kind, from their probed lines: the stream descriptions
+// when the probe made them, else the lines themselves.
+QStringList trackLabels(const MediaVideo &job, MediaStream::Kind kind, const QStringList &lines)
+{
+    const QList<MediaStream> streams = streamsOf(job.streams, kind);
+    QStringList labels;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        labels << (streams.size() == lines.size() ? streamLabel(streams.at(i)) : lines.at(i).trimmed());
+    return labels;
+}
+
+// The numbers (from 1) of the checked rows.
+QList<int> checkedRows(const QListWidget *list)
+{
+    QList<int> out;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->checkState() == Qt::Checked)
+            out << i + 1;
+    }
+    return out;
 }
 
 // A wrapping row of buttons that fits beside the row label of an 800 points wide form.
@@ -487,13 +532,15 @@ void DetailView::buildAudioGroup(QVBoxLayout *column, QWidget *content)
 {
     column->addWidget(groupHeader(tr("Audio"), content));
     QHBoxLayout *row = addRow(column, tr("Tracks"), content);
-    m_audioTracks = trackPicker(m_job->audioTracks, QStringLiteral("audioTrackPicker"), content);
+    const QStringList audioLines = m_job->audioTracks.mid(1);
+    m_audioTracks = trackChecklist(trackLabels(*m_job, MediaStream::Kind::Audio, audioLines), audioLines,
+                                   QStringLiteral("audioTrackList"), content);
+    if (audioLines.isEmpty()) {
+        m_audioTracks->addItem(tr("No audio"));
+        m_audioTracks->setEnabled(false);
+    }
     row->addWidget(m_audioTracks, 1);
-    connect(m_audioTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0)
-            m_audioTrack = index;
-        scheduleCommandLine();
-    });
+    connect(m_audioTracks, &QListWidget::itemChanged, this, &DetailView::scheduleCommandLine);
 
     row = addRow(column, tr("Codec"), content);
     m_audioCodec = segmentedPicker(rawTexts<AudioEncoders>(), QStringLiteral("audioCodecPicker"), content);
@@ -534,16 +581,39 @@ void DetailView::buildOtherGroup(QVBoxLayout *column, QWidget *content)
     new FocusWatcher(m_otherParam, [this](bool begins) { printEditing(begins, m_otherParam->text()); });
     connect(m_otherParam, &QLineEdit::textChanged, this, &DetailView::scheduleCommandLine);
 
-    row = addRow(column, tr("Subtitle"), content);
-    const QStringList entries = m_job->subtitleTracks;
-    m_subtitleTracks = trackPicker(entries.isEmpty() ? QStringList{tr("No subtitle")} : entries,
-                                   QStringLiteral("subtitleTrackPicker"), content);
-    m_subtitleTracks->setEnabled(!entries.isEmpty());
+    row = addRow(column, tr("Subtitles"), content);
+    const QStringList &entries = m_job->subtitleTracks;
+    const QStringList subtitleLines = entries.mid(entries.size() > 2 ? 2 : 1);
+    const QStringList subtitleLabels = trackLabels(*m_job, MediaStream::Kind::Subtitle, subtitleLines);
+    m_subtitleTracks =
+        trackChecklist(subtitleLabels, subtitleLines, QStringLiteral("subtitleTrackList"), content);
+    if (subtitleLines.isEmpty()) {
+        m_subtitleTracks->addItem(tr("No subtitle"));
+        m_subtitleTracks->setEnabled(false);
+    }
     row->addWidget(m_subtitleTracks, 1);
-    connect(m_subtitleTracks, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_subtitleTrack = m_job->subtitleTracks.isEmpty() ? 0 : std::max(0, index);
-        scheduleCommandLine();
-    });
+    connect(m_subtitleTracks, &QListWidget::itemChanged, this, &DetailView::scheduleCommandLine);
+
+    row = addRow(column, tr("Burn in"), content);
+    m_burnSubtitle = new QComboBox(content);
+    m_burnSubtitle->setObjectName(QStringLiteral("burnSubtitlePicker"));
+    m_burnSubtitle->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_burnSubtitle->setMaximumWidth(RowWidth);
+    m_burnSubtitle->addItem(tr("None"));
+    m_burnSubtitle->addItems(subtitleLabels);
+    m_burnSubtitle->setEnabled(!subtitleLines.isEmpty());
+    m_burnSubtitle->setToolTip(tr("Draws one subtitle track into the picture, for players that show no "
+                                  "subtitles; it is then not kept as a track."));
+    row->addWidget(m_burnSubtitle);
+    row->addStretch(1);
+    connect(m_burnSubtitle, &QComboBox::currentIndexChanged, this, &DetailView::scheduleCommandLine);
+
+    m_subtitleNote = new QLabel(content);
+    m_subtitleNote->setObjectName(QStringLiteral("subtitleNote"));
+    m_subtitleNote->setWordWrap(true);
+    m_subtitleNote->hide();
+    row = addRow(column, QString(), content);
+    row->addWidget(m_subtitleNote, 1);
 
     row = addRow(column, tr("Subtitle external"), content);
     m_subtitleExternal = new QLineEdit(content);
@@ -568,6 +638,13 @@ void DetailView::buildOtherGroup(QVBoxLayout *column, QWidget *content)
     connect(m_subtitleLanguage, &QLineEdit::textChanged, this, &DetailView::scheduleCommandLine);
     connect(m_subtitleButton, &QToolButton::clicked, this,
             [this] { QTimer::singleShot(100, this, &DetailView::runSubtitlePanel); });
+
+    row = addRow(column, tr("Date"), content);
+    m_keepDate = new QCheckBox(tr("Keep the source's date"), content);
+    m_keepDate->setObjectName(QStringLiteral("keepDateToggle"));
+    m_keepDate->setToolTip(tr("The converted file gets the modification time of its source."));
+    row->addWidget(m_keepDate);
+    row->addStretch(1);
 }
 
 void DetailView::buildCommandRow(QVBoxLayout *column, QWidget *content)
@@ -665,9 +742,12 @@ void DetailView::load()
     m_tune->setCurrentIndex(indexOfCase(job.videoTune));
     updateVideoRows();
 
-    m_audioTrack = job.audioTrack;
-    if (job.audioTrack >= 0 && job.audioTrack < m_audioTracks->count())
-        m_audioTracks->setCurrentIndex(job.audioTrack);
+    {
+        const QSignalBlocker block(m_audioTracks);
+        const QList<int> chosen = chosenAudioTracks(job);
+        for (int i = 0; i < m_audioTracks->count() && m_audioTracks->isEnabled(); ++i)
+            m_audioTracks->item(i)->setCheckState(chosen.contains(i + 1) ? Qt::Checked : Qt::Unchecked);
+    }
     m_audioCodec->setCurrentIndex(indexOfCase(job.audioEncoder));
     // The destination as the container and codecs now shown make it.
     followChoices(true);
@@ -676,11 +756,18 @@ void DetailView::load()
     m_channels->setCurrentIndex(indexOfCase(job.audioChannels));
 
     m_otherParam->setText(job.otherParam);
-    m_subtitleTrack = 0;
-    if (job.subtitleTrack > 0 && job.subtitleTrack < job.subtitleTracks.size()) {
-        m_subtitleTrack = job.subtitleTrack;
-        m_subtitleTracks->setCurrentIndex(job.subtitleTrack);
+    {
+        const QSignalBlocker block(m_subtitleTracks);
+        QList<int> chosen;
+        for (const SubtitleStream &stream : chosenSubtitleStreams(job))
+            chosen << stream.position + 1;
+        for (int i = 0; i < m_subtitleTracks->count() && m_subtitleTracks->isEnabled(); ++i)
+            m_subtitleTracks->item(i)->setCheckState(chosen.contains(i + 1) ? Qt::Checked : Qt::Unchecked);
     }
+    m_burnSubtitle->setCurrentIndex(job.subtitleBurn >= 0 && job.subtitleBurn < m_burnSubtitle->count()
+                                        ? job.subtitleBurn
+                                        : 0);
+    m_keepDate->setChecked(job.keepDate);
     m_subtitleExternal->setText(job.subtitleExternal);
     m_subtitleLanguage->setText(job.subtitleLanguage);
 
@@ -791,6 +878,9 @@ void DetailView::updateVideoRows()
          std::initializer_list<QWidget *>{m_videoRate, m_width, m_height, m_deInterlace, m_cropPicker,
                                           m_previewButton, m_preset, m_profile, m_tune})
         row->setEnabled(!copy);
+    // Nothing can be drawn on a copied picture.
+    const bool anySubtitle = m_job->subtitleTracks.size() > 1;
+    m_burnSubtitle->setEnabled(!copy && anySubtitle);
     // Only the figure that counts can be changed; the other keeps its value for a switch back.
     const int rate = pickerIndex(m_videoRate);
     m_videoDebit->setEnabled(!copy && rate == int(VideoRate::Bitrate));
@@ -929,11 +1019,48 @@ void DetailView::applyTo(MediaVideo &target) const
     target.audioSampling = Lists::rateFigure(Lists::audioSamplings().at(pickerIndex(m_sampling)));
     target.audioChannels = caseAtOrFirst<AudioChannels>(pickerIndex(m_channels));
     target.audioEncoder = caseAtOrFirst<AudioEncoders>(m_audioCodec->currentIndex());
-    target.audioTrack = m_audioTrack;
     target.otherParam = m_otherParam->text();
-    target.subtitleTrack = m_subtitleTrack;
+    applyTracks(target);
+    target.subtitleBurn = m_burnSubtitle->currentIndex() > 0 ? m_burnSubtitle->currentIndex() : 0;
+    target.keepDate = m_keepDate->isChecked();
     target.subtitleExternal = m_subtitleExternal->text();
     target.subtitleLanguage = m_subtitleLanguage->text();
+}
+
+void DetailView::applyTracks(MediaVideo &target) const
+{
+    // Only a change is written: the job's own fields keep saying what they said.
+    if (m_audioTracks->isEnabled()) {
+        const QList<int> checked = checkedRows(m_audioTracks);
+        if (checked != chosenAudioTracks(target)) {
+            target.audioChoice.reset();
+            if (checked.size() == m_audioTracks->count())
+                target.audioTrack = 0;
+            else if (checked.size() == 1)
+                target.audioTrack = checked.front();
+            else
+                target.audioChoice = checked;
+        }
+    }
+    if (m_subtitleTracks->isEnabled()) {
+        const QList<int> checked = checkedRows(m_subtitleTracks);
+        QList<int> chosen;
+        for (const SubtitleStream &stream : chosenSubtitleStreams(target))
+            chosen << stream.position + 1;
+        if (checked != chosen) {
+            const int count = m_subtitleTracks->count();
+            target.subtitleChoice.reset();
+            // ["No subtitle", s1] or ["No subtitle", summary, s1, s2, ...]
+            if (checked.isEmpty())
+                target.subtitleTrack = 0;
+            else if (checked.size() == count)
+                target.subtitleTrack = 1;
+            else if (checked.size() == 1)
+                target.subtitleTrack = checked.front() + (count > 1 ? 1 : 0);
+            else
+                target.subtitleChoice = checked;
+        }
+    }
 }
 
 MediaVideo DetailView::edited() const
@@ -977,8 +1104,12 @@ void DetailView::updateCommandLine()
 {
     if (!m_commandLine)
         return;
-    const CommandLine command = commandLine(edited(), m_tools, CropDetection::Describe, m_catalog);
+    const MediaVideo job = edited();
+    const CommandLine command = commandLine(job, m_tools, CropDetection::Describe, m_catalog);
     m_commandLine->setPlainText(command.ok() ? command.text : tr("No command: %1").arg(command.error));
+    const QString leftOut = leftOutNote(job);
+    m_subtitleNote->setText(leftOut.isEmpty() ? QString() : QStringLiteral("⚠ ") + leftOut);
+    m_subtitleNote->setVisible(!leftOut.isEmpty());
     updateConflictNote();
 }
 

@@ -16,6 +16,7 @@ class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -91,6 +92,7 @@ private:
     void makeCropPreview();
 
     void applyTo(MediaVideo &target) const;
+    void applyTracks(MediaVideo &target) const;
     void confirm();
     void scheduleCommandLine();
     void updateCommandLine();
@@ -106,8 +108,6 @@ private:
 
     // Values that outlive their pickers being empty (no tracks) or the crop table being absent.
     int m_videoTrack = 0;
-    int m_audioTrack = 0;
-    int m_subtitleTrack = 0;
     int m_crop = 0;
     QString m_acceptedDestination; // the destination before the user began typing; a refusal goes back to it
     bool m_destinationEdited = false;
@@ -144,13 +144,16 @@ private:
     SegmentedPicker *m_profile = nullptr;
     SegmentedPicker *m_tune = nullptr;
 
-    QComboBox *m_audioTracks = nullptr;
+    QListWidget *m_audioTracks = nullptr;
     SegmentedPicker *m_audioCodec = nullptr;
     QComboBox *m_audioDebit = nullptr;
     QComboBox *m_sampling = nullptr;
 
     QLineEdit *m_otherParam = nullptr;
-    QComboBox *m_subtitleTracks = nullptr;
+    QListWidget *m_subtitleTracks = nullptr;
+    QComboBox *m_burnSubtitle = nullptr;
+    QLabel *m_subtitleNote = nullptr;
+    QCheckBox *m_keepDate = nullptr;
     QLineEdit *m_subtitleExternal = nullptr;
     QLineEdit *m_subtitleLanguage = nullptr;
     QToolButton *m_subtitleButton = nullptr;

@@ -151,6 +151,29 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
     m_audioChannels = addPicker(row, channelChoices(), QStringLiteral("audioChannelsPicker"));
     row->addStretch(1);
 
+    // Languages as files tag them; any ISO 639 code or the English name.
+    const auto languagesEdit = [this](const QString &name) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        edit->setPlaceholderText(tr("e.g. eng, fra"));
+        edit->setFixedWidth(160);
+        return edit;
+    };
+    row = addRow(tr("Audio languages"));
+    m_audioLanguages = languagesEdit(QStringLiteral("audioLanguagesEdit"));
+    m_audioLanguages->setToolTip(tr("New jobs keep the audio tracks in these languages (the first track "
+                                    "when none is); empty keeps the first track."));
+    row->addWidget(m_audioLanguages);
+    row->addStretch(1);
+
+    row = addRow(tr("Subtitle languages"));
+    m_subtitleLanguages = languagesEdit(QStringLiteral("subtitleLanguagesEdit"));
+    m_subtitleLanguages->setToolTip(
+        tr("New jobs keep the subtitle tracks in these languages; empty keeps every subtitle track."));
+    row->addWidget(m_subtitleLanguages);
+    m_keepDate = addToggle(row, tr("Keep the source's date"), QStringLiteral("keepDateToggle"));
+    m_keepDate->setToolTip(tr("New jobs give the converted file the modification time of its source."));
+
     row = addRow(tr("Other params"));
     m_otherParams = new QLineEdit(this);
     m_otherParams->setObjectName(QStringLiteral("otherParamsEdit"));
@@ -287,6 +310,9 @@ void Setup::load()
 
     m_otherParams->setText(Preferences::readText(Key::otherParams).value_or(QString()));
     m_subtitleLanguage->setText(Preferences::readText(Key::subtitleLanguage).value_or(QString()));
+    m_audioLanguages->setText(Preferences::readText(Key::audioLanguages).value_or(QString()));
+    m_subtitleLanguages->setText(Preferences::readText(Key::subtitleLanguages).value_or(QString()));
+    m_keepDate->setChecked(Preferences::readBool(Key::keepDate));
 }
 
 QString Setup::save() const
@@ -320,6 +346,9 @@ QString Setup::save() const
         [&] { return Preferences::writeInt(Key::videoRate, m_videoRate->currentIndex()); },
         [&] { return Preferences::writeInt(Key::videoQuality, m_videoQuality->value()); },
         [&] { return Preferences::writeText(Key::vaapiDevice, m_vaapiDevice->currentData().toString()); },
+        [&] { return Preferences::writeText(Key::audioLanguages, m_audioLanguages->text().trimmed()); },
+        [&] { return Preferences::writeText(Key::subtitleLanguages, m_subtitleLanguages->text().trimmed()); },
+        [&] { return Preferences::writeBool(Key::keepDate, m_keepDate->isChecked()); },
     };
     for (const auto &write : writes) {
         if (const Preferences::WriteResult written = write(); !written)

@@ -44,4 +44,7 @@ private:
     QCheckBox *m_autoCrop = nullptr;
     QLineEdit *m_otherParams = nullptr;
     QLineEdit *m_subtitleLanguage = nullptr;
+    QLineEdit *m_audioLanguages = nullptr;
+    QLineEdit *m_subtitleLanguages = nullptr;
+    QCheckBox *m_keepDate = nullptr;
 };
