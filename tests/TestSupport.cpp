@@ -150,6 +150,157 @@ bool generateSimpleClip(const QString &path, double seconds)
                             .arg(duration));
 }
 
+QByteArray pgsSubtitle(QSize canvas, QRect object, double start, double end)
+{
+    const auto be16 = [](QByteArray &b, int v) { b.append(char(v >> 8)).append(char(v & 0xff)); };
+    QByteArray out;
+    const auto segment = [&](double seconds, int type, const QByteArray &data) {
+        const quint32 pts = quint32(seconds * 90000);
+        out += "PG";
+        for (int shift : {24, 16, 8, 0})
+            out.append(char((pts >> shift) & 0xff));
+        out.append(4, '\0'); // decoding time stamp
+        out.append(char(type));
+        be16(out, int(data.size()));
+        out += data;
+    };
+    const auto composition = [&](double seconds, int number, bool shown) {
+        QByteArray pcs;
+        be16(pcs, canvas.width());
+        be16(pcs, canvas.height());
+        pcs.append(char(0x10));                // frame rate
+        be16(pcs, number);                     // composition number
+        pcs.append(char(shown ? 0x80 : 0x00)); // epoch start, or normal
+        pcs.append(char(0)).append(char(0));   // no palette update, palette 0
+        pcs.append(char(shown ? 1 : 0));       // objects
+        if (shown) {
+            be16(pcs, 0);                        // object 0
+            pcs.append(char(0)).append(char(0)); // window 0, not cropped
+            be16(pcs, object.x());
+            be16(pcs, object.y());
+        }
+        segment(seconds, 0x16, pcs);
+        QByteArray wds(1, char(1));
+        wds.append(char(0));
+        be16(wds, object.x());
+        be16(wds, object.y());
+        be16(wds, object.width());
+        be16(wds, object.height());
+        segment(seconds, 0x17, wds);
+    };
+    composition(start, 0, true);
+    // Entry 1: white (Y 235, Cr 128, Cb 128), opaque.
+    segment(start, 0x14,
+            QByteArray::fromHex("0000"
+                                "01eb8080ff"));
+    QByteArray rle;
+    for (int y = 0; y < object.height(); ++y) {
+        const int run = object.width();
+        rle.append(char(0));
+        if (run < 64) {
+            rle.append(char(0x80 | run));
+        } else {
+            rle.append(char(0xc0 | (run >> 8)));
+            rle.append(char(run & 0xff));
+        }
+        rle.append(char(1));
+        rle.append(char(0)).append(char(0)); // end of line
+    }
+    QByteArray ods;
+    be16(ods, 0);                           // object 0
+    ods.append(char(0)).append(char(0xc0)); // version, first and last fragment
+    const int length = int(rle.size()) + 4;
+    ods.append(char(length >> 16)).append(char((length >> 8) & 0xff)).append(char(length & 0xff));
+    be16(ods, object.width());
+    be16(ods, object.height());
+    ods += rle;
+    segment(start, 0x15, ods);
+    segment(start, 0x80, {});
+    composition(end, 1, false);
+    segment(end, 0x80, {});
+    return out;
+}
+
+bool generateFilm(const QString &path)
+{
+    QTemporaryDir work;
+    // Large enough to be seen when it is drawn on the small picture.
+    const QByteArray srt = "1\n00:00:00,200 --> 00:00:01,800\n<font size=\"72\">HELLO</font>\n\n";
+    const QByteArray chapters = ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=1000\ntitle=One\n"
+                                "[CHAPTER]\nTIMEBASE=1/1000\nSTART=1000\nEND=2000\ntitle=Two\n";
+    if (!work.isValid() || !writeFile(work.filePath("en.srt"), srt) ||
+        !writeFile(work.filePath("fr.srt"), srt) ||
+        !writeFile(work.filePath("de.sup"), pgsSubtitle({160, 90}, {48, 20, 64, 16}, 0.2, 1.8)) ||
+        !writeFile(work.filePath("chapters.txt"), chapters))
+        return false;
+    return generateClip(path, {"-f",
+                               "lavfi",
+                               "-i",
+                               "testsrc2=size=160x90:rate=25:duration=2",
+                               "-f",
+                               "lavfi",
+                               "-i",
+                               "sine=duration=2,pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0",
+                               "-f",
+                               "lavfi",
+                               "-i",
+                               "sine=frequency=300:duration=2,pan=stereo|c0=c0|c1=c0",
+                               "-i",
+                               work.filePath("en.srt"),
+                               "-i",
+                               work.filePath("fr.srt"),
+                               "-i",
+                               work.filePath("de.sup"),
+                               "-f",
+                               "ffmetadata",
+                               "-i",
+                               work.filePath("chapters.txt"),
+                               "-map",
+                               "0",
+                               "-map",
+                               "1",
+                               "-map",
+                               "2",
+                               "-map",
+                               "3",
+                               "-map",
+                               "4",
+                               "-map",
+                               "5",
+                               "-map_chapters",
+                               "6",
+                               "-c:v",
+                               "libx264",
+                               "-preset",
+                               "ultrafast",
+                               "-pix_fmt",
+                               "yuv420p",
+                               "-c:a:0",
+                               "ac3",
+                               "-c:a:1",
+                               "aac",
+                               "-c:s:0",
+                               "srt",
+                               "-c:s:1",
+                               "srt",
+                               "-c:s:2",
+                               "copy",
+                               "-metadata:s:a:0",
+                               "language=eng",
+                               "-metadata:s:a:1",
+                               "language=fre",
+                               "-metadata:s:a:1",
+                               "title=Commentary",
+                               "-metadata:s:s:0",
+                               "language=eng",
+                               "-metadata:s:s:1",
+                               "language=fre",
+                               "-metadata:s:s:2",
+                               "language=ger",
+                               "-disposition:s:1",
+                               "forced"});
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QProcessEnvironment>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -63,6 +65,15 @@ bool generateClip(const QString &path, const QStringList &inputArgs);
 bool generateClip(const QString &path, const QString &inputArgs);
 // A small clip: `seconds` of a 320x240 test picture at 25 fps with a tone, H.264 and AAC.
 bool generateSimpleClip(const QString &path, double seconds = 1.0);
+
+// A Blu-ray subtitle stream (.sup) with one picture: a white `object` rectangle on a `canvas` from `start`
+// to `end` seconds. ffmpeg writes no picture subtitles from text, so the bytes are made here: composition,
+// window, palette, one run-length object and end segments, then a composition that clears it.
+QByteArray pgsSubtitle(QSize canvas, QRect object, double start, double end);
+// A film-like Matroska file of 2 s at 160x90: H.264; AC-3 5.1 (eng) and AAC stereo (fre, titled
+// "Commentary"); SubRip (eng), SubRip (fre, forced) and PGS (ger, a white 64x16 box at 48,20 from
+// 0.2 s to 1.8 s); two chapters.
+bool generateFilm(const QString &path);
 
 // This process's environment with "NAME=value" entries added or replaced.
 QProcessEnvironment environmentWith(const QStringList &entries);

@@ -30,7 +30,7 @@ private slots:
         QTest::addColumn<QList<int>>("choice"); // {-1}: none made
         QTest::addColumn<int>("burn");
         QTest::addColumn<QString>("external"); // "+" before the name: the file is there
-        QTest::addColumn<QString>("kept");     // positions of the streams written, then "|" and those left out
+        QTest::addColumn<QString>("kept"); // positions of the streams written, then "|" and those left out
         QTest::addColumn<SubtitleCheck::Problem>("problem");
         QTest::addColumn<QString>("reason"); // a part of it
         using P = SubtitleCheck::Problem;

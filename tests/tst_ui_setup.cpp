@@ -60,7 +60,8 @@ class TestSetup : public QObject
         QStringList out;
         for (const char *name : Pickers)
             out << child<QComboBox>(name)->currentText();
-        for (const char *name : {"quicktimeToggle", "deInterlaceToggle", "autoCropToggle", "keepDateToggle"}) {
+        for (const char *name :
+             {"quicktimeToggle", "deInterlaceToggle", "autoCropToggle", "keepDateToggle"}) {
             const Qt::CheckState state = child<QCheckBox>(name)->checkState();
             out << (state == Qt::Checked ? "on" : state == Qt::PartiallyChecked ? "auto" : "off");
         }

@@ -456,8 +456,7 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
         if (*s.audioTrack < job->audioTracks.size()) {
             job->audioTrack = *s.audioTrack;
             job->audioChoice.reset();
-        }
-        else if (refusal.isEmpty())
+        } else if (refusal.isEmpty())
             refusal = missingTrack(TrackKind::Audio, audioCount, *s.audioTrack);
     }
     if (s.audioLanguages) {

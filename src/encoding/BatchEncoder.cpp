@@ -469,7 +469,7 @@ struct BatchEncoder::Run
         QString target; // the name it will have, unless something takes it meanwhile
         QString cause;  // why target is not destination
         bool replace = false;
-        std::shared_ptr<JobFolder> folder;  // ffmpeg writes (or GNU parallel returns) the output here
+        std::shared_ptr<JobFolder> folder;      // ffmpeg writes (or GNU parallel returns) the output here
         std::optional<TemporaryFile> temporary; // the output found there once ffmpeg has ended
         QString host;
         CommandLine command;

@@ -53,8 +53,9 @@ QLocale::Language languageOf(const QString &text)
 
 bool MediaStream::isPicture() const
 {
-    static const QStringList pictures{QStringLiteral("PGS"), QStringLiteral("VobSub"), QStringLiteral("DVB"),
-                                      QStringLiteral("DVD"), QStringLiteral("RLE"),    QStringLiteral("XSUB")};
+    static const QStringList pictures{QStringLiteral("PGS"), QStringLiteral("VobSub"),
+                                      QStringLiteral("DVB"), QStringLiteral("DVD"),
+                                      QStringLiteral("RLE"), QStringLiteral("XSUB")};
     return kind == Kind::Subtitle && pictures.contains(format);
 }
 
@@ -134,9 +135,7 @@ std::optional<MediaStream> streamFromJson(const QJsonObject &o)
         s.kind = MediaStream::Kind::Subtitle;
     else
         return std::nullopt;
-    const auto whole = [&o](const char *key) {
-        return std::max(0, o.value(QLatin1String(key)).toInt());
-    };
+    const auto whole = [&o](const char *key) { return std::max(0, o.value(QLatin1String(key)).toInt()); };
     const auto text = [&o](const char *key) { return o.value(QLatin1String(key)).toString(); };
     s.number = whole("number");
     s.format = text("format");

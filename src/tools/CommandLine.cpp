@@ -294,8 +294,8 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         cmd += QStringLiteral("-i ") + shellQuote(job.subtitleExternal) + QLatin1Char(' ');
 
     const QString videoLine = job.videoTracks.at(storedIndex(job.videoTrack, job.videoTracks.size()));
-    const QString videoAddress = streamAddress(videoLine).isEmpty() ? QStringLiteral("0:0")
-                                                                      : streamAddress(videoLine);
+    const QString videoAddress =
+        streamAddress(videoLine).isEmpty() ? QStringLiteral("0:0") : streamAddress(videoLine);
     const std::optional<SubtitleStream> burnt = burntSubtitle(job);
     const bool burnPicture = burnt && isPictureSubtitle(*burnt);
 

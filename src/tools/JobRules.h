@@ -22,7 +22,8 @@ struct SubtitleStream
 // one, else what `audioTrack` says (0 or an index past the list: every track).
 QList<int> chosenAudioTracks(const MediaVideo &job);
 
-// The source streams the job's subtitleChoice, or else its subtitleTrack, chooses. The track list is [] or ["No subtitle", s1] or
+// The source streams the job's subtitleChoice, or else its subtitleTrack, chooses. The track list is [] or
+// ["No subtitle", s1] or
 // ["No subtitle", summary, s1, s2, ...]; the summary takes them all, and an index past the list none.
 QList<SubtitleStream> chosenSubtitleStreams(const MediaVideo &job);
 

@@ -94,7 +94,8 @@ QList<MediaStream> streamRecords(MediaStream::Kind kind, const QString &answer)
         s.title = f[3].simplified();
         // "6" or, for a few formats, "8 / 6": the first figure is the stream's.
         s.channels = std::max(0, f[4].section(QLatin1Char('/'), 0, 0).trimmed().toInt());
-        s.bitRate = std::max(0, int(std::min(f[5].section(QLatin1Char('/'), 0, 0).trimmed().toDouble(), 2e9)));
+        s.bitRate =
+            std::max(0, int(std::min(f[5].section(QLatin1Char('/'), 0, 0).trimmed().toDouble(), 2e9)));
         s.bitDepth = std::max(0, f[6].section(QLatin1Char('/'), 0, 0).trimmed().toInt());
         s.isDefault = f[7].trimmed() == QLatin1String("Yes");
         s.isForced = f[8].trimmed() == QLatin1String("Yes");
@@ -349,8 +350,8 @@ void chooseTracksByLanguage(MediaVideo &job, const QString &audioLanguages, cons
     }
     const QStringList subtitles = languageList(subtitleLanguages);
     const QList<MediaStream> subtitleStreams = streamsOf(job.streams, MediaStream::Kind::Subtitle);
-    const qsizetype lines = job.subtitleTracks.size() > 2 ? job.subtitleTracks.size() - 2
-                                                          : job.subtitleTracks.size() - 1;
+    const qsizetype lines =
+        job.subtitleTracks.size() > 2 ? job.subtitleTracks.size() - 2 : job.subtitleTracks.size() - 1;
     if (!subtitles.isEmpty() && !subtitleStreams.isEmpty() && subtitleStreams.size() == lines) {
         const QList<int> chosen = tracksIn(subtitleStreams, subtitles);
         job.subtitleChoice = chosen;

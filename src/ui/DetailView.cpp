@@ -764,9 +764,8 @@ void DetailView::load()
         for (int i = 0; i < m_subtitleTracks->count() && m_subtitleTracks->isEnabled(); ++i)
             m_subtitleTracks->item(i)->setCheckState(chosen.contains(i + 1) ? Qt::Checked : Qt::Unchecked);
     }
-    m_burnSubtitle->setCurrentIndex(job.subtitleBurn >= 0 && job.subtitleBurn < m_burnSubtitle->count()
-                                        ? job.subtitleBurn
-                                        : 0);
+    m_burnSubtitle->setCurrentIndex(
+        job.subtitleBurn >= 0 && job.subtitleBurn < m_burnSubtitle->count() ? job.subtitleBurn : 0);
     m_keepDate->setChecked(job.keepDate);
     m_subtitleExternal->setText(job.subtitleExternal);
     m_subtitleLanguage->setText(job.subtitleLanguage);
