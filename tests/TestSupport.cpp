@@ -150,6 +150,26 @@ bool generateSimpleClip(const QString &path, double seconds)
                             .arg(duration));
 }
 
+bool generateTenBitClip(const QString &path, const QString &kind)
+{
+    QString params = QStringLiteral("log-level=error");
+    QStringList tags;
+    if (kind == QLatin1String("hdr10")) {
+        params += QStringLiteral(":colorprim=bt2020:transfer=smpte2084:colormatrix=bt2020nc:master-display="
+                                 "G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)L(10000000,50):"
+                                 "max-cll=1000,400:hdr10-opt=1:repeat-headers=1");
+        tags =
+            QStringList{"-color_primaries", "bt2020", "-color_trc", "smpte2084", "-colorspace", "bt2020nc"};
+    } else if (kind == QLatin1String("hlg")) {
+        params += QStringLiteral(":colorprim=bt2020:transfer=arib-std-b67:colormatrix=bt2020nc");
+        tags = QStringList{"-color_primaries", "bt2020",      "-color_trc",
+                           "arib-std-b67",     "-colorspace", "bt2020nc"};
+    }
+    return generateClip(path, QStringList{"-f", "lavfi", "-i", "testsrc2=s=128x72:d=0.4", "-pix_fmt",
+                                          "yuv420p10le", "-c:v", "libx265", "-x265-params", params} +
+                                  tags);
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);

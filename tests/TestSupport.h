@@ -64,6 +64,10 @@ bool generateClip(const QString &path, const QString &inputArgs);
 // A small clip: `seconds` of a 320x240 test picture at 25 fps with a tone, H.264 and AAC.
 bool generateSimpleClip(const QString &path, double seconds = 1.0);
 
+// A 0.4 s 128x72 clip of x265's, ten-bit, with the signalling of `kind`: "hdr10" (PQ, a Display P3
+// mastering display from 0.005 to 1000 cd/m², light levels 1000 and 400), "hlg", or "sdr10" (none).
+bool generateTenBitClip(const QString &path, const QString &kind);
+
 // This process's environment with "NAME=value" entries added or replaced.
 QProcessEnvironment environmentWith(const QStringList &entries);
 

@@ -88,7 +88,7 @@ private slots:
         Preferences::writeInt(Preferences::Key::audioDebit, 256);
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 23);
+        QCOMPARE(lines.size(), 24);
         QVERIFY(lines.contains("autoCrop=true") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
@@ -152,10 +152,10 @@ private slots:
             QStringLiteral(
                 "audioChannels audioDebit audioEncoder audioSampling audioTrack audioTracks container "
                 "cropValue "
-                "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle height id image "
-                "info interlaced isQuicktime otherParam source subtitleExternal subtitleLanguage "
-                "subtitleTrack "
-                "subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
+                "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle hdr hdrOutput "
+                "height id image info interlaced isQuicktime masteringDisplay maxCll maxFall otherParam "
+                "source subtitleExternal subtitleLanguage subtitleTrack subtitleTracks videoBitDepth "
+                "videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
                 "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "
                 "videoTrack videoTracks videoTune videoWidth width"));
         QCOMPARE(job["destination"].toString(), m_dir.filePath("two audio.mkv"));

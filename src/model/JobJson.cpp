@@ -55,5 +55,11 @@ QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
     o[QStringLiteral("videoPixelAspectRatio")] = job.videoPixelAspectRatio;
     o[QStringLiteral("videoDisplayAspectRatio")] = job.videoDisplayAspectRatio;
     o[QStringLiteral("otherParam")] = job.otherParam;
+    o[QStringLiteral("videoBitDepth")] = job.videoBitDepth;
+    o[QStringLiteral("hdr")] = option(job.hdr, form);
+    o[QStringLiteral("masteringDisplay")] = job.masteringDisplay;
+    o[QStringLiteral("maxCll")] = job.maxCll;
+    o[QStringLiteral("maxFall")] = job.maxFall;
+    o[QStringLiteral("hdrOutput")] = option(job.hdrOutput, form);
     return o;
 }

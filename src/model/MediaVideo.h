@@ -51,6 +51,15 @@ public:
     // Probed: mediainfo reports an interlaced (or MBAFF) scan for the video.
     bool interlaced = false;
     AudioChannels audioChannels = AudioChannels::Stereo;
+    // Probed from the first video stream: its bit depth and high dynamic range signalling. HDR10's
+    // mastering display is kept in x265's form "G(x,y)B(x,y)R(x,y)WP(x,y)L(max,min)" (empty when not
+    // given), its light levels in cd/m² (0 when not given).
+    int videoBitDepth = 8;
+    HdrKind hdr = HdrKind::None;
+    QString masteringDisplay;
+    int maxCll = 0;
+    int maxFall = 0;
+    HdrOutput hdrOutput = HdrOutput::Keep;
 
     // Whether the command deinterlaces the picture.
     bool deinterlaces() const { return deInterlace || (deInterlaceAuto && interlaced); }

@@ -97,9 +97,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 23> &allKeys()
+const std::array<KeyInfo, 24> &allKeys()
 {
-    static const std::array<KeyInfo, 23> keys{{
+    static const std::array<KeyInfo, 24> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -123,6 +123,7 @@ const std::array<KeyInfo, 23> &allKeys()
         {Key::vaapiDevice, Kind::Text},
         {Key::audioChannels, Kind::Integer, 0, caseCount<AudioChannels>() - 1},
         {Key::deInterlaceAuto, Kind::Boolean},
+        {Key::hdrOutput, Kind::Integer, 0, caseCount<HdrOutput>() - 1},
     }};
     return keys;
 }

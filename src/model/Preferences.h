@@ -53,6 +53,8 @@ inline constexpr const char audioChannels[] = "audioChannels";
 inline constexpr const char videoQuality[] = "videoQuality";
 // The render node VAAPI encoders use; absent or empty: the first /dev/dri/renderD*.
 inline constexpr const char vaapiDevice[] = "vaapiDevice";
+// An HdrOutput index: 0 keeps high dynamic range where the output can carry it, 1 converts to SDR.
+inline constexpr const char hdrOutput[] = "hdrOutput";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -68,7 +70,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 23> &allKeys();
+const std::array<KeyInfo, 24> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

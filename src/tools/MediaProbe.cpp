@@ -2,6 +2,7 @@
 
 #include "model/Preferences.h"
 #include "tools/Crop.h"
+#include "tools/HdrSignal.h"
 #include "tools/OutputName.h"
 #include "tools/ToolRunner.h"
 
@@ -32,6 +33,11 @@ const QString AudioTemplate =
 const QString TextTemplate = QStringLiteral("%ID% %Format% %Language/String%#");
 const QString InfoTemplate =
     QStringLiteral("%Format% %Duration/String3% V:%VideoCount% A:%AudioCount% S:%TextCount%");
+// Bit depth and high dynamic range of a video stream. Every stream gives a line, empty values or not, so
+// the first line is the first stream's.
+const QString ColourTemplate = QStringLiteral(
+    "%BitDepth%|%transfer_characteristics%|%HDR_Format_Compatibility%|%MasteringDisplay_ColorPrimaries%|"
+    "%MasteringDisplay_Luminance%|%MaxCLL%|%MaxFALL%#");
 const QString AudioSummary = QStringLiteral("Select %AudioCount% track(s) for encoding");
 const QString TextSummary = QStringLiteral("Select %TextCount% track(s) for encoding");
 
@@ -106,6 +112,7 @@ const QList<MediaInfoQuery> &probeQueries()
         {Text, TextTemplate},
         {General, TextSummary},
         {Video, QStringLiteral("%ScanType%#")},
+        {Video, ColourTemplate},
     };
     return queries;
 }
@@ -190,6 +197,7 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->audioDebit = Preferences::readInt(Key::audioDebit);
     job->audioSampling = Preferences::readInt(Key::audioSampling);
     job->audioChannels = caseAtOrFirst<AudioChannels>(Preferences::readInt(Key::audioChannels));
+    job->hdrOutput = caseAtOrFirst<HdrOutput>(Preferences::readInt(Key::hdrOutput));
     job->isQuicktime = Preferences::readBool(Key::quicktime);
     const Preferences::Deinterlacing deinterlacing = Preferences::deinterlacing();
     job->deInterlace = deinterlacing == Preferences::Deinterlacing::On;
@@ -215,7 +223,8 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
         AudioCount,
         Texts,
         TextCount,
-        ScanType
+        ScanType,
+        Colour
     };
     const QList<MediaInfoQuery> &queries = probeQueries();
     ToolOutcome mediainfo;
@@ -249,6 +258,17 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->videoTracks = list(Videos);
     job->interlaced =
         first(ScanType) == QLatin1String("Interlaced") || first(ScanType) == QLatin1String("MBAFF");
+    const QStringList colour = facts[Colour].section(QLatin1Char('#'), 0, 0).split(QLatin1Char('|'));
+    if (colour.size() == 7) {
+        const int depth = wholeOrZero(colour[0]);
+        job->videoBitDepth = depth >= 1 && depth <= 16 ? depth : 8;
+        job->hdr = hdrKindOf(colour[1], colour[2]);
+        if (job->hdr == HdrKind::Hdr10) {
+            job->masteringDisplay = x265MasteringDisplay(colour[3], colour[4]);
+            job->maxCll = lightLevel(colour[5]);
+            job->maxFall = lightLevel(colour[6]);
+        }
+    }
 
     if (hasDuration && Preferences::readBool(Key::autoCrop)) {
         ToolOutcome outcome;
