@@ -62,6 +62,7 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::newRow("unknown option") << QStringList{"probe", "--bogus", "x.mp4"};
         QTest::newRow("crop and a newline") << QStringList{"probe", "--crop", "1920:800:0:0\n", "x.mp4"};
+        QTest::newRow("unknown HDR choice") << QStringList{"probe", "--hdr", "maybe", "x.mp4"};
         QTest::newRow("defaults figure too high") << QStringList{"defaults", "audioSampling", "999999"};
         QTest::newRow("hosts file without a host") << QStringList{"encode", "--hosts", m_noHosts, m_clip};
     }
