@@ -233,72 +233,44 @@ bool generateFilm(const QString &path)
         !writeFile(work.filePath("de.sup"), pgsSubtitle({160, 90}, {48, 20, 64, 16}, 0.2, 1.8)) ||
         !writeFile(work.filePath("chapters.txt"), chapters))
         return false;
-    return generateClip(path, {"-f",
-                               "lavfi",
-                               "-i",
-                               "testsrc2=size=160x90:rate=25:duration=2",
-                               "-f",
-                               "lavfi",
-                               "-i",
-                               "sine=duration=2,pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0",
-                               "-f",
-                               "lavfi",
-                               "-i",
-                               "sine=frequency=300:duration=2,pan=stereo|c0=c0|c1=c0",
-                               "-i",
-                               work.filePath("en.srt"),
-                               "-i",
-                               work.filePath("fr.srt"),
-                               "-i",
-                               work.filePath("de.sup"),
-                               "-f",
-                               "ffmetadata",
-                               "-i",
-                               work.filePath("chapters.txt"),
-                               "-map",
-                               "0",
-                               "-map",
-                               "1",
-                               "-map",
-                               "2",
-                               "-map",
-                               "3",
-                               "-map",
-                               "4",
-                               "-map",
-                               "5",
-                               "-map_chapters",
-                               "6",
-                               "-c:v",
-                               "libx264",
-                               "-preset",
-                               "ultrafast",
-                               "-pix_fmt",
-                               "yuv420p",
-                               "-c:a:0",
-                               "ac3",
-                               "-c:a:1",
-                               "aac",
-                               "-c:s:0",
-                               "srt",
-                               "-c:s:1",
-                               "srt",
-                               "-c:s:2",
-                               "copy",
-                               "-metadata:s:a:0",
-                               "language=eng",
-                               "-metadata:s:a:1",
-                               "language=fre",
-                               "-metadata:s:a:1",
-                               "title=Commentary",
-                               "-metadata:s:s:0",
-                               "language=eng",
-                               "-metadata:s:s:1",
-                               "language=fre",
-                               "-metadata:s:s:2",
-                               "language=ger",
-                               "-disposition:s:1",
-                               "forced"});
+    // Words without blanks, so one text split at blanks; the files come after.
+    const QStringList words =
+        QStringLiteral(
+            "-f lavfi -i testsrc2=size=160x90:rate=25:duration=2 "
+            "-f lavfi -i sine=duration=2,pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0 "
+            "-f lavfi -i sine=frequency=300:duration=2,pan=stereo|c0=c0|c1=c0 "
+            "-map 0 -map 1 -map 2 -map 3 -map 4 -map 5 -map_chapters 6 "
+            "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a:0 ac3 -c:a:1 aac -c:s:0 srt -c:s:1 srt "
+            "-c:s:2 copy -metadata:s:a:0 language=eng -metadata:s:a:1 language=fre "
+            "-metadata:s:a:1 title=Commentary -metadata:s:s:0 language=eng -metadata:s:s:1 language=fre "
+            "-metadata:s:s:2 language=ger -disposition:s:1 forced")
+            .split(QLatin1Char(' '));
+    const qsizetype inputsEnd = words.indexOf(QStringLiteral("-map"));
+    return generateClip(path, words.mid(0, inputsEnd) +
+                                  QStringList{"-i", work.filePath("en.srt"), "-i", work.filePath("fr.srt"),
+                                              "-i", work.filePath("de.sup"), "-f", "ffmetadata", "-i",
+                                              work.filePath("chapters.txt")} +
+                                  words.mid(inputsEnd));
+}
+
+bool generateTenBitClip(const QString &path, const QString &kind)
+{
+    QString params = QStringLiteral("log-level=error");
+    QStringList tags;
+    if (kind == QLatin1String("hdr10")) {
+        params += QStringLiteral(":colorprim=bt2020:transfer=smpte2084:colormatrix=bt2020nc:master-display="
+                                 "G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)L(10000000,50):"
+                                 "max-cll=1000,400:hdr10-opt=1:repeat-headers=1");
+        tags =
+            QStringList{"-color_primaries", "bt2020", "-color_trc", "smpte2084", "-colorspace", "bt2020nc"};
+    } else if (kind == QLatin1String("hlg")) {
+        params += QStringLiteral(":colorprim=bt2020:transfer=arib-std-b67:colormatrix=bt2020nc");
+        tags = QStringList{"-color_primaries", "bt2020",      "-color_trc",
+                           "arib-std-b67",     "-colorspace", "bt2020nc"};
+    }
+    return generateClip(path, QStringList{"-f", "lavfi", "-i", "testsrc2=s=128x72:d=0.4", "-pix_fmt",
+                                          "yuv420p10le", "-c:v", "libx265", "-x265-params", params} +
+                                  tags);
 }
 
 QByteArray readFile(const QString &path)

@@ -74,6 +74,9 @@ QByteArray pgsSubtitle(QSize canvas, QRect object, double start, double end);
 // "Commentary"); SubRip (eng), SubRip (fre, forced) and PGS (ger, a white 64x16 box at 48,20 from
 // 0.2 s to 1.8 s); two chapters.
 bool generateFilm(const QString &path);
+// A 0.4 s 128x72 clip of x265's, ten-bit, with the signalling of `kind`: "hdr10" (PQ, a Display P3
+// mastering display from 0.005 to 1000 cd/m², light levels 1000 and 400), "hlg", or "sdr10" (none).
+bool generateTenBitClip(const QString &path, const QString &kind);
 
 // This process's environment with "NAME=value" entries added or replaced.
 QProcessEnvironment environmentWith(const QStringList &entries);

@@ -62,6 +62,7 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::newRow("unknown option") << QStringList{"probe", "--bogus", "x.mp4"};
         QTest::newRow("crop and a newline") << QStringList{"probe", "--crop", "1920:800:0:0\n", "x.mp4"};
+        QTest::newRow("unknown HDR choice") << QStringList{"probe", "--hdr", "maybe", "x.mp4"};
         QTest::newRow("defaults figure too high") << QStringList{"defaults", "audioSampling", "999999"};
         QTest::newRow("hosts file without a host") << QStringList{"encode", "--hosts", m_noHosts, m_clip};
     }
@@ -88,7 +89,7 @@ private slots:
         Preferences::writeInt(Preferences::Key::audioDebit, 256);
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 26);
+        QCOMPARE(lines.size(), 27);
         QVERIFY(lines.contains("autoCrop=true") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
@@ -152,9 +153,10 @@ private slots:
             QStringLiteral(
                 "audioChannels audioDebit audioEncoder audioSampling audioTrack audioTracks container "
                 "cropValue "
-                "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle height id image "
-                "info interlaced isQuicktime keepDate otherParam source streams subtitleBurn subtitleExternal "
-                "subtitleLanguage subtitleTrack subtitleTracks videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
+                "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle hdr hdrOutput "
+                "height id image info interlaced isQuicktime keepDate masteringDisplay maxCll maxFall otherParam "
+                "source streams subtitleBurn subtitleExternal subtitleLanguage subtitleTrack subtitleTracks "
+                "videoBitDepth videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
                 "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "
                 "videoTrack videoTracks videoTune videoWidth width"));
         QCOMPARE(job["destination"].toString(), m_dir.filePath("two audio.mkv"));

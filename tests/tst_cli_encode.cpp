@@ -205,6 +205,45 @@ private slots:
         QTEST(probed, "channels");
     }
 
+    // An HDR10 source stays HDR10 with x265, or goes to standard range when asked: by the stored default
+    // or by --hdr, the option winning.
+    void hdrChoice_data()
+    {
+        QTest::addColumn<QString>("stored"); // the default "hdrOutput", by name
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("colours"); // as ffprobe reads the output
+        const QByteArray kept("yuv420p10le,bt2020nc,smpte2084,bt2020\n");
+        const QByteArray mapped("yuv420p,bt709,bt709,bt709\n");
+        QTest::newRow("factory settings") << "keep" << QStringList{} << kept;
+        QTest::newRow("--hdr sdr") << "keep" << QStringList{"--hdr", "sdr"} << mapped;
+        QTest::newRow("stored sdr") << "sdr" << QStringList{} << mapped;
+        QTest::newRow("stored sdr, --hdr keep") << "sdr" << QStringList{"--hdr", "keep"} << kept;
+    }
+    void hdrChoice()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, args);
+        const QTemporaryDir work;
+        const QString source = work.filePath(QStringLiteral("hdr10.mkv"));
+        QVERIFY(TestSupport::generateTenBitClip(source, "hdr10"));
+        QVERIFY(QDir().mkpath(work.filePath("out")));
+        QCOMPARE(TestSupport::run(cli, {"defaults", "hdrOutput", stored}), 0);
+        QByteArray out;
+        const int status = encode(QStringList{"--dest", work.filePath("out"), "--video-encoder", "libx265",
+                                              "--preset", "ultrafast"} +
+                                      args + QStringList{source},
+                                  &out);
+        QCOMPARE(TestSupport::run(cli, {"defaults", "hdrOutput", "keep"}), 0);
+        QVERIFY2(status == 0, out.constData());
+        QByteArray probed;
+        TestSupport::run(QStringLiteral("ffprobe"),
+                         {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                          "stream=pix_fmt,color_space,color_transfer,color_primaries", "-of", "csv=p=0",
+                          work.filePath("out/hdr10.mp4")},
+                         &probed);
+        QTEST(probed, "colours");
+    }
+
     // A file already at the destination, the source itself included, is never lost: the run takes a free
     // name (the stored choice, Rename, with factory settings), skips the job or, asked to, replaces the file
     // once the new one is complete.

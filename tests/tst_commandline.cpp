@@ -413,6 +413,73 @@ private slots:
         QCOMPARE(TestSupport::entries(cwd.path()), QStringList{"out"});
     }
 
+    // Ten bits and high dynamic range through real conversions, read back with ffprobe: kept, signalling
+    // included, where x265 carries them; tone-mapped to 8-bit BT.709 where the output cannot carry them or
+    // the job asks for standard range.
+    void highDynamicRange_data()
+    {
+        QTest::addColumn<QString>("kind");    // of the source: hdr10, hlg, or "" for 8-bit H.264
+        QTest::addColumn<QString>("encoder"); // raw text
+        QTest::addColumn<bool>("sdr");        // the job's "Convert HDR to SDR"
+        QTest::addColumn<QString>("stream");  // pix_fmt, colour space, transfer, primaries
+        QTest::addColumn<QString>("frame");   // the first frame's HDR side data
+        QTest::newRow("HDR10 to x265") << "hdr10"
+                                       << "libx265" << false << "yuv420p10le,bt2020nc,smpte2084,bt2020"
+                                       << "Mastering display metadata|34000/50000|50/10000|10000000/10000 / "
+                                          "Content light level metadata|1000|400";
+        QTest::newRow("HLG to x265") << "hlg"
+                                     << "libx265" << false << "yuv420p10le,bt2020nc,arib-std-b67,bt2020"
+                                     << "";
+        QTest::newRow("HDR10 to x264") << "hdr10"
+                                       << "libx264" << false << "yuv420p,bt709,bt709,bt709"
+                                       << "";
+        QTest::newRow("HLG to x264") << "hlg"
+                                     << "libx264" << false << "yuv420p,bt709,bt709,bt709"
+                                     << "";
+        QTest::newRow("HDR10 to x265, asked for SDR") << "hdr10"
+                                                      << "libx265" << true << "yuv420p,bt709,bt709,bt709"
+                                                      << "";
+        QTest::newRow("8-bit to x265") << ""
+                                       << "libx265" << false << "yuv420p,unknown,unknown,unknown"
+                                       << "";
+    }
+    void highDynamicRange()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, encoder);
+        QFETCH(bool, sdr);
+        const QString source = m_dir.filePath("colour-" + kind + ".mkv");
+        QVERIFY(QFileInfo::exists(source) ||
+                (kind.isEmpty() ? TestSupport::generateClip(source, "-f lavfi -i testsrc2=s=128x72:d=0.4")
+                                : TestSupport::generateTenBitClip(source, kind)));
+        const ToolRunner tools(TestSupport::realResourceDir());
+        const QString output =
+            m_dir.filePath(QStringLiteral("colour-%1-%2-%3.mp4").arg(kind, encoder).arg(sdr));
+        const MediaVideo::Ptr job = createMediaVideo(source, output, tools);
+        job->container = 0;
+        job->videoEncoder = *caseFromRawText<VideoEncoders>(encoder);
+        job->videoPreset = VideoPresets::ultrafast;
+        job->hdrOutput = sdr ? HdrOutput::Sdr : HdrOutput::Keep;
+        QCOMPARE(encode(tools, *job), QString());
+        const QStringList head{"-v", "error", "-select_streams", "v:0"};
+        QByteArray stream, frame;
+        TestSupport::run("ffprobe",
+                         head + QStringList{"-show_entries",
+                                            "stream=pix_fmt,color_space,color_transfer,color_primaries",
+                                            "-of", "csv=p=0", output},
+                         &stream);
+        TestSupport::run("ffprobe",
+                         head +
+                             QStringList{"-read_intervals", "%+#1", "-show_entries",
+                                         "frame=side_data_list:side_data=side_data_type,red_x,min_luminance,"
+                                         "max_luminance,max_content,max_average",
+                                         "-of", "compact=p=0:nk=1", output},
+                         &frame);
+        QTEST(QString::fromUtf8(stream).trimmed(), "stream");
+        const QStringList hdrData = QString::fromUtf8(frame).split('\n').filter(" metadata|");
+        QTEST(hdrData.join(" / "), "frame");
+    }
+
     // The command shown before a run names the crop still to detect; without ffmpeg there is none.
     void describedCommand()
     {

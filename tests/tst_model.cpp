@@ -26,6 +26,8 @@ private slots:
                               "hevc_vaapi", "h264_nvenc", "hevc_nvenc", "h264_qsv", "hevc_qsv", "copy"}));
         QCOMPARE(rawTexts<AudioEncoders>(), (QStringList{"aac", "libmp3lame", "copy"}));
         QCOMPARE(rawTexts<AudioChannels>(), (QStringList{"stereo", "keep"}));
+        QCOMPARE(rawTexts<HdrKind>(), (QStringList{"none", "hdr10", "hlg"}));
+        QCOMPARE(rawTexts<HdrOutput>(), (QStringList{"keep", "sdr"}));
         QCOMPARE(rawTexts<VideoProfiles>(),
                  (QStringList{"auto", "baseline", "main", "high", "high10", "high422", "high444"}));
         QCOMPARE(rawTexts<VideoPresets>(),

@@ -2,9 +2,11 @@
 // files that give no media at all, and tools that fail.
 #include "TestSupport.h"
 
+#include "model/JobListModel.h"
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
 #include "tools/CommandLine.h"
+#include "tools/HdrSignal.h"
 #include "tools/Log.h"
 #include "tools/MediaProbe.h"
 #include "tools/ToolRunner.h"
@@ -199,6 +201,100 @@ private slots:
             QVERIFY2(got[i].contains(QRegularExpression(
                          '^' + QRegularExpression::escape(expected[i]).replace(QStringLiteral("\\*"), ".*"))),
                      qPrintable(got[i]));
+    }
+
+    // Bit depth and high dynamic range of the first video stream, as mediainfo reads x265's signalling;
+    // the mastering display in x265's own units.
+    void colourFacts_data()
+    {
+        QTest::addColumn<QString>("kind"); // of the generated clip; "" for an 8-bit H.264 one
+        QTest::addColumn<QString>("facts");
+        QTest::addColumn<QString>("row"); // what the list row adds to the summary, with libx264 | libx265
+        QTest::newRow("HDR10") << "hdr10"
+                               << "10 hdr10 G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)"
+                                  "L(10000000,50) 1000 400"
+                               << "HDR10 to SDR|HDR10";
+        QTest::newRow("HLG") << "hlg"
+                             << "10 hlg  0 0"
+                             << "HLG to SDR|HLG";
+        QTest::newRow("ten-bit standard range") << "sdr10"
+                                                << "10 none  0 0"
+                                                << "|";
+        QTest::newRow("8-bit") << ""
+                               << "8 none  0 0"
+                               << "|";
+    }
+    void colourFacts()
+    {
+        QFETCH(QString, kind);
+        const QString source = clip("colour-" + kind + ".mkv");
+        QVERIFY(kind.isEmpty() ? TestSupport::generateClip(source, "-f lavfi -i testsrc2=s=128x72:d=0.4")
+                               : TestSupport::generateTenBitClip(source, kind));
+        const MediaVideo::Ptr job = probe(source);
+        QTEST(QStringLiteral("%1 %2 %3 %4 %5")
+                  .arg(job->videoBitDepth)
+                  .arg(rawText(job->hdr), job->masteringDisplay)
+                  .arg(job->maxCll)
+                  .arg(job->maxFall),
+              "facts");
+        JobListModel model;
+        model.append(job);
+        QStringList row;
+        for (const VideoEncoders encoder : {VideoEncoders::libx264, VideoEncoders::libx265}) {
+            job->videoEncoder = encoder;
+            row << model.index(0).data(JobListModel::InfoRole).toString().mid(job->info.size()).trimmed();
+        }
+        QTEST(row.join('|'), "row");
+    }
+
+    // mediainfo's words for a mastering display (recorded from its output) in x265's units; anything
+    // else gives nothing, so that only numbers reach a command.
+    void masteringDisplay_data()
+    {
+        QTest::addColumn<QString>("primaries");
+        QTest::addColumn<QString>("luminance");
+        QTest::addColumn<QString>("x265");
+        const QString light = QStringLiteral("min: 0.0050 cd/m2, max: 1000 cd/m2");
+        QTest::newRow("Display P3")
+            << "Display P3" << light
+            << "G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)L(10000000,50)";
+        QTest::newRow("BT.2020, 4000 cd/m2")
+            << "BT.2020"
+            << "min: 0.0001 cd/m2, max: 4000 cd/m2"
+            << "G(8500,39850)B(6550,2300)R(35400,14600)WP(15635,16450)L(40000000,1)";
+        QTest::newRow("BT.709") << "BT.709"
+                                << "min: 0.2000 cd/m2, max: 100 cd/m2"
+                                << "G(15000,30000)B(7500,3000)R(32000,16500)WP(15635,16450)L(1000000,2000)";
+        QTest::newRow("DCI P3") << "DCI P3" << light
+                                << "G(13250,34500)B(7500,3000)R(34000,16000)WP(15700,17550)L(10000000,50)";
+        QTest::newRow("given as numbers")
+            << "R: x=0.682000 y=0.322000, G: x=0.260000 y=0.680000, B: x=0.148000 y=0.062000, White point: "
+               "x=0.312000 y=0.328000"
+            << "min: 0.0123 cd/m2, max: 1234.5678 cd/m2"
+            << "G(13000,34000)B(7400,3100)R(34100,16100)WP(15600,16400)L(12345678,123)";
+        QTest::newRow("unknown display") << "Mars" << light << "";
+        QTest::newRow("no luminance") << "Display P3"
+                                      << ""
+                                      << "";
+        QTest::newRow("chromaticity above 1")
+            << "R: x=1.500000 y=0.322000, G: x=0.260000 y=0.680000, B: x=0.148000 y=0.062000, White point: "
+               "x=0.312000 y=0.328000"
+            << light << "";
+        QTest::newRow("minimum above maximum") << "Display P3"
+                                               << "min: 50 cd/m2, max: 10 cd/m2"
+                                               << "";
+        QTest::newRow("above 10000 cd/m2") << "Display P3"
+                                           << "min: 0.0050 cd/m2, max: 20000 cd/m2"
+                                           << "";
+        QTest::newRow("text after the numbers") << "Display P3"
+                                                << "min: 0.0050 cd/m2, max: 1000 cd/m2)$(touch x)"
+                                                << "";
+    }
+    void masteringDisplay()
+    {
+        QFETCH(QString, primaries);
+        QFETCH(QString, luminance);
+        QTEST(x265MasteringDisplay(primaries, luminance), "x265");
     }
 
     void toolFailureIsTheReason_data()

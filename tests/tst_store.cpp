@@ -34,7 +34,8 @@ void compareJobs(const MediaVideo &a, const MediaVideo &b)
                           j.durationVideo(), j.durationVideoMiddle, j.audioTracks, j.audioTrack,
                           j.videoTracks, j.videoTrack, j.subtitleTracks, j.subtitleTrack, j.subtitleExternal,
                           j.subtitleLanguage, j.cropValue, j.info, j.videoWidth, j.videoHeight,
-                          j.videoPixelAspectRatio, j.videoDisplayAspectRatio, j.otherParam);
+                          j.videoPixelAspectRatio, j.videoDisplayAspectRatio, j.otherParam, j.videoBitDepth,
+                          j.hdr, j.masteringDisplay, j.maxCll, j.maxFall, j.hdrOutput);
     };
     QVERIFY(fields(a) == fields(b) && !a.hasImage());
 }
@@ -96,6 +97,12 @@ private slots:
         job->subtitleLanguage = "eng";
         job->cropValue = 3;
         job->videoPixelAspectRatio = 0.1 + 0.2;
+        job->videoBitDepth = 10;
+        job->hdr = HdrKind::Hdr10;
+        job->masteringDisplay = "G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)L(10000000,50)";
+        job->maxCll = 1000;
+        job->maxFall = 400;
+        job->hdrOutput = HdrOutput::Sdr;
         job->result = {Status::Failed, 187, "Conversion failed", "[aac] bad\nConversion failed!", {}, {}, {}};
         const auto other = std::make_shared<MediaVideo>("/in/other.mov", "/out/other.mkv");
         const QueueFile file(dir.filePath("data"));
@@ -125,6 +132,12 @@ private slots:
             << QByteArray(R"("audioTracks":["all","1"],"audioTrack":2)") << "audioTrack" << 0;
         QTest::newRow("negative width") << QByteArray(R"("width":-7)") << "width" << -2;
         QTest::newRow("unknown status") << QByteArray(R"("result":{"status":42})") << "status" << 0;
+        // A list saved before bit depth and high dynamic range were probed: an 8-bit standard range source.
+        QTest::newRow("no bit depth") << QByteArray(R"("source":"/in/a.mov")") << "videoBitDepth" << 8;
+        QTest::newRow("bit depth of no meaning")
+            << QByteArray(R"("videoBitDepth":99)") << "videoBitDepth" << 8;
+        QTest::newRow("HDR kind past the list") << QByteArray(R"("hdr":7)") << "hdr" << 0;
+        QTest::newRow("light level out of range") << QByteArray(R"("maxCll":-5)") << "maxCll" << 0;
     }
     void unfixableFieldsReadAsDefault()
     {

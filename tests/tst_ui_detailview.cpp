@@ -292,6 +292,43 @@ private slots:
         click(view, "cancelButton");
     }
 
+    // "Convert HDR to SDR" is offered for a high dynamic range source only. It shows what the output
+    // gets: an encoder that cannot carry HDR always converts, and the job's own choice comes back with
+    // one that can.
+    void hdrToggleFollowsTheEncoder()
+    {
+        QPointer<DetailView> plain = open(makeJob());
+        QVERIFY(!child<QCheckBox>(plain, "hdrToSdrToggle")->isVisibleTo(plain));
+        click(plain, "cancelButton");
+
+        auto job = makeJob();
+        job->videoBitDepth = 10;
+        job->hdr = HdrKind::Hdr10;
+        job->videoEncoder = VideoEncoders::libx265;
+        QPointer<DetailView> view = open(job);
+        auto *toggle = child<QCheckBox>(view, "hdrToSdrToggle");
+        const auto state = [&] {
+            return QStringLiteral("%1 %2").arg(shown(view, "hdrToSdrToggle"),
+                                               toggle->isEnabled() ? "enabled" : "disabled");
+        };
+        QVERIFY(toggle->isVisible());
+        QCOMPARE(state(), "off enabled");
+        QTRY_VERIFY(view->commandLineText().contains(" -pix_fmt yuv420p10le -color_primaries bt2020 "));
+        toggle->click();
+        QTRY_VERIFY(view->commandLineText().contains("tonemap="));
+        toggle->click();
+        enter(view, "videoCodecPicker", "libx264");
+        QCOMPARE(state(), "on disabled");
+        QTRY_VERIFY(view->commandLineText().contains("tonemap="));
+        enter(view, "videoCodecPicker", "libx265");
+        QCOMPARE(state(), "off enabled");
+        enter(view, "videoCodecPicker", "copy");
+        QCOMPARE(state(), "off disabled");
+        click(view, "okButton");
+        QVERIFY(closed(view));
+        QCOMPARE(job->hdrOutput, HdrOutput::Keep);
+    }
+
     void aRefusedDestinationGoesBackToWhatWasShown()
     {
         auto job = makeJob();

@@ -61,7 +61,7 @@ class TestSetup : public QObject
         for (const char *name : Pickers)
             out << child<QComboBox>(name)->currentText();
         for (const char *name :
-             {"quicktimeToggle", "deInterlaceToggle", "autoCropToggle", "keepDateToggle"}) {
+             {"quicktimeToggle", "deInterlaceToggle", "autoCropToggle", "keepDateToggle", "hdrToSdrToggle"}) {
             const Qt::CheckState state = child<QCheckBox>(name)->checkState();
             out << (state == Qt::Checked ? "on" : state == Qt::PartiallyChecked ? "auto" : "off");
         }
@@ -90,29 +90,29 @@ private slots:
             << "Ok"
             << ""
             << "mp4,libx264,auto,auto,auto,Auto,aac,Auto,Auto,None,Rename,Bitrate,First render "
-               "node,Stereo,off,auto,off,off,,,,"
+               "node,Stereo,off,auto,off,off,off,,,,"
             << "container=0,quicktime=false,autoCrop=false,deInterlace=false,videoEncoder=0,videoProfile=0,"
                "videoPreset=0,videoTune=0,videoDebit=0,audioEncoder=0,audioDebit=0,audioSampling=0,"
                "otherParams=,subtitleLanguage=,formatFile=0,existingOutput=0,simultaneousJobs=1,"
                "videoRate=0,videoQuality=23,vaapiDevice=,audioChannels=0,deInterlaceAuto=true,"
-               "audioLanguages=,subtitleLanguages=,keepDate=false";
+               "audioLanguages=,subtitleLanguages=,keepDate=false,hdrOutput=0";
         QTest::newRow("every key set, a figure unlisted")
             << "Ok"
             << "container=1,quicktime=1,autoCrop=1,deInterlace=1,videoEncoder=3,videoProfile=6,videoPreset=9,"
                "videoTune=8,videoDebit=1200,audioEncoder=2,audioDebit=384,audioSampling=48000,formatFile=2,"
                "existingOutput=2,otherParams=-movflags +faststart,subtitleLanguage=eng,defaultPath=/out,"
                "simultaneousJobs=99,videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/"
-               "renderD130,audioChannels=1,audioLanguages=eng fra,subtitleLanguages=fre,keepDate=1"
+               "renderD130,audioChannels=1,audioLanguages=eng fra,subtitleLanguages=fre,keepDate=1,hdrOutput=1"
             << "mkv,hevc_videotoolbox,high444,veryslow,ssim,Auto,copy,384,48000,{source}_{videoCodec}_{"
                "audioCodec},"
-               "Overwrite,Quality,/dev/dri/renderD130,Keep,on,on,on,on,-movflags +faststart,eng,eng fra,fre"
+               "Overwrite,Quality,/dev/dri/renderD130,Keep,on,on,on,on,on,-movflags +faststart,eng,eng fra,fre"
             << "container=1,quicktime=true,autoCrop=true,deInterlace=true,videoEncoder=3,videoProfile=6,"
                "videoPreset=9,videoTune=8,videoDebit=0,audioEncoder=2,audioDebit=384,audioSampling=48000,"
                "otherParams=-movflags +faststart,subtitleLanguage=eng,formatFile=2,existingOutput=2,"
                "simultaneousJobs=" +
                    QString::number(QThread::idealThreadCount()) + // no more than the cores
                    ",videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/renderD130,audioChannels=1,"
-                   "deInterlaceAuto=false,audioLanguages=eng fra,subtitleLanguages=fre,keepDate=true";
+                   "deInterlaceAuto=false,audioLanguages=eng fra,subtitleLanguages=fre,keepDate=true,hdrOutput=1";
         QTest::newRow("Cancel") << "Cancel"
                                 << "otherParams=-threads 2"
                                 << ""

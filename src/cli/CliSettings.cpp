@@ -177,6 +177,10 @@ void addSettingsOptions(QCommandLineParser &parser)
     add(QStringLiteral("audio-channels"),
         tr("Audio channels: stereo (two), or keep the source's layout, surround included (MP3 keeps two)."),
         QStringLiteral("stereo|keep"));
+    add(QStringLiteral("hdr"),
+        tr("High dynamic range (HDR10, HLG): keep it where the encoder carries it (libx265; the others "
+           "convert), or convert to standard range BT.709 (sdr)."),
+        QStringLiteral("keep|sdr"));
     add(QStringLiteral("audio-track"), tr("Audio track to encode, from 1; 0 encodes every track."),
         QStringLiteral("N"));
     add(QStringLiteral("video-track"), tr("Video track to encode, from 0."), QStringLiteral("N"));
@@ -233,6 +237,7 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         !readCase(parser, "tune", s.tune, error) ||
         !readCase(parser, "audio-encoder", s.audioEncoder, error) ||
         !readCase(parser, "audio-channels", s.audioChannels, error) ||
+        !readCase(parser, "hdr", s.hdrOutput, error) ||
         !readRate(parser, "video-bitrate", Lists::maxVideoDebit, s.videoDebit, error) ||
         !readRate(parser, "audio-bitrate", Lists::maxAudioDebit, s.audioDebit, error) ||
         !readRate(parser, "audio-sampling", Lists::maxAudioSampling, s.audioSampling, error) ||
@@ -437,6 +442,8 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
         job->audioSampling = *s.audioSampling;
     if (s.audioChannels)
         job->audioChannels = *s.audioChannels;
+    if (s.hdrOutput)
+        job->hdrOutput = *s.hdrOutput;
     if (s.subtitle)
         job->subtitleExternal = *s.subtitle;
     if (s.subtitleLanguage)

@@ -39,6 +39,7 @@ struct CliSettings
     std::optional<int> audioDebit;
     std::optional<int> audioSampling;
     std::optional<AudioChannels> audioChannels;
+    std::optional<HdrOutput> hdrOutput;
     std::optional<int> audioTrack;
     std::optional<int> videoTrack;
     std::optional<TrackChoice> audioTracks;

@@ -35,6 +35,8 @@ QStringList namesOf(const QString &key)
         return rawTexts<VideoRate>();
     if (key == QLatin1String(Key::audioChannels))
         return rawTexts<AudioChannels>();
+    if (key == QLatin1String(Key::hdrOutput))
+        return rawTexts<HdrOutput>();
     if (key == QLatin1String(Key::formatFile))
         return Lists::nameTemplates();
     return {};

@@ -72,5 +72,11 @@ QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
         o[QStringLiteral("subtitleChoice")] = numbers(*job.subtitleChoice);
     o[QStringLiteral("subtitleBurn")] = job.subtitleBurn;
     o[QStringLiteral("keepDate")] = job.keepDate;
+    o[QStringLiteral("videoBitDepth")] = job.videoBitDepth;
+    o[QStringLiteral("hdr")] = option(job.hdr, form);
+    o[QStringLiteral("masteringDisplay")] = job.masteringDisplay;
+    o[QStringLiteral("maxCll")] = job.maxCll;
+    o[QStringLiteral("maxFall")] = job.maxFall;
+    o[QStringLiteral("hdrOutput")] = option(job.hdrOutput, form);
     return o;
 }

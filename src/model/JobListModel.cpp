@@ -1,6 +1,7 @@
 #include "model/JobListModel.h"
 
 #include "tools/EncoderCatalog.h"
+#include "tools/HdrSignal.h"
 #include "tools/JobRules.h"
 
 #include <QDataStream>
@@ -44,17 +45,25 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
     case SourceRole:
         return job.source;
-    case InfoRole:
-        // Interlacing decides whether an automatic deinterlacing takes place: worth seeing.
-        return job.interlaced
-                   ? job.info + QLatin1Char(' ') + QCoreApplication::translate("JobListModel", "Interlaced")
-                   : job.info;
+    case InfoRole: {
+        // Interlacing decides whether an automatic deinterlacing takes place: worth seeing. So is high
+        // dynamic range, and whether the output keeps it.
+        QString info = job.info;
+        if (job.interlaced)
+            info += QLatin1Char(' ') + QCoreApplication::translate("JobListModel", "Interlaced");
+        if (job.hdr != HdrKind::None) {
+            const QString kind = job.hdr == HdrKind::Hlg ? QStringLiteral("HLG") : QStringLiteral("HDR10");
+            info +=
+                QLatin1Char(' ') +
+                (toneMaps(job) ? QCoreApplication::translate("JobListModel", "%1 to SDR").arg(kind) : kind);
+        }
+        return info;
+    }
     case ThumbnailRole:
         return job.thumbnail();
     case ResultRole:
         return QVariant::fromValue(job.result);
-    case WarningRole:
-    {
+    case WarningRole: {
         // An encoder that cannot run outweighs what the container leaves out.
         const QString encoder = m_catalog ? m_catalog->jobWarning(job) : QString();
         return encoder.isEmpty() ? leftOutNote(job) : encoder;

@@ -60,8 +60,17 @@ public:
     // them one by one; nullopt leaves the choice to `audioTrack` and `subtitleTrack`.
     std::optional<QList<int>> audioChoice;
     std::optional<QList<int>> subtitleChoice;
-    int subtitleBurn = 0; // the subtitle track drawn into the picture, by number from 1; 0 = none
+    int subtitleBurn = 0;  // the subtitle track drawn into the picture, by number from 1; 0 = none
     bool keepDate = false; // the output gets the source's modification time
+    // Probed from the first video stream: its bit depth and high dynamic range signalling. HDR10's
+    // mastering display is kept in x265's form "G(x,y)B(x,y)R(x,y)WP(x,y)L(max,min)" (empty when not
+    // given), its light levels in cd/m² (0 when not given).
+    int videoBitDepth = 8;
+    HdrKind hdr = HdrKind::None;
+    QString masteringDisplay;
+    int maxCll = 0;
+    int maxFall = 0;
+    HdrOutput hdrOutput = HdrOutput::Keep;
 
     // Whether the command deinterlaces the picture.
     bool deinterlaces() const { return deInterlace || (deInterlaceAuto && interlaced); }

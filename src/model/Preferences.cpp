@@ -97,9 +97,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 26> &allKeys()
+const std::array<KeyInfo, 27> &allKeys()
 {
-    static const std::array<KeyInfo, 26> keys{{
+    static const std::array<KeyInfo, 27> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -126,6 +126,7 @@ const std::array<KeyInfo, 26> &allKeys()
         {Key::audioLanguages, Kind::Text},
         {Key::subtitleLanguages, Kind::Text},
         {Key::keepDate, Kind::Boolean},
+        {Key::hdrOutput, Kind::Integer, 0, caseCount<HdrOutput>() - 1},
     }};
     return keys;
 }

@@ -59,6 +59,8 @@ inline constexpr const char audioLanguages[] = "audioLanguages";
 inline constexpr const char subtitleLanguages[] = "subtitleLanguages";
 // True: new jobs give their output the modification time of its source.
 inline constexpr const char keepDate[] = "keepDate";
+// An HdrOutput index: 0 keeps high dynamic range where the output can carry it, 1 converts to SDR.
+inline constexpr const char hdrOutput[] = "hdrOutput";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -74,7 +76,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 26> &allKeys();
+const std::array<KeyInfo, 27> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

@@ -47,6 +47,12 @@ enum class VideoRate { Bitrate, Quality };
 // The channels of the audio written: two (a surround source folded to stereo), or the source's own
 // layout, as far as the encoder can carry it (MP3 holds two at most).
 enum class AudioChannels { Stereo, Keep };
+// The high dynamic range signalling mediainfo finds on a video: none (standard range), HDR10 (the PQ
+// transfer, with its mastering display and light levels when given) or HLG.
+enum class HdrKind { None, Hdr10, Hlg };
+// What becomes of a high dynamic range picture: kept as it is where the output can carry it (else
+// tone-mapped), or always tone-mapped to standard range BT.709.
+enum class HdrOutput { Keep, Sdr };
 
 // Encoders that share their options (rate, preset, profile, hardware setup).
 enum class EncoderFamily { X264, X265, VideoToolbox, Vaapi, Nvenc, Qsv, Copy };
@@ -68,6 +74,14 @@ template<> struct Names<VideoRate>
 template<> struct Names<AudioChannels>
 {
     static constexpr std::array<const char *, 2> raw{"stereo", "keep"};
+};
+template<> struct Names<HdrKind>
+{
+    static constexpr std::array<const char *, 3> raw{"none", "hdr10", "hlg"};
+};
+template<> struct Names<HdrOutput>
+{
+    static constexpr std::array<const char *, 2> raw{"keep", "sdr"};
 };
 template<> struct Names<AudioEncoders>
 {

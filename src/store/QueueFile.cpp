@@ -5,6 +5,7 @@
 #include "model/JobJson.h"
 
 #include "tools/CropPresets.h"
+#include "tools/HdrSignal.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -295,6 +296,16 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     job->subtitleChoice = r.integers("subtitleChoice");
     job->subtitleBurn = std::max(0, r.integer("subtitleBurn", 0));
     job->keepDate = r.boolean("keepDate", false);
+    // A list saved before these were probed reads as an 8-bit standard range source.
+    const int depth = r.integer("videoBitDepth", 8);
+    job->videoBitDepth = depth >= 1 && depth <= 16 ? depth : 8;
+    job->hdr = caseAtOrFirst<HdrKind>(r.integer("hdr", 0));
+    job->masteringDisplay = r.text("masteringDisplay", {});
+    if (!isX265MasteringDisplay(job->masteringDisplay))
+        job->masteringDisplay.clear();
+    job->maxCll = std::clamp(r.integer("maxCll", 0), 0, 65535);
+    job->maxFall = std::clamp(r.integer("maxFall", 0), 0, 65535);
+    job->hdrOutput = caseAtOrFirst<HdrOutput>(r.integer("hdrOutput", 0));
 
     const QJsonObject result = r.object("result");
     Reader rr(result, error);

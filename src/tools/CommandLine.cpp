@@ -4,6 +4,7 @@
 #include "model/Preferences.h"
 #include "tools/Crop.h"
 #include "tools/EncoderCatalog.h"
+#include "tools/HdrSignal.h"
 #include "tools/JobRules.h"
 #include "tools/Log.h"
 #include "tools/ShellQuote.h"
@@ -351,6 +352,10 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
                            .arg(crop->y());
         }
         filters << QStringLiteral("scale=%1:%2").arg(job.width).arg(job.height);
+        // After the scale: a high dynamic range source is most often made smaller on the way to standard
+        // range, and the tone mapping, in floating point, costs by the pixel.
+        if (toneMaps(job))
+            filters << toneMapFilter(job.hdr);
         // VAAPI encodes frames that live on the card: the software picture is finished, then uploaded.
         if (family == EncoderFamily::Vaapi)
             filters << QStringLiteral("format=nv12,hwupload");
@@ -377,8 +382,12 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     const QString preset = presetWord(job.videoEncoder, job.videoPreset);
     if (!preset.isEmpty())
         cmd += QStringLiteral("-preset ") + preset + QLatin1Char(' ');
-    const QString profile =
+    const bool tenBit = !copyVideo && keepsTenBit(job);
+    QString profile =
         job.videoProfile == VideoProfiles::Auto ? QString() : profileWord(job.videoEncoder, job.videoProfile);
+    // HEVC's main profile is 8-bit; without it x265 chooses Main 10 for ten-bit samples.
+    if (tenBit && profile == QLatin1String("main"))
+        profile.clear();
     if (!profile.isEmpty())
         cmd += QStringLiteral("-profile:v ") + profile + QLatin1Char(' ');
     if (job.videoTune != VideoTunes::Auto && takesTune(job.videoEncoder, job.videoTune))
@@ -387,7 +396,12 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     if (family == EncoderFamily::Qsv)
         cmd += QStringLiteral("-pix_fmt nv12 ");
     else if (family != EncoderFamily::Vaapi && !copyVideo)
-        cmd += QStringLiteral("-pix_fmt yuv420p ");
+        cmd += tenBit ? QStringLiteral("-pix_fmt yuv420p10le ") : QStringLiteral("-pix_fmt yuv420p ");
+    // The picture's colours as written; a copied stream keeps its own.
+    if (toneMaps(job))
+        cmd += QStringLiteral("-color_primaries bt709 -color_trc bt709 -colorspace bt709 ");
+    else
+        cmd += hdrOptions(job);
 
     QStringList audioLines;
     for (const int track : chosenAudioTracks(job))

@@ -2,6 +2,7 @@
 
 #include "model/Preferences.h"
 #include "tools/Crop.h"
+#include "tools/HdrSignal.h"
 #include "tools/OutputName.h"
 #include "tools/ToolRunner.h"
 
@@ -36,6 +37,11 @@ const QString InfoTemplate =
 const QString StreamTemplate = QStringLiteral(
     "%Format%|~f~|%Language%|~f~|%Language/String%|~f~|%Title%|~f~|%Channel(s)%|~f~|%BitRate%|~f~|"
     "%BitDepth%|~f~|%Default%|~f~|%Forced%|~r~|");
+// Bit depth and high dynamic range of a video stream. Every stream gives a line, empty values or not, so
+// the first line is the first stream's.
+const QString ColourTemplate = QStringLiteral(
+    "%BitDepth%|%transfer_characteristics%|%HDR_Format_Compatibility%|%MasteringDisplay_ColorPrimaries%|"
+    "%MasteringDisplay_Luminance%|%MaxCLL%|%MaxFALL%#");
 const QString AudioSummary = QStringLiteral("Select %AudioCount% track(s) for encoding");
 const QString TextSummary = QStringLiteral("Select %TextCount% track(s) for encoding");
 
@@ -152,6 +158,7 @@ const QList<MediaInfoQuery> &probeQueries()
         {Video, StreamTemplate},
         {Audio, StreamTemplate},
         {Text, StreamTemplate},
+        {Video, ColourTemplate},
     };
     return queries;
 }
@@ -236,6 +243,7 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->audioDebit = Preferences::readInt(Key::audioDebit);
     job->audioSampling = Preferences::readInt(Key::audioSampling);
     job->audioChannels = caseAtOrFirst<AudioChannels>(Preferences::readInt(Key::audioChannels));
+    job->hdrOutput = caseAtOrFirst<HdrOutput>(Preferences::readInt(Key::hdrOutput));
     job->isQuicktime = Preferences::readBool(Key::quicktime);
     job->keepDate = Preferences::readBool(Key::keepDate);
     const Preferences::Deinterlacing deinterlacing = Preferences::deinterlacing();
@@ -265,7 +273,8 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
         ScanType,
         VideoStreams,
         AudioStreams,
-        TextStreams
+        TextStreams,
+        Colour
     };
     const QList<MediaInfoQuery> &queries = probeQueries();
     ToolOutcome mediainfo;
@@ -299,6 +308,17 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->videoTracks = list(Videos);
     job->interlaced =
         first(ScanType) == QLatin1String("Interlaced") || first(ScanType) == QLatin1String("MBAFF");
+    const QStringList colour = facts[Colour].section(QLatin1Char('#'), 0, 0).split(QLatin1Char('|'));
+    if (colour.size() == 7) {
+        const int depth = wholeOrZero(colour[0]);
+        job->videoBitDepth = depth >= 1 && depth <= 16 ? depth : 8;
+        job->hdr = hdrKindOf(colour[1], colour[2]);
+        if (job->hdr == HdrKind::Hdr10) {
+            job->masteringDisplay = x265MasteringDisplay(colour[3], colour[4]);
+            job->maxCll = lightLevel(colour[5]);
+            job->maxFall = lightLevel(colour[6]);
+        }
+    }
 
     if (hasDuration && Preferences::readBool(Key::autoCrop)) {
         ToolOutcome outcome;

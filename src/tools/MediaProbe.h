@@ -40,5 +40,6 @@ QStringList mediaInfoTexts(const ToolRunner &tools, const QString &file, const Q
                            const QString &workDir, ToolOutcome *outcome = nullptr);
 
 // What createMediaVideo asks mediainfo, in this order: duration, the general summary, width, height,
-// display and pixel aspect ratio, the video, audio and text stream lines and the two "Select" lines.
+// display and pixel aspect ratio, the video, audio and text stream lines, the two "Select" lines, the
+// scan type, and the bit depth and high dynamic range facts of each video stream.
 const QList<MediaInfoQuery> &probeQueries();

@@ -7,6 +7,7 @@
 #include "tools/Crop.h"
 #include "tools/CropPresets.h"
 #include "tools/EncoderCatalog.h"
+#include "tools/HdrSignal.h"
 #include "tools/JobRules.h"
 #include "ui/ImageView.h"
 #include "ui/Panels.h"
@@ -437,6 +438,17 @@ void DetailView::buildVideoGroup(QVBoxLayout *column, QWidget *content)
     m_videoQuality = qualityBox(content);
     row->addWidget(m_videoQuality);
     row->addStretch(1);
+    // Only a high dynamic range source has anything to convert.
+    m_hdrToSdr = new QCheckBox(tr("Convert HDR to SDR"), content);
+    m_hdrToSdr->setObjectName(QStringLiteral("hdrToSdrToggle"));
+    m_hdrToSdr->setToolTip(hdrToSdrTip());
+    m_hdrToSdr->setMinimumWidth(LabelWidth);
+    m_hdrToSdr->setVisible(m_job->hdr != HdrKind::None);
+    row->addWidget(m_hdrToSdr);
+    connect(m_hdrToSdr, &QCheckBox::toggled, this, [this](bool checked) {
+        m_hdrOutput = checked ? HdrOutput::Sdr : HdrOutput::Keep;
+        scheduleCommandLine();
+    });
     connect(m_videoRate, &QComboBox::currentIndexChanged, this, [this] {
         updateVideoRows();
         scheduleCommandLine();
@@ -740,6 +752,7 @@ void DetailView::load()
     m_preset->setCurrentIndex(indexOfCase(job.videoPreset));
     m_profile->setCurrentIndex(indexOfCase(job.videoProfile));
     m_tune->setCurrentIndex(indexOfCase(job.videoTune));
+    m_hdrOutput = job.hdrOutput;
     updateVideoRows();
 
     {
@@ -887,6 +900,13 @@ void DetailView::updateVideoRows()
     const bool manual = !copy && m_crop == ManualCrop;
     m_cropEdit->setEnabled(manual);
     m_autocropButton->setEnabled(manual && !m_detecting);
+    // The toggle shows what the output gets: a copy keeps everything; an encoder that cannot carry the
+    // high dynamic range always converts. The job's own choice waits for an encoder that can.
+    const VideoEncoders encoder = caseAtOrFirst<VideoEncoders>(m_videoCodec->currentIndex());
+    const bool canKeep = carriesHdr(encoder) && carriesTenBit(encoder) && m_job->videoBitDepth >= 10;
+    const QSignalBlocker block(m_hdrToSdr);
+    m_hdrToSdr->setEnabled(!copy && canKeep);
+    m_hdrToSdr->setChecked(!copy && (!canKeep || m_hdrOutput == HdrOutput::Sdr));
 }
 
 void DetailView::cropSet(int index)
@@ -1017,6 +1037,7 @@ void DetailView::applyTo(MediaVideo &target) const
     target.audioDebit = Lists::rateFigure(Lists::audioDebits().at(pickerIndex(m_audioDebit)));
     target.audioSampling = Lists::rateFigure(Lists::audioSamplings().at(pickerIndex(m_sampling)));
     target.audioChannels = caseAtOrFirst<AudioChannels>(pickerIndex(m_channels));
+    target.hdrOutput = m_hdrOutput;
     target.audioEncoder = caseAtOrFirst<AudioEncoders>(m_audioCodec->currentIndex());
     target.otherParam = m_otherParam->text();
     applyTracks(target);

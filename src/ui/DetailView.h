@@ -134,6 +134,8 @@ private:
     QComboBox *m_width = nullptr;
     QComboBox *m_height = nullptr;
     QCheckBox *m_deInterlace = nullptr;
+    QCheckBox *m_hdrToSdr = nullptr;
+    HdrOutput m_hdrOutput = HdrOutput::Keep; // the job's choice, whatever the encoder shown
     QComboBox *m_cropPicker = nullptr;
     QPushButton *m_autocropButton = nullptr;
     QPushButton *m_previewButton = nullptr;

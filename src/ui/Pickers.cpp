@@ -212,6 +212,14 @@ QStringList channelChoices()
     return {QCoreApplication::translate("Pickers", "Stereo"), QCoreApplication::translate("Pickers", "Keep")};
 }
 
+QString hdrToSdrTip()
+{
+    return QCoreApplication::translate(
+        "Pickers", "For an HDR10 or HLG source. Ticked: tone-map the picture to standard range (BT.709). "
+                   "Empty: keep the high dynamic range and ten bits where the encoder carries them "
+                   "(libx265); other encoders always tone-map.");
+}
+
 QStringList rateChoices()
 {
     return {QCoreApplication::translate("Pickers", "Bitrate"),

@@ -67,6 +67,8 @@ void markUnavailableEncoders(QComboBox *picker, const EncoderCatalog *catalog);
 QCheckBox *deinterlaceToggle(QWidget *parent);
 // The entries of a channel picker, in the order of AudioChannels: "Stereo", "Keep".
 QStringList channelChoices();
+// The help tip of the "Convert HDR to SDR" toggles of the editor and Setup.
+QString hdrToSdrTip();
 // The entries of a rate picker, in the order of VideoRate: "Bitrate", "Quality".
 QStringList rateChoices();
 // The constant quality box (0 to 51, lower is better), named "videoQualityBox".

@@ -108,7 +108,8 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
 
     row = addRow(tr("Preset Video"));
     m_videoPreset = addPicker(row, rawTexts<VideoPresets>(), QStringLiteral("videoPresetPicker"));
-    row->addStretch(1);
+    m_hdrToSdr = addToggle(row, tr("Convert HDR to SDR"), QStringLiteral("hdrToSdrToggle"));
+    m_hdrToSdr->setToolTip(hdrToSdrTip());
 
     row = addRow(tr("Tune Video"));
     m_videoTune = addPicker(row, rawTexts<VideoTunes>(), QStringLiteral("videoTunePicker"));
@@ -248,11 +249,11 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
         labelWidth = std::max(labelWidth, label->sizeHint().width() + 4);
     for (QLabel *label : labels)
         label->setFixedWidth(labelWidth);
-    // The three toggles line up in one column.
+    // The toggles line up in one column.
     int toggleWidth = ToggleWidth;
-    for (const QCheckBox *toggle : {m_quicktime, m_deInterlace, m_autoCrop})
+    for (const QCheckBox *toggle : {m_quicktime, m_deInterlace, m_autoCrop, m_hdrToSdr})
         toggleWidth = std::max(toggleWidth, toggle->sizeHint().width());
-    for (QCheckBox *toggle : {m_quicktime, m_deInterlace, m_autoCrop})
+    for (QCheckBox *toggle : {m_quicktime, m_deInterlace, m_autoCrop, m_hdrToSdr})
         toggle->setMinimumWidth(toggleWidth);
 
     load();
@@ -293,6 +294,7 @@ void Setup::load()
         break;
     }
     m_autoCrop->setChecked(Preferences::readBool(Key::autoCrop));
+    m_hdrToSdr->setChecked(Preferences::readInt(Key::hdrOutput) == indexOfCase(HdrOutput::Sdr));
 
     selectFigure(m_videoDebit, Preferences::readInt(Key::videoDebit));
     selectFigure(m_audioDebit, Preferences::readInt(Key::audioDebit));
@@ -349,6 +351,10 @@ QString Setup::save() const
         [&] { return Preferences::writeText(Key::audioLanguages, m_audioLanguages->text().trimmed()); },
         [&] { return Preferences::writeText(Key::subtitleLanguages, m_subtitleLanguages->text().trimmed()); },
         [&] { return Preferences::writeBool(Key::keepDate, m_keepDate->isChecked()); },
+        [&] {
+            return Preferences::writeInt(
+                Key::hdrOutput, indexOfCase(m_hdrToSdr->isChecked() ? HdrOutput::Sdr : HdrOutput::Keep));
+        },
     };
     for (const auto &write : writes) {
         if (const Preferences::WriteResult written = write(); !written)

@@ -42,6 +42,7 @@ private:
     QCheckBox *m_quicktime = nullptr;
     QCheckBox *m_deInterlace = nullptr;
     QCheckBox *m_autoCrop = nullptr;
+    QCheckBox *m_hdrToSdr = nullptr;
     QLineEdit *m_otherParams = nullptr;
     QLineEdit *m_subtitleLanguage = nullptr;
     QLineEdit *m_audioLanguages = nullptr;
