@@ -49,7 +49,8 @@ inline constexpr const char videoRate[] = "videoRate";
 inline constexpr const char deInterlaceAuto[] = "deInterlaceAuto";
 // An AudioChannels index: 0 stereo, 1 the source's layout.
 inline constexpr const char audioChannels[] = "audioChannels";
-// Constant quality, 0 to 51, lower is better; absent reads as Lists::defaultVideoQuality.
+// Constant quality, 0 to 63 (the widest encoder scale), lower is better; absent reads as
+// Lists::defaultVideoQuality.
 inline constexpr const char videoQuality[] = "videoQuality";
 // The render node VAAPI encoders use; absent or empty: the first /dev/dri/renderD*.
 inline constexpr const char vaapiDevice[] = "vaapiDevice";
