@@ -55,6 +55,11 @@ private slots:
             "nv12");
         row("qsv quality", "hevc_qsv", 22, "slower", "high",
             "-vf scale=-2:-2 -map 0:0 -c:v hevc_qsv -global_quality 22 -preset slower -pix_fmt nv12");
+        row("svt-av1 bitrate, ultrafast", "libsvtav1", -1, "ultrafast", "main",
+            "-vf scale=-2:-2 -map 0:0 -c:v libsvtav1 -b:v 1000k -preset 13 -pix_fmt yuv420p");
+        row("vp9 quality, medium", "libvpx-vp9", 33, "medium", "high",
+            "-vf scale=-2:-2 -map 0:0 -c:v libvpx-vp9 -crf 33 -b:v 0 -deadline good -cpu-used 2 -row-mt 1 "
+            "-pix_fmt yuv420p");
         row("videotoolbox has no quality", "hevc_videotoolbox", 20, "auto", "auto",
             "!hevc_videotoolbox has no constant quality mode");
     }
