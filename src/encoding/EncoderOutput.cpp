@@ -109,6 +109,13 @@ QString writeFailureLine(const QStringList &lines)
     return {};
 }
 
+QString ignoredOptionLine(const QString &line)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\[[^\\]@]+ @ 0x[0-9a-fA-F]+\\] Error parsing option "));
+    return pattern.match(line).hasMatch() ? withoutContextAddress(line) : QString();
+}
+
 std::optional<double> readWholeNumber(const QString &text)
 {
     static const QRegularExpression pattern(
