@@ -63,6 +63,8 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"probe", "--bogus", "x.mp4"};
         QTest::newRow("crop and a newline") << QStringList{"probe", "--crop", "1920:800:0:0\n", "x.mp4"};
         QTest::newRow("defaults figure too high") << QStringList{"defaults", "audioSampling", "999999"};
+        QTest::newRow("quality beyond the encoder's scale")
+            << QStringList{"command", "--video-encoder", "libx264", "--quality", "52", m_clip};
         QTest::newRow("hosts file without a host") << QStringList{"encode", "--hosts", m_noHosts, m_clip};
     }
 
@@ -207,6 +209,10 @@ private slots:
         QTest::newRow("queue add, audio")
             << QStringList{"queue", "add", "--audio-track", "2"}
             << "tavrix-cli queue add: %1: The source has 1 audio track; track 2 was asked for.\n";
+        // Without --video-encoder the stored one (libx264) sets the scale.
+        QTest::newRow("command, quality beyond the stored encoder's scale")
+            << QStringList{"command", "--quality", "60"}
+            << "tavrix-cli command: %1: --quality 60 is beyond the scale of libx264, 0 to 51.\n";
         QTest::newRow("encode, audio")
             << QStringList{"encode",  "--audio-track", "9",        "--video-encoder",
                            "libx264", "--preset",      "ultrafast"}
