@@ -121,9 +121,11 @@ void addSettingsOptions(QCommandLineParser &parser)
         QStringLiteral("NAME"));
     add(QStringLiteral("video-bitrate"), tr("Video bitrate in kbit/s, or auto."), QStringLiteral("KBITS"));
     add(QStringLiteral("quality"),
-        tr("Constant quality instead of a bitrate, lower is better: -crf 0 to 51 for libx264 and libx265, "
-           "0 to 63 for libsvtav1 and libvpx-vp9; -qp for VAAPI, -cq for NVENC, -global_quality for QSV, 0 "
-           "to 51 (none for VideoToolbox)."),
+        tr("Constant quality instead of a bitrate, lower is better: 0 to 63 for libsvtav1 and libvpx-vp9 "
+           "(-crf), "
+           "0 to 51 for the others: -crf for libx264 and libx265, -qp for VAAPI, -cq for NVENC, "
+           "-global_quality "
+           "for QSV (none for VideoToolbox)."),
         QStringLiteral("N"));
     add(QStringLiteral("preset"),
         tr("Encoder preset: %1.").arg(rawTexts<VideoPresets>().join(QStringLiteral(", "))),

@@ -38,9 +38,9 @@ void printUsage(std::FILE *stream)
         "A stream the container cannot hold is refused before the run, with the reason.\n"
         "\n"
         "Quality: --quality N encodes at a constant quality instead of a bitrate (lower is better):\n"
-        "-crf 0 to 51 for libx264 and libx265, 0 to 63 for libsvtav1 and libvpx-vp9; -qp for VAAPI,\n"
-        "-cq for NVENC, -global_quality for QSV (0 to 51). The VideoToolbox encoders have no\n"
-        "constant quality here; give them a bitrate.\n"
+        "0 to 63 for libsvtav1 and libvpx-vp9 (-crf), 0 to 51 for the others: -crf for libx264 and\n"
+        "libx265, -qp for VAAPI, -cq for NVENC, -global_quality for QSV. The VideoToolbox encoders have\n"
+        "no constant quality here; give them a bitrate.\n"
         "\n"
         "Run 'tavrix-cli COMMAND --help' for the options of a command.\n",
         stream);
