@@ -122,6 +122,13 @@ private slots:
         QTest::newRow("x265 chatter first")
             << QByteArray("err:x265 [info]: HEVC encoder\\nx265 [error]: bad\\n;exit:1") << false
             << "x265 [error]: bad";
+        // SVT-AV1 on a picture under 64x64, recorded from ffmpeg 5.1 and shortened.
+        QTest::newRow("SVT-AV1 banner first")
+            << QByteArray(
+                   "err:Svt[info]: ------\\nSvt[info]: SVT [version]: SVT-AV1 Encoder Lib v1.4.1\\n"
+                   "Svt[error]: Instance 1: Source Width must be at least 64\\n[libsvtav1 @ 0x562ccc259980] "
+                   "Error setting encoder parameters: bad parameter (0x80001005)\\n;exit:1")
+            << false << "Svt[error]: Instance 1: Source Width must be at least 64";
         QTest::newRow("silent failure") << QByteArray("exit:3") << false << "ffmpeg exited with status 3";
         QTest::newRow("hangs") << QByteArray("err:[h264_qsv] waiting\\n;hang") << false
                                << "ffmpeg did not answer in 0.3 s";
