@@ -252,6 +252,10 @@ private slots:
         row("an option SVT-AV1 went on without",
             av1 + QStringList{"--container", "mkv", "--params", "-svtav1-params foo=bar"}, "",
             "Failed: libsvtav1: Error parsing option foo: bar.");
+        row("a value x265 went on without",
+            QStringList{"--video-encoder", "libx265", "--preset", "ultrafast", "--params",
+                        "-x265-params crf=abc"},
+            "", "Failed: libx265: Invalid value for crf: abc.");
     }
     void codecs()
     {
