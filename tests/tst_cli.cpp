@@ -260,6 +260,11 @@ private slots:
                      "\" -vf crop=320:240:0:0,scale=-2:-2 -map 0:0 -c:v libx264 -pix_fmt yuv420p -map 0:1 "
                      "-c:a aac -ac 2 -async 1 -f matroska \"" +
                      m_home.filePath("two audio.mkv") + "\"\n");
+
+        // Without a stored quality an encoder chosen for the run starts from its own first one.
+        QCOMPARE(cli({"defaults", "videoRate", "quality"}).status, 0);
+        const Run av1 = cli({"command", "--video-encoder", "libsvtav1", m_clip});
+        QVERIFY2(av1.out.contains(" -c:v libsvtav1 -crf 32 -preset 8 "), qPrintable(av1.out));
     }
 
     // What `command` prints is one line per command, whatever the file is called: read line by line,

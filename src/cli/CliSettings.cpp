@@ -326,8 +326,12 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
 
     if (s.container)
         job->container = *s.container;
-    if (s.videoEncoder)
+    if (s.videoEncoder) {
         job->videoEncoder = *s.videoEncoder;
+        // Without a stored quality the job took the stored encoder's first one; this encoder has its own.
+        if (!Preferences::contains(Preferences::Key::videoQuality))
+            job->videoQuality = defaultVideoQuality(*s.videoEncoder);
+    }
     // A rate given here wins over the stored choice of bitrate or quality.
     if (s.videoDebit) {
         job->videoDebit = *s.videoDebit;
