@@ -64,6 +64,8 @@ private slots:
         QTest::newRow("crop and a newline") << QStringList{"probe", "--crop", "1920:800:0:0\n", "x.mp4"};
         QTest::newRow("unknown HDR choice") << QStringList{"probe", "--hdr", "maybe", "x.mp4"};
         QTest::newRow("defaults figure too high") << QStringList{"defaults", "audioSampling", "999999"};
+        QTest::newRow("quality beyond the encoder's scale")
+            << QStringList{"command", "--video-encoder", "libx264", "--quality", "52", m_clip};
         QTest::newRow("hosts file without a host") << QStringList{"encode", "--hosts", m_noHosts, m_clip};
     }
 
@@ -208,6 +210,10 @@ private slots:
         QTest::newRow("queue add, audio")
             << QStringList{"queue", "add", "--audio-track", "2"}
             << "tavrix-cli queue add: %1: The source has 1 audio track; track 2 was asked for.\n";
+        // Without --video-encoder the stored one (libx264) sets the scale.
+        QTest::newRow("command, quality beyond the stored encoder's scale")
+            << QStringList{"command", "--quality", "60"}
+            << "tavrix-cli command: %1: --quality 60 is beyond the scale of libx264, 0 to 51.\n";
         QTest::newRow("encode, audio")
             << QStringList{"encode",  "--audio-track", "9",        "--video-encoder",
                            "libx264", "--preset",      "ultrafast"}
@@ -255,6 +261,11 @@ private slots:
                      "\" -vf crop=320:240:0:0,scale=-2:-2 -map 0:0 -c:v libx264 -pix_fmt yuv420p -map 0:1 "
                      "-c:a aac -ac 2 -async 1 -f matroska \"" +
                      m_home.filePath("two audio.mkv") + "\"\n");
+
+        // Without a stored quality an encoder chosen for the run starts from its own first one.
+        QCOMPARE(cli({"defaults", "videoRate", "quality"}).status, 0);
+        const Run av1 = cli({"command", "--video-encoder", "libsvtav1", m_clip});
+        QVERIFY2(av1.out.contains(" -c:v libsvtav1 -crf 32 -preset 8 "), qPrintable(av1.out));
     }
 
     // What `command` prints is one line per command, whatever the file is called: read line by line,

@@ -244,6 +244,99 @@ private slots:
         QTEST(probed, "colours");
     }
 
+    // The AV1 and VP9 encoders, the audio encoders and WebM on a 5.1 source, read back with the real
+    // tools; a stream the container cannot hold is refused before the run, naming it, and an option the
+    // encoder went on without fails the job.
+    void codecs_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("output"); // the file written
+        QTest::addColumn<QString>("said");   // how the output reads back, or the job's line
+        const QStringList av1{"--video-encoder", "libsvtav1", "--preset", "ultrafast"};
+        const QStringList vp9{"--video-encoder", "libvpx-vp9", "--preset", "ultrafast"};
+        const auto row = [](const char *name, const QStringList &args, const char *output, const char *said) {
+            QTest::newRow(name) << args << QString(output) << QString(said);
+        };
+        row("AV1 in MKV", av1 + QStringList{"--quality", "40", "--container", "mkv"}, "clip.mkv",
+            "Matroska|av1,yuv420p|aac,44100,2");
+        row("VP9 and Opus in WebM", vp9 + QStringList{"--audio-encoder", "libopus", "--container", "webm"},
+            "clip.webm", "WebM|vp9,yuv420p|opus,48000,2");
+        row("FLAC in MKV", fast + QStringList{"--audio-encoder", "flac", "--container", "mkv"}, "clip.mkv",
+            "Matroska|h264,yuv420p|flac,44100,2");
+        row("AC-3, 5.1 kept", fast + QStringList{"--audio-encoder", "ac3", "--audio-channels", "keep"},
+            "clip.mp4", "MPEG-4|h264,yuv420p|ac3,44100,6");
+        row("Opus at 44100 Hz, 5.1 kept",
+            fast + QStringList{"--audio-encoder", "libopus", "--audio-channels", "keep", "--audio-sampling",
+                               "44100"},
+            "clip.mp4", "MPEG-4|h264,yuv420p|opus,48000,6");
+        row("E-AC-3 in MP4", fast + QStringList{"--audio-encoder", "eac3"}, "clip.mp4",
+            "MPEG-4|h264,yuv420p|eac3,44100,2");
+        row("WebM refuses H.264", fast + QStringList{"--audio-encoder", "libopus", "--container", "webm"}, "",
+            "Not run: WebM holds only VP9 or AV1 video, which libx264 does not write: choose libsvtav1 or "
+            "libvpx-vp9, or MKV.");
+        row("WebM refuses a copied H.264",
+            QStringList{"--video-encoder", "copy", "--audio-encoder", "libopus", "--container", "webm"}, "",
+            "Not run: WebM cannot hold the source's AVC video as it is: choose libsvtav1 or libvpx-vp9, or "
+            "MKV.");
+        row("WebM refuses AAC", vp9 + QStringList{"--container", "webm"}, "",
+            "Not run: WebM holds only Opus or Vorbis audio, which aac does not write: choose libopus, or "
+            "MKV.");
+        row("WebM refuses a copied AAC", vp9 + QStringList{"--audio-encoder", "copy", "--container", "webm"},
+            "",
+            "Not run: WebM cannot hold the source's audio stream “2 1 Advanced Audio Codec Low Complexity "
+            "342 kb/s CBR 44.1 kHz 6” as it is: choose libopus, or MKV.");
+        row("MP4 refuses FLAC", fast + QStringList{"--audio-encoder", "flac"}, "",
+            "Not run: MP4 holds FLAC audio only in ffmpeg's experimental mode: choose MKV, or another audio "
+            "encoder.");
+        row("an option SVT-AV1 went on without",
+            av1 + QStringList{"--container", "mkv", "--params", "-svtav1-params foo=bar"}, "",
+            "Failed: libsvtav1: Error parsing option foo: bar.");
+        row("a value x265 went on without",
+            QStringList{"--video-encoder", "libx265", "--preset", "ultrafast", "--params",
+                        "-x265-params crf=abc"},
+            "", "Failed: libx265: Invalid value for crf: abc.");
+    }
+    void codecs()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, output);
+        QFETCH(QString, said);
+        const QTemporaryDir work;
+        const QString source = work.filePath(QStringLiteral("clip.mov"));
+        QVERIFY(TestSupport::generateClip(
+            source, {"-f", "lavfi", "-i", "testsrc=size=128x72:rate=10:duration=1", "-f", "lavfi", "-i",
+                     "sine=duration=1,pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", "-c:v", "libx264",
+                     "-preset", "ultrafast", "-c:a", "aac"}));
+        QVERIFY(QDir().mkpath(work.filePath("out")));
+        QByteArray out;
+        const int code =
+            encode(QStringList{"--dest", work.filePath("out")} + args + QStringList{source}, &out);
+        const QStringList written = QDir(work.filePath("out")).entryList(QDir::Files);
+        if (output.isEmpty()) {
+            QCOMPARE(code, 1);
+            QVERIFY2(out.contains(("clip.mov  " + said + '\n').toUtf8()), out.constData());
+            QCOMPARE(written, QStringList());
+            return;
+        }
+        QVERIFY2(code == 0, out.constData());
+        QCOMPARE(written, QStringList{output});
+        const QString file = work.filePath("out/" + output);
+        const auto probe = [&file](const char *stream, const char *entries) {
+            QByteArray text;
+            TestSupport::run(QStringLiteral("ffprobe"),
+                             {"-v", "error", "-select_streams", stream, "-show_entries",
+                              QString("stream=") + entries, "-of", "default=noprint_wrappers=1:nokey=1",
+                              file},
+                             &text);
+            return QString::fromUtf8(text).trimmed().replace('\n', ',');
+        };
+        QCOMPARE(
+            QStringList({m_tools.mediaInfoField(file, "General", "Format"),
+                         probe("v:0", "codec_name,pix_fmt"), probe("a:0", "codec_name,sample_rate,channels")})
+                .join('|'),
+            said);
+    }
+
     // A file already at the destination, the source itself included, is never lost: the run takes a free
     // name (the stored choice, Rename, with factory settings), skips the job or, asked to, replaces the file
     // once the new one is complete.

@@ -236,6 +236,63 @@ private slots:
                 j.audioEncoder = AudioEncoders::libmp3lame;
             });
 
+        // AV1 and VP9: their own quality scale (0 to 63) and presets, no x264 profile or tune; Opus at 48 kHz
+        // rather than the 44100 it refuses, FLAC without a bitrate; WebM writes no MP4 subtitle codec.
+        const QString WEBM = "-f webm \"/data/out/clip_x265_aac.mp4\"";
+        row("AV1 in WebM, beyond its quality scale",
+            T + IN + VF + "-map 0:0 -c:v libsvtav1 -crf 63 -preset 8 " + PIX +
+                "-map 0:1 -c:a libopus -b:a 160k -ac 2 -ar 48000 -async 1 " + WEBM,
+            [](MediaVideo &j) {
+                j.container = 2;
+                j.videoEncoder = VideoEncoders::libsvtav1;
+                j.videoRate = VideoRate::Quality;
+                j.videoQuality = 70;
+                j.videoProfile = VideoProfiles::high;
+                j.videoTune = VideoTunes::film;
+                j.audioEncoder = AudioEncoders::libopus;
+            });
+        row("VP9 in WebM with an external subtitle",
+            T + IN_SUB + VF + "-map 0:0 -c:v libvpx-vp9 -b:v 1000k -deadline good -cpu-used 0 -row-mt 1 " +
+                PIX +
+                "-map 0:1 -c:a libopus -b:a 160k -ac 2 -ar 24000 -async 1 -map 1:0 -c:s webvtt "
+                "-disposition:s:0 0 "
+                "-metadata:s:s:0 language=fre " +
+                WEBM,
+            [](MediaVideo &j) {
+                j.container = 2;
+                j.videoEncoder = VideoEncoders::libvpx_vp9;
+                j.videoPreset = VideoPresets::veryslow;
+                j.audioEncoder = AudioEncoders::libopus;
+                j.audioSampling = 24000;
+                j.subtitleExternal = SUB;
+            });
+        row("FLAC", T + IN + VF + V + PIX + "-map 0:1 -c:a flac -ac 2 -ar 44100 -async 1 " + MKV,
+            [](MediaVideo &j) {
+                j.container = 1;
+                j.audioEncoder = AudioEncoders::flac;
+            });
+        // mediainfo describes the format of an audio line, and not Opus nor Vorbis.
+        const QStringList opusAndAac{"Select 2 track(s) for encoding",
+                                     "2 1  96.0 kb/s VBR 48.0 kHz 2 English",
+                                     "3 2 Advanced Audio Codec Low Complexity 128 kb/s CBR 48.0 kHz 2"};
+        const auto copiedVp9 = [opusAndAac](MediaVideo &j) {
+            j.container = 2;
+            j.videoEncoder = VideoEncoders::copy;
+            j.audioEncoder = AudioEncoders::copy;
+            j.videoTracks = QStringList{"1 0 VP9 800 kb/s Size: 1920x1080 DAR: 16:9 PAR: 1.000"};
+            j.audioTracks = opusAndAac;
+        };
+        row("copied VP9 and Opus in WebM", T + IN + "-map 0:0 -c:v copy -map 0:1 -c:a copy -async 1 " + WEBM,
+            copiedVp9);
+        refused(
+            "copied AAC beside Opus in WebM",
+            "WebM cannot hold the source's audio stream “3 2 Advanced Audio Codec Low Complexity 128 kb/s "
+            "CBR 48.0 kHz 2” as it is: choose libopus, or MKV.",
+            [copiedVp9](MediaVideo &j) {
+                copiedVp9(j);
+                j.audioTrack = 0;
+            });
+
         const QString ext = "-map 1:0 -c:s mov_text -disposition:s:0 0 ";
         subtitles("external subtitle in mp4", 0, {}, 0, SUB, "fre",
                   T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 language=fre " + OUT);

@@ -55,6 +55,11 @@ private slots:
             "nv12");
         row("qsv quality", "hevc_qsv", 22, "slower", "high",
             "-vf scale=-2:-2 -map 0:0 -c:v hevc_qsv -global_quality 22 -preset slower -pix_fmt nv12");
+        row("svt-av1 bitrate, ultrafast", "libsvtav1", -1, "ultrafast", "main",
+            "-vf scale=-2:-2 -map 0:0 -c:v libsvtav1 -b:v 1000k -preset 13 -pix_fmt yuv420p");
+        row("vp9 quality, medium", "libvpx-vp9", 33, "medium", "high",
+            "-vf scale=-2:-2 -map 0:0 -c:v libvpx-vp9 -crf 33 -b:v 0 -deadline good -cpu-used 2 -row-mt 1 "
+            "-pix_fmt yuv420p");
         row("videotoolbox has no quality", "hevc_videotoolbox", 20, "auto", "auto",
             "!hevc_videotoolbox has no constant quality mode");
     }
@@ -117,6 +122,13 @@ private slots:
         QTest::newRow("x265 chatter first")
             << QByteArray("err:x265 [info]: HEVC encoder\\nx265 [error]: bad\\n;exit:1") << false
             << "x265 [error]: bad";
+        // SVT-AV1 on a picture under 64x64, recorded from ffmpeg 5.1 and shortened.
+        QTest::newRow("SVT-AV1 banner first")
+            << QByteArray(
+                   "err:Svt[info]: ------\\nSvt[info]: SVT [version]: SVT-AV1 Encoder Lib v1.4.1\\n"
+                   "Svt[error]: Instance 1: Source Width must be at least 64\\n[libsvtav1 @ 0x562ccc259980] "
+                   "Error setting encoder parameters: bad parameter (0x80001005)\\n;exit:1")
+            << false << "Svt[error]: Instance 1: Source Width must be at least 64";
         QTest::newRow("silent failure") << QByteArray("exit:3") << false << "ffmpeg exited with status 3";
         QTest::newRow("hangs") << QByteArray("err:[h264_qsv] waiting\\n;hang") << false
                                << "ffmpeg did not answer in 0.3 s";

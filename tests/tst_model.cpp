@@ -23,8 +23,10 @@ private slots:
     {
         QCOMPARE(rawTexts<VideoEncoders>(),
                  (QStringList{"libx264", "h264_videotoolbox", "libx265", "hevc_videotoolbox", "h264_vaapi",
-                              "hevc_vaapi", "h264_nvenc", "hevc_nvenc", "h264_qsv", "hevc_qsv", "copy"}));
-        QCOMPARE(rawTexts<AudioEncoders>(), (QStringList{"aac", "libmp3lame", "copy"}));
+                              "hevc_vaapi", "h264_nvenc", "hevc_nvenc", "h264_qsv", "hevc_qsv", "copy",
+                              "libsvtav1", "libvpx-vp9"}));
+        QCOMPARE(rawTexts<AudioEncoders>(),
+                 (QStringList{"aac", "libmp3lame", "copy", "libopus", "flac", "ac3", "eac3"}));
         QCOMPARE(rawTexts<AudioChannels>(), (QStringList{"stereo", "keep"}));
         QCOMPARE(rawTexts<HdrKind>(), (QStringList{"none", "hdr10", "hlg"}));
         QCOMPARE(rawTexts<HdrOutput>(), (QStringList{"keep", "sdr"}));
@@ -35,7 +37,7 @@ private slots:
                               "slow", "slower", "veryslow"}));
         QCOMPARE(rawTexts<VideoTunes>(), (QStringList{"auto", "film", "animation", "grain", "stillimage",
                                                       "fastdecode", "zerolatency", "psnr", "ssim"}));
-        QCOMPARE(Lists::containers(), (QStringList{"mp4", "mkv"}));
+        QCOMPARE(Lists::containers(), (QStringList{"mp4", "mkv", "webm"}));
         QCOMPARE(Lists::nameTemplates(),
                  (QStringList{"None", "{source}", "{source}_{videoCodec}_{audioCodec}"}));
     }

@@ -45,6 +45,9 @@ private slots:
         // "{source}" goes in first, so a placeholder inside the source name is replaced afterwards.
         row("placeholder in the source name", 2, "/in/{VIDEOCODEC}.mov", "/o/x.mp4", 0, 0, 1, none,
             "/o/x264_x264_aac.mkv");
+        row("AV1 and Opus in WebM", 2, "/in/clip.mov", "/o/clip.mp4", 11, 3, 2, none,
+            "/o/clip_av1_opus.webm");
+        row("VP9 and FLAC", 2, "/in/clip.mov", "/o/clip.mp4", 12, 4, 1, none, "/o/clip_vp9_flac.mkv");
         row("container out of range", 1, "/in/c.mov", "/o/c.mp4", 0, 0, 7, none, "/o/c.mp4");
         row("template None keeps", 0, "/in/c.mov", "/o/kept.mkv", 0, 0, 0, none, "/o/kept.mkv");
     }

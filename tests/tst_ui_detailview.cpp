@@ -27,6 +27,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -137,7 +138,7 @@ class TestDetailView : public QObject
             {"widthPicker", "1280", [](MediaVideo &j) { j.width = 1280; }},
             {"heightPicker", "720", [](MediaVideo &j) { j.height = 720; }},
             {"presetPicker", "slower", [](MediaVideo &j) { j.videoPreset = VideoPresets::slower; }},
-            {"profilePicker", "high10", [](MediaVideo &j) { j.videoProfile = VideoProfiles::high10; }},
+            {"profilePicker", "main", [](MediaVideo &j) { j.videoProfile = VideoProfiles::main; }},
             {"tunePicker", "zerolatency", [](MediaVideo &j) { j.videoTune = VideoTunes::zerolatency; }},
             {"audioTrackList", "2 · French · AAC stereo · 96 kb/s · Commentary",
              [](MediaVideo &j) { j.audioTrack = 2; }},
@@ -327,6 +328,97 @@ private slots:
         click(view, "okButton");
         QVERIFY(closed(view));
         QCOMPARE(job->hdrOutput, HdrOutput::Keep);
+    }
+
+    // A new encoder offers only the profiles and tunes it takes (one it does not take reads as Auto) and its
+    // own quality scale, x264's default becoming its own; in WebM the command says what does not fit.
+    // "Ok" writes what is shown.
+    void encoderChoices_data()
+    {
+        QTest::addColumn<QString>("encoder");
+        QTest::addColumn<QString>("profiles"); // offered
+        QTest::addColumn<QString>("tunes");
+        QTest::addColumn<QString>("profile"); // shown, and written on "Ok"
+        QTest::addColumn<QString>("tune");
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<int>("maxQuality");
+        QTest::addColumn<QString>("command"); // a part of it, in WebM with Opus
+        QTest::newRow("libx264")
+            << "libx264"
+            << "auto baseline main high high10 high422 high444"
+            << "auto film animation grain stillimage fastdecode zerolatency psnr ssim"
+            << "high10"
+            << "film" << 23 << 51
+            << "No command: WebM holds only VP9 or AV1 video, which libx264 does not write";
+        QTest::newRow("libx265") << "libx265"
+                                 << "auto main"
+                                 << "auto animation grain fastdecode zerolatency psnr ssim"
+                                 << "auto"
+                                 << "auto" << 23 << 51 << "No command: WebM holds only VP9 or AV1";
+        QTest::newRow("h264_vaapi") << "h264_vaapi"
+                                    << "auto baseline main high"
+                                    << "auto"
+                                    << "auto"
+                                    << "auto" << 23 << 51 << "";
+        QTest::newRow("libsvtav1") << "libsvtav1"
+                                   << "auto"
+                                   << "auto"
+                                   << "auto"
+                                   << "auto" << 32 << 63
+                                   << " -c:v libsvtav1 -crf 32 -preset 8 -pix_fmt yuv420p ";
+        QTest::newRow("libvpx-vp9")
+            << "libvpx-vp9"
+            << "auto"
+            << "auto"
+            << "auto"
+            << "auto" << 31 << 63 << " -c:v libvpx-vp9 -crf 31 -b:v 0 -deadline good -cpu-used 2 -row-mt 1 ";
+        QTest::newRow("copy") << "copy"
+                              << "auto"
+                              << "auto"
+                              << "auto"
+                              << "auto" << 23 << 51
+                              << "No command: WebM cannot hold the source's AVC video as it is";
+    }
+    void encoderChoices()
+    {
+        QFETCH(QString, encoder);
+        QFETCH(int, maxQuality);
+        QFETCH(QString, command);
+        auto job = makeJob();
+        job->videoProfile = VideoProfiles::high10;
+        job->videoTune = VideoTunes::film;
+        job->videoRate = VideoRate::Quality;
+        QPointer<DetailView> view = open(job);
+        enter(view, "videoCodecPicker", encoder);
+        const auto offered = [&](const char *name) {
+            auto *picker = child<SegmentedPicker>(view, name);
+            QStringList shown;
+            for (int i = 0; i < picker->count(); ++i)
+                if (picker->button(i)->isVisibleTo(picker))
+                    shown << picker->button(i)->text();
+            return shown.join(' ');
+        };
+        QTEST(offered("profilePicker"), "profiles");
+        QTEST(offered("tunePicker"), "tunes");
+        QTEST(shown(view, "profilePicker"), "profile");
+        QTEST(shown(view, "tunePicker"), "tune");
+        auto *quality = child<QSpinBox>(view, "videoQualityBox");
+        QTEST(quality->value(), "quality");
+        QCOMPARE(quality->maximum(), maxQuality);
+        enter(view, "containerPicker", "webm");
+        QCOMPARE(child<QLineEdit>(view, "destinationEdit")->text(), m_dir.filePath("film.webm"));
+        enter(view, "audioCodecPicker", "libopus");
+        if (!command.isEmpty())
+            QTRY_VERIFY2(view->commandLineText().contains(command), qPrintable(view->commandLineText()));
+        click(view, "okButton");
+        QVERIFY(closed(view));
+        QCOMPARE(rawText(job->videoEncoder), encoder);
+        QTEST(rawText(job->videoProfile), "profile");
+        QTEST(rawText(job->videoTune), "tune");
+        QTEST(job->videoQuality, "quality");
+        QCOMPARE(job->container, 2);
+        QCOMPARE(job->destination, m_dir.filePath("film.webm"));
+        QCOMPARE(job->audioEncoder, AudioEncoders::libopus);
     }
 
     void aRefusedDestinationGoesBackToWhatWasShown()

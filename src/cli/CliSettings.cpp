@@ -141,14 +141,19 @@ void addSettingsOptions(QCommandLineParser &parser)
     };
     add(QStringLiteral("dest"), tr("Write the outputs into DIR (default: beside each source)."),
         QStringLiteral("DIR"));
-    add(QStringLiteral("container"), tr("Output container: mp4 or mkv."), QStringLiteral("mp4|mkv"));
+    add(QStringLiteral("container"),
+        tr("Output container: mp4, mkv or webm (VP9 or AV1 video, Opus or Vorbis audio)."),
+        QStringLiteral("mp4|mkv|webm"));
     add(QStringLiteral("video-encoder"),
         tr("Video encoder: %1.").arg(rawTexts<VideoEncoders>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
     add(QStringLiteral("video-bitrate"), tr("Video bitrate in kbit/s, or auto."), QStringLiteral("KBITS"));
     add(QStringLiteral("quality"),
-        tr("Constant quality instead of a bitrate, 0 to 51, lower is better: -crf for libx264 and libx265, "
-           "-qp for VAAPI, -cq for NVENC, -global_quality for QSV (none for VideoToolbox)."),
+        tr("Constant quality instead of a bitrate, lower is better: 0 to 63 for libsvtav1 and libvpx-vp9 "
+           "(-crf), "
+           "0 to 51 for the others: -crf for libx264 and libx265, -qp for VAAPI, -cq for NVENC, "
+           "-global_quality "
+           "for QSV (none for VideoToolbox)."),
         QStringLiteral("N"));
     add(QStringLiteral("preset"),
         tr("Encoder preset: %1.").arg(rawTexts<VideoPresets>().join(QStringLiteral(", "))),
@@ -226,8 +231,9 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
     if (parser.isSet(QStringLiteral("container"))) {
         const int index = int(Lists::containers().indexOf(parser.value(QStringLiteral("container"))));
         if (index < 0) {
-            error =
-                tr("--container: “%1” is neither mp4 nor mkv").arg(parser.value(QStringLiteral("container")));
+            error = tr("--container: “%1” is not one of: %2")
+                        .arg(parser.value(QStringLiteral("container")),
+                             Lists::containers().join(QStringLiteral(", ")));
             return std::nullopt;
         }
         s.container = index;
@@ -253,13 +259,16 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
             error = tr("--quality and --video-bitrate contradict each other");
             return std::nullopt;
         }
-        s.quality = readWhole(parser.value(QStringLiteral("quality")), Lists::minVideoQuality,
-                              Lists::maxVideoQuality);
+        // Without --video-encoder the stored one decides; applySettings() checks the figure against it.
+        const int max = s.videoEncoder ? maxVideoQuality(*s.videoEncoder) : Lists::maxVideoQuality;
+        s.quality = readWhole(parser.value(QStringLiteral("quality")), Lists::minVideoQuality, max);
         if (!s.quality) {
             error = tr("--quality: “%1” is not a whole number from %2 to %3")
                         .arg(parser.value(QStringLiteral("quality")))
                         .arg(Lists::minVideoQuality)
-                        .arg(Lists::maxVideoQuality);
+                        .arg(max);
+            if (s.videoEncoder)
+                error += tr(" (the scale of %1)").arg(rawText(*s.videoEncoder));
             return std::nullopt;
         }
     }
@@ -407,8 +416,12 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
 
     if (s.container)
         job->container = *s.container;
-    if (s.videoEncoder)
+    if (s.videoEncoder) {
         job->videoEncoder = *s.videoEncoder;
+        // Without a stored quality the job took the stored encoder's first one; this encoder has its own.
+        if (!Preferences::contains(Preferences::Key::videoQuality))
+            job->videoQuality = defaultVideoQuality(*s.videoEncoder);
+    }
     // A rate given here wins over the stored choice of bitrate or quality.
     if (s.videoDebit) {
         job->videoDebit = *s.videoDebit;
@@ -451,10 +464,16 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
     if (s.params)
         job->otherParam = *s.params;
 
+    if (s.quality && *s.quality > maxVideoQuality(job->videoEncoder))
+        refusal = tr("--quality %1 is beyond the scale of %2, 0 to %3.")
+                      .arg(*s.quality)
+                      .arg(rawText(job->videoEncoder))
+                      .arg(maxVideoQuality(job->videoEncoder));
+
     if (s.videoTrack) {
         if (*s.videoTrack < job->videoTracks.size())
             job->videoTrack = *s.videoTrack;
-        else
+        else if (refusal.isEmpty())
             refusal = missingTrack(TrackKind::Video, job->videoTracks.size(), *s.videoTrack);
     }
     // Entry 0 of audioTracks is the summary, which stands for every track (0 asks for them all).

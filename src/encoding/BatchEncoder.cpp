@@ -264,6 +264,9 @@ class OutputTail
 public:
     void add(const QString &line)
     {
+        // Said once, early, before lines enough to push it out of the tail.
+        if (m_ignoredOption.isEmpty())
+            m_ignoredOption = ignoredOptionLine(line);
         if (isProgressLine(line) && !m_lines.isEmpty() && isProgressLine(m_lines.last()))
             m_lines.last() = line;
         else
@@ -273,6 +276,8 @@ public:
     }
 
     const QStringList &lines() const { return m_lines; }
+    // The first line saying that an encoder went on without one of its options; empty for none.
+    const QString &ignoredOption() const { return m_ignoredOption; }
     // Its end, for the user to read.
     QString text() const
     {
@@ -283,6 +288,7 @@ private:
     static constexpr int MaxLines = 64;
     static constexpr int ShownLines = 20;
     QStringList m_lines;
+    QString m_ignoredOption;
 };
 
 // How one encoder process went.
@@ -794,6 +800,9 @@ void BatchEncoder::Run::conclude(Prepared &p, const ProcessOutcome &outcome)
                                 : tr("ffmpeg exited with status %1: %2").arg(outcome.exitCode).arg(message);
         } else if (!writeFailure.isEmpty()) {
             result.reason = tr("ffmpeg could not finish writing “%1”: %2").arg(shownName, writeFailure);
+        } else if (!outcome.tail.ignoredOption().isEmpty()) {
+            // The file is not what the user asked for.
+            result.reason = outcome.tail.ignoredOption();
         } else if (!p.folder->isInPlace()) {
             result.reason = tr("The folder “%1” was moved or replaced while ffmpeg ran.")
                                 .arg(QFileInfo(p.folder->path()).absolutePath());

@@ -109,6 +109,16 @@ QString writeFailureLine(const QStringList &lines)
     return {};
 }
 
+QString ignoredOptionLine(const QString &line)
+{
+    // The words of ffmpeg 5.1's wrappers when the library turns down a key or a value of -x264-params,
+    // -x265-params or -svtav1-params.
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\[(libx264|libx265|libsvtav1) @ 0x[0-9a-fA-F]+\\] "
+                       "(Error parsing option |Unknown option: |Invalid value for )"));
+    return pattern.match(line).hasMatch() ? withoutContextAddress(line) : QString();
+}
+
 std::optional<double> readWholeNumber(const QString &text)
 {
     static const QRegularExpression pattern(

@@ -58,6 +58,13 @@ QString failureLine(const QStringList &lines);
 // cannot write a Matroska trailer for want of space, so the status alone does not tell.
 QString writeFailureLine(const QStringList &lines);
 
+// The line in which an encoder says that it could not take one of its options and went on without it
+// (SVT-AV1: "[libsvtav1 @ 0x...] Error parsing option foo: bar." for "-svtav1-params foo=bar"; x264 and
+// x265 alike for their -x264-params and -x265-params), with its "[libsvtav1 @ 0x...]" prefix made
+// "libsvtav1: "; empty when there is none. ffmpeg then exits with status 0 and an output made otherwise
+// than asked (x264 given "crf=abc" encodes losslessly).
+QString ignoredOptionLine(const QString &line);
+
 // Seconds of a time as ffmpeg's options take it: "[-][HH:]MM:SS[.m...]" or "[-]S[.m...]" with an
 // optional unit "s", "ms" or "us"; nothing for anything else.
 std::optional<double> readOptionTime(const QString &text);

@@ -144,7 +144,10 @@ int simultaneousJobs()
 
 int videoQuality()
 {
-    return contains(Key::videoQuality) ? readInt(Key::videoQuality) : Lists::defaultVideoQuality;
+    // Absent, it is the first quality of the stored encoder: x264's 23 would be a poor AV1 figure.
+    return contains(Key::videoQuality)
+               ? readInt(Key::videoQuality)
+               : defaultVideoQuality(caseAtOrFirst<VideoEncoders>(readInt(Key::videoEncoder)));
 }
 
 const KeyInfo *keyInfo(const QString &key)

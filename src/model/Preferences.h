@@ -15,7 +15,7 @@ namespace Preferences {
 // What a run does when a job's destination already exists. The stored index keeps its meaning.
 enum class ExistingOutput { Rename = 0, Skip = 1, Overwrite = 2 };
 ExistingOutput existingOutput(); // the stored policy; anything unknown reads as Rename
-int videoQuality();              // the stored quality, or Lists::defaultVideoQuality when absent
+int videoQuality();              // the stored quality; when absent, the first quality of the stored encoder
 
 inline constexpr int MaxSimultaneousJobs = 256;
 // The stored number of jobs run at once, from 1 to the number of cores.
@@ -49,7 +49,8 @@ inline constexpr const char videoRate[] = "videoRate";
 inline constexpr const char deInterlaceAuto[] = "deInterlaceAuto";
 // An AudioChannels index: 0 stereo, 1 the source's layout.
 inline constexpr const char audioChannels[] = "audioChannels";
-// Constant quality, 0 to 51, lower is better; absent reads as Lists::defaultVideoQuality.
+// Constant quality, 0 to 63 (the widest encoder scale), lower is better; absent reads as the first
+// quality of the stored encoder (23 for x264).
 inline constexpr const char videoQuality[] = "videoQuality";
 // The render node VAAPI encoders use; absent or empty: the first /dev/dri/renderD*.
 inline constexpr const char vaapiDevice[] = "vaapiDevice";

@@ -21,8 +21,32 @@ EncoderFamily familyOf(VideoEncoders encoder)
         return EncoderFamily::Qsv;
     case VideoEncoders::copy:
         return EncoderFamily::Copy;
+    case VideoEncoders::libsvtav1:
+        return EncoderFamily::SvtAv1;
+    case VideoEncoders::libvpx_vp9:
+        return EncoderFamily::Vpx;
     }
     return EncoderFamily::X264;
+}
+
+int maxVideoQuality(VideoEncoders encoder)
+{
+    const EncoderFamily family = familyOf(encoder);
+    return family == EncoderFamily::SvtAv1 || family == EncoderFamily::Vpx ? 63 : 51;
+}
+
+int defaultVideoQuality(VideoEncoders encoder)
+{
+    // 23 is x264's own default. On their 0..63 scales, 32 for SVT-AV1 (a step finer than its own default,
+    // 35) and 31 for VP9 (the figure usually advised for HD) look about as good, in a smaller file.
+    switch (familyOf(encoder)) {
+    case EncoderFamily::SvtAv1:
+        return 32;
+    case EncoderFamily::Vpx:
+        return 31;
+    default:
+        return Lists::defaultVideoQuality;
+    }
 }
 
 bool isHevc(VideoEncoders encoder)
@@ -34,7 +58,7 @@ namespace Lists {
 
 const QStringList &containers()
 {
-    static const QStringList list{QStringLiteral("mp4"), QStringLiteral("mkv")};
+    static const QStringList list{QStringLiteral("mp4"), QStringLiteral("mkv"), QStringLiteral("webm")};
     return list;
 }
 
@@ -116,6 +140,11 @@ int sizeFigure(const QString &entry)
 QString containerExtension(int container)
 {
     return containers().value(container, containers().first());
+}
+
+Container containerAt(int container)
+{
+    return container >= 0 && container < containers().size() ? Container(container) : Container::Mp4;
 }
 
 bool isVideoExtension(const QString &suffix)

@@ -22,9 +22,11 @@ enum class VideoEncoders {
     hevc_nvenc,
     h264_qsv,
     hevc_qsv,
-    copy // the source's video as it is ("Passthrough")
+    copy, // the source's video as it is ("Passthrough")
+    libsvtav1,
+    libvpx_vp9 // raw text "libvpx-vp9"
 };
-enum class AudioEncoders { aac, libmp3lame, copy };
+enum class AudioEncoders { aac, libmp3lame, copy, libopus, flac, ac3, eac3 };
 // `Auto` is the case whose raw text is "auto": the encoder chooses and no option is written.
 enum class VideoProfiles { Auto, baseline, main, high, high10, high422, high444 };
 enum class VideoPresets {
@@ -55,17 +57,27 @@ enum class HdrKind { None, Hdr10, Hlg };
 enum class HdrOutput { Keep, Sdr };
 
 // Encoders that share their options (rate, preset, profile, hardware setup).
-enum class EncoderFamily { X264, X265, VideoToolbox, Vaapi, Nvenc, Qsv, Copy };
+enum class EncoderFamily { X264, X265, VideoToolbox, Vaapi, Nvenc, Qsv, Copy, SvtAv1, Vpx };
 EncoderFamily familyOf(VideoEncoders encoder);
 bool isHevc(VideoEncoders encoder);
+
+// The encoder's constant quality scale ends here (0 is its best): 51 for the H.264 and HEVC encoders,
+// 63 for SVT-AV1 and VP9.
+int maxVideoQuality(VideoEncoders encoder);
+// The quality offered when the user first picks the encoder.
+int defaultVideoQuality(VideoEncoders encoder);
+
+// The output containers, in the order of Lists::containers().
+enum class Container { Mp4, Matroska, WebM };
 
 namespace vocabulary_detail {
 template<typename E> struct Names;
 template<> struct Names<VideoEncoders>
 {
-    static constexpr std::array<const char *, 11> raw{
-        "libx264",    "h264_videotoolbox", "libx265",  "hevc_videotoolbox", "h264_vaapi", "hevc_vaapi",
-        "h264_nvenc", "hevc_nvenc",        "h264_qsv", "hevc_qsv",          "copy"};
+    static constexpr std::array<const char *, 13> raw{
+        "libx264",    "h264_videotoolbox", "libx265",    "hevc_videotoolbox", "h264_vaapi",
+        "hevc_vaapi", "h264_nvenc",        "hevc_nvenc", "h264_qsv",          "hevc_qsv",
+        "copy",       "libsvtav1",         "libvpx-vp9"};
 };
 template<> struct Names<VideoRate>
 {
@@ -85,7 +97,8 @@ template<> struct Names<HdrOutput>
 };
 template<> struct Names<AudioEncoders>
 {
-    static constexpr std::array<const char *, 3> raw{"aac", "libmp3lame", "copy"};
+    static constexpr std::array<const char *, 7> raw{"aac",  "libmp3lame", "copy", "libopus",
+                                                     "flac", "ac3",        "eac3"};
 };
 template<> struct Names<VideoProfiles>
 {
@@ -174,7 +187,7 @@ inline size_t qHash(VideoTunes v, size_t start = 0)
 
 // The fixed choice lists shown by the pickers.
 namespace Lists {
-const QStringList &containers();      // "mp4", "mkv"
+const QStringList &containers();      // "mp4", "mkv", "webm"
 const QStringList &videoDebits();     // kbit/s, "Auto" first
 const QStringList &audioDebits();     // kbit/s, "Auto" first
 const QStringList &audioSamplings();  // Hz, "Auto" first
@@ -195,13 +208,16 @@ inline constexpr int maxVideoDebit = 1000000;   // kbit/s
 inline constexpr int maxAudioDebit = 1536;      // kbit/s, uncompressed stereo at 48 kHz
 inline constexpr int maxAudioSampling = 384000; // Hz
 inline constexpr int maxOutputSize = 16384;     // pixels
-// Constant quality: the scale of -crf, -qp, -cq and -global_quality, lower is better.
+// Constant quality: the scale of -crf, -qp, -cq and -global_quality, lower is better. A job or a default
+// may hold any figure of the widest scale; each encoder's own ends at ::maxVideoQuality(encoder).
 inline constexpr int minVideoQuality = 0;
-inline constexpr int maxVideoQuality = 51;
+inline constexpr int maxVideoQuality = 63;
 inline constexpr int defaultVideoQuality = 23;
 
 // Container extension for a stored container index; indexes outside the list read as "mp4".
 QString containerExtension(int container);
+// The container of a stored index; indexes outside the list read as MP4, as for the extension.
+Container containerAt(int container);
 
 // Accepted video file extension, in any letter case ("MTS" and "mts" alike).
 bool isVideoExtension(const QString &suffix);

@@ -44,11 +44,71 @@ QString outputPath(const QString &path)
     return path.startsWith(QLatin1Char('-')) ? QStringLiteral("./") + path : path;
 }
 
-// The profile word the encoder understands, or empty when it takes no such profile. The hardware
-// encoders follow the x264 and x265 rules, limited to the profiles every card offers for 8-bit output.
+// The preset options of the encoder: its own scale for our ultrafast .. veryslow; empty when it has
+// none for this preset.
+QString presetOptions(VideoEncoders encoder, VideoPresets preset)
+{
+    const int step = indexOfCase(preset); // 0 Auto, 1 ultrafast .. 9 veryslow
+    const bool automatic = preset == VideoPresets::Auto;
+    switch (familyOf(encoder)) {
+    case EncoderFamily::X264:
+    case EncoderFamily::X265:
+    case EncoderFamily::VideoToolbox:
+        return automatic ? QString() : QStringLiteral("-preset ") + rawText(preset) + QLatin1Char(' ');
+    case EncoderFamily::Nvenc: {
+        // p1 (fastest) to p7 (best); medium is NVENC's own default, p4.
+        static constexpr std::array<int, 10> p{0, 1, 1, 2, 3, 3, 4, 5, 6, 7};
+        return automatic ? QString() : QStringLiteral("-preset p%1 ").arg(p[std::size_t(step)]);
+    }
+    case EncoderFamily::Qsv:
+        // QSV names the x264 presets from veryfast on; the two faster ones become its fastest.
+        if (automatic)
+            return {};
+        return QStringLiteral("-preset ") +
+               (step <= indexOfCase(VideoPresets::veryfast) ? QStringLiteral("veryfast") : rawText(preset)) +
+               QLatin1Char(' ');
+    case EncoderFamily::SvtAv1: {
+        // SVT-AV1 runs from 13 (fastest) to 0; below 4 it gets very slow for little gain, so veryslow stops
+        // at 2. Auto is 8, as medium: the library's own choice, 10, is faster at some cost in quality per
+        // bit.
+        static constexpr std::array<int, 10> svt{8, 13, 12, 11, 10, 9, 8, 6, 4, 2};
+        return QStringLiteral("-preset %1 ").arg(svt[std::size_t(step)]);
+    }
+    case EncoderFamily::Vpx: {
+        // libvpx's "good" deadline with -cpu-used 5 (fastest) .. 0 (best); Auto is 2, as medium (its own
+        // default, 1, is slow). -row-mt 1 lets it use more than one thread per tile column.
+        static constexpr std::array<int, 10> cpuUsed{2, 5, 5, 4, 3, 3, 2, 1, 1, 0};
+        return QStringLiteral("-deadline good -cpu-used %1 -row-mt 1 ").arg(cpuUsed[std::size_t(step)]);
+    }
+    case EncoderFamily::Vaapi:
+    case EncoderFamily::Copy:
+        return {};
+    }
+    return {};
+}
+
+// The sampling rate written for the audio encoder. Opus works at 48 kHz and a few lower rates only:
+// libopus refuses 44100 ("Specified sample rate 44100 is not supported"), the stored default, so any
+// other rate becomes 48000, which the decoder gives back in any case.
+int audioSamplingFor(AudioEncoders encoder, int sampling)
+{
+    static constexpr std::array<int, 5> opusRates{48000, 24000, 16000, 12000, 8000};
+    if (encoder == AudioEncoders::libopus &&
+        std::find(opusRates.cbegin(), opusRates.cend(), sampling) == opusRates.cend())
+        return 48000;
+    return sampling;
+}
+
+} // namespace
+
+// The hardware encoders follow the x264 and x265 rules, limited to the profiles every card offers for
+// 8-bit output.
 QString profileWord(VideoEncoders encoder, VideoProfiles profile)
 {
-    if (familyOf(encoder) == EncoderFamily::Copy)
+    const EncoderFamily family = familyOf(encoder);
+    // SVT-AV1's profiles (main, high, professional) and VP9's (0 to 3) are not the H.264 ones.
+    if (profile == VideoProfiles::Auto || family == EncoderFamily::Copy || family == EncoderFamily::SvtAv1 ||
+        family == EncoderFamily::Vpx)
         return {};
     const bool commonH264 = profile == VideoProfiles::baseline || profile == VideoProfiles::main ||
                             profile == VideoProfiles::high;
@@ -69,6 +129,8 @@ QString profileWord(VideoEncoders encoder, VideoProfiles profile)
 
 bool takesTune(VideoEncoders encoder, VideoTunes tune)
 {
+    if (tune == VideoTunes::Auto)
+        return false;
     switch (familyOf(encoder)) {
     case EncoderFamily::X264:
         return true;
@@ -83,36 +145,14 @@ bool takesTune(VideoEncoders encoder, VideoTunes tune)
         // Their tunes (NVENC's hq, ll, ...) share no meaning with the x264 ones.
         return false;
     case EncoderFamily::Copy:
+    case EncoderFamily::SvtAv1: // its tunes (VQ, PSNR, SSIM) go through -svtav1-params
+    case EncoderFamily::Vpx:    // its -tune-content (screen, film) has other meanings
         return false;
     }
     return false;
 }
 
-// The preset word the encoder understands, or empty when it has none for this preset.
-QString presetWord(VideoEncoders encoder, VideoPresets preset)
-{
-    if (preset == VideoPresets::Auto)
-        return {};
-    const int step = indexOfCase(preset); // 1 ultrafast .. 9 veryslow
-    switch (familyOf(encoder)) {
-    case EncoderFamily::X264:
-    case EncoderFamily::X265:
-    case EncoderFamily::VideoToolbox:
-        return rawText(preset);
-    case EncoderFamily::Nvenc: {
-        // p1 (fastest) to p7 (best); medium is NVENC's own default, p4.
-        static constexpr std::array<int, 10> p{0, 1, 1, 2, 3, 3, 4, 5, 6, 7};
-        return QStringLiteral("p%1").arg(p[std::size_t(step)]);
-    }
-    case EncoderFamily::Qsv:
-        // QSV names the x264 presets from veryfast on; the two faster ones become its fastest.
-        return step <= indexOfCase(VideoPresets::veryfast) ? QStringLiteral("veryfast") : rawText(preset);
-    case EncoderFamily::Vaapi:
-    case EncoderFamily::Copy:
-        return {};
-    }
-    return {};
-}
+namespace {
 
 // A filter option's value with the characters that end or quote it escaped (the first level of
 // ffmpeg's filter graph escaping).
@@ -154,11 +194,15 @@ std::optional<QString> videoRateOptions(const MediaVideo &job)
         return QString();
     if (job.videoRate == VideoRate::Bitrate)
         return job.videoDebit >= 1 ? QStringLiteral("-b:v %1k ").arg(job.videoDebit) : QString();
-    const int q = std::clamp(job.videoQuality, Lists::minVideoQuality, Lists::maxVideoQuality);
+    const int q = std::clamp(job.videoQuality, Lists::minVideoQuality, maxVideoQuality(job.videoEncoder));
     switch (familyOf(job.videoEncoder)) {
     case EncoderFamily::X264:
     case EncoderFamily::X265:
+    case EncoderFamily::SvtAv1:
         return QStringLiteral("-crf %1 ").arg(q);
+    case EncoderFamily::Vpx:
+        // Without a zero bitrate libvpx takes the CRF as a floor under its default bitrate.
+        return QStringLiteral("-crf %1 -b:v 0 ").arg(q);
     case EncoderFamily::Vaapi:
         return QStringLiteral("-qp %1 ").arg(q);
     case EncoderFamily::Nvenc:
@@ -302,10 +346,9 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
 
     // A copied stream is written as it is: no filter can touch it.
     const bool copyVideo = family == EncoderFamily::Copy;
-    if (copyVideo) {
-        if (const QString misfit = videoCopyMisfit(job); !misfit.isEmpty())
-            return {{}, misfit};
-    } else {
+    if (const QString misfit = containerMisfit(job); !misfit.isEmpty())
+        return {{}, misfit};
+    if (!copyVideo) {
         QStringList filters;
         if (job.deinterlaces())
             filters << QStringLiteral("yadif=0:-1:0");
@@ -379,18 +422,15 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
            QLatin1Char(' ');
     cmd += QStringLiteral("-c:v ") + rawText(job.videoEncoder) + QLatin1Char(' ');
     cmd += *rate;
-    const QString preset = presetWord(job.videoEncoder, job.videoPreset);
-    if (!preset.isEmpty())
-        cmd += QStringLiteral("-preset ") + preset + QLatin1Char(' ');
+    cmd += presetOptions(job.videoEncoder, job.videoPreset);
     const bool tenBit = !copyVideo && keepsTenBit(job);
-    QString profile =
-        job.videoProfile == VideoProfiles::Auto ? QString() : profileWord(job.videoEncoder, job.videoProfile);
+    QString profile = profileWord(job.videoEncoder, job.videoProfile);
     // HEVC's main profile is 8-bit; without it x265 chooses Main 10 for ten-bit samples.
     if (tenBit && profile == QLatin1String("main"))
         profile.clear();
     if (!profile.isEmpty())
         cmd += QStringLiteral("-profile:v ") + profile + QLatin1Char(' ');
-    if (job.videoTune != VideoTunes::Auto && takesTune(job.videoEncoder, job.videoTune))
+    if (takesTune(job.videoEncoder, job.videoTune))
         cmd += QStringLiteral("-tune ") + rawText(job.videoTune) + QLatin1Char(' ');
     // Uploaded VAAPI frames keep their own format; QSV takes nv12 rather than converting yuv420p itself.
     if (family == EncoderFamily::Qsv)
@@ -403,9 +443,7 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     else
         cmd += hdrOptions(job);
 
-    QStringList audioLines;
-    for (const int track : chosenAudioTracks(job))
-        audioLines << job.audioTracks.at(track);
+    const QStringList audioLines = chosenAudioLines(job);
     for (const QString &line : std::as_const(audioLines)) {
         if (context.writeDiagnostics)
             writeDiagnostic(QStringLiteral("Encode audioTrack ") + line);
@@ -414,13 +452,15 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
                QLatin1Char(' ');
         cmd += QStringLiteral("-c:a ") + rawText(job.audioEncoder) + QLatin1Char(' ');
         if (job.audioEncoder != AudioEncoders::copy) {
-            if (job.audioDebit >= 1)
+            // FLAC is lossless: its size follows the sound, not a bitrate.
+            if (job.audioDebit >= 1 && job.audioEncoder != AudioEncoders::flac)
                 cmd += QStringLiteral("-b:a %1k ").arg(job.audioDebit);
-            // MP3 carries two channels at most; the other encoders take the source's layout.
+            // MP3 carries two channels at most; the other encoders take the source's layout (ffmpeg folds
+            // more than AC-3's 5.1 down to it, and libopus maps up to 7.1 by itself).
             if (job.audioChannels == AudioChannels::Stereo || job.audioEncoder == AudioEncoders::libmp3lame)
                 cmd += QStringLiteral("-ac 2 ");
             if (job.audioSampling >= 1)
-                cmd += QStringLiteral("-ar %1 ").arg(job.audioSampling);
+                cmd += QStringLiteral("-ar %1 ").arg(audioSamplingFor(job.audioEncoder, job.audioSampling));
         }
         cmd += QStringLiteral("-async 1 ");
     }
@@ -431,8 +471,9 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         return {{}, subtitles.reason};
     // Matroska takes every subtitle as it is; MP4 and WebM take text in their own format, and picture
     // subtitles are left out (the job's row says so).
-    const bool mp4 = job.container == 0;
-    const bool matroska = containerTakesEverySubtitle(job.container);
+    const Container container = containerOf(job);
+    const bool mp4 = container == Container::Mp4;
+    const bool matroska = container == Container::Matroska;
     const QString subtitleCodec = matroska ? QStringLiteral("copy")
                                   : mp4    ? QStringLiteral("mov_text")
                                            : QStringLiteral("webvtt");
@@ -458,14 +499,20 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     if (!ownParams.isEmpty())
         cmd += ownParams + QLatin1Char(' ');
 
-    if (!mp4) {
-        cmd += QStringLiteral("-f matroska ");
-    } else {
+    switch (container) {
+    case Container::Mp4:
         // Apple's players want HEVC tagged hvc1, a copied HEVC stream too.
         if (job.isQuicktime && (isHevc(job.videoEncoder) ||
                                 (copyVideo && trackFormat(videoLine).startsWith(QLatin1String("HEVC")))))
             cmd += QStringLiteral("-tag:v hvc1 ");
         cmd += QStringLiteral("-f mp4 ");
+        break;
+    case Container::Matroska:
+        cmd += QStringLiteral("-f matroska ");
+        break;
+    case Container::WebM:
+        cmd += QStringLiteral("-f webm ");
+        break;
     }
     cmd += shellQuote(outputPath(job.destination));
     return {cmd, {}};

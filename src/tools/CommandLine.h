@@ -9,6 +9,9 @@
 class EncoderCatalog;
 class MediaVideo;
 class ToolRunner;
+enum class VideoEncoders;
+enum class VideoProfiles;
+enum class VideoTunes;
 
 // The encoder command of one job, or why there is none.
 struct CommandLine
@@ -59,6 +62,12 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
 // The options that choose the video rate: "-b:v 1000k ", "-crf 23 ", ... (empty for an automatic
 // bitrate); nullopt when the encoder has no constant quality mode.
 std::optional<QString> videoRateOptions(const MediaVideo &job);
+
+// The profile word written for the encoder (VAAPI's "constrained_baseline" for baseline), or empty when
+// the encoder takes no such profile: the pickers offer only these.
+QString profileWord(VideoEncoders encoder, VideoProfiles profile);
+// Whether the encoder takes the tune (Auto is no tune: false).
+bool takesTune(VideoEncoders encoder, VideoTunes tune);
 
 // The crop element written for a "-1" crop by CropDetection::Describe.
 inline constexpr const char DetectedCropPlaceholder[] = "crop=<detected-when-encoding>";

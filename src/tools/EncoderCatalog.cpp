@@ -93,8 +93,9 @@ QStringList EncoderCatalog::testArguments(const QString &encoder, const QString 
 
 QString EncoderCatalog::failureReason(const QStringList &lines)
 {
-    // x265 writes its banner whatever the log level; ffmpeg's own lines name their component first.
-    static const QRegularExpression chatter(QStringLiteral("^\\S+ \\[(info|warning)\\]"));
+    // x265 and SVT-AV1 write their banners whatever the log level ("x265 [info]: ", "Svt[info]: ");
+    // ffmpeg's own lines name their component first.
+    static const QRegularExpression chatter(QStringLiteral("^\\S+ ?\\[(info|warn|warning)\\]"));
     static const QRegularExpression component(QStringLiteral("^\\[[^\\]]*\\]\\s*"));
     for (const QString &line : lines) {
         const QString text = line.trimmed();

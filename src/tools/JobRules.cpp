@@ -156,32 +156,131 @@ SubtitleCheck checkSubtitles(const MediaVideo &job,
     return {};
 }
 
+Container containerOf(const MediaVideo &job)
+{
+    return Lists::containerAt(job.container);
+}
+
+QStringList chosenAudioLines(const MediaVideo &job)
+{
+    QStringList lines;
+    for (const int track : chosenAudioTracks(job))
+        lines << job.audioTracks.at(track);
+    return lines;
+}
+
 QString trackFormat(const QString &trackLine)
 {
     return trackLine.section(QLatin1Char(' '), 2);
 }
 
+namespace {
+
+// The format word(s) of a track line, or empty when mediainfo could not name it (the bitrate or the
+// size then comes first).
+QString knownFormat(const QString &trackLine)
+{
+    const QString format = trackFormat(trackLine).trimmed();
+    if (format.isEmpty() || format.startsWith(QLatin1String("Size:")) || format.front().isDigit())
+        return {};
+    return format;
+}
+
+bool isOneOf(const QString &format, const QStringList &names)
+{
+    for (const QString &name : names) {
+        if (format == name || format.startsWith(name + QLatin1Char(' ')))
+            return true;
+    }
+    return false;
+}
+
+QString firstWord(const QString &format)
+{
+    return format.section(QLatin1Char(' '), 0, 0);
+}
+
+QString chosenVideoLine(const MediaVideo &job)
+{
+    const int track = job.videoTrack >= 0 && job.videoTrack < job.videoTracks.size() ? job.videoTrack : 0;
+    return job.videoTracks.value(track);
+}
+
+QString webmMisfit(const MediaVideo &job)
+{
+    // As mediainfo names what the WebM writer takes.
+    static const QStringList webmVideo{QStringLiteral("VP8"), QStringLiteral("VP9"), QStringLiteral("AV1")};
+    static const QStringList webmAudio{QStringLiteral("Opus"), QStringLiteral("Vorbis")};
+    const EncoderFamily family = familyOf(job.videoEncoder);
+    if (family == EncoderFamily::Copy) {
+        const QString format = knownFormat(chosenVideoLine(job));
+        if (!format.isEmpty() && !isOneOf(format, webmVideo))
+            return JobRulesText::tr("WebM cannot hold the source's %1 video as it is: choose libsvtav1 or "
+                                    "libvpx-vp9, or MKV.")
+                .arg(firstWord(format));
+    } else if (family != EncoderFamily::SvtAv1 && family != EncoderFamily::Vpx) {
+        return JobRulesText::tr("WebM holds only VP9 or AV1 video, which %1 does not write: choose "
+                                "libsvtav1 or libvpx-vp9, or MKV.")
+            .arg(rawText(job.videoEncoder));
+    }
+    const QStringList audio = chosenAudioLines(job);
+    if (audio.isEmpty() || job.audioEncoder == AudioEncoders::libopus)
+        return {};
+    if (job.audioEncoder != AudioEncoders::copy)
+        return JobRulesText::tr("WebM holds only Opus or Vorbis audio, which %1 does not write: choose "
+                                "libopus, or MKV.")
+            .arg(rawText(job.audioEncoder));
+    // An audio line names its format by mediainfo's description ("Advanced Audio Codec Low Complexity"),
+    // which it leaves empty for Opus and Vorbis, but also for MP3 and PCM: those are left for ffmpeg to
+    // refuse.
+    for (const QString &line : audio) {
+        const QString format = knownFormat(line);
+        if (!format.isEmpty() && !isOneOf(format, webmAudio))
+            return JobRulesText::tr(
+                       "WebM cannot hold the source's audio stream “%1” as it is: choose libopus, or MKV.")
+                .arg(line.trimmed());
+    }
+    return {};
+}
+
+} // namespace
+
 QString videoCopyMisfit(const MediaVideo &job)
 {
-    if (job.videoEncoder != VideoEncoders::copy || job.container != 0)
+    if (job.videoEncoder != VideoEncoders::copy || containerOf(job) != Container::Mp4)
         return {};
-    const int track = job.videoTrack >= 0 && job.videoTrack < job.videoTracks.size() ? job.videoTrack : 0;
-    const QString format = trackFormat(job.videoTracks.value(track)).trimmed();
-    // A format mediainfo could not name leaves the bitrate or the size first.
-    if (format.isEmpty() || format.startsWith(QLatin1String("Size:")) || format.front().isDigit())
+    const QString format = knownFormat(chosenVideoLine(job));
+    if (format.isEmpty())
         return {};
     // What the MP4 writer takes as it is, as mediainfo names it.
     static const QStringList mp4{QStringLiteral("AVC"),           QStringLiteral("HEVC"),
                                  QStringLiteral("AV1"),           QStringLiteral("VP9"),
                                  QStringLiteral("MPEG-4 Visual"), QStringLiteral("MPEG Video"),
                                  QStringLiteral("VC-1"),          QStringLiteral("JPEG")};
-    for (const QString &name : mp4) {
-        if (format == name || format.startsWith(name + QLatin1Char(' ')))
-            return {};
-    }
+    if (isOneOf(format, mp4))
+        return {};
     return QCoreApplication::translate(
                "JobRules", "MP4 cannot hold the source's %1 video as it is: choose MKV, or an encoder.")
-        .arg(format.section(QLatin1Char(' '), 0, 0));
+        .arg(firstWord(format));
+}
+
+QString containerMisfit(const MediaVideo &job)
+{
+    switch (containerOf(job)) {
+    case Container::Mp4:
+        if (const QString video = videoCopyMisfit(job); !video.isEmpty())
+            return video;
+        // ffmpeg 5.1 writes FLAC into MP4 only with -strict experimental.
+        if (job.audioEncoder == AudioEncoders::flac && !chosenAudioLines(job).isEmpty())
+            return JobRulesText::tr("MP4 holds FLAC audio only in ffmpeg's experimental mode: choose MKV, or "
+                                    "another audio encoder.");
+        return {};
+    case Container::WebM:
+        return webmMisfit(job);
+    case Container::Matroska:
+        return {};
+    }
+    return {};
 }
 
 int figureIndex(const QStringList &list, int figure)

@@ -8,6 +8,7 @@
 #include <optional>
 
 class MediaVideo;
+enum class Container;
 
 // Rules the job editor applies to its choices, apart from any widget.
 
@@ -64,12 +65,24 @@ struct SubtitleCheck
 SubtitleCheck checkSubtitles(const MediaVideo &job,
                              const std::function<bool(const QString &path)> &fileExists = {});
 
+// The container the job writes.
+Container containerOf(const MediaVideo &job);
+
+// The audio track lines the job encodes: every stream after the summary (entry 0) when audioTrack is 0,
+// else the one chosen; none for a source without audio.
+QStringList chosenAudioLines(const MediaVideo &job);
+
 // The format mediainfo gives for a video track line ("%ID% %StreamOrder% %Format% ..."): "AVC",
 // "MPEG Video", "FFV1 2.0 kb/s ..." (what follows the format is left on: callers compare the start).
 QString trackFormat(const QString &trackLine);
 // Why the job's container cannot hold the source's video as it is, for a job that copies it; empty
 // when it can, or when the source's format is not known (ffmpeg then says).
 QString videoCopyMisfit(const MediaVideo &job);
+// Why the job's container cannot hold one of its streams as the job would write it (an encoder's
+// output, or a source's stream copied as it is), naming the stream; empty when every stream fits.
+// WebM holds VP9 and AV1 video (VP8 too, copied) and Opus or Vorbis audio; MP4 takes FLAC only in
+// ffmpeg's experimental mode, so not here; Matroska holds everything.
+QString containerMisfit(const MediaVideo &job);
 
 // Position of a job's figure (bitrate, size, sampling rate) among a list's entries; the first entry
 // ("Auto", "auto") when it is not listed.

@@ -23,6 +23,29 @@ QString lastComponent(const QString &path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+// The short name of an encoder in a file name: the format it writes ("x264" for every H.264 encoder,
+// "x265" for HEVC, "av1", "vp9", "mp3", "opus"), or the encoder's own name (aac, flac, ac3, copy).
+QString codecWord(const QString &encoder)
+{
+    if (const std::optional<VideoEncoders> video = caseFromRawText<VideoEncoders>(encoder)) {
+        switch (familyOf(*video)) {
+        case EncoderFamily::Copy:
+            return encoder;
+        case EncoderFamily::SvtAv1:
+            return QStringLiteral("av1");
+        case EncoderFamily::Vpx:
+            return QStringLiteral("vp9");
+        default:
+            return isHevc(*video) ? QStringLiteral("x265") : QStringLiteral("x264");
+        }
+    }
+    if (encoder.contains(QLatin1String("mp3")))
+        return QStringLiteral("mp3");
+    if (encoder == QLatin1String("libopus"))
+        return QStringLiteral("opus");
+    return encoder;
+}
+
 } // namespace
 
 QString numberedName(const QString &path, int number)
@@ -80,11 +103,9 @@ QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const Q
     QString name = Lists::nameTemplates().at(templateIndex);
 
     const QString videoName = videoCodec.isEmpty() ? rawText(job.videoEncoder) : videoCodec;
-    const QString videoShort = videoName == QLatin1String("copy")         ? videoName
-                               : videoName.contains(QLatin1String("264")) ? QStringLiteral("x264")
-                                                                          : QStringLiteral("x265");
     const QString audioName = audioCodec.isEmpty() ? rawText(job.audioEncoder) : audioCodec;
-    const QString audioShort = audioName.contains(QLatin1String("mp3")) ? QStringLiteral("mp3") : audioName;
+    const QString videoShort = codecWord(videoName);
+    const QString audioShort = codecWord(audioName);
 
     const int slash = int(job.destination.lastIndexOf(QLatin1Char('/')));
     const QString directory = slash < 0 ? QString() : job.destination.left(slash + 1);

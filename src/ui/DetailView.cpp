@@ -416,7 +416,9 @@ void DetailView::buildVideoGroup(QVBoxLayout *column, QWidget *content)
     m_videoCodec = segmentedPicker(rawTexts<VideoEncoders>(), QStringLiteral("videoCodecPicker"), content);
     row->addWidget(m_videoCodec);
     row->addStretch(1);
-    connect(m_videoCodec, &SegmentedPicker::currentIndexChanged, this, [this] {
+    connect(m_videoCodec, &SegmentedPicker::currentIndexChanged, this, [this](int index) {
+        if (m_videoQuality)
+            fitQualityBox(m_videoQuality, caseAtOrFirst<VideoEncoders>(index));
         updateVideoRows();
         followChoices(false);
     });
@@ -722,7 +724,7 @@ void DetailView::load()
 
     // The controls load in the order they are shown, and the rules tied to them run as they load.
     setDestination(job.destination);
-    m_container->setCurrentIndex(job.container == 1 ? 1 : 0);
+    m_container->setCurrentIndex(int(containerOf(job)));
     m_quicktime->setChecked(job.isQuicktime);
 
     m_videoTrack = job.videoTrack;
@@ -884,8 +886,18 @@ void DetailView::updateVideoRows()
 {
     if (!m_tune) // still being built
         return;
-    const bool copy = caseAtOrFirst<VideoEncoders>(m_videoCodec->currentIndex()) == VideoEncoders::copy;
+    const VideoEncoders encoder = caseAtOrFirst<VideoEncoders>(m_videoCodec->currentIndex());
+    const bool copy = encoder == VideoEncoders::copy;
     m_copyNote->setVisible(copy);
+    // Only the profiles and tunes the encoder takes are offered; one it does not take reads as Auto.
+    for (int i = 1; i < m_profile->count(); ++i)
+        m_profile->setEntryShown(i, !profileWord(encoder, VideoProfiles(i)).isEmpty());
+    if (profileWord(encoder, caseAtOrFirst<VideoProfiles>(m_profile->currentIndex())).isEmpty())
+        m_profile->setCurrentIndex(indexOfCase(VideoProfiles::Auto));
+    for (int i = 1; i < m_tune->count(); ++i)
+        m_tune->setEntryShown(i, takesTune(encoder, VideoTunes(i)));
+    if (!takesTune(encoder, caseAtOrFirst<VideoTunes>(m_tune->currentIndex())))
+        m_tune->setCurrentIndex(indexOfCase(VideoTunes::Auto));
     for (QWidget *row :
          std::initializer_list<QWidget *>{m_videoRate, m_width, m_height, m_deInterlace, m_cropPicker,
                                           m_previewButton, m_preset, m_profile, m_tune})
@@ -902,7 +914,6 @@ void DetailView::updateVideoRows()
     m_autocropButton->setEnabled(manual && !m_detecting);
     // The toggle shows what the output gets: a copy keeps everything; an encoder that cannot carry the
     // high dynamic range always converts. The job's own choice waits for an encoder that can.
-    const VideoEncoders encoder = caseAtOrFirst<VideoEncoders>(m_videoCodec->currentIndex());
     const bool canKeep = carriesHdr(encoder) && carriesTenBit(encoder) && m_job->videoBitDepth >= 10;
     const QSignalBlocker block(m_hdrToSdr);
     m_hdrToSdr->setEnabled(!copy && canKeep);

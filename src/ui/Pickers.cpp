@@ -230,11 +230,22 @@ QSpinBox *qualityBox(QWidget *parent)
 {
     auto *box = new QSpinBox(parent);
     box->setObjectName(QStringLiteral("videoQualityBox"));
-    box->setRange(Lists::minVideoQuality, Lists::maxVideoQuality);
+    box->setRange(Lists::minVideoQuality, maxVideoQuality(VideoEncoders::libx264));
     box->setValue(Lists::defaultVideoQuality);
+    box->setProperty("qualityEncoder", indexOfCase(VideoEncoders::libx264));
     box->setToolTip(QCoreApplication::translate(
         "Pickers",
-        "Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is "
-        "their default)"));
+        "Constant quality: lower is better and larger (x264 and x265: 0 to 51, 18 looks like the "
+        "source, 23 is their default; AV1 and VP9: 0 to 63, about 32 looks as good as x264's 23)"));
     return box;
+}
+
+void fitQualityBox(QSpinBox *box, VideoEncoders encoder)
+{
+    const VideoEncoders before = caseAtOrFirst<VideoEncoders>(box->property("qualityEncoder").toInt());
+    box->setProperty("qualityEncoder", indexOfCase(encoder));
+    const bool atDefault = box->value() == defaultVideoQuality(before);
+    box->setRange(Lists::minVideoQuality, maxVideoQuality(encoder));
+    if (atDefault)
+        box->setValue(defaultVideoQuality(encoder));
 }

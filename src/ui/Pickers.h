@@ -15,6 +15,7 @@ class QToolButton;
 
 class EncoderCatalog;
 class QSpinBox;
+enum class VideoEncoders;
 
 // A row of mutually exclusive buttons, one per entry. Entries that do not fit into `maxWidth` wrap
 // onto further rows of equally wide buttons, so a long list never widens its dialog.
@@ -71,6 +72,10 @@ QStringList channelChoices();
 QString hdrToSdrTip();
 // The entries of a rate picker, in the order of VideoRate: "Bitrate", "Quality".
 QStringList rateChoices();
-// The constant quality box (0 to 51, lower is better), named "videoQualityBox".
+// The constant quality box (lower is better), named "videoQualityBox"; fit it to the chosen encoder with
+// fitQualityBox().
 QSpinBox *qualityBox(QWidget *parent);
+// Sets the box's range to the scale of `encoder`. A figure still at the default of the encoder chosen
+// before becomes the default of this one: x264's 23 means far less compression to SVT-AV1.
+void fitQualityBox(QSpinBox *box, VideoEncoders encoder);
 void markUnavailableEncoders(SegmentedPicker *picker, const EncoderCatalog *catalog);

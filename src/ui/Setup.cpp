@@ -126,6 +126,8 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
     row->addStretch(1);
     connect(m_videoRate, &QComboBox::currentIndexChanged, m_videoQuality,
             [this](int index) { m_videoQuality->setEnabled(index == int(VideoRate::Quality)); });
+    connect(m_videoEncoder, &QComboBox::currentIndexChanged, m_videoQuality,
+            [this](int index) { fitQualityBox(m_videoQuality, caseAtOrFirst<VideoEncoders>(index)); });
 
     row = addRow(tr("VAAPI device"));
     m_vaapiDevice = addPicker(row, {tr("First render node")}, QStringLiteral("vaapiDevicePicker"));
