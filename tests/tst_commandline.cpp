@@ -496,6 +496,15 @@ private slots:
         QTest::newRow("HDR10 to x265, asked for SDR") << "hdr10"
                                                       << "libx265" << true << "yuv420p,bt709,bt709,bt709"
                                                       << "";
+        QTest::newRow("HDR10 to AV1") << "hdr10"
+                                      << "libsvtav1" << false
+                                      << "yuv420p10le,bt2020nc,smpte2084,bt2020"
+                                      // AV1's fixed-point units: 0.68, 0.005 and 1000 cd/m² again
+                                      << "Mastering display metadata|44564/65536|82/16384|256000/256 / "
+                                         "Content light level metadata|1000|400";
+        QTest::newRow("HLG to VP9") << "hlg"
+                                    << "libvpx-vp9" << false << "yuv420p10le,bt2020nc,arib-std-b67,bt2020"
+                                    << "";
         QTest::newRow("8-bit to x265") << ""
                                        << "libx265" << false << "yuv420p,unknown,unknown,unknown"
                                        << "";

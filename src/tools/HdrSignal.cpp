@@ -127,12 +127,15 @@ int lightLevel(const QString &text)
 
 bool carriesTenBit(VideoEncoders encoder)
 {
-    return encoder == VideoEncoders::libx265;
+    return encoder == VideoEncoders::libx265 || encoder == VideoEncoders::libsvtav1 ||
+           encoder == VideoEncoders::libvpx_vp9;
 }
 
 bool carriesHdr(VideoEncoders encoder)
 {
-    return encoder == VideoEncoders::libx265;
+    // VP9 has no place for a mastering display: it keeps the colour tags, which hold the transfer.
+    return encoder == VideoEncoders::libx265 || encoder == VideoEncoders::libsvtav1 ||
+           encoder == VideoEncoders::libvpx_vp9;
 }
 
 bool keepsTenBit(const MediaVideo &job)
@@ -185,6 +188,35 @@ QString hdrOptions(const MediaVideo &job)
                           .arg(std::clamp(job.maxFall, 0, 65535));
         // Quoted: the mastering display holds parentheses.
         out += QStringLiteral("-x265-params ") + shellQuote(params.join(QLatin1Char(':'))) + QLatin1Char(' ');
+    }
+    // SVT-AV1 takes the same facts in real units: chromaticities, and candelas per square metre.
+    if (pq && job.videoEncoder == VideoEncoders::libsvtav1) {
+        QStringList params{QStringLiteral("enable-hdr=1")};
+        if (isX265MasteringDisplay(job.masteringDisplay)) {
+            static const QRegularExpression number(QStringLiteral("\\d+"));
+            QStringList figures;
+            QRegularExpressionMatchIterator it = number.globalMatch(job.masteringDisplay);
+            while (it.hasNext())
+                figures << it.next().captured();
+            if (figures.size() == 10) {
+                const auto chroma = [&](int i) {
+                    return QString::number(figures[i].toDouble() / 50000, 'f', 5);
+                };
+                const auto light = [&](int i) {
+                    return QString::number(figures[i].toDouble() / 10000, 'f', 4);
+                };
+                params << QStringLiteral("mastering-display=G(%1,%2)B(%3,%4)R(%5,%6)WP(%7,%8)L(%9,%10)")
+                              .arg(chroma(0), chroma(1), chroma(2), chroma(3), chroma(4), chroma(5),
+                                   chroma(6), chroma(7), light(8))
+                              .arg(light(9));
+            }
+        }
+        if (job.maxCll > 0 || job.maxFall > 0)
+            params << QStringLiteral("content-light=%1,%2")
+                          .arg(std::clamp(job.maxCll, 0, 65535))
+                          .arg(std::clamp(job.maxFall, 0, 65535));
+        out +=
+            QStringLiteral("-svtav1-params ") + shellQuote(params.join(QLatin1Char(':'))) + QLatin1Char(' ');
     }
     return out;
 }
