@@ -156,7 +156,8 @@ private slots:
                 "audioChannels audioDebit audioEncoder audioSampling audioTrack audioTracks container "
                 "cropValue "
                 "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle hdr hdrOutput "
-                "height id image info interlaced isQuicktime keepDate masteringDisplay maxCll maxFall otherParam "
+                "height id image info interlaced isQuicktime keepDate masteringDisplay maxCll maxFall "
+                "otherParam "
                 "source streams subtitleBurn subtitleExternal subtitleLanguage subtitleTrack subtitleTracks "
                 "videoBitDepth videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
                 "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "
@@ -165,6 +166,20 @@ private slots:
         QCOMPARE(job["audioTrack"].toInt(), 2);
         QCOMPARE(job["videoCrop"].toString(), QStringLiteral("320:136:0:48"));
         QCOMPARE(job["cropValue"].toInt(), 3);
+        // Each stream with what a script needs to choose it.
+        QStringList streams;
+        for (const QJsonValue &v : job["streams"].toArray()) {
+            const QJsonObject s = v.toObject();
+            streams << QStringLiteral("%1 %2 %3 %4 ch:%5 bits:%6 hdr:%7")
+                           .arg(s["kind"].toString())
+                           .arg(s["number"].toInt())
+                           .arg(s["codec"].toString(), s["language"].toString())
+                           .arg(s["channels"].toInt())
+                           .arg(s["bitDepth"].toInt())
+                           .arg(s["hdr"].toString());
+        }
+        QCOMPARE(streams, QStringList({"video 1 AVC  ch:0 bits:8 hdr:none",
+                                       "audio 1 AAC  ch:1 bits:0 hdr:", "audio 2 AAC  ch:1 bits:0 hdr:"}));
     }
 
     // A file that gives no job is named on standard error with the reason and fails the run; the

@@ -601,6 +601,17 @@ void printLine(std::FILE *stream, const QString &line)
 QJsonObject jobToJson(const MediaVideo &job)
 {
     QJsonObject o = jobFieldsToJson(job, OptionForm::RawText);
+    // The picture's dynamic range, probed from the first video stream, goes with that stream.
+    QJsonArray streams = o.value(QStringLiteral("streams")).toArray();
+    for (qsizetype i = 0; i < streams.size(); ++i) {
+        QJsonObject stream = streams.at(i).toObject();
+        if (stream.value(QStringLiteral("kind")).toString() == QLatin1String("video")) {
+            stream[QStringLiteral("hdr")] = rawText(job.hdr);
+            streams.replace(i, stream);
+            break;
+        }
+    }
+    o[QStringLiteral("streams")] = streams;
     const QSize image = job.hasImage() ? job.imageSize() : QSize(0, 0);
     o[QStringLiteral("image")] =
         QJsonObject{{QStringLiteral("width"), image.width()}, {QStringLiteral("height"), image.height()}};

@@ -111,7 +111,7 @@ QJsonObject streamToJson(const MediaStream &s)
     return QJsonObject{
         {QStringLiteral("kind"), rawText(s.kind)},
         {QStringLiteral("number"), s.number},
-        {QStringLiteral("format"), s.format},
+        {QStringLiteral("codec"), s.format},
         {QStringLiteral("language"), s.language},
         {QStringLiteral("languageName"), s.languageName},
         {QStringLiteral("title"), s.title},
@@ -138,7 +138,7 @@ std::optional<MediaStream> streamFromJson(const QJsonObject &o)
     const auto whole = [&o](const char *key) { return std::max(0, o.value(QLatin1String(key)).toInt()); };
     const auto text = [&o](const char *key) { return o.value(QLatin1String(key)).toString(); };
     s.number = whole("number");
-    s.format = text("format");
+    s.format = text("codec");
     s.language = text("language");
     s.languageName = text("languageName");
     s.title = text("title");
