@@ -18,6 +18,63 @@ HELP_EN = {
 }
 
 FR = {
+    "Convert HDR to SDR": "Convertir HDR en SDR",
+    "No audio": "Pas de son",
+    "Subtitles": "Sous-titres",
+    "Burn in": "Incruster",
+    "None": "Aucun",
+    "Draws one subtitle track into the picture, for players that show no subtitles; it is then not kept as a track.":
+        "Dessine une piste de sous-titres dans l’image, pour les lecteurs qui n’affichent pas de sous-titres ; elle "
+        "n’est alors pas gardée comme piste.",
+    "Date": "Date",
+    "Keep the source's date": "Garder la date de la source",
+    "The converted file gets the modification time of its source.":
+        "Le fichier converti reçoit la date de modification de sa source.",
+    "%1 to SDR": "%1 vers SDR",
+    "The subtitle file “%1” holds picture subtitles (%2), which %3 cannot hold; choose Matroska or a text subtitle file.":
+        "Le fichier de sous-titres « %1 » contient des sous-titres en images (%2), que le %3 ne peut pas contenir ; "
+        "choisissez Matroska ou un fichier de sous-titres texte.",
+    "WebM cannot hold the source's %1 video as it is: choose libsvtav1 or libvpx-vp9, or MKV.":
+        "Le WebM ne peut pas contenir telle quelle la vidéo %1 de la source : choisissez libsvtav1 ou libvpx-vp9, "
+        "ou MKV.",
+    "WebM holds only VP9 or AV1 video, which %1 does not write: choose libsvtav1 or libvpx-vp9, or MKV.":
+        "Le WebM ne contient que de la vidéo VP9 ou AV1, que %1 n’écrit pas : choisissez libsvtav1 ou libvpx-vp9, "
+        "ou MKV.",
+    "WebM holds only Opus or Vorbis audio, which %1 does not write: choose libopus, or MKV.":
+        "Le WebM ne contient que du son Opus ou Vorbis, que %1 n’écrit pas : choisissez libopus, ou MKV.",
+    "WebM cannot hold the source's audio stream “%1” as it is: choose libopus, or MKV.":
+        "Le WebM ne peut pas contenir tel quel le flux audio « %1 » de la source : choisissez libopus, ou MKV.",
+    "MP4 holds FLAC audio only in ffmpeg's experimental mode: choose MKV, or another audio encoder.":
+        "Le MP4 ne contient du FLAC que dans le mode expérimental de ffmpeg : choisissez MKV, ou un autre encodeur "
+        "audio.",
+    "mono": "mono",
+    "stereo": "stéréo",
+    "unknown format": "format inconnu",
+    "SubRip text": "texte SubRip",
+    "(pictures)": "(images)",
+    "%1 kb/s": "%1 kb/s",
+    "Default": "Par défaut",
+    "Forced": "Forcés",
+    "For an HDR10 or HLG source. Ticked: tone-map the picture to standard range (BT.709). Empty: keep the high "
+    "dynamic range and ten bits where the encoder carries them (libx265, libsvtav1, libvpx-vp9); other encoders "
+    "always tone-map.":
+        "Pour une source HDR10 ou HLG. Cochée : ramener l’image à la plage standard (BT.709). Vide : garder la "
+        "haute plage dynamique et les dix bits là où l’encodeur les porte (libx265, libsvtav1, libvpx-vp9) ; les "
+        "autres encodeurs ramènent toujours à la plage standard.",
+    "Constant quality: lower is better and larger (x264 and x265: 0 to 51, 18 looks like the source, 23 is their "
+    "default; AV1 and VP9: 0 to 63, about 32 looks as good as x264's 23)":
+        "Qualité constante : plus bas donne mieux et plus gros (x264 et x265 : 0 à 51, 18 ressemble à la source, "
+        "23 est leur valeur par défaut ; AV1 et VP9 : 0 à 63, environ 32 vaut le 23 de x264)",
+    "e.g. eng, fra": "p. ex. eng, fra",
+    "Audio languages": "Langues audio",
+    "New jobs keep the audio tracks in these languages (the first track when none is); empty keeps the first track.":
+        "Les nouvelles tâches gardent les pistes audio dans ces langues (la première piste quand aucune ne l’est) ; "
+        "vide garde la première piste.",
+    "Subtitle languages": "Langues des sous-titres",
+    "New jobs keep the subtitle tracks in these languages; empty keeps every subtitle track.":
+        "Les nouvelles tâches gardent les pistes de sous-titres dans ces langues ; vide les garde toutes.",
+    "New jobs give the converted file the modification time of its source.":
+        "Les nouvelles tâches donnent au fichier converti la date de modification de sa source.",
     "Interlaced": "Entrelacé",
     "Ticked: always deinterlace. Empty: never. A dash (auto): only when mediainfo finds the source interlaced.":
         "Cochée : toujours désentrelacer. Vide : jamais. Un tiret (auto) : seulement quand mediainfo trouve la "
@@ -320,6 +377,10 @@ FR = {
         "sur d’autres machines.",
 }
 FR_PLURAL = {
+    "%n picture subtitle(s) cannot go into %1: left out":
+        ["%n sous-titre en images ne peut pas aller dans le %1 : laissé de côté",
+         "%n sous-titres en images ne peuvent pas aller dans le %1 : laissés de côté"],
+    "%n channel(s)": ["%n canal", "%n canaux"],
     "%n converted": ["%n convertie", "%n converties"],
     "Delete %n jobs": ["Supprimer %n tâche", "Supprimer %n tâches"],
     "%n succeeded": ["%n réussie", "%n réussies"],
@@ -328,7 +389,12 @@ FR_PLURAL = {
     "%n not run": ["%n non lancée", "%n non lancées"],
     "%n incomplete": ["%n incomplète", "%n incomplètes"],
 }
-EN_PLURAL = {"Delete %n jobs": ["Delete %n job", "Delete %n jobs"]}
+EN_PLURAL = {
+    "Delete %n jobs": ["Delete %n job", "Delete %n jobs"],
+    "%n picture subtitle(s) cannot go into %1: left out":
+        ["%n picture subtitle cannot go into %1: left out", "%n picture subtitles cannot go into %1: left out"],
+    "%n channel(s)": ["%n channel", "%n channels"],
+}
 
 
 def fill(path, singular, plural):

@@ -630,6 +630,42 @@
         <source>Stereo folds a surround source to two channels; Keep writes the source&apos;s layout (MP3 keeps two).</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Convert HDR to SDR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No audio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subtitles</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Burn in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Draws one subtitle track into the picture, for players that show no subtitles; it is then not kept as a track.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep the source&apos;s date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The converted file gets the modification time of its source.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
@@ -707,6 +743,10 @@ Output: %2</source>
         <source>Interlaced</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 to SDR</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>JobListView</name>
@@ -764,19 +804,42 @@ Output: %2</source>
 <context>
     <name>JobRules</name>
     <message>
-        <source>The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose Matroska or no subtitle stream.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The subtitle file “%1” does not exist.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose Matroska or a text subtitle file.</source>
+        <source>MP4 cannot hold the source&apos;s %1 video as it is: choose MKV, or an encoder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n picture subtitle(s) cannot go into %1: left out</source>
+        <translation>
+            <numerusform>%n picture subtitle cannot go into %1: left out</numerusform>
+            <numerusform>%n picture subtitles cannot go into %1: left out</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” holds picture subtitles (%2), which %3 cannot hold; choose Matroska or a text subtitle file.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>MP4 cannot hold the source&apos;s %1 video as it is: choose MKV, or an encoder.</source>
+        <source>WebM cannot hold the source&apos;s %1 video as it is: choose libsvtav1 or libvpx-vp9, or MKV.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WebM holds only VP9 or AV1 video, which %1 does not write: choose libsvtav1 or libvpx-vp9, or MKV.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WebM holds only Opus or Vorbis audio, which %1 does not write: choose libopus, or MKV.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WebM cannot hold the source&apos;s audio stream “%1” as it is: choose libopus, or MKV.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP4 holds FLAC audio only in ffmpeg&apos;s experimental mode: choose MKV, or another audio encoder.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -854,6 +917,48 @@ Output: %2</source>
     </message>
 </context>
 <context>
+    <name>MediaStream</name>
+    <message>
+        <source>mono</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>stereo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n channel(s)</source>
+        <translation>
+            <numerusform>%n channel</numerusform>
+            <numerusform>%n channels</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>unknown format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SubRip text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(pictures)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 kb/s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Forced</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>OutputConflict</name>
     <message>
         <source>a new name will be used</source>
@@ -899,10 +1004,6 @@ Output: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Stereo</source>
         <translation type="unfinished"></translation>
     </message>
@@ -920,6 +1021,14 @@ Output: %2</source>
     </message>
     <message>
         <source>DeInterlace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Constant quality: lower is better and larger (x264 and x265: 0 to 51, 18 looks like the source, 23 is their default; AV1 and VP9: 0 to 63, about 32 looks as good as x264&apos;s 23)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>For an HDR10 or HLG source. Ticked: tone-map the picture to standard range (BT.709). Empty: keep the high dynamic range and ten bits where the encoder carries them (libx265, libsvtav1, libvpx-vp9); other encoders always tone-map.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1273,6 +1382,38 @@ Output: %2</source>
     </message>
     <message>
         <source>Channels Audio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Convert HDR to SDR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>e.g. eng, fra</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Audio languages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New jobs keep the audio tracks in these languages (the first track when none is); empty keeps the first track.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Subtitle languages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New jobs keep the subtitle tracks in these languages; empty keeps every subtitle track.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep the source&apos;s date</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New jobs give the converted file the modification time of its source.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

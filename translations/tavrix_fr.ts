@@ -630,6 +630,42 @@
         <source>Stereo folds a surround source to two channels; Keep writes the source&apos;s layout (MP3 keeps two).</source>
         <translation>Stéréo ramène une source multicanal à deux canaux ; Conserver garde la disposition de la source (le MP3 en garde deux).</translation>
     </message>
+    <message>
+        <source>Convert HDR to SDR</source>
+        <translation>Convertir HDR en SDR</translation>
+    </message>
+    <message>
+        <source>No audio</source>
+        <translation>Pas de son</translation>
+    </message>
+    <message>
+        <source>Subtitles</source>
+        <translation>Sous-titres</translation>
+    </message>
+    <message>
+        <source>Burn in</source>
+        <translation>Incruster</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Aucun</translation>
+    </message>
+    <message>
+        <source>Draws one subtitle track into the picture, for players that show no subtitles; it is then not kept as a track.</source>
+        <translation>Dessine une piste de sous-titres dans l’image, pour les lecteurs qui n’affichent pas de sous-titres ; elle n’est alors pas gardée comme piste.</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Keep the source&apos;s date</source>
+        <translation>Garder la date de la source</translation>
+    </message>
+    <message>
+        <source>The converted file gets the modification time of its source.</source>
+        <translation>Le fichier converti reçoit la date de modification de sa source.</translation>
+    </message>
 </context>
 <context>
     <name>EncoderCatalog</name>
@@ -709,6 +745,10 @@ Sortie : %2</translation>
         <source>Interlaced</source>
         <translation>Entrelacé</translation>
     </message>
+    <message>
+        <source>%1 to SDR</source>
+        <translation>%1 vers SDR</translation>
+    </message>
 </context>
 <context>
     <name>JobListView</name>
@@ -766,20 +806,43 @@ Sortie : %2</translation>
 <context>
     <name>JobRules</name>
     <message>
-        <source>The subtitle stream “%1” is a picture subtitle (%2), which MP4 cannot hold; choose Matroska or no subtitle stream.</source>
-        <translation>La piste de sous-titres « %1 » est en images (%2), ce que MP4 ne peut pas contenir ; choisissez Matroska ou aucune piste de sous-titres.</translation>
-    </message>
-    <message>
         <source>The subtitle file “%1” does not exist.</source>
         <translation>Le fichier de sous-titres « %1 » n’existe pas.</translation>
     </message>
     <message>
-        <source>The subtitle file “%1” holds picture subtitles (%2), which MP4 cannot hold; choose Matroska or a text subtitle file.</source>
-        <translation>Le fichier de sous-titres « %1 » contient des sous-titres en images (%2), ce que MP4 ne peut pas contenir ; choisissez Matroska ou un fichier de sous-titres texte.</translation>
-    </message>
-    <message>
         <source>MP4 cannot hold the source&apos;s %1 video as it is: choose MKV, or an encoder.</source>
         <translation>Le MP4 ne peut pas contenir telle quelle la vidéo %1 de la source : choisissez MKV, ou un encodeur.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n picture subtitle(s) cannot go into %1: left out</source>
+        <translation>
+            <numerusform>%n sous-titre en images ne peut pas aller dans le %1 : laissé de côté</numerusform>
+            <numerusform>%n sous-titres en images ne peuvent pas aller dans le %1 : laissés de côté</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” holds picture subtitles (%2), which %3 cannot hold; choose Matroska or a text subtitle file.</source>
+        <translation>Le fichier de sous-titres « %1 » contient des sous-titres en images (%2), que le %3 ne peut pas contenir ; choisissez Matroska ou un fichier de sous-titres texte.</translation>
+    </message>
+    <message>
+        <source>WebM cannot hold the source&apos;s %1 video as it is: choose libsvtav1 or libvpx-vp9, or MKV.</source>
+        <translation>Le WebM ne peut pas contenir telle quelle la vidéo %1 de la source : choisissez libsvtav1 ou libvpx-vp9, ou MKV.</translation>
+    </message>
+    <message>
+        <source>WebM holds only VP9 or AV1 video, which %1 does not write: choose libsvtav1 or libvpx-vp9, or MKV.</source>
+        <translation>Le WebM ne contient que de la vidéo VP9 ou AV1, que %1 n’écrit pas : choisissez libsvtav1 ou libvpx-vp9, ou MKV.</translation>
+    </message>
+    <message>
+        <source>WebM holds only Opus or Vorbis audio, which %1 does not write: choose libopus, or MKV.</source>
+        <translation>Le WebM ne contient que du son Opus ou Vorbis, que %1 n’écrit pas : choisissez libopus, ou MKV.</translation>
+    </message>
+    <message>
+        <source>WebM cannot hold the source&apos;s audio stream “%1” as it is: choose libopus, or MKV.</source>
+        <translation>Le WebM ne peut pas contenir tel quel le flux audio « %1 » de la source : choisissez libopus, ou MKV.</translation>
+    </message>
+    <message>
+        <source>MP4 holds FLAC audio only in ffmpeg&apos;s experimental mode: choose MKV, or another audio encoder.</source>
+        <translation>Le MP4 ne contient du FLAC que dans le mode expérimental de ffmpeg : choisissez MKV, ou un autre encodeur audio.</translation>
     </message>
 </context>
 <context>
@@ -856,6 +919,48 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>MediaStream</name>
+    <message>
+        <source>mono</source>
+        <translation>mono</translation>
+    </message>
+    <message>
+        <source>stereo</source>
+        <translation>stéréo</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n channel(s)</source>
+        <translation>
+            <numerusform>%n canal</numerusform>
+            <numerusform>%n canaux</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>unknown format</source>
+        <translation>format inconnu</translation>
+    </message>
+    <message>
+        <source>SubRip text</source>
+        <translation>texte SubRip</translation>
+    </message>
+    <message>
+        <source>(pictures)</source>
+        <translation>(images)</translation>
+    </message>
+    <message>
+        <source>%1 kb/s</source>
+        <translation>%1 kb/s</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Par défaut</translation>
+    </message>
+    <message>
+        <source>Forced</source>
+        <translation>Forcés</translation>
+    </message>
+</context>
+<context>
     <name>OutputConflict</name>
     <message>
         <source>The source of job %1: %2</source>
@@ -901,10 +1006,6 @@ Sortie : %2</translation>
         <translation>Qualité</translation>
     </message>
     <message>
-        <source>Constant quality: lower is better and larger (x264 and x265: 18 looks like the source, 23 is their default)</source>
-        <translation>Qualité constante : plus bas donne mieux et plus gros (x264 et x265 : 18 ressemble à la source, 23 est leur valeur par défaut)</translation>
-    </message>
-    <message>
         <source>Stereo</source>
         <translation>Stéréo</translation>
     </message>
@@ -923,6 +1024,14 @@ Sortie : %2</translation>
     <message>
         <source>DeInterlace</source>
         <translation>Désentrelacer</translation>
+    </message>
+    <message>
+        <source>Constant quality: lower is better and larger (x264 and x265: 0 to 51, 18 looks like the source, 23 is their default; AV1 and VP9: 0 to 63, about 32 looks as good as x264&apos;s 23)</source>
+        <translation>Qualité constante : plus bas donne mieux et plus gros (x264 et x265 : 0 à 51, 18 ressemble à la source, 23 est leur valeur par défaut ; AV1 et VP9 : 0 à 63, environ 32 vaut le 23 de x264)</translation>
+    </message>
+    <message>
+        <source>For an HDR10 or HLG source. Ticked: tone-map the picture to standard range (BT.709). Empty: keep the high dynamic range and ten bits where the encoder carries them (libx265, libsvtav1, libvpx-vp9); other encoders always tone-map.</source>
+        <translation>Pour une source HDR10 ou HLG. Cochée : ramener l’image à la plage standard (BT.709). Vide : garder la haute plage dynamique et les dix bits là où l’encodeur les porte (libx265, libsvtav1, libvpx-vp9) ; les autres encodeurs ramènent toujours à la plage standard.</translation>
     </message>
 </context>
 <context>
@@ -1276,6 +1385,38 @@ Sortie : %2</translation>
     <message>
         <source>Channels Audio</source>
         <translation>Canaux audio</translation>
+    </message>
+    <message>
+        <source>Convert HDR to SDR</source>
+        <translation>Convertir HDR en SDR</translation>
+    </message>
+    <message>
+        <source>e.g. eng, fra</source>
+        <translation>p. ex. eng, fra</translation>
+    </message>
+    <message>
+        <source>Audio languages</source>
+        <translation>Langues audio</translation>
+    </message>
+    <message>
+        <source>New jobs keep the audio tracks in these languages (the first track when none is); empty keeps the first track.</source>
+        <translation>Les nouvelles tâches gardent les pistes audio dans ces langues (la première piste quand aucune ne l’est) ; vide garde la première piste.</translation>
+    </message>
+    <message>
+        <source>Subtitle languages</source>
+        <translation>Langues des sous-titres</translation>
+    </message>
+    <message>
+        <source>New jobs keep the subtitle tracks in these languages; empty keeps every subtitle track.</source>
+        <translation>Les nouvelles tâches gardent les pistes de sous-titres dans ces langues ; vide les garde toutes.</translation>
+    </message>
+    <message>
+        <source>Keep the source&apos;s date</source>
+        <translation>Garder la date de la source</translation>
+    </message>
+    <message>
+        <source>New jobs give the converted file the modification time of its source.</source>
+        <translation>Les nouvelles tâches donnent au fichier converti la date de modification de sa source.</translation>
     </message>
 </context>
 <context>

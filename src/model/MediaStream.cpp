@@ -66,7 +66,10 @@ QString streamLabel(const MediaStream &stream)
         parts << stream.languageName;
     else if (!stream.language.isEmpty())
         parts << stream.language;
-    QString format = stream.format.isEmpty() ? StreamText::tr("unknown format") : stream.format;
+    // mediainfo names a SubRip stream by its character set.
+    QString format = stream.format.isEmpty()                   ? StreamText::tr("unknown format")
+                     : stream.format == QLatin1String("UTF-8") ? StreamText::tr("SubRip text")
+                                                               : stream.format;
     if (stream.kind == MediaStream::Kind::Audio && stream.channels > 0)
         format += QLatin1Char(' ') + channelLayout(stream.channels);
     if (stream.kind == MediaStream::Kind::Subtitle && stream.isPicture())

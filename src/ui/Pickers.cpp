@@ -217,7 +217,7 @@ QString hdrToSdrTip()
     return QCoreApplication::translate(
         "Pickers", "For an HDR10 or HLG source. Ticked: tone-map the picture to standard range (BT.709). "
                    "Empty: keep the high dynamic range and ten bits where the encoder carries them "
-                   "(libx265); other encoders always tone-map.");
+                   "(libx265, libsvtav1, libvpx-vp9); other encoders always tone-map.");
 }
 
 QStringList rateChoices()

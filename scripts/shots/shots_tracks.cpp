@@ -1,0 +1,106 @@
+// Pictures of what a film holds: a film-like Matroska file (two audio languages, SubRip and PGS
+// subtitles, chapters, 5.1) imported into the main window for MP4, whose row says what MP4 leaves out,
+// and its editor scrolled to the track lists. Run under an X server (xcb).
+//
+//   tavrix-shots-tracks OUTDIR
+#include "TestSupport.h"
+
+#include "model/JobListModel.h"
+#include "model/Preferences.h"
+#include "ui/ContentView.h"
+#include "ui/DetailView.h"
+#include "ui/JobListView.h"
+#include "ui/MainWindow.h"
+#include "ui/Panels.h"
+#include "ui/Translations.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollArea>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+bool waitFor(const std::function<bool()> &condition, int milliseconds)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+int fail(const char *what)
+{
+    std::fprintf(stderr, "tavrix-shots-tracks: %s\n", what);
+    return 1;
+}
+
+bool save(QWidget *window, const QString &path)
+{
+    window->repaint();
+    QApplication::processEvents();
+    const bool saved = window->grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/tavrix-shots-XXXXXX"));
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tavrix"));
+    QApplication::setApplicationName(QStringLiteral("Tavrix"));
+    if (argc < 2)
+        return fail("usage: tavrix-shots-tracks OUTDIR");
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(out.path());
+    installTranslations(QLocale(QLocale::English, QLocale::UnitedStates));
+    Preferences::clear();
+    // A user who wants English and French sound, MP4 files and AV1... MP4 first: the row tells what it
+    // cannot hold.
+    Preferences::writeInt(Preferences::Key::container, 0);
+    Preferences::writeText(Preferences::Key::audioLanguages, QStringLiteral("eng, fra"));
+
+    const QString film = home.filePath(QStringLiteral("The Long Weekend (2026).mkv"));
+    if (!TestSupport::generateFilm(film))
+        return fail("ffmpeg could not make the film");
+    MainWindow window;
+    window.centerOnScreen();
+    window.show();
+    ContentView &view = *window.content();
+    view.waitForCatalog(30000);
+    view.importPaths({film});
+    if (!waitFor([&] { return view.model()->rowCount() == 1 && !view.isImporting(); }, 60000))
+        return fail("the import did not end");
+    waitFor([] { return false; }, 300);
+    bool ok = save(&window, out.filePath(QStringLiteral("tracks-row.png")));
+
+    view.editJob(view.model()->index(0, 0));
+    auto *editor = window.findChild<DetailView *>();
+    if (!editor)
+        return fail("no editor");
+    waitFor([] { return false; }, 400);
+    if (auto *scroll = editor->findChild<QScrollArea *>())
+        if (auto *tracks = editor->findChild<QListWidget *>(QStringLiteral("audioTrackList")))
+            scroll->ensureWidgetVisible(tracks, 0, 40);
+    waitFor([] { return false; }, 300);
+    ok &= save(editor, out.filePath(QStringLiteral("editor-tracks.png")));
+    editor->reject();
+    return ok ? 0 : 1;
+}
