@@ -113,6 +113,11 @@ private slots:
             fast + QStringList{"--container", "mkv", "--audio-tracks", "2,1", "--subtitle-tracks", "none",
                                "--audio-channels", "keep"},
             "v:h264 a:aac:6:eng a:aac:2:fre");
+        // The AC-3 decoder's 5.1(side) is not one of libopus's layouts.
+        row("AC-3 5.1 to Opus, surround kept",
+            fast + QStringList{"--container", "mkv", "--audio-encoder", "libopus", "--audio-channels", "keep",
+                               "--subtitle-tracks", "none"},
+            "v:h264 a:opus:6:eng");
         row("the picture subtitle burnt in is not kept as a track",
             fast + QStringList{"--container", "mkv", "--burn-subtitle", "3"},
             "v:h264 a:aac:2:eng s:subrip:eng s:subrip:fre:forced", "", "32:8:64:24");

@@ -456,9 +456,12 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
             if (job.audioDebit >= 1 && job.audioEncoder != AudioEncoders::flac)
                 cmd += QStringLiteral("-b:a %1k ").arg(job.audioDebit);
             // MP3 carries two channels at most; the other encoders take the source's layout (ffmpeg folds
-            // more than AC-3's 5.1 down to it, and libopus maps up to 7.1 by itself).
+            // more than AC-3's 5.1 down to it). libopus takes only its own layouts and refuses the rest,
+            // such as the 5.1(side) of every AC-3 decoder: those are brought to the nearest of its own.
             if (job.audioChannels == AudioChannels::Stereo || job.audioEncoder == AudioEncoders::libmp3lame)
                 cmd += QStringLiteral("-ac 2 ");
+            else if (job.audioEncoder == AudioEncoders::libopus)
+                cmd += QStringLiteral("-af 'aformat=channel_layouts=mono|stereo|3.0|quad|5.0|5.1|6.1|7.1' ");
             if (job.audioSampling >= 1)
                 cmd += QStringLiteral("-ar %1 ").arg(audioSamplingFor(job.audioEncoder, job.audioSampling));
         }
