@@ -169,42 +169,6 @@ private slots:
         QCOMPARE(videoHash(output), videoHash(source));
     }
 
-    // A 5.1 source keeps its six channels when asked to, and is folded to stereo otherwise, or for MP3.
-    void audioChannels_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QByteArray>("channels"); // as ffprobe reads the output
-        QTest::newRow("factory settings")
-            << QStringList{} << QByteArray("channels=2\nchannel_layout=stereo\n");
-        QTest::newRow("kept") << QStringList{"--audio-channels", "keep"}
-                              << QByteArray("channels=6\nchannel_layout=5.1\n");
-        QTest::newRow("kept, but MP3")
-            << QStringList{"--audio-channels", "keep", "--audio-encoder", "libmp3lame"}
-            << QByteArray("channels=2\nchannel_layout=stereo\n");
-    }
-    void audioChannels()
-    {
-        QFETCH(QStringList, args);
-        const QTemporaryDir work;
-        const QString source = work.filePath(QStringLiteral("surround.mkv"));
-        QVERIFY(TestSupport::generateClip(
-            source, {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25:duration=1", "-f", "lavfi", "-i",
-                     "sine=duration=1,pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", "-c:v", "libx264", "-c:a",
-                     "aac"}));
-        QVERIFY(QDir().mkpath(work.filePath("out")));
-        QByteArray out;
-        QVERIFY2(encode(QStringList{"--dest", work.filePath("out")} + args + fast + QStringList{source},
-                        &out) == 0,
-                 out.constData());
-        QByteArray probed;
-        TestSupport::run(QStringLiteral("ffprobe"),
-                         {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                          "stream=channels,channel_layout", "-of", "default=noprint_wrappers=1",
-                          work.filePath("out/surround.mp4")},
-                         &probed);
-        QTEST(probed, "channels");
-    }
-
     // An HDR10 source stays HDR10 with x265, or goes to standard range when asked: by the stored default
     // or by --hdr, the option winning.
     void hdrChoice_data()
