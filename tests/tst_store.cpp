@@ -35,7 +35,8 @@ void compareJobs(const MediaVideo &a, const MediaVideo &b)
                           j.videoTracks, j.videoTrack, j.subtitleTracks, j.subtitleTrack, j.subtitleExternal,
                           j.subtitleLanguage, j.cropValue, j.info, j.videoWidth, j.videoHeight,
                           j.videoPixelAspectRatio, j.videoDisplayAspectRatio, j.otherParam, j.videoBitDepth,
-                          j.hdr, j.masteringDisplay, j.maxCll, j.maxFall, j.hdrOutput);
+                          j.hdr, j.masteringDisplay, j.maxCll, j.maxFall, j.hdrOutput, j.streams, j.audioChoice,
+                          j.subtitleChoice, j.subtitleBurn, j.keepDate);
     };
     QVERIFY(fields(a) == fields(b) && !a.hasImage());
 }
@@ -103,6 +104,12 @@ private slots:
         job->maxCll = 1000;
         job->maxFall = 400;
         job->hdrOutput = HdrOutput::Sdr;
+        // The streams as mediainfo described them; tracks chosen one by one, none of the subtitles.
+        QCOMPARE(job->streams.size(), 5);
+        job->audioChoice = QList<int>{1, 2};
+        job->subtitleChoice = QList<int>{};
+        job->subtitleBurn = 1;
+        job->keepDate = true;
         job->result = {Status::Failed, 187, "Conversion failed", "[aac] bad\nConversion failed!", {}, {}, {}};
         const auto other = std::make_shared<MediaVideo>("/in/other.mov", "/out/other.mkv");
         const QueueFile file(dir.filePath("data"));
