@@ -247,8 +247,8 @@ private slots:
             "MKV.");
         row("WebM refuses a copied AAC", vp9 + QStringList{"--audio-encoder", "copy", "--container", "webm"},
             "",
-            "Not run: WebM cannot hold the source's audio stream “2 1 Advanced Audio Codec Low Complexity "
-            "342 kb/s CBR 44.1 kHz 6” as it is: choose libopus, or MKV.");
+            "Not run: WebM cannot hold the source's audio stream “1 · AAC 5.1 · 342 kb/s · Default” as it is: "
+            "choose libopus, or MKV.");
         row("MP4 refuses FLAC", fast + QStringList{"--audio-encoder", "flac"}, "",
             "Not run: MP4 holds FLAC audio only in ffmpeg's experimental mode: choose MKV, or another audio "
             "encoder.");

@@ -293,6 +293,26 @@ private slots:
                 j.audioTrack = 0;
             });
 
+        // Described streams name every format, PCM too, which the track lines leave out.
+        refused(
+            "copied PCM in MP4",
+            "MP4 cannot hold the source's audio stream “1 · English · PCM stereo” as it is: choose an audio "
+            "encoder, or MKV.",
+            [](MediaVideo &j) {
+                j.audioEncoder = AudioEncoders::copy;
+                j.streams = {
+                    {MediaStream::Kind::Audio, 1, "PCM", "en", "English", "", 2, 0, 0, false, false}};
+            });
+        refused(
+            "copied PCM in WebM",
+            "WebM cannot hold the source's audio stream “2 · PCM stereo” as it is: choose libopus, or MKV.",
+            [copiedVp9](MediaVideo &j) {
+                copiedVp9(j);
+                j.audioTrack = 0;
+                j.streams = {{MediaStream::Kind::Audio, 1, "Opus", "", "", "", 2, 0, 0, false, false},
+                             {MediaStream::Kind::Audio, 2, "PCM", "", "", "", 2, 0, 0, false, false}};
+            });
+
         const QString ext = "-map 1:0 -c:s mov_text -disposition:s:0 0 ";
         subtitles("external subtitle in mp4", 0, {}, 0, SUB, "fre",
                   T + IN_SUB + VF + V + PIX + A + ext + "-metadata:s:s:0 language=fre " + OUT);

@@ -18,6 +18,9 @@ HELP_EN = {
 }
 
 FR = {
+    "MP4 cannot hold the source's audio stream “%1” as it is: choose an audio encoder, or MKV.":
+        "Le MP4 ne peut pas contenir tel quel le flux audio « %1 » de la source : choisissez un encodeur audio, "
+        "ou MKV.",
     "Convert HDR to SDR": "Convertir HDR en SDR",
     "No audio": "Pas de son",
     "Subtitles": "Sous-titres",

@@ -842,6 +842,10 @@ Output: %2</source>
         <source>MP4 holds FLAC audio only in ffmpeg&apos;s experimental mode: choose MKV, or another audio encoder.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>MP4 cannot hold the source&apos;s audio stream “%1” as it is: choose an audio encoder, or MKV.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LogViewer</name>

@@ -844,6 +844,10 @@ Sortie : %2</translation>
         <source>MP4 holds FLAC audio only in ffmpeg&apos;s experimental mode: choose MKV, or another audio encoder.</source>
         <translation>Le MP4 ne contient du FLAC que dans le mode expérimental de ffmpeg : choisissez MKV, ou un autre encodeur audio.</translation>
     </message>
+    <message>
+        <source>MP4 cannot hold the source&apos;s audio stream “%1” as it is: choose an audio encoder, or MKV.</source>
+        <translation>Le MP4 ne peut pas contenir tel quel le flux audio « %1 » de la source : choisissez un encodeur audio, ou MKV.</translation>
+    </message>
 </context>
 <context>
     <name>LogViewer</name>

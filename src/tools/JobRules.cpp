@@ -206,6 +206,23 @@ QString chosenVideoLine(const MediaVideo &job)
     return job.videoTracks.value(track);
 }
 
+// The chosen audio tracks as a person reads them and their format, as mediainfo names it ("AAC", "PCM",
+// "Opus"). The stream descriptions name every format; without them (a job probed before they were made)
+// the track lines name some, and none for Opus, Vorbis, MP3 and PCM.
+QList<std::pair<QString, QString>> copiedAudio(const MediaVideo &job)
+{
+    const QList<MediaStream> streams = streamsOf(job.streams, MediaStream::Kind::Audio);
+    const bool described = streams.size() == job.audioTracks.size() - 1;
+    QList<std::pair<QString, QString>> out;
+    for (const int track : chosenAudioTracks(job)) {
+        if (described)
+            out.append({streamLabel(streams.at(track - 1)), streams.at(track - 1).format});
+        else
+            out.append({job.audioTracks.at(track).trimmed(), knownFormat(job.audioTracks.at(track))});
+    }
+    return out;
+}
+
 QString webmMisfit(const MediaVideo &job)
 {
     // As mediainfo names what the WebM writer takes.
@@ -230,15 +247,11 @@ QString webmMisfit(const MediaVideo &job)
         return JobRulesText::tr("WebM holds only Opus or Vorbis audio, which %1 does not write: choose "
                                 "libopus, or MKV.")
             .arg(rawText(job.audioEncoder));
-    // An audio line names its format by mediainfo's description ("Advanced Audio Codec Low Complexity"),
-    // which it leaves empty for Opus and Vorbis, but also for MP3 and PCM: those are left for ffmpeg to
-    // refuse.
-    for (const QString &line : audio) {
-        const QString format = knownFormat(line);
+    for (const auto &[name, format] : copiedAudio(job)) {
         if (!format.isEmpty() && !isOneOf(format, webmAudio))
             return JobRulesText::tr(
                        "WebM cannot hold the source's audio stream “%1” as it is: choose libopus, or MKV.")
-                .arg(line.trimmed());
+                .arg(name);
     }
     return {};
 }
@@ -274,6 +287,17 @@ QString containerMisfit(const MediaVideo &job)
         if (job.audioEncoder == AudioEncoders::flac && !chosenAudioLines(job).isEmpty())
             return JobRulesText::tr("MP4 holds FLAC audio only in ffmpeg's experimental mode: choose MKV, or "
                                     "another audio encoder.");
+        if (job.audioEncoder == AudioEncoders::copy) {
+            // What ffmpeg's MP4 writer refuses, or takes only experimentally (TrueHD is "MLP FBA").
+            static const QStringList refused{QStringLiteral("PCM"), QStringLiteral("FLAC"),
+                                             QStringLiteral("MLP FBA")};
+            for (const auto &[name, format] : copiedAudio(job)) {
+                if (refused.contains(format))
+                    return JobRulesText::tr("MP4 cannot hold the source's audio stream “%1” as it is: choose "
+                                            "an audio encoder, or MKV.")
+                        .arg(name);
+            }
+        }
         return {};
     case Container::WebM:
         return webmMisfit(job);
