@@ -1,6 +1,8 @@
 // Pictures of what a film holds: a film-like Matroska file (two audio languages, SubRip and PGS
 // subtitles, chapters, 5.1) imported into the main window for MP4, whose row says what MP4 leaves out,
-// and its editor scrolled to the track lists. Run under an X server (xcb).
+// and its editor scrolled to the track lists. Then, as a user would: one copy of the film remuxed to MP4
+// (copy and copy, picked in the editor), another converted to AV1 and Opus in MKV, a run of both, and
+// what ffprobe finds in the outputs. Run under an X server (xcb).
 //
 //   tavrix-shots-tracks OUTDIR
 #include "TestSupport.h"
@@ -12,13 +14,18 @@
 #include "ui/JobListView.h"
 #include "ui/MainWindow.h"
 #include "ui/Panels.h"
+#include "ui/Pickers.h"
 #include "ui/Translations.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -54,6 +61,33 @@ bool save(QWidget *window, const QString &path)
     const bool saved = window->grab().save(path);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
     return saved;
+}
+
+// Presses the entry `text` of a row of buttons, as a user does.
+void pick(QWidget *editor, const char *picker, const QString &text)
+{
+    auto *row = editor->findChild<SegmentedPicker *>(QString::fromLatin1(picker));
+    for (int i = 0; row && i < row->count(); ++i) {
+        if (row->button(i)->text() == text)
+            row->button(i)->click();
+    }
+}
+
+void choose(QWidget *editor, const char *picker, const QString &text)
+{
+    if (auto *combo = editor->findChild<QComboBox *>(QString::fromLatin1(picker)))
+        combo->setCurrentIndex(combo->findText(text));
+}
+
+void printStreams(const QString &file)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {"-v", "error", "-show_entries",
+                 "stream=codec_name,channels,pix_fmt:stream_tags=language:stream_disposition=forced",
+                 "-show_entries", "format=nb_streams:chapter=id", "-of", "compact", file});
+    probe.waitForFinished(30000);
+    std::printf("%s:\n%s", qPrintable(file), probe.readAllStandardOutput().constData());
 }
 
 } // namespace
@@ -101,6 +135,41 @@ int main(int argc, char *argv[])
             scroll->ensureWidgetVisible(tracks, 0, 40);
     waitFor([] { return false; }, 300);
     ok &= save(editor, out.filePath(QStringLiteral("editor-tracks.png")));
-    editor->reject();
+    // The remux: both codecs copied, every audio track kept.
+    pick(editor, "videoCodecPicker", QStringLiteral("copy"));
+    pick(editor, "audioCodecPicker", QStringLiteral("copy"));
+    editor->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
+    waitFor([] { return false; }, 300);
+
+    // A second copy of the film, for AV1 and Opus in Matroska with the surround kept.
+    const QString second = home.filePath(QStringLiteral("The Long Weekend (2026) for AV1.mkv"));
+    QFile::copy(film, second);
+    view.importPaths({second});
+    if (!waitFor([&] { return view.model()->rowCount() == 2 && !view.isImporting(); }, 60000))
+        return fail("the second import did not end");
+    view.editJob(view.model()->index(1, 0));
+    waitFor([] { return false; }, 400);
+    const QList<DetailView *> editors = window.findChildren<DetailView *>();
+    DetailView *av1 = nullptr;
+    for (DetailView *e : editors)
+        if (e->isVisible())
+            av1 = e;
+    if (!av1)
+        return fail("no second editor");
+    choose(av1, "containerPicker", QStringLiteral("mkv"));
+    pick(av1, "videoCodecPicker", QStringLiteral("libsvtav1"));
+    pick(av1, "presetPicker", QStringLiteral("ultrafast"));
+    pick(av1, "audioCodecPicker", QStringLiteral("libopus"));
+    choose(av1, "channelsPicker", QStringLiteral("Keep"));
+    av1->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
+    waitFor([] { return false; }, 300);
+
+    view.startEncoding();
+    if (!waitFor([&] { return !view.isRunning(); }, 180000))
+        return fail("the run did not end");
+    waitFor([] { return false; }, 500);
+    ok &= save(&window, out.filePath(QStringLiteral("tracks-results.png")));
+    for (const MediaVideo::Ptr &job : view.model()->jobs())
+        printStreams(job->result.writtenPath.isEmpty() ? job->destination : job->result.writtenPath);
     return ok ? 0 : 1;
 }
