@@ -69,11 +69,11 @@ FR = {
         "Qualité constante : plus bas donne mieux et plus gros (x264 et x265 : 0 à 51, 18 ressemble à la source, "
         "23 est leur valeur par défaut ; AV1 et VP9 : 0 à 63, environ 32 vaut le 23 de x264)",
     "e.g. eng, fra": "p. ex. eng, fra",
-    "Audio languages": "Langues audio",
+    "Audio languages": "Audio à garder",
     "New jobs keep the audio tracks in these languages (the first track when none is); empty keeps the first track.":
         "Les nouvelles tâches gardent les pistes audio dans ces langues (la première piste quand aucune ne l’est) ; "
         "vide garde la première piste.",
-    "Subtitle languages": "Langues des sous-titres",
+    "Subtitle languages": "Sous-titres à garder",
     "New jobs keep the subtitle tracks in these languages; empty keeps every subtitle track.":
         "Les nouvelles tâches gardent les pistes de sous-titres dans ces langues ; vide les garde toutes.",
     "New jobs give the converted file the modification time of its source.":

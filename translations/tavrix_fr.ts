@@ -1368,7 +1368,7 @@ Sortie : %2</translation>
     </message>
     <message>
         <source>Rate Video</source>
-        <translation>Débit vidéo</translation>
+        <translation>Mode de débit vidéo</translation>
     </message>
     <message>
         <source>VAAPI device</source>
@@ -1400,7 +1400,7 @@ Sortie : %2</translation>
     </message>
     <message>
         <source>Audio languages</source>
-        <translation>Langues audio</translation>
+        <translation>Audio à garder</translation>
     </message>
     <message>
         <source>New jobs keep the audio tracks in these languages (the first track when none is); empty keeps the first track.</source>
@@ -1408,7 +1408,7 @@ Sortie : %2</translation>
     </message>
     <message>
         <source>Subtitle languages</source>
-        <translation>Langues des sous-titres</translation>
+        <translation>Sous-titres à garder</translation>
     </message>
     <message>
         <source>New jobs keep the subtitle tracks in these languages; empty keeps every subtitle track.</source>

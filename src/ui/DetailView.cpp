@@ -626,8 +626,10 @@ void DetailView::buildOtherGroup(QVBoxLayout *column, QWidget *content)
     m_subtitleNote->setObjectName(QStringLiteral("subtitleNote"));
     m_subtitleNote->setWordWrap(true);
     m_subtitleNote->hide();
-    row = addRow(column, QString(), content);
-    row->addWidget(m_subtitleNote, 1);
+    // Under the fields, like the other notes: no row of its own while hidden.
+    m_subtitleNoteRow = new QHBoxLayout;
+    m_subtitleNoteRow->addWidget(m_subtitleNote, 1);
+    column->addLayout(m_subtitleNoteRow);
 
     row = addRow(column, tr("Subtitle external"), content);
     m_subtitleExternal = new QLineEdit(content);
@@ -696,6 +698,7 @@ void DetailView::alignRowLabels(QWidget *content)
     m_destinationNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
     m_conflictNote->setContentsMargins(labelWidth + 12, 0, 6, 0);
     m_copyNoteRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
+    m_subtitleNoteRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
     m_cropBusyRow->setContentsMargins(labelWidth + 12, 0, 6, 0);
 }
 

@@ -155,6 +155,7 @@ private:
     QListWidget *m_subtitleTracks = nullptr;
     QComboBox *m_burnSubtitle = nullptr;
     QLabel *m_subtitleNote = nullptr;
+    QHBoxLayout *m_subtitleNoteRow = nullptr;
     QCheckBox *m_keepDate = nullptr;
     QLineEdit *m_subtitleExternal = nullptr;
     QLineEdit *m_subtitleLanguage = nullptr;
