@@ -66,8 +66,8 @@ private slots:
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
     }
 
-    // The close button works while the progress sheet is up: it asks, "no" keeps the run going, "Stop
-    // and Quit" ends it with the encoder gone.
+    // The close button works while the progress sheet is up, the sheet's own too: it asks, "no" keeps the
+    // run going, "Stop and Quit" ends it with the encoder gone.
     void closeButtonDuringARun()
     {
         std::unique_ptr<MainWindow> window = runningWindow();
@@ -78,9 +78,9 @@ private slots:
 
         int asked = 0;
         window->setCloseQuestion([&asked](QWidget *) { return ++asked > 1; });
-        QCOMPARE(run(WM_CLOSE_PATH, {QString::number(window->winId())}), 0);
+        QCOMPARE(run(WM_CLOSE_PATH, {QString::number(view.progressSheet()->winId())}), 0);
         QTRY_COMPARE(asked, 1);
-        QVERIFY(window->isVisible());
+        QVERIFY(window->isVisible() && view.progressSheet()->isVisible());
         QVERIFY(view.isRunning());
 
         QSignalSpy ended(view.encoder(), &BatchEncoder::runFinished);

@@ -217,10 +217,15 @@ void ProgressSheet::keyPressEvent(QKeyEvent *event)
 
 void ProgressSheet::closeEvent(QCloseEvent *event)
 {
-    if (m_lowering)
+    if (m_lowering) {
         QDialog::closeEvent(event);
-    else
-        event->ignore();
+        return;
+    }
+    // The window manager's close button on the sheet means the window's: the window asks whether to stop
+    // the run and quit. Queued, so that the question is not asked inside this event.
+    event->ignore();
+    if (QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr)
+        QMetaObject::invokeMethod(owner, &QWidget::close, Qt::QueuedConnection);
 }
 
 void ProgressSheet::reject()

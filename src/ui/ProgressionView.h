@@ -66,7 +66,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 public slots:
-    void reject() override; // Escape and the window manager's close do nothing
+    void reject() override; // Escape does nothing; the window manager's close closes the window
 
 private:
     void refresh();
