@@ -391,6 +391,15 @@ QString missingTrack(TrackKind kind, qsizetype count, int asked)
     return texts[k].arg(count).arg(asked);
 }
 
+// 1 to `count`.
+QList<int> every(qsizetype count)
+{
+    QList<int> out;
+    for (int n = 1; n <= count; ++n)
+        out << n;
+    return out;
+}
+
 // The first of `numbers` past `count`, or 0.
 int firstMissing(const QList<int> &numbers, qsizetype count)
 {
@@ -494,15 +503,11 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
         if (const int missing = firstMissing(s.audioTracks->numbers, audioCount); missing > 0) {
             if (refusal.isEmpty())
                 refusal = missingTrack(TrackKind::Audio, audioCount, missing);
-        } else if (s.audioTracks->all) {
-            job->audioChoice.reset();
-            job->audioTrack = 0;
         } else {
-            job->audioChoice = s.audioTracks->numbers;
+            chooseAudioTracks(*job, s.audioTracks->all ? every(audioCount) : s.audioTracks->numbers);
         }
     }
-    // The subtitle lines are ["No subtitle", s1] or ["No subtitle", summary, s1, s2, ...].
-    const qsizetype subtitleCount = job->subtitleTracks.size() - (job->subtitleTracks.size() > 2 ? 2 : 1);
+    const qsizetype subtitleCount = subtitleStreamLines(*job).size();
     if (s.subtitleLanguages) {
         job->subtitleChoice.reset();
         job->subtitleTrack = subtitleCount > 0 ? 1 : 0;
@@ -512,11 +517,9 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
         if (const int missing = firstMissing(s.subtitleTracks->numbers, subtitleCount); missing > 0) {
             if (refusal.isEmpty())
                 refusal = missingTrack(TrackKind::Subtitle, subtitleCount, missing);
-        } else if (s.subtitleTracks->all) {
-            job->subtitleChoice.reset();
-            job->subtitleTrack = subtitleCount > 0 ? 1 : 0;
         } else {
-            job->subtitleChoice = s.subtitleTracks->numbers;
+            chooseSubtitleTracks(*job,
+                                 s.subtitleTracks->all ? every(subtitleCount) : s.subtitleTracks->numbers);
         }
     }
     if (s.burnSubtitle) {

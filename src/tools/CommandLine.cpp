@@ -339,8 +339,9 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         cmd += QStringLiteral("-i ") + shellQuote(job.subtitleExternal) + QLatin1Char(' ');
 
     const QString videoLine = job.videoTracks.at(storedIndex(job.videoTrack, job.videoTracks.size()));
-    const QString videoAddress =
-        streamAddress(videoLine).isEmpty() ? QStringLiteral("0:0") : streamAddress(videoLine);
+    QString videoAddress = streamAddress(videoLine);
+    if (videoAddress.isEmpty())
+        videoAddress = QStringLiteral("0:0");
     const std::optional<SubtitleStream> burnt = burntSubtitle(job);
     const bool burnPicture = burnt && isPictureSubtitle(*burnt);
 

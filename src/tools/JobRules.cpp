@@ -66,27 +66,68 @@ QList<int> chosenAudioTracks(const MediaVideo &job)
     return out;
 }
 
+QStringList subtitleStreamLines(const MediaVideo &job)
+{
+    // ["No subtitle", s1] or ["No subtitle", summary, s1, s2, ...]
+    return job.subtitleTracks.mid(job.subtitleTracks.size() > 2 ? 2 : 1);
+}
+
 QList<SubtitleStream> chosenSubtitleStreams(const MediaVideo &job)
 {
-    const qsizetype count = job.subtitleTracks.size();
-    const int first = count > 2 ? 2 : 1;
+    const QStringList lines = subtitleStreamLines(job);
     QList<SubtitleStream> streams;
+    const auto add = [&](int position) { streams.append({lines.at(position), position}); };
     if (job.subtitleChoice) {
-        for (int i = first; i < count; ++i) {
-            if (job.subtitleChoice->contains(i - first + 1))
-                streams.append({job.subtitleTracks.at(i), i - first});
+        for (int i = 0; i < lines.size(); ++i) {
+            if (job.subtitleChoice->contains(i + 1))
+                add(i);
         }
         return streams;
     }
-    const int track = job.subtitleTrack >= 0 && job.subtitleTrack < count ? job.subtitleTrack : 0;
+    // Entry 1 is the summary that stands for every stream, or the only stream.
+    const int track =
+        job.subtitleTrack >= 0 && job.subtitleTrack < job.subtitleTracks.size() ? job.subtitleTrack : 0;
     if (track < 1)
         return {};
-    const bool all = track < first;
-    for (int i = first; i < count; ++i) {
-        if (all || i == track)
-            streams.append({job.subtitleTracks.at(i), i - first});
+    const int first = int(job.subtitleTracks.size() - lines.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        if (track < first || track == first + i)
+            add(i);
     }
     return streams;
+}
+
+QList<int> chosenSubtitleTracks(const MediaVideo &job)
+{
+    QList<int> out;
+    for (const SubtitleStream &stream : chosenSubtitleStreams(job))
+        out << stream.position + 1;
+    return out;
+}
+
+void chooseAudioTracks(MediaVideo &job, const QList<int> &tracks)
+{
+    job.audioChoice.reset();
+    if (tracks.size() == job.audioTracks.size() - 1)
+        job.audioTrack = 0;
+    else if (tracks.size() == 1)
+        job.audioTrack = tracks.front();
+    else
+        job.audioChoice = tracks;
+}
+
+void chooseSubtitleTracks(MediaVideo &job, const QList<int> &tracks)
+{
+    job.subtitleChoice.reset();
+    const int first = int(job.subtitleTracks.size() - subtitleStreamLines(job).size());
+    if (tracks.isEmpty())
+        job.subtitleTrack = 0;
+    else if (tracks.size() == subtitleStreamLines(job).size())
+        job.subtitleTrack = 1;
+    else if (tracks.size() == 1)
+        job.subtitleTrack = first + tracks.front() - 1;
+    else
+        job.subtitleChoice = tracks;
 }
 
 bool isPictureSubtitle(const SubtitleStream &stream)
@@ -98,18 +139,17 @@ std::optional<SubtitleStream> burntSubtitle(const MediaVideo &job)
 {
     if (job.subtitleBurn < 1 || job.videoEncoder == VideoEncoders::copy)
         return std::nullopt;
-    const qsizetype count = job.subtitleTracks.size();
-    const int index = (count > 2 ? 1 : 0) + job.subtitleBurn;
-    if (index < 1 || index >= count || (count > 2 && index < 2))
+    const QStringList lines = subtitleStreamLines(job);
+    if (job.subtitleBurn > lines.size())
         return std::nullopt;
-    return SubtitleStream{job.subtitleTracks.at(index), job.subtitleBurn - 1};
+    return SubtitleStream{lines.at(job.subtitleBurn - 1), job.subtitleBurn - 1};
 }
 
 SubtitlePlan subtitlePlan(const MediaVideo &job)
 {
     SubtitlePlan plan;
     const std::optional<SubtitleStream> burnt = burntSubtitle(job);
-    const bool matroska = containerTakesEverySubtitle(job.container);
+    const bool matroska = containerOf(job) == Container::Matroska;
     for (const SubtitleStream &stream : chosenSubtitleStreams(job)) {
         if (burnt && burnt->position == stream.position)
             continue;
@@ -130,11 +170,6 @@ QString leftOutNote(const MediaVideo &job)
         .arg(Lists::containers().value(job.container).toUpper());
 }
 
-bool containerTakesEverySubtitle(int container)
-{
-    return Lists::containers().value(container) == QLatin1String("mkv");
-}
-
 SubtitleCheck checkSubtitles(const MediaVideo &job,
                              const std::function<bool(const QString &path)> &fileExists)
 {
@@ -147,7 +182,7 @@ SubtitleCheck checkSubtitles(const MediaVideo &job,
                     .arg(QDir::toNativeSeparators(external))};
     // A file the user added is meant to be in the output: it is refused rather than left out.
     if (const QString format = pictureFileFormat(external);
-        !containerTakesEverySubtitle(job.container) && !format.isEmpty())
+        containerOf(job) != Container::Matroska && !format.isEmpty())
         return {SubtitleCheck::Problem::PictureInMp4,
                 JobRulesText::tr("The subtitle file “%1” holds picture subtitles (%2), which %3 cannot hold; "
                                  "choose Matroska or a text subtitle file.")

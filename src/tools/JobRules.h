@@ -23,6 +23,15 @@ struct SubtitleStream
 // one, else what `audioTrack` says (0 or an index past the list: every track).
 QList<int> chosenAudioTracks(const MediaVideo &job);
 
+// Makes the job keep these tracks (numbers from 1, none, one or several): in `audioTrack` and
+// `subtitleTrack` when those can say it (every track, one track, no subtitle), else as the job's choice.
+void chooseAudioTracks(MediaVideo &job, const QList<int> &tracks);
+void chooseSubtitleTracks(MediaVideo &job, const QList<int> &tracks);
+
+// The source's subtitle stream lines, without "No subtitle" and the summary.
+QStringList subtitleStreamLines(const MediaVideo &job);
+// The numbers (from 1) of the subtitle streams chosen.
+QList<int> chosenSubtitleTracks(const MediaVideo &job);
 // The source streams the job's subtitleChoice, or else its subtitleTrack, chooses. The track list is [] or
 // ["No subtitle", s1] or
 // ["No subtitle", summary, s1, s2, ...]; the summary takes them all, and an index past the list none.
@@ -32,9 +41,6 @@ QList<SubtitleStream> chosenSubtitleStreams(const MediaVideo &job);
 bool isPictureSubtitle(const SubtitleStream &stream);
 // The chosen stream drawn into the picture; none when the video is copied.
 std::optional<SubtitleStream> burntSubtitle(const MediaVideo &job);
-// Whether `container` holds every subtitle as it is (Matroska); MP4 and WebM take text subtitles only,
-// converted to their own format.
-bool containerTakesEverySubtitle(int container);
 
 // The chosen subtitle streams that go into the output as streams, and those the container cannot hold
 // (picture subtitles in MP4 or WebM), which are left out rather than refusing the job. The burnt

@@ -3,6 +3,7 @@
 #include "model/Preferences.h"
 #include "tools/Crop.h"
 #include "tools/HdrSignal.h"
+#include "tools/JobRules.h"
 #include "tools/OutputName.h"
 #include "tools/ToolRunner.h"
 
@@ -362,24 +363,14 @@ void chooseTracksByLanguage(MediaVideo &job, const QString &audioLanguages, cons
     // The track lines and the descriptions come from the same mediainfo run; a mismatch leaves the
     // choice to the lines.
     if (!audio.isEmpty() && audioStreams.size() == job.audioTracks.size() - 1) {
-        const QList<int> chosen = tracksIn(audioStreams, audio);
-        if (!chosen.isEmpty()) {
-            job.audioChoice = chosen;
-            job.audioTrack = chosen.size() == 1 ? chosen.front() : 0;
-        }
+        if (const QList<int> chosen = tracksIn(audioStreams, audio); !chosen.isEmpty())
+            chooseAudioTracks(job, chosen);
     }
     const QStringList subtitles = languageList(subtitleLanguages);
     const QList<MediaStream> subtitleStreams = streamsOf(job.streams, MediaStream::Kind::Subtitle);
-    const qsizetype lines =
-        job.subtitleTracks.size() > 2 ? job.subtitleTracks.size() - 2 : job.subtitleTracks.size() - 1;
-    if (!subtitles.isEmpty() && !subtitleStreams.isEmpty() && subtitleStreams.size() == lines) {
-        const QList<int> chosen = tracksIn(subtitleStreams, subtitles);
-        job.subtitleChoice = chosen;
-        if (chosen.isEmpty())
-            job.subtitleTrack = 0;
-        else if (chosen.size() == 1)
-            job.subtitleTrack = chosen.front() + (job.subtitleTracks.size() > 2 ? 1 : 0);
-    }
+    if (!subtitles.isEmpty() && !subtitleStreams.isEmpty() &&
+        subtitleStreams.size() == subtitleStreamLines(job).size())
+        chooseSubtitleTracks(job, tracksIn(subtitleStreams, subtitles));
 }
 
 QString noVideoReason(const MediaVideo &job)

@@ -191,6 +191,14 @@ QList<int> checkedRows(const QListWidget *list)
     return out;
 }
 
+// Ticks the rows of these numbers (from 1) and no other, without telling; a disabled list holds no tracks.
+void checkRows(QListWidget *list, const QList<int> &numbers)
+{
+    const QSignalBlocker block(list);
+    for (int i = 0; i < list->count() && list->isEnabled(); ++i)
+        list->item(i)->setCheckState(numbers.contains(i + 1) ? Qt::Checked : Qt::Unchecked);
+}
+
 // A wrapping row of buttons that fits beside the row label of an 800 points wide form.
 SegmentedPicker *segmentedPicker(const QStringList &entries, const QString &name, QWidget *parent)
 {
@@ -596,8 +604,7 @@ void DetailView::buildOtherGroup(QVBoxLayout *column, QWidget *content)
     connect(m_otherParam, &QLineEdit::textChanged, this, &DetailView::scheduleCommandLine);
 
     row = addRow(column, tr("Subtitles"), content);
-    const QStringList &entries = m_job->subtitleTracks;
-    const QStringList subtitleLines = entries.mid(entries.size() > 2 ? 2 : 1);
+    const QStringList subtitleLines = subtitleStreamLines(*m_job);
     const QStringList subtitleLabels = trackLabels(*m_job, MediaStream::Kind::Subtitle, subtitleLines);
     m_subtitleTracks =
         trackChecklist(subtitleLabels, subtitleLines, QStringLiteral("subtitleTrackList"), content);
@@ -760,12 +767,7 @@ void DetailView::load()
     m_hdrOutput = job.hdrOutput;
     updateVideoRows();
 
-    {
-        const QSignalBlocker block(m_audioTracks);
-        const QList<int> chosen = chosenAudioTracks(job);
-        for (int i = 0; i < m_audioTracks->count() && m_audioTracks->isEnabled(); ++i)
-            m_audioTracks->item(i)->setCheckState(chosen.contains(i + 1) ? Qt::Checked : Qt::Unchecked);
-    }
+    checkRows(m_audioTracks, chosenAudioTracks(job));
     m_audioCodec->setCurrentIndex(indexOfCase(job.audioEncoder));
     // The destination as the container and codecs now shown make it.
     followChoices(true);
@@ -774,14 +776,7 @@ void DetailView::load()
     m_channels->setCurrentIndex(indexOfCase(job.audioChannels));
 
     m_otherParam->setText(job.otherParam);
-    {
-        const QSignalBlocker block(m_subtitleTracks);
-        QList<int> chosen;
-        for (const SubtitleStream &stream : chosenSubtitleStreams(job))
-            chosen << stream.position + 1;
-        for (int i = 0; i < m_subtitleTracks->count() && m_subtitleTracks->isEnabled(); ++i)
-            m_subtitleTracks->item(i)->setCheckState(chosen.contains(i + 1) ? Qt::Checked : Qt::Unchecked);
-    }
+    checkRows(m_subtitleTracks, chosenSubtitleTracks(job));
     m_burnSubtitle->setCurrentIndex(
         job.subtitleBurn >= 0 && job.subtitleBurn < m_burnSubtitle->count() ? job.subtitleBurn : 0);
     m_keepDate->setChecked(job.keepDate);
@@ -1065,35 +1060,12 @@ void DetailView::applyTracks(MediaVideo &target) const
 {
     // Only a change is written: the job's own fields keep saying what they said.
     if (m_audioTracks->isEnabled()) {
-        const QList<int> checked = checkedRows(m_audioTracks);
-        if (checked != chosenAudioTracks(target)) {
-            target.audioChoice.reset();
-            if (checked.size() == m_audioTracks->count())
-                target.audioTrack = 0;
-            else if (checked.size() == 1)
-                target.audioTrack = checked.front();
-            else
-                target.audioChoice = checked;
-        }
+        if (const QList<int> checked = checkedRows(m_audioTracks); checked != chosenAudioTracks(target))
+            chooseAudioTracks(target, checked);
     }
     if (m_subtitleTracks->isEnabled()) {
-        const QList<int> checked = checkedRows(m_subtitleTracks);
-        QList<int> chosen;
-        for (const SubtitleStream &stream : chosenSubtitleStreams(target))
-            chosen << stream.position + 1;
-        if (checked != chosen) {
-            const int count = m_subtitleTracks->count();
-            target.subtitleChoice.reset();
-            // ["No subtitle", s1] or ["No subtitle", summary, s1, s2, ...]
-            if (checked.isEmpty())
-                target.subtitleTrack = 0;
-            else if (checked.size() == count)
-                target.subtitleTrack = 1;
-            else if (checked.size() == 1)
-                target.subtitleTrack = checked.front() + (count > 1 ? 1 : 0);
-            else
-                target.subtitleChoice = checked;
-        }
+        if (const QList<int> checked = checkedRows(m_subtitleTracks); checked != chosenSubtitleTracks(target))
+            chooseSubtitleTracks(target, checked);
     }
 }
 
