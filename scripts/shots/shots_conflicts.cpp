@@ -12,7 +12,9 @@
 #include "ui/Panels.h"
 #include "ui/Translations.h"
 
+#include "ShotSupport.h"
 #include <QAction>
+
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -38,23 +40,6 @@ public:
     QStringList openFiles(QWidget *, const QString &, const QStringList &) override { return files; }
     QString openDirectory(QWidget *, const QString &, const QString &) override { return directory; }
 };
-
-bool waitFor(const std::function<bool()> &condition, int milliseconds)
-{
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
-    }
-    return true;
-}
-
-void settle(int milliseconds = 300)
-{
-    waitFor([] { return false; }, milliseconds);
-}
 
 bool makeClip(const QString &path, const QString &picture, double seconds, const QStringList &extra = {})
 {

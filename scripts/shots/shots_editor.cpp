@@ -12,7 +12,9 @@
 #include "ui/Setup.h"
 #include "ui/Translations.h"
 
+#include "ShotSupport.h"
 #include <QAbstractButton>
+
 #include <QApplication>
 #include <QDir>
 #include <QLinearGradient>
@@ -75,22 +77,6 @@ MediaVideo::Ptr sampleJob()
     return job;
 }
 
-bool save(QWidget *window, const QString &path)
-{
-    window->repaint();
-    QApplication::processEvents();
-    const bool saved = window->grab().save(path);
-    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
-    return saved;
-}
-
-void settle(int milliseconds = 300)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -126,7 +112,7 @@ int main(int argc, char *argv[])
     auto *editor = new DetailView(sampleJob(), session, panels, &mainWindow);
     editor->open();
     settle();
-    ok &= save(editor, out.filePath(QStringLiteral("editor.png")));
+    ok &= saveWindow(editor, out.filePath(QStringLiteral("editor.png")));
     // The reason of an unusable encoder is the help tip of its entry; the tip is a window of its own,
     // so the screen is taken where the editor is.
     if (auto *codecs = editor->findChild<SegmentedPicker *>(QStringLiteral("videoCodecPicker"))) {
@@ -156,7 +142,7 @@ int main(int argc, char *argv[])
                 codecs->button(i)->click();
         }
         settle();
-        ok &= save(editor, out.filePath(QStringLiteral("editor-copy.png")));
+        ok &= saveWindow(editor, out.filePath(QStringLiteral("editor-copy.png")));
         codecs->button(before)->click();
         settle();
     }
@@ -164,7 +150,7 @@ int main(int argc, char *argv[])
     const QSize opened = editor->size();
     editor->resize(editor->minimumSize());
     settle();
-    ok &= save(editor, out.filePath(QStringLiteral("editor-smallest.png")));
+    ok &= saveWindow(editor, out.filePath(QStringLiteral("editor-smallest.png")));
     editor->resize(opened);
     settle();
 
@@ -172,7 +158,7 @@ int main(int argc, char *argv[])
         preview->click();
         settle();
         if (auto *view = editor->findChild<ImageView *>())
-            ok &= save(view, out.filePath(QStringLiteral("editor-crop-preview.png")));
+            ok &= saveWindow(view, out.filePath(QStringLiteral("editor-crop-preview.png")));
         else
             ok = false;
     }
@@ -182,14 +168,14 @@ int main(int argc, char *argv[])
     auto *oups = new DetailView(std::make_shared<MediaVideo>(), session, panels, &mainWindow);
     oups->open();
     settle();
-    ok &= save(oups, out.filePath(QStringLiteral("editor-oups.png")));
+    ok &= saveWindow(oups, out.filePath(QStringLiteral("editor-oups.png")));
     oups->reject();
     settle(100);
 
     auto *setup = new Setup(&mainWindow, catalog);
     setup->open();
     settle();
-    ok &= save(setup, out.filePath(QStringLiteral("setup.png")));
+    ok &= saveWindow(setup, out.filePath(QStringLiteral("setup.png")));
     setup->reject();
     settle(100);
 
@@ -198,13 +184,13 @@ int main(int argc, char *argv[])
     auto *french = new DetailView(sampleJob(), session, panels, &mainWindow);
     french->open();
     settle();
-    ok &= save(french, out.filePath(QStringLiteral("editor-fr.png")));
+    ok &= saveWindow(french, out.filePath(QStringLiteral("editor-fr.png")));
     french->reject();
     settle(100);
     auto *frenchSetup = new Setup(&mainWindow, catalog);
     frenchSetup->open();
     settle();
-    ok &= save(frenchSetup, out.filePath(QStringLiteral("setup-fr.png")));
+    ok &= saveWindow(frenchSetup, out.filePath(QStringLiteral("setup-fr.png")));
     frenchSetup->reject();
     settle(100);
 

@@ -14,6 +14,8 @@
 #include "ui/ProgressionView.h"
 #include "ui/Translations.h"
 
+#include "ShotSupport.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
@@ -37,23 +39,6 @@ public:
     QStringList files;
     QStringList openFiles(QWidget *, const QString &, const QStringList &) override { return files; }
 };
-
-bool waitFor(const std::function<bool()> &condition, int milliseconds)
-{
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
-    }
-    return true;
-}
-
-void settle(int milliseconds = 300)
-{
-    waitFor([] { return false; }, milliseconds);
-}
 
 bool makeClip(const QString &path, const QString &picture, double seconds)
 {

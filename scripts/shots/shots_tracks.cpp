@@ -17,7 +17,9 @@
 #include "ui/Pickers.h"
 #include "ui/Translations.h"
 
+#include "ShotSupport.h"
 #include <QAbstractButton>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
@@ -36,31 +38,10 @@
 
 namespace {
 
-bool waitFor(const std::function<bool()> &condition, int milliseconds)
-{
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
-    }
-    return true;
-}
-
 int fail(const char *what)
 {
     std::fprintf(stderr, "tavrix-shots-tracks: %s\n", what);
     return 1;
-}
-
-bool save(QWidget *window, const QString &path)
-{
-    window->repaint();
-    QApplication::processEvents();
-    const bool saved = window->grab().save(path);
-    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
-    return saved;
 }
 
 // Presses the entry `text` of a row of buttons, as a user does.
@@ -122,24 +103,24 @@ int main(int argc, char *argv[])
     view.importPaths({film});
     if (!waitFor([&] { return view.model()->rowCount() == 1 && !view.isImporting(); }, 60000))
         return fail("the import did not end");
-    waitFor([] { return false; }, 300);
-    bool ok = save(&window, out.filePath(QStringLiteral("tracks-row.png")));
+    settle(300);
+    bool ok = saveWindow(&window, out.filePath(QStringLiteral("tracks-row.png")));
 
     view.editJob(view.model()->index(0, 0));
     auto *editor = window.findChild<DetailView *>();
     if (!editor)
         return fail("no editor");
-    waitFor([] { return false; }, 400);
+    settle(400);
     if (auto *scroll = editor->findChild<QScrollArea *>())
         if (auto *tracks = editor->findChild<QListWidget *>(QStringLiteral("audioTrackList")))
             scroll->ensureWidgetVisible(tracks, 0, 40);
-    waitFor([] { return false; }, 300);
-    ok &= save(editor, out.filePath(QStringLiteral("editor-tracks.png")));
+    settle(300);
+    ok &= saveWindow(editor, out.filePath(QStringLiteral("editor-tracks.png")));
     // The remux: both codecs copied, every audio track kept.
     pick(editor, "videoCodecPicker", QStringLiteral("copy"));
     pick(editor, "audioCodecPicker", QStringLiteral("copy"));
     editor->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
-    waitFor([] { return false; }, 300);
+    settle(300);
 
     // A second copy of the film, for AV1 and Opus in Matroska with the surround kept.
     const QString second = home.filePath(QStringLiteral("The Long Weekend (2026) for AV1.mkv"));
@@ -148,7 +129,7 @@ int main(int argc, char *argv[])
     if (!waitFor([&] { return view.model()->rowCount() == 2 && !view.isImporting(); }, 60000))
         return fail("the second import did not end");
     view.editJob(view.model()->index(1, 0));
-    waitFor([] { return false; }, 400);
+    settle(400);
     const QList<DetailView *> editors = window.findChildren<DetailView *>();
     DetailView *av1 = nullptr;
     for (DetailView *e : editors)
@@ -162,13 +143,13 @@ int main(int argc, char *argv[])
     pick(av1, "audioCodecPicker", QStringLiteral("libopus"));
     choose(av1, "channelsPicker", QStringLiteral("Keep"));
     av1->findChild<QPushButton *>(QStringLiteral("okButton"))->click();
-    waitFor([] { return false; }, 300);
+    settle(300);
 
     view.startEncoding();
     if (!waitFor([&] { return !view.isRunning(); }, 180000))
         return fail("the run did not end");
-    waitFor([] { return false; }, 500);
-    ok &= save(&window, out.filePath(QStringLiteral("tracks-results.png")));
+    settle(500);
+    ok &= saveWindow(&window, out.filePath(QStringLiteral("tracks-results.png")));
     for (const MediaVideo::Ptr &job : view.model()->jobs())
         printStreams(job->result.writtenPath.isEmpty() ? job->destination : job->result.writtenPath);
     return ok ? 0 : 1;
