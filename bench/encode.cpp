@@ -7,12 +7,13 @@
 //   bench_encode jobs [ROUNDS]
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
-#include "tools/CommandLine.h"
-#include "tools/Log.h"
-#include "tools/MediaProbe.h"
-#include "tools/OutputName.h"
-#include "tools/ShellQuote.h"
-#include "tools/ToolRunner.h"
+#include "media/JobCommand.h"
+#include "media/MediaProbe.h"
+#include "process/Log.h"
+#include "process/ToolRunner.h"
+#include "rules/CommandLine.h"
+#include "rules/OutputName.h"
+#include "rules/ShellQuote.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -124,15 +125,16 @@ Timing timeEncoder(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, 
     // Each round replaces the outputs of the one before, as the bash loop's -y does.
     encoder.setExistingOutput(Preferences::ExistingOutput::Overwrite);
     // The encoder hands the builder a copy of the job that writes into its temporary file.
-    encoder.setCommandBuilder([&jobs, &commands](const MediaVideo &job, const ToolRunner &, CropDetection) {
-        for (int i = 0; i < jobs.size(); ++i) {
-            if (jobs[i]->id == job.id)
-                return CommandLine{commands[i].chopped(shellQuote(jobs[i]->destination).size()) +
-                                       shellQuote(job.destination),
-                                   {}};
-        }
-        return CommandLine{{}, QStringLiteral("unknown job")};
-    });
+    encoder.setCommandBuilder(
+        [&jobs, &commands](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
+            for (int i = 0; i < jobs.size(); ++i) {
+                if (jobs[i]->id == job.id)
+                    return CommandLine{commands[i].chopped(shellQuote(jobs[i]->destination).size()) +
+                                           shellQuote(job.destination),
+                                       {}};
+            }
+            return CommandLine{{}, QStringLiteral("unknown job")};
+        });
     *succeeded = runToEnd(encoder, jobs);
     return {clock.nsecsElapsed() / 1e9, cpuSeconds() - cpu};
 }
@@ -274,7 +276,7 @@ int main(int argc, char *argv[])
             createMediaVideo(source, importDestination(source, dir.filePath(QStringLiteral("out"))), tools);
         job->videoEncoder = VideoEncoders::libx264;
         job->videoPreset = VideoPresets::veryfast;
-        const CommandLine command = commandLine(*job, tools, CropDetection::Run);
+        const CommandLine command = commandLine(*job, tools, QString(), CropDetection::Run);
         if (!command.ok()) {
             std::fprintf(stderr, "bench_encode: %s\n", qPrintable(command.error));
             return 1;

@@ -2,9 +2,9 @@
 // by side on the session's workers, how long a start with the answers kept takes, and whether the user
 // interface thread stays free meanwhile (the call returns at once; the longest gap of a 10 ms timer).
 //   bench_encoders [ROUNDS]
+#include "media/EncoderCatalog.h"
+#include "process/ToolRunner.h"
 #include "session/Session.h"
-#include "tools/EncoderCatalog.h"
-#include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

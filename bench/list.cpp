@@ -6,9 +6,9 @@
 //
 //   bench_list [JOBS]       (10000 by default; offscreen by default)
 #include "model/MediaVideo.h"
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
+#include "session/JobListModel.h"
 #include "ui/JobDelegate.h"
-#include "model/JobListModel.h"
 #include "ui/JobListView.h"
 
 #include <QApplication>

@@ -5,13 +5,14 @@
 // longest time the event loop went without answering during the import.
 //
 //   bench_probe [N] [ROUNDS]    (default 12 files, 5 rounds of importing; N = 0: the import only)
+#include "media/MediaProbe.h"
+#include "media/Preview.h"
 #include "model/Preferences.h"
+#include "process/Log.h"
+#include "process/ToolRunner.h"
+#include "rules/Crop.h"
+#include "rules/ShellQuote.h"
 #include "session/Session.h"
-#include "tools/Crop.h"
-#include "tools/Log.h"
-#include "tools/MediaProbe.h"
-#include "tools/ShellQuote.h"
-#include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // `tavrix-cli encode` end to end with the real tools: folders, results, exit statuses and Ctrl-C.
 #include "TestSupport.h"
 
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
 
 #include <QDir>
 #include <QFile>
@@ -247,7 +247,8 @@ private slots:
             "MKV.");
         row("WebM refuses a copied AAC", vp9 + QStringList{"--audio-encoder", "copy", "--container", "webm"},
             "",
-            "Not run: WebM cannot hold the source's audio stream “1 · AAC 5.1 · 342 kb/s · Default” as it is: "
+            "Not run: WebM cannot hold the source's audio stream “1 · AAC 5.1 · 342 kb/s · Default” as it "
+            "is: "
             "choose libopus, or MKV.");
         row("MP4 refuses FLAC", fast + QStringList{"--audio-encoder", "flac"}, "",
             "Not run: MP4 holds FLAC audio only in ffmpeg's experimental mode: choose MKV, or another audio "

@@ -2,12 +2,13 @@
 // encodes of generated clips through the real bash.
 #include "TestSupport.h"
 
+#include "media/JobCommand.h"
+#include "media/MediaProbe.h"
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
-#include "tools/CommandLine.h"
-#include "tools/Log.h"
-#include "tools/MediaProbe.h"
-#include "tools/ToolRunner.h"
+#include "process/Log.h"
+#include "process/ToolRunner.h"
+#include "rules/CommandLine.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -60,7 +61,7 @@ const QStringList threeSubtitles{"No subtitle", "Select 3 track(s) for encoding"
 // Runs the job's line through the real bash; empty text when it wrote its output, else what went wrong.
 QString encode(const ToolRunner &tools, const MediaVideo &job)
 {
-    const CommandLine line = commandLine(job, tools);
+    const CommandLine line = commandLine(job, tools, QString());
     if (!line.ok())
         return line.error;
     QString log;
@@ -572,13 +573,14 @@ private slots:
         MediaVideo job = example1();
         job.videoCrop = "-1";
         const CommandLine shown =
-            commandLine(job, ToolRunner(TestSupport::realResourceDir()), CropDetection::Describe);
+            commandLine(job, ToolRunner(TestSupport::realResourceDir()), QString(), CropDetection::Describe);
         QVERIFY2(shown.text.contains(QStringLiteral("-vf yadif=0:-1:0,") + DetectedCropPlaceholder +
                                      ",scale=-2:-2 "),
                  qPrintable(shown.text + shown.error));
         const TestSupport::ResourceDir none(TestSupport::ResourceDir::Entry::Missing,
                                             TestSupport::ResourceDir::Entry::Missing);
-        const CommandLine missing = commandLine(job, ToolRunner(none.path()), CropDetection::Describe);
+        const CommandLine missing =
+            commandLine(job, ToolRunner(none.path()), QString(), CropDetection::Describe);
         QVERIFY(!missing.ok() && missing.error.contains("ffmpeg"));
     }
 

@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 
 #include "model/MediaVideo.h"
-#include "tools/Crop.h"
-#include "tools/CropPresets.h"
+#include "rules/Crop.h"
+#include "rules/CropPresets.h"
 
 #include <QtTest>
 

@@ -9,7 +9,7 @@
 #include "desktop/SleepInhibitor.h"
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
-#include "tools/Log.h"
+#include "process/Log.h"
 
 #include <QDBusConnectionInterface>
 #include <QProcess>
@@ -220,13 +220,14 @@ private slots:
         QVERIFY(TestSupport::generateSimpleClip(clip, 0.5));
         RunStatus status;
         BatchEncoder encoder(&status);
-        encoder.setCommandBuilder([](const MediaVideo &job, const ToolRunner &tools, CropDetection) {
-            return CommandLine{job.destination.contains("bad")
-                                   ? QStringLiteral("exit 3")
-                                   : tools.locateTool("ffmpeg").path + " -v error -nostdin -i " + job.source +
-                                         " -c copy -y " + job.destination,
-                               {}};
-        });
+        encoder.setCommandBuilder(
+            [](const MediaVideo &job, const ToolRunner &tools, const QString &, CropDetection) {
+                return CommandLine{job.destination.contains("bad")
+                                       ? QStringLiteral("exit 3")
+                                       : tools.locateTool("ffmpeg").path + " -v error -nostdin -i " +
+                                             job.source + " -c copy -y " + job.destination,
+                                   {}};
+            });
         RunDesktop desktop(&encoder, &status);
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
         QVERIFY(encoder.start({std::make_shared<MediaVideo>(clip, m_dir.filePath("good.mp4")),

@@ -4,11 +4,11 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/EncoderOutput.h"
+#include "media/MediaProbe.h"
 #include "model/Preferences.h"
-#include "tools/CommandLine.h"
-#include "tools/Log.h"
-#include "tools/MediaProbe.h"
-#include "tools/ShellQuote.h"
+#include "process/Log.h"
+#include "rules/CommandLine.h"
+#include "rules/ShellQuote.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -132,11 +132,12 @@ private:
     std::unique_ptr<BatchEncoder> fakeEncoder()
     {
         auto encoder = std::make_unique<BatchEncoder>(m_status.get(), ToolRunner(m_fakes.path()));
-        encoder->setCommandBuilder([this](const MediaVideo &job, const ToolRunner &, CropDetection) {
-            return CommandLine{shellQuote(m_fakes.path() + "/encoder") + " -i " + shellQuote(job.source) +
-                                   ' ' + shellQuote(job.destination),
-                               {}};
-        });
+        encoder->setCommandBuilder(
+            [this](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
+                return CommandLine{shellQuote(m_fakes.path() + "/encoder") + " -i " + shellQuote(job.source) +
+                                       ' ' + shellQuote(job.destination),
+                                   {}};
+            });
         return encoder;
     }
 
@@ -439,9 +440,10 @@ Error while decoding stream #0:1: Invalid data found when processing input
         if (how == "hard")
             QCOMPARE(::link(from.constData(), to.constData()), 0);
         if (how == "refused")
-            encoder->setCommandBuilder([reason](const MediaVideo &, const ToolRunner &, CropDetection) {
-                return CommandLine{{}, reason};
-            });
+            encoder->setCommandBuilder(
+                [reason](const MediaVideo &, const ToolRunner &, const QString &, CropDetection) {
+                    return CommandLine{{}, reason};
+                });
         if (how == "no shell")
             encoder->setShellProgram(m_dir.filePath(QStringLiteral("no-such-shell")));
         QSignalSpy finishedJobs(encoder.get(), &BatchEncoder::jobFinished);
@@ -598,9 +600,10 @@ Error while decoding stream #0:1: Invalid data found when processing input
         BatchEncoder encoder(m_status.get(), m_realTools);
         encoder.setExistingOutput(Existing::Overwrite);
         if (!command.isEmpty())
-            encoder.setCommandBuilder([command](const MediaVideo &job, const ToolRunner &, CropDetection) {
-                return CommandLine{command.arg(shellQuote(job.destination)), {}};
-            });
+            encoder.setCommandBuilder(
+                [command](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
+                    return CommandLine{command.arg(shellQuote(job.destination)), {}};
+                });
         QVERIFY(runToEnd(encoder, {one}));
         QCOMPARE(one->result.reason, reason);
         QCOMPARE(one->result.status, reason.isEmpty() ? Status::Succeeded
@@ -704,12 +707,13 @@ Error while decoding stream #0:1: Invalid data found when processing input
         const MediaVideo::Ptr one = createMediaVideo(smallClip(), dir + "/o/clip.mkv", m_realTools);
         BatchEncoder encoder(m_status.get(), m_realTools);
         const QString ffmpeg = m_realTools.locateTool(QStringLiteral("ffmpeg")).path;
-        encoder.setCommandBuilder([ffmpeg](const MediaVideo &job, const ToolRunner &, CropDetection) {
-            return CommandLine{shellQuote(ffmpeg) + " -hide_banner -n -re -i " + shellQuote(job.source) +
-                                   " -c:v libx264 -preset ultrafast -f matroska " +
-                                   shellQuote(job.destination),
-                               {}};
-        });
+        encoder.setCommandBuilder(
+            [ffmpeg](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
+                return CommandLine{shellQuote(ffmpeg) + " -hide_banner -n -re -i " + shellQuote(job.source) +
+                                       " -c:v libx264 -preset ultrafast -f matroska " +
+                                       shellQuote(job.destination),
+                                   {}};
+            });
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
         QVERIFY(encoder.start({one}));
         // Once ffmpeg has opened its output, the folder is swapped for an empty one of the same name.
@@ -843,7 +847,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         script({}, "out:50");
         BatchEncoder encoder(m_status.get(), ToolRunner(m_realFfmpeg.path()));
         encoder.setExistingOutput(Existing(policy));
-        encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &, CropDetection) {
+        encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &, const QString &,
+                                      CropDetection) {
             const QString into = shellQuote(job.destination);
             if (outcome == "success")
                 return CommandLine{"cat " + shellQuote(clip) + " > " + into, {}};

@@ -2,11 +2,11 @@
 // each encoder family in bitrate and constant quality.
 #include "TestSupport.h"
 
+#include "media/EncoderCatalog.h"
 #include "model/MediaVideo.h"
+#include "process/ToolRunner.h"
+#include "rules/CommandLine.h"
 #include "session/Session.h"
-#include "tools/CommandLine.h"
-#include "tools/EncoderCatalog.h"
-#include "tools/ToolRunner.h"
 
 #include <QtTest>
 

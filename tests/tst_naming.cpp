@@ -3,7 +3,7 @@
 
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
-#include "tools/OutputName.h"
+#include "rules/OutputName.h"
 
 #include <QDir>
 

@@ -2,14 +2,15 @@
 // files that give no media at all, and tools that fail.
 #include "TestSupport.h"
 
-#include "model/JobListModel.h"
+#include "media/JobCommand.h"
+#include "media/MediaProbe.h"
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
-#include "tools/CommandLine.h"
-#include "tools/HdrSignal.h"
-#include "tools/Log.h"
-#include "tools/MediaProbe.h"
-#include "tools/ToolRunner.h"
+#include "process/Log.h"
+#include "process/ToolRunner.h"
+#include "rules/CommandLine.h"
+#include "rules/HdrSignal.h"
+#include "session/JobListModel.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -126,7 +127,8 @@ private slots:
         const MediaVideo::Ptr job = probe(source);
         QCOMPARE(job->interlaced, codec.endsWith("ilme"));
         const QString command =
-            commandLine(*job, ToolRunner(TestSupport::realResourceDir()), CropDetection::Describe).text;
+            commandLine(*job, ToolRunner(TestSupport::realResourceDir()), QString(), CropDetection::Describe)
+                .text;
         QTEST(command.contains("-vf yadif=0:-1:0,"), "yadif");
     }
 
@@ -328,7 +330,7 @@ private slots:
             job = createMediaVideo(QStringLiteral("/in/a.mov"), m_dir.filePath("out.mp4"), tools);
         }
         QTEST(job->probeError, "reason");
-        QTEST(commandLine(*job, tools, CropDetection::Describe).error, "commandError");
+        QTEST(commandLine(*job, tools, QString(), CropDetection::Describe).error, "commandError");
     }
 
     // Probes that run at the same time each read their own picture, and leave no file behind; a

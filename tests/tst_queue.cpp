@@ -3,11 +3,11 @@
 // and through tavrix-cli queue. The test binary plays the saving process when started with --save-loop.
 #include "TestSupport.h"
 
+#include "process/Log.h"
+#include "rules/ShellQuote.h"
 #include "session/Session.h"
 #include "store/QueueFile.h"
 #include "store/QueueLock.h"
-#include "tools/Log.h"
-#include "tools/ShellQuote.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -102,7 +102,7 @@ private slots:
 
             // c fails, a is converting when the program ends, b waits.
             session.encoder()->setCommandBuilder(
-                [](const MediaVideo &job, const ToolRunner &, CropDetection) {
+                [](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
                     return CommandLine{job.source.endsWith("c.mp4") ? "exit 3" : "sleep 60", {}};
                 });
             QSignalSpy started(session.encoder(), &BatchEncoder::jobStarted);

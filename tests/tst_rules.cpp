@@ -2,10 +2,10 @@
 // the conflicts the list shows before a run.
 #include "TestSupport.h"
 
+#include "media/MediaProbe.h"
 #include "model/MediaVideo.h"
-#include "tools/JobRules.h"
-#include "tools/MediaProbe.h"
-#include "tools/OutputConflict.h"
+#include "rules/JobRules.h"
+#include "rules/OutputConflict.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -4,11 +4,11 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
-#include "model/JobListModel.h"
+#include "media/MediaProbe.h"
+#include "process/Log.h"
+#include "rules/ShellQuote.h"
+#include "session/JobListModel.h"
 #include "store/JobLogs.h"
-#include "tools/Log.h"
-#include "tools/MediaProbe.h"
-#include "tools/ShellQuote.h"
 #include "ui/ContentView.h"
 
 #include <QAction>
@@ -47,7 +47,7 @@ class TestRunControl : public QObject
     // ffmpeg encoding the job; with "-re" it reads its input at its own pace and lasts as long as the clip.
     static BatchEncoder::CommandBuilder ffmpeg(const QString &inputOptions)
     {
-        return [inputOptions](const MediaVideo &job, const ToolRunner &tools, CropDetection) {
+        return [inputOptions](const MediaVideo &job, const ToolRunner &tools, const QString &, CropDetection) {
             return CommandLine{shellQuote(tools.locateTool(QStringLiteral("ffmpeg")).path) +
                                    " -hide_banner -nostdin " + inputOptions + " -i " +
                                    shellQuote(job.source) + " -c:v libx264 -preset ultrafast -c:a aac -y " +

@@ -3,12 +3,12 @@
 // and the single-instance channel.
 #include "TestSupport.h"
 
+#include "media/MediaProbe.h"
+#include "process/Log.h"
+#include "process/ToolRunner.h"
 #include "store/JobLogs.h"
 #include "store/QueueFile.h"
 #include "store/SingleInstance.h"
-#include "tools/Log.h"
-#include "tools/MediaProbe.h"
-#include "tools/ToolRunner.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -35,8 +35,8 @@ void compareJobs(const MediaVideo &a, const MediaVideo &b)
                           j.videoTracks, j.videoTrack, j.subtitleTracks, j.subtitleTrack, j.subtitleExternal,
                           j.subtitleLanguage, j.cropValue, j.info, j.videoWidth, j.videoHeight,
                           j.videoPixelAspectRatio, j.videoDisplayAspectRatio, j.otherParam, j.videoBitDepth,
-                          j.hdr, j.masteringDisplay, j.maxCll, j.maxFall, j.hdrOutput, j.streams, j.audioChoice,
-                          j.subtitleChoice, j.subtitleBurn, j.keepDate);
+                          j.hdr, j.masteringDisplay, j.maxCll, j.maxFall, j.hdrOutput, j.streams,
+                          j.audioChoice, j.subtitleChoice, j.subtitleBurn, j.keepDate);
     };
     QVERIFY(fields(a) == fields(b) && !a.hasImage());
 }

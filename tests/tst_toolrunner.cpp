@@ -2,10 +2,10 @@
 // when we die, and quoting text for the shell.
 #include "TestSupport.h"
 
-#include "tools/LineSplitter.h"
-#include "tools/ShellQuote.h"
-#include "tools/ToolProcess.h"
-#include "tools/ToolRunner.h"
+#include "process/LineSplitter.h"
+#include "process/ToolProcess.h"
+#include "process/ToolRunner.h"
+#include "rules/ShellQuote.h"
 
 #include <QFile>
 #include <QProcess>

@@ -4,11 +4,11 @@
 #include "TestSupport.h"
 
 #include "model/JobJson.h"
-#include "model/JobListModel.h"
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
+#include "rules/CropPresets.h"
+#include "session/JobListModel.h"
 #include "session/Session.h"
-#include "tools/CropPresets.h"
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
 #include "ui/MainWindow.h"

@@ -3,9 +3,9 @@
 #include "TestSupport.h"
 
 #include "encoding/BatchEncoder.h"
-#include "model/JobListModel.h"
 #include "model/Preferences.h"
-#include "tools/OutputName.h"
+#include "rules/OutputName.h"
+#include "session/JobListModel.h"
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
 #include "ui/JobDelegate.h"

@@ -4,9 +4,9 @@
 #include "TestSupport.h"
 
 #include "encoding/BatchEncoder.h"
-#include "model/JobListModel.h"
+#include "media/MediaProbe.h"
+#include "session/JobListModel.h"
 #include "session/Session.h"
-#include "tools/MediaProbe.h"
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgressionView.h"

@@ -4,9 +4,9 @@
 // under an X server (xcb).
 //
 //   tavrix-shots-conflicts OUTDIR
-#include "model/JobListModel.h"
 #include "model/Preferences.h"
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
+#include "session/JobListModel.h"
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
 #include "ui/Panels.h"

@@ -1,10 +1,10 @@
 // Pictures of the job editor (with a crop preset chosen), its crop preview and the settings sheet:
 // tavrix-shots-editor OUTDIR
+#include "media/EncoderCatalog.h"
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
+#include "process/ToolRunner.h"
 #include "session/Session.h"
-#include "tools/EncoderCatalog.h"
-#include "tools/ToolRunner.h"
 #include "ui/DetailView.h"
 #include "ui/ImageView.h"
 #include "ui/Panels.h"

@@ -4,9 +4,9 @@
 //   tavrix-shots-main OUTDIR
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
-#include "model/JobListModel.h"
 #include "model/Preferences.h"
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
+#include "session/JobListModel.h"
 #include "ui/ContentView.h"
 #include "ui/LogViewer.h"
 #include "ui/MainWindow.h"

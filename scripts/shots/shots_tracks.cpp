@@ -7,8 +7,8 @@
 //   tavrix-shots-tracks OUTDIR
 #include "TestSupport.h"
 
-#include "model/JobListModel.h"
 #include "model/Preferences.h"
+#include "session/JobListModel.h"
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
 #include "ui/JobListView.h"

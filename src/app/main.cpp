@@ -1,9 +1,9 @@
 #include "AppDelegate.h"
 
+#include "process/ToolProcess.h"
 #include "session/Session.h"
 #include "session/StopSignals.h"
 #include "store/SingleInstance.h"
-#include "tools/ToolProcess.h"
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
 #include "ui/Translations.h"

@@ -1,14 +1,14 @@
 #include "cli/CliSettings.h"
 
+#include "media/MediaProbe.h"
 #include "model/JobJson.h"
 #include "model/Preferences.h"
-#include "tools/Crop.h"
-#include "tools/CropPresets.h"
-#include "tools/JobRules.h"
-#include "tools/MediaProbe.h"
-#include "tools/OutputName.h"
-#include "tools/ShellQuote.h"
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
+#include "rules/Crop.h"
+#include "rules/CropPresets.h"
+#include "rules/JobRules.h"
+#include "rules/OutputName.h"
+#include "rules/ShellQuote.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
-#include "tools/ShellQuote.h"
+#include "rules/ShellQuote.h"
 
 #include <QCoreApplication>
 

@@ -5,14 +5,14 @@
 #include "desktop/RunDesktop.h"
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
+#include "media/FileScan.h"
 #include "model/Preferences.h"
+#include "process/Log.h"
+#include "process/ToolRunner.h"
+#include "rules/ShellQuote.h"
 #include "session/Session.h"
 #include "session/StopSignals.h"
 #include "store/JobLogs.h"
-#include "tools/FileScan.h"
-#include "tools/Log.h"
-#include "tools/ShellQuote.h"
-#include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -394,10 +394,11 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
 
     // A job refused at import is not run, with the reason, rather than run on some other track.
     if (!m_refusals.isEmpty())
-        encoder.setCommandBuilder([inner = encoder.commandBuilder(), refusals = m_refusals](
-                                      const MediaVideo &job, const ToolRunner &tools, CropDetection crop) {
+        encoder.setCommandBuilder([inner = encoder.commandBuilder(),
+                                   refusals = m_refusals](const MediaVideo &job, const ToolRunner &tools,
+                                                          const QString &globalParams, CropDetection crop) {
             const QString refusal = refusals.value(job.id);
-            return refusal.isEmpty() ? inner(job, tools, crop) : CommandLine{{}, refusal};
+            return refusal.isEmpty() ? inner(job, tools, globalParams, crop) : CommandLine{{}, refusal};
         });
     // The rows about to run show no result until theirs comes, as in the window.
     for (const MediaVideo::Ptr &job : jobs)

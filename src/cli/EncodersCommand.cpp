@@ -1,9 +1,9 @@
 #include "cli/CliSettings.h"
 #include "cli/Commands.h"
 
+#include "media/EncoderCatalog.h"
+#include "rules/ShellQuote.h"
 #include "session/Session.h"
-#include "tools/EncoderCatalog.h"
-#include "tools/ShellQuote.h"
 
 #include <QCoreApplication>
 

@@ -1,11 +1,13 @@
 #include "cli/CliSettings.h"
 #include "cli/Commands.h"
 
+#include "media/JobCommand.h"
+#include "model/Preferences.h"
+#include "process/Log.h"
+#include "process/ToolRunner.h"
+#include "rules/CommandLine.h"
+#include "rules/ShellQuote.h"
 #include "session/Session.h"
-#include "tools/CommandLine.h"
-#include "tools/Log.h"
-#include "tools/ShellQuote.h"
-#include "tools/ToolRunner.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -137,7 +139,9 @@ int commandCommand(const QStringList &arguments)
         arguments, QStringLiteral("command"),
         tr("Prints the encoder command line of each file's job, one per line."),
         [](const MediaVideo &job, const ToolRunner &tools) {
-            const CommandLine line = commandLine(job, tools, CropDetection::Run);
+            const CommandLine line = commandLine(
+                job, tools, Preferences::readText(Preferences::Key::otherParams).value_or(QString()),
+                CropDetection::Run);
             if (!line.ok()) {
                 printLine(stderr, QStringLiteral("tavrix-cli command: %1").arg(printableText(line.error)));
                 return false;

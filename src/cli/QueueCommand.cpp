@@ -2,10 +2,10 @@
 #include "cli/Commands.h"
 #include "cli/EncodeRun.h"
 
+#include "rules/ShellQuote.h"
 #include "store/QueueFile.h"
 #include "store/QueueLock.h"
 #include "store/SingleInstance.h"
-#include "tools/ShellQuote.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

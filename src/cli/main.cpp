@@ -1,6 +1,6 @@
 #include "cli/Commands.h"
 
-#include "tools/ShellQuote.h"
+#include "rules/ShellQuote.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -2,11 +2,12 @@
 
 #include "encoding/EncoderOutput.h"
 #include "encoding/JobFolder.h"
-#include "tools/Log.h"
-#include "tools/OutputName.h"
-#include "tools/SerialQueue.h"
-#include "tools/ShellQuote.h"
-#include "tools/ToolProcess.h"
+#include "media/JobCommand.h"
+#include "process/Log.h"
+#include "process/SerialQueue.h"
+#include "process/ToolProcess.h"
+#include "rules/OutputName.h"
+#include "rules/ShellQuote.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -723,7 +724,7 @@ std::optional<BatchEncoder::Run::Prepared> BatchEncoder::Run::prepare(int index)
     running.destination = p.outputPath();
 
     // The command that runs writes into the job's folder; the one shown elsewhere names the output.
-    p.command = builder(running, tools, CropDetection::Run);
+    p.command = builder(running, tools, globalParams, CropDetection::Run);
     if (!p.command.ok() || stopRequested) {
         p.discard();
         release(number);
@@ -1315,8 +1316,9 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
 
 BatchEncoder::BatchEncoder(RunStatus *status, ToolRunner tools, QObject *parent)
     : QObject(parent), m_status(status), m_tools(std::move(tools)),
-      m_builder([](const MediaVideo &job, const ToolRunner &runner, CropDetection crop) {
-          return commandLine(job, runner, crop, nullptr, ExistingFiles::Keep);
+      m_builder([](const MediaVideo &job, const ToolRunner &runner, const QString &globalParams,
+                   CropDetection crop) {
+          return commandLine(job, runner, globalParams, crop, nullptr, ExistingFiles::Keep);
       })
 {
 }

@@ -4,8 +4,9 @@
 #include "model/JobResult.h"
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
-#include "tools/CommandLine.h"
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
+#include "rules/CommandLine.h"
+#include "store/LogSink.h"
 
 #include <QList>
 #include <QObject>
@@ -33,7 +34,8 @@ class BatchEncoder : public QObject
 public:
     // Builds the shell command a job runs (ffmpeg told never to replace a file); commandLine() unless a
     // test or benchmark gives its own.
-    using CommandBuilder = std::function<CommandLine(const MediaVideo &, const ToolRunner &, CropDetection)>;
+    using CommandBuilder = std::function<CommandLine(const MediaVideo &, const ToolRunner &,
+                                                     const QString &globalParams, CropDetection)>;
 
     explicit BatchEncoder(RunStatus *status, ToolRunner tools = ToolRunner(), QObject *parent = nullptr);
     ~BatchEncoder() override; // stops a run still going and waits for its end
@@ -59,15 +61,8 @@ public:
     bool lastRunWasStopped() const { return m_lastRunStopped; }
 
     // The log of one job run. The functions are called from the encoding queue.
-    struct JobLogSink
-    {
-        QString path;
-        std::function<void(const QString &line)> append;
-        std::function<void()> close;
-    };
-    // Opens the log of a job as it starts; a sink without `append` writes nothing. Without an opener
-    // no log is kept.
-    using LogOpener = std::function<JobLogSink(const MediaVideo &job)>;
+    using JobLogSink = ::JobLogSink;
+    using LogOpener = ::LogOpener;
     void setLogOpener(LogOpener opener) { m_logOpener = std::move(opener); }
 
     void setCommandBuilder(CommandBuilder builder);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/LineSplitter.h" // the encoder's output reaches the parser line by line
+#include "process/LineSplitter.h" // the encoder's output reaches the parser line by line
 
 #include <QString>
 #include <QStringList>

@@ -2,8 +2,8 @@
 
 #include "model/RegularFile.h"
 
-#include "tools/Log.h"
-#include "tools/ProcessInfo.h"
+#include "process/Log.h"
+#include "process/ProcessInfo.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,9 +1,10 @@
 #include "session/Session.h"
+#include "media/JobCommand.h"
 
-#include "tools/CommandLine.h"
-#include "tools/FileScan.h"
-#include "tools/MediaProbe.h"
-#include "tools/OutputName.h"
+#include "media/FileScan.h"
+#include "media/MediaProbe.h"
+#include "rules/CommandLine.h"
+#include "rules/OutputName.h"
 
 #include <QFileInfo>
 
@@ -29,10 +30,10 @@ Session::Session(ToolRunner tools, QObject *parent, QString encoderCache)
     connect(&m_saveTimer, &QTimer::timeout, this, &Session::save);
     m_jobs.setEncoderCatalog(&m_encoders);
     // A job whose encoder failed its check is refused with the check's reason.
-    m_encoder.setCommandBuilder(
-        [catalog = &m_encoders](const MediaVideo &job, const ToolRunner &runner, CropDetection crop) {
-            return commandLine(job, runner, crop, catalog, ExistingFiles::Keep);
-        });
+    m_encoder.setCommandBuilder([catalog = &m_encoders](const MediaVideo &job, const ToolRunner &runner,
+                                                        const QString &globalParams, CropDetection crop) {
+        return commandLine(job, runner, globalParams, crop, catalog, ExistingFiles::Keep);
+    });
 }
 
 void Session::checkEncoders()

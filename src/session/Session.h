@@ -2,12 +2,12 @@
 
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
-#include "model/JobListModel.h"
+#include "media/EncoderCatalog.h"
 #include "model/MediaVideo.h"
+#include "process/ToolRunner.h"
+#include "session/JobListModel.h"
 #include "session/Workers.h"
 #include "store/QueueFile.h"
-#include "tools/EncoderCatalog.h"
-#include "tools/ToolRunner.h"
 
 #include <QHash>
 #include <QMap>

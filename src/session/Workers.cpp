@@ -1,6 +1,6 @@
 #include "session/Workers.h"
 
-#include "tools/SerialQueue.h"
+#include "process/SerialQueue.h"
 
 #include <QThread>
 

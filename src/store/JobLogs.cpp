@@ -224,17 +224,17 @@ void JobLogs::removeOldest(const QString &keep) const
         QFile::remove(dir.filePath(logs[i]));
 }
 
-BatchEncoder::LogOpener JobLogs::opener() const
+LogOpener JobLogs::opener() const
 {
     return [logs = *this](const MediaVideo &job) {
         QString error;
         JobLog log = logs.open(job, &error);
         if (!log.isOpen()) {
             qWarning().noquote() << QStringLiteral("No log for %1: %2").arg(job.source, error);
-            return BatchEncoder::JobLogSink();
+            return JobLogSink();
         }
-        return BatchEncoder::JobLogSink{log.path(), [log](const QString &line) mutable { log.append(line); },
-                                        [log]() mutable { log.close(); }};
+        return JobLogSink{log.path(), [log](const QString &line) mutable { log.append(line); },
+                          [log]() mutable { log.close(); }};
     };
 }
 

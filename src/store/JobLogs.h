@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encoding/BatchEncoder.h"
+#include "store/LogSink.h"
 
 #include <QByteArray>
 #include <QString>
@@ -60,7 +60,7 @@ public:
     // The newest log of the job, or empty when it has none.
     QString latestFor(const QUuid &job) const;
     // What gives the encoder a log of these for each job it runs.
-    BatchEncoder::LogOpener opener() const;
+    LogOpener opener() const;
     // The data folder's logs: ~/.local/share/Tavrix/logs.
     static JobLogs standard();
 

@@ -4,8 +4,8 @@
 
 #include "model/JobJson.h"
 
-#include "tools/CropPresets.h"
-#include "tools/HdrSignal.h"
+#include "rules/CropPresets.h"
+#include "rules/HdrSignal.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 
 #include "desktop/DesktopBuses.h"
 #include "model/MediaVideo.h"
-#include "tools/OutputConflict.h"
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
+#include "rules/OutputConflict.h"
 #include "ui/Panels.h"
 
 #include <QList>

@@ -1,14 +1,16 @@
 #include "ui/DetailView.h"
 
+#include "media/EncoderCatalog.h"
+#include "media/JobCommand.h"
+#include "media/Preview.h"
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
+#include "rules/CommandLine.h"
+#include "rules/Crop.h"
+#include "rules/CropPresets.h"
+#include "rules/HdrSignal.h"
+#include "rules/JobRules.h"
 #include "session/Session.h"
-#include "tools/CommandLine.h"
-#include "tools/Crop.h"
-#include "tools/CropPresets.h"
-#include "tools/EncoderCatalog.h"
-#include "tools/HdrSignal.h"
-#include "tools/JobRules.h"
 #include "ui/ImageView.h"
 #include "ui/Panels.h"
 #include "ui/Pickers.h"
@@ -1111,7 +1113,9 @@ void DetailView::updateCommandLine()
     if (!m_commandLine)
         return;
     const MediaVideo job = edited();
-    const CommandLine command = commandLine(job, m_tools, CropDetection::Describe, m_catalog);
+    const CommandLine command =
+        commandLine(job, m_tools, Preferences::readText(Preferences::Key::otherParams).value_or(QString()),
+                    CropDetection::Describe, m_catalog);
     m_commandLine->setPlainText(command.ok() ? command.text : tr("No command: %1").arg(command.error));
     const QString leftOut = leftOutNote(job);
     m_subtitleNote->setText(leftOut.isEmpty() ? QString() : QStringLiteral("⚠ ") + leftOut);

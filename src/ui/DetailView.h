@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "ui/JobDelegate.h"
 
-#include "model/JobListModel.h"
 #include "model/JobResult.h"
+#include "session/JobListModel.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "ui/JobListView.h"
 
-#include "model/JobListModel.h"
+#include "session/JobListModel.h"
 
 #include <QContextMenuEvent>
 #include <QDrag>

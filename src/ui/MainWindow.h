@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
 
 #include <QMainWindow>
 

@@ -1,7 +1,7 @@
 #include "ui/Pickers.h"
 
+#include "media/EncoderCatalog.h"
 #include "model/Vocabulary.h"
-#include "tools/EncoderCatalog.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "ui/Setup.h"
 
+#include "media/EncoderCatalog.h"
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
-#include "tools/EncoderCatalog.h"
 #include "ui/Pickers.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // Asks mediainfo from the resource directory given as first argument about the file given as second,
 // as a probe does, and prints the answer. Tests kill it while the tool runs.
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
 
 #include <QCoreApplication>
 

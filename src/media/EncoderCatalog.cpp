@@ -1,9 +1,9 @@
-#include "tools/EncoderCatalog.h"
+#include "media/EncoderCatalog.h"
 
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "tools/ProcessInfo.h"
+#include "process/ProcessInfo.h"
 
 #include <cstdio>
 #include <cstring>

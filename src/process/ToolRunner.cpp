@@ -1,4 +1,4 @@
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/ToolProcess.h"
+#include "process/ToolProcess.h"
 
 #include <QHash>
 #include <QMutex>

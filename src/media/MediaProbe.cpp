@@ -1,11 +1,12 @@
-#include "tools/MediaProbe.h"
+#include "media/MediaProbe.h"
 
+#include "media/Preview.h"
 #include "model/Preferences.h"
-#include "tools/Crop.h"
-#include "tools/HdrSignal.h"
-#include "tools/JobRules.h"
-#include "tools/OutputName.h"
-#include "tools/ToolRunner.h"
+#include "process/ToolRunner.h"
+#include "rules/Crop.h"
+#include "rules/HdrSignal.h"
+#include "rules/JobRules.h"
+#include "rules/OutputName.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -6,9 +6,7 @@
 #include <functional>
 #include <optional>
 
-class EncoderCatalog;
 class MediaVideo;
-class ToolRunner;
 enum class VideoEncoders;
 enum class VideoProfiles;
 enum class VideoTunes;
@@ -35,15 +33,8 @@ enum class CropDetection {
 // through them.
 enum class ExistingFiles { Replace, Keep };
 
-// Builds the shell command that converts `job`. With CropDetection::Run a "-1" crop runs ffmpeg first,
-// so that form is not for the user interface thread. With a catalog, a job whose encoder the catalog
-// found unusable gets no command but the catalog's reason.
-CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools,
-                        CropDetection crop = CropDetection::Run, const EncoderCatalog *catalog = nullptr,
-                        ExistingFiles existing = ExistingFiles::Replace);
-
-// Everything the command depends on besides the job; commandLine() fills it from the tools, the
-// stored preference "otherParams" and the file system.
+// Everything the command depends on besides the job: the tools, the global extra parameters, the
+// crop detection and the file system.
 struct CommandContext
 {
     QString ffmpegPath;

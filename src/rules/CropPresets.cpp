@@ -1,7 +1,7 @@
-#include "tools/CropPresets.h"
+#include "rules/CropPresets.h"
 
 #include "model/MediaVideo.h"
-#include "tools/Crop.h"
+#include "rules/Crop.h"
 
 const QList<CropPreset> &crops()
 {

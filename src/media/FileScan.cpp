@@ -1,7 +1,7 @@
-#include "tools/FileScan.h"
+#include "media/FileScan.h"
 
 #include "model/Vocabulary.h"
-#include "tools/ShellQuote.h"
+#include "rules/ShellQuote.h"
 
 #include <QCollator>
 #include <QDir>

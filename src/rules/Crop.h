@@ -6,23 +6,8 @@
 
 #include <optional>
 
-class ToolRunner;
-struct ToolOutcome;
-
 // Crop strings are "W:H:X:Y": width, height, x and y offsets of the kept rectangle.
 
-// Writes one frame from `seekTime` of `source` to `imagePath` with square pixels; returns `imagePath`
-// when a file exists there afterwards, otherwise empty text. `outcome`, when given, tells how ffmpeg ended.
-QString extractPreviewFrame(const ToolRunner &tools, const QString &source, const QString &imagePath,
-                            const QString &seekTime, ToolOutcome *outcome = nullptr);
-// Runs the encoder's black-border detection on three seconds from `seekTime` (from the start when it is
-// empty); returns the last "crop=W:H:X:Y" the filter reported, or empty text.
-QString detectCrop(const ToolRunner &tools, const QString &source, const QString &seekTime,
-                   ToolOutcome *outcome = nullptr);
-
-// The ffmpeg arguments of the two operations above, as they are run (directly, without a shell).
-QStringList previewFrameArguments(const QString &source, const QString &imagePath, const QString &seekTime);
-QStringList cropDetectionArguments(const QString &source, const QString &seekTime);
 // The crop text of one piece of detection output: from the last "crop=W:H:X:Y" that ends a line of it,
 // e.g. "crop=1920:816:0:132"; empty when there is none.
 QString cropReportIn(const QString &output);

@@ -1,8 +1,8 @@
-#include "model/JobListModel.h"
+#include "session/JobListModel.h"
 
-#include "tools/EncoderCatalog.h"
-#include "tools/HdrSignal.h"
-#include "tools/JobRules.h"
+#include "media/EncoderCatalog.h"
+#include "rules/HdrSignal.h"
+#include "rules/JobRules.h"
 
 #include <QDataStream>
 #include <QFileInfo>

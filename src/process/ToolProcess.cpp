@@ -1,7 +1,7 @@
-#include "tools/ToolProcess.h"
+#include "process/ToolProcess.h"
 
-#include "tools/LineSplitter.h"
-#include "tools/ProcessInfo.h"
+#include "process/LineSplitter.h"
+#include "process/ProcessInfo.h"
 
 #include <QElapsedTimer>
 #include <QMutex>

@@ -1,6 +1,6 @@
-#include "tools/OutputConflict.h"
+#include "rules/OutputConflict.h"
 
-#include "tools/ShellQuote.h"
+#include "rules/ShellQuote.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -102,17 +102,17 @@ QList<OutputConflict> findOutputConflicts(const QList<MediaVideo::Ptr> &jobs,
         if (!job.source.isEmpty() && probe(job.source).identity == output.identity) {
             conflict.kind = OutputConflict::Kind::SameAsSource;
             // A job is never run onto its own source: without a new name it does not run at all.
-            conflict.text = QCoreApplication::translate("OutputConflict", "Same as the source: %1")
-                                .arg(policy == Preferences::ExistingOutput::Rename
-                                         ? outcome(policy)
-                                         : notRun());
+            conflict.text =
+                QCoreApplication::translate("OutputConflict", "Same as the source: %1")
+                    .arg(policy == Preferences::ExistingOutput::Rename ? outcome(policy) : notRun());
         } else if (const int other = sources.value(output.identity, -1); other >= 0 && other != i) {
             // A source is never written over, whatever the policy.
             conflict.kind = OutputConflict::Kind::OtherSource;
             conflict.otherJob = other + 1;
-            conflict.text = QCoreApplication::translate("OutputConflict", "The source of job %1: %2")
-                                .arg(other + 1)
-                                .arg(policy == Preferences::ExistingOutput::Rename ? outcome(policy) : notRun());
+            conflict.text =
+                QCoreApplication::translate("OutputConflict", "The source of job %1: %2")
+                    .arg(other + 1)
+                    .arg(policy == Preferences::ExistingOutput::Rename ? outcome(policy) : notRun());
         } else if (output.present) {
             conflict.kind = OutputConflict::Kind::Exists;
             conflict.text = QCoreApplication::translate("OutputConflict", "%1 exists: %2")

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/ToolProcess.h"
+#include "process/ToolProcess.h"
 
 #include <QString>
 #include <QStringList>
@@ -73,7 +73,10 @@ public:
     void setTimeLimits(const TimeLimits &limits) { m_limits = limits; }
     const TimeLimits &timeLimits() const { return m_limits; }
     // Every tool this runner starts from now on is stopped as soon as `cancelled` is set.
-    void setCancellation(std::shared_ptr<const std::atomic_bool> cancelled) { m_cancelled = std::move(cancelled); }
+    void setCancellation(std::shared_ptr<const std::atomic_bool> cancelled)
+    {
+        m_cancelled = std::move(cancelled);
+    }
 
 private:
     QString runMediaInfo(const QString &output, const QString &file, ToolOutcome *outcome) const;

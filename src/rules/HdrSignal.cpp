@@ -1,7 +1,7 @@
-#include "tools/HdrSignal.h"
+#include "rules/HdrSignal.h"
 
 #include "model/MediaVideo.h"
-#include "tools/ShellQuote.h"
+#include "rules/ShellQuote.h"
 
 #include <QRegularExpression>
 

@@ -1,8 +1,8 @@
-#include "tools/JobRules.h"
+#include "rules/JobRules.h"
 
 #include "model/MediaVideo.h"
 #include "model/Vocabulary.h"
-#include "tools/OutputName.h"
+#include "rules/OutputName.h"
 
 #include <QCoreApplication>
 #include <QDir>

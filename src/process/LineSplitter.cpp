@@ -1,4 +1,4 @@
-#include "tools/LineSplitter.h"
+#include "process/LineSplitter.h"
 
 #include <QStringDecoder>
 

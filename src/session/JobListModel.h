@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
-#include "tools/OutputConflict.h"
+#include "rules/OutputConflict.h"
 
 #include <QAbstractListModel>
 #include <QList>

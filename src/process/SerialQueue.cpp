@@ -1,4 +1,4 @@
-#include "tools/SerialQueue.h"
+#include "process/SerialQueue.h"
 
 SerialQueue::SerialQueue(const QString &label, QObject *parent) : QObject(parent)
 {
@@ -28,7 +28,8 @@ void SerialQueue::finish()
         return;
     m_finishing = true;
     QThread *worker = &m_thread;
-    QMetaObject::invokeMethod(m_context, [worker] { worker->quit(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_context, [worker] { worker->quit(); }, Qt::QueuedConnection);
 }
 
 bool SerialQueue::wait(int milliseconds)

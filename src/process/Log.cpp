@@ -1,4 +1,4 @@
-#include "tools/Log.h"
+#include "process/Log.h"
 
 #include <atomic>
 

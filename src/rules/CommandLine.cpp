@@ -1,14 +1,11 @@
-#include "tools/CommandLine.h"
+#include "rules/CommandLine.h"
 
 #include "model/MediaVideo.h"
-#include "model/Preferences.h"
-#include "tools/Crop.h"
-#include "tools/EncoderCatalog.h"
-#include "tools/HdrSignal.h"
-#include "tools/JobRules.h"
-#include "tools/Log.h"
-#include "tools/ShellQuote.h"
-#include "tools/ToolRunner.h"
+#include "process/Log.h"
+#include "rules/Crop.h"
+#include "rules/HdrSignal.h"
+#include "rules/JobRules.h"
+#include "rules/ShellQuote.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -520,29 +517,4 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
     }
     cmd += shellQuote(outputPath(job.destination));
     return {cmd, {}};
-}
-
-CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, CropDetection crop,
-                        const EncoderCatalog *catalog, ExistingFiles existing)
-{
-    const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
-    if (!ffmpeg.ok())
-        return {{}, ffmpeg.error};
-    CommandContext context;
-    context.ffmpegPath = ffmpeg.path;
-    context.globalParams = Preferences::readText(Preferences::Key::otherParams).value_or(QString());
-    if (crop == CropDetection::Run)
-        context.detectCrop = [&] { return detectCrop(tools, job.source, job.durationVideoMiddle); };
-    else
-        context.detectCrop = [] { return QString::fromLatin1(DetectedCropPlaceholder); };
-    // A command built only to be shown (the editor rebuilds it on every change) tells nothing on stdout.
-    context.writeDiagnostics = crop == CropDetection::Run;
-    if (familyOf(job.videoEncoder) == EncoderFamily::Vaapi)
-        context.vaapiDevice = EncoderCatalog::vaapiDevice();
-    if (catalog)
-        context.unavailableReason = [catalog](const QString &encoder) {
-            return catalog->unavailableReason(encoder);
-        };
-    context.existingFiles = existing;
-    return buildCommandLine(job, context);
 }

@@ -1,4 +1,4 @@
-#include "tools/OutputName.h"
+#include "rules/OutputName.h"
 
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"

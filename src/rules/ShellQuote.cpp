@@ -1,4 +1,4 @@
-#include "tools/ShellQuote.h"
+#include "rules/ShellQuote.h"
 
 namespace {
 
