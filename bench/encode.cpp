@@ -9,6 +9,7 @@
 #include "encoding/RunStatus.h"
 #include "media/JobCommand.h"
 #include "media/MediaProbe.h"
+#include "model/Preferences.h"
 #include "process/Log.h"
 #include "process/ToolRunner.h"
 #include "rules/CommandLine.h"
@@ -181,7 +182,8 @@ int benchJobs(int rounds)
             return 1;
         }
         const MediaVideo::Ptr job =
-            createMediaVideo(source, importDestination(source, dir.filePath(QStringLiteral("out"))), tools);
+            createMediaVideo(source, importDestination(source, dir.filePath(QStringLiteral("out"))), tools,
+                             Preferences::jobSettings());
         job->videoEncoder = VideoEncoders::libx264;
         job->videoPreset = VideoPresets::veryfast;
         jobs << job;
@@ -273,7 +275,8 @@ int main(int argc, char *argv[])
             return 1;
         }
         const MediaVideo::Ptr job =
-            createMediaVideo(source, importDestination(source, dir.filePath(QStringLiteral("out"))), tools);
+            createMediaVideo(source, importDestination(source, dir.filePath(QStringLiteral("out"))), tools,
+                             Preferences::jobSettings());
         job->videoEncoder = VideoEncoders::libx264;
         job->videoPreset = VideoPresets::veryfast;
         const CommandLine command = commandLine(*job, tools, QString(), CropDetection::Run);

@@ -364,7 +364,7 @@ int main(int argc, char *argv[])
     for (int round = 0; round < 2; ++round) {
         for (const QString &clip : std::as_const(clips)) {
             t.start();
-            const auto job = createMediaVideo(clip, clip + ".out.mp4", tools);
+            const auto job = createMediaVideo(clip, clip + ".out.mp4", tools, Preferences::jobSettings());
             probeMs += t.nsecsElapsed() / 1e6;
             if (!job->hasImage() || job->videoWidth != 320) {
                 std::fprintf(stderr, "bench_probe: probe of %s failed\n", qPrintable(clip));

@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(r.status, 0);
         QCOMPARE(
             r.out,
-            ffmpeg() + " -hide_banner -threads 2 -y -i \"" + m_clip +
+            ffmpeg() + " -hide_banner -threads 2 -n -i \"" + m_clip +
                 "\" -vf scale=-2:-2 -map 0:0 -c:v libx265 -pix_fmt yuv420p -map 0:1 -c:a aac -b:a 128k "
                 "-ac 2 -async 1 -map 0:2 -c:a aac -b:a 128k -ac 2 -async 1 -movflags +faststart -f mp4 \"" +
                 m_dir.filePath("two audio_x265_aac.mp4") + "\"\n");
@@ -272,7 +272,7 @@ private slots:
             cli({"command", "--no-deinterlace", "--crop", "detect", "--dest", m_home.path(), m_clip});
         QCOMPARE(d.status, 0);
         QCOMPARE(d.out,
-                 ffmpeg() + " -hide_banner -threads 2 -y -i \"" + m_clip +
+                 ffmpeg() + " -hide_banner -threads 2 -n -i \"" + m_clip +
                      "\" -vf crop=320:240:0:0,scale=-2:-2 -map 0:0 -c:v libx264 -pix_fmt yuv420p -map 0:1 "
                      "-c:a aac -ac 2 -async 1 -f matroska \"" +
                      m_home.filePath("two audio.mkv") + "\"\n");
@@ -281,6 +281,45 @@ private slots:
         QCOMPARE(cli({"defaults", "videoRate", "quality"}).status, 0);
         const Run av1 = cli({"command", "--video-encoder", "libsvtav1", m_clip});
         QVERIFY2(av1.out.contains(" -c:v libsvtav1 -crf 32 -preset 8 "), qPrintable(av1.out));
+    }
+
+    // `command` prints the output a run would write, under the policy for taken names; it replaces a
+    // file only where the run would, and prints nothing for a job the run would leave out.
+    void commandWritesThePlannedOutput_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("expected"); // how the line ends, or the message on standard error
+        QTest::newRow("an MP4 beside itself")
+            << "clip.mp4" << QStringList{} << " -n -i * \"<dir>/clip-1.mp4\"";
+        QTest::newRow("rename") << "clip.mov" << QStringList{"--existing", "rename"}
+                                << " -n -i * \"<dir>/clip-1.mp4\"";
+        QTest::newRow("overwrite") << "clip.mov" << QStringList{"--existing", "overwrite"}
+                                   << " -y -i * \"<dir>/clip.mp4\"";
+        QTest::newRow("skip") << "clip.mov" << QStringList{"--existing", "skip"}
+                              << "“<dir>/clip.mp4” already exists; it is left as it is.";
+    }
+
+    void commandWritesThePlannedOutput()
+    {
+        QFETCH(QString, source);
+        QFETCH(QStringList, options);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(m_clip, dir.filePath(source)));
+        const bool userFile = source != "clip.mp4";
+        QVERIFY(!userFile || TestSupport::writeFile(dir.filePath("clip.mp4"), "the user's own"));
+        const Run r = cli(QStringList{"command"} + options + QStringList{dir.filePath(source)});
+        QCOMPARE(r.status, 0);
+        expected.replace("<dir>", dir.path());
+        if (expected.contains(" -i ")) {
+            const QStringList ends = expected.split(" * ");
+            QVERIFY2(r.out.contains(ends[0]) && r.out.endsWith(ends[1] + "\n"), qPrintable(r.out));
+        } else {
+            QCOMPARE(r.out, QString());
+            QVERIFY2(r.err.contains(expected), qPrintable(r.err));
+        }
+        QVERIFY(!userFile || TestSupport::readFile(dir.filePath("clip.mp4")) == "the user's own");
     }
 
     // What `command` prints is one line per command, whatever the file is called: read line by line,

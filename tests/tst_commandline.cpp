@@ -468,7 +468,8 @@ private slots:
         const TestSupport::WorkingDir cwd;
         const ToolRunner tools(TestSupport::realResourceDir());
         Preferences::writeBool(Preferences::Key::autoCrop, true);
-        MediaVideo::Ptr job = createMediaVideo(source, cwd.path() + "/out/" + output + name, tools);
+        MediaVideo::Ptr job =
+            createMediaVideo(source, cwd.path() + "/out/" + output + name, tools, Preferences::jobSettings());
         Preferences::remove(Preferences::Key::autoCrop);
         QVERIFY(QDir(cwd.path()).mkdir("out"));
         job->container = job->destination.endsWith(".mkv") ? 1 : 0;
@@ -542,7 +543,7 @@ private slots:
         const ToolRunner tools(TestSupport::realResourceDir());
         const QString output =
             m_dir.filePath(QStringLiteral("colour-%1-%2-%3.mp4").arg(kind, encoder).arg(sdr));
-        const MediaVideo::Ptr job = createMediaVideo(source, output, tools);
+        const MediaVideo::Ptr job = createMediaVideo(source, output, tools, Preferences::jobSettings());
         job->container = 0;
         job->videoEncoder = *caseFromRawText<VideoEncoders>(encoder);
         job->videoPreset = VideoPresets::ultrafast;

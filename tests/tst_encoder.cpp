@@ -582,7 +582,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         const QString dir = rowDirectory();
         const QString name = QStringLiteral("clip \"%s\" $x.mov");
         QVERIFY(QFile::copy(smallClip(), dir + '/' + name));
-        const MediaVideo::Ptr one = createMediaVideo(dir + '/' + name, dir + "/clip.mp4", m_realTools);
+        const MediaVideo::Ptr one =
+            createMediaVideo(dir + '/' + name, dir + "/clip.mp4", m_realTools, Preferences::jobSettings());
         one->videoEncoder = VideoEncoders::libx264;
         one->videoPreset = VideoPresets::ultrafast;
         one->otherParam = edit == "-version" ? edit : QString();
@@ -704,7 +705,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
     {
         const QString dir = rowDirectory();
         QVERIFY(QDir().mkpath(dir + "/o"));
-        const MediaVideo::Ptr one = createMediaVideo(smallClip(), dir + "/o/clip.mkv", m_realTools);
+        const MediaVideo::Ptr one =
+            createMediaVideo(smallClip(), dir + "/o/clip.mkv", m_realTools, Preferences::jobSettings());
         BatchEncoder encoder(m_status.get(), m_realTools);
         const QString ffmpeg = m_realTools.locateTool(QStringLiteral("ffmpeg")).path;
         encoder.setCommandBuilder(
@@ -764,7 +766,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         const QString dir = rowDirectory();
         const QByteArray bytes = readFile(whole);
         QVERIFY(writeFile(dir + "/clip.mp4", cut ? bytes.left(bytes.size() / 2) : bytes));
-        const MediaVideo::Ptr one = createMediaVideo(dir + "/clip.mp4", dir + "/clip.mkv", m_realTools);
+        const MediaVideo::Ptr one =
+            createMediaVideo(dir + "/clip.mp4", dir + "/clip.mkv", m_realTools, Preferences::jobSettings());
         one->videoPreset = VideoPresets::ultrafast;
         one->container = 1;
         one->otherParam = params;

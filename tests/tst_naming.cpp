@@ -66,9 +66,7 @@ private slots:
         job.videoEncoder = VideoEncoders(video);
         job.audioEncoder = AudioEncoders(audio);
         job.container = container;
-        // Through the stored choice, as the application asks.
-        Preferences::writeInt(Preferences::Key::formatFile, templ);
-        QCOMPARE(outputName(job, editor[0], editor[1], editor[2]), expected);
+        QCOMPARE(outputNameWithTemplate(job, templ, editor[0], editor[1], editor[2]), expected);
         QCOMPARE(job.destination, destination);
     }
 

@@ -32,7 +32,8 @@ class TestProbe : public QObject
 
     MediaVideo::Ptr probe(const QString &path) const
     {
-        return createMediaVideo(path, m_dir.filePath("out.mp4"), ToolRunner(TestSupport::realResourceDir()));
+        return createMediaVideo(path, m_dir.filePath("out.mp4"), ToolRunner(TestSupport::realResourceDir()),
+                                Preferences::jobSettings());
     }
 
 private slots:
@@ -82,7 +83,8 @@ private slots:
         const ResourceDir fakes(ResourceDir::Entry::Fake, ResourceDir::Entry::Fake);
         const QString ran = m_dir.filePath("ran");
         const TestSupport::ScopedEnv script{{"FAKE_TOOL_SCRIPT", "touch:" + ran.toUtf8()}};
-        const MediaVideo::Ptr job = createMediaVideo({}, "/out/x.mkv", ToolRunner(fakes.path()));
+        const MediaVideo::Ptr job =
+            createMediaVideo({}, "/out/x.mkv", ToolRunner(fakes.path()), Preferences::jobSettings());
         QVERIFY(!QFile::exists(ran));
         QCOMPARE(QList<int>({job->container, int(job->videoEncoder), int(job->videoTune),
                              int(job->audioEncoder), job->videoDebit, job->deInterlace}),
@@ -327,7 +329,8 @@ private slots:
         {
             const TestSupport::ScopedEnv script{{"FAKE_TOOL_SCRIPT_MEDIAINFO", mediainfo},
                                                 {"FAKE_TOOL_SCRIPT_FFMPEG", ffmpeg}};
-            job = createMediaVideo(QStringLiteral("/in/a.mov"), m_dir.filePath("out.mp4"), tools);
+            job = createMediaVideo(QStringLiteral("/in/a.mov"), m_dir.filePath("out.mp4"), tools,
+                                   Preferences::jobSettings());
         }
         QTEST(job->probeError, "reason");
         QTEST(commandLine(*job, tools, QString(), CropDetection::Describe).error, "commandError");

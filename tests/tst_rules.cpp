@@ -3,9 +3,10 @@
 #include "TestSupport.h"
 
 #include "media/MediaProbe.h"
+#include "media/PathProbe.h"
 #include "model/MediaVideo.h"
 #include "rules/JobRules.h"
-#include "rules/OutputConflict.h"
+#include "rules/OutputPlan.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -164,31 +165,53 @@ private slots:
         QCOMPARE(result.path, path.replace("<dir>", m_dir.path()));
     }
     // On disk: "name" a file, "name/" a folder, "name>target" a symbolic link, "name|" a FIFO. A job is
-    // "source>destination"; an empty text is no conflict.
-    void outputConflicts_data()
+    // "source>destination". Each job's row note (empty when its destination is simply written) and the
+    // name it writes (empty when it is not run).
+    void outputPlan_data()
     {
         QTest::addColumn<QStringList>("disk");
         QTest::addColumn<QStringList>("jobs");
         QTest::addColumn<int>("policy");
-        QTest::addColumn<QStringList>("expected");
-        const int overwrite = int(Preferences::ExistingOutput::Overwrite);
+        QTest::addColumn<QStringList>("notes");
+        QTest::addColumn<QStringList>("written");
+        const int rename = int(ExistingOutput::Rename);
+        const int skip = int(ExistingOutput::Skip);
+        const int overwrite = int(ExistingOutput::Overwrite);
         QTest::newRow("own source through a link")
             << QStringList{"a.mp4", "sub/", "sub/b.mp4>../a.mp4"} << QStringList{"a.mp4>sub/b.mp4"}
-            << overwrite << QStringList{"Same as the source: will not be run"};
-        QTest::newRow("FIFO, overwrite") << QStringList{"a.mov", "a.mp4|"} << QStringList{"a.mov>a.mp4"}
-                                         << overwrite << QStringList{"a.mp4 exists: will not be run"};
+            << overwrite << QStringList{"Same as the source: will not be run"} << QStringList{""};
+        QTest::newRow("FIFO, overwrite")
+            << QStringList{"a.mov", "a.mp4|"} << QStringList{"a.mov>a.mp4"} << overwrite
+            << QStringList{"a.mp4 exists: will not be run"} << QStringList{""};
         QTest::newRow("another job's source")
             << QStringList{"a.mov", "b.mp4"} << QStringList{"a.mov>b.mp4", "b.mp4>b.mkv"} << overwrite
-            << QStringList{"The source of job 2: will not be run", ""};
+            << QStringList{"The source of job 2: will not be run", ""} << QStringList{"", "b.mkv"};
         QTest::newRow("a name that would break the line")
-            << QStringList{"n\nl.mov", "n\nl.mp4"} << QStringList{"n\nl.mov>n\nl.mp4"}
-            << int(Preferences::ExistingOutput::Skip) << QStringList{"n\\x0al.mp4 exists: will be skipped"};
+            << QStringList{"n\nl.mov", "n\nl.mp4"} << QStringList{"n\nl.mov>n\nl.mp4"} << skip
+            << QStringList{"n\\x0al.mp4 exists: will be skipped"} << QStringList{""};
         QTest::newRow("one output for two jobs")
             << QStringList{"a.mov", "a.mkv", "sub/"} << QStringList{"a.mov>a.mp4", "a.mkv>sub/../a.mp4"}
-            << overwrite << QStringList{"Same output as job 2 (a.mkv)", "Same output as job 1 (a.mov)"};
+            << overwrite << QStringList{"", "Same output as job 1 (a.mov): will not be run"}
+            << QStringList{"a.mp4", ""};
+        QTest::newRow("two jobs at one existing file, overwrite")
+            << QStringList{"a.mov", "a.mkv", "a.mp4"} << QStringList{"a.mov>a.mp4", "a.mkv>a.mp4"}
+            << overwrite
+            << QStringList{"a.mp4 exists: will be replaced", "Same output as job 1 (a.mov): will not be run"}
+            << QStringList{"a.mp4", ""};
+        QTest::newRow("an MP4 converted beside itself")
+            << QStringList{"clip.mp4"} << QStringList{"clip.mp4>clip.mp4"} << rename
+            << QStringList{"Same as the source: written as clip-1.mp4"} << QStringList{"clip-1.mp4"};
+        QTest::newRow("free names past the disk and the jobs before")
+            << QStringList{"a.mp4", "a-1.mp4", "b.mov"} << QStringList{"a.mp4>a.mp4", "b.mov>a.mp4"} << rename
+            << QStringList{"Same as the source: written as a-2.mp4",
+                           "The source of job 1: written as a-3.mp4"}
+            << QStringList{"a-2.mp4", "a-3.mp4"};
+        QTest::newRow("one output for two jobs, skip")
+            << QStringList{"a.mov", "b.mov"} << QStringList{"a.mov>o.mp4", "b.mov>o.mp4"} << skip
+            << QStringList{"", "Same output as job 1 (a.mov): will be skipped"} << QStringList{"o.mp4", ""};
     }
 
-    void outputConflicts()
+    void outputPlan()
     {
         QFETCH(QStringList, disk);
         QFETCH(QStringList, jobs);
@@ -206,11 +229,14 @@ private slots:
         for (const QString &job : jobs)
             list << std::make_shared<MediaVideo>(dir.filePath(job.section('>', 0, 0)),
                                                  dir.filePath(job.section('>', 1)));
-        QStringList texts;
-        for (const OutputConflict &conflict :
-             findOutputConflicts(list, Preferences::ExistingOutput(policy), &probePath))
-            texts << conflict.text;
-        QTEST(texts, "expected");
+        QStringList notes;
+        QStringList written;
+        for (const PlannedOutput &plan : planOutputs(list, ExistingOutput(policy), &probePath)) {
+            notes << plan.note();
+            written << (plan.path.isEmpty() ? QString() : QDir(dir.path()).relativeFilePath(plan.path));
+        }
+        QTEST(notes, "notes");
+        QTEST(written, "written");
     }
 };
 

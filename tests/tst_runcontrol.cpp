@@ -5,6 +5,7 @@
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
 #include "media/MediaProbe.h"
+#include "model/Preferences.h"
 #include "process/Log.h"
 #include "rules/ShellQuote.h"
 #include "session/JobListModel.h"
@@ -47,7 +48,8 @@ class TestRunControl : public QObject
     // ffmpeg encoding the job; with "-re" it reads its input at its own pace and lasts as long as the clip.
     static BatchEncoder::CommandBuilder ffmpeg(const QString &inputOptions)
     {
-        return [inputOptions](const MediaVideo &job, const ToolRunner &tools, const QString &, CropDetection) {
+        return [inputOptions](const MediaVideo &job, const ToolRunner &tools, const QString &,
+                              CropDetection) {
             return CommandLine{shellQuote(tools.locateTool(QStringLiteral("ffmpeg")).path) +
                                    " -hide_banner -nostdin " + inputOptions + " -i " +
                                    shellQuote(job.source) + " -c:v libx264 -preset ultrafast -c:a aac -y " +
@@ -61,7 +63,7 @@ class TestRunControl : public QObject
         QList<MediaVideo::Ptr> list;
         for (int i = 0; i < count; ++i)
             list << createMediaVideo(m_clip, m_dir.filePath(QStringLiteral("%1%2.mp4").arg(name).arg(i)),
-                                     m_tools);
+                                     m_tools, Preferences::jobSettings());
         return list;
     }
 

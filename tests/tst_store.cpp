@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "media/MediaProbe.h"
+#include "model/Preferences.h"
 #include "process/Log.h"
 #include "process/ToolRunner.h"
 #include "store/JobLogs.h"
@@ -70,8 +71,9 @@ private slots:
     void roundTrip()
     {
         QTemporaryDir dir;
-        const MediaVideo::Ptr job = createMediaVideo(m_clips.filePath("rich.mkv"), dir.filePath("out.mkv"),
-                                                     ToolRunner(TestSupport::realResourceDir()));
+        const MediaVideo::Ptr job =
+            createMediaVideo(m_clips.filePath("rich.mkv"), dir.filePath("out.mkv"),
+                             ToolRunner(TestSupport::realResourceDir()), Preferences::jobSettings());
         QVERIFY(job->hasImage());
         QCOMPARE(job->subtitleTracks.size() + job->audioTracks.size() + job->videoTracks.size(), 7);
         const QString name = "/in/new\nline \"q\" 'x' $(rm -rf ~) \\ \x01\x1f\t é📼.mov";

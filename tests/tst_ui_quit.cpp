@@ -5,6 +5,7 @@
 
 #include "encoding/BatchEncoder.h"
 #include "media/MediaProbe.h"
+#include "model/Preferences.h"
 #include "session/JobListModel.h"
 #include "session/Session.h"
 #include "ui/ContentView.h"
@@ -42,8 +43,8 @@ class TestQuit : public QObject
             const QString source = m_dir.filePath(QString::fromLatin1(name));
             if (!QFileInfo::exists(source) && !generateSimpleClip(source, 0.5))
                 return {};
-            view.model()->append(
-                createMediaVideo(source, source + QStringLiteral(".mp4"), ToolRunner(realResourceDir())));
+            view.model()->append(createMediaVideo(source, source + QStringLiteral(".mp4"),
+                                                  ToolRunner(realResourceDir()), Preferences::jobSettings()));
         }
         QFile::remove(m_started);
         QFile::remove(m_groups);

@@ -18,6 +18,24 @@ HELP_EN = {
 }
 
 FR = {
+    "Del": "Suppr",
+    "Ctrl": "Ctrl",
+    "Shift": "Maj",
+    "Alt": "Alt",
+    "Return": "Entrée",
+    "Backspace": "Retour arrière",
+    "OK": "OK",
+    "Cancel": "Annuler",
+    "Close": "Fermer",
+    "Yes": "Oui",
+    "No": "Non",
+    "Save": "Enregistrer",
+    "Discard": "Abandonner",
+    "Apply": "Appliquer",
+    "Reset": "Réinitialiser",
+    "Restore Defaults": "Restaurer les valeurs par défaut",
+    "written as %1": "écrit sous le nom %1",
+    "Same output as job %1 (%2): %3": "Même sortie que la tâche %1 (%2) : %3",
     "MP4 cannot hold the source's audio stream “%1” as it is: choose an audio encoder, or MKV.":
         "Le MP4 ne peut pas contenir tel quel le flux audio « %1 » de la source : choisissez un encodeur audio, "
         "ou MKV.",
@@ -403,6 +421,12 @@ EN_PLURAL = {
 def fill(path, singular, plural):
     tree = ET.parse(path)
     missing = []
+    # A text that moved to another context keeps the translation it had there.
+    known = {}
+    for message in tree.getroot().iter("message"):
+        translation = message.find("translation")
+        if message.get("numerus") != "yes" and translation.text and translation.get("type") != "unfinished":
+            known.setdefault(message.find("source").text, translation.text)
     for message in tree.getroot().iter("message"):
         source = message.find("source").text
         translation = message.find("translation")
@@ -421,6 +445,8 @@ def fill(path, singular, plural):
                 ET.SubElement(translation, "numerusform").text = form
         elif source in singular:
             translation.text = singular[source]
+        elif source in known and not translation.text:
+            translation.text = known[source]
         elif translation.text:
             continue
         else:

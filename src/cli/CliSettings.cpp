@@ -412,6 +412,76 @@ int firstMissing(const QList<int> &numbers, qsizetype count)
 
 } // namespace
 
+JobSettings jobSettingsFrom(const CliSettings &s, JobSettings settings, bool storedQuality)
+{
+    if (s.container)
+        settings.container = *s.container;
+    if (s.videoEncoder) {
+        settings.videoEncoder = *s.videoEncoder;
+        // Without a stored quality the settings took the stored encoder's first one; this encoder has
+        // its own.
+        if (!storedQuality)
+            settings.videoQuality = defaultVideoQuality(*s.videoEncoder);
+    }
+    // A rate given here wins over the stored choice of bitrate or quality.
+    if (s.videoDebit) {
+        settings.videoDebit = *s.videoDebit;
+        settings.videoRate = VideoRate::Bitrate;
+    }
+    if (s.quality) {
+        settings.videoQuality = *s.quality;
+        settings.videoRate = VideoRate::Quality;
+    }
+    if (s.preset)
+        settings.videoPreset = *s.preset;
+    if (s.profile)
+        settings.videoProfile = *s.profile;
+    if (s.tune)
+        settings.videoTune = *s.tune;
+    if (s.width)
+        settings.width = *s.width;
+    if (s.height)
+        settings.height = *s.height;
+    if (s.deinterlace || s.deinterlaceAuto) {
+        settings.deInterlace = s.deinterlace.value_or(false);
+        settings.deInterlaceAuto = s.deinterlaceAuto;
+    }
+    if (s.quicktime)
+        settings.isQuicktime = *s.quicktime;
+    if (s.audioEncoder)
+        settings.audioEncoder = *s.audioEncoder;
+    if (s.audioDebit)
+        settings.audioDebit = *s.audioDebit;
+    if (s.audioSampling)
+        settings.audioSampling = *s.audioSampling;
+    if (s.audioChannels)
+        settings.audioChannels = *s.audioChannels;
+    if (s.hdrOutput)
+        settings.hdrOutput = *s.hdrOutput;
+    if (s.subtitle)
+        settings.subtitleExternal = *s.subtitle;
+    if (s.subtitleLanguage)
+        settings.subtitleLanguage = *s.subtitleLanguage;
+    if (s.params)
+        settings.otherParam = *s.params;
+
+    if (s.audioLanguages)
+        settings.audioLanguages = *s.audioLanguages;
+    if (s.subtitleLanguages)
+        settings.subtitleLanguages = *s.subtitleLanguages;
+    if (s.templateIndex)
+        settings.nameTemplate = *s.templateIndex;
+    if (s.keepDate)
+        settings.keepDate = true;
+    return settings;
+}
+
+JobSettings newJobSettings(const CliSettings &cli)
+{
+    return jobSettingsFrom(cli, Preferences::jobSettings(),
+                           Preferences::contains(Preferences::Key::videoQuality));
+}
+
 QString applySettings(MediaVideo &probed, const QString &source, const CliSettings &s, QStringList &warnings)
 {
     QString refusal;
@@ -422,56 +492,6 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
     MediaVideo *job = &probed;
     if (!job->probeError.isEmpty())
         warnings << tr("%1: %2").arg(source, job->probeError);
-
-    if (s.container)
-        job->container = *s.container;
-    if (s.videoEncoder) {
-        job->videoEncoder = *s.videoEncoder;
-        // Without a stored quality the job took the stored encoder's first one; this encoder has its own.
-        if (!Preferences::contains(Preferences::Key::videoQuality))
-            job->videoQuality = defaultVideoQuality(*s.videoEncoder);
-    }
-    // A rate given here wins over the stored choice of bitrate or quality.
-    if (s.videoDebit) {
-        job->videoDebit = *s.videoDebit;
-        job->videoRate = VideoRate::Bitrate;
-    }
-    if (s.quality) {
-        job->videoQuality = *s.quality;
-        job->videoRate = VideoRate::Quality;
-    }
-    if (s.preset)
-        job->videoPreset = *s.preset;
-    if (s.profile)
-        job->videoProfile = *s.profile;
-    if (s.tune)
-        job->videoTune = *s.tune;
-    if (s.width)
-        job->width = *s.width;
-    if (s.height)
-        job->height = *s.height;
-    if (s.deinterlace || s.deinterlaceAuto) {
-        job->deInterlace = s.deinterlace.value_or(false);
-        job->deInterlaceAuto = s.deinterlaceAuto;
-    }
-    if (s.quicktime)
-        job->isQuicktime = *s.quicktime;
-    if (s.audioEncoder)
-        job->audioEncoder = *s.audioEncoder;
-    if (s.audioDebit)
-        job->audioDebit = *s.audioDebit;
-    if (s.audioSampling)
-        job->audioSampling = *s.audioSampling;
-    if (s.audioChannels)
-        job->audioChannels = *s.audioChannels;
-    if (s.hdrOutput)
-        job->hdrOutput = *s.hdrOutput;
-    if (s.subtitle)
-        job->subtitleExternal = *s.subtitle;
-    if (s.subtitleLanguage)
-        job->subtitleLanguage = *s.subtitleLanguage;
-    if (s.params)
-        job->otherParam = *s.params;
 
     if (s.quality && *s.quality > maxVideoQuality(job->videoEncoder))
         refusal = tr("--quality %1 is beyond the scale of %2, 0 to %3.")
@@ -554,7 +574,7 @@ QString applySettings(MediaVideo &probed, const QString &source, const CliSettin
 
     // The name follows the settings of this run: template, encoders and container. Without a template
     // the output keeps the source's name, with the extension of the chosen container.
-    const int templateIndex = s.templateIndex.value_or(Preferences::readInt(Preferences::Key::formatFile));
+    const int templateIndex = job->nameTemplate;
     job->destination = destination.chopped(4) + QLatin1Char('.') + Lists::containerExtension(job->container);
     if (templateIndex != 0)
         job->destination = outputNameWithTemplate(*job, templateIndex);

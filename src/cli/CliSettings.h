@@ -61,8 +61,13 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
 
 // Why `path` cannot be probed as a source file (“no such file”, “is a directory”, ...), or empty text.
 QString sourceProblem(const QString &path);
-// Applies `settings` to a job already probed from `source` (as a session import makes it, with the
-// stored defaults). Problems that concern this file only (unreadable, an output that would replace it)
+// `settings` with those given on the command line put in their place. Without a stored quality
+// (`storedQuality` false) a chosen encoder brings its own first quality.
+JobSettings jobSettingsFrom(const CliSettings &cli, JobSettings settings, bool storedQuality);
+// The stored defaults with the command line's settings in their place: what new jobs take.
+JobSettings newJobSettings(const CliSettings &cli);
+// Applies `settings` to a job already probed from `source` (as a session import makes it, with
+// jobSettingsFrom()). Problems that concern this file only (unreadable, an output that would replace it)
 // are added to `warnings`; `source` is named in them as the user gave it. Returns why the job must not
 // run (a track the source does not have: no other track stands in for it), or empty text.
 QString applySettings(MediaVideo &job, const QString &source, const CliSettings &settings,

@@ -283,6 +283,8 @@ EncodeRun::EncodeRun(QString command, bool verbose) : m_command(std::move(comman
         }
     }
     // What earlier checks found out about this ffmpeg refuses the jobs it cannot encode; nothing is run.
+    m_session.encoders()->setVaapiChoice(
+        Preferences::readText(Preferences::Key::vaapiDevice).value_or(QString()));
     m_session.encoders()->loadCache(m_session.tools());
     Session *owner = &m_session;
     g_outputClosed = [this, owner] {
@@ -348,7 +350,7 @@ QList<MediaVideo::Ptr> EncodeRun::import(const QStringList &files, const CliSett
                              inputProblem = inputProblem || !report.refused.isEmpty();
                              importing.quit();
                          });
-        m_session.import({files, {}, settings.dest.value_or(QString()), {}, false});
+        m_session.import({files, {}, settings.dest.value_or(QString()), {}, false, newJobSettings(settings)});
         importing.exec();
     }
     const QList<MediaVideo::Ptr> jobs = m_session.jobs()->jobs().mid(before);

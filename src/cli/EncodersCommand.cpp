@@ -1,5 +1,6 @@
 #include "cli/CliSettings.h"
 #include "cli/Commands.h"
+#include "model/Preferences.h"
 
 #include "media/EncoderCatalog.h"
 #include "rules/ShellQuote.h"
@@ -31,6 +32,8 @@ int encodersCommand(const QStringList &arguments)
     }
 
     Session session;
+    session.encoders()->setVaapiChoice(
+        Preferences::readText(Preferences::Key::vaapiDevice).value_or(QString()));
     const ToolLocation ffmpeg = session.tools().locateTool(QStringLiteral("ffmpeg"));
     if (!ffmpeg.ok()) {
         printLine(stderr, QStringLiteral("tavrix-cli encoders: %1").arg(ffmpeg.error));

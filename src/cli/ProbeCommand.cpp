@@ -1,11 +1,14 @@
 #include "cli/CliSettings.h"
 #include "cli/Commands.h"
 
+#include "media/EncoderCatalog.h"
 #include "media/JobCommand.h"
+#include "media/PathProbe.h"
 #include "model/Preferences.h"
 #include "process/Log.h"
 #include "process/ToolRunner.h"
 #include "rules/CommandLine.h"
+#include "rules/OutputPlan.h"
 #include "rules/ShellQuote.h"
 #include "session/Session.h"
 
@@ -25,7 +28,8 @@ QString tr(const char *text)
 // Parses the settings and the files of `probe` and `command`, then calls `each` for every job in
 // the order given. Returns the exit status.
 int forEachJob(const QStringList &arguments, const QString &command, const QString &description,
-               const std::function<bool(const MediaVideo &job, const ToolRunner &tools)> &each)
+               const std::function<bool(const MediaVideo &job, const PlannedOutput &plan,
+                                        const ToolRunner &tools)> &each)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
@@ -76,7 +80,8 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
                                  refused.insert(source, reason);
                              importing.quit();
                          });
-        session.import({sources, {}, settings->dest.value_or(QString()), {}, false});
+        session.import(
+            {sources, {}, settings->dest.value_or(QString()), {}, false, newJobSettings(*settings)});
         importing.exec();
     }
     const QList<MediaVideo::Ptr> jobs = session.jobs()->jobs();
@@ -87,6 +92,7 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
         printLine(stderr, QStringLiteral("tavrix-cli %1: %2: %3").arg(command, printableText(file), why));
         allDone = false;
     };
+    QList<MediaVideo::Ptr> accepted;
     qsizetype next = 0;
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString &file = files.at(i);
@@ -113,8 +119,13 @@ int forEachJob(const QStringList &arguments, const QString &command, const QStri
         for (const QString &warning : std::as_const(warnings))
             printLine(stderr,
                       QStringLiteral("tavrix-cli %1: warning: %2").arg(command, printableText(warning)));
-        allDone = each(*job, session.tools()) && allDone;
+        accepted << job;
     }
+    // Where each output would go, as a run of these files with this policy would plan it.
+    const QList<PlannedOutput> plans =
+        planOutputs(accepted, settings->existing.value_or(Preferences::existingOutput()), &probePath);
+    for (qsizetype i = 0; i < accepted.size(); ++i)
+        allDone = each(*accepted.at(i), plans.at(i), session.tools()) && allDone;
     return allDone ? ExitOk : ExitFailure;
 }
 
@@ -124,7 +135,7 @@ int probeCommand(const QStringList &arguments)
 {
     return forEachJob(
         arguments, QStringLiteral("probe"), tr("Prints each file's job as one JSON object per line."),
-        [](const MediaVideo &job, const ToolRunner &) {
+        [](const MediaVideo &job, const PlannedOutput &, const ToolRunner &) {
             printLine(stdout,
                       QString::fromUtf8(QJsonDocument(jobToJson(job)).toJson(QJsonDocument::Compact)));
             return true;
@@ -138,10 +149,23 @@ int commandCommand(const QStringList &arguments)
     return forEachJob(
         arguments, QStringLiteral("command"),
         tr("Prints the encoder command line of each file's job, one per line."),
-        [](const MediaVideo &job, const ToolRunner &tools) {
+        [](const MediaVideo &job, const PlannedOutput &plan, const ToolRunner &tools) {
+            if (!plan.runs()) {
+                printLine(stderr, QStringLiteral("tavrix-cli command: %1: %2")
+                                      .arg(printableText(job.source), printableText(plan.refusal())));
+                // Skip leaves the file alone as asked: nothing failed.
+                return plan.skipped;
+            }
+            // The device a VAAPI command names is the stored choice, as in a run; nothing is checked.
+            EncoderCatalog devices{QString()};
+            devices.setVaapiChoice(Preferences::readText(Preferences::Key::vaapiDevice).value_or(QString()));
+            // The planned output; the command replaces a file only where the run would.
+            MediaVideo planned = job;
+            planned.destination = plan.path;
             const CommandLine line = commandLine(
-                job, tools, Preferences::readText(Preferences::Key::otherParams).value_or(QString()),
-                CropDetection::Run);
+                planned, tools, Preferences::readText(Preferences::Key::otherParams).value_or(QString()),
+                CropDetection::Run, &devices,
+                plan.action == PlannedOutput::Action::Replace ? ExistingFiles::Replace : ExistingFiles::Keep);
             if (!line.ok()) {
                 printLine(stderr, QStringLiteral("tavrix-cli command: %1").arg(printableText(line.error)));
                 return false;

@@ -1,7 +1,6 @@
 #include "media/EncoderCatalog.h"
 
 #include "model/MediaVideo.h"
-#include "model/Preferences.h"
 #include "model/Vocabulary.h"
 #include "process/ToolRunner.h"
 
@@ -59,11 +58,17 @@ QStringList EncoderCatalog::renderNodes()
     return nodes;
 }
 
-QString EncoderCatalog::vaapiDevice()
+void EncoderCatalog::setVaapiChoice(const QString &device)
 {
-    const QString chosen = Preferences::readText(Preferences::Key::vaapiDevice).value_or(QString());
-    if (!chosen.isEmpty())
-        return chosen;
+    QMutexLocker lock(&m_mutex);
+    m_vaapiChoice = device;
+}
+
+QString EncoderCatalog::vaapiDevice() const
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_vaapiChoice.isEmpty())
+        return m_vaapiChoice;
     return renderNodes().value(0);
 }
 
@@ -130,7 +135,7 @@ EncoderCatalog::Check EncoderCatalog::check(const QString &encoder, const ToolRu
     return result;
 }
 
-std::optional<EncoderCatalog::Binary> EncoderCatalog::binaryOf(const ToolRunner &tools)
+std::optional<EncoderCatalog::Binary> EncoderCatalog::binaryOf(const ToolRunner &tools) const
 {
     const ToolLocation ffmpeg = tools.locateTool(QStringLiteral("ffmpeg"));
     if (!ffmpeg.ok())

@@ -46,8 +46,10 @@ public:
     static QStringList checkedEncoders();
     // The render nodes of this machine (/dev/dri/renderD*), in order.
     static QStringList renderNodes();
-    // The node VAAPI jobs use: the stored choice, else the first node; empty when there is none.
-    static QString vaapiDevice();
+    // The render node VAAPI encoders use: the user's choice (a front end reads it from the store), or,
+    // when that is empty, the first node; empty when there is none.
+    void setVaapiChoice(const QString &device);
+    QString vaapiDevice() const;
 
     // ffmpeg's arguments for the one-frame test of `encoder`, with the device options it needs.
     static QStringList testArguments(const QString &encoder, const QString &vaapiDevice);
@@ -94,11 +96,12 @@ private:
         qint64 modified = -1;
         QString vaapiDevice;
     };
-    static std::optional<Binary> binaryOf(const ToolRunner &tools);
+    std::optional<Binary> binaryOf(const ToolRunner &tools) const;
     bool readCache(const Binary &binary);
     void writeCache(const Binary &binary) const;
 
     QString m_cacheFile;
+    QString m_vaapiChoice;
     mutable QMutex m_mutex;
     QHash<QString, Check> m_results;
 };

@@ -22,7 +22,7 @@ CommandLine commandLine(const MediaVideo &job, const ToolRunner &tools, const QS
     // A command built only to be shown (the editor rebuilds it on every change) tells nothing on stdout.
     context.writeDiagnostics = crop == CropDetection::Run;
     if (familyOf(job.videoEncoder) == EncoderFamily::Vaapi)
-        context.vaapiDevice = EncoderCatalog::vaapiDevice();
+        context.vaapiDevice = catalog ? catalog->vaapiDevice() : EncoderCatalog::renderNodes().value(0);
     if (catalog)
         context.unavailableReason = [catalog](const QString &encoder) {
             return catalog->unavailableReason(encoder);

@@ -1,7 +1,6 @@
 #include "media/MediaProbe.h"
 
 #include "media/Preview.h"
-#include "model/Preferences.h"
 #include "process/ToolRunner.h"
 #include "rules/Crop.h"
 #include "rules/HdrSignal.h"
@@ -226,34 +225,15 @@ QString formatDuration(double milliseconds)
     return QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc()).toString(QStringLiteral("HH:mm:ss"));
 }
 
-MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destination, const ToolRunner &tools)
+MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destination, const ToolRunner &tools,
+                                 const JobSettings &settings)
 {
-    namespace Key = Preferences::Key;
     auto job = std::make_shared<MediaVideo>(source, destination);
-
-    job->container = Preferences::readInt(Key::container);
+    static_cast<JobSettings &>(*job) = settings;
     if (job->container < 0 || job->container >= Lists::containers().size())
         job->container = 0;
-    job->videoEncoder = caseAtOrFirst<VideoEncoders>(Preferences::readInt(Key::videoEncoder));
-    job->videoProfile = caseAtOrFirst<VideoProfiles>(Preferences::readInt(Key::videoProfile));
-    job->videoPreset = caseAtOrFirst<VideoPresets>(Preferences::readInt(Key::videoPreset));
-    job->videoTune = caseAtOrFirst<VideoTunes>(Preferences::readInt(Key::videoTune));
-    job->audioEncoder = caseAtOrFirst<AudioEncoders>(Preferences::readInt(Key::audioEncoder));
-    job->videoDebit = Preferences::readInt(Key::videoDebit);
-    job->videoRate = caseAtOrFirst<VideoRate>(Preferences::readInt(Key::videoRate));
-    job->videoQuality = Preferences::videoQuality();
-    job->audioDebit = Preferences::readInt(Key::audioDebit);
-    job->audioSampling = Preferences::readInt(Key::audioSampling);
-    job->audioChannels = caseAtOrFirst<AudioChannels>(Preferences::readInt(Key::audioChannels));
-    job->hdrOutput = caseAtOrFirst<HdrOutput>(Preferences::readInt(Key::hdrOutput));
-    job->isQuicktime = Preferences::readBool(Key::quicktime);
-    job->keepDate = Preferences::readBool(Key::keepDate);
-    const Preferences::Deinterlacing deinterlacing = Preferences::deinterlacing();
-    job->deInterlace = deinterlacing == Preferences::Deinterlacing::On;
-    job->deInterlaceAuto = deinterlacing == Preferences::Deinterlacing::Auto;
-
-    if (Preferences::readInt(Key::formatFile) != 0)
-        job->destination = outputName(*job);
+    if (settings.nameTemplate != 0)
+        job->destination = outputNameWithTemplate(*job, settings.nameTemplate);
 
     if (job->source.isEmpty())
         return job;
@@ -322,7 +302,7 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
         }
     }
 
-    if (hasDuration && Preferences::readBool(Key::autoCrop)) {
+    if (hasDuration && settings.autoCrop) {
         ToolOutcome outcome;
         const QString crop = withoutRoundingBorders(
             findCropString(detectCrop(tools, job->source, job->durationVideoMiddle, &outcome)),
@@ -350,10 +330,7 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     job->streams = streamRecords(MediaStream::Kind::Video, facts[VideoStreams]) +
                    streamRecords(MediaStream::Kind::Audio, facts[AudioStreams]) +
                    streamRecords(MediaStream::Kind::Subtitle, facts[TextStreams]);
-    chooseTracksByLanguage(*job, Preferences::readText(Key::audioLanguages).value_or(QString()),
-                           Preferences::readText(Key::subtitleLanguages).value_or(QString()));
-
-    job->subtitleLanguage = Preferences::readText(Key::subtitleLanguage).value_or(QString());
+    chooseTracksByLanguage(*job, settings.audioLanguages, settings.subtitleLanguages);
     return job;
 }
 

@@ -8,10 +8,12 @@ struct ToolOutcome;
 // "HH:mm:ss" of a duration in milliseconds, as a UTC clock time: a day or more wraps, fractions drop.
 QString formatDuration(double milliseconds);
 
-// Creates the job for `source`: start values, then the stored preferences, then what `mediainfo` and
-// `ffmpeg` tell about the file. Runs the tools synchronously: never call it on the user interface thread.
-// A tool that fails (times out, crashes, cannot start) leaves its reason in the job's `probeError`.
-MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destination, const ToolRunner &tools);
+// Creates the job for `source`: `settings` (its output named after their template), then what
+// `mediainfo` and `ffmpeg` tell about the file, its borders detected and its tracks chosen as the
+// settings ask. Runs the tools synchronously: never call it on the user interface thread. A tool that
+// fails (times out, crashes, cannot start) leaves its reason in the job's `probeError`.
+MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destination, const ToolRunner &tools,
+                                 const JobSettings &settings);
 
 // Keeps, of a probed job's tracks, those in the languages listed ("eng, fra"): for audio the first track
 // stays when none is in them; for subtitles none then stays. An empty list changes nothing.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/JobResult.h"
+#include "model/JobSettings.h"
 #include "model/MediaStream.h"
 #include "model/Vocabulary.h"
 
@@ -18,11 +19,12 @@
 
 class ToolRunner;
 
-// One source file with its probed facts and its encoding settings.
+// One source file with its probed facts, its encoding settings (the JobSettings it is made of) and the
+// result of its last run.
 //
 // A job is shared (std::shared_ptr) by the job list, the open editor and a running batch. It has no
 // lock: the user interface keeps edits away from background work by disabling itself meanwhile.
-class MediaVideo
+class MediaVideo : public JobSettings
 {
 public:
     using Ptr = std::shared_ptr<MediaVideo>;
@@ -33,35 +35,11 @@ public:
     QUuid id = QUuid::createUuid();
     QString source;
     QString destination;
-    int container = 1;            // index into Lists::containers()
-    bool deInterlace = true;      // always deinterlace
-    bool deInterlaceAuto = false; // deinterlace when the source is interlaced (see `interlaced`)
-    bool isQuicktime = true;
-    VideoEncoders videoEncoder = VideoEncoders::libx265;
-    int videoDebit = 1000; // kbit/s, 0 = automatic
-    VideoRate videoRate = VideoRate::Bitrate;
-    int videoQuality = Lists::defaultVideoQuality; // used with VideoRate::Quality, lower is better
-    int width = -2;                                // pixels, -2 = automatic
-    int height = -2;
-    QString videoCrop; // empty = none, "-1" = detect when encoding, else "W:H:X:Y"
-    VideoProfiles videoProfile = VideoProfiles::Auto;
-    VideoPresets videoPreset = VideoPresets::Auto;
-    VideoTunes videoTune = VideoTunes::Auto;
-    AudioEncoders audioEncoder = AudioEncoders::aac;
-    int audioDebit = 160;      // kbit/s, 0 = automatic
-    int audioSampling = 44100; // Hz, 0 = automatic
     // Probed: mediainfo reports an interlaced (or MBAFF) scan for the video.
     bool interlaced = false;
-    AudioChannels audioChannels = AudioChannels::Stereo;
-    // Probed: every stream of the source, described for people (the track lines above describe them for
-    // the command). Empty for a job probed before streams were described.
+    // Probed: every stream of the source, described for people (the track lines describe them for the
+    // command). Empty for a job probed before streams were described.
     QList<MediaStream> streams;
-    // The audio and subtitle tracks kept, by number from 1 in the source's order, when the user chose
-    // them one by one; nullopt leaves the choice to `audioTrack` and `subtitleTrack`.
-    std::optional<QList<int>> audioChoice;
-    std::optional<QList<int>> subtitleChoice;
-    int subtitleBurn = 0;  // the subtitle track drawn into the picture, by number from 1; 0 = none
-    bool keepDate = false; // the output gets the source's modification time
     // Probed from the first video stream: its bit depth and high dynamic range signalling. HDR10's
     // mastering display is kept in x265's form "G(x,y)B(x,y)R(x,y)WP(x,y)L(max,min)" (empty when not
     // given), its light levels in cd/m² (0 when not given).
@@ -70,7 +48,6 @@ public:
     QString masteringDisplay;
     int maxCll = 0;
     int maxFall = 0;
-    HdrOutput hdrOutput = HdrOutput::Keep;
 
     // Whether the command deinterlaces the picture.
     bool deinterlaces() const { return deInterlace || (deInterlaceAuto && interlaced); }
@@ -79,21 +56,15 @@ public:
     void setDurationVideo(const QString &value);
 
     QString durationVideoMiddle = QStringLiteral("00:00:00");
+    // Probed track lines, which the settings' track numbers point into.
     QStringList audioTracks; // [summary, stream 1, stream 2, ...]
-    int audioTrack = 0;      // 0 = every stream, k = stream line k alone
     QStringList videoTracks;
-    int videoTrack = 0;
     QStringList subtitleTracks; // [] or ["No subtitle", (summary,) stream 1, ...]
-    int subtitleTrack = 0;
-    QString subtitleExternal;
-    QString subtitleLanguage = QStringLiteral("fre");
-    int cropValue = 0; // index into the crop presets
     QString info;
     int videoWidth = 0;
     int videoHeight = 0;
     double videoPixelAspectRatio = 0;
     double videoDisplayAspectRatio = 0;
-    QString otherParam;
     // Why probing told less than it should: the reason of the first tool that timed out, crashed or could
     // not start. Empty when every tool answered.
     QString probeError;

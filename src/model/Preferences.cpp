@@ -265,4 +265,33 @@ QString storeLocation()
     return store().fileName();
 }
 
+JobSettings jobSettings()
+{
+    JobSettings s;
+    s.container = readInt(Key::container);
+    s.videoEncoder = caseAtOrFirst<VideoEncoders>(readInt(Key::videoEncoder));
+    s.videoProfile = caseAtOrFirst<VideoProfiles>(readInt(Key::videoProfile));
+    s.videoPreset = caseAtOrFirst<VideoPresets>(readInt(Key::videoPreset));
+    s.videoTune = caseAtOrFirst<VideoTunes>(readInt(Key::videoTune));
+    s.audioEncoder = caseAtOrFirst<AudioEncoders>(readInt(Key::audioEncoder));
+    s.videoDebit = readInt(Key::videoDebit);
+    s.videoRate = caseAtOrFirst<VideoRate>(readInt(Key::videoRate));
+    s.videoQuality = videoQuality();
+    s.audioDebit = readInt(Key::audioDebit);
+    s.audioSampling = readInt(Key::audioSampling);
+    s.audioChannels = caseAtOrFirst<AudioChannels>(readInt(Key::audioChannels));
+    s.hdrOutput = caseAtOrFirst<HdrOutput>(readInt(Key::hdrOutput));
+    s.isQuicktime = readBool(Key::quicktime);
+    s.keepDate = readBool(Key::keepDate);
+    const Deinterlacing deinterlace = deinterlacing();
+    s.deInterlace = deinterlace == Deinterlacing::On;
+    s.deInterlaceAuto = deinterlace == Deinterlacing::Auto;
+    s.subtitleLanguage = readText(Key::subtitleLanguage).value_or(QString());
+    s.autoCrop = readBool(Key::autoCrop);
+    s.audioLanguages = readText(Key::audioLanguages).value_or(QString());
+    s.subtitleLanguages = readText(Key::subtitleLanguages).value_or(QString());
+    s.nameTemplate = readInt(Key::formatFile);
+    return s;
+}
+
 } // namespace Preferences

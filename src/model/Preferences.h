@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/JobSettings.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -12,8 +14,7 @@
 // its own QSettings, so the store may be used from any thread.
 namespace Preferences {
 
-// What a run does when a job's destination already exists. The stored index keeps its meaning.
-enum class ExistingOutput { Rename = 0, Skip = 1, Overwrite = 2 };
+using ExistingOutput = ::ExistingOutput;
 ExistingOutput existingOutput(); // the stored policy; anything unknown reads as Rename
 int videoQuality();              // the stored quality; when absent, the first quality of the stored encoder
 
@@ -102,6 +103,10 @@ WriteResult writeBool(const char *key, bool value);
 WriteResult writeText(const char *key, const QString &value);
 
 bool contains(const char *key);
+
+// The settings new jobs take, read from the store in one go. A fresh store gives the first entry of
+// each list and 0 for each figure, as every absent key reads.
+JobSettings jobSettings();
 
 // Deinterlacing for new jobs, stored as "deInterlace" (always) and "deInterlaceAuto". With neither
 // stored, as in fresh settings, interlaced sources are deinterlaced; a stored on or off keeps its meaning.

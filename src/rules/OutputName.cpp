@@ -1,7 +1,6 @@
 #include "rules/OutputName.h"
 
 #include "model/MediaVideo.h"
-#include "model/Preferences.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -84,13 +83,6 @@ QString movedDestination(const MediaVideo &job, const QString &directory, int te
     const QString folder =
         directory.isEmpty() ? QFileInfo(job.source).absolutePath() : QDir(directory).absolutePath();
     return name.isEmpty() ? importDestination(job.source, folder) : QDir(folder).filePath(name);
-}
-
-QString outputName(const MediaVideo &job, const QString &videoCodec, const QString &audioCodec,
-                   const QString &extension)
-{
-    return outputNameWithTemplate(job, Preferences::readInt(Preferences::Key::formatFile), videoCodec,
-                                  audioCodec, extension);
 }
 
 QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const QString &videoCodec,

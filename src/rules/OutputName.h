@@ -6,13 +6,10 @@
 
 class MediaVideo;
 
-// The output path from the chosen name template (stored index "formatFile"): the directory of the
-// job's destination, the source's base name, short encoder names and the container's extension.
-// Empty arguments take the job's own encoders and container.
-QString outputName(const MediaVideo &job, const QString &videoCodec = {}, const QString &audioCodec = {},
-                   const QString &extension = {});
-// The same with the template index given instead of read from the store. Template 0 ("None") and
-// indexes outside the list keep the job's destination unchanged.
+// The output path from a name template (an index into Lists::nameTemplates()): the directory of the
+// job's destination, the source's base name, short encoder names and the container's extension. Empty
+// arguments take the job's own encoders and container. Template 0 ("None") and indexes outside the
+// list keep the job's destination unchanged.
 QString outputNameWithTemplate(const MediaVideo &job, int templateIndex, const QString &videoCodec = {},
                                const QString &audioCodec = {}, const QString &extension = {});
 

@@ -73,7 +73,7 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const
     case DestinationRole:
         return job.destination;
     case ConflictRole:
-        return m_conflicts.value(job.id).text;
+        return m_plans.value(job.id).note();
     case WrittenRole:
         return writtenElsewhere(job);
     case ProgressRole:
@@ -352,30 +352,29 @@ void JobListModel::refreshAll()
         emit dataChanged(index(0), index(rowCount() - 1));
 }
 
-void JobListModel::setConflicts(const QList<OutputConflict> &conflicts)
+void JobListModel::setPlans(const QList<PlannedOutput> &plans)
 {
-    QHash<QUuid, OutputConflict> next;
+    QHash<QUuid, PlannedOutput> next;
     int first = -1;
     int last = -1;
     for (int row = 0; row < m_jobs.size(); ++row) {
-        const OutputConflict conflict = row < conflicts.size() ? conflicts.at(row) : OutputConflict();
+        const PlannedOutput plan = row < plans.size() ? plans.at(row) : PlannedOutput();
         const QUuid &id = m_jobs.at(row)->id;
-        if (!conflict.isNone())
-            next.insert(id, conflict);
-        if (m_conflicts.value(id).text != conflict.text) {
+        next.insert(id, plan);
+        if (m_plans.value(id).note() != plan.note()) {
             if (first < 0)
                 first = row;
             last = row;
         }
     }
-    m_conflicts.swap(next);
+    m_plans.swap(next);
     if (first >= 0)
         emit dataChanged(index(first), index(last), {ConflictRole});
 }
 
-OutputConflict JobListModel::conflict(int row) const
+PlannedOutput JobListModel::plan(int row) const
 {
-    return row >= 0 && row < m_jobs.size() ? m_conflicts.value(m_jobs.at(row)->id) : OutputConflict();
+    return row >= 0 && row < m_jobs.size() ? m_plans.value(m_jobs.at(row)->id) : PlannedOutput();
 }
 
 void JobListModel::setRunning(const QHash<QUuid, double> &percents)

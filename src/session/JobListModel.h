@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
-#include "rules/OutputConflict.h"
+#include "rules/OutputPlan.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -26,7 +26,7 @@ public:
         IdRole,
         SourceRole,
         DestinationRole,
-        ConflictRole, // OutputConflict::text: what the run will meet at the destination, or empty
+        ConflictRole, // PlannedOutput::note(): what the run will meet at the destination, or empty
         WrittenRole,  // the file the last run wrote when it is not the destination, or empty
         ProgressRole, // percentage of a job converting beside others now, or nothing
     };
@@ -72,10 +72,10 @@ public:
     void refresh(const QUuid &id, const QList<int> &roles = {});
     void refreshAll();
 
-    // The conflicts of every job, in list order, as findOutputConflicts() gives them; rows whose text
+    // Where every job's output goes, in list order, as planOutputs() gives them; rows whose note
     // changed are repainted.
-    void setConflicts(const QList<OutputConflict> &conflicts);
-    OutputConflict conflict(int row) const;
+    void setPlans(const QList<PlannedOutput> &plans);
+    PlannedOutput plan(int row) const;
 
     // The jobs converting side by side now and their percentages; their rows are repainted.
     void setRunning(const QHash<QUuid, double> &percents);
@@ -92,7 +92,7 @@ signals:
 
 private:
     QList<MediaVideo::Ptr> m_jobs;
-    QHash<QUuid, OutputConflict> m_conflicts; // by job, so that they follow moves until the next check
+    QHash<QUuid, PlannedOutput> m_plans; // by job, so that they follow moves until the next check
     bool m_acceptsDrops = true;
     QHash<QUuid, double> m_running;
     const EncoderCatalog *m_catalog = nullptr;

@@ -265,11 +265,12 @@ int Session::import(ImportRequest request)
             ToolRunner tools = m_tools;
             // A stop ends the tools of this import at once (and the session's end, which stops imports).
             tools.setCancellation(cancelled);
-            m_workers.run([this, sequence, source, into, cancelled, adjust = request.adjust, tools] {
+            m_workers.run([this, sequence, source, into, cancelled, adjust = request.adjust,
+                           settings = request.settings, tools] {
                 MediaVideo::Ptr job;
                 QString refusal;
                 if (!cancelled->load()) {
-                    job = createMediaVideo(source, importDestination(source, into), tools);
+                    job = createMediaVideo(source, importDestination(source, into), tools, settings);
                     refusal = noVideoReason(*job);
                     if (!refusal.isEmpty())
                         job.reset();

@@ -35,6 +35,8 @@ struct ImportRequest
     std::function<void(MediaVideo &job)> adjust;
     // The import shows its progress in the run status (the progress sheet) while it goes.
     bool withSheet = false;
+    // The settings the new jobs take (the front end reads the stored defaults, or a command line's).
+    JobSettings settings;
 };
 
 // How an import went, once its last job has entered the list.

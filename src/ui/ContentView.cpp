@@ -133,6 +133,8 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
     // Which encoders can be used is found out once per session, in the background; rows show their
     // warnings as the answers come.
     connect(m_session->encoders(), &EncoderCatalog::changed, m_model, &JobListModel::refreshAll);
+    m_session->encoders()->setVaapiChoice(
+        Preferences::readText(Preferences::Key::vaapiDevice).value_or(QString()));
     m_session->checkEncoders();
     connect(m_session, &Session::importFinished, this, [this](int, const ImportReport &report) {
         updateCommands();
@@ -446,7 +448,7 @@ void ContentView::reportNotImported(const QString &text, const QStringList &line
 void ContentView::startImport(const QStringList &files, const QStringList &folders, const QString &directory,
                               bool withSheet)
 {
-    m_session->import({files, folders, directory, {}, withSheet});
+    m_session->import({files, folders, directory, {}, withSheet, Preferences::jobSettings()});
     updateCommands();
 }
 
@@ -461,7 +463,11 @@ void ContentView::toggleSetup()
     m_setup = new Setup(this, m_session->encoders());
     connect(m_setup, &QDialog::finished, m_setup, &QObject::deleteLater);
     // The policy for existing outputs may have changed, and with it what the rows say.
-    connect(m_setup, &QDialog::accepted, this, &ContentView::scheduleConflicts);
+    connect(m_setup, &QDialog::accepted, this, [this] {
+        m_session->encoders()->setVaapiChoice(
+            Preferences::readText(Preferences::Key::vaapiDevice).value_or(QString()));
+        scheduleConflicts();
+    });
     m_setup->open();
 }
 
@@ -747,7 +753,7 @@ void ContentView::refreshConflicts(bool rescan)
     m_conflictTimer->stop();
     if (rescan)
         m_paths.clear();
-    m_model->setConflicts(findOutputConflicts(m_model->jobs(), Preferences::existingOutput(), probe()));
+    m_model->setPlans(planOutputs(m_model->jobs(), Preferences::existingOutput(), probe()));
 }
 
 QString ContentView::conflictText(const MediaVideo &job)
@@ -767,5 +773,5 @@ QString ContentView::conflictText(const MediaVideo &job)
     const FileProbe fresh = [&cached, &typed](const QString &path) {
         return path == typed ? probePath(path) : cached(path);
     };
-    return findOutputConflicts(jobs, Preferences::existingOutput(), fresh).at(row).text;
+    return planOutputs(jobs, Preferences::existingOutput(), fresh).at(row).note();
 }

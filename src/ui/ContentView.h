@@ -1,9 +1,10 @@
 #pragma once
 
 #include "desktop/DesktopBuses.h"
+#include "media/PathProbe.h"
 #include "model/MediaVideo.h"
 #include "process/ToolRunner.h"
-#include "rules/OutputConflict.h"
+#include "rules/OutputPlan.h"
 #include "ui/Panels.h"
 
 #include <QList>

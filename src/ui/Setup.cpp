@@ -191,6 +191,8 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
 
     row = addRow(tr("Format outfile"));
     m_formatFile = addPicker(row, Lists::nameTemplates(), QStringLiteral("formatFilePicker"), false);
+    // The templates are written as they are; the first names none, in the user's language.
+    m_formatFile->setItemText(0, tr("None"));
 
     // In the order of Preferences::ExistingOutput, whose index is stored.
     row = addRow(tr("If the output exists"));
