@@ -1,10 +1,12 @@
-// The job editor's rules: subtitles against the container, the destination it shows and the one typed;
-// the conflicts the list shows before a run.
+// The job editor's rules: subtitles against the container, the destination it shows and the one typed,
+// what keeps "Ok" from taking an edited job; the conflicts the list shows before a run.
 #include "TestSupport.h"
 
 #include "media/MediaProbe.h"
 #include "media/PathProbe.h"
 #include "model/MediaVideo.h"
+#include "rules/CropPresets.h"
+#include "rules/DraftProblems.h"
 #include "rules/JobRules.h"
 #include "rules/OutputPlan.h"
 
@@ -164,6 +166,92 @@ private slots:
         QTEST(result.refusal, "refusal");
         QCOMPARE(result.path, path.replace("<dir>", m_dir.path()));
     }
+    // An edited job as "Ok" finds it. "<dir>" holds the files film.srt and film.sup and the folder sub; the
+    // picture is 1920x1080 unless said ("WxH@par"). Each problem reads "field: message".
+    void draftProblems_data()
+    {
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("encoder");
+        QTest::addColumn<int>("cropValue");
+        QTest::addColumn<QString>("crop");
+        QTest::addColumn<QString>("subtitle");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char *name, const char *destination, const char *encoder, int cropValue,
+                            const char *crop, const char *subtitle, const QStringList &expected,
+                            const char *picture = "1920x1080@1") {
+            QTest::newRow(name) << QString(destination) << QString(picture) << QString(encoder) << cropValue
+                                << QString(crop) << QString(subtitle) << expected;
+        };
+        const char *out = "<dir>/film.mp4";
+        const int manual = ManualCrop;
+        row("all usable", out, "libx264", manual, "1920:800:0:140", "<dir>/film.srt", {});
+        row("crop wider than the picture", out, "libx264", manual, "3000:800:0:140", "",
+            {"crop: The crop 3000:800:0:140 does not fit in the picture (1920×1080)."});
+        row("crop past the bottom", out, "libx264", manual, "1920:800:0:400", "",
+            {"crop: The crop 1920:800:0:400 does not fit in the picture (1920×1080)."});
+        row("crop of three numbers", out, "libx264", manual, "1920:800:0", "",
+            {"crop: The crop needs four whole numbers: width:height:x:y."});
+        row("crop with words around it", out, "libx264", manual, "crop=1920:800:0:140", "",
+            {"crop: The crop needs four whole numbers: width:height:x:y."});
+        row("crop measured with square pixels", out, "libx264", manual, "1920:1080:0:0", "", {},
+            "1440x1080@1.3333");
+        row("crop wider than square pixels make it", out, "libx264", manual, "1440:1080:500:0", "",
+            {"crop: The crop 1440:1080:500:0 does not fit in the picture (1920×1080)."}, "1440x1080@1.3333");
+        row("crop found when the job runs", out, "libx264", manual, "-1", "", {});
+        row("a copied picture is not cropped", out, "copy", manual, "3000:800:0:140", "", {});
+        row("no destination", "", "libx264", 0, "", "", {"destination: A destination is needed."});
+        row("destination in a missing folder", "/no/such/dir/film.mp4", "libx264", 0, "", "",
+            {"destination: The folder /no/such/dir does not exist."});
+        row("destination a folder", "<dir>/sub", "libx264", 0, "", "",
+            {"destination: <dir>/sub is a folder: the destination needs a file name."});
+        row("destination without its folder", "film.mp4", "libx264", 0, "", "",
+            {"destination: The destination needs a whole path, from the top folder."});
+        row("subtitle file missing", out, "libx264", 0, "", "<dir>/gone.srt",
+            {"subtitle: The subtitle file “<dir>/gone.srt” does not exist."});
+        row("subtitle file a folder", out, "libx264", 0, "", "<dir>/sub",
+            {"subtitle: “<dir>/sub” is a folder, not a subtitle file."});
+        row("picture subtitle file in MP4", out, "libx264", 0, "", "<dir>/film.sup",
+            {"subtitle: The subtitle file “film.sup” holds picture subtitles (PGS), which MP4 cannot hold; "
+             "choose Matroska or a text subtitle file."});
+        row("three at once", "", "libx264", manual, "wide", "<dir>/gone.srt",
+            {"destination: A destination is needed.",
+             "crop: The crop needs four whole numbers: width:height:x:y.",
+             "subtitle: The subtitle file “<dir>/gone.srt” does not exist."});
+    }
+
+    void draftProblems()
+    {
+        QFETCH(QString, destination);
+        QFETCH(QString, picture);
+        QFETCH(QString, encoder);
+        QFETCH(int, cropValue);
+        QFETCH(QString, crop);
+        QFETCH(QString, subtitle);
+        QFETCH(QStringList, expected);
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir(m_dir.path()).mkpath("sub"));
+        QVERIFY(TestSupport::writeFile(m_dir.filePath("film.srt"), "1\n00:00:01,000 --> 00:00:02,000\nHi\n"));
+        QVERIFY(TestSupport::writeFile(m_dir.filePath("film.sup"), "PG"));
+        const auto here = [this](QString text) { return text.replace("<dir>", m_dir.path()); };
+        MediaVideo job("/data/in/clip.mov", here(destination));
+        job.container = 0;
+        job.videoWidth = picture.section('x', 0, 0).toInt();
+        job.videoHeight = picture.section('x', 1).section('@', 0, 0).toInt();
+        job.videoPixelAspectRatio = picture.section('@', 1).toDouble();
+        job.videoEncoder = caseAtOrFirst<VideoEncoders>(int(rawTexts<VideoEncoders>().indexOf(encoder)));
+        job.cropValue = cropValue;
+        job.videoCrop = crop;
+        job.subtitleExternal = here(subtitle);
+        const QStringList names{"destination", "crop", "subtitle"};
+        QStringList found;
+        for (const DraftProblem &problem : ::draftProblems(job))
+            found << names.at(int(problem.field)) + ": " + problem.message;
+        for (QString &line : expected)
+            line = here(line);
+        QCOMPARE(found, expected);
+    }
+
     // On disk: "name" a file, "name/" a folder, "name>target" a symbolic link, "name|" a FIFO. A job is
     // "source>destination". Each job's row note (empty when its destination is simply written) and the
     // name it writes (empty when it is not run).

@@ -1,6 +1,6 @@
-// The job editor: its fields bound to the job (written back on "Ok" only), the destination field, the
-// autocrop ending with the window, its fit on a small screen. Its rules are tested on their own
-// (tst_rules, tst_crop).
+// The job editor: its fields bound to the job (written back on "Ok" only, and only when the job as
+// edited can be taken), the autocrop ending with the window, its fit on a small screen. Its rules are
+// tested on their own (tst_rules, tst_crop).
 #include "TestSupport.h"
 
 #include "model/JobJson.h"
@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -421,26 +422,71 @@ private slots:
         QCOMPARE(job->audioEncoder, AudioEncoders::libopus);
     }
 
-    void aRefusedDestinationGoesBackToWhatWasShown()
+    // A destination that cannot be used stays as typed, with why beside it; "Ok" waits for a usable one
+    // and writes nothing meanwhile.
+    void aRefusedDestinationStaysAsTyped()
     {
         auto job = makeJob();
+        const QStringList before = settingsOf(*job);
         QPointer<DetailView> view = open(job);
         enter(view, "containerPicker", "mkv");
         auto *edit = child<QLineEdit>(view, "destinationEdit");
+        auto *note = child<QLabel>(view, "destinationNote");
         commit(edit, "/no/such/dir/film.mp4");
-        QCOMPARE(view->destination(), m_dir.filePath("film.mkv")); // what was shown, not the job's
-        // Typed without Return, Ok commits it first: refused and shown, then accepted and written.
+        QCOMPARE(edit->text(), "/no/such/dir/film.mp4");
+        QCOMPARE(note->text(), "The folder /no/such/dir does not exist.");
+        QVERIFY(note->isVisibleTo(view));
         edit->selectAll();
         QTest::keyClicks(edit, "/no/such/dir/x");
+        QVERIFY(!note->isVisibleTo(view));
         click(view, "okButton");
         QVERIFY(!closed(view));
-        QCOMPARE(view->destination(), m_dir.filePath("film.mkv"));
-        QVERIFY(child<QLabel>(view, "destinationNote")->isVisibleTo(view));
+        QCOMPARE(edit->text(), "/no/such/dir/x");
+        QVERIFY(note->isVisibleTo(view));
+        QCOMPARE(settingsOf(*job), before);
         edit->selectAll();
         QTest::keyClicks(edit, m_dir.filePath("typed"));
         click(view, "okButton");
         QVERIFY(closed(view));
         QCOMPARE(job->destination, m_dir.filePath("typed.mkv"));
+    }
+
+    // A typed crop that is not four numbers, or does not fit the picture, keeps the editor open with the
+    // reason under the crop row and the job untouched; once mended, "Ok" writes it.
+    void aTypedCropIsCheckedOnOk_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("wider than the picture")
+            << "3000:800:0:140"
+            << "The crop 3000:800:0:140 does not fit in the picture (1920×1080).";
+        QTest::newRow("three numbers") << "1920:800:0"
+                                       << "The crop needs four whole numbers: width:height:x:y.";
+    }
+    void aTypedCropIsCheckedOnOk()
+    {
+        QFETCH(QString, typed);
+        auto job = referenceJob();
+        const QStringList before = settingsOf(*job);
+        QPointer<DetailView> view = open(job);
+        auto *crop = child<QLineEdit>(view, "cropEdit");
+        auto *ok = child<QPushButton>(view, "okButton");
+        crop->setFocus();
+        crop->selectAll();
+        QTest::keyClicks(crop, typed);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(!closed(view));
+        QCOMPARE(crop->text(), typed);
+        QVERIFY(child<QLabel>(view, "cropNote")->isVisibleTo(view));
+        QTEST(child<QLabel>(view, "cropNote")->text(), "note");
+        QCOMPARE(view->focusWidget(), crop);
+        QCOMPARE(settingsOf(*job), before);
+        crop->selectAll();
+        QTest::keyClicks(crop, "1920:816:0:132");
+        QVERIFY(!child<QLabel>(view, "cropNote")->isVisibleTo(view));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(closed(view));
+        QCOMPARE(job->videoCrop, "1920:816:0:132");
     }
 
     // The window goes away while an autocrop's ffmpeg never ends: nothing waits for it, and it is

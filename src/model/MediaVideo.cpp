@@ -12,21 +12,21 @@ MediaVideo::MediaVideo(QString source, QString destination)
 
 void MediaVideo::setDurationVideo(const QString &value)
 {
-    for (const auto &[token, observer] : m_durationObservers)
+    for (const auto &[token, observer] : m_durationObservers.list)
         observer(*this, value);
     m_durationVideo = value;
 }
 
 int MediaVideo::observeDurationVideo(DurationObserver observer)
 {
-    const int token = m_nextObserverToken++;
-    m_durationObservers.emplace_back(token, std::move(observer));
+    const int token = m_durationObservers.nextToken++;
+    m_durationObservers.list.emplace_back(token, std::move(observer));
     return token;
 }
 
 void MediaVideo::removeDurationObserver(int token)
 {
-    std::erase_if(m_durationObservers, [token](const auto &entry) { return entry.first == token; });
+    std::erase_if(m_durationObservers.list, [token](const auto &entry) { return entry.first == token; });
 }
 
 namespace {

@@ -95,6 +95,15 @@ private:
     QByteArray m_imageData;
     QSize m_imageSize;
     QImage m_thumbnail;
-    std::vector<std::pair<int, DurationObserver>> m_durationObservers;
-    int m_nextObserverToken = 1;
+    // Observers belong to the job they were given to: a copy (an editor's draft) starts without any, and
+    // a job assigned another's values keeps its own.
+    struct DurationObservers
+    {
+        std::vector<std::pair<int, DurationObserver>> list;
+        int nextToken = 1;
+        DurationObservers() = default;
+        DurationObservers(const DurationObservers &) {}
+        DurationObservers &operator=(const DurationObservers &) { return *this; }
+    };
+    DurationObservers m_durationObservers;
 };
