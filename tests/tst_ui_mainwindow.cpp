@@ -240,6 +240,28 @@ private slots:
         else
             QCOMPARE(list->selectedRows(), QList<int>{1});
     }
+    // With factory settings an MP4 converts beside itself under a new name: the row's note and the
+    // editor's command name that file, which is the one the run writes.
+    void theEditorShowsThePlannedOutput()
+    {
+        QTemporaryDir dir;
+        const QString clip = dir.filePath("clip.mp4");
+        QVERIFY(TestSupport::generateClip(clip, "-f lavfi -i testsrc=size=160x120:rate=10:duration=1"));
+        MainWindow window{ToolRunner(TestSupport::realResourceDir())};
+        window.show();
+        ContentView &view = *window.content();
+        view.importPaths({clip});
+        QTRY_COMPARE_WITH_TIMEOUT(view.model()->rowCount(), 1, 30000);
+        QTRY_COMPARE(view.model()->index(0).data(JobListModel::ConflictRole).toString(),
+                     QString("Same as the source: written as clip-1.mp4"));
+        view.listView()->setCurrentIndex(view.model()->index(0));
+        QTest::keyClick(view.listView(), Qt::Key_Return);
+        auto *editor = window.findChild<DetailView *>();
+        QVERIFY(editor);
+        QTRY_VERIFY2(editor->commandLineText().endsWith(" \"" + dir.filePath("clip-1.mp4") + "\""),
+                     qPrintable(editor->commandLineText()));
+        QVERIFY(editor->commandLineText().contains(" -n -i "));
+    }
 };
 
 QTEST_MAIN(TestMainWindow)

@@ -669,7 +669,7 @@ void ContentView::editJob(const QModelIndex &index)
     if (!job)
         return;
     auto *d = new DetailView(job, *m_session, *m_panels, this);
-    d->setConflictCheck([this](const MediaVideo &edited) { return conflictText(edited); });
+    d->setOutputCheck([this](const MediaVideo &edited) { return plannedOutput(edited); });
     connect(d, &QDialog::finished, this, [this, id = job->id, d] {
         m_model->refresh(id);
         scheduleConflicts();
@@ -756,7 +756,7 @@ void ContentView::refreshConflicts(bool rescan)
     m_model->setPlans(planOutputs(m_model->jobs(), Preferences::existingOutput(), probe()));
 }
 
-QString ContentView::conflictText(const MediaVideo &job)
+PlannedOutput ContentView::plannedOutput(const MediaVideo &job)
 {
     QList<MediaVideo::Ptr> jobs = m_model->jobs();
     int row = m_model->rowOf(job.id);
@@ -773,5 +773,5 @@ QString ContentView::conflictText(const MediaVideo &job)
     const FileProbe fresh = [&cached, &typed](const QString &path) {
         return path == typed ? probePath(path) : cached(path);
     };
-    return planOutputs(jobs, Preferences::existingOutput(), fresh).at(row).note();
+    return planOutputs(jobs, Preferences::existingOutput(), fresh).at(row);
 }

@@ -75,9 +75,9 @@ public:
     bool isRunning() const;
     bool isImporting() const;
 
-    // What the next run will meet at the destination of `job` as it would be edited, among the other
-    // jobs of the list: the text the job's row would show, or empty. For the job editor.
-    QString conflictText(const MediaVideo &job);
+    // Where the next run would write `job` as it would be edited, among the other jobs of the list, and
+    // what it meets there. For the job editor.
+    PlannedOutput plannedOutput(const MediaVideo &job);
 
     // Tells the desktop about runs from now on (sleep inhibited, launcher progress, the notification,
     // the "When done" choices of the progress sheet).

@@ -186,17 +186,27 @@ void DetailView::showOutcome()
 {
     if (!m_commandView)
         return;
-    const CommandLine command = commandLine(
-        m_draft, m_tools, Preferences::readText(Preferences::Key::otherParams).value_or(QString()),
-        CropDetection::Describe, m_catalog);
-    m_commandView->showCommand(command);
+    PlannedOutput plan;
+    plan.destination = plan.path = m_draft.destination;
+    if (m_outputCheck)
+        plan = m_outputCheck(m_draft);
+    // The command names the output the run would write, and replaces a file only where the run would.
+    MediaVideo shown = m_draft;
+    shown.destination = plan.path;
+    m_commandView->showCommand(
+        plan.runs() ? commandLine(shown, m_tools,
+                                  Preferences::readText(Preferences::Key::otherParams).value_or(QString()),
+                                  CropDetection::Describe, m_catalog,
+                                  plan.action == PlannedOutput::Action::Replace ? ExistingFiles::Replace
+                                                                                : ExistingFiles::Keep)
+                    : CommandLine{{}, plan.refusal()});
     m_otherRows->showLeftOut(leftOutNote(m_draft));
-    m_fileRows->showConflict(m_conflictCheck ? m_conflictCheck(m_draft) : QString());
+    m_fileRows->showConflict(plan.note());
 }
 
-void DetailView::setConflictCheck(ConflictCheck check)
+void DetailView::setOutputCheck(OutputCheck check)
 {
-    m_conflictCheck = std::move(check);
+    m_outputCheck = std::move(check);
     showOutcome();
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/MediaVideo.h"
 #include "process/ToolRunner.h"
+#include "rules/OutputPlan.h"
 
 #include <QDialog>
 
@@ -37,10 +38,11 @@ public:
     // The job as edited so far; the job itself is not touched before "Ok".
     const MediaVideo &draft() const { return m_draft; }
 
-    // Tells what the next run will meet at the destination of the job as edited (empty: nothing); the
-    // note under the destination field shows it. Without one, the editor says nothing of it.
-    using ConflictCheck = std::function<QString(const MediaVideo &edited)>;
-    void setConflictCheck(ConflictCheck check);
+    // Where the next run would write the job as edited, among the other jobs of the list: the note
+    // under the destination field and the command show that plan. Without one, the destination as it
+    // stands.
+    using OutputCheck = std::function<PlannedOutput(const MediaVideo &edited)>;
+    void setOutputCheck(OutputCheck check);
 
     QString destination() const { return m_draft.destination; }
     QString commandLineText() const;
@@ -67,7 +69,7 @@ private:
     Panels &m_panels;
     ToolRunner m_tools;
     const EncoderCatalog *m_catalog = nullptr;
-    ConflictCheck m_conflictCheck;
+    OutputCheck m_outputCheck;
 
     QList<EditorPart *> m_parts; // in the order of the form
     EditorFileRows *m_fileRows = nullptr;
