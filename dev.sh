@@ -37,6 +37,7 @@ test)
     rm -rf build-test
     cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build-test -j "$jobs"
+    cmake --build build-test --target package # the Debian package, which tst_packaging checks
     cd build-test
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --timeout 300
     ;;
