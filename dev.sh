@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake g++ make qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
-          ffmpeg mediainfo xvfb xauth libx11-dev desktop-file-utils appstream dbus-daemon parallel rsync openssh-server)
+          ffmpeg mediainfo xvfb xauth libx11-dev desktop-file-utils appstream dbus-daemon parallel rsync openssh-server
+          dpkg-dev file)
 
 install_missing() {
     local missing=()
@@ -36,6 +37,7 @@ test)
     rm -rf build-test
     cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build-test -j "$jobs"
+    cmake --build build-test --target package # the Debian package, which tst_packaging checks
     cd build-test
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" --timeout 300
     ;;
