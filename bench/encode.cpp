@@ -100,7 +100,7 @@ Timing timeBashLoop(const QStringList &commands)
 }
 
 // Runs `jobs` and returns how many succeeded.
-int runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs)
+int runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs, const RunOptions &options)
 {
     int succeeded = 0;
     QEventLoop loop;
@@ -109,7 +109,7 @@ int runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs)
                      [&succeeded](const QUuid &, const JobResult &r) {
                          succeeded += r.status == JobResult::Status::Succeeded;
                      });
-    encoder.start(jobs);
+    encoder.start(jobs, options);
     loop.exec();
     return succeeded;
 }
@@ -122,8 +122,6 @@ Timing timeEncoder(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, 
     clock.start();
     RunStatus status;
     BatchEncoder encoder(&status, tools);
-    // Each round replaces the outputs of the one before, as the bash loop's -y does.
-    encoder.setExistingOutput(Preferences::ExistingOutput::Overwrite);
     // The encoder hands the builder a copy of the job that writes into its temporary file.
     encoder.setCommandBuilder(
         [&jobs, &commands](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
@@ -135,7 +133,10 @@ Timing timeEncoder(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, 
             }
             return CommandLine{{}, QStringLiteral("unknown job")};
         });
-    *succeeded = runToEnd(encoder, jobs);
+    // Each round replaces the outputs of the one before, as the bash loop's -y does.
+    RunOptions options;
+    options.existing = Preferences::ExistingOutput::Overwrite;
+    *succeeded = runToEnd(encoder, jobs, options);
     return {clock.nsecsElapsed() / 1e9, cpuSeconds() - cpu};
 }
 
@@ -147,10 +148,11 @@ double timeRun(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, int 
     clock.start();
     RunStatus status;
     BatchEncoder encoder(&status, tools);
-    encoder.setExistingOutput(Preferences::ExistingOutput::Overwrite);
-    encoder.setSimultaneousJobs(jobsAtOnce);
-    encoder.setHosts(hostsFile);
-    *succeeded = runToEnd(encoder, jobs);
+    RunOptions options;
+    options.existing = Preferences::ExistingOutput::Overwrite;
+    options.simultaneousJobs = jobsAtOnce;
+    options.hostsFile = hostsFile;
+    *succeeded = runToEnd(encoder, jobs, options);
     return clock.nsecsElapsed() / 1e9;
 }
 

@@ -150,10 +150,19 @@ private:
         qputenv("FAKE_TOOL_SCRIPT_FFMPEG", readBack);
     }
 
-    bool runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs)
+    static RunOptions policy(Existing existing, int atOnce = 1)
+    {
+        RunOptions options;
+        options.existing = existing;
+        options.simultaneousJobs = atOnce;
+        return options;
+    }
+
+    bool runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs,
+                  const RunOptions &options = RunOptions())
     {
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
-        return encoder.start(jobs) && finished.wait(30000);
+        return encoder.start(jobs, options) && finished.wait(30000);
     }
 
 private slots:
@@ -430,7 +439,6 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QFETCH(QString, reason);
         script(ffmpeg);
         const auto encoder = fakeEncoder();
-        encoder->setExistingOutput(Existing::Overwrite); // the policy that replaces, even so not the source
         const MediaVideo::Ptr one = job();
         const QByteArray from = QFile::encodeName(one->source), to = QFile::encodeName(one->destination);
         if (how == "gone")
@@ -447,7 +455,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         if (how == "no shell")
             encoder->setShellProgram(m_dir.filePath(QStringLiteral("no-such-shell")));
         QSignalSpy finishedJobs(encoder.get(), &BatchEncoder::jobFinished);
-        QVERIFY(runToEnd(*encoder, {one, job()}));
+        // The policy that replaces, even so not the source.
+        QVERIFY(runToEnd(*encoder, {one, job()}, policy(Existing::Overwrite)));
         QCOMPARE(finishedJobs.size(), 2); // the next job is still tried
         QCOMPARE(finishedJobs[0][0].value<QUuid>(), one->id);
         QTEST(int(one->result.status), "status");
@@ -487,8 +496,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
         const MediaVideo::Ptr other = job(m_dir.path() + "/./" + name);
         const MediaVideo::Ptr onSource = job(first->source);
         const auto encoder = fakeEncoder();
-        encoder->setExistingOutput(Existing(policy));
-        QVERIFY(runToEnd(*encoder, {first, other, onSource}));
+        QVERIFY(runToEnd(*encoder, {first, other, onSource}, this->policy(Existing(policy))));
         QCOMPARE(first->result.status, Status::Succeeded);
         QCOMPARE(int(other->result.status), later);
         QVERIFY2(other->result.reason.contains(second), qPrintable(other->result.reason));
@@ -522,10 +530,9 @@ Error while decoding stream #0:1: Invalid data found when processing input
         script(QString::fromLatin1(ffmpeg).arg(groups).toUtf8());
         auto encoder = fakeEncoder();
         encoder->setStopGrace(300);
-        encoder->setSimultaneousJobs(atOnce);
         const QList<MediaVideo::Ptr> jobs{job(), job(), job()};
         QSignalSpy finished(encoder.get(), &BatchEncoder::runFinished);
-        QVERIFY(encoder->start(jobs));
+        QVERIFY(encoder->start(jobs, policy(Existing::Rename, atOnce)));
         // Each encoder and its child write a line.
         QTRY_COMPARE_WITH_TIMEOUT(readFile(groups).count('\n'), 2 * atOnce, 10000);
         QCOMPARE(entries(m_dir.path()).filter(".tavrix-").size(), atOnce); // the files being written
@@ -598,13 +605,12 @@ Error while decoding stream #0:1: Invalid data found when processing input
         }
         QVERIFY(writeFile(one->destination, "stale"));
         BatchEncoder encoder(m_status.get(), m_realTools);
-        encoder.setExistingOutput(Existing::Overwrite);
         if (!command.isEmpty())
             encoder.setCommandBuilder(
                 [command](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
                     return CommandLine{command.arg(shellQuote(job.destination)), {}};
                 });
-        QVERIFY(runToEnd(encoder, {one}));
+        QVERIFY(runToEnd(encoder, {one}, policy(Existing::Overwrite)));
         QCOMPARE(one->result.reason, reason);
         QCOMPARE(one->result.status, reason.isEmpty() ? Status::Succeeded
                                      : edit == "fifo" ? Status::NotRun
@@ -846,7 +852,6 @@ Error while decoding stream #0:1: Invalid data found when processing input
         // file is read back with the real ffmpeg.
         script({}, "out:50");
         BatchEncoder encoder(m_status.get(), ToolRunner(m_realFfmpeg.path()));
-        encoder.setExistingOutput(Existing(policy));
         encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &, const QString &,
                                       CropDetection) {
             const QString into = shellQuote(job.destination);
@@ -862,7 +867,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
                                {}};
         });
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
-        QVERIFY(encoder.start({one}));
+        QVERIFY(encoder.start({one}, this->policy(Existing(policy))));
         if (outcome == "stop") {
             QTRY_VERIFY_WITH_TIMEOUT(m_status->percentValue() > 0, 20000);
             encoder.stop();

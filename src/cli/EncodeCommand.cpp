@@ -370,7 +370,8 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
 {
     RunStatus &status = *m_session.status();
     BatchEncoder &encoder = *m_session.encoder();
-    encoder.setExistingOutput(existing.value_or(Preferences::existingOutput()));
+    if (existing)
+        m_options.existing = *existing;
     encoder.setLogOpener(JobLogs::standard().opener());
     // Sleep is held off while the run lasts; the desktop hears of its end only when asked to.
     RunDesktop desktop(&encoder, &status);
@@ -403,7 +404,7 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
     // The rows about to run show no result until theirs comes, as in the window.
     for (const MediaVideo::Ptr &job : jobs)
         job->result = JobResult();
-    encoder.start(jobs);
+    encoder.start(jobs, m_options);
     loop.exec();
     g_outputClosed = {};
     if (!m_outputClosed)
@@ -488,14 +489,14 @@ int encodeCommand(const QStringList &arguments)
     run.setNotifying(parser.isSet(QStringLiteral("notify")));
     if (!run.ready())
         return ExitFailure;
-    BatchEncoder &encoder = *run.session().encoder();
+    RunOptions &options = run.options();
     if (jobsAtOnce)
-        encoder.setSimultaneousJobs(*jobsAtOnce);
+        options.simultaneousJobs = *jobsAtOnce;
     else if (!hosts.isEmpty())
-        encoder.setSimultaneousJobs(0); // each host takes as many as its file line or its cores say
+        options.simultaneousJobs = 0; // each host takes as many as its file line or its cores say
     if (!hosts.isEmpty()) {
-        encoder.setHosts(hosts);
-        encoder.setParallelProgram(parallelProgram);
+        options.hostsFile = hosts;
+        options.parallelProgram = parallelProgram;
     }
 
     bool inputProblem = false;

@@ -211,7 +211,7 @@ int queueCommand(const QStringList &arguments)
         return ExitFailure;
     Session &session = run.session();
     if (jobsAtOnce)
-        session.encoder()->setSimultaneousJobs(*jobsAtOnce);
+        run.options().simultaneousJobs = *jobsAtOnce;
     reportList(command, session.keepJobsIn(folder, false));
 
     if (command == QLatin1String("add")) {

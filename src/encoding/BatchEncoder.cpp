@@ -1339,7 +1339,7 @@ void BatchEncoder::setCommandBuilder(CommandBuilder builder)
     m_builder = std::move(builder);
 }
 
-bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
+bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &options)
 {
     if (m_running)
         return false;
@@ -1353,13 +1353,13 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs)
     run->builder = m_builder;
     run->shell = m_shell;
     run->stopGraceMs = m_stopGraceMs;
-    run->existingOutput = m_existingOutput.value_or(Preferences::existingOutput());
-    run->globalParams = Preferences::readText(Preferences::Key::otherParams).value_or(QString());
+    run->existingOutput = options.existing;
+    run->globalParams = options.globalParams;
     run->openLog = m_logOpener;
-    run->parallelJobs = std::max(1, m_jobs.value_or(Preferences::simultaneousJobs()));
-    run->hostsFile = m_hostsFile;
-    run->jobsPerHost = m_jobs.value_or(0);
-    run->parallelProgram = m_parallelProgram;
+    run->parallelJobs = std::max(1, options.simultaneousJobs);
+    run->hostsFile = options.hostsFile;
+    run->jobsPerHost = std::max(0, options.simultaneousJobs);
+    run->parallelProgram = options.parallelProgram;
     run->freeSlots.release(run->parallelJobs);
     for (const MediaVideo::Ptr &job : jobs) {
         const std::optional<double> seconds = job ? readClock(job->durationVideo()) : std::nullopt;

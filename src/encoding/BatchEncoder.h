@@ -1,9 +1,9 @@
 #pragma once
 
+#include "encoding/RunOptions.h"
 #include "encoding/RunStatus.h"
 #include "model/JobResult.h"
 #include "model/MediaVideo.h"
-#include "model/Preferences.h"
 #include "process/ToolRunner.h"
 #include "rules/CommandLine.h"
 #include "store/LogSink.h"
@@ -40,9 +40,10 @@ public:
     explicit BatchEncoder(RunStatus *status, ToolRunner tools = ToolRunner(), QObject *parent = nullptr);
     ~BatchEncoder() override; // stops a run still going and waits for its end
 
-    // Queues the whole run and returns at once; false (nothing queued) while a run is active.
-    // The jobs must not be edited until runFinished (the user interface disables itself meanwhile).
-    bool start(const QList<MediaVideo::Ptr> &jobs);
+    // Queues the whole run, which follows `options`, and returns at once; false (nothing queued) while a
+    // run is active. The jobs must not be edited until runFinished (the user interface disables itself
+    // meanwhile).
+    bool start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &options = RunOptions());
     // Ends the run now: the current encoder is ended, its unfinished output removed, the remaining jobs
     // are marked not run, and the end of the run is signalled as usual.
     void stop();
@@ -67,21 +68,10 @@ public:
 
     void setCommandBuilder(CommandBuilder builder);
     const CommandBuilder &commandBuilder() const { return m_builder; }
-    // What a job does when its output's name is taken. Without a call, each run follows the stored
-    // preference as it is when the run starts.
-    void setExistingOutput(Preferences::ExistingOutput policy) { m_existingOutput = policy; }
     // How long a stopped encoder may take to end after SIGTERM before it is killed.
     void setStopGrace(int milliseconds) { m_stopGraceMs = milliseconds; }
     // The shell that runs each command ("/bin/bash").
     void setShellProgram(const QString &program) { m_shell = program; }
-
-    // How many jobs run at once (1: one after another). Without a call, each run follows the stored
-    // preference as it is when the run starts.
-    void setSimultaneousJobs(int jobs) { m_jobs = jobs; }
-    // Hands the run to GNU parallel, which spreads the jobs over the hosts of `sshLoginFile` (its
-    // --sshloginfile format); empty runs everything here. The simultaneous jobs, when set, are per host.
-    void setHosts(const QString &sshLoginFile) { m_hostsFile = sshLoginFile; }
-    void setParallelProgram(const QString &program) { m_parallelProgram = program; }
 
     static QString queueLabel();
 
@@ -105,10 +95,6 @@ private:
     LogOpener m_logOpener;
     QString m_shell = QStringLiteral("/bin/bash");
     int m_stopGraceMs = 3000;
-    std::optional<Preferences::ExistingOutput> m_existingOutput;
-    std::optional<int> m_jobs;
-    QString m_hostsFile;
-    QString m_parallelProgram = QStringLiteral("parallel");
     bool m_running = false;
     bool m_lastRunStopped = false;
     std::shared_ptr<Run> m_run;

@@ -3,6 +3,7 @@
 
 #include "media/FileScan.h"
 #include "media/MediaProbe.h"
+#include "model/Preferences.h"
 #include "rules/CommandLine.h"
 #include "rules/OutputName.h"
 
@@ -34,6 +35,15 @@ Session::Session(ToolRunner tools, QObject *parent, QString encoderCache)
                                                         const QString &globalParams, CropDetection crop) {
         return commandLine(job, runner, globalParams, crop, catalog, ExistingFiles::Keep);
     });
+}
+
+RunOptions Session::storedRunOptions()
+{
+    RunOptions options;
+    options.existing = Preferences::existingOutput();
+    options.globalParams = Preferences::readText(Preferences::Key::otherParams).value_or(QString());
+    options.simultaneousJobs = Preferences::simultaneousJobs();
+    return options;
 }
 
 void Session::checkEncoders()

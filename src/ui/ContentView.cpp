@@ -550,7 +550,8 @@ void ContentView::runJobs(const QList<MediaVideo::Ptr> &jobs)
         job->result = JobResult();
     m_runJobs = jobs;
     m_model->refreshAll();
-    if (m_encoder->start(jobs))
+    // The settings as they are now hold for the whole run.
+    if (m_encoder->start(jobs, Session::storedRunOptions()))
         updateCommands();
 }
 
