@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 
 #include "encoding/BatchEncoder.h"
-#include "encoding/EncoderOutput.h"
+#include "rules/EncoderOutput.h"
 #include "media/MediaProbe.h"
 #include "model/Preferences.h"
 #include "process/Log.h"

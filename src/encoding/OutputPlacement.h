@@ -1,0 +1,105 @@
+#pragma once
+
+#include "encoding/RunOptions.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+#include <mutex>
+#include <optional>
+#include <set>
+
+#include <sys/stat.h>
+
+// Where a job's output goes: whether its destination's name is free, what the policy does when it is
+// not, and, once the output is complete, giving it that name without ever replacing a file the run did
+// not create (Overwrite aside, which replaces a regular file whole).
+
+// The identity of a file, to tell whether two names lead to the same file.
+struct FileId
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+
+    bool operator<(const FileId &other) const
+    {
+        return device != other.device ? device < other.device : inode < other.inode;
+    }
+    bool operator==(const FileId &other) const { return device == other.device && inode == other.inode; }
+
+    // Through links, as the encoder would open it.
+    static std::optional<FileId> of(const QString &path);
+};
+
+// A path with links and "." resolved, also for a file that does not exist yet.
+QString canonicalPath(const QString &path);
+// A regular file, through links: something ffmpeg can read to its end without waiting.
+bool isRegularFile(const QString &path);
+
+// What stands at a path, the path itself looked at: a link is not followed.
+enum class Occupant { Nothing, RegularFile, Other };
+Occupant occupantOf(const QString &path, struct stat *st = nullptr);
+
+// Why a job cannot write under its destination's name.
+enum class Obstacle { None, OwnSource, OtherSource, Claimed, RegularFile, OtherFile };
+
+// What a job does about its destination's name, taken or not, under `policy`: Rename takes a free name for
+// any obstacle; Skip runs only into a free name; Overwrite replaces a regular file that is none of this
+// run's sources or outputs, and refuses anything else.
+enum class Placement { WriteAsIs, FreeName, Replace, Refuse };
+Placement placementFor(Obstacle obstacle, RunOptions::ExistingOutput policy);
+
+// "clip.mp4 exists": why another name was taken.
+QString obstacleCause(Obstacle obstacle, const QString &destination);
+// Why a job is not run.
+QString obstacleRefusal(Obstacle obstacle, const QString &destination);
+
+// The finished output in the job's folder, as found once ffmpeg has ended.
+struct TemporaryFile
+{
+    QString path;
+    FileId id;
+
+    // Still the file found then (nobody put another in its place meanwhile).
+    bool isOurs() const;
+    // Nonempty, and ours.
+    bool hasContent() const;
+};
+
+// Gives the finished file (ours, still in the job's folder) the modification time of its source; a source
+// gone meanwhile leaves the time of writing.
+void takeSourceTime(const TemporaryFile &file, const QString &source);
+
+// The names one run's jobs write and read: its sources, and the outputs claimed so far. Safe to use from
+// the jobs running side by side.
+class OutputClaims
+{
+public:
+    void collectSources(const QStringList &sources);
+
+    // Decides where job `number` writes under `policy` and claims that name. Gives the name, with `cause`
+    // set when it is not `destination`, and `replace` when it replaces a regular file; or empty text and
+    // `refusal`.
+    QString claim(int number, const QString &source, const QString &destination,
+                  RunOptions::ExistingOutput policy, QString &cause, bool &replace, QString &refusal);
+    // The job ended without its file: its name is free again.
+    void release(int number);
+
+    // Gives the finished temporary file its name: `target`, or under Rename the next free name when
+    // something took that name meanwhile (a replace only with `replace`). The name written; or empty text
+    // and `error`, with `refused` set when the policy forbids writing beside what took the name.
+    QString place(const TemporaryFile &file, const QString &destination, QString target, bool replace,
+                  RunOptions::ExistingOutput policy, QString &cause, QString &error, bool &refused);
+
+private:
+    bool isSourceOfRun(const QString &path) const;
+    bool isTaken(const QString &path) const;
+    Obstacle obstacleFor(const QString &source, const QString &destination) const;
+
+    std::mutex m_mutex;
+    QSet<QString> m_claimed;     // canonical paths of the outputs this run writes
+    QSet<QString> m_sourcePaths; // canonical
+    std::set<FileId> m_sourceFiles;
+    QHash<int, QString> m_claimedBy; // job number -> the claimed name, until the job has its file
+};
