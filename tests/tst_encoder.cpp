@@ -3,11 +3,12 @@
 #include "TestSupport.h"
 
 #include "encoding/BatchEncoder.h"
-#include "rules/EncoderOutput.h"
+#include "encoding/RunStatus.h"
 #include "media/MediaProbe.h"
 #include "model/Preferences.h"
 #include "process/Log.h"
 #include "rules/CommandLine.h"
+#include "rules/EncoderOutput.h"
 #include "rules/ShellQuote.h"
 
 #include <QCryptographicHash>
@@ -131,7 +132,8 @@ private:
     // runs under a name of its own, so that its script is not the one ffmpeg reads the file back with.
     std::unique_ptr<BatchEncoder> fakeEncoder()
     {
-        auto encoder = std::make_unique<BatchEncoder>(m_status.get(), ToolRunner(m_fakes.path()));
+        auto encoder = std::make_unique<BatchEncoder>(ToolRunner(m_fakes.path()));
+        m_status->follow(encoder.get());
         encoder->setCommandBuilder(
             [this](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
                 return CommandLine{shellQuote(m_fakes.path() + "/encoder") + " -i " + shellQuote(job.source) +
@@ -604,7 +606,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
             reason = reason.arg(one->source);
         }
         QVERIFY(writeFile(one->destination, "stale"));
-        BatchEncoder encoder(m_status.get(), m_realTools);
+        BatchEncoder encoder(m_realTools);
+        m_status->follow(&encoder);
         if (!command.isEmpty())
             encoder.setCommandBuilder(
                 [command](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
@@ -711,7 +714,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         const QString dir = rowDirectory();
         QVERIFY(QDir().mkpath(dir + "/o"));
         const MediaVideo::Ptr one = createMediaVideo(smallClip(), dir + "/o/clip.mkv", m_realTools);
-        BatchEncoder encoder(m_status.get(), m_realTools);
+        BatchEncoder encoder(m_realTools);
+        m_status->follow(&encoder);
         const QString ffmpeg = m_realTools.locateTool(QStringLiteral("ffmpeg")).path;
         encoder.setCommandBuilder(
             [ffmpeg](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
@@ -774,7 +778,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         one->videoPreset = VideoPresets::ultrafast;
         one->container = 1;
         one->otherParam = params;
-        BatchEncoder encoder(m_status.get(), m_realTools);
+        BatchEncoder encoder(m_realTools);
+        m_status->follow(&encoder);
         QVERIFY(runToEnd(encoder, {one}));
         QVERIFY2(QRegularExpression(reason).match(one->result.reason).hasMatch(),
                  qPrintable(one->result.reason));
@@ -851,7 +856,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         // The encoder writes a real clip, or a piece of one before it fails or is stopped; the finished
         // file is read back with the real ffmpeg.
         script({}, "out:50");
-        BatchEncoder encoder(m_status.get(), ToolRunner(m_realFfmpeg.path()));
+        BatchEncoder encoder(ToolRunner(m_realFfmpeg.path()));
+        m_status->follow(&encoder);
         encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &, const QString &,
                                       CropDetection) {
             const QString into = shellQuote(job.destination);

@@ -47,7 +47,8 @@ class TestRunControl : public QObject
     // ffmpeg encoding the job; with "-re" it reads its input at its own pace and lasts as long as the clip.
     static BatchEncoder::CommandBuilder ffmpeg(const QString &inputOptions)
     {
-        return [inputOptions](const MediaVideo &job, const ToolRunner &tools, const QString &, CropDetection) {
+        return [inputOptions](const MediaVideo &job, const ToolRunner &tools, const QString &,
+                              CropDetection) {
             return CommandLine{shellQuote(tools.locateTool(QStringLiteral("ffmpeg")).path) +
                                    " -hide_banner -nostdin " + inputOptions + " -i " +
                                    shellQuote(job.source) + " -c:v libx264 -preset ultrafast -c:a aac -y " +
@@ -80,7 +81,8 @@ private slots:
     void pauseHoldsTheEncoder()
     {
         RunStatus status;
-        BatchEncoder encoder(&status, m_tools);
+        BatchEncoder encoder(m_tools);
+        status.follow(&encoder);
         encoder.setCommandBuilder(ffmpeg(QStringLiteral("-re")));
         const QList<MediaVideo::Ptr> run = jobs(QStringLiteral("paused"), 1);
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
@@ -110,7 +112,8 @@ private slots:
     void stopAfterThisFile()
     {
         RunStatus status;
-        BatchEncoder encoder(&status, m_tools);
+        BatchEncoder encoder(m_tools);
+        status.follow(&encoder);
         encoder.setCommandBuilder(ffmpeg(QStringLiteral("-re")));
         const JobLogs logs(m_dir.filePath(QStringLiteral("data")));
         encoder.setLogOpener(logs.opener());

@@ -34,7 +34,6 @@ using ExistingOutput = Preferences::ExistingOutput;
 struct BatchEncoder::Run
 {
     BatchEncoder *encoder = nullptr;
-    RunStatus *status = nullptr;
     QList<MediaVideo::Ptr> jobs;
     ToolRunner tools;
     CommandBuilder builder;
@@ -100,6 +99,7 @@ struct BatchEncoder::Run
     void prefetchFrameCount(int index);
     double secondsAfter(int index) const;
     void finish(const MediaVideo::Ptr &job, int number, const JobResult &result);
+    void tell(std::function<void(BatchEncoder &)> event);
 };
 
 void BatchEncoder::Run::collectSources()
@@ -146,13 +146,17 @@ double BatchEncoder::Run::secondsAfter(int index) const
     return total;
 }
 
-void BatchEncoder::Run::finish(const MediaVideo::Ptr &job, int number, const JobResult &result)
+void BatchEncoder::Run::tell(std::function<void(BatchEncoder &)> event)
 {
-    if (sideBySide())
-        status->post([number](RunStatus &s) { s.jobEnded(number); });
+    // Queued from any thread of the run; those from one thread arrive in the order they were sent.
     BatchEncoder *owner = encoder;
     QMetaObject::invokeMethod(
-        owner, [owner, job, result] { owner->finishJob(job, result); }, Qt::QueuedConnection);
+        owner, [owner, event = std::move(event)] { event(*owner); }, Qt::QueuedConnection);
+}
+
+void BatchEncoder::Run::finish(const MediaVideo::Ptr &job, int number, const JobResult &result)
+{
+    tell([job, result, number](BatchEncoder &owner) { owner.finishJob(job, result, number); });
 }
 
 std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
@@ -230,8 +234,6 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
 
 void BatchEncoder::Run::execute(PreparedJob p)
 {
-    QMetaObject::invokeMethod(
-        encoder, [owner = encoder, id = p.job->id] { emit owner->jobStarted(id); }, Qt::QueuedConnection);
     p.log = openLog ? openLog(*p.job) : JobLogSink();
     if (p.log.append)
         p.log.append(QStringLiteral("$ ") + p.command.text);
@@ -277,7 +279,10 @@ void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
         bool refused = false;
         const QString written = claims.place(temporary, p.destination, p.target, p.replace, existingOutput,
                                              p.cause, error, refused);
-        if (written.isEmpty()) {
+        if (written.isEmpty() && refused) {
+            result.status = JobResult::Status::NotRun;
+            result.reason = error;
+        } else if (written.isEmpty()) {
             result.status = JobResult::Status::Failed;
             result.reason = tr("The finished file could not be named “%1”: %2").arg(facts.shownName, error);
         } else {
@@ -335,10 +340,6 @@ void BatchEncoder::Run::runOnHosts()
     for (int i = 0; i < jobs.size(); ++i)
         if (std::optional<PreparedJob> p = prepare(i))
             prepared << std::move(*p);
-    status->post([](RunStatus &s) {
-        s.setCurrentEncodeFile(QString());
-        s.setActiveEncoding(QString());
-    });
     HostsRun hosts;
     hosts.tools = tools;
     hosts.parallelProgram = parallelProgram;
@@ -381,23 +382,16 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
                                                             QStringLiteral("FrameCount")))
                      : this->frameCount(number - 1, source);
 
-    const QString fileName = QFileInfo(source).fileName();
-    if (sideBySide()) {
-        status->post([fileName, number, id = jobs[number - 1]->id](RunStatus &s) {
-            s.jobStarted(number, id, fileName);
-        });
-    } else {
-        status->post([fileName, number](RunStatus &s) {
-            s.setCurrentEncodeFile(fileName);
-            s.setActiveEncoding(QString::number(number));
-            s.setShowProgressBar(true);
-        });
-    }
+    tell([id = jobs[number - 1]->id, number, fileName = QFileInfo(source).fileName()](BatchEncoder &owner) {
+        emit owner.jobStarted(id, number, fileName);
+    });
     if (stopRequested)
         return outcome;
 
     auto state = std::make_shared<ParseState>();
-    state->status = status;
+    state->report = [this, number](double percent, double jobLeft, double runLeft) {
+        tell([=](BatchEncoder &owner) { emit owner.jobProgress(number, percent, jobLeft, runLeft); });
+    };
     state->frameCount = frameCount;
     if (number - 1 < durations.size() && durations[number - 1] > 0)
         state->duration = durations[number - 1];
@@ -406,7 +400,7 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     state->startedAt = pauses.now();
     state->pausedAtStart = pauses.pausedMs();
     if (sideBySide()) {
-        state->sideBySideNumber = number;
+        state->sideBySide = true;
         // What follows is shared among the slots.
         if (state->laterSeconds > 0)
             state->laterSeconds /= parallelJobs;
@@ -456,18 +450,11 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
 
     outcome.sourceSeconds = state->duration;
 
-    // Every change this job posted lands before the reset, so the next job starts from 0.
-    if (sideBySide())
-        return outcome;
-    status->post([](RunStatus &s) {
-        s.setPercentValue(0);
-        s.setSecondsLeft(-1, -1);
-    });
     return outcome;
 }
 
-BatchEncoder::BatchEncoder(RunStatus *status, ToolRunner tools, QObject *parent)
-    : QObject(parent), m_status(status), m_tools(std::move(tools)),
+BatchEncoder::BatchEncoder(ToolRunner tools, QObject *parent)
+    : QObject(parent), m_tools(std::move(tools)),
       m_builder([](const MediaVideo &job, const ToolRunner &runner, const QString &globalParams,
                    CropDetection crop) {
           return commandLine(job, runner, globalParams, crop, nullptr, ExistingFiles::Keep);
@@ -499,7 +486,6 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &o
 
     auto run = std::make_shared<Run>();
     run->encoder = this;
-    run->status = m_status;
     run->jobs = jobs;
     run->tools = m_tools;
     run->builder = m_builder;
@@ -519,20 +505,8 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &o
     }
     m_run = run;
 
-    m_status->setNbrFilesEncoding(int(jobs.size()));
+    m_tally = RunTally();
     m_queue = new SerialQueue(queueLabel());
-    m_queue->enqueue([run] {
-        run->status->post([sideBySide = run->sideBySide()](RunStatus &s) {
-            s.setShowProgressBar(true);
-            s.setIsDisable(true);
-            s.setPercentValue(0);
-            s.setCurrentEncodeFile(QString());
-            s.setActiveEncoding(QString());
-            s.setSecondsLeft(-1, -1);
-            if (sideBySide)
-                s.beginSideBySide();
-        });
-    });
     m_queue->enqueue([run] { run->collectSources(); });
     if (!run->hostsFile.isEmpty())
         m_queue->enqueue([run] { run->runOnHosts(); });
@@ -547,18 +521,10 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &o
         // A frame count asked for a job that did not run is not left for the user interface to wait on.
         if (run->prefetchedFrameCount.valid())
             run->prefetchedFrameCount.wait();
-        run->status->post([sideBySide = run->sideBySide()](RunStatus &s) {
-            if (sideBySide)
-                s.endSideBySide();
-            s.setShowProgressBar(false);
-            s.setIsDisable(false);
-        });
-        BatchEncoder *owner = run->encoder;
-        QMetaObject::invokeMethod(
-            owner, [owner] { owner->finishRun(); }, Qt::QueuedConnection);
+        run->tell([](BatchEncoder &owner) { owner.finishRun(); });
     });
     m_queue->finish();
-    emit runStarted(int(jobs.size()));
+    emit runStarted(int(jobs.size()), run->sideBySide());
     return true;
 }
 
@@ -574,7 +540,7 @@ void BatchEncoder::setPaused(bool paused)
         return;
     m_run->pauses.setPaused(paused);
     m_run->pause->paused.store(paused);
-    m_status->setPaused(paused);
+    emit pausedChanged(paused);
 }
 
 bool BatchEncoder::isPaused() const
@@ -598,15 +564,16 @@ bool BatchEncoder::isStoppingAfterCurrent() const
     return m_run && m_run->stopAfterCurrent;
 }
 
-void BatchEncoder::finishJob(const MediaVideo::Ptr &job, const JobResult &result)
+void BatchEncoder::finishJob(const MediaVideo::Ptr &job, const JobResult &result, int number)
 {
     job->result = result;
-    emit jobFinished(job->id, result);
+    m_tally.add(result.status);
+    emit jobFinished(job->id, result, number);
 }
 
 void BatchEncoder::finishRun()
 {
-    m_status->setPaused(false);
+    const bool paused = isPaused();
     m_running = false;
     m_lastRunStopped = m_run && (m_run->stopRequested || m_run->stopAfterCurrent);
     m_run.reset();
@@ -614,5 +581,7 @@ void BatchEncoder::finishRun()
         m_queue->deleteLater(); // its worker ends right after this last block
         m_queue = nullptr;
     }
-    emit runFinished();
+    if (paused)
+        emit pausedChanged(false);
+    emit runFinished(m_tally, m_lastRunStopped);
 }

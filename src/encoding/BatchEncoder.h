@@ -1,11 +1,11 @@
 #pragma once
 
 #include "encoding/RunOptions.h"
-#include "encoding/RunStatus.h"
 #include "model/JobResult.h"
 #include "model/MediaVideo.h"
 #include "process/ToolRunner.h"
 #include "rules/CommandLine.h"
+#include "rules/RunTally.h"
 #include "store/LogSink.h"
 
 #include <QList>
@@ -26,8 +26,9 @@ class SerialQueue;
 // truncated or deleted (Overwrite replaces the old file whole, on success only). A job whose output is
 // shorter than its source (a damaged or cut source) is Incomplete, and keeps that output.
 //
-// Lives on the user interface thread. The run status is written through RunStatus::post, so the
-// user interface sees every change in the order it was made. `status` must outlive the encoder.
+// Lives on the user interface thread. It shows nothing itself: it tells how the run goes through the
+// signals below, each emitted on this thread in the order things happened (a job's own events in its
+// order, the run's start first and its end last); the session keeps the run status from them.
 class BatchEncoder : public QObject
 {
     Q_OBJECT
@@ -37,7 +38,7 @@ public:
     using CommandBuilder = std::function<CommandLine(const MediaVideo &, const ToolRunner &,
                                                      const QString &globalParams, CropDetection)>;
 
-    explicit BatchEncoder(RunStatus *status, ToolRunner tools = ToolRunner(), QObject *parent = nullptr);
+    explicit BatchEncoder(ToolRunner tools = ToolRunner(), QObject *parent = nullptr);
     ~BatchEncoder() override; // stops a run still going and waits for its end
 
     // Queues the whole run, which follows `options`, and returns at once; false (nothing queued) while a
@@ -76,20 +77,26 @@ public:
     static QString queueLabel();
 
 signals:
-    // On the user interface thread: the job's encoder is about to start (a saved list marks it running).
-    void jobStarted(const QUuid &id);
-    // A run of `count` jobs was queued.
-    void runStarted(int count);
-    // On the user interface thread; the job's `result` is already set when this is emitted.
-    void jobFinished(const QUuid &id, const JobResult &result);
-    void runFinished();
+    // A run of `count` jobs was queued; `sideBySide` when several of them run at once on this machine.
+    void runStarted(int count, bool sideBySide);
+    // The encoder of job `number` (1 for the run's first) is about to start on `fileName` (a saved list
+    // marks it running).
+    void jobStarted(const QUuid &id, int number, const QString &fileName);
+    // The job's percentage, and the seconds left for it and for the whole run (negative while unknown; a
+    // job side by side knows only the run's).
+    void jobProgress(int number, double percent, double jobSecondsLeft, double runSecondsLeft);
+    // The job's `result` is already set when this is emitted; also for a job that never started.
+    void jobFinished(const QUuid &id, const JobResult &result, int number);
+    // Every job has ended; `stopped` when the user stopped the run (Stop or Stop After This File).
+    void runFinished(const RunTally &tally, bool stopped);
+    // The run's encoders are held, or go on.
+    void pausedChanged(bool paused);
 
 private:
     struct Run;
-    void finishJob(const MediaVideo::Ptr &job, const JobResult &result);
+    void finishJob(const MediaVideo::Ptr &job, const JobResult &result, int number);
     void finishRun();
 
-    RunStatus *m_status;
     ToolRunner m_tools;
     CommandBuilder m_builder;
     LogOpener m_logOpener;
@@ -97,6 +104,7 @@ private:
     int m_stopGraceMs = 3000;
     bool m_running = false;
     bool m_lastRunStopped = false;
+    RunTally m_tally; // of the run going on
     std::shared_ptr<Run> m_run;
     SerialQueue *m_queue = nullptr;
 };

@@ -25,19 +25,15 @@ void ParseState::parse(const QStringList &lines)
     }
     if (!percent && !left)
         return;
-    if (sideBySideNumber > 0) {
-        if (percent)
-            lastPercent = *percent;
-        status->post([number = sideBySideNumber, shown = lastPercent,
-                      run = left ? left->run : -1](RunStatus &s) { s.setJobProgress(number, shown, run); });
-        return;
+    if (percent)
+        lastPercent = *percent;
+    if (left) {
+        lastJobLeft = sideBySide ? -1 : left->job;
+        lastRunLeft = left->run;
+    } else if (sideBySide) {
+        lastRunLeft = -1;
     }
-    status->post([percent, left](RunStatus &s) {
-        if (percent)
-            s.setPercentValue(*percent);
-        if (left)
-            s.setSecondsLeft(left->job, left->run);
-    });
+    report(lastPercent, lastJobLeft, lastRunLeft);
 }
 
 ProgressFields ParseState::workingPace(ProgressFields fields) const

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "encoding/RunStatus.h"
 #include "rules/EncoderOutput.h"
 
 #include <QElapsedTimer>
@@ -8,6 +7,7 @@
 #include <QMutexLocker>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // How long a run has been paused, so the time left measures only the time the encoders worked.
@@ -45,7 +45,9 @@ private:
 // Progress parsing of one job, on that job's own serial queue so the pieces are read in order.
 struct ParseState
 {
-    RunStatus *status = nullptr;
+    // Told the job's percentage and the seconds left for it and for the run (negative while unknown), each
+    // time one of them is read.
+    std::function<void(double percent, double jobLeft, double runLeft)> report;
     const PauseClock *pauses = nullptr;
     qint64 startedAt = 0; // on `pauses`' clock
     qint64 pausedAtStart = 0;
@@ -53,9 +55,11 @@ struct ParseState
     std::optional<double> duration; // seconds, until ffmpeg tells the exact figure
     double laterSeconds = -1;
     bool sawDuration = false;
-    // Side by side, the job's figures go to its own entry of the run status.
-    int sideBySideNumber = 0;
+    // Side by side, a job knows only the run's time left, and only from its latest progress line.
+    bool sideBySide = false;
     double lastPercent = 0;
+    double lastJobLeft = -1;
+    double lastRunLeft = -1;
 
     void parse(const QStringList &lines);
 
