@@ -787,6 +787,48 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QCOMPARE(entries(dir), (QStringList{"clip.mkv", "clip.mp4"})); // the output is kept either way
     }
 
+    // A file that takes the destination's name while the job encodes (its command makes it first) is left
+    // as it is: Skip then skips the job and removes its output, Rename writes the next free name, and
+    // Overwrite, which replaces only the file found at the start, does too.
+    void nameTakenWhileEncoding_data()
+    {
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("skip") << int(Existing::Skip) << int(Status::NotRun) << QStringList{"clip.mp4"};
+        QTest::newRow("rename") << int(Existing::Rename) << int(Status::Succeeded)
+                                << QStringList{"clip-1.mp4", "clip.mp4"};
+        QTest::newRow("overwrite") << int(Existing::Overwrite) << int(Status::Succeeded)
+                                   << QStringList{"clip-1.mp4", "clip.mp4"};
+    }
+
+    void nameTakenWhileEncoding()
+    {
+        QFETCH(int, policy);
+        const QString dir = rowDirectory();
+        const QString clip = smallClip();
+        QVERIFY(!dir.isEmpty() && !clip.isEmpty());
+        const auto one = std::make_shared<MediaVideo>(clip, dir + "/clip.mp4");
+        BatchEncoder encoder(m_realTools);
+        encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &tools, const QString &,
+                                      CropDetection) {
+            return CommandLine{"printf other > " + shellQuote(one->destination) + " && " +
+                                   shellQuote(tools.locateTool("ffmpeg").path) + " -v error -nostdin -i " +
+                                   shellQuote(clip) + " -c copy " + shellQuote(job.destination),
+                               {}};
+        });
+        QVERIFY(runToEnd(encoder, {one}, this->policy(Existing(policy))));
+        QTEST(int(one->result.status), "status");
+        QTEST(entries(dir), "entries");
+        QCOMPARE(readFile(one->destination), QByteArray("other"));
+        if (Existing(policy) == Existing::Skip)
+            QCOMPARE(one->result.reason,
+                     QStringLiteral("“%1” already exists; it is left as it is.").arg(one->destination));
+        else
+            QCOMPARE(m_realTools.mediaInfoField(dir + "/clip-1.mp4", "Video", "Format"),
+                     QStringLiteral("AVC"));
+    }
+
     // Whatever stands at the destination and whatever happens to the job, a file the run did not create
     // keeps its bytes and identity (only Overwrite, on success, gives its name to the new file), nothing
     // is written through a link or a pipe, and no temporary file is left.

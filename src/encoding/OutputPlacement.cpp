@@ -283,6 +283,14 @@ QString OutputClaims::place(const TemporaryFile &file, const QString &destinatio
             error = QString::fromLocal8Bit(::strerror(result));
             return {};
         }
+        // Skip writes only into a free name: the job is skipped as if the name had been taken at its start.
+        if (policy == RunOptions::ExistingOutput::Skip) {
+            refused = true;
+            error = obstacleRefusal(occupantOf(target) == Occupant::RegularFile ? Obstacle::RegularFile
+                                                                                : Obstacle::OtherFile,
+                                    target);
+            return {};
+        }
         if (cause.isEmpty())
             cause = obstacleCause(occupantOf(destination) == Occupant::RegularFile ? Obstacle::RegularFile
                                                                                    : Obstacle::OtherFile,

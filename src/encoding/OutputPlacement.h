@@ -86,9 +86,9 @@ public:
     // The job ended without its file: its name is free again.
     void release(int number);
 
-    // Gives the finished temporary file its name: `target`, or under Rename the next free name when
-    // something took that name meanwhile (a replace only with `replace`). The name written; or empty text
-    // and `error`, with `refused` set when the policy forbids writing beside what took the name.
+    // Gives the finished temporary file its name: `target`, or the next free name when something took that
+    // name meanwhile (a replace only with `replace`). Under Skip a name taken meanwhile is not worked
+    // around: `refused` is set and `error` says why. The name written; or empty text and `error`.
     QString place(const TemporaryFile &file, const QString &destination, QString target, bool replace,
                   RunOptions::ExistingOutput policy, QString &cause, QString &error, bool &refused);
 
