@@ -219,7 +219,8 @@ private slots:
         const QString clip = m_dir.filePath(QStringLiteral("clip.mp4"));
         QVERIFY(TestSupport::generateSimpleClip(clip, 0.5));
         RunStatus status;
-        BatchEncoder encoder(&status);
+        BatchEncoder encoder;
+        status.follow(&encoder);
         encoder.setCommandBuilder(
             [](const MediaVideo &job, const ToolRunner &tools, const QString &, CropDetection) {
                 return CommandLine{job.destination.contains("bad")

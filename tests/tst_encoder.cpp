@@ -3,11 +3,12 @@
 #include "TestSupport.h"
 
 #include "encoding/BatchEncoder.h"
-#include "encoding/EncoderOutput.h"
+#include "encoding/RunStatus.h"
 #include "media/MediaProbe.h"
 #include "model/Preferences.h"
 #include "process/Log.h"
 #include "rules/CommandLine.h"
+#include "rules/EncoderOutput.h"
 #include "rules/ShellQuote.h"
 
 #include <QCryptographicHash>
@@ -131,7 +132,8 @@ private:
     // runs under a name of its own, so that its script is not the one ffmpeg reads the file back with.
     std::unique_ptr<BatchEncoder> fakeEncoder()
     {
-        auto encoder = std::make_unique<BatchEncoder>(m_status.get(), ToolRunner(m_fakes.path()));
+        auto encoder = std::make_unique<BatchEncoder>(ToolRunner(m_fakes.path()));
+        m_status->follow(encoder.get());
         encoder->setCommandBuilder(
             [this](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
                 return CommandLine{shellQuote(m_fakes.path() + "/encoder") + " -i " + shellQuote(job.source) +
@@ -150,10 +152,19 @@ private:
         qputenv("FAKE_TOOL_SCRIPT_FFMPEG", readBack);
     }
 
-    bool runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs)
+    static RunOptions policy(Existing existing, int atOnce = 1)
+    {
+        RunOptions options;
+        options.existing = existing;
+        options.simultaneousJobs = atOnce;
+        return options;
+    }
+
+    bool runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs,
+                  const RunOptions &options = RunOptions())
     {
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
-        return encoder.start(jobs) && finished.wait(30000);
+        return encoder.start(jobs, options) && finished.wait(30000);
     }
 
 private slots:
@@ -430,7 +441,6 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QFETCH(QString, reason);
         script(ffmpeg);
         const auto encoder = fakeEncoder();
-        encoder->setExistingOutput(Existing::Overwrite); // the policy that replaces, even so not the source
         const MediaVideo::Ptr one = job();
         const QByteArray from = QFile::encodeName(one->source), to = QFile::encodeName(one->destination);
         if (how == "gone")
@@ -447,7 +457,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         if (how == "no shell")
             encoder->setShellProgram(m_dir.filePath(QStringLiteral("no-such-shell")));
         QSignalSpy finishedJobs(encoder.get(), &BatchEncoder::jobFinished);
-        QVERIFY(runToEnd(*encoder, {one, job()}));
+        // The policy that replaces, even so not the source.
+        QVERIFY(runToEnd(*encoder, {one, job()}, policy(Existing::Overwrite)));
         QCOMPARE(finishedJobs.size(), 2); // the next job is still tried
         QCOMPARE(finishedJobs[0][0].value<QUuid>(), one->id);
         QTEST(int(one->result.status), "status");
@@ -487,8 +498,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
         const MediaVideo::Ptr other = job(m_dir.path() + "/./" + name);
         const MediaVideo::Ptr onSource = job(first->source);
         const auto encoder = fakeEncoder();
-        encoder->setExistingOutput(Existing(policy));
-        QVERIFY(runToEnd(*encoder, {first, other, onSource}));
+        QVERIFY(runToEnd(*encoder, {first, other, onSource}, this->policy(Existing(policy))));
         QCOMPARE(first->result.status, Status::Succeeded);
         QCOMPARE(int(other->result.status), later);
         QVERIFY2(other->result.reason.contains(second), qPrintable(other->result.reason));
@@ -522,10 +532,9 @@ Error while decoding stream #0:1: Invalid data found when processing input
         script(QString::fromLatin1(ffmpeg).arg(groups).toUtf8());
         auto encoder = fakeEncoder();
         encoder->setStopGrace(300);
-        encoder->setSimultaneousJobs(atOnce);
         const QList<MediaVideo::Ptr> jobs{job(), job(), job()};
         QSignalSpy finished(encoder.get(), &BatchEncoder::runFinished);
-        QVERIFY(encoder->start(jobs));
+        QVERIFY(encoder->start(jobs, policy(Existing::Rename, atOnce)));
         // Each encoder and its child write a line.
         QTRY_COMPARE_WITH_TIMEOUT(readFile(groups).count('\n'), 2 * atOnce, 10000);
         QCOMPARE(entries(m_dir.path()).filter(".tavrix-").size(), atOnce); // the files being written
@@ -598,14 +607,14 @@ Error while decoding stream #0:1: Invalid data found when processing input
             reason = reason.arg(one->source);
         }
         QVERIFY(writeFile(one->destination, "stale"));
-        BatchEncoder encoder(m_status.get(), m_realTools);
-        encoder.setExistingOutput(Existing::Overwrite);
+        BatchEncoder encoder(m_realTools);
+        m_status->follow(&encoder);
         if (!command.isEmpty())
             encoder.setCommandBuilder(
                 [command](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
                     return CommandLine{command.arg(shellQuote(job.destination)), {}};
                 });
-        QVERIFY(runToEnd(encoder, {one}));
+        QVERIFY(runToEnd(encoder, {one}, policy(Existing::Overwrite)));
         QCOMPARE(one->result.reason, reason);
         QCOMPARE(one->result.status, reason.isEmpty() ? Status::Succeeded
                                      : edit == "fifo" ? Status::NotRun
@@ -707,7 +716,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QVERIFY(QDir().mkpath(dir + "/o"));
         const MediaVideo::Ptr one =
             createMediaVideo(smallClip(), dir + "/o/clip.mkv", m_realTools, Preferences::jobSettings());
-        BatchEncoder encoder(m_status.get(), m_realTools);
+        BatchEncoder encoder(m_realTools);
+        m_status->follow(&encoder);
         const QString ffmpeg = m_realTools.locateTool(QStringLiteral("ffmpeg")).path;
         encoder.setCommandBuilder(
             [ffmpeg](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
@@ -771,12 +781,55 @@ Error while decoding stream #0:1: Invalid data found when processing input
         one->videoPreset = VideoPresets::ultrafast;
         one->container = 1;
         one->otherParam = params;
-        BatchEncoder encoder(m_status.get(), m_realTools);
+        BatchEncoder encoder(m_realTools);
+        m_status->follow(&encoder);
         QVERIFY(runToEnd(encoder, {one}));
         QVERIFY2(QRegularExpression(reason).match(one->result.reason).hasMatch(),
                  qPrintable(one->result.reason));
         QTEST(int(one->result.status), "status");
         QCOMPARE(entries(dir), (QStringList{"clip.mkv", "clip.mp4"})); // the output is kept either way
+    }
+
+    // A file that takes the destination's name while the job encodes (its command makes it first) is left
+    // as it is: Skip then skips the job and removes its output, Rename writes the next free name, and
+    // Overwrite, which replaces only the file found at the start, does too.
+    void nameTakenWhileEncoding_data()
+    {
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("skip") << int(Existing::Skip) << int(Status::NotRun) << QStringList{"clip.mp4"};
+        QTest::newRow("rename") << int(Existing::Rename) << int(Status::Succeeded)
+                                << QStringList{"clip-1.mp4", "clip.mp4"};
+        QTest::newRow("overwrite") << int(Existing::Overwrite) << int(Status::Succeeded)
+                                   << QStringList{"clip-1.mp4", "clip.mp4"};
+    }
+
+    void nameTakenWhileEncoding()
+    {
+        QFETCH(int, policy);
+        const QString dir = rowDirectory();
+        const QString clip = smallClip();
+        QVERIFY(!dir.isEmpty() && !clip.isEmpty());
+        const auto one = std::make_shared<MediaVideo>(clip, dir + "/clip.mp4");
+        BatchEncoder encoder(m_realTools);
+        encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &tools, const QString &,
+                                      CropDetection) {
+            return CommandLine{"printf other > " + shellQuote(one->destination) + " && " +
+                                   shellQuote(tools.locateTool("ffmpeg").path) + " -v error -nostdin -i " +
+                                   shellQuote(clip) + " -c copy " + shellQuote(job.destination),
+                               {}};
+        });
+        QVERIFY(runToEnd(encoder, {one}, this->policy(Existing(policy))));
+        QTEST(int(one->result.status), "status");
+        QTEST(entries(dir), "entries");
+        QCOMPARE(readFile(one->destination), QByteArray("other"));
+        if (Existing(policy) == Existing::Skip)
+            QCOMPARE(one->result.reason,
+                     QStringLiteral("“%1” already exists; it is left as it is.").arg(one->destination));
+        else
+            QCOMPARE(m_realTools.mediaInfoField(dir + "/clip-1.mp4", "Video", "Format"),
+                     QStringLiteral("AVC"));
     }
 
     // Whatever stands at the destination and whatever happens to the job, a file the run did not create
@@ -848,8 +901,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         // The encoder writes a real clip, or a piece of one before it fails or is stopped; the finished
         // file is read back with the real ffmpeg.
         script({}, "out:50");
-        BatchEncoder encoder(m_status.get(), ToolRunner(m_realFfmpeg.path()));
-        encoder.setExistingOutput(Existing(policy));
+        BatchEncoder encoder(ToolRunner(m_realFfmpeg.path()));
+        m_status->follow(&encoder);
         encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &, const QString &,
                                       CropDetection) {
             const QString into = shellQuote(job.destination);
@@ -865,7 +918,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
                                {}};
         });
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
-        QVERIFY(encoder.start({one}));
+        QVERIFY(encoder.start({one}, this->policy(Existing(policy))));
         if (outcome == "stop") {
             QTRY_VERIFY_WITH_TIMEOUT(m_status->percentValue() > 0, 20000);
             encoder.stop();

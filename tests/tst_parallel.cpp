@@ -218,8 +218,9 @@ private slots:
 
         QSignalSpy results(session.encoder(), &BatchEncoder::jobFinished);
         QSignalSpy finished(session.encoder(), &BatchEncoder::runFinished);
-        session.encoder()->setSimultaneousJobs(2);
-        QVERIFY(session.encoder()->start(jobs));
+        RunOptions options;
+        options.simultaneousJobs = 2;
+        QVERIFY(session.encoder()->start(jobs, options));
         QVERIFY(finished.wait(120000));
 
         QCOMPARE(results.size(), 4);

@@ -1,5 +1,6 @@
 // The job editor's rules: subtitles against the container, the destination it shows and the one typed,
-// what keeps "Ok" from taking an edited job; the conflicts the list shows before a run.
+// what keeps "Ok" from taking an edited job; the output plan the rows, the editor and the run share;
+// which jobs a run takes and how its results are counted.
 #include "TestSupport.h"
 
 #include "media/MediaProbe.h"
@@ -9,6 +10,7 @@
 #include "rules/DraftProblems.h"
 #include "rules/JobRules.h"
 #include "rules/OutputPlan.h"
+#include "rules/RunTally.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -325,6 +327,58 @@ private slots:
         }
         QTEST(notes, "notes");
         QTEST(written, "written");
+    }
+
+    // Each letter is a job's last result: - none yet, S succeeded, I incomplete, F failed, N not run,
+    // T stopped, X interrupted. Pending and retryable give the positions taken, in list order; the tally
+    // is converted, incomplete, failed, stopped, not run.
+    void runChoiceAndTally_data()
+    {
+        QTest::addColumn<QString>("results");
+        QTest::addColumn<QString>("pending");
+        QTest::addColumn<QString>("retryable");
+        QTest::addColumn<QList<int>>("tally");
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "" << QList<int>{0, 0, 0, 0, 0};
+        QTest::newRow("fresh list") << "---"
+                                    << "012"
+                                    << "" << QList<int>{0, 0, 0, 0, 3};
+        QTest::newRow("all converted") << "SS"
+                                       << ""
+                                       << "" << QList<int>{2, 0, 0, 0, 0};
+        QTest::newRow("one of each") << "SIFNTX-"
+                                     << "123456"
+                                     << "1245" << QList<int>{1, 1, 1, 2, 2};
+        QTest::newRow("not run is not retried") << "NNS"
+                                                << "01"
+                                                << "" << QList<int>{1, 0, 0, 0, 2};
+    }
+
+    void runChoiceAndTally()
+    {
+        QFETCH(QString, results);
+        using S = JobResult::Status;
+        const QHash<QChar, S> status{{'-', S::None},       {'S', S::Succeeded}, {'I', S::Incomplete},
+                                     {'F', S::Failed},     {'N', S::NotRun},    {'T', S::Stopped},
+                                     {'X', S::Interrupted}};
+        QList<MediaVideo::Ptr> jobs;
+        for (const QChar letter : results) {
+            jobs << std::make_shared<MediaVideo>(QStringLiteral("/v/%1.mov").arg(jobs.size()), QString());
+            jobs.last()->result.status = status.value(letter);
+        }
+        const auto positions = [&jobs](const QList<MediaVideo::Ptr> &chosen) {
+            QString text;
+            for (const MediaVideo::Ptr &job : chosen)
+                text += QString::number(jobs.indexOf(job));
+            return text;
+        };
+        QTEST(positions(pendingJobs(jobs)), "pending");
+        QTEST(positions(retryableJobs(jobs)), "retryable");
+        const RunTally counted = tally(jobs);
+        QTEST((QList<int>{counted.converted, counted.incomplete, counted.failed, counted.stopped,
+                          counted.notRun}),
+              "tally");
     }
 };
 

@@ -82,7 +82,8 @@ private slots:
     void pauseHoldsTheEncoder()
     {
         RunStatus status;
-        BatchEncoder encoder(&status, m_tools);
+        BatchEncoder encoder(m_tools);
+        status.follow(&encoder);
         encoder.setCommandBuilder(ffmpeg(QStringLiteral("-re")));
         const QList<MediaVideo::Ptr> run = jobs(QStringLiteral("paused"), 1);
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
@@ -112,7 +113,8 @@ private slots:
     void stopAfterThisFile()
     {
         RunStatus status;
-        BatchEncoder encoder(&status, m_tools);
+        BatchEncoder encoder(m_tools);
+        status.follow(&encoder);
         encoder.setCommandBuilder(ffmpeg(QStringLiteral("-re")));
         const JobLogs logs(m_dir.filePath(QStringLiteral("data")));
         encoder.setLogOpener(logs.opener());

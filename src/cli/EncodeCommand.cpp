@@ -9,6 +9,7 @@
 #include "model/Preferences.h"
 #include "process/Log.h"
 #include "process/ToolRunner.h"
+#include "rules/RunTally.h"
 #include "rules/ShellQuote.h"
 #include "session/Session.h"
 #include "session/StopSignals.h"
@@ -148,12 +149,10 @@ private:
 
 void printSummary(const QList<MediaVideo::Ptr> &jobs)
 {
-    int counts[int(JobResult::Status::Incomplete) + 1] = {};
-    const auto count = [&counts](JobResult::Status status) { return counts[int(status)]; };
+    const RunTally counted = tally(jobs);
     QString text = tr("Summary:") + QLatin1Char('\n');
     for (const MediaVideo::Ptr &job : jobs) {
         const JobResult &r = job->result;
-        ++counts[int(r.status)];
         const QString label = r.status == JobResult::Status::None ? tr("Not run") : r.text();
         QString line = QStringLiteral("  %1  %2").arg(label, -10).arg(printableText(job->source));
         if (r.status == JobResult::Status::Succeeded && !r.writtenPath.isEmpty())
@@ -178,12 +177,12 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
     }
     text += tr("%1 jobs: %2 succeeded, %3 failed, %4 not run, %5 stopped.")
                 .arg(jobs.size())
-                .arg(count(JobResult::Status::Succeeded))
-                .arg(count(JobResult::Status::Failed))
-                .arg(count(JobResult::Status::NotRun) + count(JobResult::Status::None))
-                .arg(count(JobResult::Status::Stopped) + count(JobResult::Status::Interrupted));
+                .arg(counted.converted)
+                .arg(counted.failed)
+                .arg(counted.notRun)
+                .arg(counted.stopped);
     // Said only when there are some, so that the line reads as before for everyone else.
-    if (const int incomplete = count(JobResult::Status::Incomplete); incomplete > 0)
+    if (const int incomplete = counted.incomplete; incomplete > 0)
         text += QLatin1Char(' ') + QCoreApplication::translate("tavrix-cli",
                                                                "%n incomplete (shorter than the source).",
                                                                nullptr, incomplete);
@@ -372,7 +371,8 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
 {
     RunStatus &status = *m_session.status();
     BatchEncoder &encoder = *m_session.encoder();
-    encoder.setExistingOutput(existing.value_or(Preferences::existingOutput()));
+    if (existing)
+        m_options.existing = *existing;
     encoder.setLogOpener(JobLogs::standard().opener());
     // Sleep is held off while the run lasts; the desktop hears of its end only when asked to.
     RunDesktop desktop(&encoder, &status);
@@ -382,6 +382,9 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
     QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });
     QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
                      [&](const QUuid &id, const JobResult &result) { printer.jobFinished(id, result); });
+    bool allConverted = false;
+    QObject::connect(&encoder, &BatchEncoder::runFinished, &loop,
+                     [&](const RunTally &counted) { allConverted = counted.allConverted(); });
     QObject::connect(&encoder, &BatchEncoder::runFinished, &loop, &QEventLoop::quit);
     // A reader that went away is noticed at once, not only at the next line written.
     QTimer readerGone;
@@ -405,7 +408,7 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
     // The rows about to run show no result until theirs comes, as in the window.
     for (const MediaVideo::Ptr &job : jobs)
         job->result = JobResult();
-    encoder.start(jobs);
+    encoder.start(jobs, m_options);
     loop.exec();
     g_outputClosed = {};
     if (!m_outputClosed)
@@ -415,10 +418,7 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
         return *status;
     if (m_outputClosed)
         return ExitFailure;
-    const bool allSucceeded = std::all_of(jobs.cbegin(), jobs.cend(), [](const MediaVideo::Ptr &job) {
-        return job->result.status == JobResult::Status::Succeeded;
-    });
-    return allSucceeded && !inputProblem ? ExitOk : ExitFailure;
+    return allConverted && !inputProblem ? ExitOk : ExitFailure;
 }
 
 int encodeCommand(const QStringList &arguments)
@@ -490,14 +490,14 @@ int encodeCommand(const QStringList &arguments)
     run.setNotifying(parser.isSet(QStringLiteral("notify")));
     if (!run.ready())
         return ExitFailure;
-    BatchEncoder &encoder = *run.session().encoder();
+    RunOptions &options = run.options();
     if (jobsAtOnce)
-        encoder.setSimultaneousJobs(*jobsAtOnce);
+        options.simultaneousJobs = *jobsAtOnce;
     else if (!hosts.isEmpty())
-        encoder.setSimultaneousJobs(0); // each host takes as many as its file line or its cores say
+        options.simultaneousJobs = 0; // each host takes as many as its file line or its cores say
     if (!hosts.isEmpty()) {
-        encoder.setHosts(hosts);
-        encoder.setParallelProgram(parallelProgram);
+        options.hostsFile = hosts;
+        options.parallelProgram = parallelProgram;
     }
 
     bool inputProblem = false;

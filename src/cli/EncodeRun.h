@@ -43,6 +43,8 @@ public:
     // Whether the desktop is told, by a notification, how the run ended.
     void setNotifying(bool notifying) { m_notifying = notifying; }
     Session &session() { return m_session; }
+    // What the run follows: the stored settings, read once, which the command's options may change.
+    RunOptions &options() { return m_options; }
     // The exit status for the stop signal received, if one was.
     std::optional<int> interrupted() const;
 
@@ -68,4 +70,5 @@ private:
     bool m_outputClosed = false;
     bool m_notifying = false;
     QHash<QUuid, QString> m_refusals; // by job
+    RunOptions m_options = Session::storedRunOptions();
 };

@@ -1,6 +1,7 @@
 #include "cli/CliSettings.h"
 #include "cli/Commands.h"
 #include "cli/EncodeRun.h"
+#include "rules/RunTally.h"
 
 #include "rules/ShellQuote.h"
 #include "store/QueueFile.h"
@@ -211,7 +212,7 @@ int queueCommand(const QStringList &arguments)
         return ExitFailure;
     Session &session = run.session();
     if (jobsAtOnce)
-        session.encoder()->setSimultaneousJobs(*jobsAtOnce);
+        run.options().simultaneousJobs = *jobsAtOnce;
     reportList(command, session.keepJobsIn(folder, false));
 
     if (command == QLatin1String("add")) {
@@ -239,11 +240,7 @@ int queueCommand(const QStringList &arguments)
         return saved && !inputProblem && !files.isEmpty() ? ExitOk : ExitFailure;
     }
 
-    QList<MediaVideo::Ptr> pending;
-    for (const MediaVideo::Ptr &job : session.jobs()->jobs()) {
-        if (job->result.status != JobResult::Status::Succeeded)
-            pending << job;
-    }
+    const QList<MediaVideo::Ptr> pending = pendingJobs(session.jobs()->jobs());
     if (pending.isEmpty()) {
         printLine(stdout, session.jobs()->rowCount() == 0 ? tr("The job list is empty.")
                                                           : tr("Every job in the list has succeeded."));

@@ -3,6 +3,7 @@
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
 #include "model/JobResult.h"
+#include "rules/RunTally.h"
 
 #include <QCoreApplication>
 
@@ -23,34 +24,14 @@ RunDesktop::RunDesktop(BatchEncoder *encoder, RunStatus *status, DesktopBuses bu
 
 void RunDesktop::started(int count)
 {
-    m_counts = RunCounts();
     m_total = count;
     m_ended = 0;
     m_inhibitor.inhibit(QCoreApplication::translate("RunDesktop", "Converting videos"));
     m_launcher.setProgress(0, count);
 }
 
-void RunDesktop::jobFinished(const QUuid &, const JobResult &result)
+void RunDesktop::jobFinished()
 {
-    switch (result.status) {
-    case JobResult::Status::Succeeded:
-        ++m_counts.converted;
-        break;
-    case JobResult::Status::Incomplete:
-        ++m_counts.incomplete;
-        break;
-    case JobResult::Status::Failed:
-        ++m_counts.failed;
-        break;
-    case JobResult::Status::Stopped:
-    case JobResult::Status::Interrupted:
-        ++m_counts.stopped;
-        break;
-    case JobResult::Status::NotRun:
-    case JobResult::Status::None:
-        ++m_counts.notRun;
-        break;
-    }
     ++m_ended;
     progressed();
 }
@@ -67,14 +48,15 @@ void RunDesktop::progressed()
     m_launcher.setProgress(fraction, m_total - m_ended);
 }
 
-void RunDesktop::finished()
+void RunDesktop::finished(const RunTally &tally, bool stopped)
 {
+    m_counts = tally;
     m_inhibitor.release();
     m_launcher.hide();
     if (m_notifying)
         RunNotifier(m_buses).notifyRunFinished(m_counts);
     // A run the user stopped is not one to leave the computer to: the action waits for a run that ended.
-    if (m_encoder->lastRunWasStopped())
+    if (stopped)
         return;
     switch (m_whenDone) {
     case WhenDone::Nothing:

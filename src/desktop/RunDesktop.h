@@ -42,9 +42,9 @@ signals:
 
 private:
     void started(int count);
-    void jobFinished(const QUuid &id, const JobResult &result);
+    void jobFinished();
     void progressed();
-    void finished();
+    void finished(const RunTally &tally, bool stopped);
 
     BatchEncoder *m_encoder;
     RunStatus *m_status;

@@ -1,19 +1,14 @@
 #pragma once
 
+#include "rules/RunTally.h"
+
 #include "desktop/DesktopBuses.h"
 
 #include <QCoreApplication>
 #include <QString>
 
 // How the jobs of a finished run ended.
-struct RunCounts
-{
-    int converted = 0;
-    int incomplete = 0; // converted, but shorter than the source
-    int failed = 0;
-    int stopped = 0; // stopped by the user while they ran
-    int notRun = 0;
-};
+using RunCounts = RunTally;
 
 // The one desktop notification at the end of a run, through org.freedesktop.Notifications on the session
 // bus: app name "Tavrix", the application's icon, no actions, the server's default timeout.

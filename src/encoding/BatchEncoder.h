@@ -1,11 +1,11 @@
 #pragma once
 
-#include "encoding/RunStatus.h"
+#include "encoding/RunOptions.h"
 #include "model/JobResult.h"
 #include "model/MediaVideo.h"
-#include "model/Preferences.h"
 #include "process/ToolRunner.h"
 #include "rules/CommandLine.h"
+#include "rules/RunTally.h"
 #include "store/LogSink.h"
 
 #include <QList>
@@ -26,8 +26,9 @@ class SerialQueue;
 // truncated or deleted (Overwrite replaces the old file whole, on success only). A job whose output is
 // shorter than its source (a damaged or cut source) is Incomplete, and keeps that output.
 //
-// Lives on the user interface thread. The run status is written through RunStatus::post, so the
-// user interface sees every change in the order it was made. `status` must outlive the encoder.
+// Lives on the user interface thread. It shows nothing itself: it tells how the run goes through the
+// signals below, each emitted on this thread in the order things happened (a job's own events in its
+// order, the run's start first and its end last); the session keeps the run status from them.
 class BatchEncoder : public QObject
 {
     Q_OBJECT
@@ -37,12 +38,13 @@ public:
     using CommandBuilder = std::function<CommandLine(const MediaVideo &, const ToolRunner &,
                                                      const QString &globalParams, CropDetection)>;
 
-    explicit BatchEncoder(RunStatus *status, ToolRunner tools = ToolRunner(), QObject *parent = nullptr);
+    explicit BatchEncoder(ToolRunner tools = ToolRunner(), QObject *parent = nullptr);
     ~BatchEncoder() override; // stops a run still going and waits for its end
 
-    // Queues the whole run and returns at once; false (nothing queued) while a run is active.
-    // The jobs must not be edited until runFinished (the user interface disables itself meanwhile).
-    bool start(const QList<MediaVideo::Ptr> &jobs);
+    // Queues the whole run, which follows `options`, and returns at once; false (nothing queued) while a
+    // run is active. The jobs must not be edited until runFinished (the user interface disables itself
+    // meanwhile).
+    bool start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &options = RunOptions());
     // Ends the run now: the current encoder is ended, its unfinished output removed, the remaining jobs
     // are marked not run, and the end of the run is signalled as usual.
     void stop();
@@ -67,50 +69,42 @@ public:
 
     void setCommandBuilder(CommandBuilder builder);
     const CommandBuilder &commandBuilder() const { return m_builder; }
-    // What a job does when its output's name is taken. Without a call, each run follows the stored
-    // preference as it is when the run starts.
-    void setExistingOutput(Preferences::ExistingOutput policy) { m_existingOutput = policy; }
     // How long a stopped encoder may take to end after SIGTERM before it is killed.
     void setStopGrace(int milliseconds) { m_stopGraceMs = milliseconds; }
     // The shell that runs each command ("/bin/bash").
     void setShellProgram(const QString &program) { m_shell = program; }
 
-    // How many jobs run at once (1: one after another). Without a call, each run follows the stored
-    // preference as it is when the run starts.
-    void setSimultaneousJobs(int jobs) { m_jobs = jobs; }
-    // Hands the run to GNU parallel, which spreads the jobs over the hosts of `sshLoginFile` (its
-    // --sshloginfile format); empty runs everything here. The simultaneous jobs, when set, are per host.
-    void setHosts(const QString &sshLoginFile) { m_hostsFile = sshLoginFile; }
-    void setParallelProgram(const QString &program) { m_parallelProgram = program; }
-
     static QString queueLabel();
 
 signals:
-    // On the user interface thread: the job's encoder is about to start (a saved list marks it running).
-    void jobStarted(const QUuid &id);
-    // A run of `count` jobs was queued.
-    void runStarted(int count);
-    // On the user interface thread; the job's `result` is already set when this is emitted.
-    void jobFinished(const QUuid &id, const JobResult &result);
-    void runFinished();
+    // A run of `count` jobs was queued; `sideBySide` when several of them run at once on this machine.
+    void runStarted(int count, bool sideBySide);
+    // The encoder of job `number` (1 for the run's first) is about to start on `fileName` (a saved list
+    // marks it running).
+    void jobStarted(const QUuid &id, int number, const QString &fileName);
+    // The job's percentage, and the seconds left for it and for the whole run (negative while unknown; a
+    // job side by side knows only the run's).
+    void jobProgress(int number, double percent, double jobSecondsLeft, double runSecondsLeft);
+    // The job's `result` is already set when this is emitted; also for a job that never started.
+    void jobFinished(const QUuid &id, const JobResult &result, int number);
+    // Every job has ended; `stopped` when the user stopped the run (Stop or Stop After This File).
+    void runFinished(const RunTally &tally, bool stopped);
+    // The run's encoders are held, or go on.
+    void pausedChanged(bool paused);
 
 private:
     struct Run;
-    void finishJob(const MediaVideo::Ptr &job, const JobResult &result);
+    void finishJob(const MediaVideo::Ptr &job, const JobResult &result, int number);
     void finishRun();
 
-    RunStatus *m_status;
     ToolRunner m_tools;
     CommandBuilder m_builder;
     LogOpener m_logOpener;
     QString m_shell = QStringLiteral("/bin/bash");
     int m_stopGraceMs = 3000;
-    std::optional<Preferences::ExistingOutput> m_existingOutput;
-    std::optional<int> m_jobs;
-    QString m_hostsFile;
-    QString m_parallelProgram = QStringLiteral("parallel");
     bool m_running = false;
     bool m_lastRunStopped = false;
+    RunTally m_tally; // of the run going on
     std::shared_ptr<Run> m_run;
     SerialQueue *m_queue = nullptr;
 };

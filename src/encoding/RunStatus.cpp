@@ -1,5 +1,7 @@
 #include "encoding/RunStatus.h"
 
+#include "encoding/BatchEncoder.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -167,4 +169,53 @@ int RunStatus::barValue() const
     if (!std::isfinite(m_percentValue))
         return 0;
     return int(std::clamp(m_percentValue, 0.0, 100.0));
+}
+
+void RunStatus::follow(const BatchEncoder *encoder)
+{
+    connect(encoder, &BatchEncoder::runStarted, this, [this](int count, bool sideBySide) {
+        setNbrFilesEncoding(count);
+        setPercentValue(0);
+        setCurrentEncodeFile(QString());
+        setActiveEncoding(QString());
+        setSecondsLeft(-1, -1);
+        setShowProgressBar(true);
+        setIsDisable(true);
+        if (sideBySide)
+            beginSideBySide();
+    });
+    connect(encoder, &BatchEncoder::jobStarted, this,
+            [this](const QUuid &id, int number, const QString &fileName) {
+                if (m_sideBySide)
+                    return jobStarted(number, id, fileName);
+                // The percentage goes back to 0 before the next job is named.
+                setPercentValue(0);
+                setSecondsLeft(-1, -1);
+                setCurrentEncodeFile(fileName);
+                setActiveEncoding(QString::number(number));
+                setShowProgressBar(true);
+            });
+    connect(encoder, &BatchEncoder::jobProgress, this,
+            [this](int number, double percent, double jobLeft, double runLeft) {
+                if (m_sideBySide)
+                    return setJobProgress(number, percent, runLeft);
+                setPercentValue(percent);
+                setSecondsLeft(jobLeft, runLeft);
+            });
+    connect(encoder, &BatchEncoder::jobFinished, this, [this](const QUuid &, const JobResult &, int number) {
+        if (m_sideBySide)
+            jobEnded(number);
+    });
+    connect(encoder, &BatchEncoder::pausedChanged, this, &RunStatus::setPaused);
+    connect(encoder, &BatchEncoder::runFinished, this, [this] {
+        if (m_sideBySide) {
+            endSideBySide();
+        } else {
+            setPercentValue(0);
+            setSecondsLeft(-1, -1);
+        }
+        setShowProgressBar(false);
+        setIsDisable(false);
+        setPaused(false);
+    });
 }

@@ -8,10 +8,12 @@
 #include <functional>
 #include <optional>
 
-// Progress of the current encoding run or import, shown by the progress sheet.
+// Progress of the current encoding run or import, shown by the progress sheet and the command line.
 //
 // The object lives on the user interface thread. Background work changes it only through post(),
 // which carries each change to that thread; changes posted from one thread arrive in the order made.
+class BatchEncoder;
+
 class RunStatus : public QObject
 {
     Q_OBJECT
@@ -65,6 +67,9 @@ public:
     const QMap<int, RunningJob> &runningJobs() const { return m_running; }
     // The percentage of a job running side by side now, or nothing.
     std::optional<double> jobPercent(const QUuid &id) const;
+
+    // Shows the runs of `encoder` from its events, from now on.
+    void follow(const BatchEncoder *encoder);
 
     // Runs `change` on this object's thread, after every change posted before it from the same thread.
     void post(std::function<void(RunStatus &)> change);

@@ -3,6 +3,7 @@
 
 #include "media/FileScan.h"
 #include "media/MediaProbe.h"
+#include "model/Preferences.h"
 #include "rules/CommandLine.h"
 #include "rules/OutputName.h"
 
@@ -22,9 +23,11 @@ ToolRunner cancelledBy(ToolRunner tools, std::shared_ptr<std::atomic_bool> flag)
 
 Session::Session(ToolRunner tools, QObject *parent, QString encoderCache)
     : QObject(parent), m_tools(cancelledBy(std::move(tools), m_closing)), m_encoders(std::move(encoderCache)),
-      m_encoder(&m_status, m_tools)
+      m_encoder(m_tools)
 {
     qRegisterMetaType<ImportReport>();
+    // The run status shows the encoder's runs.
+    m_status.follow(&m_encoder);
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(0);
     connect(&m_saveTimer, &QTimer::timeout, this, &Session::save);
@@ -34,6 +37,15 @@ Session::Session(ToolRunner tools, QObject *parent, QString encoderCache)
                                                         const QString &globalParams, CropDetection crop) {
         return commandLine(job, runner, globalParams, crop, catalog, ExistingFiles::Keep);
     });
+}
+
+RunOptions Session::storedRunOptions()
+{
+    RunOptions options;
+    options.existing = Preferences::existingOutput();
+    options.globalParams = Preferences::readText(Preferences::Key::otherParams).value_or(QString());
+    options.simultaneousJobs = Preferences::simultaneousJobs();
+    return options;
 }
 
 void Session::checkEncoders()

@@ -79,6 +79,9 @@ public:
     // asked). For tests and the command line, never the user interface thread.
     bool waitForEncoderCheck(int milliseconds = -1);
     BatchEncoder *encoder() { return &m_encoder; }
+    // What a run follows by the stored settings, read now: the policy for a taken output, the extra
+    // parameters every job gets and the number of jobs at once.
+    static RunOptions storedRunOptions();
 
     // Queues an import and returns its number. Files are probed side by side on the workers, and the
     // jobs enter the list in the order they were asked for, across imports too.

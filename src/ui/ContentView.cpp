@@ -1,5 +1,7 @@
 #include "ui/ContentView.h"
 
+#include "rules/RunTally.h"
+
 #include "desktop/RunDesktop.h"
 #include "store/JobLogs.h"
 #include "ui/LogViewer.h"
@@ -324,7 +326,7 @@ void ContentView::updateCommands()
         encoding->setEnabled(!disabled && anyJob);
     if (QAction *clear = command(QStringLiteral("deleteAll")))
         clear->setEnabled(!disabled && m_model->rowCount() > 0);
-    m_retryFailed->setEnabled(!disabled && !retryableJobs().isEmpty());
+    m_retryFailed->setEnabled(!disabled && !::retryableJobs(m_model->jobs()).isEmpty());
     emit commandsChanged();
 }
 
@@ -478,11 +480,7 @@ void ContentView::startEncoding()
     // The directory the field shows is the one the run uses, even when Return was not pressed.
     if (m_destination->text().trimmed() != m_text1)
         commitDestination();
-    QList<MediaVideo::Ptr> pending;
-    for (const MediaVideo::Ptr &job : m_model->jobs()) {
-        if (job->result.status != JobResult::Status::Succeeded)
-            pending << job;
-    }
+    const QList<MediaVideo::Ptr> pending = pendingJobs(m_model->jobs());
     if (pending.isEmpty() && m_model->rowCount() > 0) {
         askToConvertAgain();
         return;
@@ -490,21 +488,11 @@ void ContentView::startEncoding()
     runJobs(pending);
 }
 
-QList<MediaVideo::Ptr> ContentView::retryableJobs() const
-{
-    QList<MediaVideo::Ptr> jobs;
-    for (const MediaVideo::Ptr &job : m_model->jobs()) {
-        if (job->result.isRetryable())
-            jobs << job;
-    }
-    return jobs;
-}
-
 void ContentView::retryFailed()
 {
     if (isRunning() || m_status->isDisable() || m_question)
         return;
-    runJobs(retryableJobs());
+    runJobs(::retryableJobs(m_model->jobs()));
 }
 
 QString ContentView::logFor(const MediaVideo &job) const
@@ -556,7 +544,8 @@ void ContentView::runJobs(const QList<MediaVideo::Ptr> &jobs)
         job->result = JobResult();
     m_runJobs = jobs;
     m_model->refreshAll();
-    if (m_encoder->start(jobs))
+    // The settings as they are now hold for the whole run.
+    if (m_encoder->start(jobs, Session::storedRunOptions()))
         updateCommands();
 }
 
@@ -597,29 +586,12 @@ void ContentView::askToConvertAgain()
 void ContentView::showRunSummary()
 {
     const QList<MediaVideo::Ptr> jobs = std::exchange(m_runJobs, {});
-    int succeeded = 0, incomplete = 0, failed = 0, notRun = 0, stopped = 0;
+    const RunTally counted = tally(jobs);
     QStringList reasons;
     int unexplained = 0;
     for (const MediaVideo::Ptr &job : jobs) {
-        switch (job->result.status) {
-        case JobResult::Status::Succeeded:
-            ++succeeded;
+        if (job->result.status == JobResult::Status::Succeeded)
             continue;
-        case JobResult::Status::Incomplete:
-            ++incomplete;
-            break;
-        case JobResult::Status::Failed:
-            ++failed;
-            break;
-        case JobResult::Status::NotRun:
-        case JobResult::Status::None:
-            ++notRun;
-            break;
-        case JobResult::Status::Stopped:
-        case JobResult::Status::Interrupted:
-            ++stopped;
-            break;
-        }
         const QString reason = job->result.reason.isEmpty() ? job->result.text() : job->result.reason;
         if (reasons.size() < 3)
             reasons << tr("%1: %2").arg(printableText(fileName(job->source)), reason);
@@ -627,26 +599,27 @@ void ContentView::showRunSummary()
             ++unexplained;
     }
     // All went well, or the window is on its way out (closed during the run): nothing to say.
-    if (succeeded == jobs.size() || !isVisible())
+    if (counted.allConverted() || !isVisible())
         return;
 
     QStringList counts;
-    if (succeeded > 0)
-        counts << tr("%n succeeded", nullptr, succeeded);
-    if (incomplete > 0)
-        counts << tr("%n incomplete", nullptr, incomplete);
-    if (failed > 0)
-        counts << tr("%n failed", nullptr, failed);
-    if (stopped > 0)
-        counts << tr("%n stopped", nullptr, stopped);
-    if (notRun > 0)
-        counts << tr("%n not run", nullptr, notRun);
+    if (counted.converted > 0)
+        counts << tr("%n succeeded", nullptr, counted.converted);
+    if (counted.incomplete > 0)
+        counts << tr("%n incomplete", nullptr, counted.incomplete);
+    if (counted.failed > 0)
+        counts << tr("%n failed", nullptr, counted.failed);
+    if (counted.stopped > 0)
+        counts << tr("%n stopped", nullptr, counted.stopped);
+    if (counted.notRun > 0)
+        counts << tr("%n not run", nullptr, counted.notRun);
     if (unexplained > 0)
         reasons << tr("… and %1 more").arg(unexplained);
 
     auto *box = new QMessageBox(
-        failed + incomplete > 0 ? QMessageBox::Warning : QMessageBox::Information, tr("Encoding finished"),
-        tr("Encoding finished: %1.").arg(counts.join(QStringLiteral(", "))), QMessageBox::Ok, window());
+        counted.failed + counted.incomplete > 0 ? QMessageBox::Warning : QMessageBox::Information,
+        tr("Encoding finished"), tr("Encoding finished: %1.").arg(counts.join(QStringLiteral(", "))),
+        QMessageBox::Ok, window());
     box->setObjectName(QStringLiteral("runSummary"));
     box->setInformativeText(reasons.join(QLatin1Char('\n')));
     box->setWindowModality(Qt::WindowModal);

@@ -142,7 +142,6 @@ private:
     void scheduleConflicts();
     FileProbe probe();
     void runJobs(const QList<MediaVideo::Ptr> &jobs);
-    QList<MediaVideo::Ptr> retryableJobs() const;
     void askToConvertAgain();
     void showRunSummary();
 

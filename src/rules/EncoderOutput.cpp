@@ -1,4 +1,4 @@
-#include "encoding/EncoderOutput.h"
+#include "rules/EncoderOutput.h"
 
 #include <QRegularExpression>
 

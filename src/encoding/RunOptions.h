@@ -1,0 +1,24 @@
+#pragma once
+
+#include "model/JobSettings.h"
+
+#include <QString>
+
+// What one run follows, decided by whoever starts it (the window reads its settings as the run starts,
+// the command line its options over them) and fixed for the run's whole length.
+struct RunOptions
+{
+    using ExistingOutput = ::ExistingOutput;
+
+    // What a job does when its output's name is taken.
+    ExistingOutput existing = ExistingOutput::Rename;
+    // The extra parameters every job gets, before its own.
+    QString globalParams;
+    // How many jobs run at once (1: one after another). With `hostsFile`, per host; 0 there lets each
+    // host take as many as its line of the file or its cores say.
+    int simultaneousJobs = 1;
+    // Hands the run to GNU parallel, which spreads the jobs over the hosts of this file (its
+    // --sshloginfile format); empty runs everything here.
+    QString hostsFile;
+    QString parallelProgram = QStringLiteral("parallel");
+};
