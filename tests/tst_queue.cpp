@@ -125,6 +125,31 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(job->hasImage(), 30000);
     }
 
+    // A list saved by the first version of the format loads whole: every setting, the streams, the
+    // results and their reasons.
+    void aListOfTheFirstFormatLoads()
+    {
+        QTemporaryDir data;
+        QVERIFY(QFile::copy(TAVRIX_SOURCE_DIR "/tests/data/queue-version1.json", data.filePath("queue.json")));
+        const QueueFile::LoadResult loaded = QueueFile(data.path()).load();
+        QCOMPARE(loaded.message, QString());
+        QCOMPARE(loaded.jobs.size(), 2);
+        const MediaVideo &done = *loaded.jobs[0];
+        QCOMPARE(done.source, QString("/videos/clip.mov"));
+        QCOMPARE(done.destination, QString("/videos/clip.mp4"));
+        QCOMPARE(done.videoEncoder, VideoEncoders::libx264);
+        QCOMPARE(done.videoRate, VideoRate::Quality);
+        QCOMPARE(done.videoQuality, 30);
+        QCOMPARE(done.videoCrop, QString("160:112:0:4"));
+        QCOMPARE(done.audioTracks.size(), 2);
+        QCOMPARE(done.streams.size(), 2);
+        QCOMPARE(done.streams[0].format, QString("AVC"));
+        QCOMPARE(done.result.status, Status::Succeeded);
+        const MediaVideo &skipped = *loaded.jobs[1];
+        QCOMPARE(skipped.result.status, Status::NotRun);
+        QCOMPARE(skipped.result.reason, QString("“/videos/other.mp4” already exists; it is left as it is."));
+    }
+
     // A process killed at any moment while its session saves leaves a list that loads whole; its lock holds
     // while it lives and is taken over once it is dead.
     void killedWhileSaving()
