@@ -51,14 +51,18 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("help");
         QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("deleteKey"); // as menus show the Delete shortcut
         const QString english = "Import every video file found in a folder and its sub-folders (Ctrl+D).";
         QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "Directory" << english
-                                 << "[3 / 7] 25.00%";
+                                 << "[3 / 7] 25.00%"
+                                 << "Del";
         QTest::newRow("German, no table")
-            << QLocale(QLocale::German, QLocale::Germany) << "Directory" << english << "[3 / 7] 25.00%";
+            << QLocale(QLocale::German, QLocale::Germany) << "Directory" << english << "[3 / 7] 25.00%"
+            << "Del";
         QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << "Dossier"
                                 << "Importer toutes les vidéos d’un dossier et de ses sous-dossiers (Ctrl+D)."
-                                << "[3 / 7] 25.00 %";
+                                << "[3 / 7] 25.00 %"
+                                << "Suppr";
     }
     void buttonsSpeakTheUsersLanguage()
     {
@@ -66,6 +70,7 @@ private slots:
         QFETCH(QString, label);
         QFETCH(QString, help);
         QFETCH(QString, status);
+        QFETCH(QString, deleteKey);
         QCOMPARE(installTranslations(locale).isEmpty(), locale.language() != QLocale::French);
         ContentView view{ToolRunner(TestSupport::realResourceDir())};
         auto *button = view.findChild<QPushButton *>(QStringLiteral("directory"));
@@ -73,6 +78,7 @@ private slots:
         QCOMPARE(button->toolTip(), help);
         QVERIFY(!view.destinationField()->toolTip().endsWith(QStringLiteral(".help")));
         QCOMPARE(RunStatus::valueText(QStringLiteral("3"), 7, 25), status);
+        QCOMPARE(QKeySequence(QKeySequence::Delete).toString(QKeySequence::NativeText), deleteKey);
     }
 
     // Every text has a French translation that keeps its placeholders.

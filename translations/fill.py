@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Fills the translations still missing in the tables from the dictionaries below. Run it after
 `cmake --build build --target update_translations` has added new source texts, run that target once
-more (it puts the tables back in lupdate's layout), then review. Translations already made are kept."""
+more (it puts the tables back in lupdate's layout), then review. Translations already made are kept.
+Tables given as arguments (earlier copies of the French one, say) lend their translations to texts that
+moved to another context, which the update drops from the tables themselves."""
 import sys
 import xml.etree.ElementTree as ET
 from pathlib import Path
@@ -18,6 +20,19 @@ HELP_EN = {
 }
 
 FR = {
+    "A destination is needed.": "Une destination est nécessaire.",
+    "The destination needs a whole path, from the top folder.":
+        "La destination doit être un chemin complet, depuis le dossier racine.",
+    "%1 is a folder: the destination needs a file name.":
+        "%1 est un dossier : la destination doit être un nom de fichier.",
+    "The folder %1 does not exist.": "Le dossier %1 n’existe pas.",
+    "The folder %1 cannot be written to.": "Impossible d’écrire dans le dossier %1.",
+    "The crop needs four whole numbers: width:height:x:y.":
+        "Le recadrage demande quatre nombres entiers : largeur:hauteur:x:y.",
+    "The crop %1 does not fit in the picture (%2×%3).":
+        "Le recadrage %1 ne tient pas dans l’image (%2×%3).",
+    "“%1” is a folder, not a subtitle file.": "« %1 » est un dossier, pas un fichier de sous-titres.",
+    "The subtitle file “%1” cannot be read.": "Le fichier de sous-titres « %1 » ne peut pas être lu.",
     "Del": "Suppr",
     "Ctrl": "Ctrl",
     "Shift": "Maj",
@@ -418,12 +433,13 @@ EN_PLURAL = {
 }
 
 
-def fill(path, singular, plural):
+def fill(path, singular, plural, lenders=()):
     tree = ET.parse(path)
     missing = []
     # A text that moved to another context keeps the translation it had there.
     known = {}
-    for message in tree.getroot().iter("message"):
+    lent = [ET.parse(lender).getroot() for lender in lenders]
+    for message in [m for root in [tree.getroot()] + lent for m in root.iter("message")]:
         translation = message.find("translation")
         if message.get("numerus") != "yes" and translation.text and translation.get("type") != "unfinished":
             known.setdefault(message.find("source").text, translation.text)
@@ -445,7 +461,7 @@ def fill(path, singular, plural):
                 ET.SubElement(translation, "numerusform").text = form
         elif source in singular:
             translation.text = singular[source]
-        elif source in known and not translation.text:
+        elif source in known:
             translation.text = known[source]
         elif translation.text:
             continue
@@ -464,7 +480,7 @@ def fill(path, singular, plural):
 
 here = Path(__file__).resolve().parent
 fill(here / "tavrix_en.ts", HELP_EN, EN_PLURAL)
-left = fill(here / "tavrix_fr.ts", FR, FR_PLURAL)
+left = fill(here / "tavrix_fr.ts", FR, FR_PLURAL, [a for a in sys.argv[1:] if a.endswith("fr.ts")])
 if left:
     print("French texts still missing:", *left, sep="\n  ", file=sys.stderr)
     sys.exit(1)

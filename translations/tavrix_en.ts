@@ -27,18 +27,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>The destination is the source file itself; choose another name or folder.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The destination “%1” is the source of another job of this run.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>An earlier job of this run already writes “%1”.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The shell could not be started: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -59,39 +47,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 is the source</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 is the source of another job</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 is written by an earlier job</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 exists</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 is not a regular file</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>“%1” already exists; it is left as it is.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written through it.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>it holds no stream.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>No free name is left beside “%1”.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -583,14 +539,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>A destination is needed: the previous one is back.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The folder %1 does not exist: the previous destination is back.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Looking for black borders…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -664,6 +612,45 @@
     </message>
     <message>
         <source>The converted file gets the modification time of its source.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DraftProblems</name>
+    <message>
+        <source>A destination is needed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The destination needs a whole path, from the top folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is a folder: the destination needs a file name.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The crop needs four whole numbers: width:height:x:y.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The crop %1 does not fit in the picture (%2×%3).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” is a folder, not a subtitle file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” cannot be read.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -963,13 +950,49 @@ Output: %2</source>
     </message>
 </context>
 <context>
-    <name>OutputConflict</name>
+    <name>OutputPlan</name>
     <message>
-        <source>a new name will be used</source>
+        <source>%1 is the source</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>will be skipped</source>
+        <source>%1 is the source of another job</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is written by an earlier job</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 exists</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No free name is left beside “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The destination is the source file itself; choose another name or folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The destination “%1” is the source of another job of this run.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An earlier job of this run already writes “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” already exists; it is left as it is.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written through it.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -977,7 +1000,11 @@ Output: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Same as the source: %1</source>
+        <source>written as %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will be skipped</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -985,15 +1012,19 @@ Output: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 exists: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Same output as job %1 (%2)</source>
+        <source>Same as the source: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>The source of job %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same output as job %1 (%2): %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 exists: %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1144,6 +1175,76 @@ Output: %2</source>
     <name>QFileDialog</name>
     <message>
         <source>Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QShortcut</name>
+    <message>
+        <source>Del</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shift</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Alt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Return</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Backspace</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1418,6 +1519,10 @@ Output: %2</source>
     </message>
     <message>
         <source>New jobs give the converted file the modification time of its source.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>None</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

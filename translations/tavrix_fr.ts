@@ -55,18 +55,6 @@
         <translation>La tâche n’a pas de destination.</translation>
     </message>
     <message>
-        <source>The destination is the source file itself; choose another name or folder.</source>
-        <translation>La destination est le fichier source lui-même ; choisissez un autre nom ou un autre dossier.</translation>
-    </message>
-    <message>
-        <source>The destination “%1” is the source of another job of this run.</source>
-        <translation>La destination « %1 » est la source d’une autre tâche de cette série.</translation>
-    </message>
-    <message>
-        <source>An earlier job of this run already writes “%1”.</source>
-        <translation>Une tâche précédente de cette série écrit déjà « %1 ».</translation>
-    </message>
-    <message>
         <source>The shell could not be started: %1</source>
         <translation>Impossible de lancer le shell : %1</translation>
     </message>
@@ -87,40 +75,8 @@
         <translation>ffmpeg s’est terminé sans écrire « %1 ».</translation>
     </message>
     <message>
-        <source>%1 is the source</source>
-        <translation>%1 est la source</translation>
-    </message>
-    <message>
-        <source>%1 is the source of another job</source>
-        <translation>%1 est la source d’une autre tâche</translation>
-    </message>
-    <message>
-        <source>%1 is written by an earlier job</source>
-        <translation>%1 est écrit par une tâche précédente</translation>
-    </message>
-    <message>
-        <source>%1 exists</source>
-        <translation>%1 existe</translation>
-    </message>
-    <message>
-        <source>%1 is not a regular file</source>
-        <translation>%1 n’est pas un fichier ordinaire</translation>
-    </message>
-    <message>
-        <source>“%1” already exists; it is left as it is.</source>
-        <translation>« %1 » existe déjà ; il est laissé tel quel.</translation>
-    </message>
-    <message>
-        <source>“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written through it.</source>
-        <translation>« %1 » n’est pas un fichier ordinaire (un lien, un dossier, un tube ou un périphérique) ; rien n’est écrit à travers lui.</translation>
-    </message>
-    <message>
         <source>it holds no stream.</source>
         <translation>il ne contient aucun flux.</translation>
-    </message>
-    <message>
-        <source>No free name is left beside “%1”.</source>
-        <translation>Il ne reste aucun nom libre à côté de « %1 ».</translation>
     </message>
     <message>
         <source>ffmpeg could not finish writing “%1”: %2</source>
@@ -595,14 +551,6 @@
         <translation>Annuler</translation>
     </message>
     <message>
-        <source>A destination is needed: the previous one is back.</source>
-        <translation>Une destination est nécessaire : la précédente est rétablie.</translation>
-    </message>
-    <message>
-        <source>The folder %1 does not exist: the previous destination is back.</source>
-        <translation>Le dossier %1 n’existe pas : la destination précédente est rétablie.</translation>
-    </message>
-    <message>
         <source>Looking for black borders…</source>
         <translation>Recherche des bandes noires…</translation>
     </message>
@@ -665,6 +613,45 @@
     <message>
         <source>The converted file gets the modification time of its source.</source>
         <translation>Le fichier converti reçoit la date de modification de sa source.</translation>
+    </message>
+</context>
+<context>
+    <name>DraftProblems</name>
+    <message>
+        <source>A destination is needed.</source>
+        <translation>Une destination est nécessaire.</translation>
+    </message>
+    <message>
+        <source>The destination needs a whole path, from the top folder.</source>
+        <translation>La destination doit être un chemin complet, depuis le dossier racine.</translation>
+    </message>
+    <message>
+        <source>%1 is a folder: the destination needs a file name.</source>
+        <translation>%1 est un dossier : la destination doit être un nom de fichier.</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>Le dossier %1 n’existe pas.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>Impossible d’écrire dans le dossier %1.</translation>
+    </message>
+    <message>
+        <source>The crop needs four whole numbers: width:height:x:y.</source>
+        <translation>Le recadrage demande quatre nombres entiers : largeur:hauteur:x:y.</translation>
+    </message>
+    <message>
+        <source>The crop %1 does not fit in the picture (%2×%3).</source>
+        <translation>Le recadrage %1 ne tient pas dans l’image (%2×%3).</translation>
+    </message>
+    <message>
+        <source>“%1” is a folder, not a subtitle file.</source>
+        <translation>« %1 » est un dossier, pas un fichier de sous-titres.</translation>
+    </message>
+    <message>
+        <source>The subtitle file “%1” cannot be read.</source>
+        <translation>Le fichier de sous-titres « %1 » ne peut pas être lu.</translation>
     </message>
 </context>
 <context>
@@ -965,38 +952,82 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
-    <name>OutputConflict</name>
+    <name>OutputPlan</name>
     <message>
-        <source>The source of job %1: %2</source>
-        <translation>La source de la tâche %1 : %2</translation>
+        <source>%1 is the source</source>
+        <translation>%1 est la source</translation>
     </message>
     <message>
-        <source>a new name will be used</source>
-        <translation>un nouveau nom sera utilisé</translation>
+        <source>%1 is the source of another job</source>
+        <translation>%1 est la source d’une autre tâche</translation>
     </message>
     <message>
-        <source>will be skipped</source>
-        <translation>la tâche sera ignorée</translation>
+        <source>%1 is written by an earlier job</source>
+        <translation>%1 est écrit par une tâche précédente</translation>
+    </message>
+    <message>
+        <source>%1 exists</source>
+        <translation>%1 existe</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 n’est pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>No free name is left beside “%1”.</source>
+        <translation>Il ne reste aucun nom libre à côté de « %1 ».</translation>
+    </message>
+    <message>
+        <source>The destination is the source file itself; choose another name or folder.</source>
+        <translation>La destination est le fichier source lui-même ; choisissez un autre nom ou un autre dossier.</translation>
+    </message>
+    <message>
+        <source>The destination “%1” is the source of another job of this run.</source>
+        <translation>La destination « %1 » est la source d’une autre tâche de cette série.</translation>
+    </message>
+    <message>
+        <source>An earlier job of this run already writes “%1”.</source>
+        <translation>Une tâche précédente de cette série écrit déjà « %1 ».</translation>
+    </message>
+    <message>
+        <source>“%1” already exists; it is left as it is.</source>
+        <translation>« %1 » existe déjà ; il est laissé tel quel.</translation>
+    </message>
+    <message>
+        <source>“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written through it.</source>
+        <translation>« %1 » n’est pas un fichier ordinaire (un lien, un dossier, un tube ou un périphérique) ; rien n’est écrit à travers lui.</translation>
     </message>
     <message>
         <source>will be replaced</source>
         <translation>il sera remplacé</translation>
     </message>
     <message>
-        <source>Same as the source: %1</source>
-        <translation>Identique à la source : %1</translation>
+        <source>written as %1</source>
+        <translation>écrit sous le nom %1</translation>
+    </message>
+    <message>
+        <source>will be skipped</source>
+        <translation>la tâche sera ignorée</translation>
     </message>
     <message>
         <source>will not be run</source>
         <translation>la tâche ne sera pas lancée</translation>
     </message>
     <message>
-        <source>%1 exists: %2</source>
-        <translation>%1 existe : %2</translation>
+        <source>Same as the source: %1</source>
+        <translation>Identique à la source : %1</translation>
     </message>
     <message>
-        <source>Same output as job %1 (%2)</source>
-        <translation>Même sortie que la tâche %1 (%2)</translation>
+        <source>The source of job %1: %2</source>
+        <translation>La source de la tâche %1 : %2</translation>
+    </message>
+    <message>
+        <source>Same output as job %1 (%2): %3</source>
+        <translation>Même sortie que la tâche %1 (%2) : %3</translation>
+    </message>
+    <message>
+        <source>%1 exists: %2</source>
+        <translation>%1 existe : %2</translation>
     </message>
 </context>
 <context>
@@ -1147,6 +1178,76 @@ Sortie : %2</translation>
     <message>
         <source>Files</source>
         <translation>Fichiers</translation>
+    </message>
+</context>
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Oui</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Non</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>Abandonner</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>Appliquer</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Réinitialiser</translation>
+    </message>
+    <message>
+        <source>Restore Defaults</source>
+        <translation>Restaurer les valeurs par défaut</translation>
+    </message>
+</context>
+<context>
+    <name>QShortcut</name>
+    <message>
+        <source>Del</source>
+        <translation>Suppr</translation>
+    </message>
+    <message>
+        <source>Ctrl</source>
+        <translation>Ctrl</translation>
+    </message>
+    <message>
+        <source>Shift</source>
+        <translation>Maj</translation>
+    </message>
+    <message>
+        <source>Alt</source>
+        <translation>Alt</translation>
+    </message>
+    <message>
+        <source>Return</source>
+        <translation>Entrée</translation>
+    </message>
+    <message>
+        <source>Backspace</source>
+        <translation>Retour arrière</translation>
     </message>
 </context>
 <context>
@@ -1421,6 +1522,10 @@ Sortie : %2</translation>
     <message>
         <source>New jobs give the converted file the modification time of its source.</source>
         <translation>Les nouvelles tâches donnent au fichier converti la date de modification de sa source.</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Aucun</translation>
     </message>
 </context>
 <context>

@@ -9,11 +9,6 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("OutputPlan", text);
-}
-
 QString fileName(const QString &path)
 {
     return printableText(QFileInfo(path).fileName());
@@ -30,15 +25,15 @@ QString PlannedOutput::cause() const
     case OutputObstacle::None:
         break;
     case OutputObstacle::OwnSource:
-        return tr("%1 is the source").arg(name);
+        return QCoreApplication::translate("OutputPlan", "%1 is the source").arg(name);
     case OutputObstacle::OtherSource:
-        return tr("%1 is the source of another job").arg(name);
+        return QCoreApplication::translate("OutputPlan", "%1 is the source of another job").arg(name);
     case OutputObstacle::Claimed:
-        return tr("%1 is written by an earlier job").arg(name);
+        return QCoreApplication::translate("OutputPlan", "%1 is written by an earlier job").arg(name);
     case OutputObstacle::RegularFile:
-        return tr("%1 exists").arg(name);
+        return QCoreApplication::translate("OutputPlan", "%1 exists").arg(name);
     case OutputObstacle::OtherFile:
-        return tr("%1 is not a regular file").arg(name);
+        return QCoreApplication::translate("OutputPlan", "%1 is not a regular file").arg(name);
     }
     return {};
 }
@@ -48,21 +43,29 @@ QString PlannedOutput::refusal() const
     if (action != Action::NotRun)
         return {};
     if (policyLeftNoName)
-        return tr("No free name is left beside “%1”.").arg(destination);
+        return QCoreApplication::translate("OutputPlan", "No free name is left beside “%1”.")
+            .arg(destination);
     switch (obstacle) {
     case OutputObstacle::None:
         break;
     case OutputObstacle::OwnSource:
-        return tr("The destination is the source file itself; choose another name or folder.");
+        return QCoreApplication::translate(
+            "OutputPlan", "The destination is the source file itself; choose another name or folder.");
     case OutputObstacle::OtherSource:
-        return tr("The destination “%1” is the source of another job of this run.").arg(destination);
+        return QCoreApplication::translate("OutputPlan",
+                                           "The destination “%1” is the source of another job of this run.")
+            .arg(destination);
     case OutputObstacle::Claimed:
-        return tr("An earlier job of this run already writes “%1”.").arg(destination);
+        return QCoreApplication::translate("OutputPlan", "An earlier job of this run already writes “%1”.")
+            .arg(destination);
     case OutputObstacle::RegularFile:
-        return tr("“%1” already exists; it is left as it is.").arg(destination);
+        return QCoreApplication::translate("OutputPlan", "“%1” already exists; it is left as it is.")
+            .arg(destination);
     case OutputObstacle::OtherFile:
-        return tr("“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written "
-                  "through it.")
+        return QCoreApplication::translate(
+                   "OutputPlan",
+                   "“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written "
+                   "through it.")
             .arg(destination);
     }
     return {};
@@ -75,27 +78,32 @@ QString PlannedOutput::note() const
     case Action::Write:
         return {};
     case Action::Replace:
-        outcome = tr("will be replaced");
+        outcome = QCoreApplication::translate("OutputPlan", "will be replaced");
         break;
     case Action::Rename:
-        outcome = tr("written as %1").arg(fileName(path));
+        outcome = QCoreApplication::translate("OutputPlan", "written as %1").arg(fileName(path));
         break;
     case Action::NotRun:
-        outcome = skipped ? tr("will be skipped") : tr("will not be run");
+        outcome = skipped ? QCoreApplication::translate("OutputPlan", "will be skipped")
+                          : QCoreApplication::translate("OutputPlan", "will not be run");
         break;
     }
     switch (obstacle) {
     case OutputObstacle::None:
         break;
     case OutputObstacle::OwnSource:
-        return tr("Same as the source: %1").arg(outcome);
+        return QCoreApplication::translate("OutputPlan", "Same as the source: %1").arg(outcome);
     case OutputObstacle::OtherSource:
-        return tr("The source of job %1: %2").arg(otherJob).arg(outcome);
+        return QCoreApplication::translate("OutputPlan", "The source of job %1: %2")
+            .arg(otherJob)
+            .arg(outcome);
     case OutputObstacle::Claimed:
-        return tr("Same output as job %1 (%2): %3").arg(otherJob).arg(fileName(otherSource), outcome);
+        return QCoreApplication::translate("OutputPlan", "Same output as job %1 (%2): %3")
+            .arg(otherJob)
+            .arg(fileName(otherSource), outcome);
     case OutputObstacle::RegularFile:
     case OutputObstacle::OtherFile:
-        return tr("%1 exists: %2").arg(fileName(destination), outcome);
+        return QCoreApplication::translate("OutputPlan", "%1 exists: %2").arg(fileName(destination), outcome);
     }
     return {};
 }
