@@ -560,6 +560,39 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QVERIFY(destroy || (!m_status->showProgressBar() && !m_status->isDisable() && !encoder->isRunning()));
     }
 
+    // One job after another, the next encoders run while the first output is still read back. A stop
+    // then ends the read-back and leaves no process; no output is named, and the results come in list
+    // order, all before the end of the run.
+    void stopDuringReadBack()
+    {
+        const QString encoders = m_dir.filePath(QStringLiteral("encoders_readback"));
+        const QString readers = m_dir.filePath(QStringLiteral("readers_readback"));
+        script(("pgid:" + encoders + ";outlast;exit:0").toUtf8(),
+               "out:", ("pgid:" + readers + ";hang").toUtf8());
+        auto encoder = fakeEncoder();
+        encoder->setStopGrace(300);
+        const QList<MediaVideo::Ptr> jobs{job(), job(), job()};
+        QList<int> order;
+        connect(encoder.get(), &BatchEncoder::jobFinished, this,
+                [&order](const QUuid &, const JobResult &, int number) { order << number; });
+        connect(encoder.get(), &BatchEncoder::runFinished, this, [&order] { order << 0; });
+        QSignalSpy finished(encoder.get(), &BatchEncoder::runFinished);
+        QVERIFY(encoder->start(jobs, policy(Existing::Rename)));
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(encoders).count('\n'), 3, 10000);
+        QCOMPARE(readFile(readers).count('\n'), 1); // the first read-back, which the others wait for
+        QCOMPARE(order, QList<int>());
+
+        encoder->stop();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(order, QList<int>({1, 2, 3, 0}));
+        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::survivors(readers), 0, 5000);
+        QCOMPARE(entries(m_dir.path()).filter(".tavrix-"), QStringList());
+        for (const MediaVideo::Ptr &job : jobs) {
+            QCOMPARE(job->result.status, Status::Stopped);
+            QVERIFY(!QFileInfo::exists(job->destination));
+        }
+    }
+
     // Real ffmpeg through the real command line, onto a stale file under Overwrite. Success means this job
     // wrote something ffmpeg can read back: the stale file, an empty output or one without a stream is a
     // failure, and the stale file stays as it was. A good job's progress is read, and the log shows the crop

@@ -19,12 +19,70 @@
 #include <QSet>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 namespace {
+
+// A thread that runs the blocks posted to it one at a time, in the order they were posted; started by
+// the first block, joined by drain() once every block has run.
+class OrderedWorker
+{
+public:
+    OrderedWorker() = default;
+    OrderedWorker(const OrderedWorker &) = delete;
+    OrderedWorker &operator=(const OrderedWorker &) = delete;
+    ~OrderedWorker() { drain(); }
+
+    void post(std::function<void()> block)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_blocks.push_back(std::move(block));
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { work(); });
+        m_wake.notify_one();
+    }
+    // Waits for every block posted so far, then ends the thread (a later post starts another).
+    void drain()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_draining = true;
+            m_wake.notify_one();
+        }
+        if (m_thread.joinable())
+            m_thread.join();
+        const std::lock_guard lock(m_mutex);
+        m_thread = std::thread();
+        m_draining = false;
+    }
+
+private:
+    void work()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_draining || !m_blocks.empty(); });
+            if (m_blocks.empty())
+                return;
+            std::function<void()> block = std::move(m_blocks.front());
+            m_blocks.pop_front();
+            lock.unlock();
+            block();
+            lock.lock();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_blocks;
+    bool m_draining = false;
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -56,6 +114,9 @@ struct BatchEncoder::Run
     // The next job's frame count, asked while the current job encodes so no run waits for mediainfo.
     int prefetchIndex = -1;
     std::future<std::optional<double>> prefetchedFrameCount;
+    // One job after another, a job's conclusion (its read-back, its name, its result) runs here while the
+    // next job encodes; every result of such a run is reported from here, so in job order.
+    OrderedWorker concluder;
 
     // Several jobs at once, or the run handed to GNU parallel.
     int parallelJobs = 1;
@@ -97,6 +158,9 @@ struct BatchEncoder::Run
     void prefetchFrameCount(int index);
     double secondsAfter(int index) const;
     void finish(const MediaVideo::Ptr &job, int number, const JobResult &result);
+    // finish() for a job that did not reach its conclusion: after the conclusions still going on.
+    void report(const MediaVideo::Ptr &job, int number, const JobResult &result);
+    bool oneAfterAnother() const { return !sideBySide() && hostsFile.isEmpty(); }
     void tell(std::function<void(BatchEncoder &)> event);
 };
 
@@ -157,6 +221,14 @@ void BatchEncoder::Run::finish(const MediaVideo::Ptr &job, int number, const Job
     tell([job, result, number](BatchEncoder &owner) { owner.finishJob(job, result, number); });
 }
 
+void BatchEncoder::Run::report(const MediaVideo::Ptr &job, int number, const JobResult &result)
+{
+    if (oneAfterAnother())
+        concluder.post([this, job, number, result] { finish(job, number, result); });
+    else
+        finish(job, number, result);
+}
+
 std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
 {
     if (index < 0 || index >= jobs.size() || !jobs[index])
@@ -167,7 +239,7 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
         JobResult result;
         result.status = JobResult::Status::NotRun;
         result.reason = reason;
-        finish(job, number, result);
+        report(job, number, result);
         return std::nullopt;
     };
 
@@ -207,7 +279,7 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
         result.status = JobResult::Status::Failed;
         result.exitCode = -1;
         result.reason = tr("Cannot create a folder in “%1”: %2").arg(folder, error);
-        finish(job, number, result);
+        report(job, number, result);
         return std::nullopt;
     }
     MediaVideo running = *job;
@@ -242,10 +314,14 @@ void BatchEncoder::Run::execute(PreparedJob p)
         claims.release(p.number);
         JobResult result = judgeJob({outcome});
         p.closeLog(result);
-        return finish(p.job, p.number, result);
+        return report(p.job, p.number, result);
     }
     p.findOutput();
-    conclude(p, outcome);
+    if (!oneAfterAnother())
+        return conclude(p, outcome);
+    // ffmpeg has ended: the next job starts while this one is read back and named.
+    concluder.post(
+        [this, p = std::make_shared<PreparedJob>(std::move(p)), outcome] { conclude(*p, outcome); });
 }
 
 void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
@@ -519,6 +595,7 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &o
         // A frame count asked for a job that did not run is not left for the user interface to wait on.
         if (run->prefetchedFrameCount.valid())
             run->prefetchedFrameCount.wait();
+        run->concluder.drain();
         run->tell([](BatchEncoder &owner) { owner.finishRun(); });
     });
     m_queue->finish();

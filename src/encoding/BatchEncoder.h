@@ -62,7 +62,7 @@ public:
     // The user stopped the last run (Stop or Stop After This File); for after runFinished.
     bool lastRunWasStopped() const { return m_lastRunStopped; }
 
-    // The log of one job run. The functions are called from the encoding queue.
+    // The log of one job run. The functions are called from the run's threads, one job's in turn.
     using JobLogSink = ::JobLogSink;
     using LogOpener = ::LogOpener;
     void setLogOpener(LogOpener opener) { m_logOpener = std::move(opener); }
