@@ -175,6 +175,12 @@ void BatchEncoder::Run::collectSources()
 
 std::optional<double> BatchEncoder::Run::frameCount(int index, const QString &source)
 {
+    // Probed when the job was made; a list saved before frames were probed asks now.
+    if (const qint64 probed = jobs[index] ? jobs[index]->frameCount : 0; probed > 0)
+        return double(probed);
+    if (sideBySide())
+        return readWholeNumber(
+            tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
     if (prefetchIndex == index && prefetchedFrameCount.valid()) {
         prefetchIndex = -1;
         return prefetchedFrameCount.get();
@@ -188,7 +194,8 @@ void BatchEncoder::Run::prefetchFrameCount(int index)
     if (prefetchedFrameCount.valid())
         prefetchedFrameCount.wait();
     prefetchIndex = -1;
-    if (index >= jobs.size() || !jobs[index] || stopRequested || !isRegularFile(jobs[index]->source))
+    if (index >= jobs.size() || !jobs[index] || jobs[index]->frameCount > 0 || stopRequested ||
+        !isRegularFile(jobs[index]->source))
         return;
     prefetchIndex = index;
     prefetchedFrameCount = std::async(std::launch::async, [tools = tools, source = jobs[index]->source] {
@@ -451,10 +458,7 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
 {
     ProcessOutcome outcome;
     // Side by side, each job asks for its own frame count on its own thread.
-    const std::optional<double> frameCount =
-        sideBySide() ? readWholeNumber(tools.mediaInfoField(source, QStringLiteral("General"),
-                                                            QStringLiteral("FrameCount")))
-                     : this->frameCount(number - 1, source);
+    const std::optional<double> frameCount = this->frameCount(number - 1, source);
 
     tell([id = jobs[number - 1]->id, number, fileName = QFileInfo(source).fileName()](BatchEncoder &owner) {
         emit owner.jobStarted(id, number, fileName);

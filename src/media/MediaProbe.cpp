@@ -160,6 +160,7 @@ const QList<MediaInfoQuery> &probeQueries()
         {Audio, StreamTemplate},
         {Text, StreamTemplate},
         {Video, ColourTemplate},
+        {General, QStringLiteral("%FrameCount%")},
     };
     return queries;
 }
@@ -256,7 +257,8 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
         VideoStreams,
         AudioStreams,
         TextStreams,
-        Colour
+        Colour,
+        FrameCount
     };
     const QList<MediaInfoQuery> &queries = probeQueries();
     ToolOutcome mediainfo;
@@ -275,6 +277,8 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
     bool hasDuration = false;
     const double milliseconds = facts[Duration].toDouble(&hasDuration);
     hasDuration = hasDuration && std::isfinite(milliseconds) && milliseconds >= 0;
+    // What the run counts its progress against, so that it need not ask again.
+    job->frameCount = std::max(0LL, facts.value(FrameCount).trimmed().toLongLong());
     if (hasDuration) {
         job->durationVideoMiddle = formatDuration(milliseconds * 0.5);
         job->setDurationVideo(formatDuration(milliseconds));

@@ -40,6 +40,7 @@ QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
     o[QStringLiteral("audioChannels")] = option(job.audioChannels, form);
     o[QStringLiteral("durationVideo")] = job.durationVideo();
     o[QStringLiteral("durationVideoMiddle")] = job.durationVideoMiddle;
+    o[QStringLiteral("frameCount")] = job.frameCount;
     o[QStringLiteral("audioTracks")] = QJsonArray::fromStringList(job.audioTracks);
     o[QStringLiteral("audioTrack")] = job.audioTrack;
     o[QStringLiteral("videoTracks")] = QJsonArray::fromStringList(job.videoTracks);

@@ -61,6 +61,7 @@ public:
     QStringList videoTracks;
     QStringList subtitleTracks; // [] or ["No subtitle", (summary,) stream 1, ...]
     QString info;
+    qint64 frameCount = 0; // the source's frames, as probed; 0 when not told
     int videoWidth = 0;
     int videoHeight = 0;
     double videoPixelAspectRatio = 0;

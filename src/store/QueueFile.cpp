@@ -276,6 +276,7 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
         caseAtOrFirst<AudioChannels>(r.integer("audioChannels", indexOfCase(job->audioChannels)));
     job->setDurationVideo(r.text("durationVideo", job->durationVideo()));
     job->durationVideoMiddle = r.text("durationVideoMiddle", job->durationVideoMiddle);
+    job->frameCount = std::max<qint64>(0, qint64(r.number("frameCount", 0)));
     job->audioTracks = r.texts("audioTracks");
     job->audioTrack = indexOrFirst(r.integer("audioTrack", 0), job->audioTracks.size());
     job->videoTracks = r.texts("videoTracks");
