@@ -103,15 +103,15 @@ private slots:
         QTest::addColumn<bool>("dropped"); // else given on the command line
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("said"); // the message's list; empty: imported, no message
-        const QString video = QStringLiteral("clip.video");
-        QTest::newRow("dropped video, odd extension") << true << video << QString();
-        QTest::newRow("given video, odd extension") << false << video << QString();
+        QTest::newRow("dropped video, odd extension") << true << "clip.video"
+                                                      << "";
+        QTest::newRow("given video, odd extension") << false << "clip.video"
+                                                    << "";
         QTest::newRow("dropped truncated download")
-            << true << QString("broken.webm")
-            << QString("broken.webm: not a media file: mediainfo finds no video or audio stream in it");
-        QTest::newRow("given sound file")
-            << false << QString("tone.mp4")
-            << QString("tone.mp4: no video stream: mediainfo finds only audio in it");
+            << true << "broken.webm"
+            << "broken.webm: not a media file: mediainfo finds no video or audio stream in it";
+        QTest::newRow("given sound file") << false << "tone.mp4"
+                                          << "tone.mp4: no video stream: mediainfo finds only audio in it";
     }
     void dropOrArgumentOfAnyExtension()
     {

@@ -102,22 +102,21 @@ private slots:
                "videoTune=8,videoDebit=1200,audioEncoder=2,audioDebit=384,audioSampling=48000,formatFile=2,"
                "existingOutput=2,otherParams=-movflags +faststart,subtitleLanguage=eng,defaultPath=/out,"
                "simultaneousJobs=99,videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/"
-               "renderD130,audioChannels=1,audioLanguages=eng "
-               "fra,subtitleLanguages=fre,keepDate=1,hdrOutput=1"
+               "renderD130,audioChannels=1,audioLanguages=eng fra,subtitleLanguages=fre,keepDate=1,hdrOutput=1"
             << "mkv,hevc_videotoolbox,high444,veryslow,ssim,Auto,copy,384,48000,{source}_{videoCodec}_{"
                "audioCodec},"
-               "Overwrite,Quality,/dev/dri/renderD130,Keep,on,on,on,on,on,-movflags +faststart,eng,eng "
-               "fra,fre"
+               "Overwrite,Quality,/dev/dri/renderD130,Keep,on,on,on,on,on,-movflags +faststart,eng,eng fra,fre"
             << "container=1,quicktime=true,autoCrop=true,deInterlace=true,videoEncoder=3,videoProfile=6,"
                "videoPreset=9,videoTune=8,videoDebit=0,audioEncoder=2,audioDebit=384,audioSampling=48000,"
                "otherParams=-movflags +faststart,subtitleLanguage=eng,formatFile=2,existingOutput=2,"
                "simultaneousJobs=" +
                    QString::number(QThread::idealThreadCount()) + // no more than the cores
                    ",videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/renderD130,audioChannels=1,"
-                   "deInterlaceAuto=false,audioLanguages=eng "
-                   "fra,subtitleLanguages=fre,keepDate=true,hdrOutput=1";
-        QTest::newRow("Cancel") << QString("Cancel") << QString("otherParams=-threads 2") << QString()
-                                << QString();
+                   "deInterlaceAuto=false,audioLanguages=eng fra,subtitleLanguages=fre,keepDate=true,hdrOutput=1";
+        QTest::newRow("Cancel") << "Cancel"
+                                << "otherParams=-threads 2"
+                                << ""
+                                << "";
     }
     void okWritesWhatIsShownCancelNothing()
     {
