@@ -223,10 +223,6 @@ private slots:
         QTest::newRow("command, quality beyond the stored encoder's scale")
             << QStringList{"command", "--quality", "60"}
             << "tavrix-cli command: %1: --quality 60 is beyond the scale of libx264, 0 to 51.\n";
-        QTest::newRow("encode, audio")
-            << QStringList{"encode",  "--audio-track", "9",        "--video-encoder",
-                           "libx264", "--preset",      "ultrafast"}
-            << "%1: The source has 1 audio track; track 9 was asked for.\n";
         QTest::newRow("encode, video")
             << QStringList{"encode",  "--video-track", "5",        "--video-encoder",
                            "libx264", "--preset",      "ultrafast"}

@@ -90,10 +90,6 @@ private slots:
         // Black bars above and below: the picture is 160x80 from y 20.
         QVERIFY(generate("base.mp4", "-f lavfi -i testsrc=size=160x80:rate=10:duration=1 -f lavfi -i "
                                      "sine=duration=1 -vf pad=160:120:0:20 -c:a aac"));
-        QVERIFY(generate("two audio.mkv", video +
-                                              " -f lavfi -i sine=duration=1 -f lavfi -i "
-                                              "sine=frequency=880:duration=1 -map 0 -map 1 -map 2 -c:a aac "
-                                              "-metadata:s:a:0 language=eng -metadata:s:a:1 language=fre"));
         QVERIFY(TestSupport::writeFile(m_dir.filePath("a.srt"), "1\n00:00:00,000 --> 00:00:00,900\nHello\n"));
         const QString in = " -i " + m_dir.filePath("a.srt");
         QVERIFY(generate("subs.mkv", video + in + in + in +
@@ -444,7 +440,6 @@ private slots:
             QTest::newRow(name) << QString(clip) << copy << QString(output) << audioTrack << subtitleTrack
                                 << external << QString(streams);
         };
-        row("second audio", "two audio.mkv", "", "second.mp4", 2, 0, false, "French#||120");
         row("the French subtitle", "subs.mkv", "", "one sub.mp4", 0, 3, false, "|Timed Text:French:Yes#|120");
         // The external stream comes last and is not the default one.
         row("every subtitle and an external one", "subs.mkv", "", "all.mkv", 0, 1, true,
