@@ -51,6 +51,12 @@ private slots:
 
     void init() { QCOMPARE(cli({"defaults", "--reset"}).status, 0); }
 
+    void helpAndVersion()
+    {
+        QVERIFY(cli({"probe", "--help"}).out.startsWith("Usage: tavrix-cli probe "));
+        QCOMPARE(cli({"command", "--version"}).out, QStringLiteral("tavrix-cli " TAVRIX_VERSION "\n"));
+    }
+
     void badUse_data()
     {
         QTest::addColumn<QStringList>("args");
