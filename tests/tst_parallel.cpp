@@ -76,14 +76,6 @@ mkdir -p "$REMOTE_ROOT/$host" && cd "$REMOTE_ROOT/$host" && HOME="$REMOTE_ROOT/$
 // POSIX shell.
 const QString noUsableShell = QStringLiteral("SHELL=/nonexistent/fish");
 
-// Processes working in a folder below `root`.
-int processesIn(const QString &root)
-{
-    const QList<TestSupport::Process> all = TestSupport::livingProcesses();
-    return std::count_if(all.cbegin(), all.cend(),
-                         [&](const auto &p) { return p.workingDir.startsWith(root); });
-}
-
 // Thirty seconds of picture: converting it with a slow preset outlasts the wait for it to start.
 bool generateLongClip(const QString &path)
 {
@@ -369,39 +361,8 @@ private slots:
         QCOMPARE(entries(dir).filter(QStringLiteral(".tavrix-")), QStringList());
     }
 
-    // Ctrl-C while a host converts: GNU parallel ends the job over there and nothing is left behind.
-    void hostsInterrupted()
-    {
-        if (!haveParallel())
-            QSKIP("GNU parallel and rsync are needed (dev.sh installs them)");
-        const QString dir = folder(QStringLiteral("interrupted"));
-        const QString remote = folder(QStringLiteral("remote"));
-        QVERIFY(generateLongClip(dir + "/long.mkv"));
-        QVERIFY(writeFile(dir + QStringLiteral("/hosts"), "1/hostA\n"));
-        QVERIFY(writeScript(dir + QStringLiteral("/ssh"), standInSsh));
-        QProcess cli;
-        const TestSupport::ScopedEnv env{{"PARALLEL_SSH", (dir + "/ssh").toUtf8()},
-                                         {"REMOTE_ROOT", remote.toUtf8()},
-                                         {"SSH_LOG", (dir + "/ssh.log").toUtf8()},
-                                         {"SHELL", noUsableShell.mid(6).toUtf8()}};
-        cli.start(QStringLiteral(TAVRIX_CLI_PATH),
-                  {"encode", "--preset", "veryslow", "--hosts", dir + "/hosts", dir + "/long.mkv"});
-        const auto converting = [&] {
-            QDirIterator it(remote, {QStringLiteral("tavrix-output.*")}, QDir::Files | QDir::Hidden,
-                            QDirIterator::Subdirectories);
-            return it.hasNext();
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(converting(), 30000);
-        ::kill(pid_t(cli.processId()), SIGINT);
-        QVERIFY(cli.waitForFinished(20000));
-        QCOMPARE(cli.exitCode(), 130);
-        QTRY_COMPARE_WITH_TIMEOUT(processesIn(remote), 0, 5000);
-        QCOMPARE(entries(dir), (QStringList{"hosts", "long.mkv", "ssh", "ssh.log"}));
-        QDirIterator left(remote, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        QVERIFY2(!left.hasNext(), qPrintable(left.hasNext() ? left.next() : QString()));
-    }
-
-    // The same over a real ssh connection: the ffmpeg over there ends, and the copies sent there go.
+    // Ctrl-C while a host converts, over a real ssh connection: GNU parallel ends the ffmpeg over there,
+    // and the copies sent there go.
     void hostsInterruptedOverSsh()
     {
         if (!haveParallel())

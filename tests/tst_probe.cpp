@@ -100,16 +100,11 @@ private slots:
         QTest::addColumn<QString>("stored"); // "" for fresh settings, or the stored "deInterlace"
         QTest::addColumn<QString>("codec");  // of the source, with "ilme" for an interlaced one
         QTest::addColumn<bool>("yadif");
-        QTest::newRow("fresh, interlaced MPEG-2") << ""
-                                                  << "mpeg2video ilme" << true;
-        QTest::newRow("fresh, MBAFF H.264") << ""
-                                            << "libx264 ilme" << true;
-        QTest::newRow("fresh, progressive") << ""
-                                            << "libx264" << false;
-        QTest::newRow("stored off, interlaced") << "false"
-                                                << "mpeg2video ilme" << false;
-        QTest::newRow("stored on, progressive") << "true"
-                                                << "libx264" << true;
+        QTest::newRow("fresh, interlaced MPEG-2") << QString() << QString("mpeg2video ilme") << true;
+        QTest::newRow("fresh, MBAFF H.264") << QString() << QString("libx264 ilme") << true;
+        QTest::newRow("fresh, progressive") << QString() << QString("libx264") << false;
+        QTest::newRow("stored off, interlaced") << QString("false") << QString("mpeg2video ilme") << false;
+        QTest::newRow("stored on, progressive") << QString("true") << QString("libx264") << true;
     }
     void deinterlacing()
     {
@@ -214,19 +209,15 @@ private slots:
         QTest::addColumn<QString>("kind"); // of the generated clip; "" for an 8-bit H.264 one
         QTest::addColumn<QString>("facts");
         QTest::addColumn<QString>("row"); // what the list row adds to the summary, with libx264 | libx265
-        QTest::newRow("HDR10") << "hdr10"
-                               << "10 hdr10 G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)"
-                                  "L(10000000,50) 1000 400"
-                               << "HDR10 to SDR|HDR10";
-        QTest::newRow("HLG") << "hlg"
-                             << "10 hlg  0 0"
-                             << "HLG to SDR|HLG";
-        QTest::newRow("ten-bit standard range") << "sdr10"
-                                                << "10 none  0 0"
-                                                << "|";
-        QTest::newRow("8-bit") << ""
-                               << "8 none  0 0"
-                               << "|";
+        const auto row = [](const char *name, const char *kind, const char *facts, const char *row) {
+            QTest::newRow(name) << QString(kind) << QString(facts) << QString(row);
+        };
+        row("HDR10", "hdr10",
+            "10 hdr10 G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)L(10000000,50) 1000 400",
+            "HDR10 to SDR|HDR10");
+        row("HLG", "hlg", "10 hlg  0 0", "HLG to SDR|HLG");
+        row("ten-bit standard range", "sdr10", "10 none  0 0", "|");
+        row("8-bit", "", "8 none  0 0", "|");
     }
     void colourFacts()
     {
@@ -258,41 +249,29 @@ private slots:
         QTest::addColumn<QString>("primaries");
         QTest::addColumn<QString>("luminance");
         QTest::addColumn<QString>("x265");
+        const auto row = [](const char *name, const QString &primaries, const QString &luminance,
+                            const char *x265 = "") {
+            QTest::newRow(name) << primaries << luminance << QString(x265);
+        };
         const QString light = QStringLiteral("min: 0.0050 cd/m2, max: 1000 cd/m2");
-        QTest::newRow("Display P3")
-            << "Display P3" << light
-            << "G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)L(10000000,50)";
-        QTest::newRow("BT.2020, 4000 cd/m2")
-            << "BT.2020"
-            << "min: 0.0001 cd/m2, max: 4000 cd/m2"
-            << "G(8500,39850)B(6550,2300)R(35400,14600)WP(15635,16450)L(40000000,1)";
-        QTest::newRow("BT.709") << "BT.709"
-                                << "min: 0.2000 cd/m2, max: 100 cd/m2"
-                                << "G(15000,30000)B(7500,3000)R(32000,16500)WP(15635,16450)L(1000000,2000)";
-        QTest::newRow("DCI P3") << "DCI P3" << light
-                                << "G(13250,34500)B(7500,3000)R(34000,16000)WP(15700,17550)L(10000000,50)";
-        QTest::newRow("given as numbers")
-            << "R: x=0.682000 y=0.322000, G: x=0.260000 y=0.680000, B: x=0.148000 y=0.062000, White point: "
-               "x=0.312000 y=0.328000"
-            << "min: 0.0123 cd/m2, max: 1234.5678 cd/m2"
-            << "G(13000,34000)B(7400,3100)R(34100,16100)WP(15600,16400)L(12345678,123)";
-        QTest::newRow("unknown display") << "Mars" << light << "";
-        QTest::newRow("no luminance") << "Display P3"
-                                      << ""
-                                      << "";
-        QTest::newRow("chromaticity above 1")
-            << "R: x=1.500000 y=0.322000, G: x=0.260000 y=0.680000, B: x=0.148000 y=0.062000, White point: "
-               "x=0.312000 y=0.328000"
-            << light << "";
-        QTest::newRow("minimum above maximum") << "Display P3"
-                                               << "min: 50 cd/m2, max: 10 cd/m2"
-                                               << "";
-        QTest::newRow("above 10000 cd/m2") << "Display P3"
-                                           << "min: 0.0050 cd/m2, max: 20000 cd/m2"
-                                           << "";
-        QTest::newRow("text after the numbers") << "Display P3"
-                                                << "min: 0.0050 cd/m2, max: 1000 cd/m2)$(touch x)"
-                                                << "";
+        const QString p3 = QStringLiteral("Display P3");
+        const QString numbers = QStringLiteral("R: x=%1 y=0.322000, G: x=0.260000 y=0.680000, B: x=0.148000 "
+                                               "y=0.062000, White point: x=0.312000 y=0.328000");
+        row("Display P3", p3, light, "G(13250,34500)B(7500,3000)R(34000,16000)WP(15635,16450)L(10000000,50)");
+        row("BT.2020, 4000 cd/m2", "BT.2020", "min: 0.0001 cd/m2, max: 4000 cd/m2",
+            "G(8500,39850)B(6550,2300)R(35400,14600)WP(15635,16450)L(40000000,1)");
+        row("BT.709", "BT.709", "min: 0.2000 cd/m2, max: 100 cd/m2",
+            "G(15000,30000)B(7500,3000)R(32000,16500)WP(15635,16450)L(1000000,2000)");
+        row("DCI P3", "DCI P3", light,
+            "G(13250,34500)B(7500,3000)R(34000,16000)WP(15700,17550)L(10000000,50)");
+        row("given as numbers", numbers.arg("0.682000"), "min: 0.0123 cd/m2, max: 1234.5678 cd/m2",
+            "G(13000,34000)B(7400,3100)R(34100,16100)WP(15600,16400)L(12345678,123)");
+        row("unknown display", "Mars", light);
+        row("no luminance", p3, "");
+        row("chromaticity above 1", numbers.arg("1.500000"), light);
+        row("minimum above maximum", p3, "min: 50 cd/m2, max: 10 cd/m2");
+        row("above 10000 cd/m2", p3, "min: 0.0050 cd/m2, max: 20000 cd/m2");
+        row("text after the numbers", p3, "min: 0.0050 cd/m2, max: 1000 cd/m2)$(touch x)");
     }
     void masteringDisplay()
     {

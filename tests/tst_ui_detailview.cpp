@@ -344,41 +344,24 @@ private slots:
         QTest::addColumn<int>("quality");
         QTest::addColumn<int>("maxQuality");
         QTest::addColumn<QString>("command"); // a part of it, in WebM with Opus
-        QTest::newRow("libx264")
-            << "libx264"
-            << "auto baseline main high high10 high422 high444"
-            << "auto film animation grain stillimage fastdecode zerolatency psnr ssim"
-            << "high10"
-            << "film" << 23 << 51
-            << "No command: WebM holds only VP9 or AV1 video, which libx264 does not write";
-        QTest::newRow("libx265") << "libx265"
-                                 << "auto main"
-                                 << "auto animation grain fastdecode zerolatency psnr ssim"
-                                 << "auto"
-                                 << "auto" << 23 << 51 << "No command: WebM holds only VP9 or AV1";
-        QTest::newRow("h264_vaapi") << "h264_vaapi"
-                                    << "auto baseline main high"
-                                    << "auto"
-                                    << "auto"
-                                    << "auto" << 23 << 51 << "";
-        QTest::newRow("libsvtav1") << "libsvtav1"
-                                   << "auto"
-                                   << "auto"
-                                   << "auto"
-                                   << "auto" << 32 << 63
-                                   << " -c:v libsvtav1 -crf 32 -preset 8 -pix_fmt yuv420p ";
-        QTest::newRow("libvpx-vp9")
-            << "libvpx-vp9"
-            << "auto"
-            << "auto"
-            << "auto"
-            << "auto" << 31 << 63 << " -c:v libvpx-vp9 -crf 31 -b:v 0 -deadline good -cpu-used 2 -row-mt 1 ";
-        QTest::newRow("copy") << "copy"
-                              << "auto"
-                              << "auto"
-                              << "auto"
-                              << "auto" << 23 << 51
-                              << "No command: WebM cannot hold the source's AVC video as it is";
+        const auto row = [](const char *encoder, const char *profiles, const char *tunes, const char *profile,
+                            const char *tune, int quality, int maxQuality, const char *command) {
+            QTest::newRow(encoder) << QString(encoder) << QString(profiles) << QString(tunes)
+                                   << QString(profile) << QString(tune) << quality << maxQuality
+                                   << QString(command);
+        };
+        row("libx264", "auto baseline main high high10 high422 high444",
+            "auto film animation grain stillimage fastdecode zerolatency psnr ssim", "high10", "film", 23, 51,
+            "No command: WebM holds only VP9 or AV1 video, which libx264 does not write");
+        row("libx265", "auto main", "auto animation grain fastdecode zerolatency psnr ssim", "auto", "auto",
+            23, 51, "No command: WebM holds only VP9 or AV1");
+        row("h264_vaapi", "auto baseline main high", "auto", "auto", "auto", 23, 51, "");
+        row("libsvtav1", "auto", "auto", "auto", "auto", 32, 63,
+            " -c:v libsvtav1 -crf 32 -preset 8 -pix_fmt yuv420p ");
+        row("libvpx-vp9", "auto", "auto", "auto", "auto", 31, 63,
+            " -c:v libvpx-vp9 -crf 31 -b:v 0 -deadline good -cpu-used 2 -row-mt 1 ");
+        row("copy", "auto", "auto", "auto", "auto", 23, 51,
+            "No command: WebM cannot hold the source's AVC video as it is");
     }
     void encoderChoices()
     {
