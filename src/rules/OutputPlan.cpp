@@ -21,8 +21,9 @@ QString fileName(const QString &path)
 
 } // namespace
 
-QString PlannedOutput::cause() const
+ResultReason PlannedOutput::causeReason() const
 {
+    using K = ResultReason::Kind;
     if (action != Action::Rename)
         return {};
     const QString name = QFileInfo(destination).fileName();
@@ -30,40 +31,39 @@ QString PlannedOutput::cause() const
     case OutputObstacle::None:
         break;
     case OutputObstacle::OwnSource:
-        return tr("%1 is the source").arg(name);
+        return {K::NameIsSource, {name}};
     case OutputObstacle::OtherSource:
-        return tr("%1 is the source of another job").arg(name);
+        return {K::NameIsOtherSource, {name}};
     case OutputObstacle::Claimed:
-        return tr("%1 is written by an earlier job").arg(name);
+        return {K::NameClaimed, {name}};
     case OutputObstacle::RegularFile:
-        return tr("%1 exists").arg(name);
+        return {K::NameExists, {name}};
     case OutputObstacle::OtherFile:
-        return tr("%1 is not a regular file").arg(name);
+        return {K::NameNotRegular, {name}};
     }
     return {};
 }
 
-QString PlannedOutput::refusal() const
+ResultReason PlannedOutput::refusalReason() const
 {
+    using K = ResultReason::Kind;
     if (action != Action::NotRun)
         return {};
     if (policyLeftNoName)
-        return tr("No free name is left beside “%1”.").arg(destination);
+        return {K::NoFreeNameBeside, {destination}};
     switch (obstacle) {
     case OutputObstacle::None:
         break;
     case OutputObstacle::OwnSource:
-        return tr("The destination is the source file itself; choose another name or folder.");
+        return {K::DestinationIsSource};
     case OutputObstacle::OtherSource:
-        return tr("The destination “%1” is the source of another job of this run.").arg(destination);
+        return {K::DestinationIsOtherSource, {destination}};
     case OutputObstacle::Claimed:
-        return tr("An earlier job of this run already writes “%1”.").arg(destination);
+        return {K::DestinationClaimed, {destination}};
     case OutputObstacle::RegularFile:
-        return tr("“%1” already exists; it is left as it is.").arg(destination);
+        return {K::DestinationExists, {destination}};
     case OutputObstacle::OtherFile:
-        return tr("“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written "
-                  "through it.")
-            .arg(destination);
+        return {K::DestinationNotRegular, {destination}};
     }
     return {};
 }
