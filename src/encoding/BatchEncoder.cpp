@@ -285,8 +285,8 @@ void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
             if (written == p.destination)
                 qCInfo(lcTavrix).noquote() << QStringLiteral("Wrote %1").arg(written);
             else
-                qCInfo(lcTavrix).noquote()
-                    << QStringLiteral("Wrote %1 instead of %2 (%3)").arg(written, p.destination, p.cause.toString());
+                qCInfo(lcTavrix).noquote() << QStringLiteral("Wrote %1 instead of %2 (%3)")
+                                                  .arg(written, p.destination, p.cause.toString());
             if (written != p.destination) {
                 result.writtenPath = written;
                 result.renameCause = p.cause;
