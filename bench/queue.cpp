@@ -46,7 +46,7 @@ QList<MediaVideo::Ptr> cameraJobs(int count)
         if (i % 10 == 0) {
             job->result.status = JobResult::Status::Failed;
             job->result.exitCode = 1;
-            job->result.reason = QStringLiteral("Error while decoding stream #0:1");
+            job->result.reason = {ResultReason::text(QStringLiteral("Error while decoding stream #0:1"))};
             job->result.outputTail =
                 QStringLiteral("[ac3 @ 0x55d] frame sync error\nError while decoding stream "
                                "#0:1\nConversion failed!");

@@ -155,7 +155,7 @@ private slots:
             QStringLiteral(
                 "audioChannels audioDebit audioEncoder audioSampling audioTrack audioTracks container "
                 "cropValue "
-                "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle hdr hdrOutput "
+                "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle frameCount hdr hdrOutput "
                 "height id image info interlaced isQuicktime keepDate masteringDisplay maxCll maxFall "
                 "otherParam "
                 "source streams subtitleBurn subtitleExternal subtitleLanguage subtitleTrack subtitleTracks "

@@ -463,7 +463,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QCOMPARE(finishedJobs[0][0].value<QUuid>(), one->id);
         QTEST(int(one->result.status), "status");
         QTEST(one->result.exitCode, "exitCode");
-        QVERIFY2(one->result.reason.contains(reason), qPrintable(one->result.reason));
+        QVERIFY2(one->result.reasonText().contains(reason), qPrintable(one->result.reasonText()));
         QVERIFY(!ffmpeg.contains("Qavg") || one->result.outputTail.contains("Qavg"));
         QCOMPARE(readFile(one->source), QByteArray(how == "gone" ? "" : "source bytes"));
         if (how != "link" && how != "hard")
@@ -501,9 +501,9 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QVERIFY(runToEnd(*encoder, {first, other, onSource}, this->policy(Existing(policy))));
         QCOMPARE(first->result.status, Status::Succeeded);
         QCOMPARE(int(other->result.status), later);
-        QVERIFY2(other->result.reason.contains(second), qPrintable(other->result.reason));
+        QVERIFY2(other->result.reasonText().contains(second), qPrintable(other->result.reasonText()));
         QCOMPARE(int(onSource->result.status), later);
-        QVERIFY2(onSource->result.reason.contains(third), qPrintable(onSource->result.reason));
+        QVERIFY2(onSource->result.reasonText().contains(third), qPrintable(onSource->result.reasonText()));
         QCOMPARE(readFile(first->source), QByteArray("source bytes"));
         QCOMPARE(readFile(first->destination), QByteArray("partial"));
         if (later == int(Status::Succeeded))
@@ -555,7 +555,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
                 continue;
             QCOMPARE(jobs[i]->result.status, i < atOnce ? Status::Stopped : Status::NotRun);
             if (i >= atOnce)
-                QCOMPARE(jobs[i]->result.reason, QStringLiteral("Stopped by the user"));
+                QCOMPARE(jobs[i]->result.reasonText(), QStringLiteral("Stopped by the user"));
         }
         QVERIFY(destroy || (!m_status->showProgressBar() && !m_status->isDisable() && !encoder->isRunning()));
     }
@@ -648,7 +648,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
                     return CommandLine{command.arg(shellQuote(job.destination)), {}};
                 });
         QVERIFY(runToEnd(encoder, {one}, policy(Existing::Overwrite)));
-        QCOMPARE(one->result.reason, reason);
+        QCOMPARE(one->result.reasonText(), reason);
         QCOMPARE(one->result.status, reason.isEmpty() ? Status::Succeeded
                                      : edit == "fifo" ? Status::NotRun
                                                       : Status::Failed);
@@ -770,7 +770,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QVERIFY(QDir(dir).mkdir("o"));
         QVERIFY(finished.wait(30000));
         QCOMPARE(one->result.status, Status::Failed);
-        QCOMPARE(one->result.reason, "The folder “" + dir + "/o” was moved or replaced while ffmpeg ran.");
+        QCOMPARE(one->result.reasonText(),
+                 "The folder “" + dir + "/o” was moved or replaced while ffmpeg ran.");
         QCOMPARE(entries(dir + "/o"), QStringList());
         QCOMPARE(entries(dir + "/o2"), QStringList());
     }
@@ -817,8 +818,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
         BatchEncoder encoder(m_realTools);
         m_status->follow(&encoder);
         QVERIFY(runToEnd(encoder, {one}));
-        QVERIFY2(QRegularExpression(reason).match(one->result.reason).hasMatch(),
-                 qPrintable(one->result.reason));
+        QVERIFY2(QRegularExpression(reason).match(one->result.reasonText()).hasMatch(),
+                 qPrintable(one->result.reasonText()));
         QTEST(int(one->result.status), "status");
         QCOMPARE(entries(dir), (QStringList{"clip.mkv", "clip.mp4"})); // the output is kept either way
     }
@@ -858,7 +859,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QTEST(entries(dir), "entries");
         QCOMPARE(readFile(one->destination), QByteArray("other"));
         if (Existing(policy) == Existing::Skip)
-            QCOMPARE(one->result.reason,
+            QCOMPARE(one->result.reasonText(),
                      QStringLiteral("“%1” already exists; it is left as it is.").arg(one->destination));
         else
             QCOMPARE(m_realTools.mediaInfoField(dir + "/clip-1.mp4", "Video", "Format"),
@@ -960,7 +961,8 @@ Error while decoding stream #0:1: Invalid data found when processing input
 
         QTEST(int(one->result.status), "status");
         if (outcome == "failure")
-            QVERIFY2(one->result.reason.contains("width not divisible by 2"), qPrintable(one->result.reason));
+            QVERIFY2(one->result.reasonText().contains("width not divisible by 2"),
+                     qPrintable(one->result.reasonText()));
         QCOMPARE(one->result.writtenPath, written == "clip-1.mp4" ? dir + "/clip-1.mp4" : QString());
         QCOMPARE(state(), before);
         QCOMPARE(readFile(dir + '/' + written), written.isEmpty() ? QByteArray() : readFile(clip));

@@ -194,7 +194,7 @@ private slots:
         QVERIFY(session.encoder()->start({job}));
         QVERIFY(finished.wait(30000));
         QCOMPARE(job->result.status, JobResult::Status::NotRun);
-        QCOMPARE(job->result.reason, "h264_nvenc cannot be used: Cannot load libcuda.so.1");
+        QCOMPARE(job->result.reasonText(), "h264_nvenc cannot be used: Cannot load libcuda.so.1");
         QVERIFY(!QFileInfo::exists(m_dir.filePath("out.mkv")));
     }
 

@@ -220,10 +220,11 @@ private slots:
             const JobResult &result = jobs[i]->result;
             if (i == 2) {
                 QCOMPARE(result.status, Status::Failed);
-                QVERIFY2(result.reason.contains(QStringLiteral("no_such_option")), qPrintable(result.reason));
+                QVERIFY2(result.reasonText().contains(QStringLiteral("no_such_option")),
+                         qPrintable(result.reasonText()));
                 QVERIFY(!QFileInfo::exists(jobs[i]->destination));
             } else {
-                QVERIFY2(result.status == Status::Succeeded, qPrintable(result.reason));
+                QVERIFY2(result.status == Status::Succeeded, qPrintable(result.reasonText()));
                 QVERIFY(plays(jobs[i]->destination));
             }
         }

@@ -130,7 +130,8 @@ private slots:
     void aListOfTheFirstFormatLoads()
     {
         QTemporaryDir data;
-        QVERIFY(QFile::copy(TAVRIX_SOURCE_DIR "/tests/data/queue-version1.json", data.filePath("queue.json")));
+        QVERIFY(
+            QFile::copy(TAVRIX_SOURCE_DIR "/tests/data/queue-version1.json", data.filePath("queue.json")));
         const QueueFile::LoadResult loaded = QueueFile(data.path()).load();
         QCOMPARE(loaded.message, QString());
         QCOMPARE(loaded.jobs.size(), 2);
@@ -147,7 +148,8 @@ private slots:
         QCOMPARE(done.result.status, Status::Succeeded);
         const MediaVideo &skipped = *loaded.jobs[1];
         QCOMPARE(skipped.result.status, Status::NotRun);
-        QCOMPARE(skipped.result.reason, QString("“/videos/other.mp4” already exists; it is left as it is."));
+        QCOMPARE(skipped.result.reasonText(),
+                 QString("“/videos/other.mp4” already exists; it is left as it is."));
     }
 
     // A process killed at any moment while its session saves leaves a list that loads whole; its lock holds

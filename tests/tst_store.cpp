@@ -112,7 +112,16 @@ private slots:
         job->subtitleChoice = QList<int>{};
         job->subtitleBurn = 1;
         job->keepDate = true;
-        job->result = {Status::Failed, 187, "Conversion failed", "[aac] bad\nConversion failed!", {}, {}, {}};
+        using K = ResultReason::Kind;
+        const ResultReason exists(K::NameExists, {"clip.mkv"});
+        job->result = {Status::Failed,
+                       187,
+                       {ResultReason(K::ExitedSaying, {"187", "Conversion failed"}),
+                        ResultReason(K::WrittenTo, {"clip-1.mkv"}, {exists})},
+                       "[aac] bad\nConversion failed!",
+                       "/out/clip-1.mkv",
+                       exists,
+                       {}};
         const auto other = std::make_shared<MediaVideo>("/in/other.mov", "/out/other.mkv");
         const QueueFile file(dir.filePath("data"));
         QVERIFY(file.save({other, job}).ok());
@@ -124,9 +133,18 @@ private slots:
         compareJobs(*loaded.jobs[1], *job);
         QCOMPARE(loaded.jobs[0]->result.status, Status::None);
         const JobResult &result = loaded.jobs[1]->result;
-        QVERIFY(
-            std::tie(result.status, result.exitCode, result.reason, result.outputTail) ==
-            std::tie(job->result.status, job->result.exitCode, job->result.reason, job->result.outputTail));
+        QVERIFY(std::tie(result.status, result.exitCode, result.reason, result.outputTail,
+                         result.renameCause) == std::tie(job->result.status, job->result.exitCode,
+                                                         job->result.reason, job->result.outputTail,
+                                                         job->result.renameCause));
+
+        // A list saved when reasons were kept as text shows that text as it was.
+        QVERIFY(TestSupport::writeFile(
+            file.path(), R"({"version":1,"jobs":[{"source":"/in/a.mov","result":{"status":2,)"
+                         R"("reason":"ffmpeg a quitté avec le statut 1.","renameCause":"a.mp4 existe"}}]})"));
+        const JobResult old = file.load().jobs.value(0)->result;
+        QCOMPARE(old.reasonText(), "ffmpeg a quitté avec le statut 1.");
+        QCOMPARE(old.renameCause.toString(), "a.mp4 existe");
     }
 
     // What the user cannot fix in the file reads as its default.

@@ -76,7 +76,7 @@ QString resultText(const JobResult &result)
 {
     QString text = result.text();
     if (!result.reason.isEmpty())
-        text += QStringLiteral(": ") + result.reason;
+        text += QStringLiteral(": ") + result.reasonText();
     return text;
 }
 
@@ -157,11 +157,11 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
         QString line = QStringLiteral("  %1  %2").arg(label, -10).arg(printableText(job->source));
         if (r.status == JobResult::Status::Succeeded && !r.writtenPath.isEmpty())
             line += QStringLiteral(" -> ") + printableText(r.writtenPath) + QStringLiteral(" (") +
-                    printableText(r.renameCause) + QLatin1Char(')');
+                    printableText(r.renameCause.toString()) + QLatin1Char(')');
         else if (r.status == JobResult::Status::Succeeded)
             line += QStringLiteral(" -> ") + printableText(job->destination);
         else if (!r.reason.isEmpty())
-            line += QStringLiteral(": ") + printableText(r.reason);
+            line += QStringLiteral(": ") + printableText(r.reasonText());
         text += line + QLatin1Char('\n');
         if (r.status == JobResult::Status::Incomplete)
             line += QStringLiteral(" -> ") +

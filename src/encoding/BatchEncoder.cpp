@@ -242,33 +242,31 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
         return std::nullopt;
     const MediaVideo::Ptr job = jobs[index];
     const int number = index + 1;
-    const auto notRun = [&](const QString &reason) -> std::optional<PreparedJob> {
+    const auto notRun = [&](const ResultReason &reason) -> std::optional<PreparedJob> {
         JobResult result;
         result.status = JobResult::Status::NotRun;
-        result.reason = reason;
+        result.reason = {reason};
         report(job, number, result);
         return std::nullopt;
     };
 
     if (stopRequested)
-        return notRun(stoppedText());
+        return notRun(stoppedReason());
     if (stopAfterCurrent)
-        return notRun(tr("The run was stopped after the file before it"));
+        return notRun({ResultReason::Kind::StoppedAfterPrevious});
     if (!QFileInfo::exists(job->source))
-        return notRun(tr("The source file “%1” no longer exists.").arg(job->source));
+        return notRun({ResultReason::Kind::SourceMissing, {job->source}});
     // Whatever the saved list says: reading a pipe or a device would wait for ever.
     if (!isRegularFile(job->source))
-        return notRun(tr("The source “%1” is not a regular file (a folder, a pipe or a device); it is not "
-                         "converted.")
-                          .arg(job->source));
+        return notRun({ResultReason::Kind::SourceNotRegular, {job->source}});
     if (job->destination.isEmpty())
-        return notRun(tr("The job has no destination."));
+        return notRun({ResultReason::Kind::NoDestination});
 
     PreparedJob p;
     p.job = job;
     p.number = number;
     p.destination = job->destination;
-    QString refusal;
+    ResultReason refusal;
     p.target = claims.claim(number, job->source, p.destination, p.cause, p.replace, refusal);
     if (p.target.isEmpty())
         return notRun(refusal);
@@ -285,7 +283,7 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
         JobResult result;
         result.status = JobResult::Status::Failed;
         result.exitCode = -1;
-        result.reason = tr("Cannot create a folder in “%1”: %2").arg(folder, error);
+        result.reason = {{ResultReason::Kind::FolderNotCreated, {folder, error}}};
         report(job, number, result);
         return std::nullopt;
     }
@@ -297,7 +295,7 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
     if (!p.command.ok() || stopRequested) {
         p.discard();
         claims.release(number);
-        return notRun(p.command.ok() ? stoppedText() : p.command.error);
+        return notRun(p.command.ok() ? stoppedReason() : ResultReason::text(p.command.error));
     }
 
     qInfo().noquote() << p.command.text;
@@ -356,28 +354,26 @@ void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
     if (keep && job->keepDate)
         takeSourceTime(temporary, job->source);
     if (keep) {
-        QString error;
+        ResultReason error;
         bool refused = false;
         const QString written = claims.place(temporary, p.number, job->source, p.destination, p.target,
                                              p.replace, p.cause, error, refused);
         if (written.isEmpty() && refused) {
             result.status = JobResult::Status::NotRun;
-            result.reason = error;
+            result.reason = {error};
         } else if (written.isEmpty()) {
             result.status = JobResult::Status::Failed;
-            result.reason = tr("The finished file could not be named “%1”: %2").arg(facts.shownName, error);
+            result.reason = {{ResultReason::Kind::NotNamed, {facts.shownName}, {error}}};
         } else {
             if (written == p.destination)
                 qCInfo(lcTavrix).noquote() << QStringLiteral("Wrote %1").arg(written);
             else
-                qCInfo(lcTavrix).noquote()
-                    << QStringLiteral("Wrote %1 instead of %2 (%3)").arg(written, p.destination, p.cause);
+                qCInfo(lcTavrix).noquote() << QStringLiteral("Wrote %1 instead of %2 (%3)")
+                                                  .arg(written, p.destination, p.cause.toString());
             if (written != p.destination) {
                 result.writtenPath = written;
                 result.renameCause = p.cause;
-                result.reason = result.reason.isEmpty()
-                                    ? result.writtenNote()
-                                    : result.reason + QStringLiteral("; ") + result.writtenNote();
+                result.reason << result.writtenNote();
             }
         }
     }
@@ -439,11 +435,11 @@ void BatchEncoder::Run::runOnHosts()
         untrack(process);
         --encoders;
     };
-    hosts.fail = [this](PreparedJob &p, const QString &reason, JobResult::Status status) {
+    hosts.fail = [this](PreparedJob &p, const ResultReason &reason, JobResult::Status status) {
         JobResult result;
         result.status = status;
         result.exitCode = -1;
-        result.reason = reason;
+        result.reason = {reason};
         p.discard();
         claims.release(p.number);
         p.closeLog(result);

@@ -39,10 +39,7 @@ void HostsRun::run(QList<PreparedJob> prepared) const
     const QTemporaryDir work;
     if (!work.isValid()) {
         for (PreparedJob &p : prepared)
-            fail(p,
-                 QCoreApplication::translate("BatchEncoder", "Cannot make a temporary folder: %1")
-                     .arg(work.errorString()),
-                 JobResult::Status::Failed);
+            fail(p, {ResultReason::Kind::NoTemporaryFolder, {work.errorString()}}, JobResult::Status::Failed);
         return;
     }
 
@@ -83,12 +80,7 @@ void HostsRun::run(QList<PreparedJob> prepared) const
             subtitle = QFileInfo(p.job->subtitleExternal);
             // Both land in one folder over there.
             if (subtitle.fileName() == source.fileName()) {
-                fail(p,
-                     QCoreApplication::translate(
-                         "BatchEncoder",
-                         "The subtitle file has the same name as the source; rename one of them to convert "
-                         "on other hosts."),
-                     JobResult::Status::Failed);
+                fail(p, {ResultReason::Kind::SubtitleNamedAsSource}, JobResult::Status::Failed);
                 prepared.removeAt(i);
                 continue;
             }
@@ -113,9 +105,7 @@ void HostsRun::run(QList<PreparedJob> prepared) const
     if (!inputFile.open(QIODevice::WriteOnly) || inputFile.write(input) != input.size() ||
         !inputFile.flush()) {
         for (PreparedJob &p : prepared)
-            fail(p,
-                 QCoreApplication::translate("BatchEncoder", "Cannot write the list of jobs: %1")
-                     .arg(inputFile.errorString()),
+            fail(p, {ResultReason::Kind::JobListNotWritten, {inputFile.errorString()}},
                  JobResult::Status::Failed);
         return;
     }
@@ -204,22 +194,15 @@ void HostsRun::run(QList<PreparedJob> prepared) const
         const QStringList entry = log.value(i + 1);
         if (entry.isEmpty()) {
             if (stopRequested || finished.kind == ToolOutcome::Kind::Stopped)
-                fail(p, stoppedText(), JobResult::Status::Stopped);
+                fail(p, stoppedReason(), JobResult::Status::Stopped);
             else if (!finished.finished())
-                fail(p,
-                     QCoreApplication::translate("BatchEncoder", "GNU parallel could not run the job: %1")
-                         .arg(finished.reason()),
+                fail(p, {ResultReason::Kind::ParallelCouldNotRun, {finished.reason()}},
                      JobResult::Status::Failed);
             else if (const QString login = sshLoginComplaint(said.lines()); !login.isEmpty())
-                fail(p,
-                     QCoreApplication::translate("BatchEncoder",
-                                                 "GNU parallel cannot read the hosts file “%1”: %2")
-                         .arg(hostsFile, login),
+                fail(p, {ResultReason::Kind::HostsFileUnreadable, {hostsFile, login}},
                      JobResult::Status::Failed);
             else
-                fail(p,
-                     QCoreApplication::translate("BatchEncoder", "GNU parallel did not run the job: %1")
-                         .arg(failureLine(said.lines())),
+                fail(p, {ResultReason::Kind::ParallelDidNotRun, {failureLine(said.lines())}},
                      JobResult::Status::Failed);
             continue;
         }
@@ -262,11 +245,7 @@ void HostsRun::run(QList<PreparedJob> prepared) const
             outcome.sourceSeconds = durations[p.number - 1];
         if (outcome.kind == ProcessOutcome::Kind::Exited && outcome.exitCode == 127 && noFfmpeg &&
             !stopRequested) {
-            fail(p,
-                 QCoreApplication::translate("BatchEncoder",
-                                             "ffmpeg is not installed on %1 (or not on its PATH).")
-                     .arg(p.host),
-                 JobResult::Status::Failed);
+            fail(p, {ResultReason::Kind::NoFfmpegOnHost, {p.host}}, JobResult::Status::Failed);
             continue;
         }
         if (stopRequested)
@@ -278,10 +257,7 @@ void HostsRun::run(QList<PreparedJob> prepared) const
                 unreachable = line;
         if (outcome.kind == ProcessOutcome::Kind::Exited && outcome.exitCode == 255 &&
             !unreachable.isEmpty()) {
-            fail(p,
-                 QCoreApplication::translate("BatchEncoder", "The host %1 could not be reached: %2")
-                     .arg(p.host, unreachable),
-                 JobResult::Status::Failed);
+            fail(p, {ResultReason::Kind::HostUnreachable, {p.host, unreachable}}, JobResult::Status::Failed);
             continue;
         }
         p.findOutput();
@@ -289,12 +265,8 @@ void HostsRun::run(QList<PreparedJob> prepared) const
             p.temporary->path.isEmpty()) {
             const QString said = failureLine(outcome.tail.lines());
             fail(p,
-                 said.isEmpty() ? QCoreApplication::translate("BatchEncoder",
-                                                              "On %1: the converted file did not come back.")
-                                      .arg(p.host)
-                                : QCoreApplication::translate(
-                                      "BatchEncoder", "On %1: the converted file did not come back: %2")
-                                      .arg(p.host, said),
+                 said.isEmpty() ? ResultReason(ResultReason::Kind::NotBack, {p.host})
+                                : ResultReason(ResultReason::Kind::NotBackSaying, {p.host, said}),
                  JobResult::Status::Failed);
             continue;
         }

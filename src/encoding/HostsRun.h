@@ -29,7 +29,7 @@ struct HostsRun
     std::function<void(ToolProcess *)> started;
     std::function<void(ToolProcess *)> ended;
     // The job ends without running, or without output, for `reason`.
-    std::function<void(PreparedJob &, const QString &reason, JobResult::Status)> fail;
+    std::function<void(PreparedJob &, const ResultReason &reason, JobResult::Status)> fail;
     // The job's encoder ended as `outcome` says, its output (if any) back in its folder.
     std::function<void(PreparedJob &, const ProcessOutcome &outcome)> conclude;
 

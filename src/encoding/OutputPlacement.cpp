@@ -111,15 +111,15 @@ void OutputClaims::start(const QStringList &sources, ExistingOutput policy)
     m_planner.emplace(policy, &probePath, sources);
 }
 
-QString OutputClaims::claim(int number, const QString &source, const QString &destination, QString &cause,
-                            bool &replace, QString &refusal)
+QString OutputClaims::claim(int number, const QString &source, const QString &destination,
+                            ResultReason &cause, bool &replace, ResultReason &refusal)
 {
     // Decided under the lock, before the job starts, so that jobs running side by side never share a name.
     const std::lock_guard lock(m_mutex);
     const PlannedOutput plan = m_planner->plan(number, source, destination);
     replace = plan.action == PlannedOutput::Action::Replace;
-    cause = plan.cause();
-    refusal = plan.refusal();
+    cause = plan.causeReason();
+    refusal = plan.refusalReason();
     return plan.path;
 }
 
@@ -130,14 +130,13 @@ void OutputClaims::release(int number)
 }
 
 QString OutputClaims::place(const TemporaryFile &file, int number, const QString &source,
-                            const QString &destination, QString target, bool replace, QString &cause,
-                            QString &error, bool &refused)
+                            const QString &destination, QString target, bool replace, ResultReason &cause,
+                            ResultReason &error, bool &refused)
 {
     const std::lock_guard lock(m_mutex);
     refused = false;
     if (!file.isOurs()) {
-        error = QCoreApplication::translate("BatchEncoder", "the file being written was removed or replaced "
-                                                            "meanwhile.");
+        error = {ResultReason::Kind::OutputReplaced};
         return {};
     }
     const QByteArray from = QFile::encodeName(file.path);
@@ -147,7 +146,7 @@ QString OutputClaims::place(const TemporaryFile &file, int number, const QString
         ::chmod(from.constData(), old.st_mode & 0777);
         if (::rename(from.constData(), QFile::encodeName(target).constData()) == 0)
             return target;
-        error = QString::fromLocal8Bit(::strerror(errno));
+        error = ResultReason::text(QString::fromLocal8Bit(::strerror(errno)));
         return {};
     }
     // Nothing is replaced from here on; whatever took the name meanwhile keeps it.
@@ -158,20 +157,20 @@ QString OutputClaims::place(const TemporaryFile &file, int number, const QString
             return target;
         }
         if (result != EEXIST) {
-            error = QString::fromLocal8Bit(::strerror(result));
+            error = ResultReason::text(QString::fromLocal8Bit(::strerror(result)));
             return {};
         }
         // The name was taken while the job encoded: the plan again, with the disk as it is now.
         const PlannedOutput again = m_planner->replan(number, source, destination);
         if (!again.runs()) {
             refused = true;
-            error = again.refusal();
+            error = again.refusalReason();
             return {};
         }
         if (cause.isEmpty())
-            cause = again.cause();
+            cause = again.causeReason();
         target = again.path;
     }
-    error = QCoreApplication::translate("BatchEncoder", "no free name is left.");
+    error = {ResultReason::Kind::NoFreeNameLeft};
     return {};
 }

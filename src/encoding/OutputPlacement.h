@@ -68,8 +68,8 @@ public:
 
     // Decides where job `number` writes and claims that name. Gives the name, with `cause` set when it is
     // not `destination`, and `replace` when it replaces a regular file; or empty text and `refusal`.
-    QString claim(int number, const QString &source, const QString &destination, QString &cause,
-                  bool &replace, QString &refusal);
+    QString claim(int number, const QString &source, const QString &destination, ResultReason &cause,
+                  bool &replace, ResultReason &refusal);
     // The job ended without its file: its name is free again.
     void release(int number);
 
@@ -77,7 +77,7 @@ public:
     // what the plan says now (a replace only with `replace`): the next free name under Rename, nothing
     // under Skip (`refused` set, `error` saying why). The name written; or empty text and `error`.
     QString place(const TemporaryFile &file, int number, const QString &source, const QString &destination,
-                  QString target, bool replace, QString &cause, QString &error, bool &refused);
+                  QString target, bool replace, ResultReason &cause, ResultReason &error, bool &refused);
 
 private:
     std::mutex m_mutex;

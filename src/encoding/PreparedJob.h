@@ -18,8 +18,8 @@ struct PreparedJob
     MediaVideo::Ptr job;
     int number = 0;
     QString destination;
-    QString target; // the name it will have, unless something takes it meanwhile
-    QString cause;  // why target is not destination
+    QString target;     // the name it will have, unless something takes it meanwhile
+    ResultReason cause; // why target is not destination
     bool replace = false;
     std::shared_ptr<JobFolder> folder;      // ffmpeg writes (or GNU parallel returns) the output here
     std::optional<TemporaryFile> temporary; // the output found there once ffmpeg has ended
@@ -31,8 +31,8 @@ struct PreparedJob
     void closeLog(JobResult &result)
     {
         if (log.append) {
-            log.append(result.reason.isEmpty() ? result.text()
-                                               : result.text() + QStringLiteral(": ") + result.reason);
+            const QString reason = result.reasonText();
+            log.append(reason.isEmpty() ? result.text() : result.text() + QStringLiteral(": ") + reason);
             result.logPath = log.path;
         }
         if (log.close)

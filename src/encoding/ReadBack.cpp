@@ -27,7 +27,7 @@ ReadBackFacts readBack(const ToolRunner &tools, const QString &path, const QStri
     if (outcome.kind == ToolOutcome::Kind::Stopped)
         return {ReadBackFacts::Kind::Stopped, {}, {}};
     if (!outcome.finished())
-        return {ReadBackFacts::Kind::Unreadable, outcome.reason(), {}};
+        return {ReadBackFacts::Kind::Unreadable, ResultReason::text(outcome.reason()), {}};
     // Only ffmpeg's own messages say why: not its description of what it found (indented, after
     // "Input #0"), nor its complaint about a command without an output, which this one is on purpose.
     QStringList messages;
@@ -38,6 +38,6 @@ ReadBackFacts readBack(const ToolRunner &tools, const QString &path, const QStri
     QString problem = failureLine(messages);
     problem.replace(input, shownName);
     if (problem.isEmpty())
-        problem = QCoreApplication::translate("BatchEncoder", "it holds no stream.");
-    return {ReadBackFacts::Kind::Unreadable, problem, {}};
+        return {ReadBackFacts::Kind::Unreadable, {ResultReason::Kind::HoldsNoStream}, {}};
+    return {ReadBackFacts::Kind::Unreadable, ResultReason::text(problem), {}};
 }

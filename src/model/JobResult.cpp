@@ -40,10 +40,9 @@ bool JobResult::isRetryable() const
     return false;
 }
 
-QString JobResult::writtenNote() const
+ResultReason JobResult::writtenNote() const
 {
     if (writtenPath.isEmpty())
         return {};
-    return QCoreApplication::translate("JobResult", "written to %1 (%2)")
-        .arg(QFileInfo(writtenPath).fileName(), renameCause);
+    return {ResultReason::Kind::WrittenTo, {QFileInfo(writtenPath).fileName()}, {renameCause}};
 }

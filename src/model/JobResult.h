@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/ResultReason.h"
+
+#include <QList>
 #include <QMetaType>
 #include <QString>
 
@@ -21,13 +24,15 @@ struct JobResult
     };
 
     Status status = Status::None;
-    int exitCode = 0;   // meaningful for Failed
-    QString reason;     // one line for the user
+    int exitCode = 0; // meaningful for Failed
+    // Why, for the user: sentences worded when shown (reasonText()), e.g. why the job was not run, then
+    // where its output went.
+    QList<ResultReason> reason;
     QString outputTail; // last lines of the encoder's output, for Failed and Incomplete
     // Set when the output went to a free name because the destination's was taken: the file written
     // (e.g. /videos/clip-1.mp4) and why ("clip.mp4 exists").
     QString writtenPath;
-    QString renameCause;
+    ResultReason renameCause;
     // The log of the run that gave this result (the encoder's whole output); empty without one.
     QString logPath;
 
@@ -35,8 +40,10 @@ struct JobResult
     // Converted again by Retry Failed: failed, stopped, interrupted or incomplete.
     bool isRetryable() const;
     QString text() const { return statusText(status); }
+    // The reason in the current language, one line.
+    QString reasonText() const { return ::reasonText(reason); }
     // "written to clip-1.mp4 (clip.mp4 exists)"; empty when the destination itself was written.
-    QString writtenNote() const;
+    ResultReason writtenNote() const;
 };
 
 Q_DECLARE_METATYPE(JobResult)

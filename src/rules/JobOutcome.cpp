@@ -2,8 +2,6 @@
 
 #include "rules/EncoderOutput.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 #include <cstring>
 
@@ -22,14 +20,11 @@ void judgeLength(JobResult &result, const JobFacts &facts)
     result.status = JobResult::Status::Incomplete;
     const QString lasts = QString::number(*output, 'f', 1);
     const QString asked = QString::number(*expected, 'f', 1);
-    result.reason =
-        qFuzzyCompare(*expected, *source)
-            ? QCoreApplication::translate("BatchEncoder", "The output lasts %1 s of the source's %2 s")
-                  .arg(lasts, asked)
-            : QCoreApplication::translate("BatchEncoder", "The output lasts %1 s of the %2 s asked for")
-                  .arg(lasts, asked);
+    using K = ResultReason::Kind;
+    result.reason = {
+        {qFuzzyCompare(*expected, *source) ? K::LastsOfSource : K::LastsOfAsked, {lasts, asked}}};
     if (const QString damage = damagedInputLine(facts.process.tail.lines()); !damage.isEmpty())
-        result.reason += QStringLiteral("; ffmpeg: ") + damage;
+        result.reason << ResultReason(K::FfmpegSays, {damage});
 }
 
 } // namespace
@@ -52,9 +47,9 @@ QString OutputTail::text() const
     return m_lines.mid(std::max<qsizetype>(0, m_lines.size() - ShownLines)).join(QLatin1Char('\n'));
 }
 
-QString stoppedText()
+ResultReason stoppedReason()
 {
-    return QCoreApplication::translate("BatchEncoder", "Stopped by the user");
+    return {ResultReason::Kind::Stopped};
 }
 
 bool readBackNeeded(const JobFacts &facts)
@@ -67,77 +62,63 @@ bool readBackNeeded(const JobFacts &facts)
 
 JobResult judgeJob(const JobFacts &facts)
 {
+    using K = ResultReason::Kind;
     const ProcessOutcome &outcome = facts.process;
     JobResult result;
     result.exitCode = outcome.exitCode;
     result.outputTail = outcome.tail.text();
     result.status = JobResult::Status::Failed;
+    ResultReason reason;
     switch (outcome.kind) {
     case ProcessOutcome::Kind::NotStarted:
         result.status = JobResult::Status::NotRun;
         result.exitCode = 0;
-        result.reason = stoppedText();
+        result.reason = {stoppedReason()};
         return result;
     case ProcessOutcome::Kind::FailedToStart:
         result.exitCode = -1;
-        result.reason = QCoreApplication::translate("BatchEncoder", "The shell could not be started: %1")
-                            .arg(outcome.error);
+        reason = {K::ShellNotStarted, {outcome.error}};
         break;
     case ProcessOutcome::Kind::Stopped:
         result.status = JobResult::Status::Stopped;
-        result.reason = stoppedText();
+        reason = stoppedReason();
         break;
     case ProcessOutcome::Kind::Crashed:
-        result.reason = QCoreApplication::translate("BatchEncoder", "ffmpeg was ended by signal %1 (%2).")
-                            .arg(outcome.exitCode)
-                            .arg(QString::fromLocal8Bit(::strsignal(outcome.exitCode)));
+        reason = {K::EndedBySignal,
+                  {QString::number(outcome.exitCode), QString::fromLocal8Bit(::strsignal(outcome.exitCode))}};
         break;
     case ProcessOutcome::Kind::Exited: {
         const QString message = failureLine(outcome.tail.lines());
         const QString writeFailure = writeFailureLine(outcome.tail.lines());
         if (outcome.exitCode != 0) {
-            result.reason =
-                message.isEmpty()
-                    ? QCoreApplication::translate("BatchEncoder", "ffmpeg exited with status %1.")
-                          .arg(outcome.exitCode)
-                    : QCoreApplication::translate("BatchEncoder", "ffmpeg exited with status %1: %2")
-                          .arg(outcome.exitCode)
-                          .arg(message);
+            reason = message.isEmpty()
+                         ? ResultReason(K::ExitedWithStatus, {QString::number(outcome.exitCode)})
+                         : ResultReason(K::ExitedSaying, {QString::number(outcome.exitCode), message});
         } else if (!writeFailure.isEmpty()) {
-            result.reason =
-                QCoreApplication::translate("BatchEncoder", "ffmpeg could not finish writing “%1”: %2")
-                    .arg(facts.shownName, writeFailure);
+            reason = {K::WriteFailed, {facts.shownName, writeFailure}};
         } else if (!outcome.tail.ignoredOption().isEmpty()) {
             // The file is not what the user asked for.
-            result.reason = outcome.tail.ignoredOption();
+            reason = ResultReason::text(outcome.tail.ignoredOption());
         } else if (!facts.folderInPlace) {
-            result.reason = QCoreApplication::translate(
-                                "BatchEncoder", "The folder “%1” was moved or replaced while ffmpeg ran.")
-                                .arg(facts.folder);
-        } else if (!facts.outputWritten) {
-            result.reason = QCoreApplication::translate("BatchEncoder", "ffmpeg ended without writing “%1”.")
-                                .arg(facts.shownName);
-        } else if (!facts.readBack) {
-            result.reason = QCoreApplication::translate("BatchEncoder", "ffmpeg ended without writing “%1”.")
-                                .arg(facts.shownName);
+            reason = {K::FolderMoved, {facts.folder}};
+        } else if (!facts.outputWritten || !facts.readBack) {
+            reason = {K::NothingWritten, {facts.shownName}};
         } else if (facts.readBack->kind == ReadBackFacts::Kind::Stopped) {
             result.status = JobResult::Status::Stopped;
-            result.reason = stoppedText();
+            reason = stoppedReason();
         } else if (facts.readBack->kind == ReadBackFacts::Kind::Unreadable) {
-            result.reason =
-                QCoreApplication::translate("BatchEncoder",
-                                            "ffmpeg ended without error, but “%1” cannot be read back: %2")
-                    .arg(facts.shownName, facts.readBack->problem);
+            reason = {K::Unreadable, {facts.shownName}, {facts.readBack->problem}};
         } else {
             result.status = JobResult::Status::Succeeded;
             judgeLength(result, facts);
+            return result;
         }
         break;
     }
     }
     if (!facts.host.isEmpty() && facts.host != QLatin1String(":") &&
         result.status == JobResult::Status::Failed)
-        result.reason =
-            QCoreApplication::translate("BatchEncoder", "On %1: %2").arg(facts.host, result.reason);
+        reason = {K::OnHost, {facts.host}, {reason}};
+    result.reason = {reason};
     return result;
 }

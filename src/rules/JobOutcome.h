@@ -47,7 +47,7 @@ struct ReadBackFacts
 {
     enum class Kind { Readable, Unreadable, Stopped };
     Kind kind = Kind::Unreadable;
-    QString problem;               // for Unreadable: ffmpeg's line saying why, or a sentence of ours
+    ResultReason problem;          // for Unreadable: ffmpeg's line saying why, or a sentence of ours
     std::optional<double> seconds; // for Readable: how long the file lasts, when ffmpeg tells
 };
 
@@ -68,4 +68,4 @@ bool readBackNeeded(const JobFacts &facts);
 // The job's result: status, exit code, reason and the encoder's last lines (not the file written).
 JobResult judgeJob(const JobFacts &facts);
 // What a job stopped by the user says.
-QString stoppedText();
+ResultReason stoppedReason();

@@ -9,6 +9,11 @@
 
 namespace {
 
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("OutputPlan", text);
+}
+
 QString fileName(const QString &path)
 {
     return printableText(QFileInfo(path).fileName());
@@ -16,8 +21,9 @@ QString fileName(const QString &path)
 
 } // namespace
 
-QString PlannedOutput::cause() const
+ResultReason PlannedOutput::causeReason() const
 {
+    using K = ResultReason::Kind;
     if (action != Action::Rename)
         return {};
     const QString name = QFileInfo(destination).fileName();
@@ -25,48 +31,39 @@ QString PlannedOutput::cause() const
     case OutputObstacle::None:
         break;
     case OutputObstacle::OwnSource:
-        return QCoreApplication::translate("OutputPlan", "%1 is the source").arg(name);
+        return {K::NameIsSource, {name}};
     case OutputObstacle::OtherSource:
-        return QCoreApplication::translate("OutputPlan", "%1 is the source of another job").arg(name);
+        return {K::NameIsOtherSource, {name}};
     case OutputObstacle::Claimed:
-        return QCoreApplication::translate("OutputPlan", "%1 is written by an earlier job").arg(name);
+        return {K::NameClaimed, {name}};
     case OutputObstacle::RegularFile:
-        return QCoreApplication::translate("OutputPlan", "%1 exists").arg(name);
+        return {K::NameExists, {name}};
     case OutputObstacle::OtherFile:
-        return QCoreApplication::translate("OutputPlan", "%1 is not a regular file").arg(name);
+        return {K::NameNotRegular, {name}};
     }
     return {};
 }
 
-QString PlannedOutput::refusal() const
+ResultReason PlannedOutput::refusalReason() const
 {
+    using K = ResultReason::Kind;
     if (action != Action::NotRun)
         return {};
     if (policyLeftNoName)
-        return QCoreApplication::translate("OutputPlan", "No free name is left beside “%1”.")
-            .arg(destination);
+        return {K::NoFreeNameBeside, {destination}};
     switch (obstacle) {
     case OutputObstacle::None:
         break;
     case OutputObstacle::OwnSource:
-        return QCoreApplication::translate(
-            "OutputPlan", "The destination is the source file itself; choose another name or folder.");
+        return {K::DestinationIsSource};
     case OutputObstacle::OtherSource:
-        return QCoreApplication::translate("OutputPlan",
-                                           "The destination “%1” is the source of another job of this run.")
-            .arg(destination);
+        return {K::DestinationIsOtherSource, {destination}};
     case OutputObstacle::Claimed:
-        return QCoreApplication::translate("OutputPlan", "An earlier job of this run already writes “%1”.")
-            .arg(destination);
+        return {K::DestinationClaimed, {destination}};
     case OutputObstacle::RegularFile:
-        return QCoreApplication::translate("OutputPlan", "“%1” already exists; it is left as it is.")
-            .arg(destination);
+        return {K::DestinationExists, {destination}};
     case OutputObstacle::OtherFile:
-        return QCoreApplication::translate(
-                   "OutputPlan",
-                   "“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written "
-                   "through it.")
-            .arg(destination);
+        return {K::DestinationNotRegular, {destination}};
     }
     return {};
 }
@@ -78,32 +75,27 @@ QString PlannedOutput::note() const
     case Action::Write:
         return {};
     case Action::Replace:
-        outcome = QCoreApplication::translate("OutputPlan", "will be replaced");
+        outcome = tr("will be replaced");
         break;
     case Action::Rename:
-        outcome = QCoreApplication::translate("OutputPlan", "written as %1").arg(fileName(path));
+        outcome = tr("written as %1").arg(fileName(path));
         break;
     case Action::NotRun:
-        outcome = skipped ? QCoreApplication::translate("OutputPlan", "will be skipped")
-                          : QCoreApplication::translate("OutputPlan", "will not be run");
+        outcome = skipped ? tr("will be skipped") : tr("will not be run");
         break;
     }
     switch (obstacle) {
     case OutputObstacle::None:
         break;
     case OutputObstacle::OwnSource:
-        return QCoreApplication::translate("OutputPlan", "Same as the source: %1").arg(outcome);
+        return tr("Same as the source: %1").arg(outcome);
     case OutputObstacle::OtherSource:
-        return QCoreApplication::translate("OutputPlan", "The source of job %1: %2")
-            .arg(otherJob)
-            .arg(outcome);
+        return tr("The source of job %1: %2").arg(otherJob).arg(outcome);
     case OutputObstacle::Claimed:
-        return QCoreApplication::translate("OutputPlan", "Same output as job %1 (%2): %3")
-            .arg(otherJob)
-            .arg(fileName(otherSource), outcome);
+        return tr("Same output as job %1 (%2): %3").arg(otherJob).arg(fileName(otherSource), outcome);
     case OutputObstacle::RegularFile:
     case OutputObstacle::OtherFile:
-        return QCoreApplication::translate("OutputPlan", "%1 exists: %2").arg(fileName(destination), outcome);
+        return tr("%1 exists: %2").arg(fileName(destination), outcome);
     }
     return {};
 }

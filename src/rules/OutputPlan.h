@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/JobSettings.h"
+#include "model/ResultReason.h"
 
 #include <QHash>
 #include <QList>
@@ -58,9 +59,11 @@ struct PlannedOutput
 
     bool runs() const { return action != Action::NotRun; }
     // "clip.mp4 exists": why the output went to another name (Rename), or empty text.
-    QString cause() const;
+    ResultReason causeReason() const;
+    QString cause() const { return causeReason().toString(); }
     // One line: why the job is not run (NotRun), or empty text.
-    QString refusal() const;
+    ResultReason refusalReason() const;
+    QString refusal() const { return refusalReason().toString(); }
     // The row's line: what the run will meet at the destination and do, or empty text when the
     // destination is simply written.
     QString note() const;

@@ -202,6 +202,77 @@ QString defaultDataFolder()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Tavrix");
 }
 
+namespace {
+
+// A reason as its kind's name, its details and the reasons inside it.
+QJsonObject reasonToJson(const ResultReason &reason)
+{
+    QJsonObject o{{QStringLiteral("kind"), ResultReason::kindName(reason.kind)}};
+    if (!reason.args.isEmpty())
+        o[QStringLiteral("args")] = QJsonArray::fromStringList(reason.args);
+    if (!reason.inner.empty()) {
+        QJsonArray inner;
+        for (const ResultReason &detail : reason.inner)
+            inner << reasonToJson(detail);
+        o[QStringLiteral("inner")] = inner;
+    }
+    return o;
+}
+
+QJsonArray reasonsToJson(const QList<ResultReason> &reasons)
+{
+    QJsonArray array;
+    for (const ResultReason &reason : reasons)
+        array << reasonToJson(reason);
+    return array;
+}
+
+// Nothing for a kind this version does not know (a newer version's) or a malformed entry.
+std::optional<ResultReason> reasonFromJson(const QJsonValue &value)
+{
+    const QJsonObject o = value.toObject();
+    const std::optional<ResultReason::Kind> kind =
+        ResultReason::kindNamed(o.value(QLatin1String("kind")).toString());
+    if (!kind)
+        return std::nullopt;
+    ResultReason reason(*kind);
+    for (const QJsonValue arg : o.value(QLatin1String("args")).toArray()) {
+        if (!arg.isString())
+            return std::nullopt;
+        reason.args << arg.toString();
+    }
+    for (const QJsonValue detail : o.value(QLatin1String("inner")).toArray()) {
+        std::optional<ResultReason> read = reasonFromJson(detail);
+        if (!read)
+            return std::nullopt;
+        reason.inner.push_back(*read);
+    }
+    return reason;
+}
+
+// The saved kinds; else the text a list saved without them (or by a newer version) holds, as it is.
+QList<ResultReason> reasonsFromJson(const QJsonValue &value, const QString &text)
+{
+    QList<ResultReason> reasons;
+    if (value.isArray()) {
+        for (const QJsonValue entry : value.toArray()) {
+            std::optional<ResultReason> read = reasonFromJson(entry);
+            if (!read) {
+                reasons.clear();
+                break;
+            }
+            reasons << *read;
+        }
+        if (!reasons.isEmpty())
+            return reasons;
+    }
+    if (!text.isEmpty())
+        reasons << ResultReason::text(text);
+    return reasons;
+}
+
+} // namespace
+
 QueueFile::QueueFile(QString directory) : m_directory(std::move(directory))
 {
 }
@@ -220,10 +291,13 @@ QJsonObject QueueFile::jobToJson(const MediaVideo &job, bool running)
         o[QStringLiteral("result")] = QJsonObject{
             {QStringLiteral("status"), int(job.result.status)},
             {QStringLiteral("exitCode"), job.result.exitCode},
-            {QStringLiteral("reason"), job.result.reason},
+            // The text for versions that read only it; the kinds are worded again when shown.
+            {QStringLiteral("reason"), job.result.reasonText()},
+            {QStringLiteral("reasons"), reasonsToJson(job.result.reason)},
             {QStringLiteral("outputTail"), job.result.outputTail},
             {QStringLiteral("writtenPath"), job.result.writtenPath},
-            {QStringLiteral("renameCause"), job.result.renameCause},
+            {QStringLiteral("renameCause"), job.result.renameCause.toString()},
+            {QStringLiteral("renameReason"), reasonToJson(job.result.renameCause)},
         };
     }
     return o;
@@ -315,16 +389,17 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
                              ? JobResult::Status(status)
                              : JobResult::Status::None;
     job->result.exitCode = rr.integer("exitCode", 0);
-    job->result.reason = rr.text("reason", {});
+    job->result.reason = reasonsFromJson(result.value(QLatin1String("reasons")), rr.text("reason", {}));
     job->result.outputTail = rr.text("outputTail", {});
     job->result.writtenPath = rr.text("writtenPath", {});
-    job->result.renameCause = rr.text("renameCause", {});
+    job->result.renameCause = reasonFromJson(result.value(QLatin1String("renameReason")))
+                                  .value_or(ResultReason::text(rr.text("renameCause", {})));
 
     if (r.boolean("running", false)) {
         // What an earlier run said no longer describes this job; it must be started again by the user.
         job->result = JobResult();
         job->result.status = JobResult::Status::Interrupted;
-        job->result.reason = tr("Tavrix ended while this job was being converted.");
+        job->result.reason = {{ResultReason::Kind::Interrupted}};
     }
     if (!error.isEmpty())
         return nullptr;

@@ -592,7 +592,7 @@ void ContentView::showRunSummary()
     for (const MediaVideo::Ptr &job : jobs) {
         if (job->result.status == JobResult::Status::Succeeded)
             continue;
-        const QString reason = job->result.reason.isEmpty() ? job->result.text() : job->result.reason;
+        const QString reason = job->result.reason.isEmpty() ? job->result.text() : job->result.reasonText();
         if (reasons.size() < 3)
             reasons << tr("%1: %2").arg(printableText(fileName(job->source)), reason);
         else

@@ -38,6 +38,7 @@ QColor resultColor(JobResult::Status status, const QPalette &palette)
 QString resultLine(const JobResult &result, const QString &written)
 {
     const QString text = result.text();
+    const QString reason = result.reasonText();
     switch (result.status) {
     case JobResult::Status::Succeeded:
         if (!written.isEmpty())
@@ -45,13 +46,11 @@ QString resultLine(const JobResult &result, const QString &written)
                    JobDelegate::tr("%1: written to %2").arg(text, QFileInfo(written).fileName());
         return QStringLiteral("✓ ") + text;
     case JobResult::Status::Failed:
-        return QStringLiteral("✗ ") +
-               (result.reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, result.reason));
+        return QStringLiteral("✗ ") + (reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, reason));
     case JobResult::Status::Incomplete:
-        return QStringLiteral("⚠ ") +
-               (result.reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, result.reason));
+        return QStringLiteral("⚠ ") + (reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, reason));
     case JobResult::Status::NotRun:
-        return result.reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, result.reason);
+        return reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, reason);
     default:
         return text;
     }
@@ -59,7 +58,7 @@ QString resultLine(const JobResult &result, const QString &written)
 
 QString resultTip(const JobResult &result, const QString &written)
 {
-    QString tip = result.reason;
+    QString tip = result.reasonText();
     if (!written.isEmpty())
         tip = JobDelegate::tr("Written to %1").arg(written);
     if (!result.outputTail.isEmpty()) {
