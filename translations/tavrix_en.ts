@@ -995,38 +995,6 @@ Output: %2</source>
         <source>“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written through it.</source>
         <translation type="unfinished"></translation>
     </message>
-    <message>
-        <source>will be replaced</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>written as %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>will be skipped</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>will not be run</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Same as the source: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>The source of job %1: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Same output as job %1 (%2): %3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 exists: %2</source>
-        <translation type="unfinished"></translation>
-    </message>
 </context>
 <context>
     <name>Pickers</name>
@@ -1064,6 +1032,41 @@ Output: %2</source>
     </message>
     <message>
         <source>For an HDR10 or HLG source. Ticked: tone-map the picture to standard range (BT.709). Empty: keep the high dynamic range and ten bits where the encoder carries them (libx265, libsvtav1, libvpx-vp9); other encoders always tone-map.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PlannedOutput</name>
+    <message>
+        <source>will be replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>written as %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will be skipped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>will not be run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same as the source: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The source of job %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same output as job %1 (%2): %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 exists: %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

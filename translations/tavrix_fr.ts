@@ -997,38 +997,6 @@ Sortie : %2</translation>
         <source>“%1” is not a regular file (a link, a folder, a pipe or a device); nothing is written through it.</source>
         <translation>« %1 » n’est pas un fichier ordinaire (un lien, un dossier, un tube ou un périphérique) ; rien n’est écrit à travers lui.</translation>
     </message>
-    <message>
-        <source>will be replaced</source>
-        <translation>il sera remplacé</translation>
-    </message>
-    <message>
-        <source>written as %1</source>
-        <translation>écrit sous le nom %1</translation>
-    </message>
-    <message>
-        <source>will be skipped</source>
-        <translation>la tâche sera ignorée</translation>
-    </message>
-    <message>
-        <source>will not be run</source>
-        <translation>la tâche ne sera pas lancée</translation>
-    </message>
-    <message>
-        <source>Same as the source: %1</source>
-        <translation>Identique à la source : %1</translation>
-    </message>
-    <message>
-        <source>The source of job %1: %2</source>
-        <translation>La source de la tâche %1 : %2</translation>
-    </message>
-    <message>
-        <source>Same output as job %1 (%2): %3</source>
-        <translation>Même sortie que la tâche %1 (%2) : %3</translation>
-    </message>
-    <message>
-        <source>%1 exists: %2</source>
-        <translation>%1 existe : %2</translation>
-    </message>
 </context>
 <context>
     <name>Pickers</name>
@@ -1067,6 +1035,41 @@ Sortie : %2</translation>
     <message>
         <source>For an HDR10 or HLG source. Ticked: tone-map the picture to standard range (BT.709). Empty: keep the high dynamic range and ten bits where the encoder carries them (libx265, libsvtav1, libvpx-vp9); other encoders always tone-map.</source>
         <translation>Pour une source HDR10 ou HLG. Cochée : ramener l’image à la plage standard (BT.709). Vide : garder la haute plage dynamique et les dix bits là où l’encodeur les porte (libx265, libsvtav1, libvpx-vp9) ; les autres encodeurs ramènent toujours à la plage standard.</translation>
+    </message>
+</context>
+<context>
+    <name>PlannedOutput</name>
+    <message>
+        <source>will be replaced</source>
+        <translation>il sera remplacé</translation>
+    </message>
+    <message>
+        <source>written as %1</source>
+        <translation>écrit sous le nom %1</translation>
+    </message>
+    <message>
+        <source>will be skipped</source>
+        <translation>la tâche sera ignorée</translation>
+    </message>
+    <message>
+        <source>will not be run</source>
+        <translation>la tâche ne sera pas lancée</translation>
+    </message>
+    <message>
+        <source>Same as the source: %1</source>
+        <translation>Identique à la source : %1</translation>
+    </message>
+    <message>
+        <source>The source of job %1: %2</source>
+        <translation>La source de la tâche %1 : %2</translation>
+    </message>
+    <message>
+        <source>Same output as job %1 (%2): %3</source>
+        <translation>Même sortie que la tâche %1 (%2) : %3</translation>
+    </message>
+    <message>
+        <source>%1 exists: %2</source>
+        <translation>%1 existe : %2</translation>
     </message>
 </context>
 <context>

@@ -8,6 +8,7 @@
 #include "encoding/ReadBack.h"
 #include "media/JobCommand.h"
 #include "process/Log.h"
+#include "process/OrderedWorker.h"
 #include "process/SerialQueue.h"
 #include "process/ToolProcess.h"
 #include "rules/EncoderOutput.h"
@@ -19,72 +20,9 @@
 #include <QSet>
 
 #include <atomic>
-#include <condition_variable>
-#include <deque>
 #include <future>
 #include <mutex>
-#include <thread>
 #include <vector>
-
-namespace {
-
-// A thread that runs the blocks posted to it one at a time, in the order they were posted; started by
-// the first block, joined by drain() once every block has run.
-class OrderedWorker
-{
-public:
-    OrderedWorker() = default;
-    OrderedWorker(const OrderedWorker &) = delete;
-    OrderedWorker &operator=(const OrderedWorker &) = delete;
-    ~OrderedWorker() { drain(); }
-
-    void post(std::function<void()> block)
-    {
-        const std::lock_guard lock(m_mutex);
-        m_blocks.push_back(std::move(block));
-        if (!m_thread.joinable())
-            m_thread = std::thread([this] { work(); });
-        m_wake.notify_one();
-    }
-    // Waits for every block posted so far, then ends the thread (a later post starts another).
-    void drain()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_draining = true;
-            m_wake.notify_one();
-        }
-        if (m_thread.joinable())
-            m_thread.join();
-        const std::lock_guard lock(m_mutex);
-        m_thread = std::thread();
-        m_draining = false;
-    }
-
-private:
-    void work()
-    {
-        std::unique_lock lock(m_mutex);
-        for (;;) {
-            m_wake.wait(lock, [this] { return m_draining || !m_blocks.empty(); });
-            if (m_blocks.empty())
-                return;
-            std::function<void()> block = std::move(m_blocks.front());
-            m_blocks.pop_front();
-            lock.unlock();
-            block();
-            lock.lock();
-        }
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<std::function<void()>> m_blocks;
-    bool m_draining = false;
-    std::thread m_thread;
-};
-
-} // namespace
 
 // Everything the encoding queue needs, shared with the encoder so a stop reaches the running job.
 struct BatchEncoder::Run
@@ -179,14 +117,12 @@ std::optional<double> BatchEncoder::Run::frameCount(int index, const QString &so
     if (const qint64 probed = jobs[index] ? jobs[index]->frameCount : 0; probed > 0)
         return double(probed);
     if (sideBySide())
-        return readWholeNumber(
-            tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
+        return askFrameCount(tools, source);
     if (prefetchIndex == index && prefetchedFrameCount.valid()) {
         prefetchIndex = -1;
         return prefetchedFrameCount.get();
     }
-    return readWholeNumber(
-        tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
+    return askFrameCount(tools, source);
 }
 
 void BatchEncoder::Run::prefetchFrameCount(int index)
@@ -199,8 +135,7 @@ void BatchEncoder::Run::prefetchFrameCount(int index)
         return;
     prefetchIndex = index;
     prefetchedFrameCount = std::async(std::launch::async, [tools = tools, source = jobs[index]->source] {
-        return readWholeNumber(
-            tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
+        return askFrameCount(tools, source);
     });
 }
 

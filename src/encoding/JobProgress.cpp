@@ -1,6 +1,7 @@
 #include "encoding/JobProgress.h"
 
 #include "process/Log.h"
+#include "process/ToolRunner.h"
 
 void ParseState::parse(const QStringList &lines)
 {
@@ -50,4 +51,10 @@ ProgressFields ParseState::workingPace(ProgressFields fields) const
     if (fields.speed)
         *fields.speed *= factor;
     return fields;
+}
+
+std::optional<double> askFrameCount(const ToolRunner &tools, const QString &source)
+{
+    return readWholeNumber(
+        tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
 }

@@ -10,6 +10,11 @@
 #include <functional>
 #include <optional>
 
+class ToolRunner;
+
+// The number of frames mediainfo finds in `source`, for a job whose probe did not tell.
+std::optional<double> askFrameCount(const ToolRunner &tools, const QString &source);
+
 // How long a run has been paused, so the time left measures only the time the encoders worked.
 class PauseClock
 {
