@@ -8,6 +8,7 @@
 #include "model/MediaVideo.h"
 #include "rules/CropPresets.h"
 #include "rules/DraftProblems.h"
+#include "rules/JobOutcome.h"
 #include "rules/JobRules.h"
 #include "rules/OutputPlan.h"
 #include "rules/RunTally.h"
@@ -379,6 +380,70 @@ private slots:
         QTEST((QList<int>{counted.converted, counted.incomplete, counted.failed, counted.stopped,
                           counted.notRun}),
               "tally");
+    }
+
+    // A finished process and what was found after it, as the job's result: "exited N", "signal N" or
+    // "stopped"; ffmpeg's last lines joined by "|"; the read-back as "readable S" (seconds),
+    // "unreadable" or "-" when not asked. The source lasts 3 s.
+    void jobOutcome_data()
+    {
+        QTest::addColumn<QString>("process");
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<QString>("readBack");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("reason");
+        using S = JobResult::Status;
+        const auto row = [](const char *name, const char *process, const char *lines, const char *readBack,
+                            const char *host, S status, const char *reason) {
+            QTest::newRow(name) << process << lines << readBack << host << int(status) << QString(reason);
+        };
+        row("success", "exited 0", "frame=   30", "readable 3", "", S::Succeeded, "");
+        row("short output", "exited 0", "[mov,mp4 @ 0x1] stream 1, offset 0x9: partial file", "readable 1.2",
+            "", S::Incomplete,
+            "The output lasts 1.2 s of the source's 3.0 s; ffmpeg: stream 1, offset 0x9: partial file");
+        row("error line", "exited 1", "frame=    1|Unknown encoder 'x'", "-", "", S::Failed,
+            "ffmpeg exited with status 1: Unknown encoder 'x'");
+        row("on a host", "exited 1", "Unknown encoder 'x'", "-", "studio", S::Failed,
+            "On studio: ffmpeg exited with status 1: Unknown encoder 'x'");
+        row("crash", "signal 11", "", "-", "", S::Failed,
+            "ffmpeg was ended by signal 11 (Segmentation fault).");
+        row("stopped", "stopped", "", "-", "", S::Stopped, "Stopped by the user");
+        row("unreadable output", "exited 0", "", "unreadable", "", S::Failed,
+            "ffmpeg ended without error, but “clip.mp4” cannot be read back: moov atom not found");
+    }
+
+    void jobOutcome()
+    {
+        QFETCH(QString, process);
+        QFETCH(QString, lines);
+        QFETCH(QString, readBack);
+        QFETCH(QString, host);
+        JobFacts facts;
+        const QStringList words = process.split(' ');
+        facts.process.kind = words[0] == "exited"   ? ProcessOutcome::Kind::Exited
+                             : words[0] == "signal" ? ProcessOutcome::Kind::Crashed
+                                                    : ProcessOutcome::Kind::Stopped;
+        facts.process.exitCode = words.value(1).toInt();
+        facts.process.sourceSeconds = 3.0;
+        for (const QString &line : lines.split('|', Qt::SkipEmptyParts))
+            facts.process.tail.add(line);
+        facts.shownName = "clip.mp4";
+        facts.outputWritten = true;
+        facts.host = host;
+        if (readBack != "-") {
+            ReadBackFacts read;
+            read.kind = readBack.startsWith("readable") ? ReadBackFacts::Kind::Readable
+                                                        : ReadBackFacts::Kind::Unreadable;
+            if (read.kind == ReadBackFacts::Kind::Readable)
+                read.seconds = readBack.section(' ', 1).toDouble();
+            else
+                read.problem = ResultReason::text("moov atom not found");
+            facts.readBack = read;
+        }
+        const JobResult result = judgeJob(facts);
+        QTEST(int(result.status), "status");
+        QTEST(result.reasonText(), "reason");
     }
 };
 
