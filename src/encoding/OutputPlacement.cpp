@@ -4,7 +4,6 @@
 #include "rules/OutputName.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -14,34 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-std::optional<FileId> FileId::of(const QString &path)
-{
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return std::nullopt;
-    return FileId{st.st_dev, st.st_ino};
-}
-
-QString canonicalPath(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    const QString directory = QFileInfo(info.absolutePath()).canonicalFilePath();
-    if (directory.isEmpty())
-        return QDir::cleanPath(info.absoluteFilePath());
-    return directory + QLatin1Char('/') + info.fileName();
-}
-
 namespace {
-
-bool isSameFile(const QString &a, const QString &b)
-{
-    if (canonicalPath(a) == canonicalPath(b))
-        return true;
-    const std::optional<FileId> first = FileId::of(a);
-    return first && first == FileId::of(b);
-}
 
 // Gives `from` the name `to` unless something, even a dangling link, has that name: 0 or an errno.
 int renameWithoutReplacing(const QString &from, const QString &to)

@@ -3,13 +3,10 @@
 #include "encoding/RunOptions.h"
 #include "rules/OutputPlan.h"
 
-#include <QHash>
-#include <QSet>
 #include <QString>
 
 #include <mutex>
 #include <optional>
-#include <set>
 
 #include <sys/stat.h>
 
@@ -17,24 +14,15 @@
 // not, and, once the output is complete, giving it that name without ever replacing a file the run did
 // not create (Overwrite aside, which replaces a regular file whole).
 
-// The identity of a file, to tell whether two names lead to the same file.
+// The identity of a file, to tell whether the file found at a name is still the one written.
 struct FileId
 {
     dev_t device = 0;
     ino_t inode = 0;
 
-    bool operator<(const FileId &other) const
-    {
-        return device != other.device ? device < other.device : inode < other.inode;
-    }
     bool operator==(const FileId &other) const { return device == other.device && inode == other.inode; }
-
-    // Through links, as the encoder would open it.
-    static std::optional<FileId> of(const QString &path);
 };
 
-// A path with links and "." resolved, also for a file that does not exist yet.
-QString canonicalPath(const QString &path);
 // A regular file, through links: something ffmpeg can read to its end without waiting.
 bool isRegularFile(const QString &path);
 
