@@ -1,5 +1,6 @@
 #include "cli/CliSettings.h"
 
+#include "media/EncoderCatalog.h"
 #include "media/MediaProbe.h"
 #include "model/JobJson.h"
 #include "model/Preferences.h"
@@ -9,6 +10,7 @@
 #include "rules/JobRules.h"
 #include "rules/OutputName.h"
 #include "rules/ShellQuote.h"
+#include "store/PresetLibrary.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -164,6 +166,13 @@ void addSettingsOptions(QCommandLineParser &parser)
     add(QStringLiteral("tune"),
         tr("Encoder tune: %1.").arg(rawTexts<VideoTunes>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
+    add(QStringLiteral("use-preset"),
+        tr("Start from the settings of this preset (a name from 'presets list', or a preset file); the "
+           "settings given beside it override it."),
+        QStringLiteral("NAME|FILE"));
+    add(QStringLiteral("fit-within"),
+        tr("Make the picture no larger than WxH, its shape kept; a smaller one is never enlarged."),
+        QStringLiteral("WxH"));
     add(QStringLiteral("width"), tr("Output width in pixels, or auto."), QStringLiteral("PIXELS"));
     add(QStringLiteral("height"), tr("Output height in pixels, or auto."), QStringLiteral("PIXELS"));
     add(QStringLiteral("crop"),
@@ -254,6 +263,34 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         !readTracks(parser, "subtitle-tracks", s.subtitleTracks, error) ||
         !readIndex(parser, "template", int(Lists::nameTemplates().size()) - 1, s.templateIndex, error))
         return std::nullopt;
+    if (parser.isSet(QStringLiteral("use-preset"))) {
+        const QString name = parser.value(QStringLiteral("use-preset"));
+        QString problem;
+        s.usePreset = presetLibrary().findNameOrFile(name, {}, problem);
+        if (s.usePreset && !s.usePreset->usable())
+            problem = s.usePreset->problem;
+        if (!s.usePreset || !problem.isEmpty()) {
+            error = tr("--use-preset: “%1”: %2").arg(name, problem);
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(QStringLiteral("fit-within"))) {
+        const QString text = parser.value(QStringLiteral("fit-within"));
+        const QStringList sides = text.split(QLatin1Char('x'));
+        const std::optional<int> w = readWhole(sides.value(0), 1, Lists::maxOutputSize);
+        const std::optional<int> h = readWhole(sides.value(1), 1, Lists::maxOutputSize);
+        if (sides.size() != 2 || !w || !h) {
+            error = tr("--fit-within: “%1” is not WIDTHxHEIGHT in pixels (1280x720)").arg(text);
+            return std::nullopt;
+        }
+        if (s.width || s.height) {
+            error = tr("--fit-within and --width or --height contradict each other");
+            return std::nullopt;
+        }
+        s.width = w;
+        s.height = h;
+        s.fitWithin = true;
+    }
     if (parser.isSet(QStringLiteral("quality"))) {
         if (s.videoDebit) {
             error = tr("--quality and --video-bitrate contradict each other");
@@ -438,6 +475,8 @@ JobSettings jobSettingsFrom(const CliSettings &s, JobSettings settings, bool sto
         settings.videoProfile = *s.profile;
     if (s.tune)
         settings.videoTune = *s.tune;
+    if (s.width || s.height)
+        settings.fitWithin = s.fitWithin;
     if (s.width)
         settings.width = *s.width;
     if (s.height)
@@ -476,10 +515,35 @@ JobSettings jobSettingsFrom(const CliSettings &s, JobSettings settings, bool sto
     return settings;
 }
 
+PresetLibrary presetLibrary()
+{
+    // The hardware presets follow the encoders' last checks; without them every encoder counts as working
+    // and a run says which one is not.
+    auto catalog = std::make_shared<EncoderCatalog>();
+    catalog->loadCache(ToolRunner());
+    return PresetLibrary(PresetStore(PresetStore::defaultFolder()), [catalog](VideoEncoders encoder) {
+        return catalog->unavailableReason(rawText(encoder));
+    });
+}
+
+JobSettings storedNewJobSettings()
+{
+    const PresetLibrary::NewJobSettings chosen = presetLibrary().forNewJobs(
+        Preferences::jobSettings(),
+        Preferences::readText(Preferences::Key::presetForNewFiles).value_or(QString()));
+    if (!chosen.problem.isEmpty())
+        printLine(stderr, QStringLiteral("tavrix-cli: ") + printableText(chosen.problem));
+    return chosen.settings;
+}
+
 JobSettings newJobSettings(const CliSettings &cli)
 {
-    return jobSettingsFrom(cli, Preferences::jobSettings(),
-                           Preferences::contains(Preferences::Key::videoQuality));
+    JobSettings base = storedNewJobSettings();
+    if (cli.usePreset)
+        applyPreset(base, cli.usePreset->settings, cli.usePreset->name);
+    return jobSettingsFrom(cli, base,
+                           cli.usePreset || !base.preset.isEmpty() ||
+                               Preferences::contains(Preferences::Key::videoQuality));
 }
 
 QString applySettings(MediaVideo &probed, const QString &source, const CliSettings &s, QStringList &warnings)

@@ -2,6 +2,7 @@
 
 #include "model/MediaVideo.h"
 #include "model/Preferences.h"
+#include "model/Preset.h"
 #include "model/Vocabulary.h"
 
 #include <QCommandLineParser>
@@ -21,7 +22,8 @@ struct TrackChoice
 // Settings given on the command line. Each one set overrides the stored default for this run only.
 struct CliSettings
 {
-    std::optional<QString> dest; // destination directory; without it, beside the source
+    std::optional<Preset> usePreset; // --use-preset: its settings first, the single settings given over them
+    std::optional<QString> dest;  // destination directory; without it, beside the source
     std::optional<int> container;
     std::optional<VideoEncoders> videoEncoder;
     std::optional<int> videoDebit;
@@ -31,6 +33,7 @@ struct CliSettings
     std::optional<VideoTunes> tune;
     std::optional<int> width;
     std::optional<int> height;
+    bool fitWithin = false;      // width and height bound the picture: made smaller only
     std::optional<QString> crop; // "none", "detect", "W:H:X:Y" or a preset name
     std::optional<bool> deinterlace;
     bool deinterlaceAuto = false; // only when the source is interlaced
@@ -66,6 +69,12 @@ QString sourceProblem(const QString &path);
 JobSettings jobSettingsFrom(const CliSettings &cli, JobSettings settings, bool storedQuality);
 // The stored defaults with the command line's settings in their place: what new jobs take.
 JobSettings newJobSettings(const CliSettings &cli);
+// The settings new jobs take before the command line's: the stored defaults, or the preset chosen for
+// new files (a warning on standard error when that preset cannot be used).
+JobSettings storedNewJobSettings();
+// The presets of this user, with the hardware presets resolved from the encoders' cached checks.
+class PresetLibrary;
+PresetLibrary presetLibrary();
 // Applies `settings` to a job already probed from `source` (as a session import makes it, with
 // jobSettingsFrom()). Problems that concern this file only (unreadable, an output that would replace it)
 // are added to `warnings`; `source` is named in them as the user gave it. Returns why the job must not

@@ -10,6 +10,7 @@ int defaultsCommand(const QStringList &arguments);
 int encodeCommand(const QStringList &arguments);
 int queueCommand(const QStringList &arguments);
 int encodersCommand(const QStringList &arguments);
+int presetsCommand(const QStringList &arguments);
 
 // Exit statuses.
 inline constexpr int ExitOk = 0;

@@ -25,6 +25,9 @@ void printUsage(std::FILE *stream)
         "  defaults KEY [VALUE]           print or set one stored default\n"
         "  defaults --reset               clear the stored defaults\n"
         "  encoders                       each encoder, \"available\" or \"unavailable: REASON\"\n"
+        "  presets list|show|save|export|import|rename|delete\n"
+        "                                 named settings (see 'presets --help'); use one with\n"
+        "                                 --use-preset NAME|FILE on probe, command, encode, queue add\n"
         "\n"
         "Encoders: libx264 and libx265 are software encoders. h264_vaapi and hevc_vaapi encode on\n"
         "the graphics card through /dev/dri/renderD* (the first one, or the \"vaapiDevice\" default);\n"
@@ -82,6 +85,8 @@ int main(int argc, char *argv[])
         return queueCommand(arguments);
     if (command == QLatin1String("encoders"))
         return encodersCommand(arguments);
+    if (command == QLatin1String("presets"))
+        return presetsCommand(arguments);
 
     std::fprintf(stderr, "tavrix-cli: unknown command '%s'\n", qPrintable(printableText(command)));
     printUsage(stderr);

@@ -320,7 +320,8 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
 
     job->audioTracks = list(Audios);
     job->audioTracks.prepend(facts[AudioCount]);
-    job->audioTrack = 1;
+    // Entry 0, the summary, stands for every track.
+    job->audioTrack = settings.keepAllAudio && job->audioTracks.size() > 2 ? 0 : 1;
 
     job->subtitleTracks = list(Texts);
     if (!job->subtitleTracks.isEmpty()) {
@@ -366,4 +367,17 @@ QString noVideoReason(const MediaVideo &job)
         return QCoreApplication::translate("MediaProbe", "no video stream: mediainfo finds only audio in it");
     return QCoreApplication::translate("MediaProbe",
                                        "not a media file: mediainfo finds no video or audio stream in it");
+}
+
+void applyPresetToJob(MediaVideo &job, const Preset &preset)
+{
+    applyPreset(job, preset.settings, preset.name);
+    job.audioChoice.reset();
+    job.subtitleChoice.reset();
+    const qsizetype audioCount = std::max<qsizetype>(0, job.audioTracks.size() - 1);
+    job.audioTrack = audioCount == 0 ? 0 : job.keepAllAudio && audioCount > 1 ? 0 : 1;
+    job.subtitleTrack = job.subtitleTracks.isEmpty() ? 0 : 1;
+    chooseTracksByLanguage(job, job.audioLanguages, job.subtitleLanguages);
+    if (!job.destination.isEmpty())
+        job.destination = withContainerExtension(job.destination, job.container);
 }

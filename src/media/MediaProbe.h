@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
+#include "model/Preset.h"
 
 class ToolRunner;
 struct ToolOutcome;
@@ -18,6 +19,10 @@ MediaVideo::Ptr createMediaVideo(const QString &source, const QString &destinati
 // Keeps, of a probed job's tracks, those in the languages listed ("eng, fra"): for audio the first track
 // stays when none is in them; for subtitles none then stays. An empty list changes nothing.
 void chooseTracksByLanguage(MediaVideo &job, const QString &audioLanguages, const QString &subtitleLanguages);
+// Gives a probed job the settings of `preset`, as a new job made with them would have them: its tracks
+// chosen again by the preset's languages and audio policy, its output's extension that of the
+// preset's container. What belongs to the source alone (crop, burnt or external subtitle) is kept.
+void applyPresetToJob(MediaVideo &job, const Preset &preset);
 
 // Why the probed `job` cannot be converted, or empty text when it can: every conversion needs a video
 // stream, so a source in which mediainfo finds none (truncated, audio only, not media) gives no job.

@@ -79,5 +79,8 @@ QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
     o[QStringLiteral("maxCll")] = job.maxCll;
     o[QStringLiteral("maxFall")] = job.maxFall;
     o[QStringLiteral("hdrOutput")] = option(job.hdrOutput, form);
+    o[QStringLiteral("fitWithin")] = job.fitWithin;
+    o[QStringLiteral("keepAllAudio")] = job.keepAllAudio;
+    o[QStringLiteral("preset")] = job.preset;
     return o;
 }

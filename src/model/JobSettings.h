@@ -25,6 +25,9 @@ struct JobSettings
     int videoQuality = Lists::defaultVideoQuality; // used with VideoRate::Quality, lower is better
     int width = -2;                                // pixels, -2 = automatic
     int height = -2;
+    // With fitWithin, width and height are the most the picture may measure (-2: no bound on that
+    // side): a larger picture is made smaller with its shape kept, a smaller one is left as it is.
+    bool fitWithin = false;
     QString videoCrop; // empty = none, "-1" = detect when encoding, else "W:H:X:Y"
     int cropValue = 0; // index into the crop presets
     VideoProfiles videoProfile = VideoProfiles::Auto;
@@ -57,4 +60,9 @@ struct JobSettings
     QString audioLanguages;
     QString subtitleLanguages;
     int nameTemplate = 0;
+    // New jobs keep every audio track of the source (when no language picks them), not the first only.
+    bool keepAllAudio = false;
+
+    // The preset these settings were taken from; empty when none.
+    QString preset;
 };

@@ -97,9 +97,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 27> &allKeys()
+const std::array<KeyInfo, 28> &allKeys()
 {
-    static const std::array<KeyInfo, 27> keys{{
+    static const std::array<KeyInfo, 28> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -127,6 +127,7 @@ const std::array<KeyInfo, 27> &allKeys()
         {Key::subtitleLanguages, Kind::Text},
         {Key::keepDate, Kind::Boolean},
         {Key::hdrOutput, Kind::Integer, 0, caseCount<HdrOutput>() - 1},
+        {Key::presetForNewFiles, Kind::Text},
     }};
     return keys;
 }

@@ -63,6 +63,8 @@ inline constexpr const char subtitleLanguages[] = "subtitleLanguages";
 inline constexpr const char keepDate[] = "keepDate";
 // An HdrOutput index: 0 keeps high dynamic range where the output can carry it, 1 converts to SDR.
 inline constexpr const char hdrOutput[] = "hdrOutput";
+// The name of the preset new jobs take their settings from; absent or empty: the stored settings above.
+inline constexpr const char presetForNewFiles[] = "presetForNewFiles";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -78,7 +80,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 27> &allKeys();
+const std::array<KeyInfo, 28> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

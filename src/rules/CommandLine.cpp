@@ -392,7 +392,19 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
                            .arg(crop->x())
                            .arg(crop->y());
         }
-        filters << QStringLiteral("scale=%1:%2").arg(job.width).arg(job.height);
+        if (job.fitWithin) {
+            // Made smaller, its shape kept, only where it exceeds the bound; to even sizes, which the
+            // 4:2:0 encoders need.
+            const auto bound = [](int figure, const char *side) {
+                return figure > 0 ? QStringLiteral("min(%1\\,%2)").arg(figure).arg(QLatin1String(side))
+                                  : QString::fromLatin1(side);
+            };
+            filters << QStringLiteral(
+                           "scale=w=%1:h=%2:force_original_aspect_ratio=decrease:force_divisible_by=2")
+                           .arg(bound(job.width, "iw"), bound(job.height, "ih"));
+        } else {
+            filters << QStringLiteral("scale=%1:%2").arg(job.width).arg(job.height);
+        }
         // After the scale: a high dynamic range source is most often made smaller on the way to standard
         // range, and the tone mapping, in floating point, costs by the pixel.
         if (toneMaps(job))
@@ -410,9 +422,11 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
                      QStringLiteral("[burnt]");
             cmd += QStringLiteral("-filter_complex ") + word(graph) + QLatin1Char(' ');
         } else {
-            // Only a burnt subtitle brings text from outside (the source's name) into the filters.
+            // Only a burnt subtitle (the source's name) and a bound size (its expressions) bring characters
+            // the shell would read into the filters.
             const QString chain = filters.join(QLatin1Char(','));
-            cmd += QStringLiteral("-vf ") + (burnt ? shellQuote(chain) : chain) + QLatin1Char(' ');
+            cmd += QStringLiteral("-vf ") + (burnt || job.fitWithin ? shellQuote(chain) : chain) +
+                   QLatin1Char(' ');
         }
     }
 

@@ -388,3 +388,21 @@ void Session::stop()
     stopImports();
     m_encoder.stop();
 }
+
+PresetLibrary Session::presets()
+{
+    return PresetLibrary(PresetStore(PresetStore::defaultFolder()),
+                         [catalog = &m_encoders](VideoEncoders encoder) {
+                             return catalog->unavailableReason(rawText(encoder));
+                         });
+}
+
+JobSettings Session::newJobSettings(QString *problem)
+{
+    const PresetLibrary::NewJobSettings chosen =
+        presets().forNewJobs(Preferences::jobSettings(),
+                             Preferences::readText(Preferences::Key::presetForNewFiles).value_or(QString()));
+    if (problem)
+        *problem = chosen.problem;
+    return chosen.settings;
+}

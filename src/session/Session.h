@@ -7,6 +7,7 @@
 #include "process/ToolRunner.h"
 #include "session/JobListModel.h"
 #include "session/Workers.h"
+#include "store/PresetLibrary.h"
 #include "store/QueueFile.h"
 
 #include <QHash>
@@ -71,6 +72,11 @@ public:
     JobListModel *jobs() { return &m_jobs; }
     Workers &workers() { return m_workers; }
     EncoderCatalog *encoders() { return &m_encoders; }
+    // The presets, the hardware ones following this session's encoder checks.
+    PresetLibrary presets();
+    // What new jobs take: the stored defaults, or the preset chosen for new files; `problem` says why
+    // that preset could not be used.
+    JobSettings newJobSettings(QString *problem = nullptr);
 
     // Finds out in the background which encoders can be used (side by side on the workers); the
     // catalog tells each answer as it comes. Runs once per session.

@@ -381,6 +381,9 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     job->maxCll = std::clamp(r.integer("maxCll", 0), 0, 65535);
     job->maxFall = std::clamp(r.integer("maxFall", 0), 0, 65535);
     job->hdrOutput = caseAtOrFirst<HdrOutput>(r.integer("hdrOutput", 0));
+    job->fitWithin = r.boolean("fitWithin", false);
+    job->keepAllAudio = r.boolean("keepAllAudio", false);
+    job->preset = r.text("preset", {});
 
     const QJsonObject result = r.object("result");
     Reader rr(result, error);

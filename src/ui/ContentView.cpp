@@ -1,5 +1,8 @@
 #include "ui/ContentView.h"
 
+#include "media/MediaProbe.h"
+#include "ui/PresetDialogs.h"
+
 #include "rules/RunTally.h"
 
 #include "desktop/RunDesktop.h"
@@ -83,6 +86,21 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
         const QList<MediaVideo::Ptr> &jobs = m_model->jobs();
         return row >= 0 && row < jobs.size() ? logFor(*jobs[row]) : QString();
     });
+    m_list->setPresetLister([this] { return m_session->presets().all(); });
+    connect(m_list, &JobListView::applyPresetRequested, this,
+            [this](const QList<int> &rows, const Preset &preset) {
+                PresetDialogs::confirmParameters(this, preset, [this, rows, preset] {
+                    if (isRunning())
+                        return;
+                    for (const int row : rows) {
+                        if (const MediaVideo::Ptr job = m_model->job(row)) {
+                            applyPresetToJob(*job, preset);
+                            m_model->refresh(job->id);
+                        }
+                    }
+                    scheduleConflicts();
+                });
+            });
     connect(m_status, &RunStatus::showProgressBarChanged, this, [this](bool shown) {
         if (shown)
             m_sheet->raiseSheet(isRunning());
@@ -450,7 +468,16 @@ void ContentView::reportNotImported(const QString &text, const QStringList &line
 void ContentView::startImport(const QStringList &files, const QStringList &folders, const QString &directory,
                               bool withSheet)
 {
-    m_session->import({files, folders, directory, {}, withSheet, Preferences::jobSettings()});
+    QString problem;
+    const JobSettings settings = m_session->newJobSettings(&problem);
+    if (!problem.isEmpty()) {
+        auto *box = new QMessageBox(QMessageBox::Warning, tr("Preset for new files"), problem,
+                                    QMessageBox::Ok, window());
+        box->setWindowModality(Qt::WindowModal);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
+    m_session->import({files, folders, directory, {}, withSheet, settings});
     updateCommands();
 }
 

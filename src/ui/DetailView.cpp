@@ -14,8 +14,12 @@
 #include "ui/EditorOtherRows.h"
 #include "ui/EditorVideoRows.h"
 #include "ui/Pickers.h"
+#include "ui/PresetDialogs.h"
+
+#include "media/MediaProbe.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -103,6 +107,9 @@ void DetailView::buildEditor()
     scroll->setWidget(content);
     outer->addWidget(scroll, 1);
 
+    m_content = content;
+    buildPresetRow(column, content);
+    column->addWidget(EditorRows::divider(content));
     m_fileRows = new EditorFileRows(m_draft, *m_job, m_panels, column, content);
     column->addWidget(EditorRows::divider(content));
     m_videoRows = new EditorVideoRows(m_draft, m_session, column, content);
@@ -172,6 +179,7 @@ void DetailView::load(QWidget *content)
     }
     for (EditorPart *part : std::as_const(m_parts))
         part->refresh();
+    showPresetState();
     showOutcome();
 }
 
@@ -179,7 +187,71 @@ void DetailView::draftChanged()
 {
     for (EditorPart *part : std::as_const(m_parts))
         part->refresh();
+    showPresetState();
     m_outcomeTimer->start();
+}
+
+void DetailView::buildPresetRow(QVBoxLayout *column, QWidget *content)
+{
+    QHBoxLayout *row = EditorRows::addRow(column, tr("Preset"), content);
+    m_presetPicker = new QComboBox(content);
+    m_presetPicker->setObjectName(QStringLiteral("jobPresetPicker"));
+    m_presetPicker->setMinimumWidth(EditorRows::ListPickerWidth + 100);
+    m_presets = m_session.presets().all();
+    PresetDialogs::fillPicker(m_presetPicker, m_presets, m_draft.preset);
+    row->addWidget(m_presetPicker);
+    m_presetModified = new QLabel(tr("modified"), content);
+    m_presetModified->setObjectName(QStringLiteral("presetModifiedNote"));
+    m_presetModified->setToolTip(tr("A setting differs from the preset's since it was chosen."));
+    QFont italic = m_presetModified->font();
+    italic.setItalic(true);
+    m_presetModified->setFont(italic);
+    row->addWidget(m_presetModified);
+    row->addStretch(1);
+    auto *save = new QPushButton(tr("Save as Preset…"), content);
+    save->setObjectName(QStringLiteral("saveAsPresetButton"));
+    save->setAutoDefault(false);
+    row->addWidget(save);
+    connect(m_presetPicker, &QComboBox::activated, this, &DetailView::choosePreset);
+    connect(save, &QPushButton::clicked, this, [this] {
+        PresetDialogs::saveAs(this, m_session.presets(), m_draft, [this](const QString &name) {
+            m_draft.preset = name;
+            m_presets = m_session.presets().all();
+            PresetDialogs::fillPicker(m_presetPicker, m_presets, name);
+            showPresetState();
+        });
+    });
+}
+
+void DetailView::choosePreset(int index)
+{
+    const QString name = m_presetPicker->itemData(index).toString();
+    if (name.isEmpty()) {
+        m_draft.preset.clear();
+        showPresetState();
+        return;
+    }
+    const auto found = std::find_if(m_presets.cbegin(), m_presets.cend(),
+                                    [&](const Preset &preset) { return preset.name == name; });
+    if (found == m_presets.cend() || !found->usable())
+        return;
+    // Until the user agrees to a preset's extra parameters, the picker shows the draft as it is.
+    PresetDialogs::fillPicker(m_presetPicker, m_presets, m_draft.preset);
+    PresetDialogs::confirmParameters(this, *found, [this, preset = *found] {
+        applyPresetToJob(m_draft, preset);
+        PresetDialogs::fillPicker(m_presetPicker, m_presets, preset.name);
+        load(m_content);
+        draftChanged();
+    });
+}
+
+void DetailView::showPresetState()
+{
+    if (!m_presetModified)
+        return;
+    const auto found = std::find_if(m_presets.cbegin(), m_presets.cend(),
+                                    [&](const Preset &preset) { return preset.name == m_draft.preset; });
+    m_presetModified->setVisible(found != m_presets.cend() && !matchesPreset(m_draft, found->settings));
 }
 
 void DetailView::showOutcome()

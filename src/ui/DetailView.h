@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
+#include "model/Preset.h"
 #include "process/ToolRunner.h"
 #include "rules/OutputPlan.h"
 
@@ -9,6 +10,9 @@
 #include <functional>
 
 class EditorAudioRows;
+class QComboBox;
+class QLabel;
+class QVBoxLayout;
 class EditorCommandView;
 class EditorFileRows;
 class EditorOtherRows;
@@ -62,6 +66,10 @@ private:
     // destination. The one place that asks; the rows only show the answers.
     void showOutcome();
     void confirm();
+    // The preset row: which preset the draft came from, and whether a row changed it since.
+    void buildPresetRow(QVBoxLayout *column, QWidget *content);
+    void choosePreset(int index);
+    void showPresetState();
 
     MediaVideo::Ptr m_job;
     MediaVideo m_draft;
@@ -78,4 +86,8 @@ private:
     EditorOtherRows *m_otherRows = nullptr;
     EditorCommandView *m_commandView = nullptr;
     QTimer *m_outcomeTimer = nullptr;
+    QWidget *m_content = nullptr;
+    QList<Preset> m_presets;
+    QComboBox *m_presetPicker = nullptr;
+    QLabel *m_presetModified = nullptr;
 };

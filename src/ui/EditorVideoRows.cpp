@@ -65,6 +65,12 @@ EditorVideoRows::EditorVideoRows(MediaVideo &draft, Session &session, QVBoxLayou
     row->addWidget(new QLabel(tr("Height"), content));
     m_height = listPicker(Lists::heights(), QStringLiteral("heightPicker"), content);
     row->addWidget(m_height);
+    row->addSpacing(8);
+    m_fitWithin = new QCheckBox(tr("At most"), content);
+    m_fitWithin->setObjectName(QStringLiteral("fitWithinToggle"));
+    m_fitWithin->setToolTip(tr("The width and height are the most the picture may measure: a larger one is "
+                               "made smaller with its shape kept, a smaller one is never enlarged."));
+    row->addWidget(m_fitWithin);
     row->addStretch(1);
     m_deInterlace = deinterlaceToggle(content);
     m_deInterlace->setMinimumWidth(LabelWidth);
@@ -106,6 +112,8 @@ EditorVideoRows::EditorVideoRows(MediaVideo &draft, Session &session, QVBoxLayou
     connect(m_height, &QComboBox::currentIndexChanged, this, write([this](int index) {
                 m_draft.height = Lists::sizeFigure(Lists::heights().at(std::max(0, index)));
             }));
+    connect(m_fitWithin, &QCheckBox::toggled, this,
+            write([this](bool checked) { m_draft.fitWithin = checked; }));
     connect(m_deInterlace, &QCheckBox::stateChanged, this, write([this](int state) {
                 m_draft.deInterlace = state == Qt::Checked;
                 m_draft.deInterlaceAuto = state == Qt::PartiallyChecked;
@@ -140,6 +148,7 @@ void EditorVideoRows::load()
     m_rate->setCurrentIndex(indexOfCase(job.videoRate));
     m_width->setCurrentIndex(figureIndex(Lists::widths(), job.width));
     m_height->setCurrentIndex(figureIndex(Lists::heights(), job.height));
+    m_fitWithin->setChecked(job.fitWithin);
     m_deInterlace->setCheckState(job.deInterlace       ? Qt::Checked
                                  : job.deInterlaceAuto ? Qt::PartiallyChecked
                                                        : Qt::Unchecked);
@@ -175,8 +184,8 @@ void EditorVideoRows::refresh()
         m_profile->setCurrentIndex(indexOfCase(m_draft.videoProfile));
         m_tune->setCurrentIndex(indexOfCase(m_draft.videoTune));
     }
-    for (QWidget *row : std::initializer_list<QWidget *>{m_rate, m_width, m_height, m_deInterlace, m_preset,
-                                                         m_profile, m_tune})
+    for (QWidget *row : std::initializer_list<QWidget *>{m_rate, m_width, m_height, m_fitWithin,
+                                                         m_deInterlace, m_preset, m_profile, m_tune})
         row->setEnabled(!copy);
     // Only the figure that counts can be changed; the other keeps its value for a switch back.
     m_debit->setEnabled(!copy && m_draft.videoRate == VideoRate::Bitrate);

@@ -41,6 +41,7 @@ private:
     QCheckBox *m_hdrToSdr = nullptr;
     QComboBox *m_width = nullptr;
     QComboBox *m_height = nullptr;
+    QCheckBox *m_fitWithin = nullptr;
     QCheckBox *m_deInterlace = nullptr;
     SegmentedPicker *m_preset = nullptr;
     SegmentedPicker *m_profile = nullptr;

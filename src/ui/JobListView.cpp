@@ -93,6 +93,19 @@ void JobListView::contextMenuEvent(QContextMenuEvent *event)
     showLog->setObjectName(QStringLiteral("showLog"));
     showLog->setEnabled(!log.isEmpty());
     connect(showLog, &QAction::triggered, this, [this, row, log] { emit showLogRequested(row, log); });
+    if (m_presetLister) {
+        QMenu *presets = menu.addMenu(tr("Apply Preset"));
+        presets->setObjectName(QStringLiteral("applyPresetMenu"));
+        const QList<int> rows = selectedRows();
+        for (const Preset &preset : m_presetLister()) {
+            QAction *apply = presets->addAction(preset.name);
+            apply->setToolTip(preset.usable() ? preset.description : preset.problem);
+            apply->setEnabled(preset.usable());
+            connect(apply, &QAction::triggered, this,
+                    [this, rows, preset] { emit applyPresetRequested(rows, preset); });
+        }
+        presets->setToolTipsVisible(true);
+    }
     menu.exec(event->globalPos());
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/Preset.h"
+
 #include <QListView>
 
 #include <functional>
@@ -28,9 +30,14 @@ public:
     // The log of the job at a row, or empty when it has none: enables "Show Log" in the context menu.
     using LogFinder = std::function<QString(int row)>;
     void setLogFinder(LogFinder finder) { m_logFinder = std::move(finder); }
+    // The presets the context menu offers under "Apply Preset" (greyed with their problem when they
+    // cannot be used).
+    using PresetLister = std::function<QList<Preset>()>;
+    void setPresetLister(PresetLister lister) { m_presetLister = std::move(lister); }
 
 signals:
     void showLogRequested(int row, const QString &path);
+    void applyPresetRequested(const QList<int> &rows, const Preset &preset);
 
 public slots:
     void deleteSelected();
@@ -48,4 +55,5 @@ private:
     int dropRow(const QPoint &pos) const;
 
     LogFinder m_logFinder;
+    PresetLister m_presetLister;
 };
