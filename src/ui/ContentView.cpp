@@ -489,7 +489,7 @@ void ContentView::toggleSetup()
     }
     if (isRunning() || m_status->isDisable())
         return;
-    m_setup = new Setup(this, m_session->encoders());
+    m_setup = new Setup(this, m_session->encoders(), m_session->presets(), m_panels);
     connect(m_setup, &QDialog::finished, m_setup, &QObject::deleteLater);
     // The policy for existing outputs may have changed, and with it what the rows say.
     connect(m_setup, &QDialog::accepted, this, [this] {

@@ -3,18 +3,23 @@
 #include "media/EncoderCatalog.h"
 #include "model/Preferences.h"
 #include "model/Vocabulary.h"
+#include "ui/Panels.h"
 #include "ui/Pickers.h"
+#include "ui/PresetDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QThread>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -49,7 +54,8 @@ int figureOf(const QComboBox *picker)
 
 } // namespace
 
-Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
+Setup::Setup(QWidget *parent, const EncoderCatalog *catalog, PresetLibrary presets, Panels *panels)
+    : QDialog(parent), m_presets(std::move(presets)), m_panels(panels)
 {
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -90,7 +96,10 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog) : QDialog(parent)
         return toggle;
     };
 
-    QHBoxLayout *row = addRow(tr("Container"));
+    QHBoxLayout *row = addRow(tr("Preset for new files"));
+    buildPresetRows(column, row);
+
+    row = addRow(tr("Container"));
     m_container = addPicker(row, Lists::containers(), QStringLiteral("containerPicker"));
     m_quicktime = addToggle(row, tr("Quicktime"), QStringLiteral("quicktimeToggle"));
 
@@ -360,9 +369,194 @@ QString Setup::save() const
                 Key::hdrOutput, indexOfCase(m_hdrToSdr->isChecked() ? HdrOutput::Sdr : HdrOutput::Keep));
         },
     };
+    if (const Preferences::WriteResult written =
+            Preferences::writeText(Key::presetForNewFiles, chosenPreset());
+        !written)
+        return written.error;
     for (const auto &write : writes) {
         if (const Preferences::WriteResult written = write(); !written)
             return written.error;
     }
     return {};
+}
+
+void Setup::buildPresetRows(QVBoxLayout *column, QHBoxLayout *row)
+{
+    m_newFilesPreset = new QComboBox(this);
+    m_newFilesPreset->setObjectName(QStringLiteral("newFilesPresetPicker"));
+    m_newFilesPreset->setFixedWidth(PickerWidth);
+    row->addWidget(m_newFilesPreset);
+    row->addStretch(1);
+    auto *save = new QPushButton(tr("Save as Preset…"), this);
+    save->setObjectName(QStringLiteral("saveAsPresetButton"));
+    save->setAutoDefault(false);
+    row->addWidget(save);
+    auto *manage = new QToolButton(this);
+    manage->setObjectName(QStringLiteral("managePresetsButton"));
+    manage->setText(tr("Presets"));
+    manage->setPopupMode(QToolButton::InstantPopup);
+    auto *menu = new QMenu(manage);
+    const auto action = [&](const QString &text, const QString &name, void (Setup::*slot)()) {
+        QAction *a = menu->addAction(text, this, slot);
+        a->setObjectName(name);
+        return a;
+    };
+    QAction *rename = action(tr("Rename…"), QStringLiteral("renamePresetAction"), &Setup::renamePreset);
+    QAction *remove = action(tr("Delete"), QStringLiteral("deletePresetAction"), &Setup::deletePreset);
+    QAction *exportIt = action(tr("Export…"), QStringLiteral("exportPresetAction"), &Setup::exportPreset);
+    action(tr("Import…"), QStringLiteral("importPresetAction"), &Setup::importPreset);
+    manage->setMenu(menu);
+    row->addWidget(manage);
+
+    m_presetNote = new QLabel(this);
+    m_presetNote->setObjectName(QStringLiteral("presetForNewFilesNote"));
+    m_presetNote->setWordWrap(true);
+    m_presetNote->setContentsMargins(LabelWidth + 14, 0, 8, 0);
+    column->addWidget(m_presetNote);
+
+    // Rename and Delete are for the user's own presets; Export for any but Custom.
+    const auto follow = [this, rename, remove, exportIt] {
+        const QString name = chosenPreset();
+        const bool builtIn = m_presets.builtInNames().contains(name);
+        rename->setEnabled(!name.isEmpty() && !builtIn);
+        remove->setEnabled(!name.isEmpty() && !builtIn);
+        exportIt->setEnabled(!name.isEmpty());
+        m_presetNote->setText(name.isEmpty()
+                                  ? QString()
+                                  : tr("New files take the settings of this preset; those below are kept for "
+                                       "“Custom”."));
+        m_presetNote->setVisible(!name.isEmpty());
+    };
+    connect(m_newFilesPreset, &QComboBox::currentIndexChanged, this, follow);
+    connect(save, &QPushButton::clicked, this, [this] {
+        PresetDialogs::saveAs(this, m_presets, shownSettings(),
+                              [this](const QString &name) { refillPresets(name); });
+    });
+    refillPresets(Preferences::readText(Key::presetForNewFiles).value_or(QString()));
+    follow();
+}
+
+void Setup::refillPresets(const QString &current)
+{
+    PresetDialogs::fillPicker(m_newFilesPreset, m_presets.all(), current);
+    // The picker was filled without a word: tell the rows that follow it.
+    emit m_newFilesPreset->currentIndexChanged(m_newFilesPreset->currentIndex());
+}
+
+QString Setup::chosenPreset() const
+{
+    return m_newFilesPreset ? m_newFilesPreset->currentData().toString() : QString();
+}
+
+void Setup::tell(const QString &title, const QString &text, const QString &name)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, this);
+    box->setObjectName(name);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void Setup::renamePreset()
+{
+    const QString from = chosenPreset();
+    auto *ask = new QInputDialog(this);
+    ask->setObjectName(QStringLiteral("presetNameDialog"));
+    ask->setWindowTitle(tr("Rename Preset"));
+    ask->setLabelText(tr("New name of “%1”:").arg(from));
+    ask->setTextValue(from);
+    ask->setWindowModality(Qt::WindowModal);
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    connect(ask, &QInputDialog::textValueSelected, this, [this, from](const QString &to) {
+        QString error;
+        if (!m_presets.store().rename(from, to, m_presets.builtInNames(), error))
+            return tell(tr("Preset not renamed"), error, QStringLiteral("presetNotRenamed"));
+        refillPresets(cleanPresetName(to));
+    });
+    ask->open();
+}
+
+void Setup::deletePreset()
+{
+    const QString name = chosenPreset();
+    auto *box =
+        new QMessageBox(QMessageBox::Question, tr("Delete Preset"),
+                        tr("Delete the preset “%1”? Jobs made with it keep their settings.").arg(name),
+                        QMessageBox::Ok | QMessageBox::Cancel, this);
+    box->setObjectName(QStringLiteral("deletePresetQuestion"));
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box, name](int) {
+        if (box->clickedButton() != box->button(QMessageBox::Ok))
+            return;
+        QString error;
+        if (!m_presets.store().remove(name, error))
+            return tell(tr("Preset not deleted"), error, QStringLiteral("presetNotDeleted"));
+        refillPresets({});
+    });
+    box->open();
+}
+
+void Setup::exportPreset()
+{
+    const std::optional<Preset> preset = m_presets.find(chosenPreset());
+    if (!preset)
+        return;
+    Panels system;
+    Panels &panels = m_panels ? *m_panels : system;
+    const QString path = panels.saveFile(this, tr("Export Preset"), preset->name + QStringLiteral(".json"),
+                                         QStringLiteral("json"));
+    if (path.isEmpty())
+        return;
+    // The save panel has asked before replacing a file.
+    QString error;
+    if (!PresetStore::exportTo(*preset, path, true, error))
+        tell(tr("Preset not exported"), error, QStringLiteral("presetNotExported"));
+}
+
+void Setup::importPreset()
+{
+    Panels system;
+    Panels &panels = m_panels ? *m_panels : system;
+    const QString path = panels.openFile(this, tr("Import Preset"), {QStringLiteral("json")});
+    if (path.isEmpty())
+        return;
+    QString error;
+    const std::optional<Preset> preset = m_presets.store().importFile(path, m_presets.builtInNames(), error);
+    if (!preset)
+        return tell(tr("Preset not imported"), error, QStringLiteral("presetNotImported"));
+    refillPresets(m_newFilesPreset->currentData().toString());
+    QString text = tr("Imported as “%1”.").arg(preset->name);
+    if (!preset->settings.otherParam.trimmed().isEmpty())
+        text += QLatin1Char('\n') +
+                tr("It adds these ffmpeg parameters to every job: %1").arg(preset->settings.otherParam);
+    tell(tr("Preset imported"), text, QStringLiteral("presetImported"));
+}
+
+JobSettings Setup::shownSettings() const
+{
+    JobSettings s;
+    s.container = m_container->currentIndex();
+    s.isQuicktime = m_quicktime->isChecked();
+    s.autoCrop = m_autoCrop->isChecked();
+    s.deInterlace = m_deInterlace->checkState() == Qt::Checked;
+    s.deInterlaceAuto = m_deInterlace->checkState() == Qt::PartiallyChecked;
+    s.videoEncoder = caseAtOrFirst<VideoEncoders>(m_videoEncoder->currentIndex());
+    s.videoProfile = caseAtOrFirst<VideoProfiles>(m_videoProfile->currentIndex());
+    s.videoPreset = caseAtOrFirst<VideoPresets>(m_videoPreset->currentIndex());
+    s.videoTune = caseAtOrFirst<VideoTunes>(m_videoTune->currentIndex());
+    s.videoDebit = figureOf(m_videoDebit);
+    s.videoRate = caseAtOrFirst<VideoRate>(m_videoRate->currentIndex());
+    s.videoQuality = m_videoQuality->value();
+    s.audioEncoder = caseAtOrFirst<AudioEncoders>(m_audioEncoder->currentIndex());
+    s.audioDebit = figureOf(m_audioDebit);
+    s.audioSampling = figureOf(m_audioSampling);
+    s.audioChannels = caseAtOrFirst<AudioChannels>(m_audioChannels->currentIndex());
+    s.hdrOutput = m_hdrToSdr->isChecked() ? HdrOutput::Sdr : HdrOutput::Keep;
+    s.subtitleLanguage = m_subtitleLanguage->text();
+    s.audioLanguages = m_audioLanguages->text().trimmed();
+    s.subtitleLanguages = m_subtitleLanguages->text().trimmed();
+    s.keepDate = m_keepDate->isChecked();
+    s.nameTemplate = m_formatFile->currentIndex();
+    return s;
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "store/PresetLibrary.h"
+
 #include <QDialog>
 
 class EncoderCatalog;
+class Panels;
+class QLabel;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -17,11 +21,29 @@ class Setup : public QDialog
     Q_OBJECT
 public:
     // `catalog` greys the encoders that cannot be used here; without one every encoder looks usable.
-    explicit Setup(QWidget *parent = nullptr, const EncoderCatalog *catalog = nullptr);
+    // `presets` lists the presets new files may take; `panels` opens the files presets are exported to
+    // and imported from (without one, the system's).
+    explicit Setup(QWidget *parent = nullptr, const EncoderCatalog *catalog = nullptr,
+                   PresetLibrary presets = PresetLibrary(), Panels *panels = nullptr);
 
 private:
     void load();
     QString save() const; // empty when every default was stored, else why not
+    // The settings as the sheet shows them, for a preset made of them.
+    JobSettings shownSettings() const;
+    void buildPresetRows(class QVBoxLayout *column, class QHBoxLayout *row);
+    void refillPresets(const QString &current);
+    QString chosenPreset() const;
+    void renamePreset();
+    void deletePreset();
+    void exportPreset();
+    void importPreset();
+    void tell(const QString &title, const QString &text, const QString &name);
+
+    PresetLibrary m_presets;
+    Panels *m_panels = nullptr;
+    QComboBox *m_newFilesPreset = nullptr;
+    QLabel *m_presetNote = nullptr;
 
     QComboBox *m_container = nullptr;
     QComboBox *m_videoEncoder = nullptr;
