@@ -436,6 +436,44 @@ private slots:
 
     // A typed crop that is not four numbers, or does not fit the picture, keeps the editor open with the
     // reason under the crop row and the job untouched; once mended, "Ok" writes it.
+    // Choosing a preset sets every row; a row changed afterwards shows the preset as modified; Ok keeps the
+    // preset's name with the job.
+    void aPresetSetsEveryRow()
+    {
+        const MediaVideo::Ptr job = makeJob();
+        DetailView *view = open(job);
+        auto *picker = child<QComboBox>(view, "jobPresetPicker");
+        auto *modified = child<QLabel>(view, "presetModifiedNote");
+        QCOMPARE(picker->currentText(), QStringLiteral("Custom"));
+        QVERIFY(modified->isHidden());
+        // The arrow keys choose, as a user going down the list would.
+        picker->setFocus();
+        while (picker->currentText() != QStringLiteral("Remux to MKV — no re-encoding")) {
+            const int before = picker->currentIndex();
+            QTest::keyClick(picker, Qt::Key_Down);
+            QVERIFY(picker->currentIndex() > before);
+        }
+        QCOMPARE(child<SegmentedPicker>(view, "videoCodecPicker")->currentIndex(),
+                 indexOfCase(VideoEncoders::copy));
+        QCOMPARE(child<SegmentedPicker>(view, "audioCodecPicker")->currentIndex(),
+                 indexOfCase(AudioEncoders::copy));
+        QCOMPARE(child<QComboBox>(view, "containerPicker")->currentText(), QStringLiteral("mkv"));
+        QCOMPARE(child<QLineEdit>(view, "destinationEdit")->text(), m_dir.filePath("film.mkv"));
+        QCOMPARE(view->draft().audioTrack, 0); // every audio track
+        QVERIFY(modified->isHidden());
+        QVERIFY(view->commandLineText().contains("-c:v copy"));
+
+        child<SegmentedPicker>(view, "audioCodecPicker")
+            ->button(indexOfCase(AudioEncoders::libopus))
+            ->click();
+        QVERIFY(modified->isVisible());
+        QCOMPARE(job->preset, QString());
+        click(view, "okButton");
+        QCOMPARE(job->preset, QStringLiteral("Remux to MKV — no re-encoding"));
+        QCOMPARE(job->audioEncoder, AudioEncoders::libopus);
+        QCOMPARE(job->videoEncoder, VideoEncoders::copy);
+    }
+
     void aTypedCropIsCheckedOnOk_data()
     {
         QTest::addColumn<QString>("typed");

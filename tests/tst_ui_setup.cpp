@@ -2,10 +2,13 @@
 #include "TestSupport.h"
 
 #include "model/Preferences.h"
+#include "session/Session.h"
 #include "ui/Setup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
@@ -95,24 +98,28 @@ private slots:
                "videoPreset=0,videoTune=0,videoDebit=0,audioEncoder=0,audioDebit=0,audioSampling=0,"
                "otherParams=,subtitleLanguage=,formatFile=0,existingOutput=0,simultaneousJobs=1,"
                "videoRate=0,videoQuality=23,vaapiDevice=,audioChannels=0,deInterlaceAuto=true,"
-               "audioLanguages=,subtitleLanguages=,keepDate=false,hdrOutput=0";
+               "audioLanguages=,subtitleLanguages=,keepDate=false,hdrOutput=0,presetForNewFiles=";
         QTest::newRow("every key set, a figure unlisted")
             << "Ok"
             << "container=1,quicktime=1,autoCrop=1,deInterlace=1,videoEncoder=3,videoProfile=6,videoPreset=9,"
                "videoTune=8,videoDebit=1200,audioEncoder=2,audioDebit=384,audioSampling=48000,formatFile=2,"
                "existingOutput=2,otherParams=-movflags +faststart,subtitleLanguage=eng,defaultPath=/out,"
                "simultaneousJobs=99,videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/"
-               "renderD130,audioChannels=1,audioLanguages=eng fra,subtitleLanguages=fre,keepDate=1,hdrOutput=1"
+               "renderD130,audioChannels=1,audioLanguages=eng "
+               "fra,subtitleLanguages=fre,keepDate=1,hdrOutput=1"
             << "mkv,hevc_videotoolbox,high444,veryslow,ssim,Auto,copy,384,48000,{source}_{videoCodec}_{"
                "audioCodec},"
-               "Overwrite,Quality,/dev/dri/renderD130,Keep,on,on,on,on,on,-movflags +faststart,eng,eng fra,fre"
+               "Overwrite,Quality,/dev/dri/renderD130,Keep,on,on,on,on,on,-movflags +faststart,eng,eng "
+               "fra,fre"
             << "container=1,quicktime=true,autoCrop=true,deInterlace=true,videoEncoder=3,videoProfile=6,"
                "videoPreset=9,videoTune=8,videoDebit=0,audioEncoder=2,audioDebit=384,audioSampling=48000,"
                "otherParams=-movflags +faststart,subtitleLanguage=eng,formatFile=2,existingOutput=2,"
                "simultaneousJobs=" +
                    QString::number(QThread::idealThreadCount()) + // no more than the cores
                    ",videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/renderD130,audioChannels=1,"
-                   "deInterlaceAuto=false,audioLanguages=eng fra,subtitleLanguages=fre,keepDate=true,hdrOutput=1";
+                   "deInterlaceAuto=false,audioLanguages=eng "
+                   "fra,subtitleLanguages=fre,keepDate=true,hdrOutput=1,"
+                   "presetForNewFiles=";
         QTest::newRow("Cancel") << "Cancel"
                                 << "otherParams=-threads 2"
                                 << ""
@@ -142,6 +149,47 @@ private slots:
         QVERIFY(m_sheet.isNull());
         QCOMPARE(storedKeys(), how == "Ok" ? written.split(',') : before);
         QCOMPARE(Preferences::readText(Key::defaultPath).has_value(), stored.contains("defaultPath"));
+    }
+
+    // New files take the preset chosen here; the sheet's settings are saved as a preset of their own.
+    void presetForNewFiles()
+    {
+        m_sheet = new Setup;
+        m_sheet->show();
+        auto *picker = child<QComboBox>("newFilesPresetPicker");
+        QCOMPARE(picker->currentText(), QStringLiteral("Custom"));
+        QVERIFY(child<QLabel>("presetForNewFilesNote")->isHidden());
+        picker->setFocus();
+        while (picker->currentText() != QStringLiteral("Phone — 720p H.264"))
+            QTest::keyClick(picker, Qt::Key_Down);
+        QVERIFY(child<QLabel>("presetForNewFilesNote")->isVisible());
+
+        child<QComboBox>("videoEncoderPicker")->setCurrentIndex(indexOfCase(VideoEncoders::libsvtav1));
+        child<QPushButton>("saveAsPresetButton")->click();
+        auto *ask = m_sheet->findChild<QInputDialog *>("presetNameDialog");
+        QVERIFY(ask);
+        ask->setTextValue("  My AV1\n");
+        ask->done(QDialog::Accepted);
+        QCOMPARE(picker->currentText(), QStringLiteral("My AV1"));
+        while (picker->currentText() != QStringLiteral("Phone — 720p H.264"))
+            QTest::keyClick(picker, Qt::Key_Up);
+        child<QPushButton>("okButton")->click();
+        QCOMPARE(Preferences::readText(Key::presetForNewFiles), QStringLiteral("Phone — 720p H.264"));
+
+        Session session;
+        const JobSettings phone = session.newJobSettings();
+        QCOMPARE(phone.preset, QStringLiteral("Phone — 720p H.264"));
+        QCOMPARE(std::tuple(phone.width, phone.height, phone.fitWithin), std::tuple(1280, 720, true));
+        const std::optional<Preset> mine = session.presets().find("My AV1");
+        QVERIFY(mine && mine->usable());
+        QCOMPARE(mine->settings.videoEncoder, VideoEncoders::libsvtav1);
+        // A preset that is gone leaves new files the stored settings, and says so.
+        QVERIFY(Preferences::writeText(Key::presetForNewFiles, "My AV1"));
+        QString error;
+        QVERIFY(session.presets().store().remove("My AV1", error));
+        QString problem;
+        QCOMPARE(session.newJobSettings(&problem).preset, QString());
+        QVERIFY2(problem.contains("no longer exists"), qPrintable(problem));
     }
 };
 
