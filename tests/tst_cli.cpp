@@ -91,7 +91,7 @@ private slots:
         Preferences::writeInt(Preferences::Key::audioDebit, 256);
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 27);
+        QCOMPARE(lines.size(), 28);
         QVERIFY(lines.contains("autoCrop=true") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
@@ -155,9 +155,11 @@ private slots:
             QStringLiteral(
                 "audioChannels audioDebit audioEncoder audioSampling audioTrack audioTracks container "
                 "cropValue "
-                "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle frameCount hdr hdrOutput "
-                "height id image info interlaced isQuicktime keepDate masteringDisplay maxCll maxFall "
-                "otherParam "
+                "deInterlace deInterlaceAuto destination durationVideo durationVideoMiddle fitWithin "
+                "frameCount hdr "
+                "hdrOutput height id image info interlaced isQuicktime keepAllAudio keepDate "
+                "masteringDisplay maxCll "
+                "maxFall otherParam preset "
                 "source streams subtitleBurn subtitleExternal subtitleLanguage subtitleTrack subtitleTracks "
                 "videoBitDepth videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
                 "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "
