@@ -411,6 +411,111 @@ FR = {
     "The subtitle file has the same name as the source; rename one of them to convert on other hosts.":
         "Le fichier de sous-titres porte le même nom que la source ; renommez l’un des deux pour convertir "
         "sur d’autres machines.",
+    "H.264 MP4 — plays everywhere": "H.264 MP4 — se lit partout",
+    "x264 at quality 22, AAC stereo 160 kbit/s, text subtitles: for any player, TV or browser":
+        "x264 en qualité 22, AAC stéréo 160 kbit/s, sous-titres texte : pour tout lecteur, téléviseur ou "
+        "navigateur",
+    "HEVC MKV — half the size": "HEVC MKV — moitié moins lourd",
+    "x265 at quality 24, 10-bit and HDR kept, every audio track copied, every subtitle":
+        "x265 en qualité 24, 10 bits et HDR gardés, toutes les pistes audio copiées, tous les sous-titres",
+    "AV1 MKV — archive": "AV1 MKV — archivage",
+    "SVT-AV1 at quality 32, 10-bit and HDR kept, every audio track in Opus with its channels, every subtitle "
+    "and chapter":
+        "SVT-AV1 en qualité 32, 10 bits et HDR gardés, toutes les pistes audio en Opus avec leurs canaux, tous "
+        "les sous-titres et chapitres",
+    "VP9 WebM — for the web": "VP9 WebM — pour le web",
+    "VP9 at quality 32, Opus stereo, text subtitles: for web pages":
+        "VP9 en qualité 32, Opus stéréo, sous-titres texte : pour les pages web",
+    "Remux to MP4 — no re-encoding": "Remuxer en MP4 — sans réencodage",
+    "Video and every audio track copied as they are into MP4; fast, nothing lost":
+        "La vidéo et toutes les pistes audio copiées telles quelles en MP4 ; rapide, rien de perdu",
+    "Remux to MKV — no re-encoding": "Remuxer en MKV — sans réencodage",
+    "Video, every audio track and every subtitle copied as they are into MKV; fast, nothing lost":
+        "La vidéo, toutes les pistes audio et tous les sous-titres copiés tels quels en MKV ; rapide, rien "
+        "de perdu",
+    "Phone — 720p H.264": "Téléphone — 720p H.264",
+    "x264 made no larger than 1280×720 (never enlarged), AAC stereo 128 kbit/s":
+        "x264 ramené à 1280×720 au plus (jamais agrandi), AAC stéréo 128 kbit/s",
+    "Hardware H.264 — fast": "H.264 matériel — rapide",
+    "The first H.264 encoder of the graphics card that works here, quality 24, AAC stereo: fast, larger files":
+        "Le premier encodeur H.264 de la carte graphique qui fonctionne ici, qualité 24, AAC stéréo : "
+        "rapide, fichiers plus gros",
+    "Hardware HEVC — fast": "HEVC matériel — rapide",
+    "The first HEVC encoder of the graphics card that works here, quality 24, AAC stereo: fast, smaller than "
+    "H.264":
+        "Le premier encodeur HEVC de la carte graphique qui fonctionne ici, qualité 24, AAC stéréo : "
+        "rapide, plus léger que H.264",
+    "No hardware encoder works here (%1).": "Aucun encodeur matériel ne fonctionne ici (%1).",
+    "Preset for new files": "Préréglage des nouveaux fichiers",
+    "modified": "modifié",
+    "A setting differs from the preset's since it was chosen.":
+        "Un réglage diffère de celui du préréglage depuis qu’il a été choisi.",
+    "Save as Preset…": "Enregistrer comme préréglage…",
+    "At most": "Au plus",
+    "The width and height are the most the picture may measure: a larger one is made smaller with its shape "
+    "kept, a smaller one is never enlarged.":
+        "La largeur et la hauteur sont le maximum de l’image : une image plus grande est réduite en gardant "
+        "ses proportions, une plus petite n’est jamais agrandie.",
+    "Apply Preset": "Appliquer un préréglage",
+    "Extra ffmpeg parameters": "Paramètres ffmpeg supplémentaires",
+    "The preset “%1” adds these ffmpeg parameters to every job it is used for:":
+        "Le préréglage « %1 » ajoute ces paramètres ffmpeg à chaque tâche qui l’utilise :",
+    "Save as Preset": "Enregistrer comme préréglage",
+    "Name of the new preset:": "Nom du nouveau préréglage :",
+    "Preset not saved": "Préréglage non enregistré",
+    "Custom": "Personnalisé",
+    "The settings as they are, no preset": "Les réglages tels quels, sans préréglage",
+    "no preset is called “%1”, and no such file": "aucun préréglage ne s’appelle « %1 », et aucun fichier non plus",
+    "The preset for new files, “%1”, no longer exists: new files take the stored settings.":
+        "Le préréglage des nouveaux fichiers, « %1 », n’existe plus : les nouveaux fichiers prennent les "
+        "réglages enregistrés.",
+    "The preset for new files, “%1”, cannot be used (%2): new files take the stored settings.":
+        "Le préréglage des nouveaux fichiers, « %1 », ne peut pas servir (%2) : les nouveaux fichiers "
+        "prennent les réglages enregistrés.",
+    "larger than a preset can be": "plus gros qu’un préréglage ne peut l’être",
+    "not a regular file": "pas un fichier ordinaire",
+    "not JSON (%1 at byte %2)": "pas du JSON (%1 à l’octet %2)",
+    "not a Tavrix preset": "pas un préréglage Tavrix",
+    "A preset needs a name.": "Un préréglage a besoin d’un nom.",
+    "“%1” is the name of a built-in preset.": "« %1 » est le nom d’un préréglage fourni.",
+    "A preset called “%1” already exists.": "Un préréglage nommé « %1 » existe déjà.",
+    "The preset file “%1” cannot be read (%2); it is left as it is.":
+        "Le fichier de préréglage « %1 » est illisible (%2) ; il est laissé tel quel.",
+    "Cannot make the folder “%1”.": "Impossible de créer le dossier « %1 ».",
+    "Cannot write “%1”: %2": "Impossible d’écrire « %1 » : %2",
+    "No preset is called “%1”.": "Aucun préréglage ne s’appelle « %1 ».",
+    "Cannot remove “%1”: %2": "Impossible de supprimer « %1 » : %2",
+    "“%1”: %2": "« %1 » : %2",
+    "“%1” already exists.": "« %1 » existe déjà.",
+    "Presets": "Préréglages",
+    "Rename…": "Renommer…",
+    "Export…": "Exporter…",
+    "Import…": "Importer…",
+    "New files take the settings of this preset; those below are kept for “Custom”.":
+        "Les nouveaux fichiers prennent les réglages de ce préréglage ; ceux ci-dessous sont gardés pour "
+        "« Personnalisé ».",
+    "Rename Preset": "Renommer le préréglage",
+    "New name of “%1”:": "Nouveau nom de « %1 » :",
+    "Preset not renamed": "Préréglage non renommé",
+    "Delete Preset": "Supprimer le préréglage",
+    "Delete the preset “%1”? Jobs made with it keep their settings.":
+        "Supprimer le préréglage « %1 » ? Les tâches faites avec lui gardent leurs réglages.",
+    "Preset not deleted": "Préréglage non supprimé",
+    "Export Preset": "Exporter le préréglage",
+    "Preset not exported": "Préréglage non exporté",
+    "Import Preset": "Importer un préréglage",
+    "Preset not imported": "Préréglage non importé",
+    "Imported as “%1”.": "Importé sous le nom « %1 ».",
+    "It adds these ffmpeg parameters to every job: %1": "Il ajoute ces paramètres ffmpeg à chaque tâche : %1",
+    "Preset imported": "Préréglage importé",
+    "“%1” is not one of: %2": "« %1 » n’est pas l’un de : %2",
+    "“%1” is not true or false": "« %1 » n’est ni true ni false",
+    "“%1” is not text": "« %1 » n’est pas du texte",
+    "“%1” is not a whole number from %2 to %3": "« %1 » n’est pas un nombre entier de %2 à %3",
+    "the preset has no version": "le préréglage n’a pas de version",
+    "written by a newer version of Tavrix (preset version %1; this one reads %2)":
+        "écrit par une version plus récente de Tavrix (préréglage en version %1 ; celle-ci lit la %2)",
+    "the preset has no name": "le préréglage n’a pas de nom",
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":

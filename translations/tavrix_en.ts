@@ -144,6 +144,81 @@
     </message>
 </context>
 <context>
+    <name>BuiltInPresets</name>
+    <message>
+        <source>H.264 MP4 — plays everywhere</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>x264 at quality 22, AAC stereo 160 kbit/s, text subtitles: for any player, TV or browser</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HEVC MKV — half the size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>x265 at quality 24, 10-bit and HDR kept, every audio track copied, every subtitle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AV1 MKV — archive</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SVT-AV1 at quality 32, 10-bit and HDR kept, every audio track in Opus with its channels, every subtitle and chapter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VP9 WebM — for the web</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VP9 at quality 32, Opus stereo, text subtitles: for web pages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remux to MP4 — no re-encoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video and every audio track copied as they are into MP4; fast, nothing lost</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remux to MKV — no re-encoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video, every audio track and every subtitle copied as they are into MKV; fast, nothing lost</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Phone — 720p H.264</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>x264 made no larger than 1280×720 (never enlarged), AAC stereo 128 kbit/s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hardware H.264 — fast</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The first H.264 encoder of the graphics card that works here, quality 24, AAC stereo: fast, larger files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hardware HEVC — fast</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The first HEVC encoder of the graphics card that works here, quality 24, AAC stereo: fast, smaller than H.264</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>“%1” has no video stream to encode.</source>
@@ -383,6 +458,10 @@
         <source>Tavrix cannot convert these files: it needs a video stream.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Preset for new files</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DetailView</name>
@@ -614,6 +693,26 @@
         <source>The converted file gets the modification time of its source.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>modified</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A setting differs from the preset&apos;s since it was chosen.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save as Preset…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>At most</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The width and height are the most the picture may measure: a larger one is made smaller with its shape kept, a smaller one is never enlarged.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DraftProblems</name>
@@ -754,6 +853,10 @@ Output: %2</source>
     </message>
     <message>
         <source>Show Log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Apply Preset</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1113,6 +1216,146 @@ Output: %2</source>
     </message>
     <message>
         <source>cannot write the settings file “%1”; nothing was stored</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Preset</name>
+    <message>
+        <source>“%1” is not one of: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” is not true or false</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” is not text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” is not a whole number from %2 to %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a Tavrix preset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the preset has no version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>written by a newer version of Tavrix (preset version %1; this one reads %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the preset has no name</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PresetDialogs</name>
+    <message>
+        <source>Extra ffmpeg parameters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The preset “%1” adds these ffmpeg parameters to every job it is used for:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save as Preset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name of the new preset:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset not saved</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings as they are, no preset</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PresetLibrary</name>
+    <message>
+        <source>no preset is called “%1”, and no such file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The preset for new files, “%1”, no longer exists: new files take the stored settings.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The preset for new files, “%1”, cannot be used (%2): new files take the stored settings.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PresetStore</name>
+    <message>
+        <source>larger than a preset can be</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not JSON (%1 at byte %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a Tavrix preset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A preset needs a name.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” is the name of a built-in preset.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A preset called “%1” already exists.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The preset file “%1” cannot be read (%2); it is left as it is.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot make the folder “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write “%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No preset is called “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot remove “%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1”: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” already exists.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1526,6 +1769,90 @@ Output: %2</source>
     </message>
     <message>
         <source>None</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset for new files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save as Preset…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Presets</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rename…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New files take the settings of this preset; those below are kept for “Custom”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Rename Preset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New name of “%1”:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset not renamed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete Preset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete the preset “%1”? Jobs made with it keep their settings.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset not deleted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export Preset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset not exported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Import Preset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset not imported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Imported as “%1”.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>It adds these ffmpeg parameters to every job: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preset imported</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

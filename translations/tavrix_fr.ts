@@ -144,6 +144,81 @@
     </message>
 </context>
 <context>
+    <name>BuiltInPresets</name>
+    <message>
+        <source>H.264 MP4 — plays everywhere</source>
+        <translation>H.264 MP4 — se lit partout</translation>
+    </message>
+    <message>
+        <source>x264 at quality 22, AAC stereo 160 kbit/s, text subtitles: for any player, TV or browser</source>
+        <translation>x264 en qualité 22, AAC stéréo 160 kbit/s, sous-titres texte : pour tout lecteur, téléviseur ou navigateur</translation>
+    </message>
+    <message>
+        <source>HEVC MKV — half the size</source>
+        <translation>HEVC MKV — moitié moins lourd</translation>
+    </message>
+    <message>
+        <source>x265 at quality 24, 10-bit and HDR kept, every audio track copied, every subtitle</source>
+        <translation>x265 en qualité 24, 10 bits et HDR gardés, toutes les pistes audio copiées, tous les sous-titres</translation>
+    </message>
+    <message>
+        <source>AV1 MKV — archive</source>
+        <translation>AV1 MKV — archivage</translation>
+    </message>
+    <message>
+        <source>SVT-AV1 at quality 32, 10-bit and HDR kept, every audio track in Opus with its channels, every subtitle and chapter</source>
+        <translation>SVT-AV1 en qualité 32, 10 bits et HDR gardés, toutes les pistes audio en Opus avec leurs canaux, tous les sous-titres et chapitres</translation>
+    </message>
+    <message>
+        <source>VP9 WebM — for the web</source>
+        <translation>VP9 WebM — pour le web</translation>
+    </message>
+    <message>
+        <source>VP9 at quality 32, Opus stereo, text subtitles: for web pages</source>
+        <translation>VP9 en qualité 32, Opus stéréo, sous-titres texte : pour les pages web</translation>
+    </message>
+    <message>
+        <source>Remux to MP4 — no re-encoding</source>
+        <translation>Remuxer en MP4 — sans réencodage</translation>
+    </message>
+    <message>
+        <source>Video and every audio track copied as they are into MP4; fast, nothing lost</source>
+        <translation>La vidéo et toutes les pistes audio copiées telles quelles en MP4 ; rapide, rien de perdu</translation>
+    </message>
+    <message>
+        <source>Remux to MKV — no re-encoding</source>
+        <translation>Remuxer en MKV — sans réencodage</translation>
+    </message>
+    <message>
+        <source>Video, every audio track and every subtitle copied as they are into MKV; fast, nothing lost</source>
+        <translation>La vidéo, toutes les pistes audio et tous les sous-titres copiés tels quels en MKV ; rapide, rien de perdu</translation>
+    </message>
+    <message>
+        <source>Phone — 720p H.264</source>
+        <translation>Téléphone — 720p H.264</translation>
+    </message>
+    <message>
+        <source>x264 made no larger than 1280×720 (never enlarged), AAC stereo 128 kbit/s</source>
+        <translation>x264 ramené à 1280×720 au plus (jamais agrandi), AAC stéréo 128 kbit/s</translation>
+    </message>
+    <message>
+        <source>Hardware H.264 — fast</source>
+        <translation>H.264 matériel — rapide</translation>
+    </message>
+    <message>
+        <source>The first H.264 encoder of the graphics card that works here, quality 24, AAC stereo: fast, larger files</source>
+        <translation>Le premier encodeur H.264 de la carte graphique qui fonctionne ici, qualité 24, AAC stéréo : rapide, fichiers plus gros</translation>
+    </message>
+    <message>
+        <source>Hardware HEVC — fast</source>
+        <translation>HEVC matériel — rapide</translation>
+    </message>
+    <message>
+        <source>The first HEVC encoder of the graphics card that works here, quality 24, AAC stereo: fast, smaller than H.264</source>
+        <translation>Le premier encodeur HEVC de la carte graphique qui fonctionne ici, qualité 24, AAC stéréo : rapide, plus léger que H.264</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>“%1” has no video stream to encode.</source>
@@ -383,6 +458,10 @@
         <source>Tavrix cannot convert these files: it needs a video stream.</source>
         <translation>Tavrix ne peut pas convertir ces fichiers : il lui faut un flux vidéo.</translation>
     </message>
+    <message>
+        <source>Preset for new files</source>
+        <translation>Préréglage des nouveaux fichiers</translation>
+    </message>
 </context>
 <context>
     <name>DetailView</name>
@@ -614,6 +693,26 @@
         <source>The converted file gets the modification time of its source.</source>
         <translation>Le fichier converti reçoit la date de modification de sa source.</translation>
     </message>
+    <message>
+        <source>modified</source>
+        <translation>modifié</translation>
+    </message>
+    <message>
+        <source>A setting differs from the preset&apos;s since it was chosen.</source>
+        <translation>Un réglage diffère de celui du préréglage depuis qu’il a été choisi.</translation>
+    </message>
+    <message>
+        <source>Save as Preset…</source>
+        <translation>Enregistrer comme préréglage…</translation>
+    </message>
+    <message>
+        <source>At most</source>
+        <translation>Au plus</translation>
+    </message>
+    <message>
+        <source>The width and height are the most the picture may measure: a larger one is made smaller with its shape kept, a smaller one is never enlarged.</source>
+        <translation>La largeur et la hauteur sont le maximum de l’image : une image plus grande est réduite en gardant ses proportions, une plus petite n’est jamais agrandie.</translation>
+    </message>
 </context>
 <context>
     <name>DraftProblems</name>
@@ -757,6 +856,10 @@ Sortie : %2</translation>
     <message>
         <source>Show Log</source>
         <translation>Afficher le journal</translation>
+    </message>
+    <message>
+        <source>Apply Preset</source>
+        <translation>Appliquer un préréglage</translation>
     </message>
 </context>
 <context>
@@ -1116,6 +1219,146 @@ Sortie : %2</translation>
     <message>
         <source>cannot write the settings file “%1”; nothing was stored</source>
         <translation>impossible d’écrire le fichier de réglages « %1 » ; rien n’a été enregistré</translation>
+    </message>
+</context>
+<context>
+    <name>Preset</name>
+    <message>
+        <source>“%1” is not one of: %2</source>
+        <translation>« %1 » n’est pas l’un de : %2</translation>
+    </message>
+    <message>
+        <source>“%1” is not true or false</source>
+        <translation>« %1 » n’est ni true ni false</translation>
+    </message>
+    <message>
+        <source>“%1” is not text</source>
+        <translation>« %1 » n’est pas du texte</translation>
+    </message>
+    <message>
+        <source>“%1” is not a whole number from %2 to %3</source>
+        <translation>« %1 » n’est pas un nombre entier de %2 à %3</translation>
+    </message>
+    <message>
+        <source>not a Tavrix preset</source>
+        <translation>pas un préréglage Tavrix</translation>
+    </message>
+    <message>
+        <source>the preset has no version</source>
+        <translation>le préréglage n’a pas de version</translation>
+    </message>
+    <message>
+        <source>written by a newer version of Tavrix (preset version %1; this one reads %2)</source>
+        <translation>écrit par une version plus récente de Tavrix (préréglage en version %1 ; celle-ci lit la %2)</translation>
+    </message>
+    <message>
+        <source>the preset has no name</source>
+        <translation>le préréglage n’a pas de nom</translation>
+    </message>
+</context>
+<context>
+    <name>PresetDialogs</name>
+    <message>
+        <source>Extra ffmpeg parameters</source>
+        <translation>Paramètres ffmpeg supplémentaires</translation>
+    </message>
+    <message>
+        <source>The preset “%1” adds these ffmpeg parameters to every job it is used for:</source>
+        <translation>Le préréglage « %1 » ajoute ces paramètres ffmpeg à chaque tâche qui l’utilise :</translation>
+    </message>
+    <message>
+        <source>Save as Preset</source>
+        <translation>Enregistrer comme préréglage</translation>
+    </message>
+    <message>
+        <source>Name of the new preset:</source>
+        <translation>Nom du nouveau préréglage :</translation>
+    </message>
+    <message>
+        <source>Preset not saved</source>
+        <translation>Préréglage non enregistré</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Personnalisé</translation>
+    </message>
+    <message>
+        <source>The settings as they are, no preset</source>
+        <translation>Les réglages tels quels, sans préréglage</translation>
+    </message>
+</context>
+<context>
+    <name>PresetLibrary</name>
+    <message>
+        <source>no preset is called “%1”, and no such file</source>
+        <translation>aucun préréglage ne s’appelle « %1 », et aucun fichier non plus</translation>
+    </message>
+    <message>
+        <source>The preset for new files, “%1”, no longer exists: new files take the stored settings.</source>
+        <translation>Le préréglage des nouveaux fichiers, « %1 », n’existe plus : les nouveaux fichiers prennent les réglages enregistrés.</translation>
+    </message>
+    <message>
+        <source>The preset for new files, “%1”, cannot be used (%2): new files take the stored settings.</source>
+        <translation>Le préréglage des nouveaux fichiers, « %1 », ne peut pas servir (%2) : les nouveaux fichiers prennent les réglages enregistrés.</translation>
+    </message>
+</context>
+<context>
+    <name>PresetStore</name>
+    <message>
+        <source>larger than a preset can be</source>
+        <translation>plus gros qu’un préréglage ne peut l’être</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>not JSON (%1 at byte %2)</source>
+        <translation>pas du JSON (%1 à l’octet %2)</translation>
+    </message>
+    <message>
+        <source>not a Tavrix preset</source>
+        <translation>pas un préréglage Tavrix</translation>
+    </message>
+    <message>
+        <source>A preset needs a name.</source>
+        <translation>Un préréglage a besoin d’un nom.</translation>
+    </message>
+    <message>
+        <source>“%1” is the name of a built-in preset.</source>
+        <translation>« %1 » est le nom d’un préréglage fourni.</translation>
+    </message>
+    <message>
+        <source>A preset called “%1” already exists.</source>
+        <translation>Un préréglage nommé « %1 » existe déjà.</translation>
+    </message>
+    <message>
+        <source>The preset file “%1” cannot be read (%2); it is left as it is.</source>
+        <translation>Le fichier de préréglage « %1 » est illisible (%2) ; il est laissé tel quel.</translation>
+    </message>
+    <message>
+        <source>Cannot make the folder “%1”.</source>
+        <translation>Impossible de créer le dossier « %1 ».</translation>
+    </message>
+    <message>
+        <source>Cannot write “%1”: %2</source>
+        <translation>Impossible d’écrire « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>No preset is called “%1”.</source>
+        <translation>Aucun préréglage ne s’appelle « %1 ».</translation>
+    </message>
+    <message>
+        <source>Cannot remove “%1”: %2</source>
+        <translation>Impossible de supprimer « %1 » : %2</translation>
+    </message>
+    <message>
+        <source>“%1”: %2</source>
+        <translation>« %1 » : %2</translation>
+    </message>
+    <message>
+        <source>“%1” already exists.</source>
+        <translation>« %1 » existe déjà.</translation>
     </message>
 </context>
 <context>
@@ -1529,6 +1772,90 @@ Sortie : %2</translation>
     <message>
         <source>None</source>
         <translation>Aucun</translation>
+    </message>
+    <message>
+        <source>Preset for new files</source>
+        <translation>Préréglage des nouveaux fichiers</translation>
+    </message>
+    <message>
+        <source>Save as Preset…</source>
+        <translation>Enregistrer comme préréglage…</translation>
+    </message>
+    <message>
+        <source>Presets</source>
+        <translation>Préréglages</translation>
+    </message>
+    <message>
+        <source>Rename…</source>
+        <translation>Renommer…</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Supprimer</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>Exporter…</translation>
+    </message>
+    <message>
+        <source>Import…</source>
+        <translation>Importer…</translation>
+    </message>
+    <message>
+        <source>New files take the settings of this preset; those below are kept for “Custom”.</source>
+        <translation>Les nouveaux fichiers prennent les réglages de ce préréglage ; ceux ci-dessous sont gardés pour « Personnalisé ».</translation>
+    </message>
+    <message>
+        <source>Rename Preset</source>
+        <translation>Renommer le préréglage</translation>
+    </message>
+    <message>
+        <source>New name of “%1”:</source>
+        <translation>Nouveau nom de « %1 » :</translation>
+    </message>
+    <message>
+        <source>Preset not renamed</source>
+        <translation>Préréglage non renommé</translation>
+    </message>
+    <message>
+        <source>Delete Preset</source>
+        <translation>Supprimer le préréglage</translation>
+    </message>
+    <message>
+        <source>Delete the preset “%1”? Jobs made with it keep their settings.</source>
+        <translation>Supprimer le préréglage « %1 » ? Les tâches faites avec lui gardent leurs réglages.</translation>
+    </message>
+    <message>
+        <source>Preset not deleted</source>
+        <translation>Préréglage non supprimé</translation>
+    </message>
+    <message>
+        <source>Export Preset</source>
+        <translation>Exporter le préréglage</translation>
+    </message>
+    <message>
+        <source>Preset not exported</source>
+        <translation>Préréglage non exporté</translation>
+    </message>
+    <message>
+        <source>Import Preset</source>
+        <translation>Importer un préréglage</translation>
+    </message>
+    <message>
+        <source>Preset not imported</source>
+        <translation>Préréglage non importé</translation>
+    </message>
+    <message>
+        <source>Imported as “%1”.</source>
+        <translation>Importé sous le nom « %1 ».</translation>
+    </message>
+    <message>
+        <source>It adds these ffmpeg parameters to every job: %1</source>
+        <translation>Il ajoute ces paramètres ffmpeg à chaque tâche : %1</translation>
+    </message>
+    <message>
+        <source>Preset imported</source>
+        <translation>Préréglage importé</translation>
     </message>
 </context>
 <context>

@@ -48,11 +48,6 @@ template<typename F> void forEachPresetField(F &&f)
     f("otherParam", &JobSettings::otherParam, Range{});
 }
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Preset", text);
-}
-
 template<typename T> QJsonValue toJson(const char *key, const T &value)
 {
     if constexpr (std::is_enum_v<T>)
@@ -71,20 +66,22 @@ template<typename T> QString fromJson(const char *key, const QJsonValue &value, 
     if constexpr (std::is_enum_v<T>) {
         const std::optional<T> chosen = caseFromRawText<T>(value.toString());
         if (!value.isString() || !chosen)
-            return tr("“%1” is not one of: %2").arg(name, rawTexts<T>().join(QStringLiteral(", ")));
+            return QCoreApplication::translate("Preset", "“%1” is not one of: %2")
+                .arg(name, rawTexts<T>().join(QStringLiteral(", ")));
         out = *chosen;
     } else if constexpr (std::is_same_v<T, bool>) {
         if (!value.isBool())
-            return tr("“%1” is not true or false").arg(name);
+            return QCoreApplication::translate("Preset", "“%1” is not true or false").arg(name);
         out = value.toBool();
     } else if constexpr (std::is_same_v<T, QString>) {
         if (!value.isString())
-            return tr("“%1” is not text").arg(name);
+            return QCoreApplication::translate("Preset", "“%1” is not text").arg(name);
         out = value.toString();
     } else if (std::strcmp(key, "container") == 0) {
         const qsizetype index = Lists::containers().indexOf(value.toString());
         if (index < 0)
-            return tr("“%1” is not one of: %2").arg(name, Lists::containers().join(QStringLiteral(", ")));
+            return QCoreApplication::translate("Preset", "“%1” is not one of: %2")
+                .arg(name, Lists::containers().join(QStringLiteral(", ")));
         out = int(index);
     } else {
         const double figure = value.toDouble(-1e12);
@@ -93,7 +90,7 @@ template<typename T> QString fromJson(const char *key, const QJsonValue &value, 
                           ((whole >= range.minimum && whole <= range.maximum) ||
                            (range.allowsAutomaticSize && whole == -2));
         if (!fits)
-            return tr("“%1” is not a whole number from %2 to %3")
+            return QCoreApplication::translate("Preset", "“%1” is not a whole number from %2 to %3")
                 .arg(name)
                 .arg(range.minimum)
                 .arg(range.maximum);
@@ -134,16 +131,17 @@ QJsonObject presetToJson(const Preset &preset)
 std::optional<Preset> presetFromJson(const QJsonObject &object, const JobSettings &base, QString &error)
 {
     if (object.value(QStringLiteral("format")).toString() != QLatin1String(PresetFormat::format)) {
-        error = tr("not a Tavrix preset");
+        error = QCoreApplication::translate("Preset", "not a Tavrix preset");
         return std::nullopt;
     }
     const QJsonValue version = object.value(QStringLiteral("version"));
     if (!version.isDouble() || version.toDouble() < 1) {
-        error = tr("the preset has no version");
+        error = QCoreApplication::translate("Preset", "the preset has no version");
         return std::nullopt;
     }
     if (version.toDouble() > PresetFormat::version) {
-        error = tr("written by a newer version of Tavrix (preset version %1; this one reads %2)")
+        error = QCoreApplication::translate(
+                    "Preset", "written by a newer version of Tavrix (preset version %1; this one reads %2)")
                     .arg(version.toDouble())
                     .arg(PresetFormat::version);
         return std::nullopt;
@@ -151,7 +149,7 @@ std::optional<Preset> presetFromJson(const QJsonObject &object, const JobSetting
     Preset preset;
     preset.name = cleanPresetName(object.value(QStringLiteral("name")).toString());
     if (preset.name.isEmpty()) {
-        error = tr("the preset has no name");
+        error = QCoreApplication::translate("Preset", "the preset has no name");
         return std::nullopt;
     }
     preset.description = object.value(QStringLiteral("description")).toString().simplified();
