@@ -15,6 +15,8 @@ struct Preset
     enum class Origin { BuiltIn, User };
 
     QString name;
+    // A built-in preset's name in English, by which it is found in any language; empty for a user's.
+    QString englishName;
     QString description; // one line, shown beside the name
     JobSettings settings;
     Origin origin = Origin::User;
@@ -24,6 +26,11 @@ struct Preset
     QString file; // the file a user preset is kept in; empty for a built-in one
 
     bool usable() const { return problem.isEmpty(); }
+    // Whether the preset goes by `text`: its name, or a built-in one's English name.
+    bool isCalled(const QString &text) const
+    {
+        return name == text || (!englishName.isEmpty() && englishName == text);
+    }
 };
 
 namespace PresetFormat {

@@ -34,7 +34,7 @@ JobSettings common()
 
 Preset preset(const char *name, const char *description, const JobSettings &settings)
 {
-    Preset p{tr(name), tr(description), settings, Preset::Origin::BuiltIn, {}, {}};
+    Preset p{tr(name), QString::fromUtf8(name), tr(description), settings, Preset::Origin::BuiltIn, {}, {}};
     p.settings.preset = p.name;
     return p;
 }

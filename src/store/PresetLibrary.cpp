@@ -19,7 +19,7 @@ QStringList PresetLibrary::builtInNames() const
 {
     QStringList names;
     for (const Preset &preset : builtIn())
-        names << preset.name;
+        names << preset.name << preset.englishName;
     return names;
 }
 
@@ -31,7 +31,7 @@ QList<Preset> PresetLibrary::all(const JobSettings &base) const
 std::optional<Preset> PresetLibrary::find(const QString &name, const JobSettings &base) const
 {
     for (const Preset &preset : builtIn()) {
-        if (preset.name == name)
+        if (preset.isCalled(name))
             return preset;
     }
     return m_store.find(name, base);

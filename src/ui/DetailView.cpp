@@ -250,7 +250,7 @@ void DetailView::showPresetState()
     if (!m_presetModified)
         return;
     const auto found = std::find_if(m_presets.cbegin(), m_presets.cend(),
-                                    [&](const Preset &preset) { return preset.name == m_draft.preset; });
+                                    [&](const Preset &preset) { return preset.isCalled(m_draft.preset); });
     m_presetModified->setVisible(found != m_presets.cend() && !matchesPreset(m_draft, found->settings));
 }
 

@@ -81,8 +81,9 @@ void fillPicker(QComboBox *picker, const QList<Preset> &presets, const QString &
         if (!preset.usable() && model)
             model->item(index)->setEnabled(false);
     }
-    const int found = picker->findData(current);
-    picker->setCurrentIndex(std::max(0, found));
+    const auto found = std::find_if(presets.cbegin(), presets.cend(),
+                                    [&](const Preset &preset) { return preset.isCalled(current); });
+    picker->setCurrentIndex(found == presets.cend() ? 0 : int(found - presets.cbegin()) + 1);
 }
 
 } // namespace PresetDialogs
