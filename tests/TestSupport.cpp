@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -271,6 +272,28 @@ bool generateTenBitClip(const QString &path, const QString &kind)
     return generateClip(path, QStringList{"-f", "lavfi", "-i", "testsrc2=s=128x72:d=0.4", "-pix_fmt",
                                           "yuv420p10le", "-c:v", "libx265", "-x265-params", params} +
                                   tags);
+}
+
+void runShell(BatchEncoder &encoder, std::function<QString(const MediaVideo &)> command)
+{
+    encoder.setCommandBuilder(
+        [command](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
+            return CommandLine{command(job), {}};
+        });
+}
+
+bool runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs, const RunOptions &options)
+{
+    QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
+    return encoder.start(jobs, options) && finished.wait(60000);
+}
+
+QByteArray ffprobe(const QString &file, const QString &args)
+{
+    QByteArray out;
+    run(QStringLiteral("ffprobe"),
+        QStringList{"-v", "error"} + args.split(QLatin1Char(' ')) + QStringList{"file:" + file}, &out);
+    return out;
 }
 
 QByteArray readFile(const QString &path)

@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "encoding/BatchEncoder.h"
+
+#include <functional>
 #include <utility>
 
 // Shared helpers for the tests: fake tools, generated clips, an isolated settings store.
@@ -77,6 +80,13 @@ bool generateFilm(const QString &path);
 // A 0.4 s 128x72 clip of x265's, ten-bit, with the signalling of `kind`: "hdr10" (PQ, a Display P3
 // mastering display from 0.005 to 1000 cd/m², light levels 1000 and 400), "hlg", or "sdr10" (none).
 bool generateTenBitClip(const QString &path, const QString &kind);
+
+// Has the encoder run each job as the shell text `command` makes of it, whatever the job's settings.
+void runShell(BatchEncoder &encoder, std::function<QString(const MediaVideo &job)> command);
+// Starts the jobs and waits for the run's end.
+bool runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs, const RunOptions &options = {});
+// ffprobe's quiet answer on a file, for instance "-show_entries stream=codec_name -of csv=p=0".
+QByteArray ffprobe(const QString &file, const QString &args);
 
 // This process's environment with "NAME=value" entries added or replaced.
 QProcessEnvironment environmentWith(const QStringList &entries);

@@ -22,10 +22,8 @@ const QStringList fast{"--video-encoder", "libx264", "--preset", "ultrafast"};
 // with chapters has a data stream besides, the chapter titles' track.
 QString streamsOf(const QString &file, int *chapters = nullptr)
 {
-    QByteArray out;
-    TestSupport::run(QStringLiteral("ffprobe"),
-                     {"-v", "error", "-show_streams", "-show_chapters", "-of", "json", "file:" + file}, &out);
-    const QJsonObject probed = QJsonDocument::fromJson(out).object();
+    const QJsonObject probed =
+        QJsonDocument::fromJson(TestSupport::ffprobe(file, "-show_streams -show_chapters -of json")).object();
     QStringList streams;
     for (const QJsonValue &v : probed.value("streams").toArray()) {
         const QJsonObject s = v.toObject();
@@ -173,11 +171,8 @@ private slots:
         const QTemporaryDir work;
         const QString source = work.filePath("old.mkv");
         QVERIFY(QFile::copy(m_film, source));
-        const struct utimbuf times
-        {
-            1000000000, 1000000000
-        }; // 2001
-        QCOMPARE(::utime(QFile::encodeName(source).constData(), &times), 0);
+        const utimbuf in2001{1000000000, 1000000000};
+        QCOMPARE(::utime(QFile::encodeName(source).constData(), &in2001), 0);
         for (const bool keep : {true, false}) {
             const QString dest = work.filePath(keep ? "kept" : "new");
             QVERIFY(QDir().mkpath(dest));

@@ -10,6 +10,7 @@
 #include "encoding/BatchEncoder.h"
 #include "encoding/RunStatus.h"
 #include "process/Log.h"
+#include "rules/ShellQuote.h"
 
 #include <QDBusConnectionInterface>
 #include <QProcess>
@@ -221,19 +222,16 @@ private slots:
         RunStatus status;
         BatchEncoder encoder;
         status.follow(&encoder);
-        encoder.setCommandBuilder(
-            [](const MediaVideo &job, const ToolRunner &tools, const QString &, CropDetection) {
-                return CommandLine{job.destination.contains("bad")
-                                       ? QStringLiteral("exit 3")
-                                       : tools.locateTool("ffmpeg").path + " -v error -nostdin -i " +
-                                             job.source + " -c copy -y " + job.destination,
-                                   {}};
-            });
+        TestSupport::runShell(encoder, [](const MediaVideo &job) {
+            return job.destination.contains("bad")
+                       ? QStringLiteral("exit 3")
+                       : shellQuote(TestSupport::realTool("ffmpeg")) + " -v error -nostdin -i " +
+                             shellQuote(job.source) + " -c copy -y " + shellQuote(job.destination);
+        });
         RunDesktop desktop(&encoder, &status);
-        QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
-        QVERIFY(encoder.start({std::make_shared<MediaVideo>(clip, m_dir.filePath("good.mp4")),
-                               std::make_shared<MediaVideo>(clip, m_dir.filePath("bad.mp4"))}));
-        QVERIFY(finished.wait(30000));
+        QVERIFY(
+            TestSupport::runToEnd(encoder, {std::make_shared<MediaVideo>(clip, m_dir.filePath("good.mp4")),
+                                            std::make_shared<MediaVideo>(clip, m_dir.filePath("bad.mp4"))}));
         const QString update =
             "launcher.Update\t/org/tavrix/Tavrix/LauncherEntry\tapplication://org.tavrix.Tavrix.desktop\t";
         const QString notify = "notifications.Notify\tTavrix\t0\torg.tavrix.Tavrix\tConversion finished\t1 "

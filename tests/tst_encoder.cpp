@@ -134,12 +134,10 @@ private:
     {
         auto encoder = std::make_unique<BatchEncoder>(ToolRunner(m_fakes.path()));
         m_status->follow(encoder.get());
-        encoder->setCommandBuilder(
-            [this](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
-                return CommandLine{shellQuote(m_fakes.path() + "/encoder") + " -i " + shellQuote(job.source) +
-                                       ' ' + shellQuote(job.destination),
-                                   {}};
-            });
+        TestSupport::runShell(*encoder, [this](const MediaVideo &job) {
+            return shellQuote(m_fakes.path() + "/encoder") + " -i " + shellQuote(job.source) + ' ' +
+                   shellQuote(job.destination);
+        });
         return encoder;
     }
 
@@ -158,13 +156,6 @@ private:
         options.existing = existing;
         options.simultaneousJobs = atOnce;
         return options;
-    }
-
-    bool runToEnd(BatchEncoder &encoder, const QList<MediaVideo::Ptr> &jobs,
-                  const RunOptions &options = RunOptions())
-    {
-        QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
-        return encoder.start(jobs, options) && finished.wait(30000);
     }
 
 private slots:
@@ -374,7 +365,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
                 expected << QStringLiteral("%1:%2").arg(i).arg(percent);
         }
         const auto encoder = fakeEncoder();
-        QVERIFY(runToEnd(*encoder, jobs));
+        QVERIFY(TestSupport::runToEnd(*encoder, jobs));
         QVERIFY(!encoder->isRunning());
         QCOMPARE(readFile(asked).count('\n'), count);
         QCOMPARE(m_status->nbrFilesEncoding(), count);
@@ -458,7 +449,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
             encoder->setShellProgram(m_dir.filePath(QStringLiteral("no-such-shell")));
         QSignalSpy finishedJobs(encoder.get(), &BatchEncoder::jobFinished);
         // The policy that replaces, even so not the source.
-        QVERIFY(runToEnd(*encoder, {one, job()}, policy(Existing::Overwrite)));
+        QVERIFY(TestSupport::runToEnd(*encoder, {one, job()}, policy(Existing::Overwrite)));
         QCOMPARE(finishedJobs.size(), 2); // the next job is still tried
         QCOMPARE(finishedJobs[0][0].value<QUuid>(), one->id);
         QTEST(int(one->result.status), "status");
@@ -498,7 +489,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
         const MediaVideo::Ptr other = job(m_dir.path() + "/./" + name);
         const MediaVideo::Ptr onSource = job(first->source);
         const auto encoder = fakeEncoder();
-        QVERIFY(runToEnd(*encoder, {first, other, onSource}, this->policy(Existing(policy))));
+        QVERIFY(TestSupport::runToEnd(*encoder, {first, other, onSource}, this->policy(Existing(policy))));
         QCOMPARE(first->result.status, Status::Succeeded);
         QCOMPARE(int(other->result.status), later);
         QVERIFY2(other->result.reasonText().contains(second), qPrintable(other->result.reasonText()));
@@ -643,11 +634,10 @@ Error while decoding stream #0:1: Invalid data found when processing input
         BatchEncoder encoder(m_realTools);
         m_status->follow(&encoder);
         if (!command.isEmpty())
-            encoder.setCommandBuilder(
-                [command](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
-                    return CommandLine{command.arg(shellQuote(job.destination)), {}};
-                });
-        QVERIFY(runToEnd(encoder, {one}, policy(Existing::Overwrite)));
+            TestSupport::runShell(encoder, [command](const MediaVideo &job) {
+                return command.arg(shellQuote(job.destination));
+            });
+        QVERIFY(TestSupport::runToEnd(encoder, {one}, policy(Existing::Overwrite)));
         QCOMPARE(one->result.reasonText(), reason);
         QCOMPARE(one->result.status, reason.isEmpty() ? Status::Succeeded
                                      : edit == "fifo" ? Status::NotRun
@@ -672,30 +662,17 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QTest::addColumn<QString>("pid");   // "self", "ended" or a number
         QTest::addColumn<QString>("start"); // "self" or a number
         QTest::addColumn<bool>("removed");
-        QTest::newRow("a process that ended") << "here"
-                                              << "now"
-                                              << "ended"
-                                              << "self" << true;
-        QTest::newRow("this very process") << "here"
-                                           << "now"
-                                           << "self"
-                                           << "self" << false;
-        QTest::newRow("its number, reused") << "here"
-                                            << "now"
-                                            << "self"
-                                            << "1" << true;
-        QTest::newRow("before the machine started") << "here"
-                                                    << "before"
-                                                    << "self"
-                                                    << "self" << true;
-        QTest::newRow("another machine on a shared disk") << "elsewhere"
-                                                          << "before"
-                                                          << "ended"
-                                                          << "1" << false;
-        QTest::newRow("no note") << ""
-                                 << ""
-                                 << ""
-                                 << "" << false;
+        const auto row = [](const char *name, const char *host, const char *boot, const char *pid,
+                            const char *start, bool removed) {
+            QTest::newRow(name) << QString(host) << QString(boot) << QString(pid) << QString(start)
+                                << removed;
+        };
+        row("a process that ended", "here", "now", "ended", "self", true);
+        row("this very process", "here", "now", "self", "self", false);
+        row("its number, reused", "here", "now", "self", "1", true);
+        row("before the machine started", "here", "before", "self", "self", true);
+        row("another machine on a shared disk", "elsewhere", "before", "ended", "1", false);
+        row("no note", "", "", "", "", false);
     }
 
     void abandonedFolders()
@@ -731,7 +708,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
         script("outlast;exit:0");
         const auto encoder = fakeEncoder();
         const MediaVideo::Ptr one = job(dir + "/new.mp4");
-        QVERIFY(runToEnd(*encoder, {one}));
+        QVERIFY(TestSupport::runToEnd(*encoder, {one}));
         QCOMPARE(one->result.status, Status::Succeeded);
         QFETCH(bool, removed);
         QStringList expected{".notes.tavrix-Xy12Zz", "new.mp4"};
@@ -751,14 +728,11 @@ Error while decoding stream #0:1: Invalid data found when processing input
             createMediaVideo(smallClip(), dir + "/o/clip.mkv", m_realTools, Preferences::jobSettings());
         BatchEncoder encoder(m_realTools);
         m_status->follow(&encoder);
-        const QString ffmpeg = m_realTools.locateTool(QStringLiteral("ffmpeg")).path;
-        encoder.setCommandBuilder(
-            [ffmpeg](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
-                return CommandLine{shellQuote(ffmpeg) + " -hide_banner -n -re -i " + shellQuote(job.source) +
-                                       " -c:v libx264 -preset ultrafast -f matroska " +
-                                       shellQuote(job.destination),
-                                   {}};
-            });
+        const QString ffmpeg = shellQuote(m_realTools.locateTool(QStringLiteral("ffmpeg")).path);
+        TestSupport::runShell(encoder, [ffmpeg](const MediaVideo &job) {
+            return ffmpeg + " -hide_banner -n -re -i " + shellQuote(job.source) +
+                   " -c:v libx264 -preset ultrafast -f matroska " + shellQuote(job.destination);
+        });
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
         QVERIFY(encoder.start({one}));
         // Once ffmpeg has opened its output, the folder is swapped for an empty one of the same name.
@@ -817,7 +791,7 @@ Error while decoding stream #0:1: Invalid data found when processing input
         one->otherParam = params;
         BatchEncoder encoder(m_realTools);
         m_status->follow(&encoder);
-        QVERIFY(runToEnd(encoder, {one}));
+        QVERIFY(TestSupport::runToEnd(encoder, {one}));
         QVERIFY2(QRegularExpression(reason).match(one->result.reasonText()).hasMatch(),
                  qPrintable(one->result.reasonText()));
         QTEST(int(one->result.status), "status");
@@ -847,14 +821,12 @@ Error while decoding stream #0:1: Invalid data found when processing input
         QVERIFY(!dir.isEmpty() && !clip.isEmpty());
         const auto one = std::make_shared<MediaVideo>(clip, dir + "/clip.mp4");
         BatchEncoder encoder(m_realTools);
-        encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &tools, const QString &,
-                                      CropDetection) {
-            return CommandLine{"printf other > " + shellQuote(one->destination) + " && " +
-                                   shellQuote(tools.locateTool("ffmpeg").path) + " -v error -nostdin -i " +
-                                   shellQuote(clip) + " -c copy " + shellQuote(job.destination),
-                               {}};
+        TestSupport::runShell(encoder, [&](const MediaVideo &job) {
+            return "printf other > " + shellQuote(one->destination) + " && " +
+                   shellQuote(TestSupport::realTool("ffmpeg")) + " -v error -nostdin -i " + shellQuote(clip) +
+                   " -c copy " + shellQuote(job.destination);
         });
-        QVERIFY(runToEnd(encoder, {one}, this->policy(Existing(policy))));
+        QVERIFY(TestSupport::runToEnd(encoder, {one}, this->policy(Existing(policy))));
         QTEST(int(one->result.status), "status");
         QTEST(entries(dir), "entries");
         QCOMPARE(readFile(one->destination), QByteArray("other"));
@@ -937,19 +909,15 @@ Error while decoding stream #0:1: Invalid data found when processing input
         script({}, "out:50");
         BatchEncoder encoder(ToolRunner(m_realFfmpeg.path()));
         m_status->follow(&encoder);
-        encoder.setCommandBuilder([&](const MediaVideo &job, const ToolRunner &, const QString &,
-                                      CropDetection) {
+        TestSupport::runShell(encoder, [&](const MediaVideo &job) {
             const QString into = shellQuote(job.destination);
             if (outcome == "success")
-                return CommandLine{"cat " + shellQuote(clip) + " > " + into, {}};
-            const QString start = "head -c 3000 " + shellQuote(clip) + " > " + into + "; ";
-            if (outcome == "failure")
-                return CommandLine{start + "echo '[libx264 @ 0x55a8cdcae1c0] width not divisible by 2 "
-                                           "(161x121)' >&2; exit 1",
-                                   {}};
-            return CommandLine{start + "printf 'frame=   25 fps=0.0 q=0.0 size=3kB time=00:00:01.00\\r' >&2; "
-                                       "exec sleep 60",
-                               {}};
+                return "cat " + shellQuote(clip) + " > " + into;
+            return "head -c 3000 " + shellQuote(clip) + " > " + into + "; " +
+                   (outcome == "failure"
+                        ? "echo '[libx264 @ 0x55a8cdcae1c0] width not divisible by 2 (161x121)' >&2; exit 1"
+                        : "printf 'frame=   25 fps=0.0 q=0.0 size=3kB time=00:00:01.00\\r' >&2; exec sleep "
+                          "60");
         });
         QSignalSpy finished(&encoder, &BatchEncoder::runFinished);
         QVERIFY(encoder.start({one}, this->policy(Existing(policy))));

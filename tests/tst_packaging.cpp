@@ -19,15 +19,9 @@ QString packagingFile(const QString &name)
 
 QString desktopValue(const QString &key)
 {
-    QFile file(packagingFile(QStringLiteral("org.tavrix.Tavrix.desktop")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (const QString &line : lines) {
-        if (line.startsWith(key + QLatin1Char('=')))
-            return line.mid(key.size() + 1);
-    }
-    return {};
+    const QString entry =
+        QString::fromUtf8(TestSupport::readFile(packagingFile("org.tavrix.Tavrix.desktop")));
+    return entry.section('\n' + key + '=', 1).section('\n', 0, 0);
 }
 
 } // namespace

@@ -113,14 +113,10 @@ private slots:
         if (!stored.isEmpty())
             Preferences::writeBool(Key::deInterlace, stored == "true");
         const QString source = clip(QString(codec).replace(' ', '-') + ".mkv");
-        QStringList args{
-            "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=1", "-c:v", codec.section(' ', 0, 0)};
-        if (codec.endsWith("ilme"))
-            args << "-vf"
-                 << "setfield=tff"
-                 << "-flags"
-                 << "+ildct+ilme";
-        QVERIFY(QFileInfo::exists(source) || TestSupport::generateClip(source, args));
+        const QString args = "-f lavfi -i testsrc=size=320x240:rate=25:duration=1 -c:v " +
+                             codec.section(' ', 0, 0) +
+                             (codec.endsWith("ilme") ? " -vf setfield=tff -flags +ildct+ilme" : "");
+        QVERIFY(QFileInfo::exists(source) || TestSupport::generateClip(source, args.split(' ')));
         const MediaVideo::Ptr job = probe(source);
         QCOMPARE(job->interlaced, codec.endsWith("ilme"));
         const QString command =

@@ -101,10 +101,9 @@ private slots:
             QTRY_COMPARE(saved(data.path()).value(1)->otherParam, QString("-metadata title=x"));
 
             // c fails, a is converting when the program ends, b waits.
-            session.encoder()->setCommandBuilder(
-                [](const MediaVideo &job, const ToolRunner &, const QString &, CropDetection) {
-                    return CommandLine{job.source.endsWith("c.mp4") ? "exit 3" : "sleep 60", {}};
-                });
+            TestSupport::runShell(*session.encoder(), [](const MediaVideo &job) {
+                return QString(job.source.endsWith("c.mp4") ? "exit 3" : "sleep 60");
+            });
             QSignalSpy started(session.encoder(), &BatchEncoder::jobStarted);
             session.encoder()->start(list.jobs());
             QTRY_COMPARE_WITH_TIMEOUT(started.size(), 2, 30000);
@@ -233,18 +232,16 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("status");
-        QTest::newRow("empty lock") << "queue.lock"
-                                    << "file" << QByteArray() << 0;
-        QTest::newRow("garbled lock") << "queue.lock"
-                                      << "file" << QByteArray("\0\0\0\0x\n", 6) << 0;
-        QTest::newRow("lock of another program") << "queue.lock"
-                                                 << "file" << QByteArray("PID\nsleep\n") << 0;
-        QTest::newRow("lock is a link") << "queue.lock"
-                                        << "link" << QByteArray() << 1;
-        QTest::newRow("lock is a FIFO") << "queue.lock"
-                                        << "fifo" << QByteArray() << 1;
-        QTest::newRow("list is a FIFO") << "queue.json"
-                                        << "fifo" << QByteArray() << 1;
+        const auto row = [](const char *tag, const char *name, const char *kind, const QByteArray &content,
+                            int status) {
+            QTest::newRow(tag) << QString(name) << QString(kind) << content << status;
+        };
+        row("empty lock", "queue.lock", "file", {}, 0);
+        row("garbled lock", "queue.lock", "file", QByteArray("\0\0\0\0x\n", 6), 0);
+        row("lock of another program", "queue.lock", "file", "PID\nsleep\n", 0);
+        row("lock is a link", "queue.lock", "link", {}, 1);
+        row("lock is a FIFO", "queue.lock", "fifo", {}, 1);
+        row("list is a FIFO", "queue.json", "fifo", {}, 1);
     }
     void leftInTheDataFolder()
     {

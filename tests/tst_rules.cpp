@@ -339,21 +339,15 @@ private slots:
         QTest::addColumn<QString>("pending");
         QTest::addColumn<QString>("retryable");
         QTest::addColumn<QList<int>>("tally");
-        QTest::newRow("empty") << ""
-                               << ""
-                               << "" << QList<int>{0, 0, 0, 0, 0};
-        QTest::newRow("fresh list") << "---"
-                                    << "012"
-                                    << "" << QList<int>{0, 0, 0, 0, 3};
-        QTest::newRow("all converted") << "SS"
-                                       << ""
-                                       << "" << QList<int>{2, 0, 0, 0, 0};
-        QTest::newRow("one of each") << "SIFNTX-"
-                                     << "123456"
-                                     << "1245" << QList<int>{1, 1, 1, 2, 2};
-        QTest::newRow("not run is not retried") << "NNS"
-                                                << "01"
-                                                << "" << QList<int>{1, 0, 0, 0, 2};
+        const auto row = [](const char *name, const char *results, const char *pending, const char *retryable,
+                            const QList<int> &tally) {
+            QTest::newRow(name) << QString(results) << QString(pending) << QString(retryable) << tally;
+        };
+        row("empty", "", "", "", {0, 0, 0, 0, 0});
+        row("fresh list", "---", "012", "", {0, 0, 0, 0, 3});
+        row("all converted", "SS", "", "", {2, 0, 0, 0, 0});
+        row("one of each", "SIFNTX-", "123456", "1245", {1, 1, 1, 2, 2});
+        row("not run is not retried", "NNS", "01", "", {1, 0, 0, 0, 2});
     }
 
     void runChoiceAndTally()

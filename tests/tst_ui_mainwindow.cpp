@@ -27,6 +27,19 @@ void addJobs(ContentView &view, const QStringList &sources)
         view.model()->append(std::make_shared<MediaVideo>(source, importDestination(source)));
 }
 
+// Enters, moves over and drops on `viewport` at `at`, as the platform's drag and drop does; whether the drop
+// was taken.
+bool dropOn(QWidget *viewport, QPoint at, const QMimeData *data, Qt::DropActions actions)
+{
+    QDragEnterEvent enter(at, actions, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at, actions, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent drop(QPointF(at), actions, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    return drop.isAccepted();
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -72,13 +85,8 @@ private slots:
         int drags = 0;
         JobListView::setDragRunner([&](QDrag *drag, Qt::DropActions actions, Qt::DropAction) {
             ++drags;
-            QDragEnterEvent enter(dropAt, actions, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(viewport, &enter);
-            QDragMoveEvent move(dropAt, actions, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(viewport, &move);
-            QDropEvent drop(QPointF(dropAt), actions, drag->mimeData(), Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(viewport, &drop);
-            return drop.isAccepted() ? Qt::DropAction(reported) : Qt::IgnoreAction;
+            return dropOn(viewport, dropAt, drag->mimeData(), actions) ? Qt::DropAction(reported)
+                                                                       : Qt::IgnoreAction;
         });
         const auto restore = qScopeGuard([] { JobListView::setDragRunner({}); });
         // Pressed beside the name (which would open the editor), then moved far enough to start a drag.
@@ -103,10 +111,8 @@ private slots:
         QTest::addColumn<bool>("dropped"); // else given on the command line
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("said"); // the message's list; empty: imported, no message
-        QTest::newRow("dropped video, odd extension") << true << "clip.video"
-                                                      << "";
-        QTest::newRow("given video, odd extension") << false << "clip.video"
-                                                    << "";
+        QTest::newRow("dropped video, odd extension") << true << QString("clip.video") << QString();
+        QTest::newRow("given video, odd extension") << false << QString("clip.video") << QString();
         QTest::newRow("dropped truncated download")
             << true << "broken.webm"
             << "broken.webm: not a media file: mediainfo finds no video or audio stream in it";
@@ -140,14 +146,7 @@ private slots:
             QWidget *viewport = view.listView()->viewport();
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(file)});
-            const QPoint at = viewport->rect().center();
-            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(viewport, &enter);
-            QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(viewport, &move);
-            QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(viewport, &drop);
-            QVERIFY(drop.isAccepted());
+            QVERIFY(dropOn(viewport, viewport->rect().center(), &data, Qt::CopyAction));
         } else {
             view.importArguments({file});
         }
