@@ -16,6 +16,7 @@
 #include <QAbstractButton>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLinearGradient>
 #include <QPainter>
@@ -165,6 +166,35 @@ int main(int argc, char *argv[])
     editor->reject();
     settle(100);
 
+    // The presets: the picker open at the top of the editor, then a preset chosen and one row changed.
+    auto *presetEditor = new DetailView(sampleJob(), session, panels, &mainWindow);
+    presetEditor->open();
+    settle();
+    if (auto *picker = presetEditor->findChild<QComboBox *>(QStringLiteral("jobPresetPicker"))) {
+        picker->showPopup();
+        settle(600);
+        const QRect area = presetEditor->frameGeometry();
+        const bool saved = QGuiApplication::primaryScreen()
+                               ->grabWindow(0, area.x(), area.y(), area.width(), std::min(area.height(), 480))
+                               .save(out.filePath(QStringLiteral("editor-preset-picker.png")));
+        std::printf("%s %s\n", saved ? "wrote" : "could not write",
+                    qPrintable(out.filePath(QStringLiteral("editor-preset-picker.png"))));
+        ok &= saved;
+        picker->hidePopup();
+        const int hevc = picker->findText(QStringLiteral("HEVC MKV — half the size"));
+        picker->setCurrentIndex(hevc);
+        emit picker->activated(hevc);
+        settle();
+        if (auto *audio = presetEditor->findChild<SegmentedPicker *>(QStringLiteral("audioCodecPicker")))
+            audio->button(indexOfCase(AudioEncoders::aac))->click();
+        settle();
+        ok &= saveWindow(presetEditor, out.filePath(QStringLiteral("editor-preset-modified.png")));
+    } else {
+        ok = false;
+    }
+    presetEditor->reject();
+    settle(100);
+
     auto *oups = new DetailView(std::make_shared<MediaVideo>(), session, panels, &mainWindow);
     oups->open();
     settle();
@@ -172,7 +202,7 @@ int main(int argc, char *argv[])
     oups->reject();
     settle(100);
 
-    auto *setup = new Setup(&mainWindow, catalog);
+    auto *setup = new Setup(&mainWindow, catalog, session.presets());
     setup->open();
     settle();
     ok &= saveWindow(setup, out.filePath(QStringLiteral("setup.png")));

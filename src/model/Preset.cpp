@@ -41,7 +41,6 @@ template<typename F> void forEachPresetField(F &&f)
     f("keepAllAudio", &JobSettings::keepAllAudio, Range{});
     f("audioLanguages", &JobSettings::audioLanguages, Range{});
     f("subtitleLanguages", &JobSettings::subtitleLanguages, Range{});
-    f("subtitleLanguage", &JobSettings::subtitleLanguage, Range{});
     f("autoCrop", &JobSettings::autoCrop, Range{});
     f("keepDate", &JobSettings::keepDate, Range{});
     f("nameTemplate", &JobSettings::nameTemplate, Range{0, int(Lists::nameTemplates().size()) - 1});

@@ -28,7 +28,6 @@ JobSettings common()
     s.audioSampling = 0;
     s.audioChannels = AudioChannels::Stereo;
     s.hdrOutput = HdrOutput::Keep;
-    s.subtitleLanguage = QStringLiteral("eng");
     return s;
 }
 
