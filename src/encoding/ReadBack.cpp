@@ -117,7 +117,8 @@ std::optional<ReadBackFacts> askHelper(const ToolRunner &tools, const QString &p
     if (!helper.process || helper.program != location.path || helper.limit != limit) {
         helper.process = std::make_unique<HelperProcess>(
             HelperName, location.path,
-            QStringList{QStringLiteral("--limit-ms"), QString::number(limit.count())});
+            QStringList{QStringLiteral("--limit-ms"), QString::number(limit.count()),
+                        QStringLiteral("--parent"), QString::number(QCoreApplication::applicationPid())});
         helper.program = location.path;
         helper.limit = limit;
     }

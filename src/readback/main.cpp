@@ -10,7 +10,8 @@
 // given up after the time limit (--limit-ms, milliseconds). Only the path itself is opened: no other
 // protocol than plain files, so a playlist cannot lead elsewhere.
 //
-// The program ends when its standard input ends, and by itself when the program that started it is gone.
+// The program ends when its standard input ends, and by itself when the program that started it is gone:
+// --parent names that program, which may be gone before this one has even started.
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -226,16 +227,21 @@ void watchParent(pid_t parent)
 int main(int argc, char **argv)
 {
     std::chrono::milliseconds limit{60'000};
+    pid_t parent = ::getppid();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--limit-ms") == 0 && i + 1 < argc) {
             limit = std::chrono::milliseconds(std::strtoll(argv[++i], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--parent") == 0 && i + 1 < argc) {
+            parent = pid_t(std::strtol(argv[++i], nullptr, 10));
         } else {
-            std::fprintf(stderr, "usage: %s [--limit-ms MILLISECONDS] < NUL-terminated paths\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--limit-ms MILLISECONDS] [--parent PID] < NUL-terminated paths\n",
+                         argv[0]);
             return 2;
         }
     }
     av_log_set_callback(collect);
-    std::thread(watchParent, ::getppid()).detach();
+    std::thread(watchParent, parent).detach();
 
     char *request = nullptr;
     std::size_t capacity = 0;
