@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake g++ make qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
           ffmpeg mediainfo xvfb xauth libx11-dev desktop-file-utils appstream dbus-daemon parallel rsync openssh-server
-          dpkg-dev file)
+          dpkg-dev file libavformat-dev libavutil-dev)
 
 install_missing() {
     local missing=()

@@ -6,6 +6,7 @@
 // (goal for two at once on two cores: <= 0.75).
 //   bench_encode jobs [ROUNDS]
 #include "encoding/BatchEncoder.h"
+#include "encoding/ReadBack.h"
 #include "encoding/RunStatus.h"
 #include "media/JobCommand.h"
 #include "media/MediaProbe.h"
@@ -141,6 +142,8 @@ Timing timeEncoder(const ToolRunner &tools, const QList<MediaVideo::Ptr> &jobs, 
     RunOptions options;
     options.existing = Preferences::ExistingOutput::Overwrite;
     *succeeded = runToEnd(encoder, jobs, options);
+    // The read-back helper outlives the run: ended here, its time counts among the children's.
+    endReadBackHelper();
     return {clock.nsecsElapsed() / 1e9, cpuSeconds() - cpu, cpuSeconds(RUSAGE_SELF) - own};
 }
 

@@ -119,6 +119,7 @@ private slots:
                  (QStringList{"./usr/bin/tavrix", "./usr/bin/tavrix-cli",
                               "./usr/libexec/tavrix/ffmpeg -> /usr/bin/ffmpeg",
                               "./usr/libexec/tavrix/mediainfo -> /usr/bin/mediainfo",
+                              "./usr/libexec/tavrix/tavrix-readback",
                               "./usr/share/applications/org.tavrix.Tavrix.desktop",
                               "./usr/share/doc/tavrix/changelog.gz", "./usr/share/doc/tavrix/copyright",
                               "./usr/share/icons/hicolor/scalable/apps/org.tavrix.Tavrix.svg",
@@ -136,7 +137,7 @@ private slots:
         for (const QString &relation : QString::fromUtf8(out).split(QLatin1Char(',')))
             names << relation.trimmed().section(QLatin1Char(' '), 0, 0);
         for (const char *name : {"ffmpeg", "mediainfo", "libqt6core6", "libqt6gui6", "libqt6widgets6",
-                                 "libqt6network6", "libqt6dbus6", "libstdc++6", "libc6"})
+                                 "libqt6network6", "libqt6dbus6", "libstdc++6", "libc6", "libavformat59"})
             QVERIFY2(names.contains(QLatin1String(name)), out.constData());
     }
 

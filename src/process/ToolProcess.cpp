@@ -290,3 +290,9 @@ void ToolProcess::closeDown()
     for (ToolProcess *process : std::as_const(registry().running))
         process->stop();
 }
+
+bool ToolProcess::closedDown()
+{
+    const QMutexLocker lock(&registry().mutex);
+    return registry().closed;
+}

@@ -101,7 +101,10 @@ public:
     };
     void setPause(std::shared_ptr<PauseControl> pause) { m_pause = std::move(pause); }
     // A variable set for this tool on top of the program's environment.
-    void setEnvironmentVariable(const QString &name, const QString &value) { m_extraEnvironment.insert(name, value); }
+    void setEnvironmentVariable(const QString &name, const QString &value)
+    {
+        m_extraEnvironment.insert(name, value);
+    }
 
     // Starts the tool and returns once it has ended and every line has been handed over. Anything the
     // tool left running in its group is killed.
@@ -115,6 +118,8 @@ public:
     static void stopAll();
     // stopAll(), and from now on every run ends as Stopped without starting: for quitting.
     static void closeDown();
+    // closeDown() was called.
+    static bool closedDown();
 
     static constexpr std::chrono::milliseconds DefaultGrace{3000};
 
