@@ -516,6 +516,8 @@ FR = {
     "written by a newer version of Tavrix (preset version %1; this one reads %2)":
         "écrit par une version plus récente de Tavrix (préréglage en version %1 ; celle-ci lit la %2)",
     "the preset has no name": "le préréglage n’a pas de nom",
+    "%1 gave an answer that cannot be read": "%1 a donné une réponse illisible",
+    "%1 ended without answering": "%1 s’est terminé sans répondre",
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":

@@ -1553,6 +1553,17 @@ Output: %2</source>
     </message>
 </context>
 <context>
+    <name>ReadBack</name>
+    <message>
+        <source>%1 gave an answer that cannot be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 ended without answering</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>RunDesktop</name>
     <message>
         <source>Converting videos</source>

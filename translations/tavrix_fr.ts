@@ -1555,6 +1555,17 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>ReadBack</name>
+    <message>
+        <source>%1 gave an answer that cannot be read</source>
+        <translation>%1 a donné une réponse illisible</translation>
+    </message>
+    <message>
+        <source>%1 ended without answering</source>
+        <translation>%1 s’est terminé sans répondre</translation>
+    </message>
+</context>
+<context>
     <name>RunDesktop</name>
     <message>
         <source>Converting videos</source>
