@@ -6,17 +6,21 @@
 #include "model/Preferences.h"
 #include "rules/OutputName.h"
 #include "session/JobListModel.h"
+#include "session/Session.h"
 #include "ui/ContentView.h"
 #include "ui/DetailView.h"
 #include "ui/JobDelegate.h"
 #include "ui/JobListView.h"
 #include "ui/MainWindow.h"
 
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -260,6 +264,52 @@ private slots:
         QTRY_VERIFY2(editor->commandLineText().endsWith(" \"" + dir.filePath("clip-1.mp4") + "\""),
                      qPrintable(editor->commandLineText()));
         QVERIFY(editor->commandLineText().contains(" -n -i "));
+    }
+
+    // "Apply Preset" from the list's context menu gives every selected job the preset, and the run writes
+    // what it promises: a remux copies the streams as they are.
+    void applyPresetFromTheMenu()
+    {
+        QTemporaryDir dir;
+        const QString first = dir.filePath("first.mkv"), second = dir.filePath("second.mkv");
+        QVERIFY(TestSupport::generateClip(first,
+                                          "-f lavfi -i testsrc=size=160x120:rate=10:duration=1 -f lavfi -i "
+                                          "sine=duration=1 -c:a aac -shortest"));
+        QVERIFY(QFile::copy(first, second));
+        MainWindow window{ToolRunner(TestSupport::realResourceDir())};
+        window.show();
+        ContentView &view = *window.content();
+        view.importPaths({first, second});
+        QTRY_COMPARE_WITH_TIMEOUT(view.model()->rowCount(), 2, 30000);
+        view.listView()->selectAll();
+        // The menu runs a loop of its own: the entry is chosen once it shows, as a user would.
+        QTimer::singleShot(100, this, [] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            const auto *presets = menu->findChild<QMenu *>("applyPresetMenu");
+            QVERIFY(presets);
+            for (QAction *entry : presets->actions()) {
+                if (entry->text() == "Remux to MP4 — no re-encoding")
+                    entry->trigger();
+            }
+            menu->close();
+        });
+        const QPoint at = view.listView()->visualRect(view.model()->index(1)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.listView()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view.listView()->viewport(), &event);
+        for (const QString &source : {first, second}) {
+            const int row = source == first ? 0 : 1;
+            const MediaVideo::Ptr job = view.model()->job(row);
+            QCOMPARE(job->preset, QString("Remux to MP4 — no re-encoding"));
+            QCOMPARE(job->destination, source.chopped(4) + ".mp4");
+        }
+
+        QSignalSpy finished(view.session()->encoder(), &BatchEncoder::runFinished);
+        view.command("encoding")->trigger();
+        QVERIFY(finished.wait(60000));
+        for (const QString &output : {dir.filePath("first.mp4"), dir.filePath("second.mp4")})
+            QCOMPARE(TestSupport::ffprobe(output, "-show_entries stream=codec_name -of csv=p=0"),
+                     QByteArray("h264\naac\n"));
     }
 };
 
