@@ -57,6 +57,9 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const
                 QLatin1Char(' ') +
                 (toneMaps(job) ? QCoreApplication::translate("JobListModel", "%1 to SDR").arg(kind) : kind);
         }
+        // The preset the job's settings came from.
+        if (!job.preset.isEmpty())
+            info += QStringLiteral(" · ") + job.preset;
         return info;
     }
     case ThumbnailRole:
