@@ -416,8 +416,8 @@ FR = {
         "x264 en qualité 22, AAC stéréo 160 kbit/s, sous-titres texte : pour tout lecteur, téléviseur ou "
         "navigateur",
     "HEVC MKV — half the size": "HEVC MKV — moitié moins lourd",
-    "x265 at quality 24, 10-bit and HDR kept, every audio track copied, every subtitle":
-        "x265 en qualité 24, 10 bits et HDR gardés, toutes les pistes audio copiées, tous les sous-titres",
+    "x265 at quality 27, 10-bit and HDR kept, every audio track copied, every subtitle":
+        "x265 en qualité 27, 10 bits et HDR gardés, toutes les pistes audio copiées, tous les sous-titres",
     "AV1 MKV — archive": "AV1 MKV — archivage",
     "SVT-AV1 at quality 32, 10-bit and HDR kept, every audio track in Opus with its channels, every subtitle "
     "and chapter":

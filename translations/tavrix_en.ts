@@ -158,10 +158,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>x265 at quality 24, 10-bit and HDR kept, every audio track copied, every subtitle</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>AV1 MKV — archive</source>
         <translation type="unfinished"></translation>
     </message>
@@ -215,6 +211,10 @@
     </message>
     <message>
         <source>The first HEVC encoder of the graphics card that works here, quality 24, AAC stereo: fast, smaller than H.264</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>x265 at quality 27, 10-bit and HDR kept, every audio track copied, every subtitle</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -158,10 +158,6 @@
         <translation>HEVC MKV — moitié moins lourd</translation>
     </message>
     <message>
-        <source>x265 at quality 24, 10-bit and HDR kept, every audio track copied, every subtitle</source>
-        <translation>x265 en qualité 24, 10 bits et HDR gardés, toutes les pistes audio copiées, tous les sous-titres</translation>
-    </message>
-    <message>
         <source>AV1 MKV — archive</source>
         <translation>AV1 MKV — archivage</translation>
     </message>
@@ -216,6 +212,10 @@
     <message>
         <source>The first HEVC encoder of the graphics card that works here, quality 24, AAC stereo: fast, smaller than H.264</source>
         <translation>Le premier encodeur HEVC de la carte graphique qui fonctionne ici, qualité 24, AAC stéréo : rapide, plus léger que H.264</translation>
+    </message>
+    <message>
+        <source>x265 at quality 27, 10-bit and HDR kept, every audio track copied, every subtitle</source>
+        <translation>x265 en qualité 27, 10 bits et HDR gardés, toutes les pistes audio copiées, tous les sous-titres</translation>
     </message>
 </context>
 <context>
