@@ -411,7 +411,7 @@ void Setup::buildPresetRows(QVBoxLayout *column, QHBoxLayout *row)
     m_presetNote = new QLabel(this);
     m_presetNote->setObjectName(QStringLiteral("presetForNewFilesNote"));
     m_presetNote->setWordWrap(true);
-    m_presetNote->setContentsMargins(LabelWidth + 14, 0, 8, 0);
+    m_presetNote->setIndent(LabelWidth + 14);
     column->addWidget(m_presetNote);
 
     // Rename and Delete are for the user's own presets; Export for any but Custom.
