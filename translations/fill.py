@@ -518,6 +518,7 @@ FR = {
     "the preset has no name": "le préréglage n’a pas de nom",
     "%1 gave an answer that cannot be read": "%1 a donné une réponse illisible",
     "%1 ended without answering": "%1 s’est terminé sans répondre",
+    "ffmpeg gave no score": "ffmpeg n’a donné aucune mesure",
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":

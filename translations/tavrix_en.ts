@@ -1495,6 +1495,13 @@ Output: %2</source>
     </message>
 </context>
 <context>
+    <name>QualityMeasure</name>
+    <message>
+        <source>ffmpeg gave no score</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QueueFile</name>
     <message>
         <source>Tavrix ended while this job was being converted.</source>

@@ -1497,6 +1497,13 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>QualityMeasure</name>
+    <message>
+        <source>ffmpeg gave no score</source>
+        <translation>ffmpeg n’a donné aucune mesure</translation>
+    </message>
+</context>
+<context>
     <name>QueueFile</name>
     <message>
         <source>Tavrix ended while this job was being converted.</source>

@@ -11,6 +11,7 @@ int encodeCommand(const QStringList &arguments);
 int queueCommand(const QStringList &arguments);
 int encodersCommand(const QStringList &arguments);
 int presetsCommand(const QStringList &arguments);
+int compareCommand(const QStringList &arguments);
 
 // Exit statuses.
 inline constexpr int ExitOk = 0;

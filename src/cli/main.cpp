@@ -25,6 +25,7 @@ void printUsage(std::FILE *stream)
         "  defaults KEY [VALUE]           print or set one stored default\n"
         "  defaults --reset               clear the stored defaults\n"
         "  encoders                       each encoder, \"available\" or \"unavailable: REASON\"\n"
+        "  compare SOURCE OUTPUT          how close OUTPUT is to SOURCE: SSIM, PSNR and size\n"
         "  presets list|show|save|export|import|rename|delete\n"
         "                                 named settings (see 'presets --help'); use one with\n"
         "                                 --use-preset NAME|FILE on probe, command, encode, queue add\n"
@@ -87,6 +88,8 @@ int main(int argc, char *argv[])
         return encodersCommand(arguments);
     if (command == QLatin1String("presets"))
         return presetsCommand(arguments);
+    if (command == QLatin1String("compare"))
+        return compareCommand(arguments);
 
     std::fprintf(stderr, "tavrix-cli: unknown command '%s'\n", qPrintable(printableText(command)));
     printUsage(stderr);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "process/ToolRunner.h"
+
+#include <QString>
+
+#include <optional>
+
+// How close a converted file is to its source, as ffmpeg's ssim and psnr filters measure it over every
+// frame: SSIM from 0 to 1 (1: the same picture), PSNR in dB (higher is closer; nullopt when the pictures
+// are identical, where ffmpeg says "inf").
+struct QualityScore
+{
+    double ssim = 0;
+    std::optional<double> psnr;
+    QString error; // why the comparison could not be made; empty when it was
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Compares `output` with `source`. `sourceFilters` (an ffmpeg filter chain such as "yadif,crop=...") is
+// applied to the source first, so that the picture the output was made from is compared; the source is
+// then scaled to the output's size. Runs ffmpeg synchronously with `limit`: never on the user interface
+// thread.
+QualityScore measureQuality(const ToolRunner &tools, const QString &source, const QString &output,
+                            const QString &sourceFilters, std::chrono::milliseconds limit);
+
+// The scores of ffmpeg's ssim and psnr summary lines among `lines`.
+QualityScore qualityFromLines(const QStringList &lines);

@@ -1,0 +1,130 @@
+// Quality: the search for the CRF that meets a target, on scripted score curves; ffmpeg's scores read
+// from its lines; and tavrix-cli compare on pairs whose closeness is known.
+#include "TestSupport.h"
+
+#include "media/QualityMeasure.h"
+#include "rules/CrfSearch.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+// A score curve written out: the score of each CRF from 10 upwards, one a step.
+using Curve = QList<double>;
+
+QString triedText(const CrfSearchResult &result)
+{
+    QStringList out;
+    for (const auto &[crf, score] : result.tried)
+        out << QString::number(crf);
+    return out.join(' ');
+}
+
+} // namespace
+
+class TestCliQuality : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void searchCrf_data()
+    {
+        QTest::addColumn<Curve>("curve"); // CRF 10 .. 51
+        QTest::addColumn<double>("target");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<int>("crf");
+        QTest::addColumn<QString>("tried");
+        // A steady fall of 0.002 a step from 0.999 at CRF 10: 0.980 is met up to CRF 19.
+        Curve steady;
+        for (int crf = 10; crf <= 51; ++crf)
+            steady << 0.999 - 0.002 * (crf - 10);
+        QTest::newRow("steady") << steady << 0.98 << "found" << 19 << "31 20 15 18 19";
+        // A cliff: 0.99 up to CRF 27, 0.90 above.
+        Curve steep;
+        for (int crf = 10; crf <= 51; ++crf)
+            steep << (crf <= 27 ? 0.99 : 0.90);
+        QTest::newRow("steep") << steep << 0.98 << "found" << 27 << "31 20 26 29 28 27";
+        QTest::newRow("every CRF meets it") << Curve(42, 0.999) << 0.98 << "found" << 51 << "31 42 47 50 51";
+        QTest::newRow("none meets it")
+            << Curve(42, 0.95) << 0.98 << "unreachable" << 10 << "31 20 15 12 11 10";
+        // Noise: a dip at CRF 15 below the true boundary (19): the search stays under the dip.
+        Curve noisy = steady;
+        noisy[15 - 10] = 0.97;
+        QTest::newRow("a dip below the boundary") << noisy << 0.98 << "found" << 14 << "31 20 15 12 14";
+    }
+    void searchCrf()
+    {
+        QFETCH(Curve, curve);
+        QFETCH(double, target);
+        QFETCH(QString, outcome);
+        QFETCH(int, crf);
+        QFETCH(QString, tried);
+        const CrfSearchResult result = ::searchCrf(
+            {10, 51, target, 6}, [&](int c) -> std::optional<double> { return curve.value(c - 10); });
+        const QString names[] = {"found", "unreachable", "failed"};
+        QCOMPARE(names[int(result.outcome)], outcome);
+        QCOMPARE(result.crf, crf);
+        QCOMPARE(triedText(result), tried);
+    }
+
+    void aCandidateThatCannotBeScored()
+    {
+        int asked = 0;
+        const CrfSearchResult result = ::searchCrf(
+            {10, 51, 0.98, 6},
+            [&](int) -> std::optional<double> {
+                ++asked;
+                return std::nullopt;
+            },
+            [] { return QStringLiteral("ffmpeg ended by signal 9"); });
+        QCOMPARE(int(result.outcome), int(CrfSearchResult::Outcome::Failed));
+        QCOMPARE(result.error, QStringLiteral("ffmpeg ended by signal 9"));
+        QCOMPARE(asked, 1);
+    }
+
+    void scoresFromFfmpegLines()
+    {
+        const QualityScore read = qualityFromLines(
+            {"frame=   50 fps=0.0 q=-0.0 Lsize=N/A time=00:00:02.00",
+             "[Parsed_ssim_4 @ 0x55d] SSIM Y:0.991 (20.5) U:0.995 (23.0) V:0.994 (22.2) All:0.992543 (21.3)",
+             "[Parsed_psnr_5 @ 0x55d] PSNR y:40.12 u:44.0 v:43.9 average:41.234 min:38.1 max:45.2"});
+        QVERIFY(read.ok());
+        QCOMPARE(read.ssim, 0.992543);
+        QCOMPARE(read.psnr, std::optional<double>(41.234));
+        const QualityScore same =
+            qualityFromLines({"[Parsed_ssim_4 @ 0x1] SSIM Y:1.000 (inf) All:1.000000 (inf)",
+                              "[Parsed_psnr_5 @ 0x1] PSNR y:inf u:inf v:inf average:inf "
+                              "min:inf max:inf"});
+        QCOMPARE(same.ssim, 1.0);
+        QCOMPARE(same.psnr, std::nullopt);
+        QCOMPARE(qualityFromLines({"file:/x.mp4: Invalid data found when processing input"}).error,
+                 QStringLiteral("file:/x.mp4: Invalid data found when processing input"));
+    }
+
+    // A file against itself, against a copy made much worse, and against something that is no video.
+    void compare()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath("source clip.mp4"), poor = dir.filePath("poor.mp4");
+        QVERIFY(TestSupport::generateClip(source,
+                                          "-f lavfi -i testsrc2=size=320x240:rate=25:duration=1 -crf 10"));
+        QVERIFY(TestSupport::generateClip(poor, QStringList{"-i", source, "-vf", "scale=40:30,scale=320:240",
+                                                            "-c:v", "libx264", "-crf", "45"}));
+        QByteArray out, err;
+        QCOMPARE(TestSupport::run(TAVRIX_CLI_PATH, {"compare", source, source}, &out, &err), 0);
+        QCOMPARE(out, QByteArray("SSIM 1.000 · PSNR inf · 100 % of the source's size\n"));
+        QCOMPARE(TestSupport::run(TAVRIX_CLI_PATH, {"compare", source, poor}, &out, &err), 0);
+        const QList<QByteArray> words = out.split(' ');
+        QVERIFY2(words.value(1).toDouble() < 0.8 && words.value(4).toDouble() < 25, out.constData());
+        QVERIFY(TestSupport::writeFile(dir.filePath("text.mp4"), "not a video\n"));
+        QCOMPARE(TestSupport::run(TAVRIX_CLI_PATH, {"compare", source, dir.filePath("text.mp4")}, &out, &err),
+                 1);
+        QVERIFY2(err.startsWith("tavrix-cli compare: ") && err.contains("text.mp4"), err.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliQuality)
+#include "tst_cli_quality.moc"
