@@ -5,6 +5,8 @@
 #include "media/QualityMeasure.h"
 #include "rules/CrfSearch.h"
 
+#include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -123,6 +125,39 @@ private slots:
         QCOMPARE(TestSupport::run(TAVRIX_CLI_PATH, {"compare", source, dir.filePath("text.mp4")}, &out, &err),
                  1);
         QVERIFY2(err.startsWith("tavrix-cli compare: ") && err.contains("text.mp4"), err.constData());
+    }
+
+    // The batch's guards on real files: a source already in the job's format is left out, and an output
+    // larger than its source is removed when only the source is to be kept.
+    void guards()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath("small.mp4");
+        QVERIFY(TestSupport::generateClip(source,
+                                          "-f lavfi -i testsrc2=size=320x240:rate=25:duration=1 -crf 45"));
+        const QString out = dir.filePath("out");
+        QVERIFY(QDir().mkpath(out));
+        const auto encode = [&](const QStringList &options) {
+            QByteArray stdOut;
+            const int status = TestSupport::run(
+                TAVRIX_CLI_PATH, QStringList{"encode", "--dest", out} + options + QStringList{source},
+                &stdOut, nullptr, {"XDG_CONFIG_HOME=" + dir.filePath("config")});
+            return std::pair(status, QString::fromUtf8(stdOut));
+        };
+        auto [status, said] =
+            encode({"--video-encoder", "libx264", "--container", "mp4", "--skip-same-format"});
+        QCOMPARE(status, 1);
+        QVERIFY2(said.contains("Not run: Already H.264 in MP4: not converted."), qPrintable(said));
+        std::tie(status, said) = encode({"--container", "mkv", "--skip-same-format", "--video-encoder",
+                                         "libx264", "--quality", "0", "--keep-larger", "no"});
+        QCOMPARE(status, 1);
+        QVERIFY2(said.contains(QRegularExpression("Not run: Larger than the source \\(\\d+ %\\): not kept")),
+                 qPrintable(said));
+        QCOMPARE(TestSupport::entries(out), QStringList());
+        std::tie(status, said) =
+            encode({"--container", "mkv", "--video-encoder", "libx264", "--quality", "0"});
+        QCOMPARE(status, 0);
+        QCOMPARE(TestSupport::entries(out), QStringList{"small.mkv"});
     }
 };
 

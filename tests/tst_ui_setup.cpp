@@ -98,7 +98,9 @@ private slots:
                "videoPreset=0,videoTune=0,videoDebit=0,audioEncoder=0,audioDebit=0,audioSampling=0,"
                "otherParams=,subtitleLanguage=,formatFile=0,existingOutput=0,simultaneousJobs=1,"
                "videoRate=0,videoQuality=23,vaapiDevice=,audioChannels=0,deInterlaceAuto=true,"
-               "audioLanguages=,subtitleLanguages=,keepDate=false,hdrOutput=0,presetForNewFiles=";
+               "audioLanguages=,subtitleLanguages=,keepDate=false,hdrOutput=0,presetForNewFiles=,"
+               "largerOutput=0,"
+               "skipSameFormat=false";
         QTest::newRow("every key set, a figure unlisted")
             << "Ok"
             << "container=1,quicktime=1,autoCrop=1,deInterlace=1,videoEncoder=3,videoProfile=6,videoPreset=9,"
@@ -119,7 +121,7 @@ private slots:
                    ",videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/renderD130,audioChannels=1,"
                    "deInterlaceAuto=false,audioLanguages=eng "
                    "fra,subtitleLanguages=fre,keepDate=true,hdrOutput=1,"
-                   "presetForNewFiles=";
+                   "presetForNewFiles=,largerOutput=0,skipSameFormat=false";
         QTest::newRow("Cancel") << "Cancel"
                                 << "otherParams=-threads 2"
                                 << ""

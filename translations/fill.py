@@ -519,6 +519,17 @@ FR = {
     "%1 gave an answer that cannot be read": "%1 a donné une réponse illisible",
     "%1 ended without answering": "%1 s’est terminé sans répondre",
     "ffmpeg gave no score": "ffmpeg n’a donné aucune mesure",
+    "Already %1: not converted.": "Déjà en %1 : non converti.",
+    "Larger than the source (%1 %): not kept": "Plus gros que la source (%1 %) : non gardé",
+    "%1 in %2": "%1 dans du %2",
+    "If the output is larger": "Si la sortie est plus grosse",
+    "Keep it": "La garder",
+    "Keep the source only": "Ne garder que la source",
+    "What becomes of a converted file larger than its source":
+        "Ce que devient un fichier converti plus gros que sa source",
+    "Skip files already in the format": "Passer les fichiers déjà au format",
+    "A file whose video codec and container are already those of its job is not converted":
+        "Un fichier dont le codec vidéo et le conteneur sont déjà ceux de sa tâche n’est pas converti",
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":

@@ -142,6 +142,14 @@
         <source>ffmpeg is not installed on %1 (or not on its PATH).</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Already %1: not converted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Larger than the source (%1 %): not kept</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>BuiltInPresets</name>
@@ -934,6 +942,10 @@ Output: %2</source>
     </message>
     <message>
         <source>MP4 cannot hold the source&apos;s audio stream “%1” as it is: choose an audio encoder, or MKV.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1871,6 +1883,30 @@ Output: %2</source>
     </message>
     <message>
         <source>Preset imported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>If the output is larger</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep the source only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What becomes of a converted file larger than its source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Skip files already in the format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A file whose video codec and container are already those of its job is not converted</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -142,6 +142,14 @@
         <source>ffmpeg is not installed on %1 (or not on its PATH).</source>
         <translation>ffmpeg n’est pas installé sur %1 (ou pas dans son PATH).</translation>
     </message>
+    <message>
+        <source>Already %1: not converted.</source>
+        <translation>Déjà en %1 : non converti.</translation>
+    </message>
+    <message>
+        <source>Larger than the source (%1 %): not kept</source>
+        <translation>Plus gros que la source (%1 %) : non gardé</translation>
+    </message>
 </context>
 <context>
     <name>BuiltInPresets</name>
@@ -937,6 +945,10 @@ Sortie : %2</translation>
     <message>
         <source>MP4 cannot hold the source&apos;s audio stream “%1” as it is: choose an audio encoder, or MKV.</source>
         <translation>Le MP4 ne peut pas contenir tel quel le flux audio « %1 » de la source : choisissez un encodeur audio, ou MKV.</translation>
+    </message>
+    <message>
+        <source>%1 in %2</source>
+        <translation>%1 dans du %2</translation>
     </message>
 </context>
 <context>
@@ -1874,6 +1886,30 @@ Sortie : %2</translation>
     <message>
         <source>Preset imported</source>
         <translation>Préréglage importé</translation>
+    </message>
+    <message>
+        <source>If the output is larger</source>
+        <translation>Si la sortie est plus grosse</translation>
+    </message>
+    <message>
+        <source>Keep it</source>
+        <translation>La garder</translation>
+    </message>
+    <message>
+        <source>Keep the source only</source>
+        <translation>Ne garder que la source</translation>
+    </message>
+    <message>
+        <source>What becomes of a converted file larger than its source</source>
+        <translation>Ce que devient un fichier converti plus gros que sa source</translation>
+    </message>
+    <message>
+        <source>Skip files already in the format</source>
+        <translation>Passer les fichiers déjà au format</translation>
+    </message>
+    <message>
+        <source>A file whose video codec and container are already those of its job is not converted</source>
+        <translation>Un fichier dont le codec vidéo et le conteneur sont déjà ceux de sa tâche n’est pas converti</translation>
     </message>
 </context>
 <context>

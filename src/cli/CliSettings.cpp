@@ -219,6 +219,13 @@ void addSettingsOptions(QCommandLineParser &parser)
     add(QStringLiteral("template"),
         tr("Output name: 0 keeps the source name, 1 is {source}, 2 is {source}_{videoCodec}_{audioCodec}."),
         QStringLiteral("0|1|2"));
+    add(QStringLiteral("keep-larger"),
+        tr("A converted file larger than its source: yes keeps it, no removes it and keeps the source only "
+           "(the job is then not run). Default: the stored choice (yes unless set)."),
+        QStringLiteral("yes|no"));
+    add(QStringLiteral("skip-same-format"),
+        tr("Leave out sources whose video codec and container are already the job's (H.264 in MP4 for "
+           "libx264 and mp4)."));
     add(QStringLiteral("existing"),
         tr("When the output exists (or is the source): rename writes to the first free name (clip-1.mp4), "
            "skip leaves the job out, overwrite replaces the file once the new one is complete. Default: the "
@@ -374,6 +381,15 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         s.subtitleLanguage = parser.value(QStringLiteral("subtitle-language"));
     if (parser.isSet(QStringLiteral("params")))
         s.params = parser.value(QStringLiteral("params"));
+    if (parser.isSet(QStringLiteral("keep-larger"))) {
+        const QString value = parser.value(QStringLiteral("keep-larger"));
+        if (value != QLatin1String("yes") && value != QLatin1String("no")) {
+            error = tr("--keep-larger: “%1” is not yes nor no").arg(value);
+            return std::nullopt;
+        }
+        s.keepLarger = value == QLatin1String("yes");
+    }
+    s.skipSameFormat = parser.isSet(QStringLiteral("skip-same-format"));
     if (parser.isSet(QStringLiteral("existing"))) {
         const QString value = parser.value(QStringLiteral("existing"));
         static const QStringList names{QStringLiteral("rename"), QStringLiteral("skip"),

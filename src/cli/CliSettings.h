@@ -23,7 +23,7 @@ struct TrackChoice
 struct CliSettings
 {
     std::optional<Preset> usePreset; // --use-preset: its settings first, the single settings given over them
-    std::optional<QString> dest;  // destination directory; without it, beside the source
+    std::optional<QString> dest;     // destination directory; without it, beside the source
     std::optional<int> container;
     std::optional<VideoEncoders> videoEncoder;
     std::optional<int> videoDebit;
@@ -56,6 +56,8 @@ struct CliSettings
     std::optional<QString> params;
     std::optional<int> templateIndex;
     std::optional<Preferences::ExistingOutput> existing; // when an output's name is taken
+    std::optional<bool> keepLarger;                      // keep a converted file larger than its source
+    bool skipSameFormat = false; // leave out sources already in the job's video codec and container
 };
 
 void addSettingsOptions(QCommandLineParser &parser);

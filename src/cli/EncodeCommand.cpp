@@ -510,5 +510,9 @@ int encodeCommand(const QStringList &arguments)
     const QList<MediaVideo::Ptr> jobs = run.import(files, *settings, inputProblem);
     if (const std::optional<int> status = run.interrupted())
         return *status;
+    if (settings->keepLarger)
+        run.options().keepLarger = *settings->keepLarger;
+    if (settings->skipSameFormat)
+        run.options().skipSameFormat = true;
     return run.run(jobs, settings->existing, inputProblem);
 }

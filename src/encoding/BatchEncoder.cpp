@@ -1,4 +1,5 @@
 #include "encoding/BatchEncoder.h"
+#include "rules/JobRules.h"
 
 #include "encoding/HostsRun.h"
 #include "encoding/JobFolder.h"
@@ -36,6 +37,8 @@ struct BatchEncoder::Run
     ExistingOutput existingOutput = ExistingOutput::Rename;
     QList<double> durations; // seconds of each source, negative when unknown
     QString globalParams;    // the extra parameters every job gets, as the run started
+    bool keepLarger = true;
+    bool skipSameFormat = false;
     // Shared with every tool the run starts, so that a stop reaches them all.
     std::shared_ptr<std::atomic_bool> stopFlag = std::make_shared<std::atomic_bool>(false);
     std::atomic_bool &stopRequested = *stopFlag;
@@ -196,6 +199,10 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
         return notRun({ResultReason::Kind::SourceNotRegular, {job->source}});
     if (job->destination.isEmpty())
         return notRun({ResultReason::Kind::NoDestination});
+    if (skipSameFormat) {
+        if (const QString already = sameFormatAs(*job); !already.isEmpty())
+            return notRun({ResultReason::Kind::AlreadyInFormat, {already}});
+    }
 
     PreparedJob p;
     p.job = job;
@@ -284,8 +291,21 @@ void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
                                     QStringLiteral(" [") + job->source + QStringLiteral(", ") +
                                     QString::number(p.number) + QStringLiteral("]");
 
-    const bool keep =
+    bool keep =
         result.status == JobResult::Status::Succeeded || result.status == JobResult::Status::Incomplete;
+    // A larger file than the source is no gain where the user keeps the source only.
+    if (keep && !keepLarger) {
+        const qint64 written = QFileInfo(temporary.path).size();
+        const qint64 source = QFileInfo(job->source).size();
+        if (source > 0 && written > source) {
+            keep = false;
+            result.status = JobResult::Status::NotRun;
+            result.reason = {
+                {ResultReason::Kind::LargerNotKept, {QString::number(qRound(100.0 * written / source))}}};
+            qCInfo(lcTavrix).noquote()
+                << QStringLiteral("%1 is larger than its source: not kept").arg(p.target);
+        }
+    }
     if (keep && job->keepDate)
         takeSourceTime(temporary, job->source);
     if (keep) {
@@ -502,6 +522,8 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &o
     run->stopGraceMs = m_stopGraceMs;
     run->existingOutput = options.existing;
     run->globalParams = options.globalParams;
+    run->keepLarger = options.keepLarger;
+    run->skipSameFormat = options.skipSameFormat;
     run->openLog = m_logOpener;
     run->parallelJobs = std::max(1, options.simultaneousJobs);
     run->hostsFile = options.hostsFile;

@@ -21,4 +21,9 @@ struct RunOptions
     // --sshloginfile format); empty runs everything here.
     QString hostsFile;
     QString parallelProgram = QStringLiteral("parallel");
+    // A converted file larger than its source is kept (true), or removed with the source left as the
+    // job's only file.
+    bool keepLarger = true;
+    // A source whose video codec and container are the job's own already is not converted.
+    bool skipSameFormat = false;
 };

@@ -97,9 +97,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 28> &allKeys()
+const std::array<KeyInfo, 30> &allKeys()
 {
-    static const std::array<KeyInfo, 28> keys{{
+    static const std::array<KeyInfo, 30> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -128,6 +128,8 @@ const std::array<KeyInfo, 28> &allKeys()
         {Key::keepDate, Kind::Boolean},
         {Key::hdrOutput, Kind::Integer, 0, caseCount<HdrOutput>() - 1},
         {Key::presetForNewFiles, Kind::Text},
+        {Key::largerOutput, Kind::Integer, 0, 1},
+        {Key::skipSameFormat, Kind::Boolean},
     }};
     return keys;
 }

@@ -65,6 +65,10 @@ inline constexpr const char keepDate[] = "keepDate";
 inline constexpr const char hdrOutput[] = "hdrOutput";
 // The name of the preset new jobs take their settings from; absent or empty: the stored settings above.
 inline constexpr const char presetForNewFiles[] = "presetForNewFiles";
+// What a run does with a converted file larger than its source: 0 keeps it, 1 keeps the source only.
+inline constexpr const char largerOutput[] = "largerOutput";
+// True: a source already in the video codec and container of its job is not converted.
+inline constexpr const char skipSameFormat[] = "skipSameFormat";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -80,7 +84,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 28> &allKeys();
+const std::array<KeyInfo, 30> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

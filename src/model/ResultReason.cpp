@@ -100,6 +100,10 @@ const std::array wordings{
     Wording{K::NotBack, "notBack", "BatchEncoder", QT_TRANSLATE_NOOP("BatchEncoder", "On %1: the converted file did not come back.")},
     Wording{K::NotBackSaying, "notBackSaying",
             "BatchEncoder", QT_TRANSLATE_NOOP("BatchEncoder", "On %1: the converted file did not come back: %2")},
+    Wording{K::AlreadyInFormat, "alreadyInFormat", "BatchEncoder",
+            QT_TRANSLATE_NOOP("BatchEncoder", "Already %1: not converted.")},
+    Wording{K::LargerNotKept, "largerNotKept", "BatchEncoder",
+            QT_TRANSLATE_NOOP("BatchEncoder", "Larger than the source (%1 %): not kept")},
 };
 // clang-format on
 

@@ -62,6 +62,9 @@ struct ResultReason
         HostUnreachable,
         NotBack,
         NotBackSaying,
+        // The batch's guards
+        AlreadyInFormat,
+        LargerNotKept,
     };
 
     Kind kind = Kind::Text;

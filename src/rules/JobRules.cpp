@@ -7,8 +7,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -382,4 +384,44 @@ TypedDestination typedDestination(const QString &typed, const MediaVideo &job, i
     if (!QDir(folder).exists())
         return {TypedDestination::Refusal::MissingFolder, folder};
     return {TypedDestination::Refusal::None, withContainerExtension(QDir::cleanPath(path), container)};
+}
+
+QString sameFormatAs(const MediaVideo &job)
+{
+    // The source's container, as the first word of the probed summary names it.
+    static const std::array<std::pair<const char *, Container>, 3> containers{
+        {{"MPEG-4", Container::Mp4}, {"Matroska", Container::Matroska}, {"WebM", Container::WebM}}};
+    const QString sourceContainer = job.info.section(QLatin1Char(' '), 0, 0);
+    const auto container = std::find_if(containers.cbegin(), containers.cend(), [&](const auto &c) {
+        return sourceContainer == QLatin1String(c.first);
+    });
+    if (container == containers.cend() || container->second != containerOf(job))
+        return {};
+    // The video format the encoder writes, as mediainfo names it; a copy keeps the source's own.
+    const QString source = knownFormat(chosenVideoLine(job));
+    QString written;
+    switch (familyOf(job.videoEncoder)) {
+    case EncoderFamily::Copy:
+        written = source;
+        break;
+    case EncoderFamily::SvtAv1:
+        written = QStringLiteral("AV1");
+        break;
+    case EncoderFamily::Vpx:
+        written = QStringLiteral("VP9");
+        break;
+    default:
+        written = isHevc(job.videoEncoder) ? QStringLiteral("HEVC") : QStringLiteral("AVC");
+        break;
+    }
+    if (source.isEmpty() || !isOneOf(source, {written}))
+        return {};
+    static const QHash<QString, QString> shown{{QStringLiteral("AVC"), QStringLiteral("H.264")},
+                                               {QStringLiteral("HEVC"), QStringLiteral("HEVC")},
+                                               {QStringLiteral("AV1"), QStringLiteral("AV1")},
+                                               {QStringLiteral("VP9"), QStringLiteral("VP9")}};
+    return JobRulesText::tr("%1 in %2")
+        .arg(shown.value(written, written), containerOf(job) == Container::WebM
+                                                ? QStringLiteral("WebM")
+                                                : Lists::containerExtension(job.container).toUpper());
 }

@@ -73,6 +73,9 @@ SubtitleCheck checkSubtitles(const MediaVideo &job,
 
 // The container the job writes.
 Container containerOf(const MediaVideo &job);
+// What the source already is when its video codec and container are those the job would write
+// ("H.264 in MP4"); empty when the conversion would change either, or the source was not probed.
+QString sameFormatAs(const MediaVideo &job);
 
 // The audio track lines the job encodes: every stream after the summary (entry 0) when audioTrack is 0,
 // else the one chosen; none for a source without audio.

@@ -45,6 +45,8 @@ RunOptions Session::storedRunOptions()
     options.existing = Preferences::existingOutput();
     options.globalParams = Preferences::readText(Preferences::Key::otherParams).value_or(QString());
     options.simultaneousJobs = Preferences::simultaneousJobs();
+    options.keepLarger = Preferences::readInt(Preferences::Key::largerOutput) == 0;
+    options.skipSameFormat = Preferences::readBool(Preferences::Key::skipSameFormat);
     return options;
 }
 

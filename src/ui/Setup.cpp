@@ -213,6 +213,15 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog, PresetLibrary prese
                                   Qt::ToolTipRole);
     m_existingOutput->setItemData(2, tr("Replace the file once the new one is complete"), Qt::ToolTipRole);
 
+    row = addRow(tr("If the output is larger"));
+    m_largerOutput =
+        addPicker(row, {tr("Keep it"), tr("Keep the source only")}, QStringLiteral("largerOutputPicker"));
+    m_largerOutput->setToolTip(tr("What becomes of a converted file larger than its source"));
+    m_skipSameFormat =
+        addToggle(row, tr("Skip files already in the format"), QStringLiteral("skipSameFormatToggle"));
+    m_skipSameFormat->setToolTip(
+        tr("A file whose video codec and container are already those of its job is not converted"));
+
     // Entry i runs i + 1 jobs at once; more than the cores would only share them.
     row = addRow(tr("Simultaneous jobs"));
     QStringList counts;
@@ -328,6 +337,8 @@ void Setup::load()
     m_audioLanguages->setText(Preferences::readText(Key::audioLanguages).value_or(QString()));
     m_subtitleLanguages->setText(Preferences::readText(Key::subtitleLanguages).value_or(QString()));
     m_keepDate->setChecked(Preferences::readBool(Key::keepDate));
+    selectIndex(m_largerOutput, Preferences::readInt(Key::largerOutput));
+    m_skipSameFormat->setChecked(Preferences::readBool(Key::skipSameFormat));
 }
 
 QString Setup::save() const
@@ -368,6 +379,8 @@ QString Setup::save() const
             return Preferences::writeInt(
                 Key::hdrOutput, indexOfCase(m_hdrToSdr->isChecked() ? HdrOutput::Sdr : HdrOutput::Keep));
         },
+        [&] { return Preferences::writeInt(Key::largerOutput, m_largerOutput->currentIndex()); },
+        [&] { return Preferences::writeBool(Key::skipSameFormat, m_skipSameFormat->isChecked()); },
     };
     if (const Preferences::WriteResult written =
             Preferences::writeText(Key::presetForNewFiles, chosenPreset());

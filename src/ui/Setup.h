@@ -70,4 +70,6 @@ private:
     QLineEdit *m_audioLanguages = nullptr;
     QLineEdit *m_subtitleLanguages = nullptr;
     QCheckBox *m_keepDate = nullptr;
+    QComboBox *m_largerOutput = nullptr;
+    QCheckBox *m_skipSameFormat = nullptr;
 };
