@@ -97,7 +97,6 @@ struct BatchEncoder::Run
                        const JobLogSink &log);
     std::optional<double> frameCount(int index, const QString &source);
     void prefetchFrameCount(int index);
-    double secondsAfter(int index) const;
     void finish(const MediaVideo::Ptr &job, int number, const JobResult &result);
     // finish() for a job that did not reach its conclusion: after the conclusions still going on.
     void report(const MediaVideo::Ptr &job, int number, const JobResult &result);
@@ -140,17 +139,6 @@ void BatchEncoder::Run::prefetchFrameCount(int index)
     prefetchedFrameCount = std::async(std::launch::async, [tools = tools, source = jobs[index]->source] {
         return askFrameCount(tools, source);
     });
-}
-
-double BatchEncoder::Run::secondsAfter(int index) const
-{
-    double total = 0;
-    for (int i = index + 1; i < durations.size(); ++i) {
-        if (durations[i] < 0)
-            return -1;
-        total += durations[i];
-    }
-    return total;
 }
 
 void BatchEncoder::Run::tell(std::function<void(BatchEncoder &)> event)
@@ -199,10 +187,8 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
         return notRun({ResultReason::Kind::SourceNotRegular, {job->source}});
     if (job->destination.isEmpty())
         return notRun({ResultReason::Kind::NoDestination});
-    if (skipSameFormat) {
-        if (const QString already = sameFormatAs(*job); !already.isEmpty())
-            return notRun({ResultReason::Kind::AlreadyInFormat, {already}});
-    }
+    if (const QString already = skipSameFormat ? sameFormatAs(*job) : QString(); !already.isEmpty())
+        return notRun({ResultReason::Kind::AlreadyInFormat, {already}});
 
     PreparedJob p;
     p.job = job;
@@ -291,21 +277,10 @@ void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
                                     QStringLiteral(" [") + job->source + QStringLiteral(", ") +
                                     QString::number(p.number) + QStringLiteral("]");
 
-    bool keep =
+    if (!keepLarger)
+        judgeSize(result, QFileInfo(temporary.path).size(), QFileInfo(job->source).size());
+    const bool keep =
         result.status == JobResult::Status::Succeeded || result.status == JobResult::Status::Incomplete;
-    // A larger file than the source is no gain where the user keeps the source only.
-    if (keep && !keepLarger) {
-        const qint64 written = QFileInfo(temporary.path).size();
-        const qint64 source = QFileInfo(job->source).size();
-        if (source > 0 && written > source) {
-            keep = false;
-            result.status = JobResult::Status::NotRun;
-            result.reason = {
-                {ResultReason::Kind::LargerNotKept, {QString::number(qRound(100.0 * written / source))}}};
-            qCInfo(lcTavrix).noquote()
-                << QStringLiteral("%1 is larger than its source: not kept").arg(p.target);
-        }
-    }
     if (keep && job->keepDate)
         takeSourceTime(temporary, job->source);
     if (keep) {
@@ -424,7 +399,7 @@ ProcessOutcome BatchEncoder::Run::ope(const QStringList &arguments, const QStrin
     state->frameCount = frameCount;
     if (number - 1 < durations.size() && durations[number - 1] > 0)
         state->duration = durations[number - 1];
-    state->laterSeconds = secondsAfter(number - 1);
+    state->laterSeconds = secondsAfter(durations, number - 1);
     state->pauses = &pauses;
     state->startedAt = pauses.now();
     state->pausedAtStart = pauses.pausedMs();

@@ -58,3 +58,14 @@ std::optional<double> askFrameCount(const ToolRunner &tools, const QString &sour
     return readWholeNumber(
         tools.mediaInfoField(source, QStringLiteral("General"), QStringLiteral("FrameCount")));
 }
+
+double secondsAfter(const QList<double> &durations, int index)
+{
+    double total = 0;
+    for (int i = index + 1; i < durations.size(); ++i) {
+        if (durations[i] < 0)
+            return -1;
+        total += durations[i];
+    }
+    return total;
+}

@@ -14,6 +14,8 @@ class ToolRunner;
 
 // The number of frames mediainfo finds in `source`, for a job whose probe did not tell.
 std::optional<double> askFrameCount(const ToolRunner &tools, const QString &source);
+// The seconds of the sources after job `index` (negative entries: unknown), or -1 when one is unknown.
+double secondsAfter(const QList<double> &durations, int index);
 
 // How long a run has been paused, so the time left measures only the time the encoders worked.
 class PauseClock

@@ -122,3 +122,14 @@ JobResult judgeJob(const JobFacts &facts)
     result.reason = {reason};
     return result;
 }
+
+void judgeSize(JobResult &result, qint64 outputBytes, qint64 sourceBytes)
+{
+    const bool kept =
+        result.status == JobResult::Status::Succeeded || result.status == JobResult::Status::Incomplete;
+    if (!kept || sourceBytes <= 0 || outputBytes <= sourceBytes)
+        return;
+    result.status = JobResult::Status::NotRun;
+    result.reason = {{ResultReason::Kind::LargerNotKept,
+                      {QString::number(qRound(100.0 * double(outputBytes) / double(sourceBytes)))}}};
+}

@@ -65,6 +65,9 @@ struct JobFacts
 
 // Everything short of the read-back speaks for success: only reading the output back can judge now.
 bool readBackNeeded(const JobFacts &facts);
+// For a run that keeps only outputs no larger than their source: a kept result whose output is larger
+// becomes Not run, saying by how much (the output is then removed).
+void judgeSize(JobResult &result, qint64 outputBytes, qint64 sourceBytes);
 // The job's result: status, exit code, reason and the encoder's last lines (not the file written).
 JobResult judgeJob(const JobFacts &facts);
 // What a job stopped by the user says.
