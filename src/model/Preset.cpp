@@ -100,6 +100,15 @@ template<typename T> QString fromJson(const char *key, const QJsonValue &value, 
 
 } // namespace
 
+const Preset *findPreset(const QList<Preset> &presets, const QString &name)
+{
+    for (const Preset &preset : presets) {
+        if (preset.isCalled(name))
+            return &preset;
+    }
+    return nullptr;
+}
+
 void applyPreset(JobSettings &target, const JobSettings &preset, const QString &name)
 {
     forEachPresetField([&](const char *, auto member, const Range &) { target.*member = preset.*member; });

@@ -39,6 +39,9 @@ inline constexpr int version = 1;
 inline constexpr int maxNameLength = 120;
 } // namespace PresetFormat
 
+// The preset of `presets` that goes by `name` (Preset::isCalled), or nullptr.
+const Preset *findPreset(const QList<Preset> &presets, const QString &name);
+
 // The settings a preset carries, copied from `preset` into `target`; the rest of `target` (the source's
 // own choices) is left as it is, and `target.preset` takes `name`.
 void applyPreset(JobSettings &target, const JobSettings &preset, const QString &name);

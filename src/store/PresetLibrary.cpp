@@ -30,10 +30,9 @@ QList<Preset> PresetLibrary::all(const JobSettings &base) const
 
 std::optional<Preset> PresetLibrary::find(const QString &name, const JobSettings &base) const
 {
-    for (const Preset &preset : builtIn()) {
-        if (preset.isCalled(name))
-            return preset;
-    }
+    const QList<Preset> builtIns = builtIn();
+    if (const Preset *preset = findPreset(builtIns, name))
+        return *preset;
     return m_store.find(name, base);
 }
 

@@ -213,8 +213,12 @@ std::optional<Preset> PresetStore::importFile(const QString &path, const QString
         error = tr("“%1”: %2").arg(path, error);
         return std::nullopt;
     }
+    // The folder is read once; a name is taken by a preset in it, a file at its name, or a built-in one.
+    QStringList taken = reserved;
+    for (const Preset &existing : list())
+        taken << existing.name;
     const QString name = preset->name;
-    for (int n = 2; reserved.contains(preset->name) || find(preset->name) ||
+    for (int n = 2; taken.contains(preset->name) ||
                     QFileInfo::exists(QDir(m_folder).filePath(fileNameFor(preset->name)));
          ++n)
         preset->name = suffixed(name, n);

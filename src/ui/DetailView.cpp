@@ -231,9 +231,8 @@ void DetailView::choosePreset(int index)
         showPresetState();
         return;
     }
-    const auto found = std::find_if(m_presets.cbegin(), m_presets.cend(),
-                                    [&](const Preset &preset) { return preset.name == name; });
-    if (found == m_presets.cend() || !found->usable())
+    const Preset *found = findPreset(m_presets, name);
+    if (!found || !found->usable())
         return;
     // Until the user agrees to a preset's extra parameters, the picker shows the draft as it is.
     PresetDialogs::fillPicker(m_presetPicker, m_presets, m_draft.preset);
@@ -249,9 +248,8 @@ void DetailView::showPresetState()
 {
     if (!m_presetModified)
         return;
-    const auto found = std::find_if(m_presets.cbegin(), m_presets.cend(),
-                                    [&](const Preset &preset) { return preset.isCalled(m_draft.preset); });
-    m_presetModified->setVisible(found != m_presets.cend() && !matchesPreset(m_draft, found->settings));
+    const Preset *found = findPreset(m_presets, m_draft.preset);
+    m_presetModified->setVisible(found && !matchesPreset(m_draft, found->settings));
 }
 
 void DetailView::showOutcome()

@@ -81,9 +81,8 @@ void fillPicker(QComboBox *picker, const QList<Preset> &presets, const QString &
         if (!preset.usable() && model)
             model->item(index)->setEnabled(false);
     }
-    const auto found = std::find_if(presets.cbegin(), presets.cend(),
-                                    [&](const Preset &preset) { return preset.isCalled(current); });
-    picker->setCurrentIndex(found == presets.cend() ? 0 : int(found - presets.cbegin()) + 1);
+    const Preset *found = findPreset(presets, current);
+    picker->setCurrentIndex(found ? int(found - presets.constData()) + 1 : 0);
 }
 
 } // namespace PresetDialogs
