@@ -226,6 +226,8 @@ void addSettingsOptions(QCommandLineParser &parser)
     add(QStringLiteral("skip-same-format"),
         tr("Leave out sources whose video codec and container are already the job's (H.264 in MP4 for "
            "libx264 and mp4)."));
+    add(QStringLiteral("check-quality"),
+        tr("Compare each converted file with its source (SSIM, PSNR) and print how close it came."));
     add(QStringLiteral("existing"),
         tr("When the output exists (or is the source): rename writes to the first free name (clip-1.mp4), "
            "skip leaves the job out, overwrite replaces the file once the new one is complete. Default: the "
@@ -390,6 +392,7 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
         s.keepLarger = value == QLatin1String("yes");
     }
     s.skipSameFormat = parser.isSet(QStringLiteral("skip-same-format"));
+    s.checkQuality = parser.isSet(QStringLiteral("check-quality"));
     if (parser.isSet(QStringLiteral("existing"))) {
         const QString value = parser.value(QStringLiteral("existing"));
         static const QStringList names{QStringLiteral("rename"), QStringLiteral("skip"),

@@ -58,6 +58,7 @@ struct CliSettings
     std::optional<Preferences::ExistingOutput> existing; // when an output's name is taken
     std::optional<bool> keepLarger;                      // keep a converted file larger than its source
     bool skipSameFormat = false; // leave out sources already in the job's video codec and container
+    bool checkQuality = false;   // compare each output with its source
 };
 
 void addSettingsOptions(QCommandLineParser &parser);

@@ -77,6 +77,10 @@ QString resultText(const JobResult &result)
     QString text = result.text();
     if (!result.reason.isEmpty())
         text += QStringLiteral(": ") + result.reasonText();
+    if (result.chosen.isValid())
+        text += QStringLiteral(" · ") + result.chosen.text();
+    if (!result.quality.isEmpty())
+        text += QStringLiteral(" · ") + result.quality.text();
     return text;
 }
 
@@ -162,10 +166,13 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
             line += QStringLiteral(" -> ") + printableText(job->destination);
         else if (!r.reason.isEmpty())
             line += QStringLiteral(": ") + printableText(r.reasonText());
-        text += line + QLatin1Char('\n');
         if (r.status == JobResult::Status::Incomplete)
             line += QStringLiteral(" -> ") +
                     printableText(r.writtenPath.isEmpty() ? job->destination : r.writtenPath);
+        text += line + QLatin1Char('\n');
+        for (const QString &detail : {r.chosen.text(), r.quality.text()})
+            if (!detail.isEmpty())
+                text += QStringLiteral("      ") + printableText(detail) + QLatin1Char('\n');
         if (r.status == JobResult::Status::Failed && !r.outputTail.isEmpty()) {
             const QStringList tail = r.outputTail.split(QLatin1Char('\n'));
             for (const QString &tailLine : tail.mid(std::max<qsizetype>(0, tail.size() - 4)))
@@ -514,5 +521,7 @@ int encodeCommand(const QStringList &arguments)
         run.options().keepLarger = *settings->keepLarger;
     if (settings->skipSameFormat)
         run.options().skipSameFormat = true;
+    if (settings->checkQuality)
+        run.options().checkQuality = true;
     return run.run(jobs, settings->existing, inputProblem);
 }

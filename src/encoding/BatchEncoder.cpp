@@ -6,6 +6,7 @@
 #include "encoding/JobProgress.h"
 #include "encoding/OutputPlacement.h"
 #include "encoding/PreparedJob.h"
+#include "encoding/QualityCheck.h"
 #include "encoding/ReadBack.h"
 #include "media/JobCommand.h"
 #include "process/Log.h"
@@ -39,6 +40,7 @@ struct BatchEncoder::Run
     QString globalParams;    // the extra parameters every job gets, as the run started
     bool keepLarger = true;
     bool skipSameFormat = false;
+    bool checkQuality = false;
     // Shared with every tool the run starts, so that a stop reaches them all.
     std::shared_ptr<std::atomic_bool> stopFlag = std::make_shared<std::atomic_bool>(false);
     std::atomic_bool &stopRequested = *stopFlag;
@@ -58,6 +60,9 @@ struct BatchEncoder::Run
     // One job after another, a job's conclusion (its read-back, its name, its result) runs here while the
     // next job encodes; every result of such a run is reported from here, so in job order.
     OrderedWorker concluder;
+    // With quality checks, every result passes through here in the order it was reached, each check
+    // done before its job is reported.
+    OrderedWorker checker;
 
     // Several jobs at once, or the run handed to GNU parallel.
     int parallelJobs = 1;
@@ -97,7 +102,9 @@ struct BatchEncoder::Run
                        const JobLogSink &log);
     std::optional<double> frameCount(int index, const QString &source);
     void prefetchFrameCount(int index);
-    void finish(const MediaVideo::Ptr &job, int number, const JobResult &result);
+    // `check`, when given, adds the output's quality to the result first.
+    void finish(const MediaVideo::Ptr &job, int number, const JobResult &result,
+                std::function<void(JobResult &)> check = {});
     // finish() for a job that did not reach its conclusion: after the conclusions still going on.
     void report(const MediaVideo::Ptr &job, int number, const JobResult &result);
     bool oneAfterAnother() const { return !sideBySide() && hostsFile.isEmpty(); }
@@ -149,9 +156,16 @@ void BatchEncoder::Run::tell(std::function<void(BatchEncoder &)> event)
         owner, [owner, event = std::move(event)] { event(*owner); }, Qt::QueuedConnection);
 }
 
-void BatchEncoder::Run::finish(const MediaVideo::Ptr &job, int number, const JobResult &result)
+void BatchEncoder::Run::finish(const MediaVideo::Ptr &job, int number, const JobResult &result,
+                               std::function<void(JobResult &)> check)
 {
-    tell([job, result, number](BatchEncoder &owner) { owner.finishJob(job, result, number); });
+    if (!checkQuality)
+        return tell([job, result, number](BatchEncoder &owner) { owner.finishJob(job, result, number); });
+    checker.post([this, job, number, checked = JobResult(result), check = std::move(check)]() mutable {
+        if (check)
+            check(checked);
+        tell([job, result = checked, number](BatchEncoder &owner) { owner.finishJob(job, result, number); });
+    });
 }
 
 void BatchEncoder::Run::report(const MediaVideo::Ptr &job, int number, const JobResult &result)
@@ -283,6 +297,7 @@ void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
         result.status == JobResult::Status::Succeeded || result.status == JobResult::Status::Incomplete;
     if (keep && job->keepDate)
         takeSourceTime(temporary, job->source);
+    QString placed; // the output's final name
     if (keep) {
         ResultReason error;
         bool refused = false;
@@ -295,6 +310,7 @@ void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
             result.status = JobResult::Status::Failed;
             result.reason = {{ResultReason::Kind::NotNamed, {facts.shownName}, {error}}};
         } else {
+            placed = written;
             if (written == p.destination)
                 qCInfo(lcTavrix).noquote() << QStringLiteral("Wrote %1").arg(written);
             else
@@ -310,7 +326,13 @@ void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
     // What is left in the folder was not kept: an output that failed, or nothing but the owner's note.
     p.discard();
     p.closeLog(result);
-    finish(job, p.number, result);
+    std::function<void(JobResult &)> check;
+    if (checkQuality && result.status == JobResult::Status::Succeeded && !placed.isEmpty())
+        check = [this, source = job->source, command = p.command, seconds = durations.value(p.number - 1),
+                 placed](JobResult &r) {
+            r.quality = ::checkQuality(tools, source, placed, command, seconds, stopFlag);
+        };
+    finish(job, p.number, result, std::move(check));
 }
 
 void BatchEncoder::Run::runJob(int index)
@@ -499,6 +521,7 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &o
     run->globalParams = options.globalParams;
     run->keepLarger = options.keepLarger;
     run->skipSameFormat = options.skipSameFormat;
+    run->checkQuality = options.checkQuality;
     run->openLog = m_logOpener;
     run->parallelJobs = std::max(1, options.simultaneousJobs);
     run->hostsFile = options.hostsFile;
@@ -528,6 +551,7 @@ bool BatchEncoder::start(const QList<MediaVideo::Ptr> &jobs, const RunOptions &o
         if (run->prefetchedFrameCount.valid())
             run->prefetchedFrameCount.wait();
         run->concluder.drain();
+        run->checker.drain();
         run->tell([](BatchEncoder &owner) { owner.finishRun(); });
     });
     m_queue->finish();

@@ -26,4 +26,7 @@ struct RunOptions
     bool keepLarger = true;
     // A source whose video codec and container are the job's own already is not converted.
     bool skipSameFormat = false;
+    // A converted file is compared with its source (SSIM, PSNR) once it is named, while the next job
+    // encodes; its result says how close it came.
+    bool checkQuality = false;
 };

@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
-QualityScore qualityFromLines(const QStringList &lines)
+namespace {
+
+QualityScore scoresFromLines(const QStringList &lines, bool withPsnr)
 {
     static const QRegularExpression ssim(QStringLiteral("\\bSSIM .* All:([0-9.]+)"));
     static const QRegularExpression psnr(QStringLiteral("\\bPSNR .* average:([0-9.]+|inf)"));
@@ -21,7 +23,7 @@ QualityScore qualityFromLines(const QStringList &lines)
             seenPsnr = true;
         }
     }
-    if (!seenSsim || !seenPsnr) {
+    if (!seenSsim || (withPsnr && !seenPsnr)) {
         const QString said = failureLine(lines);
         score.error =
             said.isEmpty() ? QCoreApplication::translate("QualityMeasure", "ffmpeg gave no score") : said;
@@ -29,15 +31,36 @@ QualityScore qualityFromLines(const QStringList &lines)
     return score;
 }
 
+} // namespace
+
+QualityScore qualityFromLines(const QStringList &lines)
+{
+    return scoresFromLines(lines, true);
+}
+
 QualityScore measureQuality(const ToolRunner &tools, const QString &source, const QString &output,
                             const QString &sourceFilters, std::chrono::milliseconds limit)
 {
+    return measureQuality(tools, {source, output, QStringLiteral("v:0"), sourceFilters, true}, limit);
+}
+
+QualityScore measureQuality(const ToolRunner &tools, const QualityComparison &comparison,
+                            std::chrono::milliseconds limit)
+{
+    const QString &source = comparison.source;
+    const QString &output = comparison.output;
     // The output first: scale2ref sizes the source to it. Square pixels on both sides.
-    const QString prepared = sourceFilters.isEmpty() ? QString() : sourceFilters + QLatin1Char(',');
+    const QString prepared =
+        comparison.sourceFilters.isEmpty() ? QString() : comparison.sourceFilters + QLatin1Char(',');
+    const QString scores =
+        comparison.withPsnr
+            ? QStringLiteral("[dist]split[d1][d2];[ref]split[r1][r2];[d1][r1]ssim;[d2][r2]psnr")
+            : QStringLiteral("[dist][ref]ssim");
     const QString graph =
-        QStringLiteral("[1:v]%1setsar=1[src];[0:v]setsar=1[out];[src][out]scale2ref=flags=bicubic[ref][dist];"
-                       "[dist]split[d1][d2];[ref]split[r1][r2];[d1][r1]ssim;[d2][r2]psnr")
-            .arg(prepared);
+        QStringLiteral(
+            "[1:%1]%2setsar=1[src];[0:v:0]setsar=1[out];[src][out]scale2ref=flags=bicubic[ref][dist];")
+            .arg(comparison.sourceStream, prepared) +
+        scores;
     QStringList lines;
     const ToolOutcome outcome = tools.runTool(
         QStringLiteral("ffmpeg"),
@@ -54,5 +77,5 @@ QualityScore measureQuality(const ToolRunner &tools, const QString &source, cons
         failed.error = outcome.reason();
         return failed;
     }
-    return qualityFromLines(lines);
+    return scoresFromLines(lines, comparison.withPsnr);
 }

@@ -25,5 +25,19 @@ struct QualityScore
 QualityScore measureQuality(const ToolRunner &tools, const QString &source, const QString &output,
                             const QString &sourceFilters, std::chrono::milliseconds limit);
 
+// The same, with the source's video stream chosen (`sourceStream`, a stream specifier such as "v:0" or
+// "1", the stream's index) and PSNR left out when `withPsnr` is false (it then stays nullopt and is not
+// asked for): SSIM alone costs half as much.
+struct QualityComparison
+{
+    QString source;
+    QString output;
+    QString sourceStream = QStringLiteral("v:0");
+    QString sourceFilters;
+    bool withPsnr = true;
+};
+QualityScore measureQuality(const ToolRunner &tools, const QualityComparison &comparison,
+                            std::chrono::milliseconds limit);
+
 // The scores of ffmpeg's ssim and psnr summary lines among `lines`.
 QualityScore qualityFromLines(const QStringList &lines);

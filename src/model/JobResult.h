@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/QualityReport.h"
 #include "model/ResultReason.h"
 
 #include <QList>
@@ -35,6 +36,10 @@ struct JobResult
     ResultReason renameCause;
     // The log of the run that gave this result (the encoder's whole output); empty without one.
     QString logPath;
+    // The output compared with its source, when the run checked quality.
+    QualityReport quality;
+    // The constant quality value chosen for the job's quality target, when it had one.
+    CrfChoice chosen;
 
     static QString statusText(Status status);
     // Converted again by Retry Failed: failed, stopped, interrupted or incomplete.

@@ -97,9 +97,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 30> &allKeys()
+const std::array<KeyInfo, 31> &allKeys()
 {
-    static const std::array<KeyInfo, 30> keys{{
+    static const std::array<KeyInfo, 31> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -130,6 +130,7 @@ const std::array<KeyInfo, 30> &allKeys()
         {Key::presetForNewFiles, Kind::Text},
         {Key::largerOutput, Kind::Integer, 0, 1},
         {Key::skipSameFormat, Kind::Boolean},
+        {Key::checkQuality, Kind::Boolean},
     }};
     return keys;
 }

@@ -69,6 +69,8 @@ inline constexpr const char presetForNewFiles[] = "presetForNewFiles";
 inline constexpr const char largerOutput[] = "largerOutput";
 // True: a source already in the video codec and container of its job is not converted.
 inline constexpr const char skipSameFormat[] = "skipSameFormat";
+// True: each converted file is compared with its source (SSIM, PSNR) and its row says how close it came.
+inline constexpr const char checkQuality[] = "checkQuality";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -84,7 +86,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 30> &allKeys();
+const std::array<KeyInfo, 31> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

@@ -344,6 +344,7 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
 
     // A copied stream is written as it is: no filter can touch it.
     const bool copyVideo = family == EncoderFamily::Copy;
+    QString comparedFilters;
     if (const QString misfit = containerMisfit(job); !misfit.isEmpty())
         return {{}, misfit};
     if (!copyVideo) {
@@ -409,6 +410,12 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         // range, and the tone mapping, in floating point, costs by the pixel.
         if (toneMaps(job))
             filters << toneMapFilter(job.hdr);
+        // Like with like: the source as the encoder saw it, before the scale (the comparison sizes it).
+        QStringList compared = filters;
+        compared.removeAt(compared.size() - (toneMaps(job) ? 2 : 1));
+        if (burnt && !burnPicture)
+            compared.removeAt(job.deinterlaces() ? 1 : 0);
+        comparedFilters = compared.join(QLatin1Char(','));
         // VAAPI encodes frames that live on the card: the software picture is finished, then uploaded.
         if (family == EncoderFamily::Vaapi)
             filters << QStringLiteral("format=nv12,hwupload");
@@ -530,5 +537,5 @@ CommandLine buildCommandLine(const MediaVideo &job, const CommandContext &contex
         break;
     }
     cmd += shellQuote(outputPath(job.destination));
-    return {cmd, {}};
+    return {cmd, {}, videoAddress, comparedFilters};
 }

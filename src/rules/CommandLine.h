@@ -16,6 +16,10 @@ struct CommandLine
 {
     QString text;  // one shell command, beginning with the quoted ffmpeg path
     QString error; // set when the job cannot be encoded (missing tool, no video stream, ...)
+    // What the output is measured against: the source's video stream ("0:1") and the filters its
+    // picture goes through before it is sized (deinterlacing, square pixels, the crop, tone mapping).
+    QString sourceVideo;
+    QString comparedFilters;
 
     bool ok() const { return error.isEmpty(); }
 };

@@ -47,6 +47,7 @@ RunOptions Session::storedRunOptions()
     options.simultaneousJobs = Preferences::simultaneousJobs();
     options.keepLarger = Preferences::readInt(Preferences::Key::largerOutput) == 0;
     options.skipSameFormat = Preferences::readBool(Preferences::Key::skipSameFormat);
+    options.checkQuality = Preferences::readBool(Preferences::Key::checkQuality);
     return options;
 }
 

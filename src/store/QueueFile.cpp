@@ -195,6 +195,53 @@ bool readRegular(const QString &path, QByteArray &bytes, QString &error)
     return false;
 }
 
+QJsonObject withQuality(QJsonObject result, const JobResult &from)
+{
+    const QualityReport &q = from.quality;
+    if (!q.isEmpty()) {
+        QJsonObject quality{{QStringLiteral("sizeRatio"), q.sizeRatio},
+                            {QStringLiteral("problem"), q.problem}};
+        if (q.ssim)
+            quality[QStringLiteral("ssim")] = *q.ssim;
+        if (q.psnr)
+            quality[QStringLiteral("psnr")] = *q.psnr;
+        result[QStringLiteral("quality")] = quality;
+    }
+    const CrfChoice &c = from.chosen;
+    if (c.isValid())
+        result[QStringLiteral("chosen")] = QJsonObject{
+            {QStringLiteral("crf"), c.crf},
+            {QStringLiteral("target"), c.target},
+            {QStringLiteral("score"), c.score},
+            {QStringLiteral("reached"), c.reached},
+            {QStringLiteral("predictedBytes"), double(c.predictedBytes)},
+            {QStringLiteral("seconds"), c.seconds},
+            {QStringLiteral("candidates"), c.candidates},
+        };
+    return result;
+}
+
+void readQuality(Reader &result, JobResult &into)
+{
+    QString error;
+    Reader q(result.object("quality"), error);
+    const double ssim = q.number("ssim", -1);
+    if (ssim >= 0 && ssim <= 1)
+        into.quality.ssim = ssim;
+    if (const double psnr = q.number("psnr", -1); into.quality.ssim && psnr >= 0)
+        into.quality.psnr = psnr;
+    into.quality.sizeRatio = q.number("sizeRatio", -1);
+    into.quality.problem = q.text("problem", {});
+    Reader c(result.object("chosen"), error);
+    into.chosen.crf = std::clamp(c.integer("crf", -1), -1, 255);
+    into.chosen.target = c.number("target", 0);
+    into.chosen.score = c.number("score", 0);
+    into.chosen.reached = c.boolean("reached", true);
+    into.chosen.predictedBytes = qint64(c.number("predictedBytes", -1));
+    into.chosen.seconds = c.number("seconds", 0);
+    into.chosen.candidates = c.integer("candidates", 0);
+}
+
 } // namespace
 
 QString defaultDataFolder()
@@ -299,6 +346,9 @@ QJsonObject QueueFile::jobToJson(const MediaVideo &job, bool running)
             {QStringLiteral("renameCause"), job.result.renameCause.toString()},
             {QStringLiteral("renameReason"), reasonToJson(job.result.renameCause)},
         };
+        if (!job.result.quality.isEmpty() || job.result.chosen.isValid())
+            o[QStringLiteral("result")] =
+                withQuality(o.value(QLatin1String("result")).toObject(), job.result);
     }
     return o;
 }
@@ -397,6 +447,7 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     job->result.writtenPath = rr.text("writtenPath", {});
     job->result.renameCause = reasonFromJson(result.value(QLatin1String("renameReason")))
                                   .value_or(ResultReason::text(rr.text("renameCause", {})));
+    readQuality(rr, job->result);
 
     if (r.boolean("running", false)) {
         // What an earlier run said no longer describes this job; it must be started again by the user.

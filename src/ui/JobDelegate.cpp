@@ -40,11 +40,17 @@ QString resultLine(const JobResult &result, const QString &written)
     const QString text = result.text();
     const QString reason = result.reasonText();
     switch (result.status) {
-    case JobResult::Status::Succeeded:
-        if (!written.isEmpty())
-            return QStringLiteral("✓ ") +
-                   JobDelegate::tr("%1: written to %2").arg(text, QFileInfo(written).fileName());
-        return QStringLiteral("✓ ") + text;
+    case JobResult::Status::Succeeded: {
+        QString line = QStringLiteral("✓ ") +
+                       (written.isEmpty()
+                            ? text
+                            : JobDelegate::tr("%1: written to %2").arg(text, QFileInfo(written).fileName()));
+        // What the run measured: the CRF its target chose, then how close the output came.
+        for (const QString &detail : {result.chosen.text(), result.quality.text()})
+            if (!detail.isEmpty())
+                line += QStringLiteral(" · ") + detail;
+        return line;
+    }
     case JobResult::Status::Failed:
         return QStringLiteral("✗ ") + (reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, reason));
     case JobResult::Status::Incomplete:
@@ -61,6 +67,9 @@ QString resultTip(const JobResult &result, const QString &written)
     QString tip = result.reasonText();
     if (!written.isEmpty())
         tip = JobDelegate::tr("Written to %1").arg(written);
+    for (const QString &detail : {result.chosen.text(), result.quality.text()})
+        if (!detail.isEmpty())
+            tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + detail;
     if (!result.outputTail.isEmpty()) {
         // The last few lines say most; the whole tail would cover the screen.
         QStringList lines = result.outputTail.trimmed().split(QLatin1Char('\n'));

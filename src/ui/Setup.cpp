@@ -222,6 +222,12 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog, PresetLibrary prese
     m_skipSameFormat->setToolTip(
         tr("A file whose video codec and container are already those of its job is not converted"));
 
+    row = addRow(tr("Quality"));
+    m_checkQuality =
+        addToggle(row, tr("Check quality after converting"), QStringLiteral("checkQualityToggle"));
+    m_checkQuality->setToolTip(tr("Each converted file is compared with its source (SSIM and PSNR, while "
+                                  "the next file converts); its row says how close it came"));
+
     // Entry i runs i + 1 jobs at once; more than the cores would only share them.
     row = addRow(tr("Simultaneous jobs"));
     QStringList counts;
@@ -339,6 +345,7 @@ void Setup::load()
     m_keepDate->setChecked(Preferences::readBool(Key::keepDate));
     selectIndex(m_largerOutput, Preferences::readInt(Key::largerOutput));
     m_skipSameFormat->setChecked(Preferences::readBool(Key::skipSameFormat));
+    m_checkQuality->setChecked(Preferences::readBool(Key::checkQuality));
 }
 
 QString Setup::save() const
@@ -381,6 +388,7 @@ QString Setup::save() const
         },
         [&] { return Preferences::writeInt(Key::largerOutput, m_largerOutput->currentIndex()); },
         [&] { return Preferences::writeBool(Key::skipSameFormat, m_skipSameFormat->isChecked()); },
+        [&] { return Preferences::writeBool(Key::checkQuality, m_checkQuality->isChecked()); },
     };
     if (const Preferences::WriteResult written =
             Preferences::writeText(Key::presetForNewFiles, chosenPreset());

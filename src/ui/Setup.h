@@ -72,4 +72,5 @@ private:
     QCheckBox *m_keepDate = nullptr;
     QComboBox *m_largerOutput = nullptr;
     QCheckBox *m_skipSameFormat = nullptr;
+    QCheckBox *m_checkQuality = nullptr;
 };

@@ -1,0 +1,49 @@
+#include "model/QualityReport.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+
+QString scoreText(double value)
+{
+    return QLocale().toString(value, 'f', 3);
+}
+
+} // namespace
+
+QString QualityReport::text() const
+{
+    if (!ssim)
+        return problem.isEmpty()
+                   ? QString()
+                   : QCoreApplication::translate("QualityReport", "Quality not checked: %1").arg(problem);
+    QString text = QStringLiteral("SSIM ") + scoreText(*ssim);
+    text +=
+        QStringLiteral(" · ") + (psnr ? QCoreApplication::translate("QualityReport", "PSNR %1 dB")
+                                            .arg(QLocale().toString(*psnr, 'f', 1))
+                                      : QCoreApplication::translate("QualityReport", "PSNR ∞ (identical)"));
+    if (sizeRatio >= 0)
+        text +=
+            QStringLiteral(" · ") + QCoreApplication::translate("QualityReport", "%1 % of the source's size")
+                                        .arg(std::lround(sizeRatio * 100));
+    return text;
+}
+
+QString CrfChoice::text() const
+{
+    if (!isValid())
+        return {};
+    QString text = QStringLiteral("CRF %1 · SSIM %2").arg(crf).arg(scoreText(score));
+    if (!reached)
+        text +=
+            QLatin1Char(' ') +
+            QCoreApplication::translate("QualityReport", "(target %1 not reached)").arg(scoreText(target));
+    if (predictedBytes > 0)
+        text += QStringLiteral(" · ") +
+                QCoreApplication::translate("QualityReport", "about %1")
+                    .arg(QLocale().formattedDataSize(predictedBytes, 0, QLocale::DataSizeSIFormat));
+    return text;
+}
