@@ -5,6 +5,7 @@
 #include "model/JobJson.h"
 #include "model/Preferences.h"
 #include "process/ToolRunner.h"
+#include "rules/CrfSearch.h"
 #include "rules/Crop.h"
 #include "rules/CropPresets.h"
 #include "rules/JobRules.h"
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -157,6 +159,14 @@ void addSettingsOptions(QCommandLineParser &parser)
            "-global_quality "
            "for QSV (none for VideoToolbox)."),
         QStringLiteral("N"));
+    add(QStringLiteral("target-quality"),
+        tr("Search each job's constant quality for the smallest file that keeps this quality: "
+           "visually-lossless (SSIM 0.993), high (0.985), good (0.975) or small (0.960)."),
+        QStringLiteral("LEVEL"));
+    add(QStringLiteral("target-ssim"),
+        tr("Search each job's constant quality for the smallest file whose SSIM against the source is at "
+           "least X, from 0.900 to 0.9999."),
+        QStringLiteral("X"));
     add(QStringLiteral("preset"),
         tr("Encoder preset: %1.").arg(rawTexts<VideoPresets>().join(QStringLiteral(", "))),
         QStringLiteral("NAME"));
@@ -316,6 +326,34 @@ std::optional<CliSettings> readSettings(const QCommandLineParser &parser, QStrin
             if (s.videoEncoder)
                 error += tr(" (the scale of %1)").arg(rawText(*s.videoEncoder));
             return std::nullopt;
+        }
+    }
+
+    if (parser.isSet(QStringLiteral("target-quality")) || parser.isSet(QStringLiteral("target-ssim"))) {
+        if (s.videoDebit || s.quality ||
+            (parser.isSet(QStringLiteral("target-quality")) && parser.isSet(QStringLiteral("target-ssim")))) {
+            error =
+                tr("--target-quality, --target-ssim, --quality and --video-bitrate contradict each other");
+            return std::nullopt;
+        }
+        if (parser.isSet(QStringLiteral("target-quality"))) {
+            const QString name = parser.value(QStringLiteral("target-quality"));
+            const std::optional<QualityLevel> level = levelNamed(name);
+            if (!level) {
+                error = tr("--target-quality: “%1” is not visually-lossless, high, good nor small").arg(name);
+                return std::nullopt;
+            }
+            s.qualityTarget = int(std::lround(level->ssim * 10000));
+        } else {
+            const QString text = parser.value(QStringLiteral("target-ssim"));
+            bool ok = false;
+            const double ssim = text.toDouble(&ok);
+            const int target = ok ? int(std::lround(ssim * 10000)) : 0;
+            if (!ok || target < Lists::minQualityTarget || target > Lists::maxQualityTarget) {
+                error = tr("--target-ssim: “%1” is not a number from 0.900 to 0.9999").arg(text);
+                return std::nullopt;
+            }
+            s.qualityTarget = target;
         }
     }
 
@@ -487,6 +525,10 @@ JobSettings jobSettingsFrom(const CliSettings &s, JobSettings settings, bool sto
     if (s.quality) {
         settings.videoQuality = *s.quality;
         settings.videoRate = VideoRate::Quality;
+    }
+    if (s.qualityTarget) {
+        settings.qualityTarget = *s.qualityTarget;
+        settings.videoRate = VideoRate::Target;
     }
     if (s.preset)
         settings.videoPreset = *s.preset;

@@ -28,6 +28,7 @@ struct CliSettings
     std::optional<VideoEncoders> videoEncoder;
     std::optional<int> videoDebit;
     std::optional<int> quality; // constant quality instead of a bitrate
+    std::optional<int> qualityTarget; // an SSIM to meet, in ten-thousandths, instead of either
     std::optional<VideoPresets> preset;
     std::optional<VideoProfiles> profile;
     std::optional<VideoTunes> tune;

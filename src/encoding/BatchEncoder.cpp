@@ -7,6 +7,7 @@
 #include "encoding/OutputPlacement.h"
 #include "encoding/PreparedJob.h"
 #include "encoding/QualityCheck.h"
+#include "encoding/QualitySearch.h"
 #include "encoding/ReadBack.h"
 #include "media/JobCommand.h"
 #include "process/Log.h"
@@ -95,6 +96,9 @@ struct BatchEncoder::Run
     // Decides the output's name and makes the job's folder; reports the job and gives nothing when it
     // cannot run.
     std::optional<PreparedJob> prepare(int index);
+    // For a job with a quality target: searches its value and writes it into `running`; reports the job
+    // and gives false when no value could be chosen.
+    bool chooseQuality(PreparedJob &p, MediaVideo &running);
     void execute(PreparedJob p);
     // Reports the job from how its encoder ended, giving the checked output its name.
     void conclude(PreparedJob &p, const ProcessOutcome &outcome);
@@ -231,6 +235,9 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
     }
     MediaVideo running = *job;
     running.destination = p.outputPath();
+    if (job->videoRate == VideoRate::Target && familyOf(job->videoEncoder) != EncoderFamily::Copy &&
+        !chooseQuality(p, running))
+        return std::nullopt;
 
     // The command that runs writes into the job's folder; the one shown elsewhere names the output.
     p.command = builder(running, tools, globalParams, CropDetection::Run);
@@ -247,6 +254,35 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
     qCInfo(lcTavrix).noquote()
         << QStringLiteral("Writing to %1, which becomes %2 once complete").arg(running.destination, p.target);
     return p;
+}
+
+bool BatchEncoder::Run::chooseQuality(PreparedJob &p, MediaVideo &running)
+{
+    tell([id = p.job->id, number = p.number](BatchEncoder &owner) { emit owner.jobSearching(id, number); });
+    const QualitySearchOutcome found = searchQuality(running, {tools, stopFlag});
+    if (found.stopped || stopRequested || !found.choice.isValid()) {
+        p.discard();
+        claims.release(p.number);
+        JobResult result;
+        result.status =
+            found.choice.isValid() || found.stopped ? JobResult::Status::NotRun : JobResult::Status::Failed;
+        result.reason = {result.status == JobResult::Status::NotRun
+                             ? stoppedReason()
+                             : ResultReason{ResultReason::Kind::QualitySearchFailed, {found.error}}};
+        report(p.job, p.number, result);
+        return false;
+    }
+    running.videoRate = VideoRate::Quality;
+    running.videoQuality = found.choice.crf;
+    if (found.detectedCrop)
+        running.videoCrop = *found.detectedCrop;
+    p.chosen = found.choice;
+    qCInfo(lcTavrix).noquote()
+        << QStringLiteral("Quality target %1: %2").arg(running.qualityTarget).arg(p.chosen.text());
+    tell([id = p.job->id, number = p.number, choice = p.chosen](BatchEncoder &owner) {
+        emit owner.jobQualityChosen(id, number, choice);
+    });
+    return true;
 }
 
 void BatchEncoder::Run::execute(PreparedJob p)
@@ -286,6 +322,7 @@ void BatchEncoder::Run::conclude(PreparedJob &p, const ProcessOutcome &outcome)
     if (readBackNeeded(facts))
         facts.readBack = readBack(tools, temporary.path, facts.shownName, stopFlag);
     JobResult result = judgeJob(facts);
+    result.chosen = p.chosen;
     if (outcome.kind == ProcessOutcome::Kind::FailedToStart)
         qWarning().noquote() << QStringLiteral("Erreur 'self.ope()' ") + outcome.error +
                                     QStringLiteral(" [") + job->source + QStringLiteral(", ") +

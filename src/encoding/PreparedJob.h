@@ -25,7 +25,8 @@ struct PreparedJob
     std::optional<TemporaryFile> temporary; // the output found there once ffmpeg has ended
     QString host;
     CommandLine command;
-    JobLogSink log; // opened as the encoder starts
+    CrfChoice chosen; // the value a quality target's search chose
+    JobLogSink log;   // opened as the encoder starts
 
     // Ends the log with the result, which then names it.
     void closeLog(JobResult &result)

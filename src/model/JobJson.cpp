@@ -28,6 +28,7 @@ QJsonObject jobFieldsToJson(const MediaVideo &job, OptionForm form)
     o[QStringLiteral("videoDebit")] = job.videoDebit;
     o[QStringLiteral("videoRate")] = option(job.videoRate, form);
     o[QStringLiteral("videoQuality")] = job.videoQuality;
+    o[QStringLiteral("qualityTarget")] = job.qualityTarget;
     o[QStringLiteral("width")] = job.width;
     o[QStringLiteral("height")] = job.height;
     o[QStringLiteral("videoCrop")] = job.videoCrop;

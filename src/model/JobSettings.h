@@ -23,6 +23,8 @@ struct JobSettings
     int videoDebit = 1000; // kbit/s, 0 = automatic
     VideoRate videoRate = VideoRate::Bitrate;
     int videoQuality = Lists::defaultVideoQuality; // used with VideoRate::Quality, lower is better
+    // With VideoRate::Target, the SSIM the output must keep, in ten-thousandths (9850: 0.985).
+    int qualityTarget = Lists::defaultQualityTarget;
     int width = -2;                                // pixels, -2 = automatic
     int height = -2;
     // With fitWithin, width and height are the most the picture may measure (-2: no bound on that

@@ -97,9 +97,9 @@ int last(const QStringList &list)
 
 } // namespace
 
-const std::array<KeyInfo, 31> &allKeys()
+const std::array<KeyInfo, 32> &allKeys()
 {
-    static const std::array<KeyInfo, 31> keys{{
+    static const std::array<KeyInfo, 32> keys{{
         {Key::container, Kind::Integer, 0, last(Lists::containers())},
         {Key::quicktime, Kind::Boolean},
         {Key::autoCrop, Kind::Boolean},
@@ -131,6 +131,7 @@ const std::array<KeyInfo, 31> &allKeys()
         {Key::largerOutput, Kind::Integer, 0, 1},
         {Key::skipSameFormat, Kind::Boolean},
         {Key::checkQuality, Kind::Boolean},
+        {Key::qualityTarget, Kind::Integer, Lists::minQualityTarget, Lists::maxQualityTarget},
     }};
     return keys;
 }
@@ -281,6 +282,8 @@ JobSettings jobSettings()
     s.videoDebit = readInt(Key::videoDebit);
     s.videoRate = caseAtOrFirst<VideoRate>(readInt(Key::videoRate));
     s.videoQuality = videoQuality();
+    if (const int target = readInt(Key::qualityTarget); target > 0)
+        s.qualityTarget = target;
     s.audioDebit = readInt(Key::audioDebit);
     s.audioSampling = readInt(Key::audioSampling);
     s.audioChannels = caseAtOrFirst<AudioChannels>(readInt(Key::audioChannels));

@@ -71,6 +71,8 @@ inline constexpr const char largerOutput[] = "largerOutput";
 inline constexpr const char skipSameFormat[] = "skipSameFormat";
 // True: each converted file is compared with its source (SSIM, PSNR) and its row says how close it came.
 inline constexpr const char checkQuality[] = "checkQuality";
+// The SSIM target of the "target" rate, in ten-thousandths (9850: 0.985); absent: 9850.
+inline constexpr const char qualityTarget[] = "qualityTarget";
 } // namespace Key
 
 enum class Kind { Integer, Boolean, Text };
@@ -86,7 +88,7 @@ struct KeyInfo
 };
 
 // The keys, in the order the settings sheet writes them.
-const std::array<KeyInfo, 31> &allKeys();
+const std::array<KeyInfo, 32> &allKeys();
 std::optional<Kind> kindOf(const QString &key);
 const KeyInfo *keyInfo(const QString &key); // nullptr for a key that is not one of ours
 

@@ -23,6 +23,7 @@ template<typename F> void forEachPresetField(F &&f)
     f("videoEncoder", &JobSettings::videoEncoder, Range{});
     f("videoRate", &JobSettings::videoRate, Range{});
     f("videoQuality", &JobSettings::videoQuality, Range{Lists::minVideoQuality, Lists::maxVideoQuality});
+    f("qualityTarget", &JobSettings::qualityTarget, Range{Lists::minQualityTarget, Lists::maxQualityTarget});
     f("videoDebit", &JobSettings::videoDebit, Range{0, Lists::maxVideoDebit});
     f("videoPreset", &JobSettings::videoPreset, Range{});
     f("videoProfile", &JobSettings::videoProfile, Range{});

@@ -104,6 +104,8 @@ const std::array wordings{
             QT_TRANSLATE_NOOP("BatchEncoder", "Already %1: not converted.")},
     Wording{K::LargerNotKept, "largerNotKept", "BatchEncoder",
             QT_TRANSLATE_NOOP("BatchEncoder", "Larger than the source (%1 %): not kept")},
+    Wording{K::QualitySearchFailed, "qualitySearchFailed", "BatchEncoder",
+            QT_TRANSLATE_NOOP("BatchEncoder", "The quality target could not be searched: %1")},
 };
 // clang-format on
 

@@ -65,6 +65,7 @@ struct ResultReason
         // The batch's guards
         AlreadyInFormat,
         LargerNotKept,
+        QualitySearchFailed,
     };
 
     Kind kind = Kind::Text;

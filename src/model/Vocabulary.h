@@ -45,7 +45,9 @@ enum class VideoTunes { Auto, film, animation, grain, stillimage, fastdecode, ze
 
 // How a job's video bitrate is chosen: the figure of `videoDebit`, or a constant quality
 // (`videoQuality`, lower is better).
-enum class VideoRate { Bitrate, Quality };
+// Target: the constant quality value is searched, job by job, for the smallest file that still meets
+// an SSIM target.
+enum class VideoRate { Bitrate, Quality, Target };
 // The channels of the audio written: two (a surround source folded to stereo), or the source's own
 // layout, as far as the encoder can carry it (MP3 holds two at most).
 enum class AudioChannels { Stereo, Keep };
@@ -81,7 +83,7 @@ template<> struct Names<VideoEncoders>
 };
 template<> struct Names<VideoRate>
 {
-    static constexpr std::array<const char *, 2> raw{"bitrate", "quality"};
+    static constexpr std::array<const char *, 3> raw{"bitrate", "quality", "target"};
 };
 template<> struct Names<AudioChannels>
 {
@@ -211,6 +213,10 @@ inline constexpr int maxOutputSize = 16384;     // pixels
 // Constant quality: the scale of -crf, -qp, -cq and -global_quality, lower is better. A job or a default
 // may hold any figure of the widest scale; each encoder's own ends at ::maxVideoQuality(encoder).
 inline constexpr int minVideoQuality = 0;
+// The SSIM target of VideoRate::Target, in ten-thousandths: "High".
+inline constexpr int defaultQualityTarget = 9850;
+inline constexpr int minQualityTarget = 9000;
+inline constexpr int maxQualityTarget = 9999;
 inline constexpr int maxVideoQuality = 63;
 inline constexpr int defaultVideoQuality = 23;
 

@@ -191,6 +191,8 @@ std::optional<QString> videoRateOptions(const MediaVideo &job)
         return QString();
     if (job.videoRate == VideoRate::Bitrate)
         return job.videoDebit >= 1 ? QStringLiteral("-b:v %1k ").arg(job.videoDebit) : QString();
+    // A quality target runs with the value its search chose, put in videoQuality before the command is
+    // built; until then the command shows the job's own.
     const int q = std::clamp(job.videoQuality, Lists::minVideoQuality, maxVideoQuality(job.videoEncoder));
     switch (familyOf(job.videoEncoder)) {
     case EncoderFamily::X264:

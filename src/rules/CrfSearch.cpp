@@ -1,6 +1,86 @@
 #include "rules/CrfSearch.h"
 
+#include "model/Vocabulary.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
 #include <algorithm>
+#include <cmath>
+
+CrfSearch crfSearchFor(VideoEncoders encoder, double target)
+{
+    CrfSearch search;
+    search.target = target;
+    switch (familyOf(encoder)) {
+    case EncoderFamily::X264:
+    case EncoderFamily::X265:
+        search.best = 12;
+        search.worst = 40;
+        break;
+    case EncoderFamily::Vpx:
+    case EncoderFamily::SvtAv1:
+        search.best = 15;
+        search.worst = 55;
+        break;
+    default:
+        search.best = 12;
+        search.worst = 45;
+        break;
+    }
+    search.worst = std::min(search.worst, maxVideoQuality(encoder));
+    return search;
+}
+
+QList<SampleSpan> sampleSpans(double seconds)
+{
+    if (!(seconds > 20))
+        return {};
+    const int count = std::clamp(int(std::lround(seconds / 40)), 3, 6);
+    const double length = std::clamp(seconds * 0.012, 1.5, 4.0);
+    QList<SampleSpan> spans;
+    for (int i = 0; i < count; ++i)
+        spans.append({seconds * (0.1 + 0.8 * (i + 0.5) / count) - length / 2, length});
+    return spans;
+}
+
+const QList<QualityLevel> &qualityLevels()
+{
+    static const QList<QualityLevel> levels{
+        {"visually-lossless", QT_TRANSLATE_NOOP("QualityLevel", "Visually lossless"), 0.993},
+        {"high", QT_TRANSLATE_NOOP("QualityLevel", "High"), 0.985},
+        {"good", QT_TRANSLATE_NOOP("QualityLevel", "Good"), 0.975},
+        {"small", QT_TRANSLATE_NOOP("QualityLevel", "Small"), 0.960},
+    };
+    return levels;
+}
+
+std::optional<QualityLevel> levelOf(double ssim)
+{
+    for (const QualityLevel &level : qualityLevels())
+        if (std::abs(level.ssim - ssim) < 0.00005)
+            return level;
+    return std::nullopt;
+}
+
+std::optional<QualityLevel> levelNamed(const QString &text)
+{
+    const QString wanted = text.trimmed();
+    for (const QualityLevel &level : qualityLevels())
+        if (wanted.compare(QLatin1String(level.key), Qt::CaseInsensitive) == 0 ||
+            wanted.compare(QLatin1String(level.name), Qt::CaseInsensitive) == 0 ||
+            wanted.compare(QCoreApplication::translate("QualityLevel", level.name), Qt::CaseInsensitive) == 0)
+            return level;
+    return std::nullopt;
+}
+
+QString targetText(double ssim)
+{
+    const QString score = QStringLiteral("SSIM ") + QLocale().toString(ssim, 'f', 3);
+    if (const std::optional<QualityLevel> level = levelOf(ssim))
+        return QStringLiteral("%1 (%2)").arg(QCoreApplication::translate("QualityLevel", level->name), score);
+    return score;
+}
 
 CrfSearchResult searchCrf(const CrfSearch &search, const std::function<std::optional<double>(int crf)> &score,
                           const std::function<QString()> &why)

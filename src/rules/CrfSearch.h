@@ -31,6 +31,39 @@ struct CrfSearchResult
     QString error;
 };
 
+enum class VideoEncoders;
+
+// A stretch of the source that a search encodes in place of the whole film.
+struct SampleSpan
+{
+    double start = 0; // seconds from the start
+    double length = 0;
+};
+// Where the samples of a film of `seconds` lie: three to six stretches of 1.5 to 4 seconds spread
+// over its middle 80 % (titles and credits left out), about 4 % of a 2-minute clip and 0.3 % of a
+// 2-hour film. Empty for a film of 20 seconds or less, or of unknown length: the whole file is the sample.
+QList<SampleSpan> sampleSpans(double seconds);
+
+// The values searched for an encoder's quality target: its own scale's sensible stretch (x264 and x265
+// from 12 to 40, VP9 and SVT-AV1 from 15 to 55, the hardware encoders' from 12 to 45), which six
+// candidates narrow to one value.
+CrfSearch crfSearchFor(VideoEncoders encoder, double target);
+
+// The quality targets offered by name, from the best picture to the smallest file, each an SSIM to meet.
+struct QualityLevel
+{
+    const char *key;  // "high": what the command line takes
+    const char *name; // "High": translated in context "QualityLevel"
+    double ssim;
+};
+const QList<QualityLevel> &qualityLevels();
+// The level whose target is `ssim`, if one is.
+std::optional<QualityLevel> levelOf(double ssim);
+// The level named `text` by key or by name, in English or in the current language.
+std::optional<QualityLevel> levelNamed(const QString &text);
+// "High (SSIM 0.985)" for a level's target, "SSIM 0.978" for another.
+QString targetText(double ssim);
+
 // `score(crf)` gives a candidate's score, or nullopt when it cannot be had (the search then ends as
 // Failed, with `error` from `why`). A score that dips below the target under the true boundary makes
 // the search settle below the dip: noise costs file size, never quality.

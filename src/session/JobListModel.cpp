@@ -81,6 +81,8 @@ QVariant JobListModel::data(const QModelIndex &index, int role) const
         return writtenElsewhere(job);
     case ProgressRole:
         return m_running.contains(job.id) ? QVariant(m_running.value(job.id)) : QVariant();
+    case ChoiceRole:
+        return m_choices.value(job.id);
     default:
         return {};
     }
@@ -100,6 +102,7 @@ QHash<int, QByteArray> JobListModel::roleNames() const
     names.insert(ConflictRole, "conflict");
     names.insert(WrittenRole, "written");
     names.insert(ProgressRole, "progress");
+    names.insert(ChoiceRole, "choice");
     return names;
 }
 
@@ -378,6 +381,18 @@ void JobListModel::setPlans(const QList<PlannedOutput> &plans)
 PlannedOutput JobListModel::plan(int row) const
 {
     return row >= 0 && row < m_jobs.size() ? m_plans.value(m_jobs.at(row)->id) : PlannedOutput();
+}
+
+void JobListModel::setChoiceNote(const QUuid &id, const QString &note)
+{
+    if (m_choices.value(id) == note)
+        return;
+    if (note.isEmpty())
+        m_choices.remove(id);
+    else
+        m_choices.insert(id, note);
+    if (const int row = rowOf(id); row >= 0)
+        emit dataChanged(index(row), index(row), {ChoiceRole});
 }
 
 void JobListModel::setRunning(const QHash<QUuid, double> &percents)

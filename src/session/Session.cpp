@@ -5,6 +5,7 @@
 #include "media/MediaProbe.h"
 #include "model/Preferences.h"
 #include "rules/CommandLine.h"
+#include "rules/CrfSearch.h"
 #include "rules/OutputName.h"
 
 #include <QFileInfo>
@@ -107,7 +108,8 @@ QString Session::keepJobsIn(const QString &folder, bool previews)
                 // What the rows show of the file system and the previews are not part of a job.
                 const bool shownOnly =
                     !roles.isEmpty() && std::all_of(roles.begin(), roles.end(), [](int role) {
-                        return role == JobListModel::ConflictRole || role == JobListModel::ThumbnailRole;
+                        return role == JobListModel::ConflictRole || role == JobListModel::ThumbnailRole ||
+                               role == JobListModel::ChoiceRole;
                     });
                 if (!shownOnly)
                     scheduleSave();
@@ -116,7 +118,16 @@ QString Session::keepJobsIn(const QString &folder, bool previews)
         m_runningJobs.insert(id);
         scheduleSave();
     });
+    connect(&m_encoder, &BatchEncoder::jobSearching, this, [this](const QUuid &id) {
+        const MediaVideo::Ptr job = m_jobs.job(m_jobs.rowOf(id));
+        const QString target = job ? targetText(job->qualityTarget / 10000.0) : QString();
+        m_jobs.setChoiceNote(id, tr("Choosing the quality for %1…").arg(target));
+    });
+    connect(
+        &m_encoder, &BatchEncoder::jobQualityChosen, this,
+        [this](const QUuid &id, int, const CrfChoice &choice) { m_jobs.setChoiceNote(id, choice.text()); });
     connect(&m_encoder, &BatchEncoder::jobFinished, this, [this](const QUuid &id) {
+        m_jobs.setChoiceNote(id, {});
         m_runningJobs.remove(id);
         scheduleSave();
     });

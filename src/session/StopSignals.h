@@ -5,8 +5,9 @@
 
 class QSocketNotifier;
 
-// Turns Unix signals (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2 and SIGALRM by default) into a Qt signal on the thread that made
-// this object. The handler itself only writes the signal number into a pipe; the event loop reads it.
+// Turns Unix signals (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2 and SIGALRM by default) into a Qt
+// signal on the thread that made this object. The handler itself only writes the signal number into a pipe;
+// the event loop reads it.
 //
 // One watcher at a time per process: a second one takes the signals over until it is destroyed.
 class StopSignals : public QObject

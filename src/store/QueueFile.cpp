@@ -384,6 +384,8 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     job->videoRate = caseAtOrFirst<VideoRate>(r.integer("videoRate", indexOfCase(job->videoRate)));
     job->videoQuality = std::clamp(r.integer("videoQuality", job->videoQuality), Lists::minVideoQuality,
                                    Lists::maxVideoQuality);
+    job->qualityTarget = std::clamp(r.integer("qualityTarget", job->qualityTarget), Lists::minQualityTarget,
+                                    Lists::maxQualityTarget);
     const auto size = [](int pixels) { return pixels > 0 ? pixels : -2; };
     job->width = size(r.integer("width", job->width));
     job->height = size(r.integer("height", job->height));

@@ -6,6 +6,7 @@
 #include "rules/JobRules.h"
 #include "ui/EditorCropRow.h"
 #include "ui/Pickers.h"
+#include "ui/TargetQualityBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,6 +49,8 @@ EditorVideoRows::EditorVideoRows(MediaVideo &draft, Session &session, QVBoxLayou
     row->addWidget(m_debit);
     m_quality = qualityBox(content);
     row->addWidget(m_quality);
+    m_target = new TargetQualityBox(content);
+    row->addWidget(m_target);
     row->addStretch(1);
     // Only a high dynamic range source has anything to convert.
     m_hdrToSdr = new QCheckBox(tr("Convert HDR to SDR"), content);
@@ -106,6 +109,8 @@ EditorVideoRows::EditorVideoRows(MediaVideo &draft, Session &session, QVBoxLayou
             }));
     connect(m_quality, &QSpinBox::valueChanged, this,
             write([this](int value) { m_draft.videoQuality = value; }));
+    connect(m_target, &TargetQualityBox::valueChanged, this,
+            write([this](int value) { m_draft.qualityTarget = value; }));
     connect(m_width, &QComboBox::currentIndexChanged, this, write([this](int index) {
                 m_draft.width = Lists::sizeFigure(Lists::widths().at(std::max(0, index)));
             }));
@@ -144,6 +149,7 @@ void EditorVideoRows::load()
     m_codec->setCurrentIndex(indexOfCase(job.videoEncoder));
     fitQualityBox(m_quality, job.videoEncoder);
     m_quality->setValue(job.videoQuality);
+    m_target->setValue(job.qualityTarget);
     m_debit->setCurrentIndex(figureIndex(Lists::videoDebits(), job.videoDebit));
     m_rate->setCurrentIndex(indexOfCase(job.videoRate));
     m_width->setCurrentIndex(figureIndex(Lists::widths(), job.width));
@@ -156,6 +162,7 @@ void EditorVideoRows::load()
     // A figure the lists do not hold reads as the entry shown ("Auto"), as the box's range bounds the
     // quality: the draft holds what the rows show.
     m_draft.videoQuality = m_quality->value();
+    m_draft.qualityTarget = m_target->value();
     m_draft.videoDebit = Lists::rateFigure(Lists::videoDebits().at(pickerIndex(m_debit)));
     m_draft.width = Lists::sizeFigure(Lists::widths().at(pickerIndex(m_width)));
     m_draft.height = Lists::sizeFigure(Lists::heights().at(pickerIndex(m_height)));
@@ -190,6 +197,11 @@ void EditorVideoRows::refresh()
     // Only the figure that counts can be changed; the other keeps its value for a switch back.
     m_debit->setEnabled(!copy && m_draft.videoRate == VideoRate::Bitrate);
     m_quality->setEnabled(!copy && m_draft.videoRate == VideoRate::Quality);
+    // The figure that does not count is kept for a switch back; the target shows only when chosen.
+    m_quality->setVisible(m_draft.videoRate != VideoRate::Target);
+    m_debit->setVisible(m_draft.videoRate != VideoRate::Target);
+    m_target->setVisible(m_draft.videoRate == VideoRate::Target);
+    m_target->setEnabled(!copy);
     m_crop->refresh();
     // The toggle shows what the output gets: a copy keeps everything; an encoder that cannot carry the
     // high dynamic range always converts. The job's own choice waits for an encoder that can.

@@ -6,6 +6,7 @@ class EditorCropRow;
 class QCheckBox;
 class QComboBox;
 class QSpinBox;
+class TargetQualityBox;
 class Session;
 
 // The "Video" group: the track, the codec, its rate, the size and deinterlacing, the crop row, preset,
@@ -38,6 +39,7 @@ private:
     QComboBox *m_rate = nullptr;
     QComboBox *m_debit = nullptr;
     QSpinBox *m_quality = nullptr;
+    TargetQualityBox *m_target = nullptr;
     QCheckBox *m_hdrToSdr = nullptr;
     QComboBox *m_width = nullptr;
     QComboBox *m_height = nullptr;

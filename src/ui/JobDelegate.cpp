@@ -96,7 +96,15 @@ QList<StatusLine> statusLines(const QModelIndex &index, const QPalette &palette)
 {
     QList<StatusLine> lines;
     const JobResult result = index.data(JobListModel::ResultRole).value<JobResult>();
-    if (const QVariant progress = index.data(JobListModel::ProgressRole); progress.isValid()) {
+    const QString choice = index.data(JobListModel::ChoiceRole).toString();
+    if (!choice.isEmpty()) {
+        // This run's search for the job's quality target, or what it chose; the progress follows it.
+        QString line = choice;
+        if (const QVariant progress = index.data(JobListModel::ProgressRole); progress.isValid())
+            line = JobDelegate::tr("Converting… %1%").arg(progress.toDouble(), 0, 'f', 0) +
+                   QStringLiteral(" · ") + line;
+        lines.append({StatusLine::Kind::Result, line, palette.color(QPalette::Text)});
+    } else if (const QVariant progress = index.data(JobListModel::ProgressRole); progress.isValid()) {
         const double percent =
             std::isfinite(progress.toDouble()) ? std::clamp(progress.toDouble(), 0.0, 100.0) : 0;
         lines.append({StatusLine::Kind::Result, JobDelegate::tr("Converting… %1%").arg(percent, 0, 'f', 0),

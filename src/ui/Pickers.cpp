@@ -223,7 +223,8 @@ QString hdrToSdrTip()
 QStringList rateChoices()
 {
     return {QCoreApplication::translate("Pickers", "Bitrate"),
-            QCoreApplication::translate("Pickers", "Quality")};
+            QCoreApplication::translate("Pickers", "Quality"),
+            QCoreApplication::translate("Pickers", "Target quality")};
 }
 
 QSpinBox *qualityBox(QWidget *parent)

@@ -70,7 +70,7 @@ QCheckBox *deinterlaceToggle(QWidget *parent);
 QStringList channelChoices();
 // The help tip of the "Convert HDR to SDR" toggles of the editor and Setup.
 QString hdrToSdrTip();
-// The entries of a rate picker, in the order of VideoRate: "Bitrate", "Quality".
+// The entries of a rate picker, in the order of VideoRate: "Bitrate", "Quality", "Target quality".
 QStringList rateChoices();
 // The constant quality box (lower is better), named "videoQualityBox"; fit it to the chosen encoder with
 // fitQualityBox().

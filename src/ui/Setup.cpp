@@ -6,6 +6,7 @@
 #include "ui/Panels.h"
 #include "ui/Pickers.h"
 #include "ui/PresetDialogs.h"
+#include "ui/TargetQualityBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -132,9 +133,11 @@ Setup::Setup(QWidget *parent, const EncoderCatalog *catalog, PresetLibrary prese
     m_videoRate = addPicker(row, rateChoices(), QStringLiteral("videoRatePicker"));
     m_videoQuality = qualityBox(this);
     row->addWidget(m_videoQuality);
+    m_qualityTarget = new TargetQualityBox(this);
+    row->addWidget(m_qualityTarget);
     row->addStretch(1);
     connect(m_videoRate, &QComboBox::currentIndexChanged, m_videoQuality,
-            [this](int index) { m_videoQuality->setEnabled(index == int(VideoRate::Quality)); });
+            [this](int index) { showRate(index); });
     connect(m_videoEncoder, &QComboBox::currentIndexChanged, m_videoQuality,
             [this](int index) { fitQualityBox(m_videoQuality, caseAtOrFirst<VideoEncoders>(index)); });
 
@@ -331,7 +334,10 @@ void Setup::load()
 
     selectIndex(m_videoRate, Preferences::readInt(Key::videoRate));
     m_videoQuality->setValue(Preferences::videoQuality());
-    m_videoQuality->setEnabled(m_videoRate->currentIndex() == int(VideoRate::Quality));
+    m_qualityTarget->setValue(Preferences::readInt(Key::qualityTarget) > 0
+                                  ? Preferences::readInt(Key::qualityTarget)
+                                  : Lists::defaultQualityTarget);
+    showRate(m_videoRate->currentIndex());
     // A stored node that is gone (another machine, a card removed) stays visible as it was chosen.
     const QString device = Preferences::readText(Key::vaapiDevice).value_or(QString());
     if (!device.isEmpty() && m_vaapiDevice->findData(device) < 0)
@@ -378,6 +384,7 @@ QString Setup::save() const
         [&] { return Preferences::writeInt(Key::simultaneousJobs, m_simultaneousJobs->currentIndex() + 1); },
         [&] { return Preferences::writeInt(Key::videoRate, m_videoRate->currentIndex()); },
         [&] { return Preferences::writeInt(Key::videoQuality, m_videoQuality->value()); },
+        [&] { return Preferences::writeInt(Key::qualityTarget, m_qualityTarget->value()); },
         [&] { return Preferences::writeText(Key::vaapiDevice, m_vaapiDevice->currentData().toString()); },
         [&] { return Preferences::writeText(Key::audioLanguages, m_audioLanguages->text().trimmed()); },
         [&] { return Preferences::writeText(Key::subtitleLanguages, m_subtitleLanguages->text().trimmed()); },
@@ -554,6 +561,13 @@ void Setup::importPreset()
     tell(tr("Preset imported"), text, QStringLiteral("presetImported"));
 }
 
+void Setup::showRate(int rate)
+{
+    m_videoQuality->setEnabled(rate == int(VideoRate::Quality));
+    m_videoQuality->setVisible(rate != int(VideoRate::Target));
+    m_qualityTarget->setVisible(rate == int(VideoRate::Target));
+}
+
 JobSettings Setup::shownSettings() const
 {
     JobSettings s;
@@ -569,6 +583,7 @@ JobSettings Setup::shownSettings() const
     s.videoDebit = figureOf(m_videoDebit);
     s.videoRate = caseAtOrFirst<VideoRate>(m_videoRate->currentIndex());
     s.videoQuality = m_videoQuality->value();
+    s.qualityTarget = m_qualityTarget->value();
     s.audioEncoder = caseAtOrFirst<AudioEncoders>(m_audioEncoder->currentIndex());
     s.audioDebit = figureOf(m_audioDebit);
     s.audioSampling = figureOf(m_audioSampling);

@@ -11,6 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QSpinBox;
+class TargetQualityBox;
 
 // The settings sheet: the defaults that newly imported jobs copy, written to the store on "Ok".
 //
@@ -27,6 +28,8 @@ public:
                    PresetLibrary presets = PresetLibrary(), Panels *panels = nullptr);
 
 private:
+    // Only the figure of the rate chosen can be changed; a target replaces the quality figure.
+    void showRate(int rate);
     void load();
     QString save() const; // empty when every default was stored, else why not
     // The settings as the sheet shows them, for a preset made of them.
@@ -60,6 +63,7 @@ private:
     QComboBox *m_simultaneousJobs = nullptr;
     QComboBox *m_videoRate = nullptr;
     QSpinBox *m_videoQuality = nullptr;
+    TargetQualityBox *m_qualityTarget = nullptr;
     QComboBox *m_vaapiDevice = nullptr;
     QCheckBox *m_quicktime = nullptr;
     QCheckBox *m_deInterlace = nullptr;
