@@ -87,6 +87,34 @@ private slots:
         QCOMPARE(asked, 1);
     }
 
+    // Where a search takes its samples, and the levels a target is named by.
+    void samplesAndLevels_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("spans"); // start+length, seconds
+        QTest::newRow("short: the whole file") << 20.0 << "";
+        QTest::newRow("unknown length") << -1.0 << "";
+        QTest::newRow("half a minute") << 30.0 << "6.25+1.5 14.25+1.5 22.25+1.5";
+        QTest::newRow("two minutes") << 120.0 << "27.25+1.5 59.25+1.5 91.25+1.5";
+        QTest::newRow("two hours") << 7200.0 << "1198+4 2158+4 3118+4 4078+4 5038+4 5998+4";
+    }
+    void samplesAndLevels()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, spans);
+        QStringList shown;
+        for (const SampleSpan &span : sampleSpans(seconds))
+            shown << QString::number(span.start) + "+" + QString::number(span.length);
+        QCOMPARE(shown.join(' '), spans);
+
+        QCOMPARE(levelNamed("high").value().ssim, 0.985);
+        QCOMPARE(levelNamed("Visually lossless").value().ssim, 0.993);
+        QCOMPARE(levelNamed(" SMALL ").value().ssim, 0.96);
+        QVERIFY(!levelNamed("best"));
+        QCOMPARE(targetText(0.975), QStringLiteral("Good (SSIM 0.975)"));
+        QCOMPARE(targetText(0.978), QStringLiteral("SSIM 0.978"));
+    }
+
     void scoresFromFfmpegLines()
     {
         const QualityScore read = qualityFromLines(
@@ -125,6 +153,50 @@ private slots:
         QCOMPARE(TestSupport::run(TAVRIX_CLI_PATH, {"compare", source, dir.filePath("text.mp4")}, &out, &err),
                  1);
         QVERIFY2(err.startsWith("tavrix-cli compare: ") && err.contains("text.mp4"), err.constData());
+    }
+
+    // A target on a real clip: the search chooses a CRF, the whole output is checked against the source
+    // and comes out at the samples' score (a short clip is its own sample), a second conversion of the
+    // same source takes the remembered value, and a target no CRF reaches says so.
+    void targetQuality()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath("clip $(x).mp4");
+        QVERIFY(TestSupport::generateClip(
+            source, "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2,noise=alls=12:allf=t -crf 8"));
+        const auto encode = [&](const QString &dest, const QStringList &options) {
+            QDir().mkpath(dest);
+            QByteArray stdOut;
+            const int status = TestSupport::run(
+                TAVRIX_CLI_PATH,
+                QStringList{"encode", "--dest", dest, "--video-encoder", "libx264", "--container", "mkv",
+                            "--check-quality"} +
+                    options + QStringList{source},
+                &stdOut, nullptr,
+                {"XDG_CONFIG_HOME=" + dir.filePath("config"), "XDG_CACHE_HOME=" + dir.filePath("cache")});
+            return QString::number(status) + " " + QString::fromUtf8(stdOut);
+        };
+        QString said = encode(dir.filePath("one"), {"--target-ssim", "0.97"});
+        QVERIFY2(said.startsWith("0 "), qPrintable(said));
+        static const QRegularExpression chosen(
+            "CRF (\\d+) · SSIM (0\\.\\d+) · about [\\d.]+ [kMG]B \\((\\d) values tried");
+        static const QRegularExpression checked(
+            "SSIM (0\\.\\d+) · PSNR [\\d.]+ dB · \\d+ % of the source's size");
+        const QRegularExpressionMatch c = chosen.match(said), m = checked.match(said, c.capturedEnd());
+        QVERIFY2(c.hasMatch() && m.hasMatch(), qPrintable(said));
+        QVERIFY2(c.captured(2).toDouble() >= 0.97 && c.captured(3).toInt() <= 6, qPrintable(said));
+        QVERIFY2(std::abs(m.captured(1).toDouble() - c.captured(2).toDouble()) <= 0.002, qPrintable(said));
+        QCOMPARE(TestSupport::ffprobe(dir.filePath("one/clip $(x).mkv"),
+                                      "-show_entries stream=codec_name -of csv=p=0"),
+                 QByteArray("h264\n"));
+
+        said = encode(dir.filePath("two"), {"--target-ssim", "0.97"});
+        QVERIFY2(said.contains("CRF " + c.captured(1) + " · SSIM " + c.captured(2)) &&
+                     said.contains("(from an earlier search)"),
+                 qPrintable(said));
+        said = encode(dir.filePath("three"), {"--target-ssim", "0.9999"});
+        QVERIFY2(said.contains("CRF 12 · SSIM") && said.contains("(target 0.9999 not reached)"),
+                 qPrintable(said));
     }
 
     // The batch's guards on real files: a source already in the job's format is left out, and an output

@@ -170,7 +170,10 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
             line += QStringLiteral(" -> ") +
                     printableText(r.writtenPath.isEmpty() ? job->destination : r.writtenPath);
         text += line + QLatin1Char('\n');
-        for (const QString &detail : {r.chosen.text(), r.quality.text()})
+        const QString chosen = r.chosen.isValid() ? r.chosen.text() + QStringLiteral(" (") +
+                                                        r.chosen.searchText() + QLatin1Char(')')
+                                                  : QString();
+        for (const QString &detail : {chosen, r.quality.text()})
             if (!detail.isEmpty())
                 text += QStringLiteral("      ") + printableText(detail) + QLatin1Char('\n');
         if (r.status == JobResult::Status::Failed && !r.outputTail.isEmpty()) {

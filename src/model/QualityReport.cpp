@@ -12,6 +12,13 @@ QString scoreText(double value)
     return QLocale().toString(value, 'f', 3);
 }
 
+// A target keeps its fourth decimal when it has one: 0.9999 is not 1.000.
+QString targetScoreText(double value)
+{
+    const bool fourth = std::abs(value * 1000 - std::round(value * 1000)) > 0.01;
+    return QLocale().toString(value, 'f', fourth ? 4 : 3);
+}
+
 } // namespace
 
 QString QualityReport::text() const
@@ -38,12 +45,19 @@ QString CrfChoice::text() const
         return {};
     QString text = QStringLiteral("CRF %1 · SSIM %2").arg(crf).arg(scoreText(score));
     if (!reached)
-        text +=
-            QLatin1Char(' ') +
-            QCoreApplication::translate("QualityReport", "(target %1 not reached)").arg(scoreText(target));
+        text += QLatin1Char(' ') + QCoreApplication::translate("QualityReport", "(target %1 not reached)")
+                                       .arg(targetScoreText(target));
     if (predictedBytes > 0)
         text += QStringLiteral(" · ") +
                 QCoreApplication::translate("QualityReport", "about %1")
                     .arg(QLocale().formattedDataSize(predictedBytes, 0, QLocale::DataSizeSIFormat));
     return text;
+}
+
+QString CrfChoice::searchText() const
+{
+    if (cached)
+        return QCoreApplication::translate("QualityReport", "from an earlier search");
+    return QCoreApplication::translate("QualityReport", "%n values tried in %1 s", nullptr, candidates)
+        .arg(std::lround(seconds));
 }

@@ -35,4 +35,6 @@ struct CrfChoice
     bool isValid() const { return crf >= 0; }
     // "CRF 27 · SSIM 0.981 · about 420 MB"
     QString text() const;
+    // "5 values tried in 12 s", or "from an earlier search"
+    QString searchText() const;
 };

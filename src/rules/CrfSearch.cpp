@@ -76,7 +76,8 @@ std::optional<QualityLevel> levelNamed(const QString &text)
 
 QString targetText(double ssim)
 {
-    const QString score = QStringLiteral("SSIM ") + QLocale().toString(ssim, 'f', 3);
+    const bool fourth = std::abs(ssim * 1000 - std::round(ssim * 1000)) > 0.01;
+    const QString score = QStringLiteral("SSIM ") + QLocale().toString(ssim, 'f', fourth ? 4 : 3);
     if (const std::optional<QualityLevel> level = levelOf(ssim))
         return QStringLiteral("%1 (%2)").arg(QCoreApplication::translate("QualityLevel", level->name), score);
     return score;

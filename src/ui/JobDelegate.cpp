@@ -67,7 +67,10 @@ QString resultTip(const JobResult &result, const QString &written)
     QString tip = result.reasonText();
     if (!written.isEmpty())
         tip = JobDelegate::tr("Written to %1").arg(written);
-    for (const QString &detail : {result.chosen.text(), result.quality.text()})
+    const QString chosen = result.chosen.isValid() ? result.chosen.text() + QStringLiteral(" (") +
+                                                         result.chosen.searchText() + QLatin1Char(')')
+                                                   : QString();
+    for (const QString &detail : {chosen, result.quality.text()})
         if (!detail.isEmpty())
             tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + detail;
     if (!result.outputTail.isEmpty()) {
