@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
@@ -472,6 +473,37 @@ private slots:
         QCOMPARE(job->preset, QStringLiteral("Remux to MKV — no re-encoding"));
         QCOMPARE(job->audioEncoder, AudioEncoders::libopus);
         QCOMPARE(job->videoEncoder, VideoEncoders::copy);
+    }
+
+    // A quality target chosen by its level, then typed as a figure: the rows show one target, and Ok
+    // keeps it with the rate.
+    void aQualityTargetIsChosenAndTyped()
+    {
+        const MediaVideo::Ptr job = makeJob();
+        DetailView *view = open(job);
+        auto *rate = child<QComboBox>(view, "videoRatePicker");
+        auto *level = child<QComboBox>(view, "targetQualityPicker");
+        auto *ssim = child<QDoubleSpinBox>(view, "targetSsimBox");
+        QVERIFY(!level->isVisible());
+        rate->setFocus();
+        while (rate->currentText() != QStringLiteral("Target quality"))
+            QTest::keyClick(rate, Qt::Key_Down);
+        QVERIFY(level->isVisible() && !child<QSpinBox>(view, "videoQualityBox")->isVisible());
+        QCOMPARE(level->currentText(), QStringLiteral("High"));
+        level->setFocus();
+        QTest::keyClick(level, Qt::Key_Down); // Good
+        QTest::keyClick(level, Qt::Key_Down); // Small
+        QCOMPARE(ssim->value(), 0.96);
+        ssim->setFocus();
+        ssim->selectAll();
+        QTest::keyClicks(ssim, "0.978");
+        QCOMPARE(level->currentText(), QStringLiteral("Custom"));
+        ssim->selectAll();
+        QTest::keyClicks(ssim, "0.975");
+        QCOMPARE(level->currentText(), QStringLiteral("Good"));
+        click(view, "okButton");
+        QCOMPARE(job->videoRate, VideoRate::Target);
+        QCOMPARE(job->qualityTarget, 9750);
     }
 
     void aTypedCropIsCheckedOnOk_data()
