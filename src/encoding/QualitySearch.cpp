@@ -154,7 +154,7 @@ Scored encodeAndScore(const ToolRunner &tools, const MediaVideo &job, const Samp
     }
     scored.bytes = QFileInfo(output).size();
     const QualityScore score =
-        measureQuality(tools, {sample.path, output, sample.stream, command.comparedFilters, false},
+        measureQuality(tools, {sample.path, output, sample.stream, command.comparedFilters, false, 2},
                        std::chrono::milliseconds(qint64(60'000 + 30'000 * sample.seconds)));
     QFile::remove(output);
     if (!score.ok())

@@ -50,16 +50,20 @@ QualityScore measureQuality(const ToolRunner &tools, const QualityComparison &co
     const QString &source = comparison.source;
     const QString &output = comparison.output;
     // The output first: scale2ref sizes the source to it. Square pixels on both sides.
+    const QString picked = comparison.everyNthFrame > 1
+                               ? QStringLiteral("select=not(mod(n\\,%1)),").arg(comparison.everyNthFrame)
+                               : QString();
     const QString prepared =
-        comparison.sourceFilters.isEmpty() ? QString() : comparison.sourceFilters + QLatin1Char(',');
+        (comparison.sourceFilters.isEmpty() ? QString() : comparison.sourceFilters + QLatin1Char(',')) +
+        picked;
     const QString scores =
         comparison.withPsnr
             ? QStringLiteral("[dist]split[d1][d2];[ref]split[r1][r2];[d1][r1]ssim;[d2][r2]psnr")
             : QStringLiteral("[dist][ref]ssim");
     const QString graph =
         QStringLiteral(
-            "[1:%1]%2setsar=1[src];[0:v:0]setsar=1[out];[src][out]scale2ref=flags=bicubic[ref][dist];")
-            .arg(comparison.sourceStream, prepared) +
+            "[1:%1]%2setsar=1[src];[0:v:0]%3setsar=1[out];[src][out]scale2ref=flags=bicubic[ref][dist];")
+            .arg(comparison.sourceStream, prepared, picked) +
         scores;
     QStringList lines;
     const ToolOutcome outcome = tools.runTool(

@@ -35,6 +35,9 @@ struct QualityComparison
     QString sourceStream = QStringLiteral("v:0");
     QString sourceFilters;
     bool withPsnr = true;
+    // Every frame (1), or one frame in this many on both sides: a search's samples are scored well
+    // enough at a fraction of the cost.
+    int everyNthFrame = 1;
 };
 QualityScore measureQuality(const ToolRunner &tools, const QualityComparison &comparison,
                             std::chrono::milliseconds limit);
