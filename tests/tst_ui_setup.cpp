@@ -100,7 +100,7 @@ private slots:
                "videoRate=0,videoQuality=23,vaapiDevice=,audioChannels=0,deInterlaceAuto=true,"
                "audioLanguages=,subtitleLanguages=,keepDate=false,hdrOutput=0,presetForNewFiles=,"
                "largerOutput=0,"
-               "skipSameFormat=false";
+               "skipSameFormat=false,checkQuality=false,qualityTarget=9850";
         QTest::newRow("every key set, a figure unlisted")
             << "Ok"
             << "container=1,quicktime=1,autoCrop=1,deInterlace=1,videoEncoder=3,videoProfile=6,videoPreset=9,"
@@ -108,7 +108,7 @@ private slots:
                "existingOutput=2,otherParams=-movflags +faststart,subtitleLanguage=eng,defaultPath=/out,"
                "simultaneousJobs=99,videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/"
                "renderD130,audioChannels=1,audioLanguages=eng "
-               "fra,subtitleLanguages=fre,keepDate=1,hdrOutput=1"
+               "fra,subtitleLanguages=fre,keepDate=1,hdrOutput=1,qualityTarget=9700,checkQuality=1"
             << "mkv,hevc_videotoolbox,high444,veryslow,ssim,Auto,copy,384,48000,{source}_{videoCodec}_{"
                "audioCodec},"
                "Overwrite,Quality,/dev/dri/renderD130,Keep,on,on,on,on,on,-movflags +faststart,eng,eng "
@@ -121,7 +121,8 @@ private slots:
                    ",videoRate=1,videoQuality=30,vaapiDevice=/dev/dri/renderD130,audioChannels=1,"
                    "deInterlaceAuto=false,audioLanguages=eng "
                    "fra,subtitleLanguages=fre,keepDate=true,hdrOutput=1,"
-                   "presetForNewFiles=,largerOutput=0,skipSameFormat=false";
+                   "presetForNewFiles=,largerOutput=0,skipSameFormat=false,checkQuality=true,qualityTarget="
+                   "9700";
         QTest::newRow("Cancel") << "Cancel"
                                 << "otherParams=-threads 2"
                                 << ""

@@ -530,6 +530,31 @@ FR = {
     "Skip files already in the format": "Passer les fichiers déjà au format",
     "A file whose video codec and container are already those of its job is not converted":
         "Un fichier dont le codec vidéo et le conteneur sont déjà ceux de sa tâche n’est pas converti",
+    "The quality target could not be searched: %1": "La qualité visée n’a pas pu être cherchée : %1",
+    "Choosing the quality for %1…": "Choix de la qualité pour %1…",
+    "Check quality after converting": "Vérifier la qualité après conversion",
+    "Each converted file is compared with its source (SSIM and PSNR, while the next file converts); its row says how close it came":
+        "Chaque fichier converti est comparé à sa source (SSIM et PSNR, pendant la conversion du suivant) ; sa ligne dit à quel point il en est proche",
+    "Each file gets the constant quality that keeps this much of its picture, found by encoding a few short samples first: Visually lossless cannot be told from the source, High hardly, Good shows a little softness in fine detail, Small trades detail for size":
+        "Chaque fichier reçoit la qualité constante qui garde autant de son image, trouvée en encodant d’abord quelques courts extraits : Sans perte visible ne se distingue pas de la source, Haute à peine, Bonne adoucit un peu les détails fins, Petite échange du détail contre la taille",
+    "The SSIM the output must keep against its source, from 0.9 to 0.9999 (1: the same picture)":
+        "Le SSIM que la sortie doit garder face à sa source, de 0,9 à 0,9999 (1 : la même image)",
+    "Target quality": "Qualité visée",
+    "Quality": "Qualité",
+    "Visually lossless": "Sans perte visible",
+    "High": "Haute",
+    "Good": "Bonne",
+    "Small": "Petite",
+    "Quality not checked: %1": "Qualité non vérifiée : %1",
+    "PSNR %1 dB": "PSNR %1 dB",
+    "PSNR ∞ (identical)": "PSNR ∞ (identique)",
+    "%1 % of the source's size": "%1 % de la taille de la source",
+    "(target %1 not reached)": "(cible %1 non atteinte)",
+    "about %1": "environ %1",
+    "from an earlier search": "d’une recherche antérieure",
+    "No temporary folder for the samples: %1": "Pas de dossier temporaire pour les extraits : %1",
+    "a sample could not be scored": "un extrait n’a pas pu être noté",
+    "ffmpeg gave no score": "ffmpeg n’a donné aucune note",
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":
@@ -543,6 +568,7 @@ FR_PLURAL = {
     "%n stopped": ["%n arrêtée", "%n arrêtées"],
     "%n not run": ["%n non lancée", "%n non lancées"],
     "%n incomplete": ["%n incomplète", "%n incomplètes"],
+    "%n values tried in %1 s": ["%n valeur essayée en %1 s", "%n valeurs essayées en %1 s"],
 }
 EN_PLURAL = {
     "Delete %n jobs": ["Delete %n job", "Delete %n jobs"],

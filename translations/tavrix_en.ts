@@ -150,6 +150,10 @@
         <source>Larger than the source (%1 %): not kept</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The quality target could not be searched: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>BuiltInPresets</name>
@@ -1149,6 +1153,10 @@ Output: %2</source>
         <source>For an HDR10 or HLG source. Ticked: tone-map the picture to standard range (BT.709). Empty: keep the high dynamic range and ten bits where the encoder carries them (libx265, libsvtav1, libvpx-vp9); other encoders always tone-map.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Target quality</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PlannedOutput</name>
@@ -1507,10 +1515,67 @@ Output: %2</source>
     </message>
 </context>
 <context>
+    <name>QualityLevel</name>
+    <message>
+        <source>Visually lossless</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Good</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Small</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>QualityMeasure</name>
     <message>
         <source>ffmpeg gave no score</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QualityReport</name>
+    <message>
+        <source>Quality not checked: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PSNR %1 dB</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PSNR ∞ (identical)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 % of the source&apos;s size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(target %1 not reached)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>about %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>from an earlier search</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n values tried in %1 s</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1633,6 +1698,13 @@ Output: %2</source>
             <numerusform></numerusform>
             <numerusform></numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>Session</name>
+    <message>
+        <source>Choosing the quality for %1…</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1907,6 +1979,33 @@ Output: %2</source>
     </message>
     <message>
         <source>A file whose video codec and container are already those of its job is not converted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check quality after converting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Each converted file is compared with its source (SSIM and PSNR, while the next file converts); its row says how close it came</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TargetQualityBox</name>
+    <message>
+        <source>Custom</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Each file gets the constant quality that keeps this much of its picture, found by encoding a few short samples first: Visually lossless cannot be told from the source, High hardly, Good shows a little softness in fine detail, Small trades detail for size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The SSIM the output must keep against its source, from 0.9 to 0.9999 (1: the same picture)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

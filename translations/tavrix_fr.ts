@@ -150,6 +150,10 @@
         <source>Larger than the source (%1 %): not kept</source>
         <translation>Plus gros que la source (%1 %) : non gardé</translation>
     </message>
+    <message>
+        <source>The quality target could not be searched: %1</source>
+        <translation>La qualité visée n’a pas pu être cherchée : %1</translation>
+    </message>
 </context>
 <context>
     <name>BuiltInPresets</name>
@@ -1151,6 +1155,10 @@ Sortie : %2</translation>
         <source>For an HDR10 or HLG source. Ticked: tone-map the picture to standard range (BT.709). Empty: keep the high dynamic range and ten bits where the encoder carries them (libx265, libsvtav1, libvpx-vp9); other encoders always tone-map.</source>
         <translation>Pour une source HDR10 ou HLG. Cochée : ramener l’image à la plage standard (BT.709). Vide : garder la haute plage dynamique et les dix bits là où l’encodeur les porte (libx265, libsvtav1, libvpx-vp9) ; les autres encodeurs ramènent toujours à la plage standard.</translation>
     </message>
+    <message>
+        <source>Target quality</source>
+        <translation>Qualité visée</translation>
+    </message>
 </context>
 <context>
     <name>PlannedOutput</name>
@@ -1509,10 +1517,67 @@ Sortie : %2</translation>
     </message>
 </context>
 <context>
+    <name>QualityLevel</name>
+    <message>
+        <source>Visually lossless</source>
+        <translation>Sans perte visible</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>Haute</translation>
+    </message>
+    <message>
+        <source>Good</source>
+        <translation>Bonne</translation>
+    </message>
+    <message>
+        <source>Small</source>
+        <translation>Petite</translation>
+    </message>
+</context>
+<context>
     <name>QualityMeasure</name>
     <message>
         <source>ffmpeg gave no score</source>
         <translation>ffmpeg n’a donné aucune mesure</translation>
+    </message>
+</context>
+<context>
+    <name>QualityReport</name>
+    <message>
+        <source>Quality not checked: %1</source>
+        <translation>Qualité non vérifiée : %1</translation>
+    </message>
+    <message>
+        <source>PSNR %1 dB</source>
+        <translation>PSNR %1 dB</translation>
+    </message>
+    <message>
+        <source>PSNR ∞ (identical)</source>
+        <translation>PSNR ∞ (identique)</translation>
+    </message>
+    <message>
+        <source>%1 % of the source&apos;s size</source>
+        <translation>%1 % de la taille de la source</translation>
+    </message>
+    <message>
+        <source>(target %1 not reached)</source>
+        <translation>(cible %1 non atteinte)</translation>
+    </message>
+    <message>
+        <source>about %1</source>
+        <translation>environ %1</translation>
+    </message>
+    <message>
+        <source>from an earlier search</source>
+        <translation>d’une recherche antérieure</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n values tried in %1 s</source>
+        <translation>
+            <numerusform>%n valeur essayée en %1 s</numerusform>
+            <numerusform>%n valeurs essayées en %1 s</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1635,6 +1700,13 @@ Sortie : %2</translation>
             <numerusform>%n incomplète</numerusform>
             <numerusform>%n incomplètes</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>Session</name>
+    <message>
+        <source>Choosing the quality for %1…</source>
+        <translation>Choix de la qualité pour %1…</translation>
     </message>
 </context>
 <context>
@@ -1910,6 +1982,33 @@ Sortie : %2</translation>
     <message>
         <source>A file whose video codec and container are already those of its job is not converted</source>
         <translation>Un fichier dont le codec vidéo et le conteneur sont déjà ceux de sa tâche n’est pas converti</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualité</translation>
+    </message>
+    <message>
+        <source>Check quality after converting</source>
+        <translation>Vérifier la qualité après conversion</translation>
+    </message>
+    <message>
+        <source>Each converted file is compared with its source (SSIM and PSNR, while the next file converts); its row says how close it came</source>
+        <translation>Chaque fichier converti est comparé à sa source (SSIM et PSNR, pendant la conversion du suivant) ; sa ligne dit à quel point il en est proche</translation>
+    </message>
+</context>
+<context>
+    <name>TargetQualityBox</name>
+    <message>
+        <source>Custom</source>
+        <translation>Personnalisé</translation>
+    </message>
+    <message>
+        <source>Each file gets the constant quality that keeps this much of its picture, found by encoding a few short samples first: Visually lossless cannot be told from the source, High hardly, Good shows a little softness in fine detail, Small trades detail for size</source>
+        <translation>Chaque fichier reçoit la qualité constante qui garde autant de son image, trouvée en encodant d’abord quelques courts extraits : Sans perte visible ne se distingue pas de la source, Haute à peine, Bonne adoucit un peu les détails fins, Petite échange du détail contre la taille</translation>
+    </message>
+    <message>
+        <source>The SSIM the output must keep against its source, from 0.9 to 0.9999 (1: the same picture)</source>
+        <translation>Le SSIM que la sortie doit garder face à sa source, de 0,9 à 0,9999 (1 : la même image)</translation>
     </message>
 </context>
 <context>
