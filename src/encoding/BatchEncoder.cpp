@@ -258,7 +258,8 @@ std::optional<PreparedJob> BatchEncoder::Run::prepare(int index)
 
 bool BatchEncoder::Run::chooseQuality(PreparedJob &p, MediaVideo &running)
 {
-    tell([id = p.job->id, number = p.number](BatchEncoder &owner) { emit owner.jobSearching(id, number); });
+    tell([id = p.job->id, number = p.number, fileName = QFileInfo(p.job->source).fileName()](
+             BatchEncoder &owner) { emit owner.jobSearching(id, number, fileName); });
     const QualitySearchOutcome found = searchQuality(running, {tools, stopFlag});
     if (found.stopped || stopRequested || !found.choice.isValid()) {
         p.discard();

@@ -84,7 +84,7 @@ signals:
     void jobStarted(const QUuid &id, int number, const QString &fileName);
     // A job with a quality target searches its constant quality value before it encodes (the value
     // chosen, `choice`, comes next).
-    void jobSearching(const QUuid &id, int number);
+    void jobSearching(const QUuid &id, int number, const QString &fileName);
     void jobQualityChosen(const QUuid &id, int number, const CrfChoice &choice);
     // The job's percentage, and the seconds left for it and for the whole run (negative while unknown; a
     // job side by side knows only the run's).

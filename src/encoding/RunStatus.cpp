@@ -184,17 +184,19 @@ void RunStatus::follow(const BatchEncoder *encoder)
         if (sideBySide)
             beginSideBySide();
     });
-    connect(encoder, &BatchEncoder::jobStarted, this,
-            [this](const QUuid &id, int number, const QString &fileName) {
-                if (m_sideBySide)
-                    return jobStarted(number, id, fileName);
-                // The percentage goes back to 0 before the next job is named.
-                setPercentValue(0);
-                setSecondsLeft(-1, -1);
-                setCurrentEncodeFile(fileName);
-                setActiveEncoding(QString::number(number));
-                setShowProgressBar(true);
-            });
+    const auto started = [this](const QUuid &id, int number, const QString &fileName) {
+        if (m_sideBySide)
+            return jobStarted(number, id, fileName);
+        // The percentage goes back to 0 before the next job is named.
+        setPercentValue(0);
+        setSecondsLeft(-1, -1);
+        setCurrentEncodeFile(fileName);
+        setActiveEncoding(QString::number(number));
+        setShowProgressBar(true);
+    };
+    // A job searching its quality is the job at work: it is named from then on.
+    connect(encoder, &BatchEncoder::jobSearching, this, started);
+    connect(encoder, &BatchEncoder::jobStarted, this, started);
     connect(encoder, &BatchEncoder::jobProgress, this,
             [this](int number, double percent, double jobLeft, double runLeft) {
                 if (m_sideBySide)
