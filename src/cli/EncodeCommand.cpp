@@ -402,8 +402,9 @@ QList<MediaVideo::Ptr> EncodeRun::import(const QStringList &files, const CliSett
         QObject::connect(&m_session, &Session::importFinished, &importing,
                          [&](int, const ImportReport &report) {
                              for (const auto &[source, reason] : report.refused)
-                                 write(stderr, prefix() + printableText(source) + QStringLiteral(": ") +
-                                                   printableText(reason) + QLatin1Char('\n'));
+                                 if (m_printing)
+                                     write(stderr, prefix() + printableText(source) + QStringLiteral(": ") +
+                                                       printableText(reason) + QLatin1Char('\n'));
                              inputProblem = inputProblem || !report.refused.isEmpty();
                              m_refused = report.refused;
                              importing.quit();

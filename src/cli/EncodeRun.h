@@ -50,7 +50,8 @@ public:
     Session &session() { return m_session; }
     // What the run follows: the stored settings, read once, which the command's options may change.
     RunOptions &options() { return m_options; }
-    // Whether run() prints a progress line per job and the summary (on unless turned off).
+    // Whether the run says what it does itself (on unless turned off): the files import() refuses, on
+    // standard error, then a progress line per job and the summary. Off, refused() tells of the first.
     void setPrinting(bool printing) { m_printing = printing; }
     // The stop signals, and SIGHUP when it does not stop.
     StopSignals &stopSignals() { return m_stopSignals; }

@@ -471,7 +471,9 @@ int watchCommand(const QStringList &arguments)
             idle.exec();
             continue;
         }
-        watcher.convert(std::exchange(ready, {}), false);
+        QStringList batch = std::exchange(ready, {});
+        batch.removeDuplicates();
+        watcher.convert(batch, false);
     }
     return *run.interrupted();
 }

@@ -1,5 +1,6 @@
 #include "watch/FolderWatch.h"
 
+#include "media/FileScan.h"
 #include "rules/ShellQuote.h"
 #include "rules/WatchRules.h"
 
@@ -86,6 +87,15 @@ QString FolderWatch::start()
     return {};
 }
 
+void FolderWatch::tell(const QString &message)
+{
+    // A walk again finds what the last one did: each problem is told once.
+    if (!m_told.contains(message)) {
+        m_told.insert(message);
+        emit problem(message);
+    }
+}
+
 void FolderWatch::watchDirectory(const QByteArray &directory, const QString &root)
 {
     const QString path = QFile::decodeName(directory);
@@ -94,9 +104,9 @@ void FolderWatch::watchDirectory(const QByteArray &directory, const QString &roo
         return;
     const int wd = ::inotify_add_watch(m_inotify, directory.constData(), FolderEvents);
     if (wd < 0) {
-        emit problem(QCoreApplication::translate("FolderWatch",
-                                                 "“%1” cannot be watched (%2); its new files are not seen")
-                         .arg(printableName(directory), QString::fromLocal8Bit(::strerror(errno))));
+        tell(QCoreApplication::translate("FolderWatch",
+                                         "“%1” cannot be watched (%2); its new files are not seen")
+                 .arg(printableName(directory), QString::fromLocal8Bit(::strerror(errno))));
         return;
     }
     m_watchPaths.insert(wd, path);
@@ -120,10 +130,9 @@ void FolderWatch::walk(const QByteArray &directory, const QString &root, QString
         if (S_ISDIR(info.st_mode)) {
             const QString folder = QFile::decodeName(path);
             if (!isRepresentable(name))
-                emit problem(
-                    QCoreApplication::translate(
-                        "FolderWatch", "“%1”: the name is not valid UTF-8, so what it holds is not seen")
-                        .arg(printableName(path)));
+                tell(QCoreApplication::translate(
+                         "FolderWatch", "“%1”: the name is not valid UTF-8, so what it holds is not seen")
+                         .arg(printableName(path)));
             else if (!isExcluded(folder))
                 walk(path, root, seen, watch);
             continue;
@@ -136,10 +145,10 @@ void FolderWatch::walk(const QByteArray &directory, const QString &root, QString
         if (neverTaken(file.mid(root.size() + 1)))
             continue;
         if (!isRepresentable(name)) {
-            emit problem(QCoreApplication::translate(
-                             "FolderWatch", "“%1”: the name is not valid UTF-8, so it cannot be opened; "
-                                            "rename it to convert it")
-                             .arg(printableName(path)));
+            tell(QCoreApplication::translate("FolderWatch",
+                                             "“%1”: the name is not valid UTF-8, so it cannot be opened; "
+                                             "rename it to convert it")
+                     .arg(printableName(path)));
             continue;
         }
         seen << file;
@@ -171,6 +180,7 @@ QStringList FolderWatch::completeNow(QStringList &incomplete)
     QStringList seen;
     for (const QString &root : std::as_const(m_options.folders))
         walk(QFile::encodeName(root), root, seen, false);
+    sortNaturally(seen);
     QStringList complete;
     const qint64 at = now();
     for (const QString &path : std::as_const(seen)) {

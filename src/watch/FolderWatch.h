@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 
@@ -67,6 +68,7 @@ private:
     void rescan();
     bool isExcluded(const QString &path) const;
     qint64 now() const;
+    void tell(const QString &message);
 
     Options m_options;
     int m_inotify = -1;
@@ -75,6 +77,7 @@ private:
     QHash<QString, QString> m_rootOf;                    // folder -> the watched folder it lies in
     QHash<QString, Pending> m_pending;                   // files waited for
     QHash<QString, std::pair<qint64, qint64>> m_offered; // size and time when offered
+    QSet<QString> m_told;                                // problems said already
     QTimer m_checkTimer;
     QTimer m_pollTimer;
 };
