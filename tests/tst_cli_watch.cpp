@@ -197,8 +197,8 @@ private slots:
                               "exec 3>\"$2\"; for i in 0 1 2 3; do dd if=\"$1\" bs=$3 skip=$i count=1 "
                               "status=none >&3; sleep 0.7; done",
                               "-", clip("b.mov"), in + "/slow.mov", QString::number(part)});
-        // Written, then deleted while still open.
-        QVERIFY(QProcess::execute("bash", {"-c", "exec 3>\"$1\"; echo partial >&3; sleep 0.2; rm \"$1\"", "-",
+        // Written, then deleted while still open (long enough for several rescans to see it).
+        QVERIFY(QProcess::execute("bash", {"-c", "exec 3>\"$1\"; echo partial >&3; sleep 1.5; rm \"$1\"", "-",
                                            in + "/gone.mkv"}) == 0);
         // Renamed into a folder made after the start.
         QVERIFY(QDir().mkpath(in + "/sub"));

@@ -13,6 +13,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -48,7 +51,7 @@ FolderWatch::FolderWatch(Options options, QObject *parent) : QObject(parent), m_
         folder = QDir::cleanPath(folder);
     for (QString &folder : m_options.excluded)
         folder = QDir::cleanPath(folder);
-    m_checkTimer.setInterval(int(std::clamp<qint64>(m_options.settleMs / 5, 20, 1000)));
+    m_checkTimer.setSingleShot(true);
     connect(&m_checkTimer, &QTimer::timeout, this, &FolderWatch::checkPending);
     connect(&m_pollTimer, &QTimer::timeout, this, &FolderWatch::rescan);
 }
@@ -182,15 +185,19 @@ QStringList FolderWatch::completeNow(QStringList &incomplete)
         walk(QFile::encodeName(root), root, seen, false);
     sortNaturally(seen);
     QStringList complete;
+    std::optional<QSet<std::pair<quint64, quint64>>> writers;
     const qint64 at = now();
     for (const QString &path : std::as_const(seen)) {
         struct stat info = {};
         if (::stat(QFile::encodeName(path).constData(), &info) != 0)
             continue;
-        if (settledAtMs(at, modifiedMs(info), m_options.settleMs) <= at && !isOpenForWriting(path))
-            complete << path;
-        else
+        if (settledAtMs(at, modifiedMs(info), m_options.settleMs) > at) {
             incomplete << path;
+            continue;
+        }
+        if (!writers)
+            writers = filesOpenForWriting(); // once, for all the files
+        (writers->contains({quint64(info.st_dev), quint64(info.st_ino)}) ? incomplete : complete) << path;
     }
     return complete;
 }
@@ -217,8 +224,28 @@ void FolderWatch::observe(const QString &path, bool writing)
     }
     if (!writing)
         pending->writing = false;
-    if (!m_checkTimer.isActive())
-        m_checkTimer.start();
+    scheduleCheck();
+}
+
+void FolderWatch::scheduleCheck()
+{
+    // Looked at again when the first of them may be complete; a file being written waits for inotify to
+    // say it was closed. A change meanwhile is seen then, and starts its wait again.
+    std::optional<qint64> first;
+    for (const Pending &p : std::as_const(m_pending)) {
+        if (!p.writing) {
+            const qint64 at =
+                std::max(settledAtMs(p.unchangedSinceMs, p.modifiedMs, m_options.settleMs), p.notBeforeMs);
+            first = first ? std::min(*first, at) : at;
+        }
+    }
+    if (!first) {
+        m_checkTimer.stop();
+        return;
+    }
+    const qint64 wait = std::clamp<qint64>(*first - now() + 1, 0, 24 * 3600 * 1000);
+    if (!m_checkTimer.isActive() || m_checkTimer.remainingTime() > wait)
+        m_checkTimer.start(int(wait));
 }
 
 void FolderWatch::forget(const QString &path, bool below)
@@ -301,6 +328,7 @@ void FolderWatch::checkPending()
 {
     const qint64 at = now();
     QStringList vanished, complete;
+    std::optional<QSet<std::pair<quint64, quint64>>> writers;
     for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
         Pending &p = it.value();
         struct stat info = {};
@@ -312,11 +340,15 @@ void FolderWatch::checkPending()
             p = {info.st_size, modifiedMs(info), at, p.writing};
             continue;
         }
-        if (p.writing || settledAtMs(p.unchangedSinceMs, p.modifiedMs, m_options.settleMs) > at)
+        if (p.writing || settledAtMs(p.unchangedSinceMs, p.modifiedMs, m_options.settleMs) > at ||
+            p.notBeforeMs > at)
             continue;
-        // Written by a process that holds it open without writing for now: it is not complete.
-        if (isOpenForWriting(it.key())) {
-            p.unchangedSinceMs = at;
+        // Written by a process that holds it open without writing for now: it is not complete, and is
+        // looked at again a settle time later.
+        if (!writers)
+            writers = filesOpenForWriting(); // once, for all the files
+        if (writers->contains({quint64(info.st_dev), quint64(info.st_ino)})) {
+            p.notBeforeMs = at + std::max<qint64>(m_options.settleMs, 100);
             continue;
         }
         complete << it.key();
@@ -327,51 +359,45 @@ void FolderWatch::checkPending()
         const Pending p = m_pending.take(path);
         m_offered.insert(path, {p.size, p.modifiedMs});
     }
-    if (m_pending.isEmpty())
-        m_checkTimer.stop();
+    scheduleCheck();
     for (const QString &path : std::as_const(complete))
         emit ready(path);
 }
 
-bool FolderWatch::isOpenForWriting(const QString &path)
+QSet<std::pair<quint64, quint64>> FolderWatch::filesOpenForWriting()
 {
-    const QByteArray target = QFile::encodeName(QFileInfo(path).canonicalFilePath());
-    if (target.isEmpty())
-        return false;
+    QSet<std::pair<quint64, quint64>> files;
     DIR *proc = ::opendir("/proc");
     if (!proc)
-        return false;
-    bool open = false;
-    char link[4096];
-    while (!open) {
-        const dirent *process = ::readdir(proc);
-        if (!process)
-            break;
+        return files;
+    while (const dirent *process = ::readdir(proc)) {
         if (process->d_name[0] < '0' || process->d_name[0] > '9')
             continue;
-        const QByteArray fds = QByteArray("/proc/") + process->d_name + "/fd";
-        DIR *dir = ::opendir(fds.constData());
+        const QByteArray base = QByteArray("/proc/") + process->d_name;
+        DIR *dir = ::opendir((base + "/fdinfo").constData());
         if (!dir)
             continue; // another user's, or gone
         while (const dirent *fd = ::readdir(dir)) {
             if (fd->d_name[0] == '.')
                 continue;
-            const ssize_t length = ::readlinkat(::dirfd(dir), fd->d_name, link, sizeof link);
-            if (length != target.size() || target != QByteArrayView(link, length))
+            char text[256];
+            const int info = ::openat(::dirfd(dir), fd->d_name, O_RDONLY | O_CLOEXEC);
+            if (info < 0)
                 continue;
-            QFile info(QByteArray("/proc/") + process->d_name + "/fdinfo/" + fd->d_name);
-            if (!info.open(QIODevice::ReadOnly))
+            const ssize_t length = ::read(info, text, sizeof text - 1);
+            ::close(info);
+            if (length <= 0)
                 continue;
-            for (const QByteArray &line : info.readAll().split('\n')) {
-                if (line.startsWith("flags:") &&
-                    (line.mid(6).trimmed().toInt(nullptr, 8) & O_ACCMODE) != O_RDONLY)
-                    open = true;
-            }
-            if (open)
-                break;
+            text[length] = 0;
+            const char *flags = std::strstr(text, "flags:");
+            if (!flags || (std::strtol(flags + 6, nullptr, 8) & O_ACCMODE) == O_RDONLY)
+                continue;
+            struct stat st = {};
+            if (::stat((base + "/fd/" + fd->d_name).constData(), &st) == 0 && S_ISREG(st.st_mode))
+                files.insert({quint64(st.st_dev), quint64(st.st_ino)});
         }
         ::closedir(dir);
     }
     ::closedir(proc);
-    return open;
+    return files;
 }

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <utility>
+
 class QSocketNotifier;
 
 // Watches folders, their sub-folders included, and offers each video file once it is complete: its size
@@ -40,8 +42,8 @@ public:
     // One walk, without watching: the files complete now, and in `incomplete` those that are not yet.
     QStringList completeNow(QStringList &incomplete);
 
-    // Whether a process of this user has `path` open for writing (through /proc).
-    static bool isOpenForWriting(const QString &path);
+    // The files (device and inode) processes of this user have open for writing.
+    static QSet<std::pair<quint64, quint64>> filesOpenForWriting();
 
 signals:
     void ready(const QString &path);
@@ -56,7 +58,8 @@ private:
         qint64 size = 0;
         qint64 modifiedMs = 0;
         qint64 unchangedSinceMs = 0;
-        bool writing = false; // inotify saw it written and not closed since
+        bool writing = false;   // inotify saw it written and not closed since
+        qint64 notBeforeMs = 0; // found open for writing: looked at again then
     };
 
     void walk(const QByteArray &directory, const QString &root, QStringList &seen, bool watch);
@@ -65,6 +68,7 @@ private:
     void forget(const QString &path, bool below);
     void readEvents();
     void checkPending();
+    void scheduleCheck();
     void rescan();
     bool isExcluded(const QString &path) const;
     qint64 now() const;
