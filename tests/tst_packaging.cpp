@@ -80,6 +80,25 @@ private slots:
             QVERIFY2(out.trimmed().isEmpty(), out.constData());
     }
 
+    // The watch service as systemd reads it, for one folder; its program pointed at the build's, which
+    // systemd checks exists.
+    void watchUnitVerifies()
+    {
+        const QString analyze = QStandardPaths::findExecutable(QStringLiteral("systemd-analyze"));
+        if (analyze.isEmpty())
+            QSKIP("systemd-analyze is missing: install systemd");
+        QByteArray unit = TestSupport::readFile(packagingFile(QStringLiteral("tavrix-watch@.service")));
+        QVERIFY(unit.contains("\nExecStart=/usr/bin/tavrix-cli watch %f\n"));
+        unit.replace("/usr/bin/tavrix-cli", TAVRIX_BUILD_DIR "/bin/tavrix-cli");
+        QTemporaryDir units;
+        QVERIFY(TestSupport::writeFile(units.filePath(QStringLiteral("tavrix-watch@.service")), unit));
+        const QString instance = units.filePath(QStringLiteral("tavrix-watch@home-me-Videos-Inbox.service"));
+        QVERIFY(QFile::link(QStringLiteral("tavrix-watch@.service"), instance));
+        QByteArray out, err;
+        QCOMPARE(TestSupport::run(analyze, {"verify", "--man=no", instance}, &out, &err), 0);
+        QVERIFY2((out + err).isEmpty(), (out + err).constData()); // an unknown key is only a warning
+    }
+
     void desktopEntryMatchesTheApplication()
     {
         QCOMPARE(desktopValue(QStringLiteral("Exec")), QStringLiteral("tavrix %F"));
@@ -117,6 +136,7 @@ private slots:
         entries.sort();
         QCOMPARE(entries,
                  (QStringList{"./usr/bin/tavrix", "./usr/bin/tavrix-cli",
+                              "./usr/lib/systemd/user/tavrix-watch@.service",
                               "./usr/libexec/tavrix/ffmpeg -> /usr/bin/ffmpeg",
                               "./usr/libexec/tavrix/mediainfo -> /usr/bin/mediainfo",
                               "./usr/libexec/tavrix/tavrix-readback",

@@ -12,6 +12,7 @@ int queueCommand(const QStringList &arguments);
 int encodersCommand(const QStringList &arguments);
 int presetsCommand(const QStringList &arguments);
 int compareCommand(const QStringList &arguments);
+int watchCommand(const QStringList &arguments);
 
 // Exit statuses.
 inline constexpr int ExitOk = 0;

@@ -269,7 +269,62 @@ std::optional<int> readJobsAtOnce(const QCommandLineParser &parser, const QStrin
     return value;
 }
 
-EncodeRun::EncodeRun(QString command, bool verbose) : m_command(std::move(command))
+namespace {
+
+QList<int> stopSignalsFor(bool hangupStops)
+{
+    QList<int> numbers = StopSignals::defaultSignals();
+    if (!hangupStops)
+        numbers.removeAll(SIGHUP);
+    return numbers;
+}
+
+} // namespace
+
+std::optional<int> readHosts(const QCommandLineParser &parser, const QString &command, QString &hosts,
+                             QString &parallelProgram)
+{
+    // The messages name the command they were first written for.
+    const auto said = [&command](QString text) {
+        return text.replace(QStringLiteral("tavrix-cli encode: "),
+                            QStringLiteral("tavrix-cli ") + command + QStringLiteral(": "));
+    };
+    if (!parser.isSet(QStringLiteral("hosts")))
+        return std::nullopt;
+    const QFileInfo file(parser.value(QStringLiteral("hosts")));
+    if (!file.isFile() || !file.isReadable()) {
+        write(stderr, said(tr("tavrix-cli encode: “%1”: the hosts file cannot be read\n")
+                               .arg(printableText(parser.value(QStringLiteral("hosts"))))));
+        return ExitUsage;
+    }
+    hosts = file.absoluteFilePath();
+    // GNU parallel skips empty lines and comments; with no login left it would convert everything here,
+    // which is not what was asked.
+    QFile list(hosts);
+    bool listsAHost = false;
+    if (list.open(QIODevice::ReadOnly))
+        while (!listsAHost && !list.atEnd()) {
+            const QByteArray line = list.readLine().trimmed();
+            listsAHost = !line.isEmpty() && !line.startsWith('#');
+        }
+    if (!listsAHost) {
+        write(stderr, said(tr("tavrix-cli encode: “%1” lists no host\n")
+                               .arg(printableText(parser.value(QStringLiteral("hosts"))))));
+        return ExitUsage;
+    }
+    parallelProgram = QStandardPaths::findExecutable(QStringLiteral("parallel"));
+    if (parallelProgram.isEmpty()) {
+        write(stderr, said(tr("tavrix-cli encode: --hosts needs GNU parallel; install the Debian package "
+                              "“parallel” (sudo apt-get install parallel)\n")));
+        return ExitFailure;
+    }
+    return std::nullopt;
+}
+
+EncodeRun::EncodeRun(QString command, bool verbose, bool hangupStops)
+    : m_command(std::move(command)), m_hangupStops(hangupStops),
+      m_stopSignals(stopSignalsFor(hangupStops), nullptr,
+                    hangupStops ? QList<int>{SIGTSTP, SIGCONT} : QList<int>{SIGTSTP, SIGCONT, SIGHUP})
 {
     // Standard output carries the progress and the summary; the core's diagnostic lines go aside.
     setDiagnosticStream(verbose ? stderr : nullptr);
@@ -320,6 +375,8 @@ EncodeRun::EncodeRun(QString command, bool verbose) : m_command(std::move(comman
             owner->encoder()->setPaused(false);
             return;
         }
+        if (signalNumber == SIGHUP && !m_hangupStops)
+            return;
         // The message goes to standard error: standard output may be the closed pipe itself.
         write(stderr, QLatin1Char('\n') + prefix() + tr("stopping…\n"));
         owner->stop();
@@ -349,14 +406,17 @@ QList<MediaVideo::Ptr> EncodeRun::import(const QStringList &files, const CliSett
 {
     // Probed side by side by the session's workers; the jobs come back in the order of the files.
     const qsizetype before = m_session.jobs()->rowCount();
+    m_refused.clear();
     {
         QEventLoop importing;
         QObject::connect(&m_session, &Session::importFinished, &importing,
                          [&](int, const ImportReport &report) {
                              for (const auto &[source, reason] : report.refused)
-                                 write(stderr, prefix() + printableText(source) + QStringLiteral(": ") +
-                                                   printableText(reason) + QLatin1Char('\n'));
+                                 if (m_printing)
+                                     write(stderr, prefix() + printableText(source) + QStringLiteral(": ") +
+                                                       printableText(reason) + QLatin1Char('\n'));
                              inputProblem = inputProblem || !report.refused.isEmpty();
+                             m_refused = report.refused;
                              importing.quit();
                          });
         m_session.import({files, {}, settings.dest.value_or(QString()), {}, false, newJobSettings(settings)});
@@ -389,9 +449,11 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
     desktop.setNotifying(m_notifying);
     ProgressPrinter printer(status, jobs);
     QEventLoop loop;
-    QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });
-    QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
-                     [&](const QUuid &id, const JobResult &result) { printer.jobFinished(id, result); });
+    if (m_printing) {
+        QObject::connect(&status, &RunStatus::changed, &loop, [&] { printer.statusChanged(); });
+        QObject::connect(&encoder, &BatchEncoder::jobFinished, &loop,
+                         [&](const QUuid &id, const JobResult &result) { printer.jobFinished(id, result); });
+    }
     bool allConverted = false;
     QObject::connect(&encoder, &BatchEncoder::runFinished, &loop,
                      [&](const RunTally &counted) { allConverted = counted.allConverted(); });
@@ -408,20 +470,22 @@ int EncodeRun::run(const QList<MediaVideo::Ptr> &jobs, std::optional<Preferences
     readerGone.start(250);
 
     // A job refused at import is not run, with the reason, rather than run on some other track.
+    if (!m_builder)
+        m_builder = encoder.commandBuilder();
     if (!m_refusals.isEmpty())
-        encoder.setCommandBuilder([inner = encoder.commandBuilder(),
-                                   refusals = m_refusals](const MediaVideo &job, const ToolRunner &tools,
-                                                          const QString &globalParams, CropDetection crop) {
-            const QString refusal = refusals.value(job.id);
-            return refusal.isEmpty() ? inner(job, tools, globalParams, crop) : CommandLine{{}, refusal};
-        });
+        encoder.setCommandBuilder(
+            [inner = *m_builder, refusals = m_refusals](const MediaVideo &job, const ToolRunner &tools,
+                                                        const QString &globalParams, CropDetection crop) {
+                const QString refusal = refusals.value(job.id);
+                return refusal.isEmpty() ? inner(job, tools, globalParams, crop) : CommandLine{{}, refusal};
+            });
     // The rows about to run show no result until theirs comes, as in the window.
     for (const MediaVideo::Ptr &job : jobs)
         job->result = JobResult();
     encoder.start(jobs, m_options);
     loop.exec();
     g_outputClosed = {};
-    if (!m_outputClosed)
+    if (!m_outputClosed && m_printing)
         printSummary(jobs);
 
     if (const std::optional<int> status = interrupted())
@@ -467,35 +531,8 @@ int encodeCommand(const QStringList &arguments)
         return ExitUsage;
     QString hosts;
     QString parallelProgram;
-    if (parser.isSet(QStringLiteral("hosts"))) {
-        const QFileInfo file(parser.value(QStringLiteral("hosts")));
-        if (!file.isFile() || !file.isReadable()) {
-            write(stderr, tr("tavrix-cli encode: “%1”: the hosts file cannot be read\n")
-                              .arg(printableText(parser.value(QStringLiteral("hosts")))));
-            return ExitUsage;
-        }
-        hosts = file.absoluteFilePath();
-        // GNU parallel skips empty lines and comments; with no login left it would convert everything here,
-        // which is not what was asked.
-        QFile list(hosts);
-        bool listsAHost = false;
-        if (list.open(QIODevice::ReadOnly))
-            while (!listsAHost && !list.atEnd()) {
-                const QByteArray line = list.readLine().trimmed();
-                listsAHost = !line.isEmpty() && !line.startsWith('#');
-            }
-        if (!listsAHost) {
-            write(stderr, tr("tavrix-cli encode: “%1” lists no host\n")
-                              .arg(printableText(parser.value(QStringLiteral("hosts")))));
-            return ExitUsage;
-        }
-        parallelProgram = QStandardPaths::findExecutable(QStringLiteral("parallel"));
-        if (parallelProgram.isEmpty()) {
-            write(stderr, tr("tavrix-cli encode: --hosts needs GNU parallel; install the Debian package "
-                             "“parallel” (sudo apt-get install parallel)\n"));
-            return ExitFailure;
-        }
-    }
+    if (const std::optional<int> status = readHosts(parser, QStringLiteral("encode"), hosts, parallelProgram))
+        return *status;
     EncodeRun run(QStringLiteral("encode"), parser.isSet(QStringLiteral("verbose")));
     run.setNotifying(parser.isSet(QStringLiteral("notify")));
     if (!run.ready())

@@ -26,6 +26,8 @@ void printUsage(std::FILE *stream)
         "  defaults --reset               clear the stored defaults\n"
         "  encoders                       each encoder, \"available\" or \"unavailable: REASON\"\n"
         "  compare SOURCE OUTPUT          how close OUTPUT is to SOURCE: SSIM, PSNR and size\n"
+        "  watch [SETTINGS] DIR...        convert each video file that appears in DIR once it is\n"
+        "                                 complete (see 'watch --help')\n"
         "  presets list|show|save|export|import|rename|delete\n"
         "                                 named settings (see 'presets --help'); use one with\n"
         "                                 --use-preset NAME|FILE on probe, command, encode, queue add\n"
@@ -90,6 +92,8 @@ int main(int argc, char *argv[])
         return presetsCommand(arguments);
     if (command == QLatin1String("compare"))
         return compareCommand(arguments);
+    if (command == QLatin1String("watch"))
+        return watchCommand(arguments);
 
     std::fprintf(stderr, "tavrix-cli: unknown command '%s'\n", qPrintable(printableText(command)));
     printUsage(stderr);
