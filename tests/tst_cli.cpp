@@ -91,7 +91,7 @@ private slots:
         Preferences::writeInt(Preferences::Key::audioDebit, 256);
         QCOMPARE(cli({"defaults", "audioDebit"}).out, QStringLiteral("256\n"));
         const QStringList lines = cli({"defaults"}).out.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 30);
+        QCOMPARE(lines.size(), 32);
         QVERIFY(lines.contains("autoCrop=true") && lines.contains("subtitleLanguage="));
         QCOMPARE(cli({"defaults", "--reset"}).status, 0);
         QCOMPARE(cli({"defaults", "otherParams"}).out, QStringLiteral("\n"));
@@ -159,7 +159,7 @@ private slots:
                 "frameCount hdr "
                 "hdrOutput height id image info interlaced isQuicktime keepAllAudio keepDate "
                 "masteringDisplay maxCll "
-                "maxFall otherParam preset "
+                "maxFall otherParam preset qualityTarget "
                 "source streams subtitleBurn subtitleExternal subtitleLanguage subtitleTrack subtitleTracks "
                 "videoBitDepth videoCrop videoDebit videoDisplayAspectRatio videoEncoder "
                 "videoHeight videoPixelAspectRatio videoPreset videoProfile videoQuality videoRate "

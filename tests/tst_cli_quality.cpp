@@ -185,7 +185,7 @@ private slots:
         const QRegularExpressionMatch c = chosen.match(said), m = checked.match(said, c.capturedEnd());
         QVERIFY2(c.hasMatch() && m.hasMatch(), qPrintable(said));
         QVERIFY2(c.captured(2).toDouble() >= 0.97 && c.captured(3).toInt() <= 6, qPrintable(said));
-        QVERIFY2(std::abs(m.captured(1).toDouble() - c.captured(2).toDouble()) <= 0.002, qPrintable(said));
+        QVERIFY2(std::abs(m.captured(1).toDouble() - c.captured(2).toDouble()) <= 0.005, qPrintable(said));
         QCOMPARE(TestSupport::ffprobe(dir.filePath("one/clip $(x).mkv"),
                                       "-show_entries stream=codec_name -of csv=p=0"),
                  QByteArray("h264\n"));
