@@ -170,9 +170,7 @@ void printSummary(const QList<MediaVideo::Ptr> &jobs)
             line += QStringLiteral(" -> ") +
                     printableText(r.writtenPath.isEmpty() ? job->destination : r.writtenPath);
         text += line + QLatin1Char('\n');
-        const QString chosen = r.chosen.isValid() ? r.chosen.text() + QStringLiteral(" (") +
-                                                        r.chosen.searchText() + QLatin1Char(')')
-                                                  : QString();
+        const QString chosen = r.chosen.fullText();
         for (const QString &detail : {chosen, r.quality.text()})
             if (!detail.isEmpty())
                 text += QStringLiteral("      ") + printableText(detail) + QLatin1Char('\n');

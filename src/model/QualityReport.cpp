@@ -61,3 +61,35 @@ QString CrfChoice::searchText() const
     return QCoreApplication::translate("QualityReport", "%n values tried in %1 s", nullptr, candidates)
         .arg(std::lround(seconds));
 }
+
+QString CrfChoice::fullText() const
+{
+    return isValid() ? text() + QStringLiteral(" (") + searchText() + QLatin1Char(')') : QString();
+}
+
+QJsonObject CrfChoice::toJson() const
+{
+    return QJsonObject{
+        {QStringLiteral("crf"), crf},
+        {QStringLiteral("target"), target},
+        {QStringLiteral("score"), score},
+        {QStringLiteral("reached"), reached},
+        {QStringLiteral("predictedBytes"), double(predictedBytes)},
+        {QStringLiteral("seconds"), seconds},
+        {QStringLiteral("candidates"), candidates},
+    };
+}
+
+CrfChoice CrfChoice::fromJson(const QJsonObject &object)
+{
+    CrfChoice choice;
+    const int crf = object.value(QLatin1String("crf")).toInt(-1);
+    choice.crf = crf >= 0 && crf <= 255 ? crf : -1;
+    choice.target = object.value(QLatin1String("target")).toDouble();
+    choice.score = object.value(QLatin1String("score")).toDouble();
+    choice.reached = object.value(QLatin1String("reached")).toBool(true);
+    choice.predictedBytes = qint64(object.value(QLatin1String("predictedBytes")).toDouble(-1));
+    choice.seconds = object.value(QLatin1String("seconds")).toDouble();
+    choice.candidates = object.value(QLatin1String("candidates")).toInt();
+    return choice;
+}

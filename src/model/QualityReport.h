@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 
 #include <optional>
@@ -37,4 +38,10 @@ struct CrfChoice
     QString text() const;
     // "5 values tried in 12 s", or "from an earlier search"
     QString searchText() const;
+    // Both: "CRF 27 · SSIM 0.981 · about 420 MB (5 values tried in 12 s)"; empty when invalid.
+    QString fullText() const;
+
+    // As a saved list and the search cache keep it; a field missing or of the wrong type reads as unknown.
+    QJsonObject toJson() const;
+    static CrfChoice fromJson(const QJsonObject &object);
 };

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
@@ -43,18 +42,9 @@ QString CrfCache::path() const
 std::optional<CrfChoice> CrfCache::find(const QString &key) const
 {
     std::lock_guard lock(g_mutex);
-    const QJsonObject entry = readAll(path()).value(key).toObject();
-    const int crf = entry.value(QLatin1String("crf")).toInt(-1);
-    if (crf < 0 || crf > 255)
+    CrfChoice choice = CrfChoice::fromJson(readAll(path()).value(key).toObject());
+    if (!choice.isValid())
         return std::nullopt;
-    CrfChoice choice;
-    choice.crf = crf;
-    choice.target = entry.value(QLatin1String("target")).toDouble();
-    choice.score = entry.value(QLatin1String("score")).toDouble();
-    choice.reached = entry.value(QLatin1String("reached")).toBool(true);
-    choice.predictedBytes = qint64(entry.value(QLatin1String("predictedBytes")).toDouble(-1));
-    choice.seconds = entry.value(QLatin1String("seconds")).toDouble();
-    choice.candidates = entry.value(QLatin1String("candidates")).toInt();
     choice.cached = true;
     return choice;
 }
@@ -63,16 +53,9 @@ void CrfCache::remember(const QString &key, const CrfChoice &choice)
 {
     std::lock_guard lock(g_mutex);
     QJsonObject all = readAll(path());
-    all[key] = QJsonObject{
-        {QStringLiteral("crf"), choice.crf},
-        {QStringLiteral("target"), choice.target},
-        {QStringLiteral("score"), choice.score},
-        {QStringLiteral("reached"), choice.reached},
-        {QStringLiteral("predictedBytes"), double(choice.predictedBytes)},
-        {QStringLiteral("seconds"), choice.seconds},
-        {QStringLiteral("candidates"), choice.candidates},
-        {QStringLiteral("at"), QDateTime::currentSecsSinceEpoch()},
-    };
+    QJsonObject entry = choice.toJson();
+    entry[QStringLiteral("at")] = QDateTime::currentSecsSinceEpoch();
+    all[key] = entry;
     // The oldest go first.
     while (all.size() > MaxEntries) {
         auto oldest = std::min_element(all.begin(), all.end(), [](const QJsonValue &a, const QJsonValue &b) {

@@ -207,17 +207,8 @@ QJsonObject withQuality(QJsonObject result, const JobResult &from)
             quality[QStringLiteral("psnr")] = *q.psnr;
         result[QStringLiteral("quality")] = quality;
     }
-    const CrfChoice &c = from.chosen;
-    if (c.isValid())
-        result[QStringLiteral("chosen")] = QJsonObject{
-            {QStringLiteral("crf"), c.crf},
-            {QStringLiteral("target"), c.target},
-            {QStringLiteral("score"), c.score},
-            {QStringLiteral("reached"), c.reached},
-            {QStringLiteral("predictedBytes"), double(c.predictedBytes)},
-            {QStringLiteral("seconds"), c.seconds},
-            {QStringLiteral("candidates"), c.candidates},
-        };
+    if (from.chosen.isValid())
+        result[QStringLiteral("chosen")] = from.chosen.toJson();
     return result;
 }
 
@@ -232,14 +223,7 @@ void readQuality(Reader &result, JobResult &into)
         into.quality.psnr = psnr;
     into.quality.sizeRatio = q.number("sizeRatio", -1);
     into.quality.problem = q.text("problem", {});
-    Reader c(result.object("chosen"), error);
-    into.chosen.crf = std::clamp(c.integer("crf", -1), -1, 255);
-    into.chosen.target = c.number("target", 0);
-    into.chosen.score = c.number("score", 0);
-    into.chosen.reached = c.boolean("reached", true);
-    into.chosen.predictedBytes = qint64(c.number("predictedBytes", -1));
-    into.chosen.seconds = c.number("seconds", 0);
-    into.chosen.candidates = c.integer("candidates", 0);
+    into.chosen = CrfChoice::fromJson(result.object("chosen"));
 }
 
 } // namespace

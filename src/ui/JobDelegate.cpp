@@ -67,9 +67,7 @@ QString resultTip(const JobResult &result, const QString &written)
     QString tip = result.reasonText();
     if (!written.isEmpty())
         tip = JobDelegate::tr("Written to %1").arg(written);
-    const QString chosen = result.chosen.isValid() ? result.chosen.text() + QStringLiteral(" (") +
-                                                         result.chosen.searchText() + QLatin1Char(')')
-                                                   : QString();
+    const QString chosen = result.chosen.fullText();
     for (const QString &detail : {chosen, result.quality.text()})
         if (!detail.isEmpty())
             tip += (tip.isEmpty() ? QString() : QStringLiteral("\n")) + detail;
