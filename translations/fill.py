@@ -555,6 +555,33 @@ FR = {
     "No temporary folder for the samples: %1": "Pas de dossier temporaire pour les extraits : %1",
     "a sample could not be scored": "un extrait n’a pas pu être noté",
     "ffmpeg gave no score": "ffmpeg n’a donné aucune note",
+    'The folder is not there.': 'Le dossier n’est pas là.',
+    'Watched Folders': 'Dossiers surveillés',
+    'Convert new files automatically': 'Convertir automatiquement les nouveaux fichiers',
+    'A new file starts converting as soon as it joins the list. When this is off, new files wait in the list for Encoding.': 'Un nouveau fichier est converti dès qu’il rejoint la liste. Sinon, les nouveaux fichiers attendent dans la liste qu’on lance l’encodage.',
+    'Folder': 'Dossier',
+    'Settings': 'Réglages',
+    'State': 'État',
+    'Watch Folder…': 'Surveiller un dossier…',
+    'Pause': 'Pause',
+    'Resume': 'Reprendre',
+    'Stop Watching': 'Ne plus surveiller',
+    'The folder is no longer watched. Its files and the jobs already in the list stay as they are.': 'Le dossier n’est plus surveillé. Ses fichiers et les tâches déjà dans la liste restent tels quels.',
+    'Settings for new files': 'Réglages des nouveaux fichiers',
+    'Paused': 'En pause',
+    'Watching': 'Surveillé',
+    'Watch Folder': 'Surveiller un dossier',
+    'Video files that appear in the folder, or in folders inside it, join the job list once they are complete. A file is never taken twice.': 'Les fichiers vidéo qui apparaissent dans le dossier, ou dans ses sous-dossiers, rejoignent la liste des tâches une fois complets. Un fichier n’est jamais pris deux fois.',
+    'The folder to watch': 'Le dossier à surveiller',
+    'Choose…': 'Choisir…',
+    'Also add the videos already in the folder': 'Ajouter aussi les vidéos déjà présentes dans le dossier',
+    'Watch': 'Surveiller',
+    'There is no folder there.': 'Il n’y a pas de dossier à cet endroit.',
+    'This folder is watched already.': 'Ce dossier est déjà surveillé.',
+    'This folder lies in “%1”, which is watched already.': 'Ce dossier se trouve dans « %1 », déjà surveillé.',
+    '“%1”, inside this folder, is watched already; stop watching it first.': '« %1 », dans ce dossier, est déjà surveillé ; cessez d’abord de le surveiller.',
+    'New video files in a folder join the list as they arrive.': 'Les nouveaux fichiers vidéo d’un dossier rejoignent la liste à leur arrivée.',
+    '“%1” not added: %2': '« %1 » non ajouté : %2',
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":
@@ -569,12 +596,15 @@ FR_PLURAL = {
     "%n not run": ["%n non lancée", "%n non lancées"],
     "%n incomplete": ["%n incomplète", "%n incomplètes"],
     "%n values tried in %1 s": ["%n valeur essayée en %1 s", "%n valeurs essayées en %1 s"],
+    "Watching · %n new file(s) added":
+        ["Surveillé · %n nouveau fichier ajouté", "Surveillé · %n nouveaux fichiers ajoutés"],
 }
 EN_PLURAL = {
     "Delete %n jobs": ["Delete %n job", "Delete %n jobs"],
     "%n picture subtitle(s) cannot go into %1: left out":
         ["%n picture subtitle cannot go into %1: left out", "%n picture subtitles cannot go into %1: left out"],
     "%n channel(s)": ["%n channel", "%n channels"],
+    "Watching · %n new file(s) added": ["Watching · %n new file added", "Watching · %n new files added"],
 }
 
 

@@ -40,6 +40,8 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList &files, Instan
         listProblem = session->keepJobsIn(folder);
     else
         listProblem = tr("%1 The list starts empty and is not saved.").arg(m_lock->error());
+    // The folders watched when the window last closed are watched again.
+    content->startWatching();
     connect(session, &Session::jobsNotSaved, this,
             [this](const QString &message) { tell(QStringLiteral("listNotSaved"), message); });
 

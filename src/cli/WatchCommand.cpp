@@ -44,11 +44,6 @@ QString shown(const QString &path)
     return printableText(path);
 }
 
-qint64 modifiedMs(const struct stat &st)
-{
-    return qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
-}
-
 // Seconds given to an option, as milliseconds; nullopt when it is not a number of at least `least`.
 std::optional<qint64> readSeconds(const QCommandLineParser &parser, const QString &name, double fallback,
                                   double least)
@@ -161,32 +156,23 @@ public:
     int convert(const QStringList &files, bool inputProblem)
     {
         QStringList taken;
-        QHash<QString, RecordedFile> found;
+        QHash<QString, RecordedFile> takenFiles;
         for (const QString &path : files) {
-            struct stat info = {};
-            if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-                continue;
-            RecordedFile file{path, qint64(info.st_size), modifiedMs(info), {}, {}, {}};
-            RecordMatch match = m_record.match(path, file.size, file.modifiedMs);
-            if (match.kind == RecordMatch::Kind::NeedPrint) {
-                file.fingerprint = WatchRecord::fingerprint(path);
-                if (file.fingerprint.isEmpty()) {
+            const std::optional<WatchRecord::Found> found = m_record.lookUp(path);
+            if (!found) {
+                // Gone since it was complete, or unreadable.
+                if (QFileInfo::exists(path))
                     event(tr("skipped: %1: it cannot be read").arg(shown(path)));
-                    continue;
-                }
-                match = m_record.match(path, file.size, file.modifiedMs, file.fingerprint);
+                continue;
             }
-            if (match.kind == RecordMatch::Kind::New) {
+            if (found->kind == RecordMatch::Kind::New) {
                 event(tr("taken: %1").arg(shown(path)));
                 taken << path;
-                found.insert(path, file);
+                takenFiles.insert(path, found->now);
                 continue;
             }
-            const RecordedFile before = m_record.files()[match.index];
-            if (before.path != path || before.size != file.size || before.modifiedMs != file.modifiedMs) {
-                m_record.move(match.index, path, file.size, file.modifiedMs);
-                m_recordChanged = true;
-            }
+            m_recordChanged |= found->changed;
+            const RecordedFile &before = found->before;
             const QString why = before.outcome == QLatin1String("output")    ? tr("written by this watcher")
                                 : before.outcome == QLatin1String("refused") ? tr("refused before")
                                                                              : tr("converted before");
@@ -202,31 +188,24 @@ public:
         const QList<MediaVideo::Ptr> jobs = m_run.import(taken, m_settings, inputProblem);
         for (const auto &[source, reason] : m_run.refused()) {
             event(tr("refused: %1: %2").arg(shown(source), printableText(reason)));
-            if (found.contains(source))
-                record(found.value(source), QStringLiteral("refused"));
+            if (takenFiles.contains(source))
+                record(takenFiles.value(source), QStringLiteral("refused"));
         }
         saveRecord();
         if (const std::optional<int> status = m_run.interrupted())
             return *status;
         const int status = m_run.run(jobs, m_settings.existing, inputProblem);
         for (const MediaVideo::Ptr &job : jobs)
-            finished(*job, found.value(job->source));
+            finished(*job, takenFiles.value(job->source));
         m_run.session().jobs()->clear();
         saveRecord();
         return status;
     }
 
 private:
-    void record(RecordedFile file, const QString &outcome, const QString &output = {})
+    void record(const RecordedFile &file, const QString &outcome, const QString &output = {})
     {
-        if (file.fingerprint.isEmpty())
-            file.fingerprint = WatchRecord::fingerprint(file.path);
-        if (file.fingerprint.isEmpty())
-            return;
-        file.outcome = outcome;
-        file.output = output;
-        m_record.put(file);
-        m_recordChanged = true;
+        m_recordChanged |= m_record.record(file, outcome, output);
     }
 
     void saveRecord()
@@ -253,10 +232,7 @@ private:
                       : tr("converted: %1 -> %2 (incomplete: %3)")
                             .arg(shown(source.path), shown(output), reason));
             record(source, QStringLiteral("converted"), output);
-            struct stat info = {};
-            if (::stat(QFile::encodeName(output).constData(), &info) == 0)
-                record({output, qint64(info.st_size), modifiedMs(info), {}, {}, {}},
-                       QStringLiteral("output"));
+            record({output, 0, 0, {}, {}, {}}, QStringLiteral("output"));
             afterwards(source.path, r);
             break;
         }
@@ -300,11 +276,9 @@ private:
         }
         event(tr("moved: %1 -> %2").arg(shown(source), shown(moved)));
         const RecordMatch match = m_record.match(source, 0, 0, WatchRecord::fingerprint(moved));
-        if (match.index >= 0) {
-            struct stat info = {};
-            if (::stat(QFile::encodeName(moved).constData(), &info) == 0)
-                m_record.move(match.index, moved, info.st_size, modifiedMs(info));
-        }
+        qint64 size = 0, modified = 0;
+        if (match.index >= 0 && WatchRecord::stat(moved, size, modified))
+            m_record.move(match.index, moved, size, modified);
     }
 
     EncodeRun &m_run;

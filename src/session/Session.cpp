@@ -95,6 +95,7 @@ QString Session::keepJobsIn(const QString &folder, bool previews)
     m_queueFile.emplace(folder);
     const QueueFile::LoadResult loaded = m_queueFile->load();
     m_jobs.append(loaded.jobs);
+    m_watch = loaded.watch;
     if (previews)
         remakePreviews(loaded.jobs);
 
@@ -161,6 +162,7 @@ void Session::save()
         const std::lock_guard lock(pending->mutex);
         pending->jobs = std::move(copies);
         pending->running = m_runningJobs;
+        pending->watch = m_watch;
         pending->pending = true;
         if (pending->writing)
             return; // the writer takes the newest list when it is done with the one it writes
@@ -170,6 +172,7 @@ void Session::save()
         for (;;) {
             QList<MediaVideo::Ptr> jobs;
             QSet<QUuid> running;
+            WatchSetup watch;
             {
                 const std::lock_guard lock(pending->mutex);
                 if (!pending->pending) {
@@ -179,8 +182,9 @@ void Session::save()
                 pending->pending = false;
                 jobs = std::exchange(pending->jobs, {});
                 running = pending->running;
+                watch = pending->watch;
             }
-            const QString error = file.save(jobs, running).error;
+            const QString error = file.save(jobs, running, watch).error;
             {
                 const std::lock_guard lock(pending->mutex);
                 pending->lastError = error;
@@ -189,6 +193,19 @@ void Session::save()
                 this, [this, error] { saved(error); }, Qt::QueuedConnection);
         }
     });
+}
+
+void Session::setWatchSetup(const WatchSetup &setup)
+{
+    if (setup == m_watch)
+        return;
+    m_watch = setup;
+    scheduleSave();
+}
+
+QString Session::dataFolder() const
+{
+    return m_queueFile ? m_queueFile->directory() : defaultDataFolder();
 }
 
 void Session::saved(const QString &error)

@@ -111,6 +111,12 @@ public:
     // empty text when the saved list is the list in memory.
     QString flushJobs();
 
+    // The watched folders of the window: read with the saved list, saved with it.
+    const WatchSetup &watchSetup() const { return m_watch; }
+    void setWatchSetup(const WatchSetup &setup);
+    // The folder the list is kept in; the per-user data folder when it is kept nowhere.
+    QString dataFolder() const;
+
 signals:
     // The list could not be saved: once, until a save succeeds again.
     void jobsNotSaved(const QString &message);
@@ -150,6 +156,7 @@ private:
         std::mutex mutex;
         QList<MediaVideo::Ptr> jobs; // copies, taken on this thread
         QSet<QUuid> running;
+        WatchSetup watch;
         bool pending = false;
         bool writing = false;
         QString lastError;
@@ -181,6 +188,7 @@ private:
     int m_expected = 0;
 
     std::optional<QueueFile> m_queueFile;
+    WatchSetup m_watch;
     QTimer m_saveTimer;
     QSet<QUuid> m_runningJobs; // encoders started and not ended, as this thread has heard
     std::shared_ptr<PendingSave> m_pendingSave = std::make_shared<PendingSave>();

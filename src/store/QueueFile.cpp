@@ -446,7 +446,8 @@ MediaVideo::Ptr QueueFile::jobFromJson(const QJsonObject &object, QString &error
     return job;
 }
 
-QueueFile::SaveResult QueueFile::save(const QList<MediaVideo::Ptr> &jobs, const QSet<QUuid> &running) const
+QueueFile::SaveResult QueueFile::save(const QList<MediaVideo::Ptr> &jobs, const QSet<QUuid> &running,
+                                      const WatchSetup &watch) const
 {
     const auto failure = [this](const QString &reason) {
         return SaveResult{tr("The job list could not be saved to “%1”: %2").arg(path(), reason)};
@@ -464,7 +465,10 @@ QueueFile::SaveResult QueueFile::save(const QList<MediaVideo::Ptr> &jobs, const 
         bytes += i == 0 ? "\n" : ",\n";
         bytes += QJsonDocument(jobToJson(job, running.contains(job.id))).toJson(QJsonDocument::Compact);
     }
-    bytes += "\n]}\n";
+    bytes += "\n]";
+    if (!watch.folders.isEmpty() || watch.convertNewFiles)
+        bytes += ",\n\"watch\":" + QJsonDocument(watch.toJson()).toJson(QJsonDocument::Compact);
+    bytes += "}\n";
 
     QSaveFile file(path());
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
@@ -519,12 +523,14 @@ QueueFile::LoadResult QueueFile::load() const
                 ids.insert(job->id);
                 out.jobs << job;
             }
+            out.watch = WatchSetup::fromJson(root.value(QStringLiteral("watch")).toObject());
         }
     }
     if (problem.isEmpty() && !newer)
         return out;
 
     out.jobs.clear();
+    out.watch = {};
     out.keptAside = keepAside();
     if (newer) {
         out.message = out.keptAside.isEmpty()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/MediaVideo.h"
+#include "watch/WatchedFolders.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -45,12 +46,14 @@ public:
         bool ok() const { return error.isEmpty(); }
     };
     // Writes `jobs` in their order, creating the folder when needed. The jobs whose ids are in `running`
-    // are marked as being converted; they load as Interrupted.
-    SaveResult save(const QList<MediaVideo::Ptr> &jobs, const QSet<QUuid> &running = {}) const;
+    // are marked as being converted; they load as Interrupted. The watched folders are kept with them.
+    SaveResult save(const QList<MediaVideo::Ptr> &jobs, const QSet<QUuid> &running = {},
+                    const WatchSetup &watch = {}) const;
 
     struct LoadResult
     {
         QList<MediaVideo::Ptr> jobs;
+        WatchSetup watch;
         QString message;   // one line for the user when the saved list could not be used; else empty
         QString keptAside; // where the unusable file now is; empty when nothing was moved
     };

@@ -27,6 +27,8 @@
 #include "ui/Panels.h"
 #include "ui/ProgressionView.h"
 #include "ui/Setup.h"
+#include "ui/WatchPanel.h"
+#include "watch/FolderIntake.h"
 
 #include <QAction>
 #include <QDebug>
@@ -122,6 +124,20 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
         // The run has written files: what is at each destination is asked again.
         refreshConflicts(true);
         showRunSummary();
+        // What watched folders brought during the run joins the list now; after a stop it waits there.
+        const bool stopped = std::exchange(m_stoppedByUser, false);
+        if (stopped)
+            m_convertNext.clear();
+        for (WatchImport &import : m_watchImports)
+            import.convert &= !stopped;
+        importArrivals(!stopped);
+        runNewFiles();
+    });
+    // A file written by the list into a watched folder is never taken as a new one.
+    connect(m_encoder, &BatchEncoder::jobFinished, this, [this](const QUuid &id) {
+        const MediaVideo::Ptr job = m_model->job(m_model->rowOf(id));
+        if (m_intake && job && !job->result.writtenPath.isEmpty())
+            m_intake->record(job->result.writtenPath, QStringLiteral("output"));
     });
     connect(m_model, &JobListModel::filesDropped, this,
             [this](const QStringList &paths) { importPaths(paths); });
@@ -156,8 +172,13 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
     m_session->encoders()->setVaapiChoice(
         Preferences::readText(Preferences::Key::vaapiDevice).value_or(QString()));
     m_session->checkEncoders();
-    connect(m_session, &Session::importFinished, this, [this](int, const ImportReport &report) {
+    connect(m_session, &Session::importFinished, this, [this](int import, const ImportReport &report) {
         updateCommands();
+        if (m_watchImports.contains(import)) {
+            arrivalsImported(import, report);
+            emit importFinished();
+            return;
+        }
         if (!report.skipped.isEmpty())
             reportNotImported(tr("These names are not valid UTF-8, so Tavrix cannot open them. Rename them "
                                  "to import them."),
@@ -176,6 +197,8 @@ ContentView::ContentView(std::unique_ptr<Session> own, Session *session, QWidget
 
 ContentView::~ContentView()
 {
+    // The watching thread ends first: nothing it finds reaches a view on its way out.
+    delete std::exchange(m_intake, nullptr);
     // Editors go first: an autocrop of theirs still running is stopped before the workers are joined.
     qDeleteAll(findChildren<DetailView *>(Qt::FindDirectChildrenOnly));
     // A session of the application goes on without this view; one of its own stops with it.
@@ -223,6 +246,11 @@ void ContentView::buildCommands()
         tr("Convert again the jobs that failed or were stopped, with their own settings."));
     connect(m_retryFailed, &QAction::triggered, this, &ContentView::retryFailed);
     add("deleteAll", tr("Delete All Jobs"), &ContentView::deleteAll);
+    // Not one of the six either: a folder can be watched while a run goes on.
+    m_watchFolder = new QAction(tr("Watch Folder…"), this);
+    m_watchFolder->setObjectName(QStringLiteral("watchFolder"));
+    m_watchFolder->setToolTip(tr("New video files in a folder join the list as they arrive."));
+    connect(m_watchFolder, &QAction::triggered, this, &ContentView::watchFolder);
 }
 
 QAction *ContentView::command(const QString &name) const
@@ -231,7 +259,11 @@ QAction *ContentView::command(const QString &name) const
         if (action->objectName() == name)
             return action;
     }
-    return m_retryFailed && m_retryFailed->objectName() == name ? m_retryFailed : nullptr;
+    for (QAction *action : {m_retryFailed, m_watchFolder}) {
+        if (action && action->objectName() == name)
+            return action;
+    }
+    return nullptr;
 }
 
 void ContentView::buildLayout()
@@ -319,7 +351,35 @@ void ContentView::buildLayout()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_list, 1);
+    // Outside the form: folders can be paused or removed while a run goes on.
+    m_watchPanel = new WatchPanel(this);
+    layout->addWidget(m_watchPanel);
     layout->addWidget(m_form);
+    connect(m_watchPanel, &WatchPanel::addRequested, this, &ContentView::watchFolder);
+    connect(m_watchPanel, &WatchPanel::pauseRequested, this, [this](const QString &folder, bool paused) {
+        WatchSetup setup = m_session->watchSetup();
+        if (const int index = setup.indexOf(folder); index >= 0) {
+            setup.folders[index].paused = paused;
+            applyWatchSetup(setup);
+        }
+    });
+    connect(m_watchPanel, &WatchPanel::removeRequested, this, [this](const QString &folder) {
+        WatchSetup setup = m_session->watchSetup();
+        if (const int index = setup.indexOf(folder); index >= 0) {
+            setup.folders.removeAt(index);
+            applyWatchSetup(setup);
+        }
+    });
+    connect(m_watchPanel, &WatchPanel::convertNewFilesChanged, this, [this](bool on) {
+        WatchSetup setup = m_session->watchSetup();
+        setup.convertNewFiles = on;
+        applyWatchSetup(setup);
+    });
+    m_arrivalTimer = new QTimer(this);
+    m_arrivalTimer->setSingleShot(true);
+    // Files that arrive together join the list in one import.
+    m_arrivalTimer->setInterval(200);
+    connect(m_arrivalTimer, &QTimer::timeout, this, [this] { importArrivals(); });
 }
 
 bool ContentView::isRunning() const
@@ -722,6 +782,7 @@ void ContentView::showDestinationWarning()
 void ContentView::stopWork()
 {
     if (isRunning()) {
+        m_stoppedByUser = true;
         m_encoder->stop();
         return;
     }
@@ -774,4 +835,176 @@ PlannedOutput ContentView::plannedOutput(const MediaVideo &job)
         return path == typed ? probePath(path) : cached(path);
     };
     return planOutputs(jobs, Preferences::existingOutput(), fresh).at(row);
+}
+
+void ContentView::startWatching()
+{
+    applyWatchSetup(m_session->watchSetup());
+}
+
+void ContentView::applyWatchSetup(const WatchSetup &setup)
+{
+    m_session->setWatchSetup(setup);
+    m_watchPanel->setSetup(setup);
+    if (!setup.folders.isEmpty())
+        makeIntake();
+    if (!m_intake)
+        return;
+    QStringList active;
+    for (const WatchedFolder &folder : setup.folders) {
+        if (!folder.paused)
+            active << folder.path;
+    }
+    m_intake->setFolders(active);
+}
+
+void ContentView::makeIntake()
+{
+    if (!m_intake) {
+        m_intake = new FolderIntake(m_session->dataFolder(), m_watchSettleMs, this);
+        connect(m_intake, &FolderIntake::arrived, this, &ContentView::fileArrived);
+        connect(m_intake, &FolderIntake::folderState, this,
+                [this](const QString &folder, const QString &message, bool watching) {
+                    if (folder.isEmpty())
+                        qWarning().noquote() << message; // about the record; the folders still work
+                    else
+                        m_watchPanel->setState(folder, message, watching);
+                });
+    }
+}
+
+void ContentView::watchFolder()
+{
+    auto *dialog =
+        new WatchFolderDialog(m_session->presets().all(), m_session->watchSetup(), m_panels, window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const WatchedFolder folder = dialog->folder();
+        const bool includePresent = dialog->includePresent();
+        const auto add = [this, folder, includePresent] {
+            WatchSetup setup = m_session->watchSetup();
+            if (setup.indexOf(folder.path) >= 0)
+                return;
+            setup.folders << folder;
+            // What is there already is recorded before the folder is watched, so none of it is offered.
+            makeIntake();
+            if (!includePresent)
+                m_intake->skipPresent(folder.path);
+            applyWatchSetup(setup);
+        };
+        if (folder.preset.isEmpty()) {
+            add();
+        } else if (const std::optional<Preset> preset = m_session->presets().find(folder.preset)) {
+            PresetDialogs::confirmParameters(this, *preset, add);
+        }
+    });
+    dialog->open();
+}
+
+void ContentView::fileArrived(const QString &folder, const QString &path)
+{
+    const WatchSetup &setup = m_session->watchSetup();
+    const int index = setup.indexOf(folder);
+    if (index < 0 || setup.folders[index].paused) {
+        // Found again once the folder is watched again.
+        m_intake->release(path);
+        return;
+    }
+    m_arrivals.append({folder, path});
+    // During a run the list takes nothing: the files join it when the run ends.
+    if (!isRunning())
+        m_arrivalTimer->start();
+}
+
+void ContentView::importArrivals(bool convert)
+{
+    if (isRunning() || m_arrivals.isEmpty())
+        return;
+    const WatchSetup &setup = m_session->watchSetup();
+    QSet<QString> sources, outputs;
+    for (const MediaVideo::Ptr &job : m_model->jobs()) {
+        sources << job->source;
+        if (!job->result.writtenPath.isEmpty())
+            outputs << job->result.writtenPath;
+        if (!job->destination.isEmpty())
+            outputs << job->destination;
+    }
+    QList<WatchImport> imports;
+    for (const auto &[folder, path] : std::exchange(m_arrivals, {})) {
+        const int index = setup.indexOf(folder);
+        if (index < 0 || setup.folders[index].paused) {
+            m_intake->release(path);
+            continue;
+        }
+        // A file of the list, a source or an output, is not a new one.
+        if (sources.contains(path) || outputs.contains(path)) {
+            m_intake->record(path,
+                             sources.contains(path) ? QStringLiteral("taken") : QStringLiteral("output"));
+            continue;
+        }
+        sources << path;
+        auto it = std::find_if(imports.begin(), imports.end(),
+                               [&](const WatchImport &import) { return import.folder == folder; });
+        if (it == imports.end())
+            it = imports.insert(imports.end(), WatchImport{folder, {}, convert});
+        it->files << path;
+    }
+    for (const WatchImport &import : std::as_const(imports)) {
+        const WatchedFolder &folder = setup.folders[setup.indexOf(import.folder)];
+        // The folder's preset over the stored defaults, or what any new file takes.
+        PresetLibrary::NewJobSettings chosen;
+        if (folder.preset.isEmpty())
+            chosen.settings = m_session->newJobSettings(&chosen.problem);
+        else
+            chosen = m_session->presets().forNewJobs(Preferences::jobSettings(), folder.preset);
+        if (!chosen.problem.isEmpty())
+            m_watchPanel->setState(folder.path, chosen.problem, true);
+        const int number = m_session->import({import.files, {}, m_text1, {}, false, chosen.settings});
+        m_watchImports.insert(number, import);
+    }
+    updateCommands();
+}
+
+void ContentView::arrivalsImported(int number, const ImportReport &report)
+{
+    const WatchImport import = m_watchImports.take(number);
+    QSet<QString> refused;
+    for (const auto &[source, reason] : report.refused) {
+        refused << source;
+        m_intake->record(source, QStringLiteral("refused"));
+        m_watchPanel->setState(import.folder,
+                               tr("“%1” not added: %2").arg(printableText(fileName(source)), reason), true);
+    }
+    QSet<QString> listed;
+    for (const MediaVideo::Ptr &job : m_model->jobs())
+        listed << job->source;
+    int taken = 0;
+    for (const QString &path : import.files) {
+        if (refused.contains(path))
+            continue;
+        if (!listed.contains(path)) {
+            m_intake->release(path); // stopped before it was probed
+            continue;
+        }
+        m_intake->record(path, QStringLiteral("taken"));
+        ++taken;
+        if (import.convert && m_session->watchSetup().convertNewFiles)
+            m_convertNext << path;
+    }
+    m_watchPanel->addTaken(import.folder, taken);
+    runNewFiles();
+}
+
+void ContentView::runNewFiles()
+{
+    if (m_convertNext.isEmpty() || isRunning() || m_status->isDisable() || m_question)
+        return;
+    QList<MediaVideo::Ptr> jobs;
+    for (const MediaVideo::Ptr &job : pendingJobs(m_model->jobs())) {
+        if (m_convertNext.contains(job->source))
+            jobs << job;
+    }
+    m_convertNext.clear();
+    runJobs(jobs);
 }

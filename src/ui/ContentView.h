@@ -6,9 +6,12 @@
 #include "process/ToolRunner.h"
 #include "rules/OutputPlan.h"
 #include "ui/Panels.h"
+#include "watch/WatchedFolders.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <atomic>
@@ -17,6 +20,9 @@
 #include <memory>
 
 class BatchEncoder;
+class FolderIntake;
+class WatchPanel;
+struct ImportReport;
 class JobDelegate;
 class JobListModel;
 class JobListView;
@@ -92,6 +98,14 @@ public:
     // Waits for the encoder checks of the session to have answered.
     bool waitForCatalog(int milliseconds = -1);
 
+    // Starts watching the folders the session's saved list names.
+    void startWatching();
+    WatchPanel *watchPanel() const { return m_watchPanel; }
+    FolderIntake *folderIntake() const { return m_intake; }
+    // How long a new file in a watched folder must stay unchanged before it is taken; from the next
+    // folder intake on (tests shorten it).
+    void setWatchSettleMs(qint64 ms) { m_watchSettleMs = ms; }
+
 public slots:
     void importFiles();     // "File", open, openDocument
     void importDirectory(); // "Directory", openDirectory
@@ -101,6 +115,8 @@ public slots:
     void retryFailed();
     void showLog(int row, const QString &path);
     void deleteAll();
+    // "Watch Folder…": asks for a folder to watch and the settings its files take.
+    void watchFolder();
     void chooseDestination(); // the folder button
     void commitDestination(); // Return in the destination field, or leaving it changed
     // Stops the run, or the imports still going, from the progress sheet.
@@ -144,6 +160,12 @@ private:
     void runJobs(const QList<MediaVideo::Ptr> &jobs);
     void askToConvertAgain();
     void showRunSummary();
+    void applyWatchSetup(const WatchSetup &setup);
+    void makeIntake();
+    void fileArrived(const QString &folder, const QString &path);
+    void importArrivals(bool convert = true);
+    void arrivalsImported(int import, const ImportReport &report);
+    void runNewFiles();
 
     // Declared first: a session of this view's own goes last, after every widget that shows its list.
     std::unique_ptr<Session> m_ownSession;
@@ -172,6 +194,21 @@ private:
     QList<MediaVideo::Ptr> m_runJobs; // the jobs of the run going on or just ended
     QList<QAction *> m_commands;
     QAction *m_retryFailed = nullptr;
+    QAction *m_watchFolder = nullptr;
+    WatchPanel *m_watchPanel = nullptr;
+    FolderIntake *m_intake = nullptr;
+    qint64 m_watchSettleMs = 10000;
+    QList<std::pair<QString, QString>> m_arrivals; // folder and file, waiting for the list
+    QTimer *m_arrivalTimer = nullptr;
+    struct WatchImport
+    {
+        QString folder;
+        QStringList files;
+        bool convert = true;
+    };
+    QHash<int, WatchImport> m_watchImports;
+    QSet<QString> m_convertNext; // new files that convert as soon as the list is free
+    bool m_stoppedByUser = false;
     QString m_text1;
     bool m_panelPending = false;
     bool m_toolsReported = false;

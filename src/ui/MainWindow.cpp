@@ -28,6 +28,7 @@ void MainWindow::buildMenus()
     file->addAction(command("open"));
     file->addAction(command("openDocument"));
     file->addAction(command("openDirectory"));
+    file->addAction(command("watchFolder"));
     file->addSeparator();
     QAction *quit = file->addAction(tr("&Quit"));
     quit->setObjectName(QStringLiteral("quit"));

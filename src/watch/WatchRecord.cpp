@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr qint64 EndBytes = 1 << 20;
@@ -34,13 +36,14 @@ QString keepAside(const QString &path)
 
 } // namespace
 
-WatchRecord::WatchRecord(QString directory) : m_directory(std::move(directory))
+WatchRecord::WatchRecord(QString directory, QString fileName)
+    : m_directory(std::move(directory)), m_fileName(std::move(fileName))
 {
 }
 
 QString WatchRecord::path() const
 {
-    return QDir(m_directory).filePath(QStringLiteral("watch-record.json"));
+    return QDir(m_directory).filePath(m_fileName);
 }
 
 QString WatchRecord::load()
@@ -136,6 +139,56 @@ void WatchRecord::move(int index, const QString &path, qint64 size, qint64 modif
     m_files[index].path = path;
     m_files[index].size = size;
     m_files[index].modifiedMs = modifiedMs;
+}
+
+bool WatchRecord::stat(const QString &path, qint64 &size, qint64 &modifiedMs)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    size = info.st_size;
+    modifiedMs = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+    return true;
+}
+
+std::optional<WatchRecord::Found> WatchRecord::lookUp(const QString &path)
+{
+    Found found;
+    found.now.path = path;
+    if (!stat(path, found.now.size, found.now.modifiedMs))
+        return std::nullopt;
+    RecordMatch m = match(path, found.now.size, found.now.modifiedMs);
+    if (m.kind == RecordMatch::Kind::NeedPrint) {
+        found.now.fingerprint = fingerprint(path);
+        if (found.now.fingerprint.isEmpty())
+            return std::nullopt;
+        m = match(path, found.now.size, found.now.modifiedMs, found.now.fingerprint);
+    }
+    found.kind = m.kind;
+    if (m.index < 0)
+        return found;
+    found.before = m_files[m.index];
+    const RecordedFile &before = found.before;
+    if (before.path != path || before.size != found.now.size || before.modifiedMs != found.now.modifiedMs) {
+        move(m.index, path, found.now.size, found.now.modifiedMs);
+        found.changed = true;
+    }
+    return found;
+}
+
+bool WatchRecord::record(RecordedFile file, const QString &outcome, const QString &output)
+{
+    if (file.fingerprint.isEmpty()) {
+        if (!stat(file.path, file.size, file.modifiedMs))
+            return false;
+        file.fingerprint = fingerprint(file.path);
+    }
+    if (file.fingerprint.isEmpty())
+        return false;
+    file.outcome = outcome;
+    file.output = output;
+    put(file);
+    return true;
 }
 
 QByteArray WatchRecord::fingerprint(const QString &path)

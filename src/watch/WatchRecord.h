@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // Every file a folder watcher converted, refused, failed on or wrote, kept in "watch-record.json" in a
 // data folder, so that a restart, a rescan or a move inside the watched folder converts nothing twice.
 //
@@ -15,7 +17,8 @@ class WatchRecord
 public:
     static constexpr int Version = 1;
 
-    explicit WatchRecord(QString directory);
+    // The window keeps a record of its own ("window-watch-record.json"), apart from tavrix-cli's.
+    explicit WatchRecord(QString directory, QString fileName = QStringLiteral("watch-record.json"));
 
     QString path() const;
     const QList<RecordedFile> &files() const { return m_files; }
@@ -34,11 +37,30 @@ public:
         return matchRecord(m_files, path, size, modifiedMs, print);
     }
 
+    // What the record says of a file as it is now.
+    struct Found
+    {
+        RecordMatch::Kind kind = RecordMatch::Kind::New; // New, Same or Moved
+        RecordedFile now;                                // what would be recorded of the file
+        RecordedFile before;                             // the entry matched, as it was, for Same and Moved
+        bool changed = false;                            // the entry took the file's new path, size or time
+    };
+    // Looks up the file at `path` as it is now: its size and time, and its fingerprint when they do not
+    // settle it. A recorded file found moved or touched takes its new path, size and time in the record.
+    // Returns nullopt when the file cannot be read.
+    std::optional<Found> lookUp(const QString &path);
+    // Records `file` with this outcome (and output), fingerprinting it when it is not yet; false when it
+    // cannot be read.
+    bool record(RecordedFile file, const QString &outcome, const QString &output = {});
+
+    // The size and time of a file now; false when it is not there.
+    static bool stat(const QString &path, qint64 &size, qint64 &modifiedMs);
     // The fingerprint of a file: SHA-256 over its size and its first and last MiB, in hex; empty when it
     // cannot be read.
     static QByteArray fingerprint(const QString &path);
 
 private:
     QString m_directory;
+    QString m_fileName;
     QList<RecordedFile> m_files;
 };
