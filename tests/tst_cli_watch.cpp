@@ -298,6 +298,46 @@ private slots:
         QVERIFY(!TestSupport::readFile(home + "/data/Tavrix/watch-record.json").contains("long.mov"));
     }
 
+    // SIGHUP reads the stored settings again for the files that come next; --delete-source deletes a
+    // source once its output was read back whole, and never one whose job did not succeed.
+    void rereadAndDeleteSource()
+    {
+        const QString home = m_dir.filePath("home-hup"), in = m_dir.filePath("in-hup");
+        QVERIFY(QDir().mkpath(in + "/out"));
+        QVERIFY(QFile::copy(clip("a.mov"), in + "/kept.mov"));
+        QVERIFY(TestSupport::writeFile(in + "/out/kept.mp4", "theirs"));
+        QProcess watch;
+        watch.setProcessEnvironment(TestSupport::environmentWith(environment(home)));
+        watch.start(cli, QStringList{"watch", "--settle", "0.2", "--dest", in + "/out", "--existing", "skip",
+                                     "--delete-source"} +
+                             fast + QStringList{in});
+        QString out;
+        const auto saw = [&](const QString &text) {
+            out += QString::fromUtf8(watch.readAllStandardOutput());
+            return out.contains(text);
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(saw("refused: " + in + "/kept.mov: "), qPrintable(out), 20000);
+
+        QCOMPARE(TestSupport::run(cli, {"defaults", "container", "1"}, nullptr, nullptr, environment(home)),
+                 0);
+        ::kill(pid_t(watch.processId()), SIGHUP);
+        QTRY_VERIFY2_WITH_TIMEOUT(saw("settings reread\n"), qPrintable(out), 10000);
+        QVERIFY(QFile::copy(clip("b.mov"), m_dir.filePath("new.mov")));
+        QVERIFY(QFile::rename(m_dir.filePath("new.mov"), in + "/new.mov"));
+        QTRY_VERIFY2_WITH_TIMEOUT(saw("deleted: " + in + "/new.mov\n"), qPrintable(out), 30000);
+        ::kill(pid_t(watch.processId()), SIGTERM);
+        QVERIFY(watch.waitForFinished(10000));
+
+        QVERIFY2(out.contains("converted: " + in + "/new.mov -> " + in + "/out/new.mkv\n"), qPrintable(out));
+        QCOMPARE(TestSupport::ffprobe(in + "/out/new.mkv", "-show_entries format=format_name -of csv=p=0"),
+                 QByteArray("\"matroska,webm\"\n"));
+        QVERIFY(lastsAsLong(in + "/out/new.mkv", clip("b.mov")));
+        QVERIFY(!QFileInfo::exists(in + "/new.mov"));
+        // Not converted, so kept; and the file in its way untouched.
+        QVERIFY(QFileInfo::exists(in + "/kept.mov"));
+        QCOMPARE(TestSupport::readFile(in + "/out/kept.mp4"), "theirs");
+    }
+
 private:
     QTemporaryDir m_dir;
 };
