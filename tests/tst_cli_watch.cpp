@@ -144,6 +144,35 @@ private slots:
                  expected);
     }
 
+    // Entries of files gone for 30 days leave the record; a shorter absence (a move while nothing
+    // watched) keeps them, with the time it began.
+    void recordPruning_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<qint64>("missingSince");
+        QTest::addColumn<qint64>("now");
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<qint64>("missingAfter");
+        const qint64 day = 24 * 3600 * 1000LL, t = 1'800'000'000'000LL;
+        QTest::newRow("there") << true << 0LL << t << true << 0LL;
+        QTest::newRow("there again") << true << t - day << t << true << 0LL;
+        QTest::newRow("first missed") << false << 0LL << t << true << t;
+        QTest::newRow("missing 29 days") << false << t - 29 * day << t << true << t - 29 * day;
+        QTest::newRow("missing 30 days") << false << t - 30 * day << t << false << t - 30 * day;
+        QTest::newRow("missed in the future (clock set back)") << false << t + day << t << true << t;
+    }
+    void recordPruning()
+    {
+        QFETCH(bool, exists);
+        QFETCH(qint64, missingSince);
+        QFETCH(qint64, now);
+        QFETCH(bool, kept);
+        QFETCH(qint64, missingAfter);
+        RecordedFile entry{"/w/a.mkv", 100, 1000, "aa", "converted", "/w/a.mp4", missingSince};
+        QCOMPARE(keepRecorded(entry, exists, now, 30 * 24 * 3600 * 1000LL), kept);
+        QCOMPARE(entry.missingSinceMs, missingAfter);
+    }
+
     void settling_data()
     {
         QTest::addColumn<qint64>("unchangedSince");

@@ -9,7 +9,9 @@
 #include "watch/WatchRecord.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -122,7 +124,20 @@ public:
     RunOptions commandLineOptions; // --jobs and --hosts over the stored options
     bool jobsGiven = false;
 
-    QString loadRecord() { return m_record.load(); }
+    QString loadRecord()
+    {
+        const QString message = m_record.load();
+        prune();
+        return message;
+    }
+
+    // Files gone for long leave the record: at the start, then once a day.
+    void prune()
+    {
+        m_pruned.start();
+        m_recordChanged |= m_record.prune(QDateTime::currentMSecsSinceEpoch());
+        saveRecord();
+    }
 
     // The stored run options with the command line's over them.
     void applyOptions()
@@ -182,6 +197,8 @@ public:
                 event(tr("skipped: %1: %2, as “%3”").arg(shown(path), why, shown(before.path)));
         }
         saveRecord();
+        if (m_pruned.hasExpired(qint64(24) * 3600 * 1000))
+            prune();
         if (taken.isEmpty())
             return inputProblem ? ExitFailure : ExitOk;
 
@@ -286,6 +303,7 @@ private:
     CliSettings m_settings;
     WatchRecord m_record;
     bool m_recordChanged = false;
+    QElapsedTimer m_pruned;
 };
 
 } // namespace

@@ -58,3 +58,16 @@ RecordMatch matchRecord(const QList<RecordedFile> &record, const QString &path, 
     }
     return moved >= 0 ? RecordMatch{K::Moved, moved} : RecordMatch{K::New, -1};
 }
+
+bool keepRecorded(RecordedFile &entry, bool exists, qint64 nowMs, qint64 graceMs)
+{
+    if (exists) {
+        entry.missingSinceMs = 0;
+        return true;
+    }
+    if (entry.missingSinceMs <= 0 || entry.missingSinceMs > nowMs) {
+        entry.missingSinceMs = nowMs;
+        return true;
+    }
+    return nowMs - entry.missingSinceMs < graceMs;
+}

@@ -25,12 +25,19 @@ struct RecordedFile
     QString path;
     qint64 size = 0;
     qint64 modifiedMs = 0;
-    QByteArray fingerprint; // hex; of the content's ends and its size
-    QString outcome;        // "converted", "refused", "failed", "output"
-    QString output;         // the file written, for "converted"
+    QByteArray fingerprint;    // hex; of the content's ends and its size
+    QString outcome;           // "converted", "refused", "failed", "output"
+    QString output;            // the file written, for "converted"
+    qint64 missingSinceMs = 0; // when its path was first found empty; 0 while the file is there
 
     bool operator==(const RecordedFile &) const = default;
 };
+
+// Whether an entry stays in the record, as its path is found now (`exists`): an entry whose file has been
+// gone for `graceMs` goes, so the record does not grow for ever; one gone for less stays (its file may
+// have been moved while nothing watched, and will be found at its new path) with the time it was first
+// missed, and one found again forgets that time. Updates `entry`.
+bool keepRecorded(RecordedFile &entry, bool exists, qint64 nowMs, qint64 graceMs);
 
 // What the record says about a file found at `path` with this size and time.
 struct RecordMatch

@@ -4,6 +4,7 @@
 #include "watch/WatchRecord.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QPointer>
 #include <QSet>
@@ -37,6 +38,8 @@ public:
     {
         if (const QString message = m_record.load(); !message.isEmpty())
             tell({}, message, true);
+        if (m_record.prune(QDateTime::currentMSecsSinceEpoch()))
+            m_saveTimer.start();
     }
 
     void setFolders(const QStringList &folders)

@@ -70,7 +70,8 @@ QString WatchRecord::load()
                                qint64(o.value(QStringLiteral("modified")).toDouble()),
                                o.value(QStringLiteral("fingerprint")).toString().toLatin1(),
                                o.value(QStringLiteral("outcome")).toString(),
-                               o.value(QStringLiteral("output")).toString()};
+                               o.value(QStringLiteral("output")).toString(),
+                               qint64(o.value(QStringLiteral("missingSince")).toDouble())};
             if (problem.isEmpty() && (!QDir::isAbsolutePath(entry.path) || entry.size < 0 ||
                                       entry.fingerprint.size() != 64 || entry.outcome.isEmpty()))
                 problem = tr("entry %1 is incomplete").arg(m_files.size() + 1);
@@ -102,6 +103,8 @@ QString WatchRecord::save() const
                       {QStringLiteral("outcome"), f.outcome}};
         if (!f.output.isEmpty())
             o.insert(QStringLiteral("output"), f.output);
+        if (f.missingSinceMs > 0)
+            o.insert(QStringLiteral("missingSince"), double(f.missingSinceMs));
         files.append(o);
     }
     const QByteArray bytes =
@@ -112,6 +115,19 @@ QString WatchRecord::save() const
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return tr("the record “%1” cannot be written: %2").arg(path(), file.errorString());
     return {};
+}
+
+bool WatchRecord::prune(qint64 nowMs, qint64 graceMs)
+{
+    const QList<RecordedFile> before = m_files;
+    QList<RecordedFile> kept;
+    for (RecordedFile entry : std::as_const(m_files)) {
+        qint64 size = 0, modified = 0;
+        if (keepRecorded(entry, stat(entry.path, size, modified), nowMs, graceMs))
+            kept << entry;
+    }
+    m_files = kept;
+    return m_files != before;
 }
 
 void WatchRecord::put(const RecordedFile &file)
@@ -139,6 +155,7 @@ void WatchRecord::move(int index, const QString &path, qint64 size, qint64 modif
     m_files[index].path = path;
     m_files[index].size = size;
     m_files[index].modifiedMs = modifiedMs;
+    m_files[index].missingSinceMs = 0;
 }
 
 bool WatchRecord::stat(const QString &path, qint64 &size, qint64 &modifiedMs)

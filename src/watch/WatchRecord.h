@@ -28,6 +28,10 @@ public:
     // Writes the record; returns why it could not be written, or empty text.
     QString save() const;
 
+    // Forgets the files gone for `graceMs` (30 days by default), noting when the others went missing;
+    // returns whether anything changed.
+    bool prune(qint64 nowMs, qint64 graceMs = qint64(30) * 24 * 3600 * 1000);
+
     // Adds `file`, or puts it in place of the entry for the same path.
     void put(const RecordedFile &file);
     // The entry `index` now describes the same content at `path`.
