@@ -49,6 +49,32 @@ private slots:
         QVERIFY(!session.isImporting());
     }
 
+    // Without a name template an output keeps its source's name with the extension of its container.
+    void importNamesTheOutputByItsContainer_data()
+    {
+        QTest::addColumn<int>("container");
+        QTest::addColumn<QString>("into");
+        QTest::addColumn<QString>("expected"); // below the clips' folder
+        QTest::newRow("mp4 beside") << 0 << QString() << "clip0.mp4";
+        QTest::newRow("mkv beside, the source's own name") << 1 << QString() << "clip0.mkv";
+        QTest::newRow("webm into a folder") << 2 << "out"
+                                            << "out/clip0.webm";
+        QTest::newRow("unknown container") << 9 << QString() << "clip0.mp4";
+    }
+    void importNamesTheOutputByItsContainer()
+    {
+        QFETCH(int, container);
+        QFETCH(QString, into);
+        QFETCH(QString, expected);
+        JobSettings settings;
+        settings.container = container;
+        Session session{ToolRunner(realResourceDir())};
+        QSignalSpy finished(&session, &Session::importFinished);
+        session.import({{m_clips[0]}, {}, into.isEmpty() ? into : m_dir.filePath(into), {}, false, settings});
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QCOMPARE(session.jobs()->job(0)->destination, m_dir.filePath(expected));
+    }
+
     // A folder is searched by extension, in either letter case, for every container cameras, discs and
     // the web use; its other files are not probed one by one (a truncated video among them would be
     // reported, a document is not even looked at).

@@ -6,6 +6,7 @@
 #include "model/Preferences.h"
 #include "rules/CommandLine.h"
 #include "rules/CrfSearch.h"
+#include "rules/JobRules.h"
 #include "rules/OutputName.h"
 
 #include <QFileInfo>
@@ -313,7 +314,11 @@ int Session::import(ImportRequest request)
                 MediaVideo::Ptr job;
                 QString refusal;
                 if (!cancelled->load()) {
-                    job = createMediaVideo(source, importDestination(source, into), tools, settings);
+                    // Without a name template the output keeps the source's name, with the extension
+                    // of the container it is written in.
+                    job = createMediaVideo(
+                        source, withContainerExtension(importDestination(source, into), settings.container),
+                        tools, settings);
                     refusal = noVideoReason(*job);
                     if (!refusal.isEmpty())
                         job.reset();
