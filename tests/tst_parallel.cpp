@@ -207,13 +207,14 @@ private slots:
         }
         Session session{ToolRunner(realResourceDir())};
         QSignalSpy imported(&session, &Session::importFinished);
+        JobSettings settings;
+        settings.container = 0;
         const auto edit = [](MediaVideo &job) {
-            job.container = 0;
             job.videoPreset = VideoPresets::ultrafast;
             if (job.source.endsWith(QStringLiteral("clip 2.mkv")))
                 job.otherParam = QStringLiteral("-no_such_option");
         };
-        session.import({sources, {}, {}, edit, false});
+        session.import({sources, {}, {}, edit, false, settings});
         QVERIFY(imported.wait(60000));
         const QList<MediaVideo::Ptr> jobs = session.jobs()->jobs();
         QCOMPARE(jobs.size(), 4);

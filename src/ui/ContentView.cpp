@@ -551,6 +551,8 @@ void ContentView::toggleSetup()
         return;
     m_setup = new Setup(this, m_session->encoders(), m_session->presets(), m_panels);
     connect(m_setup, &QDialog::finished, m_setup, &QObject::deleteLater);
+    // New files that arrived meanwhile convert with the settings as they are now.
+    connect(m_setup, &QObject::destroyed, this, &ContentView::runNewFiles, Qt::QueuedConnection);
     // The policy for existing outputs may have changed, and with it what the rows say.
     connect(m_setup, &QDialog::accepted, this, [this] {
         m_session->encoders()->setVaapiChoice(
@@ -735,6 +737,8 @@ void ContentView::editJob(const QModelIndex &index)
         scheduleConflicts();
         d->deleteLater();
     });
+    // New files that arrived while it was open convert once it has gone.
+    connect(d, &QObject::destroyed, this, &ContentView::runNewFiles, Qt::QueuedConnection);
     d->open();
 }
 
@@ -998,7 +1002,9 @@ void ContentView::arrivalsImported(int number, const ImportReport &report)
 
 void ContentView::runNewFiles()
 {
-    if (m_convertNext.isEmpty() || isRunning() || m_status->isDisable() || m_question)
+    // Not while the user edits a job or the settings: the run starts once the editor or Setup closes.
+    const bool editing = m_setup || !findChildren<DetailView *>(Qt::FindDirectChildrenOnly).isEmpty();
+    if (m_convertNext.isEmpty() || isRunning() || m_status->isDisable() || m_question || editing)
         return;
     QList<MediaVideo::Ptr> jobs;
     for (const MediaVideo::Ptr &job : pendingJobs(m_model->jobs())) {
