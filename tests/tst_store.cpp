@@ -183,6 +183,47 @@ private slots:
                  value);
     }
 
+    // The watched folders kept with the list: what cannot be used is left out, and never costs the jobs.
+    void watchedFoldersWithTheList_data()
+    {
+        QTest::addColumn<QByteArray>("watch");
+        QTest::addColumn<QString>("expected"); // "convert|path,preset,paused;..."
+        QTest::newRow("none") << QByteArray() << "0|";
+        QTest::newRow("two, one paused with a preset")
+            << QByteArray(R"({"convertNewFiles":true,"folders":[{"path":"/in/cam"},)"
+                          R"({"path":"/in/phone","preset":"Phone","paused":true}]})")
+            << "1|/in/cam,,0;/in/phone,Phone,1";
+        QTest::newRow("relative, empty and repeated paths")
+            << QByteArray(R"({"folders":[{"path":"cam"},{"path":""},{"path":"/in/a/"},{"path":"/in/a"}]})")
+            << "0|/in/a,,0";
+        QTest::newRow("wrong types") << QByteArray(R"({"convertNewFiles":"yes","folders":{"path":"/in"}})")
+                                     << "0|";
+        QTest::newRow("not an object") << QByteArray(R"([1,2])") << "0|";
+    }
+    void watchedFoldersWithTheList()
+    {
+        QFETCH(QByteArray, watch);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QueueFile file(dir.path());
+        QVERIFY(TestSupport::writeFile(file.path(),
+                                       R"({"version":1,"jobs":[{"source":"/in/a.mov"}])" +
+                                           (watch.isEmpty() ? QByteArray() : ",\"watch\":" + watch) + "}"));
+        QueueFile::LoadResult loaded = file.load();
+        QCOMPARE(loaded.message, QString());
+        QCOMPARE(loaded.jobs.size(), 1);
+        const auto shown = [](const WatchSetup &setup) {
+            QStringList folders;
+            for (const WatchedFolder &f : setup.folders)
+                folders << f.path + ',' + f.preset + ',' + QString::number(f.paused);
+            return QString::number(setup.convertNewFiles) + '|' + folders.join(';');
+        };
+        QCOMPARE(shown(loaded.watch), expected);
+        // Saved again, it reads back the same.
+        QVERIFY(file.save(loaded.jobs, {}, loaded.watch).ok());
+        QCOMPARE(shown(file.load().watch), expected);
+    }
+
     // A real encoder's log past the cap is tst_runcontrol's; these are the edges it does not reach.
     void logCap_data()
     {
