@@ -41,15 +41,10 @@ QString resultLine(const JobResult &result, const QString &written)
     const QString reason = result.reasonText();
     switch (result.status) {
     case JobResult::Status::Succeeded: {
-        QString line = QStringLiteral("✓ ") +
-                       (written.isEmpty()
-                            ? text
-                            : JobDelegate::tr("%1: written to %2").arg(text, QFileInfo(written).fileName()));
-        // What the run measured: the CRF its target chose, then how close the output came.
-        for (const QString &detail : {result.chosen.text(), result.quality.text()})
-            if (!detail.isEmpty())
-                line += QStringLiteral(" · ") + detail;
-        return line;
+        return QStringLiteral("✓ ") +
+               (written.isEmpty()
+                    ? text
+                    : JobDelegate::tr("%1: written to %2").arg(text, QFileInfo(written).fileName()));
     }
     case JobResult::Status::Failed:
         return QStringLiteral("✗ ") + (reason.isEmpty() ? text : JobDelegate::tr("%1: %2").arg(text, reason));
@@ -60,6 +55,19 @@ QString resultLine(const JobResult &result, const QString &written)
     default:
         return text;
     }
+}
+
+// What the run measured, for the line under a success: the CRF its target chose, then how close the
+// output came. The search's own prediction gives way to the measurement (the tip keeps both).
+QString measuredLine(const JobResult &result)
+{
+    if (result.quality.ssim)
+        return (result.chosen.isValid() ? QStringLiteral("CRF %1 · ").arg(result.chosen.crf) : QString()) +
+               result.quality.text();
+    const QString chosen = result.chosen.text();
+    const QString problem = result.quality.text();
+    return chosen.isEmpty() || problem.isEmpty() ? chosen + problem
+                                                 : chosen + QStringLiteral(" · ") + problem;
 }
 
 QString resultTip(const JobResult &result, const QString &written)
@@ -114,6 +122,11 @@ QList<StatusLine> statusLines(const QModelIndex &index, const QPalette &palette)
         lines.append({StatusLine::Kind::Result,
                       resultLine(result, index.data(JobListModel::WrittenRole).toString()),
                       resultColor(result.status, palette)});
+        if (result.status == JobResult::Status::Succeeded) {
+            if (const QString measured = measuredLine(result); !measured.isEmpty())
+                lines.append({StatusLine::Kind::Result, measured,
+                              result.quality.problem.isEmpty() ? palette.color(QPalette::Text) : noteColor});
+        }
     }
     const QString conflict = index.data(JobListModel::ConflictRole).toString();
     // Once an output was written, the warning about its name is history: the result says which name.
