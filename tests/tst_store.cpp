@@ -191,13 +191,16 @@ private slots:
         QTest::newRow("none") << QByteArray() << "0|";
         QTest::newRow("two, one paused with a preset")
             << QByteArray(R"({"convertNewFiles":true,"folders":[{"path":"/in/cam"},)"
-                          R"({"path":"/in/phone","preset":"Phone","paused":true}]})")
-            << "1|/in/cam,,0;/in/phone,Phone,1";
+                          R"({"path":"/in/phone","preset":"Phone","paused":true,"poll":30}]})")
+            << "1|/in/cam,,0,0;/in/phone,Phone,1,30";
         QTest::newRow("relative, empty and repeated paths")
             << QByteArray(R"({"folders":[{"path":"cam"},{"path":""},{"path":"/in/a/"},{"path":"/in/a"}]})")
-            << "0|/in/a,,0";
+            << "0|/in/a,,0,0";
         QTest::newRow("wrong types") << QByteArray(R"({"convertNewFiles":"yes","folders":{"path":"/in"}})")
                                      << "0|";
+        QTest::newRow("poll out of range")
+            << QByteArray(R"({"folders":[{"path":"/a","poll":-5},{"path":"/b","poll":1e9}]})")
+            << "0|/a,,0,0;/b,,0,86400";
         QTest::newRow("not an object") << QByteArray(R"([1,2])") << "0|";
     }
     void watchedFoldersWithTheList()
@@ -215,7 +218,8 @@ private slots:
         const auto shown = [](const WatchSetup &setup) {
             QStringList folders;
             for (const WatchedFolder &f : setup.folders)
-                folders << f.path + ',' + f.preset + ',' + QString::number(f.paused);
+                folders << f.path + ',' + f.preset + ',' + QString::number(f.paused) + ',' +
+                               QString::number(f.pollSeconds);
             return QString::number(setup.convertNewFiles) + '|' + folders.join(';');
         };
         QCOMPARE(shown(loaded.watch), expected);

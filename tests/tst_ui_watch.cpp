@@ -18,6 +18,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
@@ -207,6 +208,33 @@ private slots:
         QCOMPARE(saved.value("watch").toObject().value("folders"), QJsonValue(QJsonArray()));
         QCOMPARE(view->model()->rowCount(), 3);
         QVERIFY(QFileInfo::exists(in + "/there before.mkv"));
+    }
+
+    // A folder looked through at an interval, as for a network share: chosen in the dialog, shown in the
+    // panel and kept with the list.
+    void lookedThroughAtAnInterval()
+    {
+        const QString in = m_dir.filePath("share"), data = m_dir.filePath("data-poll");
+        QVERIFY(QDir().mkpath(in));
+        auto window = openWindow(data);
+        ContentView *view = window->content();
+        view->command("watchFolder")->trigger();
+        auto *dialog = window->findChild<QDialog *>("watchFolderDialog");
+        QVERIFY(dialog);
+        auto *path = dialog->findChild<QLineEdit *>("watchPath");
+        path->setFocus();
+        QTest::keyClicks(path, in);
+        auto *poll = dialog->findChild<QCheckBox *>("watchPoll");
+        QVERIFY(!poll->isChecked()); // a local folder is told of changes
+        QTest::mouseClick(poll, Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+        QTRY_COMPARE(stateOf(*view->watchPanel(), 0), QString("Watching · every 30 s"));
+        QCOMPARE(view->session()->flushJobs(), QString());
+        const QJsonObject saved =
+            QJsonDocument::fromJson(TestSupport::readFile(data + "/queue.json")).object();
+        QCOMPARE(saved.value("watch").toObject().value("folders").toArray().first().toObject().value("poll"),
+                 QJsonValue(30));
     }
 };
 

@@ -582,6 +582,9 @@ FR = {
     '“%1”, inside this folder, is watched already; stop watching it first.': '« %1 », dans ce dossier, est déjà surveillé ; cessez d’abord de le surveiller.',
     'New video files in a folder join the list as they arrive.': 'Les nouveaux fichiers vidéo d’un dossier rejoignent la liste à leur arrivée.',
     '“%1” not added: %2': '« %1 » non ajouté : %2',
+    'every %1 s': 'toutes les %1 s',
+    'Look through it every 30 seconds (a network share)': 'Le parcourir toutes les 30 secondes (partage réseau)',
+    'Files that other computers write into a network share are not reported to this one: the folder is looked through instead. Ticked by itself for a network share.': 'Les fichiers que d’autres ordinateurs écrivent dans un partage réseau ne sont pas signalés à celui-ci : le dossier est donc parcouru à intervalles. Coché d’office pour un partage réseau.',
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":

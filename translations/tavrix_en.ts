@@ -2105,6 +2105,14 @@ Output: %2</source>
             <source>“%1”, inside this folder, is watched already; stop watching it first.</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>Look through it every 30 seconds (a network share)</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>Files that other computers write into a network share are not reported to this one: the folder is looked through instead. Ticked by itself for a network share.</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>WatchPanel</name>
@@ -2169,6 +2177,10 @@ Output: %2</source>
         </message>
         <message>
             <source>Resume</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>every %1 s</source>
             <translation type="unfinished" />
         </message>
     </context>

@@ -2107,6 +2107,14 @@ Sortie : %2</translation>
             <source>“%1”, inside this folder, is watched already; stop watching it first.</source>
             <translation>« %1 », dans ce dossier, est déjà surveillé ; cessez d’abord de le surveiller.</translation>
         </message>
+        <message>
+            <source>Look through it every 30 seconds (a network share)</source>
+            <translation>Le parcourir toutes les 30 secondes (partage réseau)</translation>
+        </message>
+        <message>
+            <source>Files that other computers write into a network share are not reported to this one: the folder is looked through instead. Ticked by itself for a network share.</source>
+            <translation>Les fichiers que d’autres ordinateurs écrivent dans un partage réseau ne sont pas signalés à celui-ci : le dossier est donc parcouru à intervalles. Coché d’office pour un partage réseau.</translation>
+        </message>
     </context>
     <context>
         <name>WatchPanel</name>
@@ -2172,6 +2180,10 @@ Sortie : %2</translation>
         <message>
             <source>Resume</source>
             <translation>Reprendre</translation>
+        </message>
+        <message>
+            <source>every %1 s</source>
+            <translation>toutes les %1 s</translation>
         </message>
     </context>
     <context>

@@ -854,10 +854,10 @@ void ContentView::applyWatchSetup(const WatchSetup &setup)
         makeIntake();
     if (!m_intake)
         return;
-    QStringList active;
+    QList<WatchedFolder> active;
     for (const WatchedFolder &folder : setup.folders) {
         if (!folder.paused)
-            active << folder.path;
+            active << folder;
     }
     m_intake->setFolders(active);
 }

@@ -3,6 +3,7 @@
 #include "rules/ShellQuote.h"
 #include "ui/Panels.h"
 #include "ui/PresetDialogs.h"
+#include "watch/FolderWatch.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -157,6 +158,8 @@ void WatchPanel::showStates()
         } else {
             text = state.taken > 0 ? tr("Watching · %n new file(s) added", nullptr, state.taken)
                                    : tr("Watching");
+            if (index >= 0 && m_setup.folders[index].pollSeconds > 0)
+                text += QStringLiteral(" · ") + tr("every %1 s").arg(m_setup.folders[index].pollSeconds);
             if (!state.message.isEmpty()) {
                 text += QStringLiteral(" · ") + state.message;
                 problem = true;
@@ -220,6 +223,11 @@ WatchFolderDialog::WatchFolderDialog(const QList<Preset> &presets, const WatchSe
 
     m_present = new QCheckBox(tr("Also add the videos already in the folder"), this);
     m_present->setObjectName(QStringLiteral("watchIncludePresent"));
+    m_poll = new QCheckBox(tr("Look through it every 30 seconds (a network share)"), this);
+    m_poll->setObjectName(QStringLiteral("watchPoll"));
+    m_poll->setToolTip(tr("Files that other computers write into a network share are not reported to this "
+                          "one: the folder is looked through instead. Ticked by itself for a network "
+                          "share."));
 
     m_problem = new QLabel(this);
     m_problem->setObjectName(QStringLiteral("watchProblem"));
@@ -230,6 +238,7 @@ WatchFolderDialog::WatchFolderDialog(const QList<Preset> &presets, const WatchSe
     form->addRow(tr("Folder"), pathRow);
     form->addRow(tr("Settings"), m_settings);
     form->addRow(QString(), m_present);
+    form->addRow(QString(), m_poll);
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_buttons->button(QDialogButtonBox::Ok)->setText(tr("Watch"));
@@ -251,7 +260,7 @@ WatchedFolder WatchFolderDialog::folder() const
     const QFileInfo info(QDir::fromNativeSeparators(m_path->text().trimmed()));
     return {QDir::cleanPath(info.canonicalFilePath().isEmpty() ? info.absoluteFilePath()
                                                                : info.canonicalFilePath()),
-            m_settings->currentData().toString(), false};
+            m_settings->currentData().toString(), false, m_poll->isChecked() ? 30 : 0};
 }
 
 bool WatchFolderDialog::includePresent() const
@@ -283,5 +292,11 @@ void WatchFolderDialog::check()
     }
     m_problem->setText(problem);
     m_problem->setVisible(!problem.isEmpty());
+    // A network share is looked through: nothing tells of what other machines write there.
+    // The user's own choice stands until the folder named moves to another kind of file system.
+    const bool network = problem.isEmpty() && !text.isEmpty() && FolderWatch::isNetworkFolder(folder().path);
+    if (network != m_network)
+        m_poll->setChecked(network);
+    m_network = network;
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(!text.isEmpty() && problem.isEmpty());
 }

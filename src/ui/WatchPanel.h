@@ -79,6 +79,8 @@ private:
     QLineEdit *m_path;
     QComboBox *m_settings;
     QCheckBox *m_present;
+    QCheckBox *m_poll;
+    bool m_network = false; // the folder named lies on a network share
     QLabel *m_problem;
     QDialogButtonBox *m_buttons;
 };

@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QTimer>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -42,36 +43,42 @@ public:
             m_saveTimer.start();
     }
 
-    void setFolders(const QStringList &folders)
+    void setFolders(const QList<WatchedFolder> &folders)
     {
+        const auto wanted = [&](const QString &path, int pollSeconds) {
+            return std::any_of(folders.cbegin(), folders.cend(), [&](const WatchedFolder &f) {
+                return f.path == path && f.pollSeconds == pollSeconds;
+            });
+        };
         for (auto it = m_watches.begin(); it != m_watches.end();) {
-            if (!folders.contains(it->first))
+            if (!wanted(it->first, m_polls.value(it->first)))
                 it = m_watches.erase(it);
             else
                 ++it;
         }
-        for (const QString &folder : folders) {
-            if (m_watches.count(folder))
+        for (const WatchedFolder &folder : folders) {
+            const QString path = folder.path;
+            if (m_watches.count(path))
                 continue;
-            auto watch = std::make_unique<FolderWatch>(options(folder));
+            m_polls.insert(path, folder.pollSeconds);
+            auto watch = std::make_unique<FolderWatch>(options(path, folder.pollSeconds));
             FolderWatch *w = watch.get();
-            connect(w, &FolderWatch::ready, this,
-                    [this, folder](const QString &path) { offer(folder, path); });
+            connect(w, &FolderWatch::ready, this, [this, path](const QString &file) { offer(path, file); });
             connect(w, &FolderWatch::problem, this,
-                    [this, folder](const QString &message) { tell(folder, message, true); });
-            m_watches[folder] = std::move(watch);
-            if (!QFileInfo(folder).isDir()) {
-                tell(folder, QCoreApplication::translate("FolderIntake", "The folder is not there."), false);
+                    [this, path](const QString &message) { tell(path, message, true); });
+            m_watches[path] = std::move(watch);
+            if (!QFileInfo(path).isDir()) {
+                tell(path, QCoreApplication::translate("FolderIntake", "The folder is not there."), false);
                 continue;
             }
             const QString problem = w->start();
-            tell(folder, problem, problem.isEmpty());
+            tell(path, problem, problem.isEmpty());
         }
     }
 
     void skipPresent(const QString &folder)
     {
-        FolderWatch walk(options(folder));
+        FolderWatch walk(options(folder, 0));
         QStringList incomplete;
         for (const QString &path : walk.completeNow(incomplete)) {
             const std::optional<WatchRecord::Found> found = m_record.lookUp(path);
@@ -93,11 +100,12 @@ public:
     void release(const QString &path) { m_offered.remove(path); }
 
 private:
-    FolderWatch::Options options(const QString &folder) const
+    FolderWatch::Options options(const QString &folder, int pollSeconds) const
     {
         FolderWatch::Options options;
         options.folders = {folder};
         options.settleMs = m_settleMs;
+        options.pollMs = qint64(pollSeconds) * 1000;
         return options;
     }
 
@@ -139,6 +147,7 @@ private:
     qint64 m_settleMs;
     FolderIntake *m_intake;
     std::map<QString, std::unique_ptr<FolderWatch>> m_watches;
+    QHash<QString, int> m_polls; // folder -> its poll interval, 0 for inotify
     QSet<QString> m_offered;
     QTimer m_saveTimer;
 };
@@ -162,7 +171,7 @@ FolderIntake::~FolderIntake()
     m_thread.wait();
 }
 
-void FolderIntake::setFolders(const QStringList &folders)
+void FolderIntake::setFolders(const QList<WatchedFolder> &folders)
 {
     QMetaObject::invokeMethod(m_worker, [w = m_worker, folders] { w->setFolders(folders); });
 }

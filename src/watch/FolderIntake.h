@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include "watch/WatchedFolders.h"
+
 #include <functional>
 
 class IntakeWorker;
@@ -23,8 +25,9 @@ public:
     explicit FolderIntake(const QString &recordFolder, qint64 settleMs = 10000, QObject *parent = nullptr);
     ~FolderIntake() override;
 
-    // Watches these folders, and only these, from now on.
-    void setFolders(const QStringList &folders);
+    // Watches these folders, and only these, from now on, each through inotify or by looking through it
+    // at its interval.
+    void setFolders(const QList<WatchedFolder> &folders);
     // Records the video files complete in `folder` now as found there before it was watched: they are
     // never offered. Call before setFolders() names it.
     void skipPresent(const QString &folder);

@@ -21,6 +21,7 @@
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -400,4 +401,15 @@ QSet<std::pair<quint64, quint64>> FolderWatch::filesOpenForWriting()
     }
     ::closedir(proc);
     return files;
+}
+
+bool FolderWatch::isNetworkFolder(const QString &path)
+{
+    struct statfs info = {};
+    if (::statfs(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    // The kernel's magic numbers: NFS, SMB, CIFS, SMB2, FUSE, Coda, AFS, 9p.
+    const quint32 type = quint32(info.f_type);
+    return type == 0x6969 || type == 0x517B || type == 0xFF534D42 || type == 0xFE534D42 ||
+           type == 0x65735546 || type == 0x73757245 || type == 0x5346414F || type == 0x01021997;
 }

@@ -42,6 +42,10 @@ public:
     // One walk, without watching: the files complete now, and in `incomplete` those that are not yet.
     QStringList completeNow(QStringList &incomplete);
 
+    // Whether `path` lies on a network file system (NFS, SMB, or FUSE mounts such as sshfs), where
+    // inotify sees nothing that other machines write.
+    static bool isNetworkFolder(const QString &path);
+
     // The files (device and inode) processes of this user have open for writing.
     static QSet<std::pair<quint64, quint64>> filesOpenForWriting();
 

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QJsonArray>
 
+#include <algorithm>
+
 QJsonObject WatchSetup::toJson() const
 {
     QJsonArray list;
@@ -12,6 +14,8 @@ QJsonObject WatchSetup::toJson() const
             entry.insert(QStringLiteral("preset"), folder.preset);
         if (folder.paused)
             entry.insert(QStringLiteral("paused"), true);
+        if (folder.pollSeconds > 0)
+            entry.insert(QStringLiteral("poll"), folder.pollSeconds);
         list.append(entry);
     }
     return {{QStringLiteral("folders"), list}, {QStringLiteral("convertNewFiles"), convertNewFiles}};
@@ -25,7 +29,8 @@ WatchSetup WatchSetup::fromJson(const QJsonObject &object)
         const QJsonObject entry = value.toObject();
         WatchedFolder folder{QDir::cleanPath(entry.value(QStringLiteral("path")).toString()),
                              entry.value(QStringLiteral("preset")).toString(),
-                             entry.value(QStringLiteral("paused")).toBool()};
+                             entry.value(QStringLiteral("paused")).toBool(),
+                             std::clamp(entry.value(QStringLiteral("poll")).toInt(), 0, 86400)};
         if (!QDir::isAbsolutePath(folder.path) || setup.indexOf(folder.path) >= 0)
             continue;
         setup.folders << folder;

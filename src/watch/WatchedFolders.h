@@ -10,6 +10,9 @@ struct WatchedFolder
     QString path;   // absolute
     QString preset; // the preset its files take; empty: the settings of new files
     bool paused = false;
+    // Looked through every this many seconds instead of being told of changes (a network share, where
+    // nothing tells of other machines' writes); 0: told.
+    int pollSeconds = 0;
 
     bool operator==(const WatchedFolder &) const = default;
 };
