@@ -367,6 +367,43 @@ private slots:
         QCOMPARE(TestSupport::readFile(in + "/out/kept.mp4"), "theirs");
     }
 
+    // A watched folder removed, then made again, or moved away and back, is said to be missing and then
+    // watched again: a service never goes on watching nothing without a word.
+    void folderGoesAndComesBack()
+    {
+        const QString home = m_dir.filePath("home-back"), in = m_dir.filePath("in-back");
+        QVERIFY(QDir().mkpath(in));
+        QProcess watch;
+        watch.setProcessEnvironment(TestSupport::environmentWith(environment(home)));
+        watch.start(cli, QStringList{"watch", "--settle", "0.2"} + fast + QStringList{in});
+        QString out;
+        const auto saw = [&](const QString &text) {
+            out += QString::fromUtf8(watch.readAllStandardOutput());
+            return out.count(text);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(saw("watching: " + in + "\n"), 1, 10000);
+        QVERIFY(QDir(in).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(saw("missing: " + in + ": watched again once it is back\n"), 1, 10000);
+        QVERIFY(QDir().mkpath(in + "/sub"));
+        QTRY_COMPARE_WITH_TIMEOUT(saw("watching: " + in + "\n"), 2, 10000);
+        // QFile::copy writes an unnamed file and links it in whole (O_TMPFILE, linkat): it is never
+        // closed under its name, and is taken all the same.
+        QVERIFY(QFile::copy(clip("a.mov"), in + "/sub/a.mov"));
+        QTRY_VERIFY2_WITH_TIMEOUT(saw("converted: " + in + "/sub/a.mov -> "), qPrintable(out), 30000);
+
+        QVERIFY(QFile::rename(in, in + "-away"));
+        QTRY_COMPARE_WITH_TIMEOUT(saw("missing: " + in + ": "), 2, 10000);
+        // Written while away: not seen at its old place, nor at the new one.
+        QVERIFY(QFile::copy(clip("b.mov"), in + "-away/b.mov"));
+        QVERIFY(QFile::rename(in + "-away", in));
+        QTRY_VERIFY2_WITH_TIMEOUT(saw("converted: " + in + "/b.mov -> "), qPrintable(out), 30000);
+        ::kill(pid_t(watch.processId()), SIGTERM);
+        QVERIFY(watch.waitForFinished(10000));
+        out += QString::fromUtf8(watch.readAllStandardOutput());
+        QCOMPARE(out.count("converted: "), 2);
+        QVERIFY2(!out.contains("-away"), qPrintable(out));
+    }
+
 private:
     QTemporaryDir m_dir;
 };

@@ -585,6 +585,17 @@ FR = {
     'every %1 s': 'toutes les %1 s',
     'Look through it every 30 seconds (a network share)': 'Le parcourir toutes les 30 secondes (partage réseau)',
     'Files that other computers write into a network share are not reported to this one: the folder is looked through instead. Ticked by itself for a network share.': 'Les fichiers que d’autres ordinateurs écrivent dans un partage réseau ne sont pas signalés à celui-ci : le dossier est donc parcouru à intervalles. Coché d’office pour un partage réseau.',
+    'The folder is not there; it is watched again once it is back.': 'Le dossier n’est pas là ; il sera de nouveau surveillé dès son retour.',
+    'missing: %1: watched again once it is back': 'absent : %1 : surveillé de nouveau dès son retour',
+    'inotify cannot be used (%1)': 'inotify ne peut pas être utilisé (%1)',
+    '“%1” cannot be watched (%2); its new files are not seen': '« %1 » ne peut pas être surveillé (%2) ; ses nouveaux fichiers ne sont pas vus',
+    '“%1”: the name is not valid UTF-8, so what it holds is not seen': '« %1 » : le nom n’est pas en UTF-8 valide, son contenu n’est donc pas vu',
+    '“%1”: the name is not valid UTF-8, so it cannot be opened; rename it to convert it': '« %1 » : le nom n’est pas en UTF-8 valide, le fichier ne peut donc pas être ouvert ; renommez-le pour le convertir',
+    'it is not a record of this version': 'ce n’est pas un registre de cette version',
+    'entry %1 is incomplete': 'l’entrée %1 est incomplète',
+    'the record “%1” cannot be read (%2) and cannot be moved aside; files converted before may be converted again': 'le registre « %1 » ne peut pas être lu (%2) ni mis de côté ; des fichiers déjà convertis pourraient l’être de nouveau',
+    'the record cannot be read (%1); it was kept as “%2” and a new one is started, so files converted before may be converted again': 'le registre ne peut pas être lu (%1) ; il a été gardé sous « %2 » et un nouveau est commencé, des fichiers déjà convertis pourraient donc l’être de nouveau',
+    'the record “%1” cannot be written: %2': 'le registre « %1 » ne peut pas être écrit : %2',
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":

@@ -793,6 +793,32 @@
         </message>
     </context>
     <context>
+        <name>FolderIntake</name>
+        <message>
+            <source>The folder is not there; it is watched again once it is back.</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>FolderWatch</name>
+        <message>
+            <source>“%1” cannot be watched (%2); its new files are not seen</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>“%1”: the name is not valid UTF-8, so what it holds is not seen</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>“%1”: the name is not valid UTF-8, so it cannot be opened; rename it to convert it</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>inotify cannot be used (%1)</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
         <name>ImageView</name>
         <message>
             <source>Preview</source>
@@ -2181,6 +2207,29 @@ Output: %2</source>
         </message>
         <message>
             <source>every %1 s</source>
+            <translation type="unfinished" />
+        </message>
+    </context>
+    <context>
+        <name>WatchRecord</name>
+        <message>
+            <source>it is not a record of this version</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>entry %1 is incomplete</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the record “%1” cannot be read (%2) and cannot be moved aside; files converted before may be converted again</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the record cannot be read (%1); it was kept as “%2” and a new one is started, so files converted before may be converted again</source>
+            <translation type="unfinished" />
+        </message>
+        <message>
+            <source>the record “%1” cannot be written: %2</source>
             <translation type="unfinished" />
         </message>
     </context>

@@ -793,6 +793,32 @@
         </message>
     </context>
     <context>
+        <name>FolderIntake</name>
+        <message>
+            <source>The folder is not there; it is watched again once it is back.</source>
+            <translation>Le dossier n’est pas là ; il sera de nouveau surveillé dès son retour.</translation>
+        </message>
+    </context>
+    <context>
+        <name>FolderWatch</name>
+        <message>
+            <source>“%1” cannot be watched (%2); its new files are not seen</source>
+            <translation>« %1 » ne peut pas être surveillé (%2) ; ses nouveaux fichiers ne sont pas vus</translation>
+        </message>
+        <message>
+            <source>“%1”: the name is not valid UTF-8, so what it holds is not seen</source>
+            <translation>« %1 » : le nom n’est pas en UTF-8 valide, son contenu n’est donc pas vu</translation>
+        </message>
+        <message>
+            <source>“%1”: the name is not valid UTF-8, so it cannot be opened; rename it to convert it</source>
+            <translation>« %1 » : le nom n’est pas en UTF-8 valide, le fichier ne peut donc pas être ouvert ; renommez-le pour le convertir</translation>
+        </message>
+        <message>
+            <source>inotify cannot be used (%1)</source>
+            <translation>inotify ne peut pas être utilisé (%1)</translation>
+        </message>
+    </context>
+    <context>
         <name>ImageView</name>
         <message>
             <source>Preview</source>
@@ -2184,6 +2210,29 @@ Sortie : %2</translation>
         <message>
             <source>every %1 s</source>
             <translation>toutes les %1 s</translation>
+        </message>
+    </context>
+    <context>
+        <name>WatchRecord</name>
+        <message>
+            <source>it is not a record of this version</source>
+            <translation>ce n’est pas un registre de cette version</translation>
+        </message>
+        <message>
+            <source>entry %1 is incomplete</source>
+            <translation>l’entrée %1 est incomplète</translation>
+        </message>
+        <message>
+            <source>the record “%1” cannot be read (%2) and cannot be moved aside; files converted before may be converted again</source>
+            <translation>le registre « %1 » ne peut pas être lu (%2) ni mis de côté ; des fichiers déjà convertis pourraient l’être de nouveau</translation>
+        </message>
+        <message>
+            <source>the record cannot be read (%1); it was kept as “%2” and a new one is started, so files converted before may be converted again</source>
+            <translation>le registre ne peut pas être lu (%1) ; il a été gardé sous « %2 » et un nouveau est commencé, des fichiers déjà convertis pourraient donc l’être de nouveau</translation>
+        </message>
+        <message>
+            <source>the record “%1” cannot be written: %2</source>
+            <translation>le registre « %1 » ne peut pas être écrit : %2</translation>
         </message>
     </context>
     <context>

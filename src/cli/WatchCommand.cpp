@@ -425,6 +425,10 @@ int watchCommand(const QStringList &arguments)
         problems = true;
         event(tr("skipped: %1").arg(message));
     });
+    QObject::connect(&watch, &FolderWatch::rootState, [](const QString &root, bool present) {
+        event(present ? tr("watching: %1").arg(shown(root))
+                      : tr("missing: %1: watched again once it is back").arg(shown(root)));
+    });
     QObject::connect(&watch, &FolderWatch::gone, [](const QString &path) {
         event(tr("skipped: %1: gone before it was complete").arg(shown(path)));
     });
@@ -450,7 +454,7 @@ int watchCommand(const QStringList &arguments)
         idle.quit();
     });
     if (const QString problem = watch.start(); !problem.isEmpty()) {
-        printLine(stderr, Prefix + printableText(problem));
+        printLine(stderr, Prefix + printableText(problem) + tr("; try --poll"));
         return ExitFailure;
     }
     for (const QString &folder : std::as_const(watchOptions.folders))

@@ -66,13 +66,19 @@ public:
             connect(w, &FolderWatch::ready, this, [this, path](const QString &file) { offer(path, file); });
             connect(w, &FolderWatch::problem, this,
                     [this, path](const QString &message) { tell(path, message, true); });
+            connect(w, &FolderWatch::rootState, this, [this, path](const QString &, bool present) {
+                tell(path,
+                     present ? QString()
+                             : QCoreApplication::translate("FolderIntake",
+                                                           "The folder is not there; it is watched again "
+                                                           "once it is back."),
+                     present);
+            });
             m_watches[path] = std::move(watch);
-            if (!QFileInfo(path).isDir()) {
-                tell(path, QCoreApplication::translate("FolderIntake", "The folder is not there."), false);
-                continue;
-            }
-            const QString problem = w->start();
-            tell(path, problem, problem.isEmpty());
+            if (const QString problem = w->start(); !problem.isEmpty())
+                tell(path, problem, false);
+            else if (QFileInfo(path).isDir())
+                tell(path, {}, true);
         }
     }
 

@@ -55,6 +55,8 @@ FolderWatch::FolderWatch(Options options, QObject *parent) : QObject(parent), m_
     m_checkTimer.setSingleShot(true);
     connect(&m_checkTimer, &QTimer::timeout, this, &FolderWatch::checkPending);
     connect(&m_pollTimer, &QTimer::timeout, this, &FolderWatch::rescan);
+    m_rootTimer.setInterval(2000);
+    connect(&m_rootTimer, &QTimer::timeout, this, &FolderWatch::rescan);
 }
 
 FolderWatch::~FolderWatch()
@@ -80,7 +82,7 @@ QString FolderWatch::start()
     if (m_options.pollMs <= 0) {
         m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (m_inotify < 0)
-            return QCoreApplication::translate("FolderWatch", "inotify cannot be used (%1); try --poll")
+            return QCoreApplication::translate("FolderWatch", "inotify cannot be used (%1)")
                 .arg(QString::fromLocal8Bit(::strerror(errno)));
         m_notifier = new QSocketNotifier(m_inotify, QSocketNotifier::Read);
         connect(m_notifier, &QSocketNotifier::activated, this, &FolderWatch::readEvents);
@@ -163,8 +165,28 @@ void FolderWatch::walk(const QByteArray &directory, const QString &root, QString
 void FolderWatch::rescan()
 {
     QStringList seen;
-    for (const QString &root : std::as_const(m_options.folders))
+    for (const QString &root : std::as_const(m_options.folders)) {
+        struct stat info = {};
+        const bool present = ::stat(QFile::encodeName(root).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+        if (!present) {
+            if (!m_missingRoots.contains(root)) {
+                m_missingRoots.insert(root);
+                forget(root, true);
+                emit rootState(root, false);
+            }
+            continue;
+        }
         walk(QFile::encodeName(root), root, seen, true);
+        if (m_missingRoots.remove(root)) {
+            m_told.clear(); // what it holds is said again
+            emit rootState(root, true);
+        }
+    }
+    // Told of nothing while it is away: looked for until it is back.
+    if (m_inotify >= 0 && !m_missingRoots.isEmpty())
+        m_rootTimer.start();
+    else
+        m_rootTimer.stop();
     for (const QString &path : std::as_const(seen))
         observe(path, false);
     // What the walk no longer finds is forgotten: it is looked at afresh if it comes back.
@@ -295,8 +317,12 @@ void FolderWatch::readEvents()
                 m_watchPaths.remove(event->wd);
                 continue;
             }
-            if (event->len == 0)
-                continue; // the folder itself moved or went: its parent's watch says so
+            if (event->len == 0) {
+                // A watched folder itself went; a folder below it is its parent's watch's business.
+                if ((event->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) && m_options.folders.contains(folder))
+                    rescan();
+                continue;
+            }
             const QByteArray name(event->name);
             if (name.startsWith('.'))
                 continue;
@@ -320,7 +346,10 @@ void FolderWatch::readEvents()
             }
             if (neverTaken(path.mid(root.size() + 1)) || !isRepresentable(name))
                 continue;
-            observe(path, (event->mask & (IN_CREATE | IN_MODIFY)) && !(event->mask & IN_CLOSE_WRITE));
+            // Written through this name and not closed since. A name that merely appears proves nothing:
+            // a file made whole elsewhere and linked in (O_TMPFILE, then linkat) is never closed under
+            // it, and a writer not seen here still has the settle time and the open-for-writing check.
+            observe(path, (event->mask & IN_MODIFY) && !(event->mask & IN_CLOSE_WRITE));
         }
     }
 }

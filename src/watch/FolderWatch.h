@@ -55,6 +55,9 @@ signals:
     void gone(const QString &path);
     // A name that cannot be spelt in UTF-8 (shown escaped), or a folder that cannot be watched.
     void problem(const QString &message);
+    // A watched folder went (removed, moved away, unmounted) or is back, and watched again. While one is
+    // missing it is looked for every two seconds.
+    void rootState(const QString &root, bool present);
 
 private:
     struct Pending
@@ -86,6 +89,8 @@ private:
     QHash<QString, Pending> m_pending;                   // files waited for
     QHash<QString, std::pair<qint64, qint64>> m_offered; // size and time when offered
     QSet<QString> m_told;                                // problems said already
+    QSet<QString> m_missingRoots;                        // watched folders not there now
     QTimer m_checkTimer;
     QTimer m_pollTimer;
+    QTimer m_rootTimer;
 };
