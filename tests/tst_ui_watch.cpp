@@ -20,6 +20,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -235,6 +236,25 @@ private slots:
             QJsonDocument::fromJson(TestSupport::readFile(data + "/queue.json")).object();
         QCOMPARE(saved.value("watch").toObject().value("folders").toArray().first().toObject().value("poll"),
                  QJsonValue(30));
+    }
+
+    // A record that cannot be read is kept aside and said, once; the folder is watched all the same.
+    void unreadableRecordIsSaid()
+    {
+        const QString in = m_dir.filePath("in-record"), data = m_dir.filePath("data-record");
+        QVERIFY(QDir().mkpath(in));
+        QVERIFY(QDir().mkpath(data));
+        QVERIFY(TestSupport::writeFile(data + "/queue.json",
+                                       R"({"version":1,"jobs":[],"watch":{"folders":[{"path":")" +
+                                           in.toUtf8() + R"("}]}})"));
+        QVERIFY(TestSupport::writeFile(data + "/window-watch-record.json", "{ broken"));
+        auto window = openWindow(data);
+        QMessageBox *box = nullptr;
+        QTRY_VERIFY((box = window->findChild<QMessageBox *>("watchRecordProblem")));
+        QVERIFY2(box->text().startsWith("The record cannot be read"), qPrintable(box->text()));
+        QVERIFY(box->text().contains(data + "/window-watch-record.json.bad"));
+        QCOMPARE(TestSupport::readFile(data + "/window-watch-record.json.bad"), "{ broken");
+        QTRY_COMPARE(stateOf(*window->content()->watchPanel(), 0), QString("Watching"));
     }
 };
 

@@ -596,6 +596,7 @@ FR = {
     'the record “%1” cannot be read (%2) and cannot be moved aside; files converted before may be converted again': 'le registre « %1 » ne peut pas être lu (%2) ni mis de côté ; des fichiers déjà convertis pourraient l’être de nouveau',
     'the record cannot be read (%1); it was kept as “%2” and a new one is started, so files converted before may be converted again': 'le registre ne peut pas être lu (%1) ; il a été gardé sous « %2 » et un nouveau est commencé, des fichiers déjà convertis pourraient donc l’être de nouveau',
     'the record “%1” cannot be written: %2': 'le registre « %1 » ne peut pas être écrit : %2',
+    'Watched folders': 'Dossiers surveillés',
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":

@@ -486,6 +486,10 @@
             <source>“%1” not added: %2</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>Watched folders</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>DetailView</name>

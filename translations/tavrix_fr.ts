@@ -486,6 +486,10 @@
             <source>“%1” not added: %2</source>
             <translation>« %1 » non ajouté : %2</translation>
         </message>
+        <message>
+            <source>Watched folders</source>
+            <translation>Dossiers surveillés</translation>
+        </message>
     </context>
     <context>
         <name>DetailView</name>

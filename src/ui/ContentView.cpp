@@ -869,9 +869,20 @@ void ContentView::makeIntake()
         connect(m_intake, &FolderIntake::arrived, this, &ContentView::fileArrived);
         connect(m_intake, &FolderIntake::folderState, this,
                 [this](const QString &folder, const QString &message, bool watching) {
-                    if (folder.isEmpty())
-                        qWarning().noquote() << message; // about the record; the folders still work
-                    else
+                    if (folder.isEmpty()) {
+                        // About the record: the folders still work, but files may be taken again. Said
+                        // once a session.
+                        if (std::exchange(m_recordProblemTold, true))
+                            return;
+                        QString text = message;
+                        text[0] = text[0].toUpper();
+                        auto *box = new QMessageBox(QMessageBox::Warning, tr("Watched folders"), text,
+                                                    QMessageBox::Ok, window());
+                        box->setObjectName(QStringLiteral("watchRecordProblem"));
+                        box->setWindowModality(Qt::WindowModal);
+                        box->setAttribute(Qt::WA_DeleteOnClose);
+                        box->open();
+                    } else
                         m_watchPanel->setState(folder, message, watching);
                 });
     }

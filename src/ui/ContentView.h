@@ -209,6 +209,7 @@ private:
     QHash<int, WatchImport> m_watchImports;
     QSet<QString> m_convertNext; // new files that convert as soon as the list is free
     bool m_stoppedByUser = false;
+    bool m_recordProblemTold = false;
     QString m_text1;
     bool m_panelPending = false;
     bool m_toolsReported = false;
