@@ -256,6 +256,28 @@ private slots:
         QCOMPARE(TestSupport::readFile(data + "/window-watch-record.json.bad"), "{ broken");
         QTRY_COMPARE(stateOf(*window->content()->watchPanel(), 0), QString("Watching"));
     }
+
+    // A copy of a file taken before is not taken again, and the panel says why nothing happened.
+    void aCopyIsSaid()
+    {
+        const QString in = m_dir.filePath("in-copy"), data = m_dir.filePath("data-copy");
+        QVERIFY(QDir().mkpath(in));
+        QVERIFY(QDir().mkpath(data));
+        QVERIFY(TestSupport::writeFile(data + "/queue.json",
+                                       R"({"version":1,"jobs":[],"watch":{"folders":[{"path":")" +
+                                           in.toUtf8() + R"("}]}})"));
+        auto window = openWindow(data);
+        ContentView *view = window->content();
+        QTRY_COMPARE(stateOf(*view->watchPanel(), 0), QString("Watching"));
+        QVERIFY(QFile::copy(clip("copied.mkv"), in + "/one.mkv"));
+        QTRY_COMPARE_WITH_TIMEOUT(sources(*view), QStringList{"one.mkv"}, 30000);
+        QVERIFY(QFile::copy(clip("copied.mkv"), in + "/two.mkv"));
+        QTRY_COMPARE_WITH_TIMEOUT(stateOf(*view->watchPanel(), 0),
+                                  QString("Watching · 1 new file added · Not taken: “two.mkv” is a copy of "
+                                          "“one.mkv”"),
+                                  10000);
+        QCOMPARE(sources(*view), QStringList{"one.mkv"});
+    }
 };
 
 QTEST_MAIN(TestUiWatch)

@@ -597,6 +597,7 @@ FR = {
     'the record cannot be read (%1); it was kept as “%2” and a new one is started, so files converted before may be converted again': 'le registre ne peut pas être lu (%1) ; il a été gardé sous « %2 » et un nouveau est commencé, des fichiers déjà convertis pourraient donc l’être de nouveau',
     'the record “%1” cannot be written: %2': 'le registre « %1 » ne peut pas être écrit : %2',
     'Watched folders': 'Dossiers surveillés',
+    'Not taken: “%1” is a copy of “%2”': 'Non pris : « %1 » est une copie de « %2 »',
 }
 FR_PLURAL = {
     "%n picture subtitle(s) cannot go into %1: left out":

@@ -802,6 +802,10 @@
             <source>The folder is not there; it is watched again once it is back.</source>
             <translation type="unfinished" />
         </message>
+        <message>
+            <source>Not taken: “%1” is a copy of “%2”</source>
+            <translation type="unfinished" />
+        </message>
     </context>
     <context>
         <name>FolderWatch</name>

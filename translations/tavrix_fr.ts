@@ -802,6 +802,10 @@
             <source>The folder is not there; it is watched again once it is back.</source>
             <translation>Le dossier n’est pas là ; il sera de nouveau surveillé dès son retour.</translation>
         </message>
+        <message>
+            <source>Not taken: “%1” is a copy of “%2”</source>
+            <translation>Non pris : « %1 » est une copie de « %2 »</translation>
+        </message>
     </context>
     <context>
         <name>FolderWatch</name>

@@ -125,6 +125,12 @@ private:
             return;
         if (found->changed)
             m_saveTimer.start();
+        // A copy of a file taken before, beside it, is not taken again: said, as nothing else shows it.
+        if (found->kind == RecordMatch::Kind::Moved && QFileInfo::exists(found->before.path))
+            tell(folder,
+                 QCoreApplication::translate("FolderIntake", "Not taken: “%1” is a copy of “%2”")
+                     .arg(QFileInfo(path).fileName(), QFileInfo(found->before.path).fileName()),
+                 true);
         if (found->kind != RecordMatch::Kind::New)
             return;
         m_offered.insert(path);
