@@ -35,6 +35,28 @@ bool lastsAsLong(const QString &output, const QString &source)
     return seconds(output) > 0 && qAbs(seconds(output) - seconds(source)) < 0.15;
 }
 
+// A `tavrix-cli watch` running for a test, and what it has printed so far.
+struct Watcher
+{
+    QProcess process;
+    QString out;
+
+    // How many times `text` is in what it printed until now.
+    int saw(const QString &text)
+    {
+        out += QString::fromUtf8(process.readAllStandardOutput());
+        return int(out.count(text));
+    }
+    // Stopped as a service manager stops it; whether it ended, with all it printed read.
+    bool terminate()
+    {
+        ::kill(pid_t(process.processId()), SIGTERM);
+        const bool ended = process.waitForFinished(10000);
+        saw({});
+        return ended;
+    }
+};
+
 } // namespace
 
 class TestCliWatch : public QObject
@@ -58,6 +80,11 @@ class TestCliWatch : public QObject
         return status;
     }
     QString clip(const QString &name) const { return m_dir.filePath(name); }
+    void start(Watcher &watcher, const QString &home, const QStringList &args)
+    {
+        watcher.process.setProcessEnvironment(TestSupport::environmentWith(environment(home)));
+        watcher.process.start(cli, QStringList{"watch"} + args);
+    }
 
 private slots:
     void initTestCase()
@@ -208,16 +235,10 @@ private slots:
         QVERIFY(QFile::copy(clip("a.mov"), in + '/' + hostile));
         TestSupport::WorkingDir cwd;
 
-        QProcess watch;
-        watch.setProcessEnvironment(TestSupport::environmentWith(environment(home)));
-        watch.start(cli, QStringList{"watch", "--settle", "0.4", "--dest", in + "/out"} + mode + fast +
-                             QStringList{in});
-        QString out;
-        const auto saw = [&](const QString &text) {
-            out += QString::fromUtf8(watch.readAllStandardOutput());
-            return out.contains(text);
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(saw("watching: "), 10000);
+        Watcher watch;
+        start(watch, home,
+              QStringList{"--settle", "0.4", "--dest", in + "/out"} + mode + fast + QStringList{in});
+        QTRY_VERIFY_WITH_TIMEOUT(watch.saw("watching: "), 10000);
 
         // Written in four parts with pauses longer than the settle time, the file held open throughout.
         const qint64 size = QFileInfo(clip("b.mov")).size(), part = size / 4 + 1;
@@ -236,17 +257,16 @@ private slots:
         QVERIFY(writer.waitForFinished(10000));
 
         for (const char *name : {"line.mov", "slow.mov", "renamed.mov"})
-            QTRY_VERIFY2_WITH_TIMEOUT(saw(name + QStringLiteral(" -> ")), qPrintable(out), 30000);
-        QTRY_VERIFY2_WITH_TIMEOUT(saw("gone.mkv: gone before it was complete"), qPrintable(out), 5000);
-        ::kill(pid_t(watch.processId()), SIGTERM);
-        QVERIFY(watch.waitForFinished(10000));
-        out += QString::fromUtf8(watch.readAllStandardOutput());
-        QCOMPARE(watch.exitCode(), 128 + SIGTERM);
+            QTRY_VERIFY2_WITH_TIMEOUT(watch.saw(name + QStringLiteral(" -> ")), qPrintable(watch.out), 30000);
+        QTRY_VERIFY2_WITH_TIMEOUT(watch.saw("gone.mkv: gone before it was complete"), qPrintable(watch.out),
+                                  5000);
+        QVERIFY(watch.terminate());
+        QCOMPARE(watch.process.exitCode(), 128 + SIGTERM);
 
-        QCOMPARE(out.count("taken: "), 3);
-        QCOMPARE(out.count("converted: "), 3);
-        QVERIFY2(!out.contains("taken: " + in + "/out/"), qPrintable(out));
-        QVERIFY(out.contains("line.mov -> " + in + "/out/-x $(touch pwned) 'q\"\\x0aline.mp4"));
+        QCOMPARE(watch.out.count("taken: "), 3);
+        QCOMPARE(watch.out.count("converted: "), 3);
+        QVERIFY2(!watch.out.contains("taken: " + in + "/out/"), qPrintable(watch.out));
+        QVERIFY(watch.out.contains("line.mov -> " + in + "/out/-x $(touch pwned) 'q\"\\x0aline.mp4"));
         QCOMPARE(TestSupport::entries(in + "/out"),
                  (QStringList{"-x $(touch pwned) 'q\"\nline.mp4", "renamed.mp4", "slow.mp4"}));
         QVERIFY(lastsAsLong(in + "/out/slow.mp4", clip("b.mov")));
@@ -335,29 +355,23 @@ private slots:
         QVERIFY(QDir().mkpath(in + "/out"));
         QVERIFY(QFile::copy(clip("a.mov"), in + "/kept.mov"));
         QVERIFY(TestSupport::writeFile(in + "/out/kept.mp4", "theirs"));
-        QProcess watch;
-        watch.setProcessEnvironment(TestSupport::environmentWith(environment(home)));
-        watch.start(cli, QStringList{"watch", "--settle", "0.2", "--dest", in + "/out", "--existing", "skip",
-                                     "--delete-source"} +
-                             fast + QStringList{in});
-        QString out;
-        const auto saw = [&](const QString &text) {
-            out += QString::fromUtf8(watch.readAllStandardOutput());
-            return out.contains(text);
-        };
-        QTRY_VERIFY2_WITH_TIMEOUT(saw("refused: " + in + "/kept.mov: "), qPrintable(out), 20000);
+        Watcher watch;
+        start(watch, home,
+              QStringList{"--settle", "0.2", "--dest", in + "/out", "--existing", "skip", "--delete-source"} +
+                  fast + QStringList{in});
+        QTRY_VERIFY2_WITH_TIMEOUT(watch.saw("refused: " + in + "/kept.mov: "), qPrintable(watch.out), 20000);
 
         QCOMPARE(TestSupport::run(cli, {"defaults", "container", "1"}, nullptr, nullptr, environment(home)),
                  0);
-        ::kill(pid_t(watch.processId()), SIGHUP);
-        QTRY_VERIFY2_WITH_TIMEOUT(saw("settings reread\n"), qPrintable(out), 10000);
+        ::kill(pid_t(watch.process.processId()), SIGHUP);
+        QTRY_VERIFY2_WITH_TIMEOUT(watch.saw("settings reread\n"), qPrintable(watch.out), 10000);
         QVERIFY(QFile::copy(clip("b.mov"), m_dir.filePath("new.mov")));
         QVERIFY(QFile::rename(m_dir.filePath("new.mov"), in + "/new.mov"));
-        QTRY_VERIFY2_WITH_TIMEOUT(saw("deleted: " + in + "/new.mov\n"), qPrintable(out), 30000);
-        ::kill(pid_t(watch.processId()), SIGTERM);
-        QVERIFY(watch.waitForFinished(10000));
+        QTRY_VERIFY2_WITH_TIMEOUT(watch.saw("deleted: " + in + "/new.mov\n"), qPrintable(watch.out), 30000);
+        QVERIFY(watch.terminate());
 
-        QVERIFY2(out.contains("converted: " + in + "/new.mov -> " + in + "/out/new.mkv\n"), qPrintable(out));
+        QVERIFY2(watch.out.contains("converted: " + in + "/new.mov -> " + in + "/out/new.mkv\n"),
+                 qPrintable(watch.out));
         QCOMPARE(TestSupport::ffprobe(in + "/out/new.mkv", "-show_entries format=format_name -of csv=p=0"),
                  QByteArray("\"matroska,webm\"\n"));
         QVERIFY(lastsAsLong(in + "/out/new.mkv", clip("b.mov")));
@@ -373,35 +387,29 @@ private slots:
     {
         const QString home = m_dir.filePath("home-back"), in = m_dir.filePath("in-back");
         QVERIFY(QDir().mkpath(in));
-        QProcess watch;
-        watch.setProcessEnvironment(TestSupport::environmentWith(environment(home)));
-        watch.start(cli, QStringList{"watch", "--settle", "0.2"} + fast + QStringList{in});
-        QString out;
-        const auto saw = [&](const QString &text) {
-            out += QString::fromUtf8(watch.readAllStandardOutput());
-            return out.count(text);
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(saw("watching: " + in + "\n"), 1, 10000);
+        Watcher watch;
+        start(watch, home, QStringList{"--settle", "0.2"} + fast + QStringList{in});
+        QTRY_COMPARE_WITH_TIMEOUT(watch.saw("watching: " + in + "\n"), 1, 10000);
         QVERIFY(QDir(in).removeRecursively());
-        QTRY_COMPARE_WITH_TIMEOUT(saw("missing: " + in + ": watched again once it is back\n"), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(watch.saw("missing: " + in + ": watched again once it is back\n"), 1,
+                                  10000);
         QVERIFY(QDir().mkpath(in + "/sub"));
-        QTRY_COMPARE_WITH_TIMEOUT(saw("watching: " + in + "\n"), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(watch.saw("watching: " + in + "\n"), 2, 10000);
         // QFile::copy writes an unnamed file and links it in whole (O_TMPFILE, linkat): it is never
         // closed under its name, and is taken all the same.
         QVERIFY(QFile::copy(clip("a.mov"), in + "/sub/a.mov"));
-        QTRY_VERIFY2_WITH_TIMEOUT(saw("converted: " + in + "/sub/a.mov -> "), qPrintable(out), 30000);
+        QTRY_VERIFY2_WITH_TIMEOUT(watch.saw("converted: " + in + "/sub/a.mov -> "), qPrintable(watch.out),
+                                  30000);
 
         QVERIFY(QFile::rename(in, in + "-away"));
-        QTRY_COMPARE_WITH_TIMEOUT(saw("missing: " + in + ": "), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(watch.saw("missing: " + in + ": "), 2, 10000);
         // Written while away: not seen at its old place, nor at the new one.
         QVERIFY(QFile::copy(clip("b.mov"), in + "-away/b.mov"));
         QVERIFY(QFile::rename(in + "-away", in));
-        QTRY_VERIFY2_WITH_TIMEOUT(saw("converted: " + in + "/b.mov -> "), qPrintable(out), 30000);
-        ::kill(pid_t(watch.processId()), SIGTERM);
-        QVERIFY(watch.waitForFinished(10000));
-        out += QString::fromUtf8(watch.readAllStandardOutput());
-        QCOMPARE(out.count("converted: "), 2);
-        QVERIFY2(!out.contains("-away"), qPrintable(out));
+        QTRY_VERIFY2_WITH_TIMEOUT(watch.saw("converted: " + in + "/b.mov -> "), qPrintable(watch.out), 30000);
+        QVERIFY(watch.terminate());
+        QCOMPARE(watch.out.count("converted: "), 2);
+        QVERIFY2(!watch.out.contains("-away"), qPrintable(watch.out));
     }
 
 private:

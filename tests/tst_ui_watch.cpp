@@ -59,6 +59,15 @@ QAction *menuEntry(QMainWindow &window, const QString &name)
     return nullptr;
 }
 
+// An empty saved list in `data` that watches `folder`, as a window closed earlier leaves it.
+bool writeWatchedList(const QString &data, const QString &folder)
+{
+    return QDir().mkpath(data) &&
+           TestSupport::writeFile(data + "/queue.json",
+                                  R"({"version":1,"jobs":[],"watch":{"folders":[{"path":")" +
+                                      folder.toUtf8() + R"("}]}})");
+}
+
 QString stateOf(const WatchPanel &panel, int row)
 {
     const QTreeWidgetItem *item = panel.folderList()->topLevelItem(row);
@@ -243,10 +252,7 @@ private slots:
     {
         const QString in = m_dir.filePath("in-record"), data = m_dir.filePath("data-record");
         QVERIFY(QDir().mkpath(in));
-        QVERIFY(QDir().mkpath(data));
-        QVERIFY(TestSupport::writeFile(data + "/queue.json",
-                                       R"({"version":1,"jobs":[],"watch":{"folders":[{"path":")" +
-                                           in.toUtf8() + R"("}]}})"));
+        QVERIFY(writeWatchedList(data, in));
         QVERIFY(TestSupport::writeFile(data + "/window-watch-record.json", "{ broken"));
         auto window = openWindow(data);
         QMessageBox *box = nullptr;
@@ -262,10 +268,7 @@ private slots:
     {
         const QString in = m_dir.filePath("in-copy"), data = m_dir.filePath("data-copy");
         QVERIFY(QDir().mkpath(in));
-        QVERIFY(QDir().mkpath(data));
-        QVERIFY(TestSupport::writeFile(data + "/queue.json",
-                                       R"({"version":1,"jobs":[],"watch":{"folders":[{"path":")" +
-                                           in.toUtf8() + R"("}]}})"));
+        QVERIFY(writeWatchedList(data, in));
         auto window = openWindow(data);
         ContentView *view = window->content();
         QTRY_COMPARE(stateOf(*view->watchPanel(), 0), QString("Watching"));

@@ -919,13 +919,7 @@ void ContentView::watchFolder()
 
 void ContentView::fileArrived(const QString &folder, const QString &path)
 {
-    const WatchSetup &setup = m_session->watchSetup();
-    const int index = setup.indexOf(folder);
-    if (index < 0 || setup.folders[index].paused) {
-        // Found again once the folder is watched again.
-        m_intake->release(path);
-        return;
-    }
+    // A folder paused or removed meanwhile is seen to when the files join the list.
     m_arrivals.append({folder, path});
     // During a run the list takes nothing: the files join it when the run ends.
     if (!isRunning())
@@ -949,7 +943,7 @@ void ContentView::importArrivals(bool convert)
     for (const auto &[folder, path] : std::exchange(m_arrivals, {})) {
         const int index = setup.indexOf(folder);
         if (index < 0 || setup.folders[index].paused) {
-            m_intake->release(path);
+            m_intake->release(path); // found again once the folder is watched again
             continue;
         }
         // A file of the list, a source or an output, is not a new one.

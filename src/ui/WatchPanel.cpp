@@ -271,10 +271,10 @@ bool WatchFolderDialog::includePresent() const
 void WatchFolderDialog::check()
 {
     const QString text = m_path->text().trimmed();
+    const QString path = text.isEmpty() ? QString() : folder().path;
     QString problem;
     if (!text.isEmpty()) {
         const QFileInfo info(QDir::fromNativeSeparators(text));
-        const QString path = folder().path;
         if (!info.isDir())
             problem = tr("There is no folder there.");
         else if (m_watched.indexOf(path) >= 0)
@@ -294,7 +294,7 @@ void WatchFolderDialog::check()
     m_problem->setVisible(!problem.isEmpty());
     // A network share is looked through: nothing tells of what other machines write there.
     // The user's own choice stands until the folder named moves to another kind of file system.
-    const bool network = problem.isEmpty() && !text.isEmpty() && FolderWatch::isNetworkFolder(folder().path);
+    const bool network = problem.isEmpty() && !text.isEmpty() && FolderWatch::isNetworkFolder(path);
     if (network != m_network)
         m_poll->setChecked(network);
     m_network = network;

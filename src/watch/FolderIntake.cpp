@@ -202,10 +202,3 @@ void FolderIntake::release(const QString &path)
 {
     QMetaObject::invokeMethod(m_worker, [w = m_worker, path] { w->release(path); });
 }
-
-void FolderIntake::whenIdle(std::function<void()> then)
-{
-    QMetaObject::invokeMethod(m_worker, [this, then = std::move(then)] {
-        QMetaObject::invokeMethod(this, then, Qt::QueuedConnection);
-    });
-}

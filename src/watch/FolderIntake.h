@@ -7,8 +7,6 @@
 
 #include "watch/WatchedFolders.h"
 
-#include <functional>
-
 class IntakeWorker;
 
 // The window's watched folders at work: offers each complete video file that appears in them once, and
@@ -37,9 +35,6 @@ public:
     // An offered file was not taken after all (its folder was paused or removed, or the import was
     // stopped): it is offered again when found again.
     void release(const QString &path);
-
-    // Calls `then` on this thread once every call made before has been carried out. For tests.
-    void whenIdle(std::function<void()> then);
 
 signals:
     // A complete video file in `folder` that the record does not hold.
